@@ -19,6 +19,8 @@ double TimeScale();
 // Milliseconds and microseconds of process time since the clock started.
 std::uint32_t GetTickCount();
 std::uint64_t NowMicroseconds();
+// Process time since the clock started, at full resolution.
+std::chrono::nanoseconds ProcessTime();
 
 // Real-time duration for a span of process time (for implementing waits).
 std::chrono::nanoseconds ToRealDuration(std::chrono::nanoseconds processTime);

@@ -26,7 +26,9 @@ Handle CreateThread(ThreadFunction fn, bool suspended, std::uint32_t* threadId,
 std::uint32_t ResumeThread(Handle thread);
 // Best effort: a priority the system refuses is not an error (returns true).
 bool SetThreadPriority(Handle thread, int priority);
+// The priority last set, or kThreadPriorityErrorReturn for a bad handle.
 int GetThreadPriority(Handle thread);
+inline constexpr int kThreadPriorityErrorReturn = 0x7FFFFFFF;
 bool GetExitCodeThread(Handle thread, std::uint32_t* exitCode);
 inline constexpr std::uint32_t kStillActive = 259;
 

@@ -1,0 +1,384 @@
+#include "drivers/seriallink.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/clock.h"
+#include "platform/kernelobject.h"
+#include "platform/lasterror.h"
+#include "platform/sync.h"
+#include "platform/thread.h"
+
+namespace drivers {
+namespace {
+
+// The card handle of a serial link names the open port.
+class PortObject final : public platform::KernelObject {};
+
+bool Fail(std::uint32_t code) {
+  platform::SetLastError(code);
+  return false;
+}
+
+bool DecodeReply(const CommandChannel::Query& query, const DeviceFrame& reply,
+                 std::vector<std::uint8_t>* value) {
+  if (reply.length == 0 || reply.length > kMaxDataLength) return Fail(kErrorNoReply);
+  std::size_t offset = 0;
+  if (query.form == CommandChannel::ReplyForm::kEcho) {
+    if (reply.flags != 1 || reply.data[0] != query.code) return Fail(kErrorBadReply);
+    offset = 1;
+  }
+  const std::size_t size = reply.length - offset;
+  if (size < query.minValueSize || size > query.maxValueSize) return Fail(kErrorNoReply);
+  value->assign(reply.data.begin() + offset, reply.data.begin() + offset + size);
+  return true;
+}
+
+bool IsEchoOf(const DeviceFrame& reply, std::uint8_t code) {
+  if (reply.length == 0) return Fail(kErrorNoReply);
+  if (reply.flags != 1 || reply.data[0] != code) return Fail(kErrorBadReply);
+  return true;
+}
+
+// Releases the port's write mutex on every path out of a write.
+class WriteLock {
+ public:
+  explicit WriteLock(platform::Handle mutex) : mutex_(mutex) {
+    const std::uint32_t result = platform::WaitForSingleObject(mutex_, platform::kInfinite);
+    owned_ = result == platform::kWaitObject0 || result == platform::kWaitAbandoned0;
+  }
+  ~WriteLock() {
+    if (owned_) platform::ReleaseMutex(mutex_);
+  }
+  WriteLock(const WriteLock&) = delete;
+  WriteLock& operator=(const WriteLock&) = delete;
+  bool owned() const { return owned_; }
+
+ private:
+  platform::Handle mutex_;
+  bool owned_ = false;
+};
+
+}  // namespace
+
+std::string SerialLink::PortName(int comPort) {
+  switch (comPort) {
+    case 1: case 0x3F8: return "COM1";
+    case 2: case 0x2F8: return "COM2";
+    case 3: return "COM3";
+    case 4: return "COM4";
+    default: return "";
+  }
+}
+
+std::uint32_t SerialLink::LineRate(std::int32_t comBaud) {
+  switch (comBaud) {
+    case 9600: case 19200: case 38400: case 57600: return std::uint32_t(comBaud);
+    default: return 19200;
+  }
+}
+
+std::shared_ptr<SerialLink> SerialLink::Open(const SerialLinkOptions& options) {
+  const std::string portName = PortName(options.comPort);
+  if (portName.empty()) {
+    Fail(kErrorComPortNumber);
+    return nullptr;
+  }
+  std::shared_ptr<SerialLink> link(new SerialLink);
+  if (!link->Start(options, portName)) {
+    const std::uint32_t code = platform::GetLastError();
+    link->Close();
+    platform::SetLastError(code);
+    return nullptr;
+  }
+  return link;
+}
+
+SerialLink::~SerialLink() { Close(); }
+
+bool SerialLink::Start(const SerialLinkOptions& options, const std::string& portName) {
+  portName_ = portName;
+  // The platform refuses a port that is already open, in this library or
+  // any other: two links never share one line.
+  if (!port_.Open(portName)) return Fail(kErrorComPortOpen);
+  if (!port_.SetBaudRate(LineRate(options.comBaud))) return Fail(kErrorComPortSettingsWrite);
+  port_.SetDtr(true);
+  port_.SetRts(true);
+  // A read returns as soon as the line falls quiet, so the receive thread
+  // parses bytes as they come; writes of a stuck line end.
+  port_.SetTimeouts({.readIntervalMs = 1, .readTotalMs = platform::kInfinite,
+                     .writeTotalMs = kWriteTimeoutMs});
+  // What the interface sent before this open belongs to an earlier session.
+  port_.Purge(platform::kPurgeRxClear | platform::kPurgeTxClear);
+
+  handle_ = platform::RegisterObject(std::make_shared<PortObject>());
+  char mutexName[64];
+  const long portIndex = portName.back() - '1';  // COM1: 0
+  std::snprintf(mutexName, sizeof mutexName, options.writeMutexFormat, portIndex);
+  writeMutex_ = platform::CreateMutex(false, mutexName);
+  if (handle_ == platform::kNullHandle || writeMutex_ == platform::kNullHandle)
+    return Fail(kErrorComPortOpen);
+
+  thread_ = platform::CreateThread(
+      [self = shared_from_this()] {
+        self->ReceiveLoop();
+        return std::uint32_t(0);
+      },
+      false, nullptr, 4096);
+  if (thread_ == platform::kNullHandle) return Fail(kErrorComPortOpen);
+  platform::SetThreadPriority(thread_, platform::kThreadPriorityTimeCritical);
+
+  return Synchronise() && CheckModeAndReset();
+}
+
+bool SerialLink::Synchronise() {
+  {
+    std::lock_guard lock(mutex_);
+    parser_.ExpectSynchronisation();
+  }
+  for (int attempt = 0; attempt < kSyncAttempts; ++attempt) {
+    if (!Write(kSyncRequest)) return false;
+    std::unique_lock lock(mutex_);
+    if (WaitFor(lock, kSyncWaitMs, [this] { return parser_.Synchronised(); })) return true;
+  }
+  return Fail(kErrorNoReply);
+}
+
+bool SerialLink::CheckModeAndReset() {
+  std::uint32_t mode = 0;
+  if (!AskValue(*this, command::kMode, ReplyForm::kEcho, 1, &mode)) return false;
+  if (mode != 1) return Fail(kErrorBadReply);
+  return Tell(command::kReset, {});
+}
+
+void SerialLink::ReceiveLoop() {
+  std::uint8_t buffer[256];
+  for (;;) {
+    {
+      std::lock_guard lock(mutex_);
+      if (stopping_) return;
+    }
+    std::size_t got = 0;
+    // Fails when the link closes (the read is cancelled) or the device
+    // vanished; either way nothing more will come.
+    if (!port_.Read(buffer, sizeof buffer, &got)) return;
+    Parse(std::span(buffer, got));
+  }
+}
+
+void SerialLink::Parse(std::span<const std::uint8_t> bytes) {
+  bool framesArrived = false;
+  platform::Handle event = platform::kNullHandle;
+  {
+    std::lock_guard lock(mutex_);
+    DeviceFrame frame;
+    for (std::uint8_t byte : bytes) {
+      switch (parser_.Feed(byte, &frame)) {
+        case DeviceFrameParser::Event::kSynchronised:
+          changed_.notify_all();
+          break;
+        case DeviceFrameParser::Event::kFrame:
+          if (frame.id != kCommandId) framesArrived = true;
+          StoreFrame(frame);
+          break;
+        case DeviceFrameParser::Event::kNone:
+        case DeviceFrameParser::Event::kBadChecksum:
+          break;
+      }
+    }
+    event = receiveEvent_;
+  }
+  if (framesArrived && event != platform::kNullHandle) platform::SetEvent(event);
+}
+
+void SerialLink::StoreFrame(const DeviceFrame& frame) {
+  if (frame.id == kCommandId) {
+    replies_.Push(frame);
+    changed_.notify_all();
+    return;
+  }
+  // A CAN frame cannot carry more than 8 bytes: such a frame is damaged.
+  if (frame.length > kMaxDataLength) return;
+  CanMessage message{};
+  message.Id = frame.id;
+  message.Flags = frame.flags;
+  message.Length = frame.length;
+  std::copy(frame.data.begin(), frame.data.end(), message.Data);
+  if (frame.stamped) {
+    message.TimeStampHigh = frame.stampHigh;
+    message.TimeStampLow = frame.stampLow;
+  } else {
+    std::int64_t counter = 0;
+    platform::QueryPerformanceCounter(&counter);
+    message.TimeStampHigh = std::uint32_t(std::uint64_t(counter) >> 32);
+    message.TimeStampLow = std::uint32_t(counter);
+  }
+  received_.Push(message);
+}
+
+bool SerialLink::Transmit(const CanMessage& frame) {
+  if (frame.Length > kMaxDataLength) return Fail(kErrorFrameTooLong);
+  // The command identifier would make the frame a command to the interface.
+  if (frame.Id == kCommandId) return Fail(kErrorBadArgument);
+  return Write(EncodeHostFrame(frame.Id, frame.Flags, frame.Length,
+                               std::span(frame.Data, frame.Length)));
+}
+
+bool SerialLink::Receive(CanMessage* frame) {
+  {
+    std::lock_guard lock(mutex_);
+    if (received_.Pop(frame)) return true;
+  }
+  *frame = CanMessage{};
+  frame->Id = kCommandId;
+  return Fail(kErrorNoFrame);
+}
+
+void SerialLink::RegisterReceiveEvent(platform::Handle event) {
+  std::lock_guard lock(mutex_);
+  receiveEvent_ = event;
+}
+
+bool SerialLink::Close() {
+  {
+    std::lock_guard lock(mutex_);
+    if (closed_) return true;
+    closed_ = stopping_ = true;
+    receiveEvent_ = platform::kNullHandle;
+    changed_.notify_all();
+  }
+  port_.CancelRead();
+  if (thread_ != platform::kNullHandle) platform::WaitForSingleObject(thread_, kStopWaitMs);
+  port_.SetDtr(false);
+  port_.SetRts(false);
+  // Also wakes a receive thread that missed its stop wait; closing the
+  // thread's handle then leaves it to be joined when it ends.
+  port_.Close();
+  for (platform::Handle* handle : {&thread_, &writeMutex_, &handle_}) {
+    if (*handle != platform::kNullHandle) platform::CloseHandle(*handle);
+    *handle = platform::kNullHandle;
+  }
+  return true;
+}
+
+bool SerialLink::Write(std::span<const std::uint8_t> bytes) {
+  WriteLock lock(writeMutex_);
+  if (!lock.owned()) return Fail(kErrorWriteFailed);
+  std::size_t written = 0;
+  if (!port_.Write(bytes.data(), bytes.size(), &written) || written != bytes.size())
+    return Fail(kErrorWriteFailed);
+  return true;
+}
+
+bool SerialLink::WriteCommand(std::uint8_t code, std::span<const std::uint8_t> arguments) {
+  if (arguments.size() >= kMaxDataLength) return Fail(kErrorBadArgument);
+  std::uint8_t data[kMaxDataLength] = {code};
+  std::copy(arguments.begin(), arguments.end(), data + 1);
+  return Write(EncodeHostFrame(kCommandId, 0, std::uint8_t(1 + arguments.size()),
+                               std::span(data, 1 + arguments.size())));
+}
+
+template <typename Predicate>
+bool SerialLink::WaitFor(std::unique_lock<std::mutex>& lock, std::uint32_t waitMs,
+                         Predicate ready) {
+  const std::uint64_t deadline = platform::NowMicroseconds() + std::uint64_t(waitMs) * 1000;
+  while (!ready()) {
+    const std::uint64_t now = platform::NowMicroseconds();
+    if (now >= deadline || stopping_) return false;
+    changed_.wait_for(lock, platform::ToRealDuration(std::chrono::microseconds(deadline - now)));
+  }
+  return true;
+}
+
+bool SerialLink::AwaitReply(std::uint32_t waitMs, DeviceFrame* reply) {
+  std::unique_lock lock(mutex_);
+  if (!WaitFor(lock, waitMs, [this] { return !replies_.Empty(); })) return Fail(kErrorNoReply);
+  replies_.Pop(reply);
+  return true;
+}
+
+void SerialLink::FlushReplies() {
+  std::lock_guard lock(mutex_);
+  replies_.Clear();
+}
+
+bool SerialLink::Ask(const Query& query, std::vector<std::uint8_t>* value) {
+  std::lock_guard exchange(exchange_);
+  FlushReplies();
+  DeviceFrame reply;
+  return WriteCommand(query.code, query.arguments) && AwaitReply(query.waitMs, &reply) &&
+         DecodeReply(query, reply, value);
+}
+
+bool SerialLink::Tell(std::uint8_t code, std::span<const std::uint8_t> arguments) {
+  std::lock_guard exchange(exchange_);
+  return WriteCommand(code, arguments);
+}
+
+bool SerialLink::SetTimeStampMode(std::uint8_t mode) {
+  if (mode > 2) return Fail(kErrorBadArgument);
+  std::lock_guard exchange(exchange_);
+  const std::uint8_t argument[] = {mode};
+  // The parser follows only a command that really went out.
+  if (!WriteCommand(command::kSetTimeStampMode, argument)) return false;
+  std::lock_guard lock(mutex_);
+  parser_.SetTimeStampMode(mode);
+  return true;
+}
+
+bool SerialLink::GetParameterArray(std::uint16_t number, std::vector<std::uint8_t>* value) {
+  std::lock_guard exchange(exchange_);
+  FlushReplies();
+  const std::uint8_t arguments[] = {0, parameter::kArray, std::uint8_t(number),
+                                    std::uint8_t(number >> 8)};
+  DeviceFrame reply;
+  if (!WriteCommand(command::kParameterGet, arguments) ||
+      !AwaitReply(kQueryWaitMs, &reply) || !IsEchoOf(reply, command::kParameterGet))
+    return false;
+  // A first reply of up to 8 bytes is the whole value; a longer Length
+  // announces the total, carried on in further reply frames.
+  const std::size_t total = reply.length - 1u;
+  const std::size_t inFirst = std::min<std::size_t>(total, kMaxDataLength - 1);
+  value->assign(reply.data.begin() + 1, reply.data.begin() + 1 + inFirst);
+  while (value->size() < total) {
+    if (!AwaitReply(kFollowingReplyWaitMs, &reply)) return false;
+    if (reply.length == 0 || reply.length > kMaxDataLength ||
+        value->size() + reply.length > total)
+      return Fail(kErrorNoReply);
+    value->insert(value->end(), reply.data.begin(), reply.data.begin() + reply.length);
+  }
+  return true;
+}
+
+bool SerialLink::SetParameter(std::uint8_t kind, std::uint16_t number,
+                              std::span<const std::uint8_t> value) {
+  constexpr std::size_t kHeader = 5;  // code, 0, kind, number
+  constexpr std::size_t kInFirstFrame = kMaxDataLength - kHeader;
+  if (kHeader + value.size() > 0xFF) return Fail(kErrorBadArgument);
+
+  // A value longer than the first frame holds is announced by its total
+  // Length and carried on in frames of up to 8 bytes; all go out together.
+  std::vector<std::uint8_t> bytes;
+  std::uint8_t first[kMaxDataLength] = {command::kParameterSet, 0, kind, std::uint8_t(number),
+                                        std::uint8_t(number >> 8)};
+  const std::size_t inFirst = std::min(value.size(), kInFirstFrame);
+  std::copy_n(value.begin(), inFirst, first + kHeader);
+  const HostFrame head = EncodeHostFrame(kCommandId, 0, std::uint8_t(kHeader + value.size()),
+                                         std::span(first, kHeader + inFirst));
+  bytes.insert(bytes.end(), head.begin(), head.end());
+  for (std::size_t at = inFirst; at < value.size(); at += kMaxDataLength) {
+    const auto chunk = value.subspan(at, std::min<std::size_t>(kMaxDataLength, value.size() - at));
+    const HostFrame next = EncodeHostFrame(kCommandId, 0, std::uint8_t(chunk.size()), chunk);
+    bytes.insert(bytes.end(), next.begin(), next.end());
+  }
+
+  std::lock_guard exchange(exchange_);
+  FlushReplies();
+  DeviceFrame reply;
+  return Write(bytes) && AwaitReply(kQueryWaitMs, &reply) &&
+         IsEchoOf(reply, command::kParameterSet);
+}
+
+bool SerialLink::FirmwareUpgrade() { return Tell(command::kFirmwareUpgrade, kFirmwareUpgradeCode); }
+
+}  // namespace drivers

@@ -1,0 +1,102 @@
+#pragma once
+// The serial link to one of the maker's interfaces: the port, the
+// synchronisation at open, a receive thread that parses the byte stream into
+// CAN frames and replies, and the command exchanges.
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "drivers/commandlink.h"
+#include "drivers/framering.h"
+#include "drivers/serialframe.h"
+#include "platform/serial.h"
+
+namespace drivers {
+
+struct SerialLinkOptions {
+  int comPort = 0;       // 1 to 4, or the legacy addresses 0x3F8 and 0x2F8
+  std::int32_t comBaud = 0;
+  // printf format of the port's write mutex, formatted with the port index
+  // (COM1: 0), e.g. "Mutex_QX240S_CAN_Lock%ld".
+  const char* writeMutexFormat = "";
+};
+
+class SerialLink final : public CommandLink, public std::enable_shared_from_this<SerialLink> {
+ public:
+  static constexpr std::size_t kReceiveRingSize = 256;
+  static constexpr std::size_t kReplyRingSize = 32;
+  static constexpr int kSyncAttempts = 10;
+  static constexpr std::uint32_t kSyncWaitMs = 250;
+  static constexpr std::uint32_t kFollowingReplyWaitMs = 100;
+  static constexpr std::uint32_t kWriteTimeoutMs = 1000;
+  static constexpr std::uint32_t kStopWaitMs = 1000;
+
+  // "COM1".."COM4" for ComPort 1 to 4 and the legacy addresses; "" otherwise.
+  static std::string PortName(int comPort);
+  // The rate the line runs at for ComBaud.
+  static std::uint32_t LineRate(std::int32_t comBaud);
+
+  // Opens, synchronises and checks the interface's mode. Null on failure,
+  // with the code in the last error. A port can carry one link at a time.
+  static std::shared_ptr<SerialLink> Open(const SerialLinkOptions& options);
+
+  ~SerialLink() override;
+
+  std::int32_t handle() const override { return handle_; }
+  bool Transmit(const CanMessage& frame) override;
+  bool Receive(CanMessage* frame) override;
+  void RegisterReceiveEvent(platform::Handle event) override;
+  bool Close() override;
+
+  bool Ask(const Query& query, std::vector<std::uint8_t>* value) override;
+  bool Tell(std::uint8_t code, std::span<const std::uint8_t> arguments) override;
+  bool SetTimeStampMode(std::uint8_t mode) override;
+  bool GetParameterArray(std::uint16_t number, std::vector<std::uint8_t>* value) override;
+  bool SetParameter(std::uint8_t kind, std::uint16_t number,
+                    std::span<const std::uint8_t> value) override;
+  bool FirmwareUpgrade() override;
+
+ private:
+  SerialLink() = default;
+
+  bool Start(const SerialLinkOptions& options, const std::string& portName);
+  bool Synchronise();
+  bool CheckModeAndReset();
+  void ReceiveLoop();
+  void Parse(std::span<const std::uint8_t> bytes);
+  void StoreFrame(const DeviceFrame& frame);
+
+  // Writes whole frames under the port's write mutex (0xFF03 on failure).
+  bool Write(std::span<const std::uint8_t> bytes);
+  bool WriteCommand(std::uint8_t code, std::span<const std::uint8_t> arguments);
+  // Waits for the next reply frame (0xFFF0 when none came in time).
+  bool AwaitReply(std::uint32_t waitMs, DeviceFrame* reply);
+  void FlushReplies();
+  // Waits in process time until the predicate holds (under mutex_) or the
+  // time runs out.
+  template <typename Predicate>
+  bool WaitFor(std::unique_lock<std::mutex>& lock, std::uint32_t waitMs, Predicate ready);
+
+  platform::SerialPort port_;
+  std::string portName_;
+  std::int32_t handle_ = 0;
+  platform::Handle writeMutex_ = platform::kNullHandle;
+  platform::Handle thread_ = platform::kNullHandle;
+
+  // One command exchange at a time, so no call takes another's reply.
+  std::mutex exchange_;
+
+  // Guards everything below; the receive thread holds it while it parses.
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  bool stopping_ = false;
+  bool closed_ = false;
+  DeviceFrameParser parser_;
+  FrameRing<CanMessage, kReceiveRingSize> received_;
+  FrameRing<DeviceFrame, kReplyRingSize> replies_;
+  platform::Handle receiveEvent_ = platform::kNullHandle;
+};
+
+}  // namespace drivers

@@ -1,0 +1,139 @@
+#include "sim/simoptions.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string_view>
+
+namespace sim {
+namespace {
+
+// A person runs the bench to try the program against it: a real bus's speed.
+constexpr bool kDefaultPacing = true;
+
+// "125000", "125k", "1M".
+std::uint32_t ParseBitRate(const std::string& text) {
+  std::string_view digits = text;
+  std::uint64_t multiplier = 1;
+  if (!digits.empty() && (digits.back() == 'k' || digits.back() == 'K')) multiplier = 1'000;
+  if (!digits.empty() && digits.back() == 'M') multiplier = 1'000'000;
+  if (multiplier != 1) digits.remove_suffix(1);
+  const std::optional<std::uint64_t> value = ParseUnsigned(digits);
+  if (!value || *value == 0 || *value > kMaxBitRate || *value * multiplier > kMaxBitRate) {
+    throw std::invalid_argument("--bit-rate " + text +
+                                ": expected 1 to 1000000 bit/s (for example 125000, 125k, 1M)");
+  }
+  return static_cast<std::uint32_t>(*value * multiplier);
+}
+
+bool ParseOnOff(const std::string& option, const std::string& text) {
+  if (text == "on") return true;
+  if (text == "off") return false;
+  throw std::invalid_argument(option + " " + text + ": expected on or off");
+}
+
+// "KIND" or "KIND:NAME=VALUE,NAME=VALUE".
+PeerRequest ParsePeer(const std::string& text, const PeerKindRegistry& kinds) {
+  const std::size_t colon = text.find(':');
+  const std::string kindName = text.substr(0, colon);
+  const PeerKind* kind = kinds.Find(kindName);
+  if (kind == nullptr)
+    throw std::invalid_argument("--peer " + text + ": unknown peer kind '" + kindName + "'");
+  std::map<std::string, std::string> values;
+  if (colon != std::string::npos) {
+    std::string_view rest = std::string_view(text).substr(colon + 1);
+    while (!rest.empty()) {
+      const std::string_view item = rest.substr(0, rest.find(','));
+      rest.remove_prefix(std::min(rest.size(), item.size() + 1));
+      const std::size_t equals = item.find('=');
+      const std::string name(item.substr(0, equals));
+      const bool known =
+          std::ranges::any_of(kind->options, [&](const PeerOption& option) { return option.name == name; });
+      if (equals == std::string_view::npos || !known) {
+        throw std::invalid_argument("--peer " + text + ": '" + std::string(item) + "' is not an option of " +
+                                    kindName + " (NAME=VALUE)");
+      }
+      if (!values.emplace(name, item.substr(equals + 1)).second) {
+        throw std::invalid_argument("--peer " + text + ": option " + name + " given twice");
+      }
+    }
+  }
+  for (const PeerOption& option : kind->options) {
+    if (values.contains(option.name)) continue;
+    if (!option.defaultValue)
+      throw std::invalid_argument("--peer " + text + ": option " + option.name + " missing");
+    values.emplace(option.name, *option.defaultValue);
+  }
+  return {kind, PeerSettings(kindName, std::move(values))};
+}
+
+}  // namespace
+
+SimOptions ParseSimOptions(const std::vector<std::string>& args, const PeerKindRegistry& kinds) {
+  SimOptions options;
+  options.bench.bus.pacing = kDefaultPacing;
+  for (std::size_t index = 0; index < args.size(); ++index) {
+    std::string option = args[index];
+    std::optional<std::string> inlineValue;
+    if (const std::size_t equals = option.find('=');
+        option.starts_with("--") && equals != std::string::npos) {
+      inlineValue = option.substr(equals + 1);
+      option.resize(equals);
+    }
+    const auto value = [&]() -> std::string {
+      if (inlineValue) return *inlineValue;
+      if (++index == args.size()) throw std::invalid_argument(option + ": value missing");
+      return args[index];
+    };
+    if (option == "--help" || option == "-h") {
+      options.help = true;
+    } else if (option == "--bit-rate") {
+      options.bench.bus.bitRate = ParseBitRate(value());
+    } else if (option == "--pacing") {
+      options.bench.bus.pacing = ParseOnOff(option, value());
+    } else if (option == "--pcap") {
+      options.bench.pcapPath = value();
+      if (options.bench.pcapPath.empty()) throw std::invalid_argument("--pcap: file name missing");
+    } else if (option == "--peer" && !kinds.Kinds().empty()) {
+      options.peers.push_back(ParsePeer(value(), kinds));
+    } else {
+      throw std::invalid_argument("unknown option " + args[index]);
+    }
+  }
+  return options;
+}
+
+std::string SimHelp(const PeerKindRegistry& kinds) {
+  std::string text =
+      "Usage: flashwright-sim [OPTION]...\n"
+      "Runs the simulated bench: a virtual CAN bus and the simulated devices on it,\n"
+      "and prints what a program needs to connect to them. Runs until interrupted\n"
+      "(Ctrl+C) or terminated.\n"
+      "\n"
+      "Options:\n"
+      "  --bit-rate RATE   bus bit rate in bit/s, up to 1000000; 125k and 1M work too\n"
+      "                    (default 125000)\n"
+      "  --pacing on|off   hold each frame on the bus as long as a real bus of that\n"
+      "                    bit rate would (default on)\n"
+      "  --pcap FILE       capture all traffic into FILE (pcap, SocketCAN link type)\n";
+  if (!kinds.Kinds().empty()) {
+    text +=
+        "  --peer KIND[:NAME=VALUE,...]\n"
+        "                    start a simulated device of KIND; may be repeated\n";
+  }
+  text += "  -h, --help        show this help and exit\n";
+  if (kinds.Kinds().empty()) return text;
+  text += "\nPeer kinds:\n";
+  for (const PeerKind& kind : kinds.Kinds()) {
+    text += "  " + kind.name + "  " + kind.summary + "\n";
+    for (const PeerOption& option : kind.options) {
+      text += "      " + option.name + "=VALUE  " + option.help;
+      if (option.defaultValue) text += " (default " + *option.defaultValue + ")";
+      text += "\n";
+    }
+  }
+  return text;
+}
+
+}  // namespace sim
