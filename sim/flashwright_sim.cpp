@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sim/bench.h"
+#include "sim/devicenet/devicenetslaveoptions.h"
 #include "sim/peerkind.h"
 #include "sim/qx240/qx240peerkind.h"
 #include "sim/simoptions.h"
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
   const sigset_t stopSignals = BlockStopSignals();
   sim::PeerKindRegistry kinds;
   kinds.Add(sim::Qx240PeerKind());
+  kinds.Add(sim::DeviceNetSlavePeerKind());
   sim::SimOptions options;
   try {
     options = sim::ParseSimOptions(std::vector<std::string>(argv + 1, argv + argc), kinds);

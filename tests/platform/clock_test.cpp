@@ -8,6 +8,7 @@
 #include <future>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 #include <thread>
 
 #include "platform/lasterror.h"
@@ -119,10 +120,16 @@ TEST(Clock, TimeOutsAreMeasuredInProcessTime) {
 
 TEST(Clock, ASpeedUpShortensSleepsAlreadyUnderWay) {
   ScopedTimeScale restore(1);
-  auto sleeper = std::async(std::launch::async, [] { platform::Sleep(600'000); });
+  auto woke = std::make_shared<std::promise<void>>();
+  auto sleeperWoke = woke->get_future();
+  // Detached, so that a sleeper that never wakes fails the test instead of hanging it.
+  std::thread([woke] {
+    platform::Sleep(600'000);
+    woke->set_value();
+  }).detach();
   std::this_thread::sleep_for(50ms);
   platform::SetTimeScale(1e6);
-  EXPECT_EQ(sleeper.wait_for(30s), std::future_status::ready);
+  EXPECT_EQ(sleeperWoke.wait_for(30s), std::future_status::ready);
 }
 
 TEST(Clock, SleepZeroReturnsAtOnce) {

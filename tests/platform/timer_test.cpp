@@ -73,9 +73,11 @@ TEST(WaitableTimers, SettingATimerWakesThreadsAlreadyWaitingOnIt) {
   ScopedTimeScale fast(100);
   TimerHandle timer(false);
   Handle waiter = CreateThread([&] { return WaitForSingleObject(timer.handle, kPatience); }, false, nullptr);
-  Sleep(100);  // give the waiter time to start waiting on the idle timer
+  Sleep(2000);  // give the waiter time to start waiting on the idle timer
   ASSERT_TRUE(SetWaitableTimer(timer.handle, 10, 0));
-  EXPECT_EQ(WaitForSingleObject(waiter, kInfinite), kWaitObject0);
+  // Well before the waiter's own time-out, which would also find the timer due.
+  EXPECT_EQ(WaitForSingleObject(waiter, kPatience / 2), kWaitObject0);
+  WaitForSingleObject(waiter, kInfinite);
   std::uint32_t result = kWaitFailed;
   GetExitCodeThread(waiter, &result);
   EXPECT_EQ(result, kWaitObject0);
