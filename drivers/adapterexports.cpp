@@ -15,42 +15,11 @@ using ReplyForm = drivers::CommandChannel::ReplyForm;
 
 namespace {
 
-bool Fail(std::uint32_t code) {
-  platform::SetLastError(code);
-  return false;
-}
-
-template <typename... Pointers>
-bool Present(Pointers... pointers) {
-  return ((pointers != nullptr) && ...) || Fail(platform::kErrorInvalidParameter);
-}
-
-template <typename Operation>
-int WithLink(std::int32_t handle, Operation operation) {
-  std::shared_ptr<drivers::Link> link = LibraryCards().Find(handle);
-  return link && operation(*link) ? 1 : 0;
-}
-
-// For the calls that only the maker's own interfaces answer.
-template <typename Operation>
-int WithCommands(std::int32_t handle, Operation operation) {
-  return WithLink(handle, [&](drivers::Link& link) {
-    CommandChannel* channel = link.commands();
-    return channel ? operation(*channel) : Fail(drivers::kErrorNotSupported);
-  });
-}
-
-template <typename Out>
-int AskInto(std::int32_t handle, std::uint8_t code, ReplyForm form, Out* out,
-            std::span<const std::uint8_t> arguments = {}) {
-  if (!Present(out)) return 0;
-  return WithCommands(handle, [&](CommandChannel& channel) {
-    std::uint32_t value = 0;
-    if (!drivers::AskValue(channel, code, form, sizeof(Out), &value, arguments)) return false;
-    *out = Out(value);
-    return true;
-  });
-}
+using drivers::exports::AskInto;
+using drivers::exports::Fail;
+using drivers::exports::Present;
+using drivers::exports::WithCommands;
+using drivers::exports::WithLink;
 
 int TellValue(std::int32_t handle, std::uint8_t code, std::uint32_t value, std::size_t size) {
   return WithCommands(handle, [&](CommandChannel& channel) {
@@ -87,51 +56,6 @@ int SetScalarParameter(std::int32_t handle, std::uint8_t kind, std::uint16_t num
 
 namespace cmd = drivers::command;
 namespace param = drivers::parameter;
-
-DRIVER_EXPORT int DLL_Version(std::int32_t level, std::int32_t* major, std::int32_t* minor) {
-  return drivers::DriverVersion(LibraryCards().profile(), level, major, minor);
-}
-
-DRIVER_EXPORT int DLL_Name(std::int32_t level, char* name) {
-  return drivers::DriverName(LibraryCards().profile(), level, name);
-}
-
-// The drivers hold no texts for their codes.
-DRIVER_EXPORT int GetErrorString(std::int32_t, char*) { return 1; }
-DRIVER_EXPORT int LoadDriver() { return 1; }
-DRIVER_EXPORT int UnloadDriver() { return 1; }
-
-DRIVER_EXPORT int OpenCard(std::int32_t* handle, std::int32_t interfaceType,
-                           const InterfaceSettings* settings) {
-  return LibraryCards().Open(handle, interfaceType, settings);
-}
-
-DRIVER_EXPORT int OpenInterface(std::int32_t* handle, const InterfaceConfiguration* record) {
-  if (!Present(record)) return 0;
-  const InterfaceSettings settings = drivers::SettingsFromRecord(*record);
-  return LibraryCards().Open(handle, record->InterfaceType, &settings);
-}
-
-DRIVER_EXPORT int CloseCard(std::int32_t handle) { return LibraryCards().Close(handle); }
-DRIVER_EXPORT int CloseInterface(std::int32_t handle) { return LibraryCards().Close(handle); }
-
-DRIVER_EXPORT int HardwareConfigurationWindow(InterfaceConfiguration* record) {
-  return drivers::ShowHardwareConfigurationWindow(LibraryCards().profile(), record);
-}
-
-DRIVER_EXPORT int Hardware_Version(std::int32_t handle, std::int32_t* major, std::int32_t* minor) {
-  if (!Present(major, minor)) return 0;
-  return WithCommands(handle, [&](CommandChannel& channel) {
-    return drivers::AskVersion(channel, cmd::kHardwareVersion, major, minor);
-  });
-}
-
-DRIVER_EXPORT int Firmware_Version(std::int32_t handle, std::int32_t* major, std::int32_t* minor) {
-  if (!Present(major, minor)) return 0;
-  return WithCommands(handle, [&](CommandChannel& channel) {
-    return drivers::AskVersion(channel, cmd::kFirmwareVersion, major, minor);
-  });
-}
 
 DRIVER_EXPORT int CAN_Transmit(std::int32_t handle, const CanMessage* frame) {
   if (!Present(frame)) return 0;
@@ -264,17 +188,6 @@ DRIVER_EXPORT int FirmwareUpgrade(std::int32_t handle) {
 
 DRIVER_EXPORT int Get_Serial_Number(std::int32_t handle, std::uint32_t* serial) {
   return AskInto(handle, cmd::kSerialNumber, ReplyForm::kPlain, serial);
-}
-DRIVER_EXPORT int Get_Device_Type(std::int32_t handle, std::uint32_t* type) {
-  return AskInto(handle, cmd::kDeviceType, ReplyForm::kEcho, type);
-}
-DRIVER_EXPORT int Get_Product_Code(std::int32_t handle, std::uint32_t* code) {
-  return AskInto(handle, cmd::kProductCode, ReplyForm::kEcho, code);
-}
-DRIVER_EXPORT int Get_Product_Name(std::int32_t handle, char* name) {
-  if (!Present(name)) return 0;
-  return WithCommands(handle,
-                      [&](CommandChannel& channel) { return drivers::AskProductName(channel, name); });
 }
 
 DRIVER_EXPORT int Parameter_Get_USIGN8(std::int32_t handle, std::uint16_t number,

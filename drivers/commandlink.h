@@ -41,6 +41,21 @@ inline constexpr std::uint8_t kSetTimeStampMode = 0x8E;
 inline constexpr std::uint8_t kReset = 0x8F;
 inline constexpr std::uint8_t kParameterSet = 0xFE;
 inline constexpr std::uint8_t kFirmwareUpgrade = 0xF0;
+// The QX24X modules' own commands.
+inline constexpr std::uint8_t kBootSector = 0x01;
+inline constexpr std::uint8_t kActiveSector = 0x02;
+inline constexpr std::uint8_t kSectorSize = 0x04;
+inline constexpr std::uint8_t kSectorChecksum = 0x15;
+inline constexpr std::uint8_t kChecksumOk = 0x16;
+inline constexpr std::uint8_t kEraseSector = 0x81;
+inline constexpr std::uint8_t kSetBootSector = 0x82;
+inline constexpr std::uint8_t kExecuteSector = 0x83;
+inline constexpr std::uint8_t kSetActiveSector = 0x84;
+inline constexpr std::uint8_t kSetSectorChecksum = 0x90;
+inline constexpr std::uint8_t kSetSerialNumber = 0x91;
+inline constexpr std::uint8_t kModuleReset = 0xF1;
+// Sent over USB as a link closes.
+inline constexpr std::uint8_t kClose = 0xF2;
 }  // namespace command
 
 // Parameter kinds of 0x7E and 0xFE.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "drivers/seriallink.h"
+#include "drivers/usblink.h"
 #include "platform/lasterror.h"
 #include "platform/module.h"
 
@@ -33,10 +34,20 @@ int CardTable::Open(std::int32_t* handle, std::int32_t interfaceType,
   }
   std::shared_ptr<Link> link = OpenLink(transport, *settings);
   if (!link) return 0;
+  // A module that does not answer is closed again: no link stays open
+  // behind a failed open, and the slot stays free.
+  if (profile_.confirmOpen != nullptr && !profile_.confirmOpen(*link)) {
+    const std::uint32_t code = platform::GetLastError();
+    link->Close();
+    platform::SetLastError(code);
+    return 0;
+  }
 
   std::lock_guard lock(slotsMutex_);
-  *free = Slot{true, link->handle(), transport, *settings, link};
-  *handle = link->handle();
+  const std::int32_t cardHandle =
+      profile_.handleIsSlotNumber ? std::int32_t(free - slots_.data()) : link->handle();
+  *free = Slot{true, cardHandle, transport, *settings, link};
+  *handle = cardHandle;
   return 1;
 }
 
@@ -46,8 +57,18 @@ std::shared_ptr<Link> CardTable::OpenLink(Transport transport,
     case Transport::kSerial:
       return SerialLink::Open({.comPort = settings.ComPort,
                                .comBaud = settings.ComBaud,
-                               .writeMutexFormat = profile_.serialWriteMutexFormat});
-    case Transport::kUsb:
+                               .writeMutexFormat = profile_.serialWriteMutexFormat,
+                               .acceptAnyMode = profile_.acceptAnyMode,
+                               .microsecondStamps = profile_.microsecondStamps});
+    case Transport::kUsb: {
+      // The access point is a NUL-terminated text in a fixed field.
+      const char* accessPoint = settings.AccessPoint;
+      return UsbLink::Open({.deviceClass = profile_.usbDeviceClass,
+                            .accessPoint = std::string(accessPoint,
+                                                       strnlen(accessPoint, sizeof settings.AccessPoint)),
+                            .writeEventFormat = profile_.usbWriteEventFormat,
+                            .maxOpenDevices = profile_.maxUsbDevices});
+    }
     case Transport::kKfd:
       break;  // these links are not part of this build
   }
@@ -109,15 +130,38 @@ InterfaceSettings SettingsFromRecord(const InterfaceConfiguration& record) {
   return settings;
 }
 
+namespace {
+
+// Loaded once and kept: the dialogs may call back into this library.
+platform::ModuleHandle ConfigurationLibrary() {
+  static const platform::ModuleHandle library = platform::LoadLibrary("VRK_QX24X_CFG.dll");
+  return library;
+}
+
+}  // namespace
+
 int ShowHardwareConfigurationWindow(const DriverProfile& profile, InterfaceConfiguration* record) {
   using Window = int (*)(const char* caption, const char* driverFileName, std::int32_t* result,
                          InterfaceConfiguration* record);
-  // Loaded once and kept: the dialog may call back into this library.
-  static const Window window = platform::BindEntryPoint<Window>(
-      platform::LoadLibrary("VRK_QX24X_CFG.dll"), "VRK_QX24X_HardwareConfigurationWindow");
+  static const Window window =
+      platform::BindEntryPoint<Window>(ConfigurationLibrary(), "VRK_QX24X_HardwareConfigurationWindow");
+  if (record != nullptr && profile.ownInterfaceType != 0) record->InterfaceType = profile.ownInterfaceType;
   if (window == nullptr) return 1;
   std::int32_t result = 0;
   return window(profile.configurationCaption, profile.driverFileName, &result, record);
+}
+
+int ForwardConfiguration(ConfigurationStore store, const char* baseKey,
+                         InterfaceConfiguration* record) {
+  using Entry = int (*)(const char* baseKey, InterfaceConfiguration* record);
+  static const Entry read = platform::BindEntryPoint<Entry>(ConfigurationLibrary(), "ReadConfiguration");
+  static const Entry save = platform::BindEntryPoint<Entry>(ConfigurationLibrary(), "SaveConfiguration");
+  const Entry entry = store == ConfigurationStore::kRead ? read : save;
+  if (entry == nullptr) {
+    platform::SetLastError(platform::kErrorProcNotFound);
+    return 0;
+  }
+  return entry(baseKey, record);
 }
 
 }  // namespace drivers

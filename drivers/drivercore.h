@@ -8,6 +8,7 @@
 
 #include "config/interfaceconfiguration.h"
 #include "drivers/link.h"
+#include "platform/usb.h"
 
 // The exports of a driver library: C names, visible from the plug-in.
 #define DRIVER_EXPORT extern "C" __attribute__((visibility("default")))
@@ -29,6 +30,21 @@ struct DriverProfile {
   // the library does not serve.
   bool (*chooseTransport)(std::int32_t interfaceType, const InterfaceSettings& settings,
                           Transport* transport);
+  // The interface type this library serves alone, set on the record its
+  // configuration window gets; 0 when it serves several.
+  std::int32_t ownInterfaceType = 0;
+  // The USB device-interface class of the library's devices, the name of a
+  // device's write event and how many devices it drives at once.
+  platform::Guid usbDeviceClass{};
+  const char* usbWriteEventFormat = "";
+  int maxUsbDevices = 1;
+  // QX24X: the card handle is the slot number, a module in any mode is
+  // opened, unstamped frames carry microseconds, and an open counts only
+  // once the module answered `confirmOpen`.
+  bool handleIsSlotNumber = false;
+  bool acceptAnyMode = false;
+  bool microsecondStamps = false;
+  bool (*confirmOpen)(Link& link) = nullptr;
 };
 
 class CardTable {
@@ -83,5 +99,11 @@ InterfaceSettings SettingsFromRecord(const InterfaceConfiguration& record);
 // HardwareConfigurationWindow: the interface dialog of the QX24X
 // configuration library, or 1 when that library or its window is missing.
 int ShowHardwareConfigurationWindow(const DriverProfile& profile, InterfaceConfiguration* record);
+
+// ReadConfiguration and SaveConfiguration: the same-named exports of the
+// QX24X configuration library, or 0 when it or the entry is missing.
+enum class ConfigurationStore { kRead, kSave };
+int ForwardConfiguration(ConfigurationStore store, const char* baseKey,
+                         InterfaceConfiguration* record);
 
 }  // namespace drivers

@@ -18,13 +18,19 @@ inline constexpr std::uint32_t kErrorComPortOpen = 0xF002;
 inline constexpr std::uint32_t kErrorComPortSettingsRead = 0xF003;
 inline constexpr std::uint32_t kErrorComPortSettingsWrite = 0xF004;
 inline constexpr std::uint32_t kErrorFrameTooLong = 0xFF01;
+inline constexpr std::uint32_t kErrorWriteEventCreate = 0xFF02;
 inline constexpr std::uint32_t kErrorWriteFailed = 0xFF03;
+inline constexpr std::uint32_t kErrorWriteIncomplete = 0xFF05;
 inline constexpr std::uint32_t kErrorNoReply = 0xFFF0;
 inline constexpr std::uint32_t kErrorNoFrame = 0xFFFF;
 // A reply that does not echo its command, or a bad argument: one code.
 inline constexpr std::uint32_t kErrorBadReply = 0x20000000;
 inline constexpr std::uint32_t kErrorBadArgument = kErrorBadReply;
 inline constexpr std::uint32_t kErrorUsbDeviceOpen = 0xFFFFF;
+inline constexpr std::uint32_t kErrorUsbReadPipeOpen = 0xFFFFE;
+inline constexpr std::uint32_t kErrorUsbWritePipeOpen = 0xFFFFD;
+// A firmware transfer of more than 8 bytes.
+inline constexpr std::uint32_t kErrorTransferTooLong = 0xA0000001;
 // The transport exists in the driver family but not in this build.
 inline constexpr std::uint32_t kErrorNotSupported = 50;
 
@@ -35,6 +41,7 @@ class CommandChannel {
   enum class ReplyForm {
     kPlain,  // the value from byte 0
     kEcho,   // Flags 1, byte 0 repeats the code, the value from byte 1
+    kTagged, // byte 0 repeats the code, the value from byte 1, any Flags
   };
   static constexpr std::uint32_t kQueryWaitMs = 500;
   struct Query {
@@ -64,6 +71,29 @@ class CommandChannel {
   virtual bool FirmwareUpgrade() = 0;
 };
 
+// The sector and firmware commands of the QX24X modules, which the serial
+// and the USB link carry their own ways.
+class ModuleChannel {
+ public:
+  virtual ~ModuleChannel() = default;
+
+  // A setting the module confirms. On the serial link the reply must echo
+  // the code and the first `echoedArguments` argument bytes; the USB link
+  // sends a setting request.
+  virtual bool Confirm(std::uint8_t code, std::span<const std::uint8_t> arguments,
+                       std::size_t echoedArguments, std::uint32_t waitMs) = 0;
+  // Writes up to 8 bytes into the sector at the address; on the serial link
+  // `data` then holds the bytes the module echoed.
+  virtual bool WriteFirmware(std::uint8_t sector, std::uint32_t address,
+                             std::span<std::uint8_t> data) = 0;
+  // Reads up to 8 bytes of the sector at the address into `data`.
+  virtual bool ReadFirmware(std::uint8_t sector, std::uint32_t address,
+                            std::span<std::uint8_t> data) = 0;
+  // Hands the module the confirmation code of its upgrade mode and makes it
+  // restart into its boot loader.
+  virtual bool EnterUpgradeMode(std::uint32_t code) = 0;
+};
+
 class Link {
  public:
   virtual ~Link() = default;
@@ -89,6 +119,8 @@ class Link {
 
   // The interface's command set, or null for a link that has none.
   virtual CommandChannel* commands() { return nullptr; }
+  // The QX24X module commands, or null for a link that has none.
+  virtual ModuleChannel* module() { return nullptr; }
 };
 
 }  // namespace drivers

@@ -1,6 +1,7 @@
 // The QX240 driver library: the maker's QX240 CAN adapter (interface type 1)
 // and, in later builds, the 1770-KFD module (type 0x20).
 #include "drivers/adapterexports.h"
+#include "drivers/usbdeviceclass.h"
 
 namespace drivers {
 namespace {
@@ -27,6 +28,9 @@ constexpr DriverProfile kQx240{
     .configurationCaption = "VRK QX240 Configuration",
     .driverFileName = "QX240.DLL",
     .chooseTransport = ChooseTransport,
+    .usbDeviceClass = kQx240UsbClass,
+    .usbWriteEventFormat = "QX240U_WriteEventObject%x",
+    .maxUsbDevices = CardTable::kSlots,
 };
 
 }  // namespace

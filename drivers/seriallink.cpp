@@ -24,8 +24,9 @@ bool DecodeReply(const CommandChannel::Query& query, const DeviceFrame& reply,
                  std::vector<std::uint8_t>* value) {
   if (reply.length == 0 || reply.length > kMaxDataLength) return Fail(kErrorNoReply);
   std::size_t offset = 0;
-  if (query.form == CommandChannel::ReplyForm::kEcho) {
-    if (reply.flags != 1 || reply.data[0] != query.code) return Fail(kErrorBadReply);
+  if (query.form != CommandChannel::ReplyForm::kPlain) {
+    const bool flagsFit = query.form == CommandChannel::ReplyForm::kTagged || reply.flags == 1;
+    if (!flagsFit || reply.data[0] != query.code) return Fail(kErrorBadReply);
     offset = 1;
   }
   const std::size_t size = reply.length - offset;
@@ -97,6 +98,7 @@ std::shared_ptr<SerialLink> SerialLink::Open(const SerialLinkOptions& options) {
 SerialLink::~SerialLink() { Close(); }
 
 bool SerialLink::Start(const SerialLinkOptions& options, const std::string& portName) {
+  options_ = options;
   portName_ = portName;
   // The platform refuses a port that is already open, in this library or
   // any other: two links never share one line.
@@ -147,7 +149,7 @@ bool SerialLink::Synchronise() {
 bool SerialLink::CheckModeAndReset() {
   std::uint32_t mode = 0;
   if (!AskValue(*this, command::kMode, ReplyForm::kEcho, 1, &mode)) return false;
-  if (mode != 1) return Fail(kErrorBadReply);
+  if (mode != 1 && !options_.acceptAnyMode) return Fail(kErrorBadReply);
   return Tell(command::kReset, {});
 }
 
@@ -209,11 +211,15 @@ void SerialLink::StoreFrame(const DeviceFrame& frame) {
     message.TimeStampLow = frame.stampLow;
   } else {
     std::int64_t counter = 0;
-    platform::QueryPerformanceCounter(&counter);
+    if (options_.microsecondStamps)
+      counter = std::int64_t(platform::NowMicroseconds());
+    else
+      platform::QueryPerformanceCounter(&counter);
     message.TimeStampHigh = std::uint32_t(std::uint64_t(counter) >> 32);
     message.TimeStampLow = std::uint32_t(counter);
   }
   received_.Push(message);
+  changed_.notify_all();  // a module's answer to a firmware frame
 }
 
 bool SerialLink::Transmit(const CanMessage& frame) {
@@ -380,5 +386,61 @@ bool SerialLink::SetParameter(std::uint8_t kind, std::uint16_t number,
 }
 
 bool SerialLink::FirmwareUpgrade() { return Tell(command::kFirmwareUpgrade, kFirmwareUpgradeCode); }
+
+bool SerialLink::Confirm(std::uint8_t code, std::span<const std::uint8_t> arguments,
+                         std::size_t echoedArguments, std::uint32_t waitMs) {
+  const Query query{code, {arguments.begin(), arguments.end()}, ReplyForm::kEcho,
+                    echoedArguments, kMaxDataLength - 1, waitMs};
+  std::vector<std::uint8_t> echoed;
+  if (!Ask(query, &echoed)) return false;
+  if (!std::equal(arguments.begin(), arguments.begin() + echoedArguments, echoed.begin()))
+    return Fail(kErrorBadReply);
+  return true;
+}
+
+bool SerialLink::ExchangeFirmwareFrame(std::uint32_t address, std::uint8_t flags,
+                                       std::span<std::uint8_t> data, bool sendData) {
+  constexpr std::uint32_t kFirmwareFrameWaitMs = 1000;
+  const std::uint8_t length = std::uint8_t(data.size());
+  const HostFrame frame = EncodeHostFrame(
+      address, flags, length, sendData ? std::span<const std::uint8_t>(data) : std::span<const std::uint8_t>());
+  std::lock_guard exchange(exchange_);
+  {
+    // An answer that came after its request gave up is not this one's.
+    std::lock_guard lock(mutex_);
+    received_.Clear();
+  }
+  if (!Write(frame)) return false;
+  CanMessage answer;
+  {
+    std::unique_lock lock(mutex_);
+    if (!WaitFor(lock, kFirmwareFrameWaitMs, [this] { return !received_.Empty(); }))
+      return Fail(kErrorNoReply);
+    received_.Pop(&answer);
+  }
+  if (answer.Length != length) return Fail(kErrorBadReply);
+  std::copy_n(answer.Data, length, data.begin());
+  return true;
+}
+
+bool SerialLink::WriteFirmware(std::uint8_t sector, std::uint32_t address,
+                               std::span<std::uint8_t> data) {
+  constexpr std::uint8_t kWriteFlag = 0x10;
+  return ExchangeFirmwareFrame(address, kWriteFlag | sector, data, true);
+}
+
+bool SerialLink::ReadFirmware(std::uint8_t sector, std::uint32_t address,
+                              std::span<std::uint8_t> data) {
+  constexpr std::uint8_t kReadFlag = 0x20;
+  return ExchangeFirmwareFrame(address, kReadFlag | sector, data, false);
+}
+
+bool SerialLink::EnterUpgradeMode(std::uint32_t code) {
+  constexpr std::uint32_t kSettingWaitMs = 1000;
+  const std::uint8_t codeBytes[] = {std::uint8_t(code), std::uint8_t(code >> 8),
+                                    std::uint8_t(code >> 16), std::uint8_t(code >> 24)};
+  return Confirm(command::kFirmwareUpgrade, codeBytes, 0, kSettingWaitMs) &&
+         Confirm(command::kModuleReset, {}, 0, kSettingWaitMs);
+}
 
 }  // namespace drivers

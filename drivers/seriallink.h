@@ -21,9 +21,17 @@ struct SerialLinkOptions {
   // printf format of the port's write mutex, formatted with the port index
   // (COM1: 0), e.g. "Mutex_QX240S_CAN_Lock%ld".
   const char* writeMutexFormat = "";
+  // The QX24X modules report mode 0 while their boot loader runs, and must
+  // still be reachable then; the CAN interfaces must be in mode 1.
+  bool acceptAnyMode = false;
+  // Unstamped frames get the host time in microseconds instead of raw
+  // counter ticks.
+  bool microsecondStamps = false;
 };
 
-class SerialLink final : public CommandLink, public std::enable_shared_from_this<SerialLink> {
+class SerialLink final : public CommandLink,
+                         public ModuleChannel,
+                         public std::enable_shared_from_this<SerialLink> {
  public:
   static constexpr std::size_t kReceiveRingSize = 256;
   static constexpr std::size_t kReplyRingSize = 32;
@@ -58,6 +66,15 @@ class SerialLink final : public CommandLink, public std::enable_shared_from_this
                     std::span<const std::uint8_t> value) override;
   bool FirmwareUpgrade() override;
 
+  ModuleChannel* module() override { return this; }
+  bool Confirm(std::uint8_t code, std::span<const std::uint8_t> arguments,
+               std::size_t echoedArguments, std::uint32_t waitMs) override;
+  bool WriteFirmware(std::uint8_t sector, std::uint32_t address,
+                     std::span<std::uint8_t> data) override;
+  bool ReadFirmware(std::uint8_t sector, std::uint32_t address,
+                    std::span<std::uint8_t> data) override;
+  bool EnterUpgradeMode(std::uint32_t code) override;
+
  private:
   SerialLink() = default;
 
@@ -74,11 +91,16 @@ class SerialLink final : public CommandLink, public std::enable_shared_from_this
   // Waits for the next reply frame (0xFFF0 when none came in time).
   bool AwaitReply(std::uint32_t waitMs, DeviceFrame* reply);
   void FlushReplies();
+  // Sends a firmware frame and takes the module's answer, a frame with a
+  // data identifier of the same Length (0x20000000 otherwise).
+  bool ExchangeFirmwareFrame(std::uint32_t address, std::uint8_t flags,
+                             std::span<std::uint8_t> data, bool sendData);
   // Waits in process time until the predicate holds (under mutex_) or the
   // time runs out.
   template <typename Predicate>
   bool WaitFor(std::unique_lock<std::mutex>& lock, std::uint32_t waitMs, Predicate ready);
 
+  SerialLinkOptions options_;
   platform::SerialPort port_;
   std::string portName_;
   std::int32_t handle_ = 0;

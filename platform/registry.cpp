@@ -10,8 +10,8 @@
 #include <map>
 #include <mutex>
 
-#include "platform/inifile.h"
 #include "platform/lasterror.h"
+#include "platform/textfile.h"
 
 namespace platform {
 

@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "sim/bench.h"
+#include "sim/canopen/canopenslavepeerkind.h"
 #include "sim/devicenet/devicenetslaveoptions.h"
 #include "sim/peerkind.h"
 #include "sim/qx240/qx240peerkind.h"
+#include "sim/qx24x/qx24xpeerkind.h"
 #include "sim/simoptions.h"
 
 namespace {
@@ -54,7 +56,9 @@ int main(int argc, char** argv) {
   const sigset_t stopSignals = BlockStopSignals();
   sim::PeerKindRegistry kinds;
   kinds.Add(sim::Qx240PeerKind());
+  kinds.Add(sim::Qx24xPeerKind());
   kinds.Add(sim::DeviceNetSlavePeerKind());
+  kinds.Add(sim::CanopenSlavePeerKind());
   sim::SimOptions options;
   try {
     options = sim::ParseSimOptions(std::vector<std::string>(argv + 1, argv + argc), kinds);

@@ -4,11 +4,14 @@
 // the same way: flashwright-sim --peer KIND:OPTION=VALUE,...
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "sim/canbus.h"
@@ -32,6 +35,18 @@ class PeerSettings {
   // missing value or one that is not a number in [min, max] (decimal or 0x hex).
   const std::string& Text(const std::string& name) const;
   std::int64_t Number(const std::string& name, std::int64_t min, std::int64_t max) const;
+  // The value the option's text stands for among the choices; throws
+  // std::invalid_argument, naming the choices, for any other text.
+  template <typename T>
+  T Choice(const std::string& name, std::initializer_list<std::pair<std::string_view, T>> choices) const {
+    const std::string& text = Text(name);
+    std::string names;
+    for (const auto& [choice, value] : choices) {
+      if (text == choice) return value;
+      names += (names.empty() ? "" : " or ") + std::string(choice);
+    }
+    throw std::invalid_argument("peer " + kind_ + ": option " + name + "=" + text + ": expected " + names);
+  }
 
  private:
   std::string kind_;
@@ -54,6 +69,11 @@ struct PeerKind {
   // Throws std::exception with a message for the user when it cannot start.
   std::function<std::unique_ptr<BenchPeer>(CanBus& bus, const PeerSettings& settings)> create;
 };
+
+// The settings of a peer of the kind from "NAME=VALUE,NAME=VALUE" (double
+// quotes keep commas in a value), defaults filled in. Throws
+// std::invalid_argument for an unknown, repeated or missing option.
+PeerSettings ParsePeerSettings(const PeerKind& kind, std::string_view items);
 
 class PeerKindRegistry {
  public:

@@ -1,7 +1,5 @@
 #include "sim/simoptions.h"
 
-#include <algorithm>
-#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
@@ -40,32 +38,13 @@ PeerRequest ParsePeer(const std::string& text, const PeerKindRegistry& kinds) {
   const PeerKind* kind = kinds.Find(kindName);
   if (kind == nullptr)
     throw std::invalid_argument("--peer " + text + ": unknown peer kind '" + kindName + "'");
-  std::map<std::string, std::string> values;
-  if (colon != std::string::npos) {
-    std::string_view rest = std::string_view(text).substr(colon + 1);
-    while (!rest.empty()) {
-      const std::string_view item = rest.substr(0, rest.find(','));
-      rest.remove_prefix(std::min(rest.size(), item.size() + 1));
-      const std::size_t equals = item.find('=');
-      const std::string name(item.substr(0, equals));
-      const bool known =
-          std::ranges::any_of(kind->options, [&](const PeerOption& option) { return option.name == name; });
-      if (equals == std::string_view::npos || !known) {
-        throw std::invalid_argument("--peer " + text + ": '" + std::string(item) + "' is not an option of " +
-                                    kindName + " (NAME=VALUE)");
-      }
-      if (!values.emplace(name, item.substr(equals + 1)).second) {
-        throw std::invalid_argument("--peer " + text + ": option " + name + " given twice");
-      }
-    }
+  const std::string_view items =
+      colon == std::string::npos ? std::string_view() : std::string_view(text).substr(colon + 1);
+  try {
+    return {kind, ParsePeerSettings(*kind, items)};
+  } catch (const std::invalid_argument& error) {
+    throw std::invalid_argument("--peer " + text + ": " + error.what());
   }
-  for (const PeerOption& option : kind->options) {
-    if (values.contains(option.name)) continue;
-    if (!option.defaultValue)
-      throw std::invalid_argument("--peer " + text + ": option " + option.name + " missing");
-    values.emplace(option.name, *option.defaultValue);
-  }
-  return {kind, PeerSettings(kindName, std::move(values))};
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "platform/clock.h"
+#include "sim/nodeoutput.h"
 
 namespace sim {
 namespace {
@@ -90,10 +91,14 @@ DeviceNetSlave::~DeviceNetSlave() {
 
 void DeviceNetSlave::PowerOff() {
   std::lock_guard lock(mutex_);
-  powered_ = false;
   peer_.Detach();
+  LosePower();
+}
+
+void DeviceNetSlave::LosePower() {
+  powered_ = false;
   DropConnections();
-  outbox_.clear();
+  outbox_.Clear();
   NotifyState(State::Off);
 }
 
@@ -107,7 +112,7 @@ void DeviceNetSlave::PowerOn() {
 }
 
 bool DeviceNetSlave::WaitForState(State state, std::chrono::milliseconds timeout) const {
-  const std::uint64_t deadline = platform::NowMicroseconds() + static_cast<std::uint64_t>(timeout.count()) * kUsPerMs;
+  const std::uint64_t deadline = platform::NowMicroseconds() + MicrosOf(timeout);
   std::unique_lock lock(mutex_);
   while (state_ != state) {
     const std::uint64_t now = platform::NowMicroseconds();
@@ -190,12 +195,7 @@ void DeviceNetSlave::Run() {
       changed_.wait(lock, [this] { return stop_ || powered_; });
       continue;
     }
-    std::chrono::milliseconds timeout = kWaitForever;
-    if (const std::optional<std::uint64_t> deadline = NextDeadline()) {
-      const std::uint64_t now = platform::NowMicroseconds();
-      const std::uint64_t waitUs = *deadline > now ? *deadline - now : 0;
-      timeout = std::chrono::milliseconds((waitUs + kUsPerMs - 1) / kUsPerMs);
-    }
+    const std::chrono::milliseconds timeout = WaitBefore(NextDeadline(), platform::NowMicroseconds());
     lock.unlock();
     BusFrame received;
     const ReceiveStatus status = peer_.Receive(received, timeout);
@@ -203,11 +203,7 @@ void DeviceNetSlave::Run() {
     if (stop_) break;
     const std::uint64_t now = platform::NowMicroseconds();
     if (status == ReceiveStatus::Detached && powered_ && !peer_.IsAttached()) {
-      // Detached behind our back (or the bus went away): as a power loss.
-      powered_ = false;
-      DropConnections();
-      outbox_.clear();
-      NotifyState(State::Off);
+      LosePower();  // detached behind our back (or the bus went away)
       continue;
     }
     if (status == ReceiveStatus::Received && powered_) OnFrame(received.frame, now);
@@ -220,7 +216,7 @@ std::optional<std::uint64_t> DeviceNetSlave::NextDeadline() const {
   const auto consider = [&next](std::optional<std::uint64_t> due) {
     if (due && (!next || *due < *next)) next = due;
   };
-  for (const Pending& pending : outbox_) consider(pending.dueUs);
+  consider(outbox_.FirstDue());
   if (state_ == State::Booting || state_ == State::CheckingMac) consider(phaseDueUs_);
   if (state_ != State::Online) return next;
   consider(resetDueUs_);
@@ -237,11 +233,7 @@ std::optional<std::uint64_t> DeviceNetSlave::NextDeadline() const {
 }
 
 void DeviceNetSlave::OnTime(std::uint64_t nowUs) {
-  while (!outbox_.empty() && outbox_.front().dueUs <= nowUs) {
-    const CanFrame frame = outbox_.front().frame;
-    outbox_.erase(outbox_.begin());
-    Transmit(frame);
-  }
+  outbox_.SendDue(nowUs, [this](const CanFrame& frame) { Transmit(frame); });
   if ((state_ == State::Booting || state_ == State::CheckingMac) && nowUs >= phaseDueUs_) {
     if (config_.skipDuplicateMacCheck || checksSent_ == 2) {
       NotifyState(State::Online);
@@ -280,7 +272,7 @@ void DeviceNetSlave::BeginStartup(std::uint64_t nowUs) {
   DropConnections();
   resetDueUs_.reset();
   checksSent_ = 0;
-  phaseDueUs_ = nowUs + static_cast<std::uint64_t>(config_.bootDelay.count()) * kUsPerMs;
+  phaseDueUs_ = nowUs + MicrosOf(config_.bootDelay);
   ++restarts_;
   NotifyState(State::Booting);
 }
@@ -306,19 +298,10 @@ void DeviceNetSlave::DropConnections() {
 void DeviceNetSlave::Transmit(const CanFrame& frame) { peer_.Send(frame); }
 
 void DeviceNetSlave::Emit(const CanFrame& frame, std::uint64_t nowUs) {
-  if (faults_.silent) return;
-  if (faults_.dropFrames > 0) {
-    --faults_.dropFrames;
-    return;
-  }
-  int copies = 1;
-  if (faults_.duplicateFrames > 0) {
-    --faults_.duplicateFrames;
-    copies = 2;
-  }
+  const int copies = TakeCopiesOfNextFrame(faults_);
   for (int copy = 0; copy < copies; ++copy) {
     if (faults_.answerDelay.count() > 0) {
-      outbox_.push_back({nowUs + static_cast<std::uint64_t>(faults_.answerDelay.count()) * kUsPerMs, frame});
+      outbox_.Hold(nowUs + MicrosOf(faults_.answerDelay), frame);
     } else {
       Transmit(frame);
     }

@@ -22,6 +22,7 @@
 #include "sim/devicenet/explicitlink.h"
 #include "sim/devicenet/iofragments.h"
 #include "sim/flash/firmwareflash.h"
+#include "sim/nodeoutput.h"
 
 namespace sim {
 
@@ -148,16 +149,12 @@ class DeviceNetSlave {
 
   using Reply = ExplicitReply;
 
-  struct Pending {
-    std::uint64_t dueUs;
-    CanFrame frame;
-  };
-
   // Thread and timing (devicenetslave.cpp).
   void Run();
   std::optional<std::uint64_t> NextDeadline() const;
   void OnTime(std::uint64_t nowUs);
   void BeginStartup(std::uint64_t nowUs);
+  void LosePower();  // off the bus: connections and held frames are gone
   void EnterFaulted();
   void DropConnections();
   void Transmit(const CanFrame& frame);
@@ -212,7 +209,7 @@ class DeviceNetSlave {
   int checksSent_ = 0;
   std::optional<std::uint64_t> resetDueUs_;  // drop-off after an Identity Reset
   SlaveFaults faults_;
-  std::vector<Pending> outbox_;  // frames held back by the delay fault
+  FrameOutbox outbox_;  // frames held back by the delay fault
 
   FirmwareFlash flash_;
   std::uint8_t selectedSector_ = 0;

@@ -1,16 +1,15 @@
 #include "sim/devicenet/devicenetslaveoptions.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <map>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
 namespace sim {
 namespace {
 
-using Values = std::map<std::string, std::string>;
+constexpr const char* kKindName = "devicenet-slave";
 
 const std::vector<PeerOption>& Options() {
   static const std::vector<PeerOption> options = {
@@ -34,93 +33,37 @@ std::string Unquote(const std::string& text) {
   return text;
 }
 
-std::uint64_t Number(const Values& values, const std::string& name, std::uint64_t max) {
-  const std::string& text = values.at(name);
-  const std::optional<std::uint64_t> value = ParseUnsigned(text);
-  if (!value || *value > max) {
-    throw std::invalid_argument("devicenet-slave: " + name + "=" + text + " is not a number from 0 to " +
-                                std::to_string(max));
-  }
-  return *value;
-}
-
-bool OnOff(const Values& values, const std::string& name) {
-  const std::string& text = values.at(name);
-  if (text == "on") return true;
-  if (text == "off") return false;
-  throw std::invalid_argument("devicenet-slave: " + name + "=" + text + ": expected on or off");
-}
-
-DeviceNetSlaveConfig ConfigFrom(const Values& values) {
+DeviceNetSlaveConfig ConfigFrom(const PeerSettings& settings) {
+  constexpr std::int64_t kU16 = 0xFFFF;
+  constexpr std::int64_t kU32 = 0xFFFFFFFF;
   DeviceNetSlaveConfig config;
-  config.mac = static_cast<std::uint8_t>(Number(values, "mac", 63));
-  config.vendor = static_cast<std::uint16_t>(Number(values, "vendor", 0xFFFF));
-  config.productCode = static_cast<std::uint16_t>(Number(values, "product", 0x7FFF));
-  config.deviceType = static_cast<std::uint16_t>(Number(values, "type", 0xFFFF));
-  config.serial = static_cast<std::uint32_t>(Number(values, "serial", 0xFFFFFFFF));
-  config.password = static_cast<std::uint32_t>(Number(values, "password", 0xFFFFFFFF));
-  config.productName = Unquote(values.at("name"));
-  const std::string& revision = values.at("revision");
+  config.mac = static_cast<std::uint8_t>(settings.Number("mac", 0, 63));
+  config.vendor = static_cast<std::uint16_t>(settings.Number("vendor", 0, kU16));
+  config.productCode = static_cast<std::uint16_t>(settings.Number("product", 0, 0x7FFF));
+  config.deviceType = static_cast<std::uint16_t>(settings.Number("type", 0, kU16));
+  config.serial = static_cast<std::uint32_t>(settings.Number("serial", 0, kU32));
+  config.password = static_cast<std::uint32_t>(settings.Number("password", 0, kU32));
+  config.productName = Unquote(settings.Text("name"));
+  const std::string& revision = settings.Text("revision");
   const std::size_t dot = revision.find('.');
   const auto major = ParseUnsigned(std::string_view(revision).substr(0, dot));
   const auto minor = dot == std::string::npos ? std::nullopt : ParseUnsigned(std::string_view(revision).substr(dot + 1));
   if (!major || !minor || *major > 0xFF || *minor > 0xFF) {
-    throw std::invalid_argument("devicenet-slave: revision=" + revision + ": expected MAJOR.MINOR, each 0 to 255");
+    throw std::invalid_argument(std::string(kKindName) + ": revision=" + revision +
+                                ": expected MAJOR.MINOR, each 0 to 255");
   }
   config.revisionMajor = static_cast<std::uint8_t>(*major);
   config.revisionMinor = static_cast<std::uint8_t>(*minor);
-  config.ucmmCapable = OnOff(values, "ucmm");
-  config.skipDuplicateMacCheck = OnOff(values, "skipcheck");
-  const std::string& mode = values.at("mode");
-  if (mode != "application" && mode != "bootloader") {
-    throw std::invalid_argument("devicenet-slave: mode=" + mode + ": expected application or bootloader");
-  }
-  config.mode = mode == "application" ? FlashMode::Application : FlashMode::BootLoader;
+  config.ucmmCapable = settings.Choice<bool>("ucmm", {{"on", true}, {"off", false}});
+  config.skipDuplicateMacCheck = settings.Choice<bool>("skipcheck", {{"on", true}, {"off", false}});
+  config.mode = settings.Choice<FlashMode>(
+      "mode", {{"application", FlashMode::Application}, {"bootloader", FlashMode::BootLoader}});
   try {
     Validate(config);
   } catch (const std::invalid_argument& error) {
-    throw std::invalid_argument(std::string("devicenet-slave: ") + error.what());
+    throw std::invalid_argument(std::string(kKindName) + ": " + error.what());
   }
   return config;
-}
-
-Values WithDefaults(Values values) {
-  for (const PeerOption& option : Options()) {
-    if (values.contains(option.name)) continue;
-    if (!option.defaultValue) throw std::invalid_argument("devicenet-slave: option " + option.name + " missing");
-    values.emplace(option.name, *option.defaultValue);
-  }
-  return values;
-}
-
-// Splits NAME=VALUE items at commas outside double quotes.
-Values SplitItems(std::string_view text) {
-  Values values;
-  std::string item;
-  bool quoted = false;
-  const auto finish = [&] {
-    const std::size_t equals = item.find('=');
-    const std::string name = item.substr(0, equals);
-    const bool known = std::ranges::any_of(Options(), [&](const PeerOption& option) { return option.name == name; });
-    if (equals == std::string::npos || !known) {
-      throw std::invalid_argument("devicenet-slave: '" + item + "' is not an option (NAME=VALUE)");
-    }
-    if (!values.emplace(name, item.substr(equals + 1)).second) {
-      throw std::invalid_argument("devicenet-slave: option " + name + " given twice");
-    }
-    item.clear();
-  };
-  for (const char c : text) {
-    if (c == '"') quoted = !quoted;
-    if (c == ',' && !quoted) {
-      finish();
-    } else {
-      item += c;
-    }
-  }
-  if (quoted) throw std::invalid_argument("devicenet-slave: unterminated quote in '" + std::string(text) + "'");
-  if (!item.empty() || !text.empty()) finish();
-  return values;
 }
 
 class SlavePeer : public BenchPeer {
@@ -141,17 +84,17 @@ class SlavePeer : public BenchPeer {
 
 }  // namespace
 
-DeviceNetSlaveConfig ParseDeviceNetSlaveOption(std::string_view text) { return ConfigFrom(WithDefaults(SplitItems(text))); }
+DeviceNetSlaveConfig ParseDeviceNetSlaveOption(std::string_view text) {
+  return ConfigFrom(ParsePeerSettings(DeviceNetSlavePeerKind(), text));
+}
 
 PeerKind DeviceNetSlavePeerKind() {
   PeerKind kind;
-  kind.name = "devicenet-slave";
+  kind.name = kKindName;
   kind.summary = "a simulated DeviceNet slave with the maker's firmware object";
   kind.options = Options();
   kind.create = [](CanBus& bus, const PeerSettings& settings) -> std::unique_ptr<BenchPeer> {
-    Values values;
-    for (const PeerOption& option : Options()) values.emplace(option.name, settings.Text(option.name));
-    return std::make_unique<SlavePeer>(bus, ConfigFrom(values));
+    return std::make_unique<SlavePeer>(bus, ConfigFrom(settings));
   };
   return kind;
 }

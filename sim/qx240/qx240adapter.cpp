@@ -7,13 +7,11 @@
 namespace sim {
 namespace {
 
-constexpr std::uint8_t kFrameStart = 0x02;
 constexpr std::uint8_t kDle = 0x10;
-constexpr std::uint8_t kSyncRequest = 0x0A;
 constexpr std::uint8_t kSyncAnswer = 0x15;
-constexpr std::uint32_t kCommandId = 0xFFFFFFFF;
+constexpr std::uint32_t kCommandId = kSerialCommandId;
 constexpr std::uint8_t kRemoteFlag = 0x10;
-constexpr std::uint8_t kEchoFlag = 1;
+constexpr std::uint8_t kEchoFlag = kSerialEchoFlag;
 constexpr std::uint32_t kRemoveAllFilters = 0xFFFFFFFF;
 constexpr std::uint8_t kUpgradeCode[4] = {0x46, 0x57, 0x55, 0x50};
 // A host that does not take a frame within this long is gone.
@@ -26,12 +24,6 @@ std::uint32_t ReadU32(const std::uint8_t* bytes) {
 
 void AppendLittleEndian(std::vector<std::uint8_t>& bytes, std::uint64_t value, std::size_t size) {
   for (std::size_t i = 0; i < size; ++i) bytes.push_back(std::uint8_t(value >> (8 * i)));
-}
-
-std::uint8_t Checksum(std::span<const std::uint8_t> bytes) {
-  unsigned sum = 0;
-  for (std::uint8_t b : bytes) sum += b;
-  return std::uint8_t(-sum);
 }
 
 // Size of a parameter value by kind; 0 for the array kind and unknown kinds.
@@ -116,32 +108,10 @@ void Qx240Adapter::ServeLine() {
 }
 
 void Qx240Adapter::HandleByte(std::uint8_t byte) {
-  switch (lineState_) {
-    case LineState::kInFrame:
-      frame_[filled_++] = byte;
-      if (filled_ == frame_.size()) {
-        lineState_ = LineState::kIdle;
-        HandleHostFrame(frame_);
-      }
-      return;
-    case LineState::kAfterDle:
-      if (byte == kSyncRequest) {
-        lineState_ = LineState::kIdle;
-        Synchronise();
-        return;
-      }
-      if (byte == kDle) return;
-      lineState_ = LineState::kIdle;
-      break;
-    case LineState::kIdle:
-      break;
-  }
-  if (byte == kDle) {
-    lineState_ = LineState::kAfterDle;
-  } else if (byte == kFrameStart) {
-    frame_[0] = byte;
-    filled_ = 1;
-    lineState_ = LineState::kInFrame;
+  switch (line_.Feed(byte)) {
+    case HostLineParser::Event::kSyncRequest: return Synchronise();
+    case HostLineParser::Event::kFrame: return HandleHostFrame(line_.Frame());
+    case HostLineParser::Event::kNone: return;
   }
 }
 
@@ -167,12 +137,13 @@ void Qx240Adapter::Reject() {
   ++state_.rejectedHostFrames;
 }
 
-void Qx240Adapter::HandleHostFrame(const Frame& frame) {
-  if (Checksum(std::span(frame).subspan(1, 14)) != frame[15]) return Reject();
-  const std::uint32_t id = ReadU32(&frame[1]);
-  const std::uint8_t flags = frame[5];
-  const std::uint8_t length = frame[6];
-  const std::uint8_t* data = &frame[7];
+void Qx240Adapter::HandleHostFrame(const HostFrameBytes& frame) {
+  HostFrameFields fields;
+  if (!DecodeHostFrame(frame, &fields)) return Reject();
+  const std::uint32_t id = fields.id;
+  const std::uint8_t flags = fields.flags;
+  const std::uint8_t length = fields.length;
+  const std::uint8_t* data = fields.data;
   {
     std::lock_guard lock(mutex_);
     state_.hostPresent = true;
@@ -245,10 +216,10 @@ bool Qx240Adapter::HandleCommand(std::span<const std::uint8_t> command, std::uin
   if (code == 0x8E && command[1] > 2) return false;
   if (code == 0xF0 && !std::equal(kUpgradeCode, kUpgradeCode + 4, command.begin() + 1)) return false;
 
+  Record(command);
   CommandInterceptor interceptor;
   {
     std::lock_guard lock(mutex_);
-    state_.commands.emplace_back(command.begin(), command.end());
     interceptor = interceptor_;
   }
   if (interceptor) {
@@ -397,6 +368,8 @@ bool Qx240Adapter::HandleParameterSet(std::span<const std::uint8_t> command, std
 
 void Qx240Adapter::OnBusFrame(const BusFrame& busFrame) {
   const CanFrame& frame = busFrame.frame;
+  HostSink sink;
+  std::uint8_t mode = 0;
   {
     std::lock_guard lock(mutex_);
     if (!state_.online || !state_.hostPresent) return;
@@ -406,6 +379,14 @@ void Qx240Adapter::OnBusFrame(const BusFrame& busFrame) {
       ++state_.framesFiltered;
       return;
     }
+    sink = hostSink_;
+    mode = state_.timeStampMode;
+  }
+  if (sink) {
+    if (!sink(frame, Now(), mode)) return;
+    std::lock_guard lock(mutex_);
+    ++state_.framesToHost;
+    return;
   }
   const auto bytes = BuildDeviceFrame(frame.id, frame.remote ? kRemoteFlag : 0, frame.dlc,
                                       std::span(frame.data.data(), frame.remote ? 0 : frame.dlc));
@@ -423,16 +404,64 @@ std::vector<std::uint8_t> Qx240Adapter::BuildDeviceFrame(std::uint32_t id, std::
     std::lock_guard lock(mutex_);
     mode = state_.timeStampMode;
   }
-  std::vector<std::uint8_t> bytes = {kFrameStart};
-  AppendLittleEndian(bytes, id, 4);
-  bytes.push_back(flags);
-  bytes.push_back(length);
-  for (std::size_t i = 0; i < 8; ++i) bytes.push_back(i < data.size() ? data[i] : 0);
-  const std::uint64_t stamp = Now();
-  if (mode == 1) AppendLittleEndian(bytes, stamp, 4);
-  if (mode == 2) AppendLittleEndian(bytes, stamp, 8);
-  bytes.push_back(Checksum(std::span(bytes).subspan(1)));
-  return bytes;
+  return sim::BuildDeviceFrame(mode, Now(), id, flags, length, data);
+}
+
+void Qx240Adapter::Record(std::span<const std::uint8_t> command) {
+  std::lock_guard lock(mutex_);
+  state_.commands.emplace_back(command.begin(), command.end());
+}
+
+std::optional<std::vector<std::uint8_t>> Qx240Adapter::AnswerQuery(
+    std::span<const std::uint8_t> command) {
+  if (command.empty()) return std::nullopt;
+  Record(command);
+  const std::uint8_t code = command[0];
+  if (code == 0x7E) {
+    if (command.size() < 5) return std::nullopt;
+    const std::uint8_t kind = command[2];
+    std::vector<std::uint8_t> value;
+    std::lock_guard lock(mutex_);
+    if (auto found = parameters_.find(std::uint16_t(command[3] | command[4] << 8));
+        found != parameters_.end())
+      value = found->second;
+    if (kind != kArrayKind) value.resize(ScalarSize(kind));
+    return value;
+  }
+  std::optional<std::vector<std::uint8_t>> reply = Answer(command);
+  const bool echoed = code == 0x0F || code == 0x75 || code == 0x77 || code == 0x78 || code == 0x79;
+  if (reply && echoed) reply->erase(reply->begin());
+  return reply;
+}
+
+bool Qx240Adapter::ApplySettingCommand(std::span<const std::uint8_t> command) {
+  if (command.empty()) return false;
+  Record(command);
+  if (command[0] == 0xFE) {
+    if (command.size() < 5) return false;
+    std::lock_guard lock(mutex_);
+    parameters_[std::uint16_t(command[3] | command[4] << 8)].assign(command.begin() + 5,
+                                                                    command.end());
+    return true;
+  }
+  return ApplySetting(command);
+}
+
+void Qx240Adapter::RelayFromHost(std::uint32_t id, std::uint8_t flags, std::uint8_t length,
+                                 const std::uint8_t* data) {
+  if (length > 8) return Reject();
+  RelayToBus(id, flags, length, data);
+}
+
+void Qx240Adapter::SetHostSink(HostSink sink) {
+  std::lock_guard lock(mutex_);
+  hostSink_ = std::move(sink);
+}
+
+void Qx240Adapter::SetHostPresent(bool present) {
+  std::lock_guard lock(mutex_);
+  state_.hostPresent = present;
+  if (present) state_.timeStampMode = 0;
 }
 
 void Qx240Adapter::Reply(std::uint8_t flags, std::span<const std::uint8_t> data) {

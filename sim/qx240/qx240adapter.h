@@ -24,6 +24,7 @@
 
 #include "platform/serial.h"
 #include "sim/canbus.h"
+#include "sim/qx240/serialwire.h"
 
 namespace sim {
 
@@ -95,20 +96,36 @@ class Qx240Adapter {
                                              std::uint8_t length,
                                              std::span<const std::uint8_t> data) const;
 
+  // The same adapter behind another transport (USB), which carries the
+  // commands (code first) and CAN frames its own way. The adapter is not
+  // started on its line then.
+  //
+  // The value bytes a query answers (no echoed code), or nothing for a
+  // command that is not a query.
+  std::optional<std::vector<std::uint8_t>> AnswerQuery(std::span<const std::uint8_t> command);
+  // Applies a setting or a parameter; false for an unknown command.
+  bool ApplySettingCommand(std::span<const std::uint8_t> command);
+  void RelayFromHost(std::uint32_t id, std::uint8_t flags, std::uint8_t length,
+                     const std::uint8_t* data);
+  // Bus frames the host accepts go to the sink, with their stamp and the
+  // current time-stamp mode; false when the host did not take it.
+  using HostSink = std::function<bool(const CanFrame&, std::uint64_t stamp, std::uint8_t mode)>;
+  void SetHostSink(HostSink sink);
+  void SetHostPresent(bool present);
+
  private:
-  enum class LineState { kIdle, kAfterDle, kInFrame };
   struct PendingParameter {
     std::uint8_t kind = 0;
     std::uint16_t number = 0;
     std::size_t total = 0;
     std::vector<std::uint8_t> value;
   };
-  using Frame = std::array<std::uint8_t, 16>;
 
   void ServeLine();
   void HandleByte(std::uint8_t byte);
   void Synchronise();
-  void HandleHostFrame(const Frame& frame);
+  void HandleHostFrame(const HostFrameBytes& frame);
+  void Record(std::span<const std::uint8_t> command);
   bool HandleContinuation(std::uint32_t id, std::uint8_t flags, std::uint8_t length,
                           const std::uint8_t* data);
   void RelayToBus(std::uint32_t id, std::uint8_t flags, std::uint8_t length,
@@ -133,9 +150,7 @@ class Qx240Adapter {
   std::atomic<bool> stopping_{false};
 
   // Line thread only.
-  LineState lineState_ = LineState::kIdle;
-  Frame frame_{};
-  std::size_t filled_ = 0;
+  HostLineParser line_;
   std::optional<PendingParameter> pending_;
 
   mutable std::mutex mutex_;  // guards the adapter state below
@@ -146,6 +161,7 @@ class Qx240Adapter {
   std::array<std::uint8_t, 4> bitTiming_{};  // BRP, SJW, TSEG1, TSEG2
   std::map<std::uint16_t, std::vector<std::uint8_t>> parameters_;
   CommandInterceptor interceptor_;
+  HostSink hostSink_;
 
   std::mutex writeMutex_;  // one frame at a time onto the line
   std::mutex busMutex_;

@@ -8,10 +8,10 @@
 #include <string>
 
 #include "config/interfaceconfiguration.h"
-#include "platform/inifile.h"
 #include "platform/lasterror.h"
 #include "platform/module.h"
 #include "platform/registry.h"
+#include "platform/textfile.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 #include "platform/inifile.h"
 #include "platform/lasterror.h"
+#include "platform/textfile.h"
 
 namespace {
 

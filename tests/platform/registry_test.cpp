@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/inifile.h"
 #include "platform/lasterror.h"
 #include "platform/registry.h"
+#include "platform/textfile.h"
 
 namespace {
 

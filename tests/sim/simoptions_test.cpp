@@ -84,6 +84,8 @@ TEST(SimOptions, RefusesWhatItCannotUse) {
       {"--peer", "echo:node=1,colour=red"},
       {"--peer", "echo:node"},
       {"--peer", "echo:node=1,node=2"},
+      {"--peer", "echo:node=1,label=\"open"},
+      {"--peer", "echo:,node=1"},
   };
   for (const auto& args : bad) {
     std::string joined;
@@ -101,6 +103,15 @@ TEST(SimOptions, RefusesWhatItCannotUse) {
   }
   // Without peer kinds there is no --peer at all.
   EXPECT_THROW(ParseSimOptions({"--peer", "echo:node=1"}, none), std::invalid_argument);
+}
+
+TEST(SimOptions, PeerValuesInDoubleQuotesKeepTheirCommas) {
+  const PeerKindRegistry kinds = EchoKinds();
+  const SimOptions options = ParseSimOptions({"--peer", R"(echo:label="left, right",node=3,)"}, kinds);
+  ASSERT_EQ(options.peers.size(), 1u);
+  // The kind decides what the quotes mean; the value comes as written.
+  EXPECT_EQ(options.peers[0].settings.Text("label"), R"("left, right")");
+  EXPECT_EQ(options.peers[0].settings.Number("node", 1, 63), 3);
 }
 
 TEST(SimOptions, HelpListsPeerKindsOnlyWhenThereAreSome) {

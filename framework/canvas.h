@@ -1,0 +1,180 @@
+#pragma once
+// TCanvas: drawing into an image with the Windows pixel rules the drawing
+// code of the program assumes: a line's end point is not drawn, rectangles
+// cover Left..Right-1 and Top..Bottom-1, text backgrounds are filled unless
+// the brush is clear.
+#include <QImage>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "framework/graphics.h"
+
+class QPainter;
+class TCanvas;
+using HDC = TCanvas*;
+
+// Text flags of DrawText.
+inline constexpr unsigned DT_TOP = 0x0000;
+inline constexpr unsigned DT_LEFT = 0x0000;
+inline constexpr unsigned DT_CENTER = 0x0001;
+inline constexpr unsigned DT_RIGHT = 0x0002;
+inline constexpr unsigned DT_VCENTER = 0x0004;
+inline constexpr unsigned DT_BOTTOM = 0x0008;
+inline constexpr unsigned DT_WORDBREAK = 0x0010;
+inline constexpr unsigned DT_SINGLELINE = 0x0020;
+inline constexpr unsigned DT_EXPANDTABS = 0x0040;
+inline constexpr unsigned DT_NOCLIP = 0x0100;
+inline constexpr unsigned DT_EXTERNALLEADING = 0x0200;
+inline constexpr unsigned DT_CALCRECT = 0x0400;
+inline constexpr unsigned DT_NOPREFIX = 0x0800;
+inline constexpr unsigned DT_EDITCONTROL = 0x2000;
+inline constexpr unsigned DT_END_ELLIPSIS = 0x8000;
+
+// Edges of DrawEdge.
+inline constexpr unsigned BDR_RAISEDOUTER = 0x0001;
+inline constexpr unsigned BDR_SUNKENOUTER = 0x0002;
+inline constexpr unsigned BDR_RAISEDINNER = 0x0004;
+inline constexpr unsigned BDR_SUNKENINNER = 0x0008;
+inline constexpr unsigned EDGE_RAISED = BDR_RAISEDOUTER | BDR_RAISEDINNER;
+inline constexpr unsigned EDGE_SUNKEN = BDR_SUNKENOUTER | BDR_SUNKENINNER;
+inline constexpr unsigned EDGE_ETCHED = BDR_SUNKENOUTER | BDR_RAISEDINNER;
+inline constexpr unsigned EDGE_BUMP = BDR_RAISEDOUTER | BDR_SUNKENINNER;
+inline constexpr unsigned BF_LEFT = 0x0001;
+inline constexpr unsigned BF_TOP = 0x0002;
+inline constexpr unsigned BF_RIGHT = 0x0004;
+inline constexpr unsigned BF_BOTTOM = 0x0008;
+inline constexpr unsigned BF_RECT = BF_LEFT | BF_TOP | BF_RIGHT | BF_BOTTOM;
+inline constexpr unsigned BF_MIDDLE = 0x0800;
+inline constexpr unsigned BF_SOFT = 0x1000;
+inline constexpr unsigned BF_ADJUST = 0x2000;
+inline constexpr unsigned BF_FLAT = 0x4000;
+inline constexpr unsigned BF_MONO = 0x8000;
+
+// Kinds and states of DrawFrameControl.
+inline constexpr unsigned DFC_CAPTION = 1;
+inline constexpr unsigned DFC_MENU = 2;
+inline constexpr unsigned DFC_SCROLL = 3;
+inline constexpr unsigned DFC_BUTTON = 4;
+inline constexpr unsigned DFCS_BUTTONCHECK = 0x0000;
+inline constexpr unsigned DFCS_BUTTONRADIO = 0x0004;
+inline constexpr unsigned DFCS_BUTTON3STATE = 0x0008;
+inline constexpr unsigned DFCS_BUTTONPUSH = 0x0010;
+inline constexpr unsigned DFCS_SCROLLUP = 0x0000;
+inline constexpr unsigned DFCS_SCROLLDOWN = 0x0001;
+inline constexpr unsigned DFCS_SCROLLLEFT = 0x0002;
+inline constexpr unsigned DFCS_SCROLLRIGHT = 0x0003;
+inline constexpr unsigned DFCS_SCROLLCOMBOBOX = 0x0005;
+inline constexpr unsigned DFCS_INACTIVE = 0x0100;
+inline constexpr unsigned DFCS_PUSHED = 0x0200;
+inline constexpr unsigned DFCS_CHECKED = 0x0400;
+inline constexpr unsigned DFCS_TRANSPARENT = 0x0800;
+inline constexpr unsigned DFCS_HOT = 0x1000;
+inline constexpr unsigned DFCS_ADJUSTRECT = 0x2000;
+inline constexpr unsigned DFCS_FLAT = 0x4000;
+inline constexpr unsigned DFCS_MONO = 0x8000;
+
+enum TCopyMode { cmSrcCopy, cmSrcAnd, cmSrcPaint, cmSrcInvert, cmDstInvert, cmBlackness, cmWhiteness };
+
+class TCanvas : public TPersistent {
+ public:
+  TCanvas();
+  ~TCanvas() override;
+
+  // The image drawn into; null detaches. The canvas does not own it.
+  void Attach(QImage* image);
+  QImage* Target() const { return image_; }
+  HDC Handle() { return this; }
+  bool HandleAllocated() const { return image_ && !image_->isNull(); }
+
+  TFont* Font() { return &font_; }
+  TPen* Pen() { return &pen_; }
+  TBrush* Brush() { return &brush_; }
+  void SetFont(const TFont& font) { font_.Assign(font); }
+  TCopyMode CopyMode() const { return copyMode_; }
+  void SetCopyMode(TCopyMode mode) { copyMode_ = mode; }
+
+  // ---- Lines and shapes (pen outlines, brush fills) ----
+  TPoint PenPos() const { return penPos_; }
+  void SetPenPos(TPoint p) { penPos_ = p; }
+  void MoveTo(int x, int y);
+  void LineTo(int x, int y);
+  void Polyline(const std::vector<TPoint>& points);
+  void Polygon(const std::vector<TPoint>& points);
+  void Rectangle(int left, int top, int right, int bottom);
+  void Rectangle(const TRect& r) { Rectangle(r.Left, r.Top, r.Right, r.Bottom); }
+  void RoundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight);
+  void Ellipse(int left, int top, int right, int bottom);
+  void Ellipse(const TRect& r) { Ellipse(r.Left, r.Top, r.Right, r.Bottom); }
+  // Counter-clockwise from the ray through (x3, y3) to the ray through
+  // (x4, y4), on the ellipse bounded by the first two points.
+  void Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
+  void Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
+  void Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
+  // Brush only.
+  void FillRect(const TRect& r);
+  // A one-pixel frame in the brush colour.
+  void FrameRect(const TRect& r);
+  // A dotted frame that a second call removes (inverting).
+  void DrawFocusRect(const TRect& r);
+
+  // ---- Pixels ----
+  TColor Pixels(int x, int y) const;  // clNone outside the image
+  void SetPixel(int x, int y, TColor color);
+
+  // ---- Text ----
+  void TextOut(int x, int y, std::string_view text);
+  // Text at (x, y), clipped to r; r is filled with the brush first unless
+  // it is clear.
+  void TextRect(const TRect& r, int x, int y, std::string_view text);
+  int TextWidth(std::string_view text) const;
+  int TextHeight(std::string_view text) const;
+  TSize TextExtent(std::string_view text) const;
+  // Windows text layout. Returns the text height (with DT_VCENTER or
+  // DT_BOTTOM on a single line: the offset from r.Top to the text's bottom).
+  // With DT_CALCRECT nothing is drawn and r is widened or heightened to fit.
+  int DrawText(std::string_view text, TRect& r, unsigned flags);
+
+  // ---- Pictures ----
+  void Draw(int x, int y, const TGraphic* graphic);
+  void StretchDraw(const TRect& r, const TGraphic* graphic);
+  // Copies source's srcRect into dest, scaled, through CopyMode.
+  void CopyRect(const TRect& dest, TCanvas* source, const TRect& srcRect);
+
+  // ---- Clipping ----
+  // The visible part, in canvas coordinates (the whole image when unclipped).
+  TRect ClipRect() const;
+  void SetClipRect(const TRect& r);
+  void IntersectClipRect(const TRect& r);
+  void ExcludeClipRect(const TRect& r);
+  void ResetClip();
+
+  TNotifyEvent OnChange;
+
+ private:
+  friend class CanvasPainter;
+  enum { kEllipseShape, kArcShape, kPieShape, kChordShape };
+  void ArcShape(int kind, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
+  // Windows line pixels from `from` up to, not including, `to`.
+  void DrawPixelLine(QPainter& painter, TPoint from, TPoint to);
+  void Changed() {
+    if (OnChange) OnChange(this);
+  }
+
+  QImage* image_ = nullptr;
+  TFont font_;
+  TPen pen_;
+  TBrush brush_;
+  TCopyMode copyMode_ = cmSrcCopy;
+  TPoint penPos_;
+  struct Clip;
+  std::unique_ptr<Clip> clip_;
+  int dashPhase_ = 0;
+};
+
+// Windows-style entry points over a canvas (HDC is the canvas).
+int DrawText(HDC canvas, std::string_view text, TRect* r, unsigned flags);
+// Draws the edges and returns true; with BF_ADJUST r shrinks by them.
+bool DrawEdge(HDC canvas, TRect* r, unsigned edge, unsigned flags);
+// Buttons, check boxes, radio buttons and scroll arrows in the classic look.
+bool DrawFrameControl(HDC canvas, TRect* r, unsigned kind, unsigned state);

@@ -1,0 +1,297 @@
+#pragma once
+// The owner-drawn grid: TCustomGrid (geometry, current cell and selection,
+// scrolling, keyboard and mouse, column and row sizing and moving, the
+// in-place editor) and TStringGrid (a text and an object per cell).
+//
+// Cells are addressed column first, row second; column 0 and row 0 are the
+// first fixed column and row. Fixed cells never become current.
+#include <memory>
+#include <vector>
+
+#include "framework/controls.h"
+#include "framework/standardcontrols.h"
+
+enum TGridOption : unsigned {
+  goFixedVertLine = 1u << 0,
+  goFixedHorzLine = 1u << 1,
+  goVertLine = 1u << 2,
+  goHorzLine = 1u << 3,
+  goRangeSelect = 1u << 4,
+  goDrawFocusSelected = 1u << 5,
+  goRowSizing = 1u << 6,
+  goColSizing = 1u << 7,
+  goRowMoving = 1u << 8,
+  goColMoving = 1u << 9,
+  goEditing = 1u << 10,
+  goTabs = 1u << 11,
+  goRowSelect = 1u << 12,
+  goAlwaysShowEditor = 1u << 13,
+  goThumbTracking = 1u << 14,
+};
+using TGridOptions = unsigned;
+inline constexpr TGridOptions kDefaultGridOptions =
+    goFixedVertLine | goFixedHorzLine | goVertLine | goHorzLine | goRangeSelect;
+
+enum TGridDrawStateFlag : unsigned { gdSelected = 1, gdFocused = 2, gdFixed = 4 };
+using TGridDrawState = unsigned;
+
+struct TGridCoord {
+  int X = 0;
+  int Y = 0;
+  bool operator==(const TGridCoord&) const = default;
+};
+
+// Columns Left..Right and rows Top..Bottom, inclusive.
+struct TGridRect {
+  int Left = 0;
+  int Top = 0;
+  int Right = 0;
+  int Bottom = 0;
+  bool Contains(int col, int row) const { return col >= Left && col <= Right && row >= Top && row <= Bottom; }
+  bool operator==(const TGridRect&) const = default;
+};
+
+// What a press at a point starts: the sizing-state machine of the grid.
+enum TGridState { gsNormal, gsSelecting, gsRowSizing, gsColSizing, gsRowMoving, gsColMoving };
+
+// The scroll positions that the grid reports run over this fixed scale.
+inline constexpr int kGridScrollScale = 127;
+
+class TCustomGrid;
+
+// The grid's text editor: a line edit placed over the current cell.
+class TInplaceEdit : public TEdit {
+ public:
+  explicit TInplaceEdit(TCustomGrid* grid);
+  TCustomGrid* Grid() const { return grid_; }
+
+ protected:
+  void KeyDown(unsigned short& key, TShiftState shift) override;
+  void DoExit() override;
+
+ private:
+  TCustomGrid* grid_;
+};
+
+class TCustomGrid : public TCustomControl {
+ public:
+  explicit TCustomGrid(TComponent* owner);
+  ~TCustomGrid() override;
+
+  // ---- Size ----
+  int ColCount() const { return static_cast<int>(colWidths_.size()); }
+  int RowCount() const { return static_cast<int>(rowHeights_.size()); }
+  void SetColCount(int count);
+  void SetRowCount(int count);
+  int FixedCols() const { return fixedCols_; }
+  int FixedRows() const { return fixedRows_; }
+  // EInvalidOperation when the fixed cells would leave no scrollable one.
+  void SetFixedCols(int count);
+  void SetFixedRows(int count);
+  int DefaultColWidth() const { return defaultColWidth_; }
+  int DefaultRowHeight() const { return defaultRowHeight_; }
+  // Gives every column (row) the new default size.
+  void SetDefaultColWidth(int width);
+  void SetDefaultRowHeight(int height);
+  int ColWidths(int col) const;
+  int RowHeights(int row) const;
+  void SetColWidths(int col, int width);
+  void SetRowHeights(int row, int height);
+  // The framework's own line between cells (0: cells touch).
+  int GridLineWidth() const { return gridLineWidth_; }
+  void SetGridLineWidth(int width);
+  TColor FixedColor() const { return fixedColor_; }
+  void SetFixedColor(TColor color);
+  bool DefaultDrawing() const { return defaultDrawing_; }
+  void SetDefaultDrawing(bool on);
+
+  TGridOptions Options() const { return options_; }
+  virtual void SetOptions(TGridOptions options);
+
+  // ---- Current cell, selection, scrolling ----
+  int Col() const { return current_.X; }
+  int Row() const { return current_.Y; }
+  // Moves the current cell when SelectCell allows it; fixed cells and
+  // cells outside the grid are refused silently.
+  void SetCol(int col) { FocusCell(col, Row(), true); }
+  void SetRow(int row) { FocusCell(Col(), row, true); }
+  TGridRect Selection() const;
+  void SetSelection(const TGridRect& selection);
+  int TopRow() const { return topLeft_.Y; }
+  int LeftCol() const { return topLeft_.X; }
+  void SetTopRow(int row) { MoveTopLeft(LeftCol(), row); }
+  void SetLeftCol(int col) { MoveTopLeft(col, TopRow()); }
+  // Scrollable rows (columns) that fit wholly beside the fixed ones.
+  int VisibleRowCount() const;
+  int VisibleColCount() const;
+  // Scroll bar thumbs on the 0..kGridScrollScale scale.
+  int VertScrollPos() const;
+  int HorzScrollPos() const;
+
+  // ---- Geometry ----
+  // Client rectangle of a visible cell (empty when scrolled out of view).
+  TRect CellRect(int col, int row) const;
+  // The cell under a client point; -1, -1 outside the cells.
+  TGridCoord MouseCoord(int x, int y) const;
+  void MouseToCell(int x, int y, int& col, int& row) const;
+  void InvalidateCell(int col, int row);
+  void InvalidateRow(int row);
+  void InvalidateCol(int col);
+
+  // ---- In-place editor ----
+  // Whether the editor is shown.
+  bool EditorMode() const;
+  void SetEditorMode(bool on);
+  void ShowEditor();
+  // Writes the editor's text back (SetEditText) and hides it.
+  void HideEditor();
+  TInplaceEdit* InplaceEditor() const { return editor_; }
+  TGridState GridState() const { return gridState_; }
+
+  // ---- Moving ----
+  void MoveColumn(int from, int to);
+  void MoveRow(int from, int to);
+
+  std::function<void(TObject* Sender, int ACol, int ARow, bool& CanSelect)> OnSelectCell;
+  std::function<void(TObject* Sender, int ACol, int ARow, const TRect& Rect, TGridDrawState State)> OnDrawCell;
+  TNotifyEvent OnTopLeftChanged;
+  std::function<void(TObject* Sender, int FromIndex, int ToIndex)> OnColumnMoved;
+  std::function<void(TObject* Sender, int FromIndex, int ToIndex)> OnRowMoved;
+
+ protected:
+  friend class TInplaceEdit;
+
+  // Paints the cells of the update region through DrawCell.
+  void Paint() override;
+  virtual void DrawCell(int col, int row, TRect rect, TGridDrawState state);
+  // Asked before a cell becomes current; false keeps the old one.
+  virtual bool SelectCell(int col, int row);
+  virtual void SizeChanged(int oldColCount, int oldRowCount);
+  virtual void ColWidthsChanged();
+  virtual void RowHeightsChanged();
+  virtual void TopLeftChanged();
+  virtual void ColumnMoved(int from, int to);
+  virtual void RowMoved(int from, int to);
+
+  // The editor's text source and sink. GetEditText is read when the editor
+  // opens on a cell. SetEditText is called exactly once per committed edit:
+  // when the editor is hidden (HideEditor, Enter, the focus leaving it) or
+  // the current cell moves while it is open, and only when its text differs
+  // from the text it opened with. Escape restores that text and commits
+  // nothing.
+  virtual AnsiString GetEditText(int col, int row);
+  virtual void SetEditText(int col, int row, const AnsiString& value);
+  virtual bool CanEditShow() const;
+  virtual TInplaceEdit* CreateEditor();
+
+  // Which sizing or moving the press at (x, y) starts; index is the column
+  // or row, sizingPos the line's position and sizingOfs the press's
+  // distance from it.
+  virtual void CalcSizingState(int x, int y, TGridState& state, int& index, int& sizingPos, int& sizingOfs);
+
+  void KeyDown(unsigned short& key, TShiftState shift) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  void WndProc(TMessage& message) override;
+  void Resize() override;
+  void KeyPress(char& key) override;
+  // One wheel notch; true when handled.
+  virtual bool DoMouseWheelDown(TShiftState shift, TPoint mousePos);
+  virtual bool DoMouseWheelUp(TShiftState shift, TPoint mousePos);
+
+ public:
+  // Marks a client rectangle (the whole client) for the next paint; Paint
+  // draws only the cells that meet the marked region.
+  void InvalidateRect(const TRect& r);
+  void Invalidate() override;
+
+ protected:
+
+  // Moves the current cell (and, unless extending, the anchor) after asking
+  // SelectCell; returns whether it moved.
+  bool FocusCell(int col, int row, bool moveAnchor);
+  void MoveTopLeft(int leftCol, int topRow);
+  // Scrolls so that the cell is wholly visible.
+  void ScrollToCell(int col, int row);
+
+  // Storage hooks of a subclass that keeps data per column or row.
+  virtual void ColumnMovedData(int from, int to);
+  virtual void RowMovedData(int from, int to);
+
+ private:
+  int ColumnLeft(int col) const;
+  int RowTop(int row) const;
+  int FixedWidth() const;
+  int FixedHeight() const;
+  // The last column or row that TopRow/LeftCol may take.
+  int MaxTopRow() const;
+  int MaxLeftCol() const;
+  void ClampCurrent();
+  void MoveByKey(unsigned short key, TShiftState shift);
+  void UpdateEditorBounds();
+  void CancelEditor();
+
+  std::vector<int> colWidths_;
+  std::vector<int> rowHeights_;
+  int fixedCols_ = 1;
+  int fixedRows_ = 1;
+  int defaultColWidth_ = 64;
+  int defaultRowHeight_ = 24;
+  int gridLineWidth_ = 1;
+  TColor fixedColor_ = clBtnFace;
+  bool defaultDrawing_ = true;
+  TGridOptions options_ = kDefaultGridOptions;
+  TGridCoord current_{1, 1};
+  TGridCoord anchor_{1, 1};
+  TGridCoord topLeft_{1, 1};
+
+  TGridState gridState_ = gsNormal;
+  int sizingIndex_ = 0;
+  int sizingPos_ = 0;
+  int sizingOfs_ = 0;
+  int moveFrom_ = 0;
+
+  TRect invalid_{};
+  TInplaceEdit* editor_ = nullptr;
+  AnsiString editorOriginal_;
+  TGridCoord editorCell_{-1, -1};
+  bool hidingEditor_ = false;
+};
+
+// The string grid: a text and an object per cell.
+class TStringGrid : public TCustomGrid {
+ public:
+  explicit TStringGrid(TComponent* owner);
+
+  AnsiString Cells(int col, int row) const;
+  void SetCells(int col, int row, const AnsiString& value);
+  TObject* Objects(int col, int row) const;
+  void SetObjects(int col, int row, TObject* object);
+  // The texts of one column (row), top to bottom (left to right).
+  std::vector<AnsiString> Cols(int col) const;
+  std::vector<AnsiString> Rows(int row) const;
+  void SetCols(int col, const std::vector<AnsiString>& texts);
+  void SetRows(int row, const std::vector<AnsiString>& texts);
+
+ protected:
+  void DrawCell(int col, int row, TRect rect, TGridDrawState state) override;
+  AnsiString GetEditText(int col, int row) override;
+  void SetEditText(int col, int row, const AnsiString& value) override;
+  void SizeChanged(int oldColCount, int oldRowCount) override;
+  void ColumnMovedData(int from, int to) override;
+  void RowMovedData(int from, int to) override;
+  // Told once of each object that a smaller ColCount or RowCount drops from
+  // its cells and that no kept cell holds (an owner frees it here).
+  virtual void ObjectDropped(TObject* object);
+
+ private:
+  struct Cell {
+    AnsiString text;
+    TObject* object = nullptr;
+  };
+  // Column-major: cells_[col][row].
+  std::vector<std::vector<Cell>> cells_;
+  const Cell* Find(int col, int row) const;
+  Cell& At(int col, int row);
+};

@@ -1,0 +1,67 @@
+// Painting: the cells of the update region through DrawCell.
+#include <algorithm>
+
+#include "framework/grids.h"
+
+namespace {
+
+// The column (row) indexes on screen in painting order: fixed ones, then
+// the scrolled ones from the first visible.
+std::vector<int> ShownIndexes(int count, int fixed, int first) {
+  std::vector<int> shown;
+  for (int i = 0; i < std::min(fixed, count); ++i) shown.push_back(i);
+  for (int i = std::max(first, fixed); i < count; ++i) shown.push_back(i);
+  return shown;
+}
+
+}  // namespace
+
+void TCustomGrid::Paint() {
+  TCanvas* canvas = Canvas();
+  TRect region = invalid_;
+  invalid_ = {};
+  if (region.IsEmpty() || !IntersectRect(region, region, ClientRect())) region = ClientRect();
+  canvas->SetClipRect(region);
+  canvas->Brush()->SetStyle(bsSolid);
+  canvas->Brush()->SetColor(Color());
+  canvas->FillRect(region);
+
+  const TGridRect selection = Selection();
+  for (int row : ShownIndexes(RowCount(), fixedRows_, TopRow())) {
+    const int top = RowTop(row);
+    if (top >= ClientHeight()) break;
+    for (int col : ShownIndexes(ColCount(), fixedCols_, LeftCol())) {
+      const int left = ColumnLeft(col);
+      if (left >= ClientWidth()) break;
+      const TRect cell = Bounds(left, top, colWidths_[col], rowHeights_[row]);
+      TRect withLines = Bounds(left, top, colWidths_[col] + gridLineWidth_, rowHeights_[row] + gridLineWidth_);
+      TRect visible;
+      if (!IntersectRect(visible, withLines, region)) continue;
+
+      const bool fixed = col < fixedCols_ || row < fixedRows_;
+      const bool focused = col == current_.X && row == current_.Y;
+      TGridDrawState state = 0;
+      if (fixed) state |= gdFixed;
+      if (focused && Focused()) state |= gdFocused;
+      if (!fixed && selection.Contains(col, row) &&
+          (!focused || (options_ & (goDrawFocusSelected | goRowSelect))))
+        state |= gdSelected;
+
+      if (defaultDrawing_ && gridLineWidth_ > 0) {
+        const bool lines = fixed ? (options_ & (goFixedVertLine | goFixedHorzLine)) : (options_ & (goVertLine | goHorzLine));
+        canvas->Brush()->SetColor(fixed ? clBlack : clSilver);
+        if (lines) canvas->FillRect(withLines);
+      }
+      if (defaultDrawing_) {
+        canvas->Brush()->SetColor(fixed ? fixedColor_ : (state & gdSelected) ? clHighlight : Color());
+        canvas->FillRect(cell);
+      }
+      DrawCell(col, row, cell, state);
+    }
+  }
+  canvas->ResetClip();
+}
+
+void TCustomGrid::DrawCell(int col, int row, TRect rect, TGridDrawState state) {
+  if (OnDrawCell) OnDrawCell(this, col, row, rect, state);
+}

@@ -1,0 +1,302 @@
+#pragma once
+// The standard controls, each over the matching Qt widget so that typing,
+// selection and input methods are Qt's.
+#include <functional>
+#include <vector>
+
+#include "framework/controls.h"
+#include "framework/strings.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+
+// The item list of a list control: kept here and mirrored into the widget
+// through the hooks.
+class TControlStrings : public TStrings {
+ public:
+  struct Hooks {
+    std::function<void(int, const AnsiString&)> insert;
+    std::function<void(int)> remove;
+    std::function<void(int, const AnsiString&)> put;
+    std::function<void()> clear;
+  };
+  explicit TControlStrings(Hooks hooks) : hooks_(std::move(hooks)) {}
+  int Count() const override { return static_cast<int>(items_.size()); }
+  AnsiString Get(int index) const override;
+  void Put(int index, const AnsiString& s) override;
+  TObject* GetObject(int index) const override;
+  void PutObject(int index, TObject* object) override;
+  void Insert(int index, const AnsiString& s) override;
+  void Delete(int index) override;
+  void Clear() override;
+  // A sorted list inserts in order (case-insensitive).
+  bool Sorted() const { return sorted_; }
+  void SetSorted(bool on);
+  int Add(const AnsiString& s) override;
+
+ private:
+  struct Item {
+    AnsiString text;
+    TObject* object = nullptr;
+  };
+  std::vector<Item> items_;
+  Hooks hooks_;
+  bool sorted_ = false;
+};
+
+class TButton : public TWinControl {
+ public:
+  explicit TButton(TComponent* owner);
+  bool Default() const { return default_; }
+  void SetDefault(bool on);
+  bool Cancel() const { return cancel_; }
+  void SetCancel(bool on) { cancel_ = on; }
+  int ModalResult() const { return modalResult_; }
+  void SetModalResult(int result) { modalResult_ = result; }
+  void SetText(const AnsiString& text) override;
+  // Sets the form's ModalResult (when non-zero), then fires OnClick.
+  void Click() override;
+
+ private:
+  bool default_ = false;
+  bool cancel_ = false;
+  int modalResult_ = 0;
+};
+
+class TLabel : public TControl {
+ public:
+  explicit TLabel(TComponent* owner);
+  void SetText(const AnsiString& text) override;
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment alignment);
+  bool AutoSize() const { return autoSize_; }
+  void SetAutoSize(bool on);
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool on);
+  bool Transparent() const { return transparent_; }
+  void SetTransparent(bool on);
+  // With ShowAccelChar (the default) "&x" underlines x and "&&" is "&".
+  bool ShowAccelChar() const { return showAccelChar_; }
+  void SetShowAccelChar(bool on);
+
+ protected:
+  bool ClicksOnMouseUp() const override { return true; }
+  void ColorChanged() override;
+  void FontChanged() override;
+
+ private:
+  void UpdateLabel();
+  QLabel* label_;
+  TAlignment alignment_ = taLeftJustify;
+  bool autoSize_ = true;
+  bool wordWrap_ = false;
+  bool transparent_ = true;
+  bool showAccelChar_ = true;
+};
+
+enum TStaticBorderStyle { sbsNone, sbsSingle, sbsSunken };
+
+class TStaticText : public TWinControl {
+ public:
+  explicit TStaticText(TComponent* owner);
+  void SetText(const AnsiString& text) override;
+  TAlignment Alignment() const { return alignment_; }
+  void SetAlignment(TAlignment alignment);
+  TStaticBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TStaticBorderStyle style);
+  bool AutoSize() const { return autoSize_; }
+  void SetAutoSize(bool on) { autoSize_ = on; }
+
+ protected:
+  bool ClicksOnMouseUp() const override { return true; }
+  void ColorChanged() override;
+
+ private:
+  QLabel* label_;
+  TAlignment alignment_ = taLeftJustify;
+  TStaticBorderStyle borderStyle_ = sbsNone;
+  bool autoSize_ = true;
+};
+
+class TEdit : public TWinControl {
+ public:
+  explicit TEdit(TComponent* owner);
+  AnsiString GetText() const override;
+  void SetText(const AnsiString& text) override;
+  int MaxLength() const;
+  void SetMaxLength(int length);
+  char PasswordChar() const { return passwordChar_; }
+  void SetPasswordChar(char c);
+  bool ReadOnly() const;
+  void SetReadOnly(bool on);
+  int SelStart() const;
+  void SetSelStart(int start);
+  int SelLength() const;
+  void SetSelLength(int length);
+  AnsiString SelText() const;
+  void SetSelText(const AnsiString& text);
+  void SelectAll();
+  void Clear() { SetText(""); }
+  bool Modified() const { return modified_; }
+  void SetModified(bool on) { modified_ = on; }
+  QLineEdit* LineEdit() const { return edit_; }
+
+  // Fires for every change of the text, typed or set.
+  TNotifyEvent OnChange;
+
+ protected:
+  void ColorChanged() override;
+  virtual void Change();
+
+ private:
+  QLineEdit* edit_;
+  char passwordChar_ = 0;
+  bool modified_ = false;
+};
+
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+class TMemo : public TWinControl {
+ public:
+  explicit TMemo(TComponent* owner);
+  ~TMemo() override;
+  TStrings* Lines() { return lines_.get(); }
+  AnsiString GetText() const override;
+  void SetText(const AnsiString& text) override;
+  bool ReadOnly() const;
+  void SetReadOnly(bool on);
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool on);
+  TScrollStyle ScrollBars() const { return scrollBars_; }
+  void SetScrollBars(TScrollStyle style);
+  bool WantReturns() const { return wantReturns_; }
+  void SetWantReturns(bool on) { wantReturns_ = on; }
+  bool WantTabs() const { return wantTabs_; }
+  void SetWantTabs(bool on);
+  void Clear() { SetText(""); }
+  QPlainTextEdit* TextEdit() const { return edit_; }
+
+  TNotifyEvent OnChange;
+
+ protected:
+  bool WantsDialogKey(unsigned short key) const override;
+  void ColorChanged() override;
+
+ private:
+  QPlainTextEdit* edit_;
+  std::unique_ptr<TStrings> lines_;
+  bool wordWrap_ = true;
+  bool wantReturns_ = true;
+  bool wantTabs_ = false;
+  TScrollStyle scrollBars_ = ssNone;
+};
+
+enum TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+
+class TCheckBox : public TWinControl {
+ public:
+  explicit TCheckBox(TComponent* owner);
+  void SetText(const AnsiString& text) override;
+  bool Checked() const { return State() == cbChecked; }
+  // A change of state, from the user or from code, fires OnClick.
+  void SetChecked(bool on) { SetState(on ? cbChecked : cbUnchecked); }
+  TCheckBoxState State() const;
+  void SetState(TCheckBoxState state);
+  bool AllowGrayed() const;
+  void SetAllowGrayed(bool on);
+};
+
+class TRadioButton : public TWinControl {
+ public:
+  explicit TRadioButton(TComponent* owner);
+  void SetText(const AnsiString& text) override;
+  bool Checked() const;
+  // Checking a button, from the user or from code, fires its OnClick and
+  // unchecks the other radio buttons of the same parent.
+  void SetChecked(bool on);
+};
+
+class TGroupBox : public TWinControl {
+ public:
+  explicit TGroupBox(TComponent* owner);
+  void SetText(const AnsiString& text) override;
+  TRect ClientRect() const override;
+};
+
+enum TComboBoxStyle { csDropDown, csSimple, csDropDownList, csOwnerDrawFixed, csOwnerDrawVariable };
+
+class TComboBox : public TWinControl {
+ public:
+  explicit TComboBox(TComponent* owner);
+  ~TComboBox() override;
+  TStrings* Items() { return items_.get(); }
+  TComboBoxStyle Style() const { return style_; }
+  void SetStyle(TComboBoxStyle style);
+  int ItemIndex() const;
+  // Code changes of the selection and text do not fire OnChange.
+  void SetItemIndex(int index);
+  AnsiString GetText() const override;
+  void SetText(const AnsiString& text) override;
+  int DropDownCount() const;
+  void SetDropDownCount(int count);
+  bool Sorted() const;
+  void SetSorted(bool on);
+  int MaxLength() const { return maxLength_; }
+  void SetMaxLength(int length);
+  bool DroppedDown() const;
+  void SetDroppedDown(bool on);
+  void Clear();
+  QComboBox* ComboBox() const { return combo_; }
+
+  // Fires when the user chooses an item or types; never for changes made
+  // from code.
+  TNotifyEvent OnChange;
+  TNotifyEvent OnSelect;
+  TNotifyEvent OnDropDown;
+  TNotifyEvent OnCloseUp;
+
+ protected:
+  bool WantsDialogKey(unsigned short key) const override;
+  virtual void Change();
+  void ColorChanged() override;
+
+ private:
+  QComboBox* combo_;
+  std::unique_ptr<TControlStrings> items_;
+  TComboBoxStyle style_ = csDropDown;
+  int maxLength_ = 0;
+};
+
+class TListBox : public TWinControl {
+ public:
+  explicit TListBox(TComponent* owner);
+  ~TListBox() override;
+  TStrings* Items() { return items_.get(); }
+  int ItemIndex() const;
+  // Code changes of the selection do not fire OnClick.
+  void SetItemIndex(int index);
+  int ItemHeight() const { return itemHeight_; }
+  void SetItemHeight(int height);
+  bool MultiSelect() const;
+  void SetMultiSelect(bool on);
+  bool Selected(int index) const;
+  void SetSelected(int index, bool on);
+  int SelCount() const;
+  bool Sorted() const;
+  void SetSorted(bool on);
+  int TopIndex() const;
+  void Clear();
+  QListWidget* ListWidget() const { return list_; }
+
+ protected:
+  void ColorChanged() override;
+
+ private:
+  QListWidget* list_;
+  std::unique_ptr<TControlStrings> items_;
+  int itemHeight_ = 13;
+  int programmatic_ = 0;
+};

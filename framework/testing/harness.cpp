@@ -1,0 +1,133 @@
+#include "framework/testing/harness.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWidget>
+
+#include "framework/application.h"
+
+// ---- TScriptedServices ----
+
+int TScriptedServices::MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags) {
+  int answer = (flags & 0x0F) == MB_OK ? IDOK : IDCANCEL;
+  if (!answers_.empty()) {
+    answer = answers_.front();
+    answers_.pop_front();
+  }
+  boxes.push_back({text, caption, flags, answer});
+  return answer;
+}
+
+bool TScriptedServices::FileDialog(const TFileDialogRequest& request, std::vector<AnsiString>& files) {
+  fileRequests.push_back(request);
+  if (files_.empty()) return false;
+  std::optional<std::vector<AnsiString>> next = files_.front();
+  files_.pop_front();
+  if (!next) return false;
+  files = *next;
+  return !files.empty();
+}
+
+bool TScriptedServices::OpenUrl(const AnsiString& url) {
+  if (!IsOpenableUrl(url)) return false;
+  openedUrls.push_back(url);
+  return true;
+}
+
+// ---- harness ----
+
+namespace harness {
+
+namespace {
+
+QWidget* KeyTarget(TWinControl* control) {
+  QWidget* w = control->Widget();
+  if (QWidget* focus = QApplication::focusWidget(); focus && (focus == w || w->isAncestorOf(focus))) return focus;
+  return w->focusProxy() ? w->focusProxy() : w;
+}
+
+void SendMouse(TControl* control, QEvent::Type type, Qt::MouseButton button, int x, int y) {
+  QWidget* target = control->Widget();
+  // A point inside a child widget (a combo's line edit, a memo's viewport)
+  // goes to that child, as the window system would send it.
+  if (QWidget* child = target->childAt(x, y)) {
+    const QPoint p = child->mapFrom(target, QPoint(x, y));
+    target = child;
+    x = p.x();
+    y = p.y();
+  }
+  const QPointF local(x, y);
+  const QPointF global = target->mapToGlobal(local);
+  const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+  QMouseEvent event(type, local, global, button, buttons, Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &event);
+}
+
+}  // namespace
+
+void ProcessEvents() { Application->ProcessMessages(); }
+
+void WhenIdle(std::function<void()> fn) {
+  QTimer::singleShot(0, qApp, [fn = std::move(fn)] { Application->Guard(nullptr, fn); });
+}
+
+void Click(TControl* control) { ClickAt(control, control->Width() / 2, control->Height() / 2); }
+
+void ClickAt(TControl* control, int x, int y) {
+  SendMouse(control, QEvent::MouseButtonPress, Qt::LeftButton, x, y);
+  SendMouse(control, QEvent::MouseButtonRelease, Qt::LeftButton, x, y);
+}
+
+void DoubleClickAt(TControl* control, int x, int y) {
+  ClickAt(control, x, y);
+  SendMouse(control, QEvent::MouseButtonDblClick, Qt::LeftButton, x, y);
+  SendMouse(control, QEvent::MouseButtonRelease, Qt::LeftButton, x, y);
+}
+
+void RightClickAt(TControl* control, int x, int y) {
+  SendMouse(control, QEvent::MouseButtonPress, Qt::RightButton, x, y);
+  SendMouse(control, QEvent::MouseButtonRelease, Qt::RightButton, x, y);
+}
+
+void PressKey(TWinControl* control, int qtKey, Qt::KeyboardModifiers modifiers) {
+  QWidget* target = KeyTarget(control);
+  QString text;
+  if (qtKey == Qt::Key_Return) text = "\r";
+  else if (qtKey == Qt::Key_Escape) text = QString(QChar(27));
+  else if (qtKey == Qt::Key_Tab) text = "\t";
+  else if (qtKey == Qt::Key_Backspace) text = "\b";
+  QKeyEvent press(QEvent::KeyPress, qtKey, modifiers, text);
+  QCoreApplication::sendEvent(target, &press);
+  QKeyEvent release(QEvent::KeyRelease, qtKey, modifiers, text);
+  QCoreApplication::sendEvent(target, &release);
+}
+
+void TypeText(TWinControl* control, const AnsiString& text) {
+  for (QChar c : QString::fromStdString(text)) {
+    QWidget* target = KeyTarget(control);
+    const int key = c.isLetter() ? Qt::Key_A + (c.toUpper().unicode() - 'A') : c.unicode();
+    const Qt::KeyboardModifiers modifiers = c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier;
+    QKeyEvent press(QEvent::KeyPress, c.isLetter() && c.toUpper().unicode() <= 'Z' ? key : 0, modifiers, QString(c));
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, press.key(), modifiers, QString(c));
+    QCoreApplication::sendEvent(target, &release);
+  }
+}
+
+QImage Grab(TControl* control) {
+  control->Update();
+  return control->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+TColor PixelAt(const QImage& image, int x, int y) {
+  if (!image.valid(x, y)) return clNone;
+  return FromQColor(image.pixelColor(x, y));
+}
+
+bool SaveScreenshot(TControl* control, const AnsiString& path) {
+  return Grab(control).save(QString::fromStdString(path), "PNG");
+}
+
+}  // namespace harness

@@ -1,0 +1,88 @@
+#pragma once
+// Driving windows in tests: scripted services in place of the Qt ones, and
+// helpers that click, type, press keys and read pixels the way a user's
+// input and the screen would, under QT_QPA_PLATFORM=offscreen.
+#include <QImage>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "framework/controls.h"
+#include "framework/services.h"
+
+// Answers message boxes and file dialogs from a script and records what
+// was asked; keeps the clipboard, opened addresses, beeps and cursors.
+class TScriptedServices : public TServices {
+ public:
+  struct Box {
+    AnsiString text;
+    AnsiString caption;
+    unsigned flags = 0;
+    int answer = 0;
+  };
+
+  // The answer to the next message box. Unscripted boxes are closed: IDOK
+  // for an OK box, IDCANCEL for any other.
+  void Answer(int id) { answers_.push_back(id); }
+  // The files the next file dialog returns; none given cancels it.
+  void ChooseFiles(std::vector<AnsiString> files) { files_.push_back(std::move(files)); }
+  void CancelFileDialog() { files_.push_back(std::nullopt); }
+
+  std::vector<Box> boxes;
+  std::vector<TFileDialogRequest> fileRequests;
+  std::vector<AnsiString> openedUrls;
+  AnsiString clipboard;
+  int beeps = 0;
+  std::vector<TCursor> cursors;
+
+  int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags) override;
+  bool FileDialog(const TFileDialogRequest& request, std::vector<AnsiString>& files) override;
+  bool OpenUrl(const AnsiString& url) override;
+  AnsiString ClipboardText() override { return clipboard; }
+  void SetClipboardText(const AnsiString& text) override { clipboard = text; }
+  void Beep() override { ++beeps; }
+  void SetScreenCursor(TCursor cursor) override { cursors.push_back(cursor); }
+
+ private:
+  std::deque<int> answers_;
+  std::deque<std::optional<std::vector<AnsiString>>> files_;
+};
+
+// Installs scripted services for its lifetime.
+class TScopedServices {
+ public:
+  TScopedServices() { InstallServices(&services_); }
+  ~TScopedServices() { InstallServices(nullptr); }
+  TScriptedServices* operator->() { return &services_; }
+  TScriptedServices& operator*() { return services_; }
+
+ private:
+  TScriptedServices services_;
+};
+
+namespace harness {
+
+// Handles pending events (and queued calls) of the window thread.
+void ProcessEvents();
+// Runs fn from the event loop once the current code waits (a modal loop,
+// for instance).
+void WhenIdle(std::function<void()> fn);
+// A left click (press and release) at a point of the control, or its
+// middle.
+void Click(TControl* control);
+void ClickAt(TControl* control, int x, int y);
+void DoubleClickAt(TControl* control, int x, int y);
+void RightClickAt(TControl* control, int x, int y);
+// A key press and release as the keyboard delivers them to the control's
+// focused part (Qt key code, e.g. Qt::Key_Escape).
+void PressKey(TWinControl* control, int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+// Types the text character by character.
+void TypeText(TWinControl* control, const AnsiString& text);
+// The control as it is drawn now, children included.
+QImage Grab(TControl* control);
+TColor PixelAt(const QImage& image, int x, int y);
+// Writes a PNG of the control; false when it cannot be written.
+bool SaveScreenshot(TControl* control, const AnsiString& path);
+
+}  // namespace harness
