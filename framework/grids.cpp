@@ -6,6 +6,7 @@
 TCustomGrid::TCustomGrid(TComponent* owner) : TCustomControl(owner) {
   colWidths_.assign(5, defaultColWidth_);
   rowHeights_.assign(5, defaultRowHeight_);
+  CreateScrollBars();
   SetColor(clWindow);
   SetBounds(0, 0, 320, 120);
   Widget()->setFocusPolicy(Qt::StrongFocus);
@@ -23,6 +24,7 @@ void TCustomGrid::SetColCount(int count) {
   if (fixedCols_ >= count) fixedCols_ = count - 1;
   ClampCurrent();
   SizeChanged(oldCols, RowCount());
+  SyncScrollBars();
   Invalidate();
 }
 
@@ -34,6 +36,7 @@ void TCustomGrid::SetRowCount(int count) {
   if (fixedRows_ >= count) fixedRows_ = count - 1;
   ClampCurrent();
   SizeChanged(ColCount(), oldRows);
+  SyncScrollBars();
   Invalidate();
 }
 
@@ -41,6 +44,7 @@ void TCustomGrid::SetFixedCols(int count) {
   if (count < 0 || count >= ColCount()) throw EInvalidOperation("Fixed column count must be less than column count");
   fixedCols_ = count;
   ClampCurrent();
+  SyncScrollBars();
   Invalidate();
 }
 
@@ -48,6 +52,7 @@ void TCustomGrid::SetFixedRows(int count) {
   if (count < 0 || count >= RowCount()) throw EInvalidOperation("Fixed row count must be less than row count");
   fixedRows_ = count;
   ClampCurrent();
+  SyncScrollBars();
   Invalidate();
 }
 
@@ -55,6 +60,7 @@ void TCustomGrid::SetDefaultColWidth(int width) {
   defaultColWidth_ = std::max(width, 0);
   std::fill(colWidths_.begin(), colWidths_.end(), defaultColWidth_);
   ColWidthsChanged();
+  SyncScrollBars();
   Invalidate();
 }
 
@@ -62,6 +68,7 @@ void TCustomGrid::SetDefaultRowHeight(int height) {
   defaultRowHeight_ = std::max(height, 0);
   std::fill(rowHeights_.begin(), rowHeights_.end(), defaultRowHeight_);
   RowHeightsChanged();
+  SyncScrollBars();
   Invalidate();
 }
 
@@ -79,6 +86,7 @@ void TCustomGrid::SetColWidths(int col, int width) {
   if (colWidths_[col] == width) return;
   colWidths_[col] = width;
   ColWidthsChanged();
+  SyncScrollBars();
   Invalidate();
 }
 
@@ -88,6 +96,7 @@ void TCustomGrid::SetRowHeights(int row, int height) {
   if (rowHeights_[row] == height) return;
   rowHeights_[row] = height;
   RowHeightsChanged();
+  SyncScrollBars();
   Invalidate();
 }
 
@@ -228,6 +237,7 @@ void TCustomGrid::InvalidateCol(int col) {
 
 void TCustomGrid::Resize() {
   TCustomControl::Resize();
+  SyncScrollBars();
   MoveTopLeft(LeftCol(), TopRow());
   Invalidate();
 }
@@ -270,6 +280,7 @@ void TCustomGrid::MoveTopLeft(int leftCol, int topRow) {
   const TGridCoord next{std::clamp(leftCol, fixedCols_, MaxLeftCol()), std::clamp(topRow, fixedRows_, MaxTopRow())};
   if (next == topLeft_) return;
   topLeft_ = next;
+  SyncScrollBars();
   Invalidate();
   TopLeftChanged();
 }

@@ -11,6 +11,8 @@
 #include "framework/controls.h"
 #include "framework/standardcontrols.h"
 
+class QScrollBar;
+
 enum TGridOption : unsigned {
   goFixedVertLine = 1u << 0,
   goFixedHorzLine = 1u << 1,
@@ -127,6 +129,10 @@ class TCustomGrid : public TCustomControl {
   // Scroll bar thumbs on the 0..kGridScrollScale scale.
   int VertScrollPos() const;
   int HorzScrollPos() const;
+  // The scroll bars as last placed (a shown bar narrows the client area).
+  bool ScrollBarShown(bool vertical) const { return vertical ? vbarShown_ : hbarShown_; }
+  bool ScrollBarEnabled(bool vertical) const { return vertical ? vbarEnabled_ : hbarEnabled_; }
+  TRect ClientRect() const override;
 
   // ---- Geometry ----
   // Client rectangle of a visible cell (empty when scrolled out of view).
@@ -215,6 +221,12 @@ class TCustomGrid : public TCustomControl {
   // Scrolls so that the cell is wholly visible.
   void ScrollToCell(int col, int row);
 
+  // Whether a bar is shown and enabled when its direction does (not) fit;
+  // by default a bar is shown, enabled, exactly when it is needed.
+  virtual void ScrollBarPolicy(bool vertical, bool fits, bool& show, bool& enable) const;
+  // Places the bars after any change of size, scrolling or policy.
+  void SyncScrollBars();
+
   // Storage hooks of a subclass that keeps data per column or row.
   virtual void ColumnMovedData(int from, int to);
   virtual void RowMovedData(int from, int to);
@@ -252,6 +264,14 @@ class TCustomGrid : public TCustomControl {
   int sizingOfs_ = 0;
   int moveFrom_ = 0;
 
+  void CreateScrollBars();
+  void ScrollTo(bool vertical, int position);
+
+  QScrollBar* vbar_ = nullptr;
+  QScrollBar* hbar_ = nullptr;
+  bool vbarShown_ = false, hbarShown_ = false;
+  bool vbarEnabled_ = true, hbarEnabled_ = true;
+  bool syncingBars_ = false;
   TRect invalid_{};
   TInplaceEdit* editor_ = nullptr;
   AnsiString editorOriginal_;

@@ -1,0 +1,120 @@
+#include "app/Thread_download_file.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "app/Class_flashwright.h"
+#include "app/Class_intelhexfile.h"
+#include "platform/lasterror.h"
+
+namespace {
+
+// Left in the last-error value before each read-back: a back-end that keeps
+// no read-back answers 0 and leaves it untouched, and then the verify pass
+// has nothing to compare and does not fail the download.
+constexpr std::uint32_t kNoReadBack = 0xFFFFFF01;
+
+}  // namespace
+
+TDownloadPasses::TDownloadPasses(const TDownloadJob& job, TDownloadObserver* observer)
+    : job_(job),
+      observer_(observer),
+      chunkSize_(job.downloader != nullptr ? std::max<std::uint32_t>(job.downloader->ChunkSize(), 1) : 1) {}
+
+void TDownloadPasses::Execute() {
+  passEnd_ = PassEnd::None;
+  RunPass(&TDownloadPasses::DownloadRecord, true);
+  downloadStatus_ = platform::GetLastError();
+  downloadPassed_.store(passEnd_ == PassEnd::EndOfData && downloadStatus_ == kHexStatusEndOfData);
+
+  if (downloadPassed_.load() && job_.reader != nullptr) {
+    job_.reader->Rewind();
+    if (observer_ != nullptr) observer_->VerifyStarted();
+    passEnd_ = PassEnd::None;
+    verifyMismatch_ = false;
+    RunPass(&TDownloadPasses::VerifyRecord, false);
+    verifyStatus_ = platform::GetLastError();
+    verifyPassed_.store(passEnd_ == PassEnd::EndOfData && verifyStatus_ == kHexStatusEndOfData && !verifyMismatch_);
+  }
+  if (observer_ != nullptr) observer_->Finished();
+}
+
+void TDownloadPasses::RunPass(bool (TDownloadPasses::*step)(), bool cancellable) {
+  while ((this->*step)()) {
+    if (++reportCounter_ < kRecordsPerReport) continue;
+    reportCounter_ = 0;
+    if (observer_ != nullptr && job_.reader != nullptr) observer_->Progress(job_.reader->Percent());
+    if (cancellable && cancelRequested_.load()) {
+      // The code is set here, on the thread whose status the verdict reads.
+      platform::SetLastError(kDownloadCancelled);
+      passEnd_ = PassEnd::Failed;
+      return;
+    }
+  }
+}
+
+bool TDownloadPasses::NextRecord(std::uint32_t* address, std::uint8_t* length, std::uint8_t* data) {
+  if (job_.reader == nullptr || job_.downloader == nullptr) {
+    passEnd_ = PassEnd::Failed;
+    return false;
+  }
+  if (job_.reader->ReadRecord(address, length, data) != 0) return true;
+  passEnd_ = platform::GetLastError() == kHexStatusEndOfData ? PassEnd::EndOfData : PassEnd::Failed;
+  return false;
+}
+
+bool TDownloadPasses::DownloadRecord() {
+  std::uint32_t address = 0;
+  std::uint8_t length = 0;
+  std::uint8_t data[256] = {};
+  if (!NextRecord(&address, &length, data)) return false;
+
+  const std::uint32_t fullPieces = length / chunkSize_;
+  std::uint32_t offset = 0;
+  for (std::uint32_t piece = 0; piece < fullPieces; ++piece, offset += chunkSize_) {
+    if (job_.downloader->WriteMemory(job_.sector, address + offset, static_cast<std::uint16_t>(chunkSize_),
+                                     data + offset) == 0) {
+      passEnd_ = PassEnd::Failed;
+      return false;
+    }
+  }
+  // The closing piece is handed on even when it is empty; the back-ends
+  // answer an empty write themselves.
+  if (job_.downloader->WriteMemory(job_.sector, address + offset, static_cast<std::uint16_t>(length - offset),
+                                   data + offset) == 0) {
+    passEnd_ = PassEnd::Failed;
+    return false;
+  }
+  return true;
+}
+
+bool TDownloadPasses::VerifyRecord() {
+  std::uint32_t address = 0;
+  std::uint8_t length = 0;
+  std::uint8_t data[256] = {};
+  if (!NextRecord(&address, &length, data)) return false;
+
+  std::uint32_t offset = 0;
+  while (offset < length) {
+    const std::uint32_t piece = std::min<std::uint32_t>(chunkSize_, length - offset);
+    std::uint8_t readBack[256] = {};
+    platform::SetLastError(kNoReadBack);
+    if (job_.downloader->ReadMemory(job_.sector, address + offset, static_cast<std::uint16_t>(piece), readBack) ==
+        0) {
+      if (platform::GetLastError() == kNoReadBack) {
+        platform::SetLastError(kHexStatusEndOfData);
+        passEnd_ = PassEnd::EndOfData;
+      } else {
+        passEnd_ = PassEnd::Failed;
+      }
+      return false;
+    }
+    if (std::memcmp(readBack, data + offset, piece) != 0) {
+      verifyMismatch_ = true;
+      passEnd_ = PassEnd::Failed;
+      return false;
+    }
+    offset += piece;
+  }
+  return true;
+}

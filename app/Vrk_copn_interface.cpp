@@ -1,0 +1,218 @@
+#include "app/Vrk_copn_interface.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "canopen/copnapi.h"
+
+// Every name the binding looks up, in lookup order. Names that VRK_COPN does
+// not offer stay unbound; nothing calls them.
+#define COPN_ENTRY_POINTS(X)                                                                                        \
+  X(UnloadDriver) X(LoadDriver) X(OpenCard) X(CloseCard) X(CloseInterface) X(Hardware_Version) X(Firmware_Version) \
+  X(DLL_Version) X(DLL_Name) X(GetErrorString) X(GetOnline) X(GetBaud) X(SetOnline) X(SetBaud)                      \
+  X(DisplayConfigurationWindow) X(SetRegistryPath) X(SetNodeID) X(GetNodeID) X(NodeOnline)                         \
+  X(SDO_Download_UNSIGNED8) X(SDO_Download_UNSIGNED16) X(SDO_Download_UNSIGNED32) X(SDO_Download)                  \
+  X(SDO_Block_Download) X(SDO_Upload_UNSIGNED8) X(SDO_Upload_UNSIGNED16) X(SDO_Upload_UNSIGNED32)                  \
+  X(SDO_Upload_REAL32) X(SDO_Upload) X(SDO_Block_Upload) X(NMT_StartRemoteNode) X(NMT_StopRemoteNode)              \
+  X(NMT_EnterPreOperational) X(NMT_ResetNode) X(NMT_ResetCommunication) X(NMT_NodeGuard) X(CheckEmergency)         \
+  X(Sync) X(TimeStamp) X(PDO_Write) X(PDO_Read) X(SDO_Upload_INTEGER8) X(SDO_Upload_INTEGER16)                      \
+  X(SDO_Upload_INTEGER32) X(SDO_Download_INTEGER8) X(SDO_Download_INTEGER16) X(SDO_Download_INTEGER32)             \
+  X(SDO_Download_REAL32) X(NMT_StartGuarding) X(NMT_StopGuarding) X(GetNodeBootUpDetected)                         \
+  X(ClearNodeBootUpDetected) X(GetNodeState) X(GetNodeOnline) X(SetSDOTimeout) X(SetPDOTimeout) X(AddNode)         \
+  X(RemoveNode) X(AddPDO) X(COP_PDO_Read_Data) X(COP_PDO_Read_Data_wTime) X(COP_PDO_Write_Data) X(OpenInterface)  \
+  X(HardwareConfigurationWindow) X(CANopenConfigurationWindow) X(SaveConfiguration) X(ReadConfiguration)          \
+  X(GetInterfaceName) X(VersionInformationWindow) X(PDO_Read_Receive_Count) X(COP_PDO_Get_Event)
+
+namespace {
+
+enum class Entry : std::size_t {
+#define COPN_ENUM(name) name,
+  COPN_ENTRY_POINTS(COPN_ENUM)
+#undef COPN_ENUM
+      Count
+};
+
+constexpr const char* kEntryNames[] = {
+#define COPN_NAME(name) #name,
+    COPN_ENTRY_POINTS(COPN_NAME)
+#undef COPN_NAME
+};
+static_assert(std::size(kEntryNames) == static_cast<std::size_t>(Entry::Count));
+static_assert(std::size(kEntryNames) == 71);
+
+constexpr std::size_t kTextCapacity = 256;
+
+}  // namespace
+
+struct TVRK_COPN_Interface::EntryPoints {
+  std::array<void*, static_cast<std::size_t>(Entry::Count)> address{};
+
+  // Calls the entry point with the type VRK_COPN declares for it; 0 without
+  // calling when it is not bound.
+  template <typename Fn, typename... Args>
+  int Call(Entry entry, Args... args) const {
+    void* bound = address[static_cast<std::size_t>(entry)];
+    if (bound == nullptr) return 0;
+    return reinterpret_cast<Fn*>(bound)(args...);
+  }
+};
+
+#define COPN_CALL(name, ...) entries_->Call<decltype(::name)>(Entry::name __VA_OPT__(, ) __VA_ARGS__)
+
+TVRK_COPN_Interface::TVRK_COPN_Interface(const char* libraryName) : entries_(std::make_unique<EntryPoints>()) {
+  LoadInterfaceLibrary(libraryName);
+}
+
+TVRK_COPN_Interface::~TVRK_COPN_Interface() {
+  SetOnline(0);
+  CloseCard();
+  UnloadDriver();
+}
+
+int TVRK_COPN_Interface::LoadInterfaceLibrary(const char* libraryName) {
+  entries_->address.fill(nullptr);
+  {
+    std::lock_guard lock(identityLock_);
+    for (CopnNodeIdentity& identity : identities_) identity.ValidBits = 0;
+  }
+  library_ = platform::LoadLibrary(libraryName);
+  if (library_ == nullptr) return 0;
+  for (std::size_t i = 0; i < entries_->address.size(); ++i) {
+    entries_->address[i] = platform::GetProcAddress(library_, kEntryNames[i]);
+  }
+  return 1;
+}
+
+int TVRK_COPN_Interface::OpenInterface() { return COPN_CALL(OpenInterface, &card_, &interface_); }
+int TVRK_COPN_Interface::SetNodeID() {
+  return COPN_CALL(SetNodeID, card_, static_cast<std::uint8_t>(network_.NodeID));
+}
+int TVRK_COPN_Interface::SetBaud() { return COPN_CALL(SetBaud, card_, network_.BaudRate); }
+int TVRK_COPN_Interface::SetOnline(int on) { return COPN_CALL(SetOnline, card_, on); }
+int TVRK_COPN_Interface::GetOnline(int* online) { return COPN_CALL(GetOnline, card_, online); }
+int TVRK_COPN_Interface::CloseCard() { return COPN_CALL(CloseCard, card_); }
+int TVRK_COPN_Interface::AddNode(std::uint8_t node) { return COPN_CALL(AddNode, card_, node); }
+int TVRK_COPN_Interface::GetNodeOnline(std::uint8_t node, int* online) {
+  return COPN_CALL(GetNodeOnline, card_, node, online);
+}
+int TVRK_COPN_Interface::SetSDOTimeout(std::uint16_t milliseconds) {
+  return COPN_CALL(SetSDOTimeout, card_, milliseconds);
+}
+int TVRK_COPN_Interface::SDO_Download_UNSIGNED8(std::uint8_t node, std::uint16_t index, std::uint8_t subIndex,
+                                                std::uint8_t value) {
+  return COPN_CALL(SDO_Download_UNSIGNED8, card_, node, index, subIndex, value);
+}
+int TVRK_COPN_Interface::SDO_Download_UNSIGNED32(std::uint8_t node, std::uint16_t index, std::uint8_t subIndex,
+                                                 std::uint32_t value) {
+  return COPN_CALL(SDO_Download_UNSIGNED32, card_, node, index, subIndex, value);
+}
+int TVRK_COPN_Interface::SDO_Download(std::uint8_t node, std::uint16_t index, std::uint8_t subIndex,
+                                      std::uint32_t length, const std::uint8_t* data) {
+  return COPN_CALL(SDO_Download, card_, node, index, subIndex, length, data);
+}
+int TVRK_COPN_Interface::SDO_Upload_UNSIGNED8(std::uint8_t node, std::uint16_t index, std::uint8_t subIndex,
+                                              std::uint8_t* value) {
+  return COPN_CALL(SDO_Upload_UNSIGNED8, card_, node, index, subIndex, value);
+}
+int TVRK_COPN_Interface::SDO_Upload_UNSIGNED32(std::uint8_t node, std::uint16_t index, std::uint8_t subIndex,
+                                               std::uint32_t* value) {
+  return COPN_CALL(SDO_Upload_UNSIGNED32, card_, node, index, subIndex, value);
+}
+int TVRK_COPN_Interface::SDO_Upload(std::uint8_t node, std::uint16_t index, std::uint8_t subIndex,
+                                    std::uint32_t* length, std::uint8_t* data) {
+  return COPN_CALL(SDO_Upload, card_, node, index, subIndex, length, data);
+}
+int TVRK_COPN_Interface::NMT_ResetNode(std::uint8_t node) { return COPN_CALL(NMT_ResetNode, card_, node); }
+int TVRK_COPN_Interface::NMT_ResetCommunication(std::uint8_t node) {
+  return COPN_CALL(NMT_ResetCommunication, card_, node);
+}
+int TVRK_COPN_Interface::NMT_StartGuarding(std::uint8_t node, std::uint8_t mode, std::uint16_t milliseconds) {
+  return COPN_CALL(NMT_StartGuarding, card_, node, mode, milliseconds);
+}
+int TVRK_COPN_Interface::Hardware_Version(int* major, int* minor) {
+  return COPN_CALL(Hardware_Version, card_, major, minor);
+}
+int TVRK_COPN_Interface::Firmware_Version(int* major, int* minor) {
+  return COPN_CALL(Firmware_Version, card_, major, minor);
+}
+int TVRK_COPN_Interface::DLL_Version(int level, int* major, int* minor) {
+  return COPN_CALL(DLL_Version, card_, level, major, minor);
+}
+int TVRK_COPN_Interface::DLL_Name(int level, char* name) { return COPN_CALL(DLL_Name, card_, level, name); }
+int TVRK_COPN_Interface::CANopenConfigurationWindow() {
+  return COPN_CALL(CANopenConfigurationWindow, &interface_, &network_);
+}
+int TVRK_COPN_Interface::HardwareConfigurationWindow(InterfaceConfiguration* record) {
+  return COPN_CALL(HardwareConfigurationWindow, record);
+}
+int TVRK_COPN_Interface::ReadConfiguration(const char* key) {
+  return COPN_CALL(ReadConfiguration, key, &interface_, &network_);
+}
+int TVRK_COPN_Interface::SaveConfiguration(const char* key) {
+  return COPN_CALL(SaveConfiguration, key, &interface_, &network_);
+}
+int TVRK_COPN_Interface::GetInterfaceName(int interfaceType, char* name) {
+  return COPN_CALL(GetInterfaceName, interfaceType, name);
+}
+
+int TVRK_COPN_Interface::UnloadDriver() {
+  const int result = COPN_CALL(UnloadDriver);
+  if (library_ != nullptr) {
+    entries_->address.fill(nullptr);
+    platform::FreeLibrary(library_);
+    library_ = nullptr;
+  }
+  return result;
+}
+
+int TVRK_COPN_Interface::ReadIdentity(std::uint8_t node) {
+  if (node >= kNodeCount) return 0;
+  CopnNodeIdentity read = Identity(node);
+  read.ValidBits = 0;
+  const auto keep = [&](int result) {
+    std::lock_guard lock(identityLock_);
+    identities_[node] = read;
+    return result;
+  };
+  SetSDOTimeout(kIdentitySdoTimeoutMs);
+  if (SDO_Upload_UNSIGNED32(node, 0x1000, 0, &read.DeviceType) == 0 &&
+      SDO_Upload_UNSIGNED32(node, 0x1000, 0, &read.DeviceType) == 0) {
+    return keep(0);
+  }
+  read.ValidBits |= CopnNodeIdentity::kDeviceType;
+  if (SDO_Upload_UNSIGNED8(node, 0x1001, 0, &read.ErrorRegister) != 0) {
+    read.ValidBits |= CopnNodeIdentity::kErrorRegister;
+  }
+  const auto readText = [&](std::uint16_t index, char* field, std::uint32_t bit) {
+    std::uint8_t received[kTextCapacity];
+    std::uint32_t length = sizeof received;
+    if (SDO_Upload(node, index, 0, &length, received) == 0) return;
+    length = std::min<std::uint32_t>(length, kTextCapacity - 1);
+    std::memcpy(field, received, length);
+    field[length] = '\0';
+    read.ValidBits |= bit;
+  };
+  readText(0x1008, read.DeviceName, CopnNodeIdentity::kDeviceName);
+  readText(0x1009, read.HardwareVersion, CopnNodeIdentity::kHardwareVersion);
+  readText(0x100A, read.SoftwareVersion, CopnNodeIdentity::kSoftwareVersion);
+  const struct {
+    std::uint8_t subIndex;
+    std::uint32_t* value;
+    std::uint32_t bit;
+  } identityObject[] = {
+      {1, &read.VendorId, CopnNodeIdentity::kVendorId},
+      {2, &read.ProductCode, CopnNodeIdentity::kProductCode},
+      {3, &read.RevisionNumber, CopnNodeIdentity::kRevisionNumber},
+      {4, &read.SerialNumber, CopnNodeIdentity::kSerialNumber},
+  };
+  for (const auto& entry : identityObject) {
+    if (SDO_Upload_UNSIGNED32(node, 0x1018, entry.subIndex, entry.value) != 0) read.ValidBits |= entry.bit;
+  }
+  return keep(1);
+}
+
+CopnNodeIdentity TVRK_COPN_Interface::Identity(int node) const {
+  if (node < 0 || node >= kNodeCount) return {};
+  std::lock_guard lock(identityLock_);
+  return identities_[node];
+}

@@ -1,0 +1,316 @@
+#include "app/sectordownload.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "app/Class_intelhexfile.h"
+#include "app/userprompt.h"
+#include "platform/clock.h"
+
+namespace {
+
+constexpr std::uint32_t kEraseRetryDelayMs = 1000;
+
+const char* const kColumnTitles[] = {"#", "Size", "Status", "Name", "Description", "Build Date", "Build Time",
+                                     "Revision"};
+
+template <typename... Args>
+std::string Format(const char* format, Args... args) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, args...);
+  return text;
+}
+
+std::string FieldText(const char* field, std::size_t capacity) { return std::string(field, strnlen(field, capacity)); }
+
+// A system question without an owner window, as the update steps ask it.
+bool AskWarning(const std::string& text) {
+  return prompt::AskYes(text, "Warning", prompt::kIconWarning, prompt::Owner::None);
+}
+
+bool AskCaution(const std::string& text) { return prompt::AskYes(text, "Caution"); }
+
+}  // namespace
+
+TSectorDownload::TSectorDownload(TSectorDownloadView& view) : view_(view) {
+  advanced_.assign(2, Row{});
+  standard_.assign(1, HeaderRow());
+  ClearSectorGrid();
+}
+
+TSectorDownload::Row TSectorDownload::HeaderRow() {
+  Row row;
+  std::copy(std::begin(kColumnTitles), std::end(kColumnTitles), row.begin());
+  return row;
+}
+
+void TSectorDownload::Invalidate() { valid_ = false; }
+
+void TSectorDownload::Reset() {
+  Invalidate();
+  descriptions_ = {};
+  status_ = {};
+  bootSector_ = 0;
+  advanced_.assign(2, Row{});
+  standard_.assign(1, HeaderRow());
+  ClearSectorGrid();
+}
+
+void TSectorDownload::ClearSectorGrid() {
+  advanced_[0] = HeaderRow();
+  for (std::size_t row = 1; row < advanced_.size(); ++row) {
+    advanced_[row] = Row{};
+    advanced_[row][0] = std::to_string(row - 1);
+  }
+}
+
+std::uint32_t TSectorDownload::ParsePassword(const std::string& text) {
+  unsigned long value = 0;
+  if (std::sscanf(text.c_str(), "%lx", &value) != 1) return 0;
+  return static_cast<std::uint32_t>(value);
+}
+
+int TSectorDownload::EnterDownloadMode(const std::string& passwordText) {
+  if (downloader_ == nullptr) return 0;
+  int inDownloadMode = 0;
+  const int result = downloader_->GetDownloadMode(&inDownloadMode);
+  if (result == 0) return 0;
+  if (inDownloadMode != 0) return result;
+  if (!AskWarning("The module is not currently in the download mode.\r\nEntering Download mode will stop current "
+                  "Node Application Firmware!\r\nMake sure the Node is in a safe state!\r\nEnter download mode?\r\n")) {
+    return 0;
+  }
+  int entered = 0;
+  {
+    prompt::BusyCursor busy;
+    entered = downloader_->SetDownloadMode(1, ParsePassword(passwordText));
+  }
+  if (entered == 0) {
+    prompt::Tell("Password Not Accepted\r\n", "Warning", prompt::kIconWarning, prompt::Owner::None);
+    return 0;
+  }
+  return entered;
+}
+
+int TSectorDownload::EraseSectorAndRefresh(std::uint8_t sector) {
+  if (downloader_ == nullptr) {
+    ClearSectorGrid();
+    Invalidate();
+    return 0;
+  }
+  const int result = downloader_->EraseSector(sector);
+  RefreshSectorGrid();
+  return result;
+}
+
+int TSectorDownload::EraseAndDownload(std::uint8_t sector) {
+  if (downloader_ == nullptr) {
+    ClearSectorGrid();
+    Invalidate();
+    return 0;
+  }
+  std::string path;
+  if (!view_.ChooseHexFile(path)) return 0;
+  if (downloader_->EraseSector(sector) == 0) {
+    prompt::Tell("Could Not Erase Sector!", "Error");
+    return 0;
+  }
+  return DownloadFile(sector, path);
+}
+
+int TSectorDownload::DownloadFile(std::uint8_t sector, const std::string& path) {
+  if (downloader_ == nullptr) return 0;
+  TIntelHexFile reader;
+  if (reader.Open(path) == 0) return 0;
+  const TDownloadVerdict verdict = view_.RunDownload(TDownloadJob{&reader, sector, downloader_});
+  if (!verdict.downloadPassed || !verdict.verifyPassed) {
+    RefreshSectorGrid();
+    prompt::Tell(verdict.downloadPassed ? "Verify Error" : "Download Error", "Warning");
+    return 0;
+  }
+  const int result = downloader_->WriteSectorChecksum(sector);
+  RefreshSectorGrid();
+  if (result != 0) {
+    prompt::Tell("Download Successful", "Success");
+  } else {
+    prompt::Tell("Could Not Write Checksum", "Error");
+  }
+  return result;
+}
+
+bool TSectorDownload::StandardUpdate(const std::string& passwordText) {
+  if (EnterDownloadMode(passwordText) == 0) return false;
+  RefreshSectorGrid();
+  if (!AskWarning("Are you sure you want to Download New Firmware?\r\n Continue?")) return false;
+  if (EraseSectorAndRefresh(kStandardSector) == 0) {
+    platform::Sleep(kEraseRetryDelayMs);
+    if (EraseSectorAndRefresh(kStandardSector) == 0) {
+      prompt::Tell("Could Not Erase Sector!", "Error");
+      return false;
+    }
+  }
+  if (EraseAndDownload(kStandardSector) == 0) return false;
+  if (downloader_->SetBootSector(kStandardSector) == 0) {
+    prompt::Tell("Cannot Make Sector Active!", "Warning");
+    return false;
+  }
+  if (!AskCaution("Sector Download Complete\r\nExecute new Firmware?")) return false;
+  if (downloader_->ResetNode() == 0) {
+    prompt::Tell("Cannot Execute New Firmware!", "Warning");
+    return false;
+  }
+  return true;
+}
+
+bool TSectorDownload::Retrieve(const std::string& passwordText) {
+  if (EnterDownloadMode(passwordText) == 0) return false;
+  RefreshSectorGrid();
+  return true;
+}
+
+void TSectorDownload::EraseSector(std::uint8_t sector) {
+  if (sector >= kMaxSectors) return;
+  if (!AskCaution("Erase Sector #" + std::to_string(sector) + "?")) return;
+  if (sector == bootSector_ &&
+      !AskCaution("Erasing the active page will set the active page to 0...\r\n       Continue?")) {
+    return;
+  }
+  if (EraseSectorAndRefresh(sector) != 0) {
+    prompt::Tell("Sector Erased!", "Success");
+  } else {
+    prompt::Tell("Could Not Erase Sector!", "Error");
+  }
+}
+
+void TSectorDownload::DownloadSector(std::uint8_t sector) {
+  if (sector >= kMaxSectors) return;
+  if (!SectorEmpty(sector)) {
+    prompt::Tell("Sector Not Empty...\r\n\r\nErase Sector First!", "Error");
+    return;
+  }
+  if (AskCaution("Download Sector #" + std::to_string(sector) + "?")) EraseAndDownload(sector);
+}
+
+void TSectorDownload::MakeBootSector(std::uint8_t sector) {
+  if (downloader_ == nullptr) {
+    ClearSectorGrid();
+    Invalidate();
+    return;
+  }
+  if (sector >= kMaxSectors) return;
+  if (SectorEmpty(sector)) {
+    prompt::Tell("Sector Empty.\r\n Cannot make current sector the Boot Sector!", "Error");
+    return;
+  }
+  if (!AskCaution("Make current sector the Boot Sector?")) return;
+  if (downloader_->SetBootSector(sector) == 0) prompt::Tell("Cannot Make Sector Active!", "Warning");
+  RefreshSectorGrid();
+}
+
+bool TSectorDownload::ExecuteSector(std::uint8_t sector) {
+  if (downloader_ == nullptr || sector >= kMaxSectors) return false;
+  if (sector == 0) {
+    prompt::Tell("Active Sector already running.\r\n", "Information");
+    return false;
+  }
+  if (status_[sector] == kChecksumError) {
+    prompt::Tell("Cannot Execute Sector!\r\nChecksum Error!", "Error");
+    return false;
+  }
+  if (SectorEmpty(sector)) {
+    prompt::Tell("Sector Empty!\r\n Cannot make execute an empty sector!", "Error");
+    return false;
+  }
+  if (!AskCaution("Execute Sector #" + std::to_string(sector) + "?")) return false;
+  if (sector != bootSector_) {
+    const int answer = prompt::Current().Message(
+        "Do you want to make this the boot sector?\r\nIf you choose \"No\" this sector will only be active until "
+        "power cycle or reset!\r\n",
+        "Caution", prompt::kYesNoCancel, prompt::Owner::Application);
+    if (answer == prompt::kAnswerCancel) return false;
+    if (answer == prompt::kAnswerYes) downloader_->SetBootSector(sector);
+  }
+  if (downloader_->ExecuteSector(sector) == 0) {
+    prompt::Tell("Could Not Execute Sector!\r\n Possible Checksum Error", "Error");
+    return false;
+  }
+  ClearSectorGrid();
+  Invalidate();
+  return true;
+}
+
+bool TSectorDownload::RebootNode() {
+  if (downloader_ == nullptr || downloader_->ResetNode() == 0) return false;
+  ClearSectorGrid();
+  Invalidate();
+  return true;
+}
+
+bool TSectorDownload::SectorEmpty(std::uint8_t sector) const {
+  return sector < kMaxSectors && descriptions_[sector].Revision == kSectorEmpty;
+}
+
+void TSectorDownload::RefreshSectorGrid() {
+  if (downloader_ == nullptr) return;
+  std::uint8_t count = 0;
+  if (downloader_->GetSectorCount(&count) == 0) return;
+  prompt::BusyCursor busy;
+  // The window has room for 8 sectors; a node reporting more shows the first 8.
+  count = std::min<std::uint8_t>(count, kMaxSectors);
+  advanced_.assign(count + 1u, Row{});
+  advanced_[0] = HeaderRow();
+  // The standard table leaves sector 0 out; it keeps its header row always.
+  standard_.assign(std::max<std::size_t>(count, 1), Row{});
+  standard_[0] = HeaderRow();
+  for (std::uint8_t sector = 0; sector < count; ++sector) {
+    Row& texts = advanced_[sector + 1u];
+    ReadSector(sector, texts);
+    if (sector >= 1) standard_[sector] = texts;
+  }
+  std::uint8_t boot = 0;
+  if (downloader_->GetBootSector(&boot) != 0) {
+    bootSector_ = boot;
+    valid_ = true;
+  }
+}
+
+void TSectorDownload::ReadSector(std::uint8_t sector, Row& texts) {
+  texts[0] = std::to_string(sector);
+  SectorDescription& description = descriptions_[sector];
+  if (downloader_->GetSectorDescription(sector, &description) == 0) {
+    // Whatever the record held belongs to no sector of this node.
+    description = SectorDescription{};
+    status_[sector] = kUnknown;
+    std::fill(texts.begin() + 1, texts.end(), "Error");
+    return;
+  }
+  std::uint32_t size = 0;
+  texts[1] = downloader_->GetSectorSize(sector, &size) != 0 ? Format("%06X", static_cast<unsigned>(size)) : "<unknown>";
+  std::uint32_t checksumGood = 1;
+  if (description.Revision == kSectorEmpty) {
+    status_[sector] = kEmpty;
+    texts[2] = "<empty>";
+  } else if (downloader_->ChecksumOk(sector, &checksumGood) != 0 && checksumGood == 0) {
+    status_[sector] = kChecksumError;
+    texts[2] = "<checksum error>";
+  } else {
+    status_[sector] = kGood;
+    texts[2] = "<ok>";
+  }
+  if (status_[sector] == kEmpty) return;
+  texts[3] = FieldText(description.Name, sizeof description.Name);
+  texts[4] = FieldText(description.Description, sizeof description.Description);
+  texts[5] = FieldText(description.BuildDate, sizeof description.BuildDate);
+  texts[6] = FieldText(description.BuildTime, sizeof description.BuildTime);
+  texts[7] = Format("%u.%u", static_cast<unsigned>((description.Revision >> 16) & 0xFF),
+                    static_cast<unsigned>(description.Revision & 0xFF));
+}
+
+std::optional<TSectorDownload::CellColours> TSectorDownload::RowColours(Table table, int row) const {
+  if (!valid_ || row < 1) return std::nullopt;
+  const int sector = table == Table::Advanced ? row - 1 : row;
+  if (sector >= kMaxSectors) return std::nullopt;
+  if (status_[sector] == kChecksumError) return CellColours{kRed, kBlack};
+  if (sector == bootSector_) return CellColours{kLime, kBlack};
+  return std::nullopt;
+}

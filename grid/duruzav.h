@@ -1,0 +1,527 @@
+#pragma once
+// The cell grid TVudUvizidIzed on the base grid, its exception class and its
+// settings objects.
+//
+// The implementation is split by concern: duruzav_settings.cpp (settings
+// objects), duruzav_construction.cpp (defaults, lifecycle, Assign, bounds
+// and scroll bars), duruzav_cells.cpp (row and cell access, editing text),
+// duruzav_queries.cpp (cell queries and their events), duruzav_painting.cpp
+// (visual properties and cell contents), duruzav_mouse.cpp (clicks).
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "framework/graphics.h"
+#include "framework/strings.h"
+#include "grid/basegrid.h"
+
+class TForm;
+class TVudUvizidIzed;
+
+// ---- Enumerations of the grid's properties ----
+
+enum TCellBorder : unsigned { cbTop = 1, cbLeft = 2, cbRight = 4, cbBottom = 8 };
+using TCellBorders = unsigned;
+enum TSortStyle {
+  ssAutomatic, ssAlphabetic, ssNumeric, ssDate, ssAlphaNoCase, ssAlphaCase, ssShortDateEU, ssShortDateUS,
+  ssCustom, ssFinancial, ssAnsiAlphaCase, ssAnsiAlphaNoCase, ssRaw, ssHTML, ssImages, ssCheckBox, ssUnicode,
+  ssAlphaNumeric, ssAlphaNumericNoCase
+};
+enum TGridLook { glStandard, glSoft, glClassic, glRUD, glXP, glListView };
+enum TScrollType { ssNormal, ssFlat, ssEncarta };
+enum TScrollBarAlways { saNone, saVert, saHorz, saBoth };
+enum TScrollHintType { shNone, shVertical, shHorizontal, shBoth };
+enum TIntelliPan { ipVertical, ipHorizontal, ipBoth, ipNone };
+enum TNodeType { cnFlat, cn3D, cnGlyph, cnLeaf, cnXP };
+enum TGridFixedCellEdit { fceNone, fceDblClick, fceLeftClick, fceRightClick };
+enum TWheelAction { waMoveSelection, waScroll };
+enum TColumnSizeLocation { clRegistry, clIniFile };
+enum TAdvanceDirection { adLeftRight, adTopBottom };
+enum TInsertPosition { pInsertBefore, pInsertAfter };
+enum THomeEndAction { heFirstLastColumn, heFirstLastRow };
+enum TPrintPosition { ppNone, ppTopLeft, ppTopRight, ppTopCenter, ppBottomLeft, ppBottomRight, ppBottomCenter };
+enum TPrintBorders {
+  pbNoborder, pbSingle, pbDouble, pbVertical, pbHorizontal, pbAround, pbAroundVertical, pbAroundHorizontal, pbCustom
+};
+enum TPrinterOrientation { poPortrait, poLandscape };
+enum TFitToPage { fpNever, fpGrow, fpShrink, fpAlways, fpCustom };
+
+// ---- Settings objects ----
+// Each keeps its plain switches in a data record, so that Assign copies
+// every one of them; owned pictures, fonts and lists are copied by content.
+
+struct TCellNodeData {
+  TColor Color = clSilver;
+  bool ExpandOne = false;
+  TColor NodeColor = clBlack;
+  TColor TreeColor = clGray;
+};
+
+class TCellNode : public TPersistent, public TCellNodeData {
+ public:
+  explicit TCellNode(TVudUvizidIzed* grid);
+  void Assign(const TPersistent* source);
+  TNodeType NodeType() const { return nodeType_; }
+  void SetNodeType(TNodeType value);
+  int NodeIndent() const { return nodeIndent_; }
+  void SetNodeIndent(int value);
+  bool ShowTree() const { return showTree_; }
+  void SetShowTree(bool value);
+  bool ShowTreeFull() const { return showTreeFull_; }
+  void SetShowTreeFull(bool value);
+  void SetTreeColor(TColor value);
+  TBitmap* ExpandGlyph() { return &expandGlyph_; }
+  TBitmap* ContractGlyph() { return &contractGlyph_; }
+  void SetExpandGlyph(const TBitmap& glyph);
+  void SetContractGlyph(const TBitmap& glyph);
+
+ private:
+  // Stores a changed value and repaints the grid; an unchanged one does
+  // nothing.
+  template <class T>
+  void Change(T& field, T value);
+  TVudUvizidIzed* grid_;
+  TNodeType nodeType_ = cnXP;
+  int nodeIndent_ = 12;
+  bool showTree_ = true;
+  bool showTreeFull_ = true;
+  TBitmap expandGlyph_;
+  TBitmap contractGlyph_;
+};
+
+struct TSizeWhileTypingData {
+  bool Height = false;
+  bool Width = false;
+};
+
+class TSizeWhileTyping : public TPersistent, public TSizeWhileTypingData {
+ public:
+  void Assign(const TPersistent* source);
+};
+
+struct TMouseActionsData {
+  bool AllColumnSize = false;
+  bool AllRowSize = false;
+  bool AllSelect = false;
+  bool AutoSizeColOnDblClick = true;
+  bool CaretPositioning = false;
+  bool CheckAllCheck = false;
+  bool ColSelect = false;
+  bool DirectComboDrop = false;
+  bool DirectDateDrop = false;
+  bool DirectEdit = false;
+  TGridFixedCellEdit FixedRowsEdit = fceNone;
+  TGridFixedCellEdit FixedColsEdit = fceNone;
+  bool MoveRowOnNodeClick = false;
+  bool NoAutoRangeScroll = false;
+  bool NodeAllExpandContract = false;
+  bool NoScrollOnPartialRow = false;
+  bool PreciseCheckBoxCheck = false;
+  bool RangeSelectAndEdit = false;
+  bool RowSelect = false;
+  bool RowSelectPersistent = false;
+  bool SelectOnRightClick = false;
+  bool SizeFixedCol = false;
+  bool SizeFixedRow = false;
+  int WheelIncrement = 0;
+  TWheelAction WheelAction = waMoveSelection;
+};
+
+class TMouseActions : public TPersistent, public TMouseActionsData {
+ public:
+  explicit TMouseActions(TVudUvizidIzed* grid) : grid_(grid) {}
+  // Copies every switch of another TMouseActions; other sources are ignored.
+  void Assign(const TPersistent* source);
+  bool HotmailRowSelect() const { return hotmailRowSelect_; }
+  void SetHotmailRowSelect(bool value);
+  bool DisjunctRowSelect() const { return disjunct_[0]; }
+  bool DisjunctColSelect() const { return disjunct_[1]; }
+  bool DisjunctCellSelect() const { return disjunct_[2]; }
+  void SetDisjunctRowSelect(bool value) { SetDisjunct(0, value); }
+  void SetDisjunctColSelect(bool value) { SetDisjunct(1, value); }
+  void SetDisjunctCellSelect(bool value) { SetDisjunct(2, value); }
+
+ private:
+  // While designing, one disjunct selection kind excludes the others.
+  void SetDisjunct(int which, bool value);
+  TVudUvizidIzed* grid_;
+  bool hotmailRowSelect_ = false;
+  std::array<bool, 3> disjunct_{};
+};
+
+struct TColumnSizeData {
+  bool Save = false;
+  AnsiString Key;
+  AnsiString Section;
+  int StretchColumn = -1;
+  bool SynchWithGrid = false;
+  TColumnSizeLocation Location = clRegistry;
+};
+
+class TColumnSize : public TPersistent, public TColumnSizeData {
+ public:
+  explicit TColumnSize(TVudUvizidIzed* grid) : grid_(grid) {}
+  void Assign(const TPersistent* source);
+  bool Stretch() const { return stretch_; }
+  void SetStretch(bool value);
+
+ private:
+  TVudUvizidIzed* grid_;
+  bool stretch_ = false;
+};
+
+struct TNavigationData {
+  bool AllowInsertRow = false;
+  bool AllowDeleteRow = false;
+  bool AlwaysEdit = false;
+  bool AdvanceOnEnter = false;
+  bool AdvanceInsert = false;
+  bool AutoGotoWhenSorted = false;
+  bool AutoGotoIncremental = false;
+  bool AutoComboDropSize = false;
+  TAdvanceDirection AdvanceDirection = adLeftRight;
+  bool AllowClipboardShortCuts = false;
+  bool AllowCtrlEnter = true;
+  bool AllowSmartClipboard = false;
+  bool AllowRTFClipboard = false;
+  bool AllowFmtClipboard = false;
+  bool AllowClipboardAlways = false;
+  bool AllowClipboardRowGrow = true;
+  bool AllowClipboardColGrow = true;
+  bool AdvanceAuto = false;
+  bool AppendOnArrowDown = false;
+  bool EditSelectAll = true;
+  TInsertPosition InsertPosition = pInsertBefore;
+  bool CursorWalkEditor = false;
+  bool MoveRowOnSort = false;
+  bool ImproveMaskSel = false;
+  bool CopyHTMLTagsToClipboard = true;
+  bool KeepHorizScroll = false;
+  bool LineFeedOnEnter = false;
+  THomeEndAction HomeEndKey = heFirstLastColumn;
+  bool SkipFixedCells = true;
+  bool TabToNextAtEnd = false;
+  TAdvanceDirection TabAdvanceDirection = adLeftRight;
+};
+
+class TNavigation : public TPersistent, public TNavigationData {
+ public:
+  void Assign(const TPersistent* source);
+};
+
+struct THTMLSettingsData {
+  int BorderSize = 1;
+  int CellSpacing = 0;
+  int CellPadding = 0;
+  bool SaveColor = true;
+  bool SaveFonts = true;
+  AnsiString FooterFile;
+  AnsiString HeaderFile;
+  AnsiString TableStyle;
+  AnsiString PrefixTag;
+  AnsiString SuffixTag;
+  int Width = 100;
+  bool XHTML = false;
+  bool ConvertSpecialChars = false;
+  bool AutoPreview = false;
+  bool NonBreakingText = false;
+};
+
+class THTMLSettings : public TPersistent, public THTMLSettingsData {
+ public:
+  void Assign(const TPersistent* source);
+  // Column widths of the HTML export.
+  std::vector<int>& ColWidths() { return colWidths_; }
+
+ private:
+  std::vector<int> colWidths_;
+};
+
+struct TPrintSettingsData {
+  int FooterSize = 0;
+  int HeaderSize = 0;
+  TPrintPosition Time = ppNone;
+  TPrintPosition Date = ppNone;
+  TPrintPosition PageNr = ppNone;
+  TPrintPosition Title = ppNone;
+  AnsiString DateFormat = "dd/mm/yyyy";
+  AnsiString TitleText;
+  TPrintBorders Borders = pbSingle;
+  TPenStyle BorderStyle = psSolid;
+  bool Centered = true;
+  bool RepeatFixedRows = false;
+  bool RepeatFixedCols = false;
+  int LeftSize = 0;
+  int RightSize = 0;
+  int ColumnSpacing = 0;
+  int RowSpacing = 0;
+  int TitleSpacing = 0;
+  TPrinterOrientation Orientation = poPortrait;
+  AnsiString PagePrefix;
+  AnsiString PageSuffix;
+  int PageNumberOffset = 0;
+  int MaxPagesOffset = 0;
+  int FixedWidth = 0;
+  int FixedHeight = 0;
+  bool UseFixedHeight = false;
+  bool UseFixedWidth = false;
+  TFitToPage FitToPage = fpNever;
+  AnsiString JobName;
+  AnsiString PageNumSep = "/";
+  bool NoAutoSize = false;
+  bool NoAutoSizeRow = false;
+  bool PrintGraphics = false;
+  bool UseDisplayFont = true;
+  bool UseDefaultOrientation = false;
+};
+
+class TPrintSettings : public TPersistent, public TPrintSettingsData {
+ public:
+  void Assign(const TPersistent* source);
+  TStringList* TitleLines() { return &titleLines_; }
+  void SetTitleLines(const TStrings& lines) { titleLines_.Assign(lines); }
+  TFont* Font() { return &font_; }
+  TFont* FixedFont() { return &fixedFont_; }
+  TFont* HeaderFont() { return &headerFont_; }
+  TFont* FooterFont() { return &footerFont_; }
+  void SetFont(const TFont& f) { font_.Assign(f); }
+  void SetFixedFont(const TFont& f) { fixedFont_.Assign(f); }
+  void SetHeaderFont(const TFont& f) { headerFont_.Assign(f); }
+  void SetFooterFont(const TFont& f) { footerFont_.Assign(f); }
+
+ private:
+  TStringList titleLines_;
+  TFont font_, fixedFont_, headerFont_, footerFont_;
+};
+
+// ---- Events ----
+
+using TClickCellEvent = std::function<void(TObject* Sender, int ARow, int ACol)>;
+using TGridColorEvent =
+    std::function<void(TObject* Sender, int ARow, int ACol, TGridDrawState AState, TBrush* ABrush, TFont* AFont)>;
+using TGridBorderEvent = std::function<void(TObject* Sender, int ARow, int ACol, TPen* APen, TCellBorders& Borders)>;
+using TGridAlignEvent =
+    std::function<void(TObject* Sender, int ARow, int ACol, TAlignment& HAlign, TVAlignment& VAlign)>;
+using TGridHintEvent = std::function<void(TObject* Sender, int ARow, int ACol, AnsiString& hintstr)>;
+using TRowColFlagEvent = std::function<void(TObject* Sender, int ARow, int ACol, bool& Flag)>;
+using TColRowFlagEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool& Flag)>;
+using TGetCheckEvent = std::function<void(TObject* Sender, int ACol, int ARow, AnsiString& Value)>;
+using TGetEditorTypeEvent = std::function<void(TObject* Sender, int ACol, int ARow, TEditorType& AEditor)>;
+using TGetFormatEvent =
+    std::function<void(TObject* Sender, int ACol, TSortStyle& AStyle, AnsiString& aPrefix, AnsiString& aSuffix)>;
+
+// The cell grid.
+class TVudUvizidIzed : public TBaseGrid {
+ public:
+  explicit TVudUvizidIzed(TComponent* owner);
+  ~TVudUvizidIzed() override;
+
+  // Copies the look, the settings objects, the size and the cells of
+  // another TVudUvizidIzed; any other source is ignored.
+  void Assign(const TPersistent* source);
+  void SetBounds(int left, int top, int width, int height) override;
+  // Shows, hides, enables and disables the scroll bars by ScrollBarAlways.
+  void UpdateScrollBars(bool force);
+
+  // ---- Rows and cells as the program's windows use them ----
+  int GetRowCountEx() const { return RowCount(); }
+  void SetRowCountEx(int count);
+  // The current row, header row 0 included.
+  int GetRowEx() const { return Row(); }
+  // The row count the grid's own code sets; it also sets the display row
+  // limit of the base grid.
+  void SetRowCount(int count);
+  void SetFixedRows(int count);
+  void SetFixedCols(int count);
+  void RepaintRow(int row);
+  void RepaintRect(const TRect& r);
+  virtual AnsiString GetCurrentCell();
+  virtual void SetCurrentCell(const AnsiString& value);
+
+  // ---- Cell queries (the grid's rule first, the event last) ----
+  virtual void GetCellHint(int col, int row, AnsiString& hint);
+  virtual void GetCellColor(int col, int row, TGridDrawState state, TBrush* brush, TFont* font);
+  virtual void GetCellPrintColor(int col, int row, TGridDrawState state, TBrush* brush, TFont* font);
+  virtual void GetCellBorder(int col, int row, TPen* pen, TCellBorders& borders);
+  virtual void GetCellPrintBorder(int col, int row, TPen* pen, TCellBorders& borders);
+  virtual void GetCellAlign(int col, int row, TAlignment& hAlign, TVAlignment& vAlign);
+  virtual void GetColFormat(int col, TSortStyle& style, AnsiString& prefix, AnsiString& suffix);
+  virtual void GetCellEditor(int col, int row, TEditorType& editor);
+  virtual void GetCellFixed(int col, int row, bool& isFixed);
+  // canEdit true means editable, in spite of the name.
+  virtual void GetCellReadOnly(int col, int row, bool& canEdit);
+  virtual void GetCellPassword(int col, int row, bool& isPassword);
+  virtual void GetCellWordWrap(int col, int row, bool& wordWrap);
+  virtual bool HasCombo(int col, int row);
+  virtual AnsiString GetCheckTrue(int col, int row);
+  virtual AnsiString GetCheckFalse(int col, int row);
+  virtual bool GetFilter(int row);
+  bool GetReadOnly(int col, int row) const;
+
+  // ---- Base grid hooks ----
+  bool IsFixed(int col, int row) override;
+  void GetVisualProperties(int col, int row, TGridDrawState& state, bool print, bool select, bool remap,
+                           TBrush* brush, TColor& colorTo, TFont* font, TAlignment& hAlign, TVAlignment& vAlign,
+                           bool& wordWrap) override;
+
+  // ---- Properties ----
+  TCellNode* CellNode() { return &cellNode_; }
+  TSizeWhileTyping* SizeWhileTyping() { return &sizeWhileTyping_; }
+  TMouseActions* MouseActions() { return &mouseActions_; }
+  TColumnSize* ColumnSize() { return &columnSize_; }
+  TNavigation* Navigation() { return &navigation_; }
+  THTMLSettings* HTMLSettings() { return &htmlSettings_; }
+  TPrintSettings* PrintSettings() { return &printSettings_; }
+  TStringList* ColumnHeaders() { return &columnHeaders_; }
+  TStringList* RowHeaders() { return &rowHeaders_; }
+  TStringList* LookupItems() { return &lookupItems_; }
+  TFont* FixedFont() { return &fixedFont_; }
+  TFont* ActiveCellFont() { return &activeCellFont_; }
+
+  // Switches and values of the grid's look and behaviour, at their
+  // defaults after construction.
+  struct Settings {
+    bool ActiveCellShow = false;
+    TColor ActiveCellColor = 0x808080;
+    TColor ActiveCellColorTo = clNone;
+    TEditorType DefaultEditor = edNormal;
+    bool EnhRowColMove = true;
+    bool EnableWheel = true;
+    bool IntelliZoom = true;
+    bool AutoSize = false;
+    TColor HintColor = clInfoBk;
+    TColor SelectionColor = 0xEACAB6;
+    TColor SelectionColorTo = clNone;
+    TColor SelectionTextColor = clBlack;
+    bool ShowSelection = true;
+    bool HideFocusRect = false;
+    bool FixedAsButtons = false;
+    bool EnableHTML = true;
+    TColor URLColor = 0xFF0000;
+    TVAlignment VAlignment = vtaTop;
+    TGridLook Look = glXP;
+    TScrollType ScrollType = ssNormal;
+    TColor ScrollColor = clNone;
+    int ScrollWidth = 16;
+    AnsiString FloatFormat = "%.2f";
+    bool AnchorHint = false;
+    bool AutoThemeAdapt = false;
+    bool AutoNumAlign = false;
+    bool EnhTextSize = false;
+    bool EditWithTags = false;
+    bool SizeWithForm = false;
+    bool Multilinecells = false;
+    bool EnableBlink = false;
+    bool ExcelStyleDecimalSeparator = false;
+    bool Flat = false;
+    TScrollBarAlways ScrollBarAlways = saNone;
+    bool ScrollSynch = false;
+    bool ScrollProportional = false;
+    TScrollHintType ScrollHints = shNone;
+    bool SelectionRectangle = false;
+    bool SelectionResizer = false;
+    bool SelectionRTFKeep = false;
+    bool HintShowCells = false;
+    bool HintShowLargeText = false;
+    bool HintShowSizing = false;
+    bool HTMLHint = false;
+    int MaxEditLength = 0;
+    TIntelliPan IntelliPan = ipVertical;
+    bool URLShow = false;
+    bool URLFull = false;
+    bool URLEdit = false;
+    bool OemConvert = false;
+    int FixedFooters = 0;
+    int FixedRightCols = 0;
+    bool FixedRowAlways = false;
+    bool FixedColAlways = false;
+    bool IntegralHeight = false;
+    bool Lookup = false;
+    bool LookupCaseSensitive = false;
+    bool LookupHistory = false;
+    bool Hovering = false;
+    bool FilterActive = false;
+    bool SingleBorder = true;  // the grid's border style is bsSingle
+  };
+  // Change them and call Invalidate when the look changes.
+  Settings& Props() { return settings_; }
+  const Settings& Props() const { return settings_; }
+
+  char PasswordChar() const { return passwordChar_; }
+  const AnsiString& CheckTrue() const { return checkTrue_; }
+  const AnsiString& CheckFalse() const { return checkFalse_; }
+  int HiddenColCount() const { return hiddenColCount_; }
+  bool ColumnVisible(int col) const { return col >= 0 && col < kColumnFlags && columnVisible_[col]; }
+  int RememberedFixedRows() const { return rememberedFixedRows_; }
+  int RememberedFixedCols() const { return rememberedFixedCols_; }
+  int RememberedDefaultRowHeight() const { return rememberedDefaultRowHeight_; }
+  TColor GradientRUDFrom() const { return rudFrom_; }
+  TColor GradientRUDTo() const { return rudTo_; }
+
+  // ---- Events ----
+  TClickCellEvent OnClickCell;
+  TClickCellEvent OnRightClickCell;
+  TClickCellEvent OnDblClickCell;
+  TGridColorEvent OnGetCellColor;
+  TGridColorEvent OnGetCellPrintColor;
+  TGridBorderEvent OnGetCellBorder;
+  TGridBorderEvent OnGetCellPrintBorder;
+  TGridAlignEvent OnGetAlignment;
+  TGridHintEvent OnGridHint;
+  TRowColFlagEvent OnCanEditCell;
+  TRowColFlagEvent OnIsFixedCell;
+  TRowColFlagEvent OnIsPasswordCell;
+  TColRowFlagEvent OnGetWordWrap;
+  TColRowFlagEvent OnHasComboBox;
+  TGetCheckEvent OnGetCheckTrue;
+  TGetCheckEvent OnGetCheckFalse;
+  TGetEditorTypeEvent OnGetEditorType;
+  TGetFormatEvent OnGetFormat;
+
+ protected:
+  void Loaded() override;
+  void Resize() override;
+  // With ScrollBarAlways a fitting direction keeps its bar, disabled.
+  void ScrollBarPolicy(bool vertical, bool fits, bool& show, bool& enable) const override;
+  void DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect, TGridDrawState state) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  AnsiString GetEditText(int col, int row) override;
+  void SetEditText(int col, int row, const AnsiString& value) override;
+
+ private:
+  static constexpr int kColumnFlags = 513;
+  // The owner form's resize handler while the grid follows the form.
+  void GridResize(TObject* sender);
+  void InstallFormResize();
+  void RestoreFormResize();
+  bool AllColsFit() const { return VisibleColCount() + FixedCols() >= ColCount(); }
+  bool PressInsideCell(int x, int col, int row) const;
+
+  TCellNode cellNode_{this};
+  TSizeWhileTyping sizeWhileTyping_;
+  TMouseActions mouseActions_{this};
+  TColumnSize columnSize_{this};
+  TNavigation navigation_;
+  THTMLSettings htmlSettings_;
+  TPrintSettings printSettings_;
+  TStringList columnHeaders_, rowHeaders_, lookupItems_;
+  TFont fixedFont_, activeCellFont_;
+  Settings settings_;
+
+  std::array<bool, kColumnFlags> columnVisible_{};
+  int hiddenColCount_ = 0;
+  int rememberedFixedRows_ = 0;
+  int rememberedFixedCols_ = 0;
+  int rememberedDefaultRowHeight_ = 0;
+  char passwordChar_ = '*';
+  AnsiString checkTrue_ = "Y";
+  AnsiString checkFalse_ = "N";
+  TColor rudFrom_ = clWhite;
+  TColor rudTo_ = clBtnFace;
+  bool loadedFromStream_ = false;
+  TCursor loadedCursor_ = crDefault;
+
+  TForm* resizeForm_ = nullptr;
+  TNotifyEvent previousFormResize_;
+  TSize formSize_{};
+};

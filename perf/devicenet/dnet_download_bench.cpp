@@ -1,0 +1,149 @@
+// How close a firmware download through the DeviceNet stack comes to the bus
+// itself. The bench's bus is paced at 500 kbit/s; the master writes a 64 KiB
+// image in 32-byte memory writes on the node's explicit connection, as the
+// downloader does. The lower bound is the bus time of exactly the frames the
+// exchange needed (request fragments, acknowledgements, responses), taken from
+// the bus's own record; the figure is elapsed time over that bound.
+//
+//   dnet_download_bench            (target: 1.3 or better)
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "devicenet/vrk_dnet.h"
+#include "platform/clock.h"
+#include "platform/lasterror.h"
+#include "platform/module.h"
+#include "sim/bittiming.h"
+#include "sim/canbus.h"
+#include "sim/devicenet/devicenetslave.h"
+#include "sim/qx240/qx240adapter.h"
+
+namespace {
+
+constexpr std::uint32_t kBitRate = 500'000;
+constexpr std::int32_t kNode = 5;
+constexpr std::uint8_t kSector = 1;
+constexpr std::size_t kImageBytes = 64 * 1024;
+constexpr std::size_t kChunk = 32;
+
+[[noreturn]] void Fail(const std::string& why) {
+  std::fprintf(stderr, "%s (last error 0x%X)\n", why.c_str(), platform::GetLastError());
+  std::exit(1);
+}
+
+class Dnet {
+ public:
+  Dnet() : module_(platform::LoadLibrary("VRK_DNET.dll")) {
+    if (module_ == nullptr) Fail("vrk_dnet.so could not be loaded");
+  }
+  template <typename Fn>
+  Fn* Entry(const char* name) const {
+    Fn* entry = platform::BindEntryPoint<Fn*>(module_, name);
+    if (entry == nullptr) Fail(std::string("vrk_dnet.so lacks ") + name);
+    return entry;
+  }
+
+ private:
+  platform::ModuleHandle module_;
+};
+
+#define DNET(name) (dnet.Entry<decltype(::name)>(#name))
+
+}  // namespace
+
+int main() {
+  sim::BusOptions options;
+  options.bitRate = kBitRate;
+  options.pacing = true;
+  options.logCapacity = 1 << 20;
+  sim::CanBus bus(options);
+  sim::Qx240Adapter adapter;
+  if (!adapter.Start()) Fail("no pseudo-terminal for the adapter");
+  adapter.AttachToBus(bus);
+  setenv("FLASHWRIGHT_COM1", adapter.SlavePath().c_str(), 1);
+
+  sim::DeviceNetSlaveConfig config;
+  config.mac = kNode;
+  config.mode = sim::FlashMode::BootLoader;
+  config.skipDuplicateMacCheck = true;
+  sim::DeviceNetSlave slave(bus, config);
+
+  Dnet dnet;
+  InterfaceConfiguration cfg{};
+  cfg.InterfaceType = CAN_INTERFACE_QX240;
+  cfg.ComPort = 1;
+  cfg.ComBaud = 57600;
+  std::int32_t card = -1;
+  if (DNET(OpenInterface)(&card, &cfg) == 0 || DNET(SetMacID)(card, 0) == 0 ||
+      DNET(SetBaud)(card, kBitRate) == 0 || DNET(SetOnline)(card, 1) == 0 || DNET(StartScan)(card) == 0) {
+    Fail("the master could not go online");
+  }
+  DnetScanlistEntry entry{};
+  entry.ExplicitProducedSize = entry.ExplicitConsumedSize = 48;
+  entry.ExplicitTimerReload = 1000;
+  entry.ExplicitPacketRate = 2500;
+  DNET(AddToScanlist)(card, kNode, 1, &entry);
+  std::int32_t online = 0;
+  for (int i = 0; i < 1000 && online == 0; ++i) {
+    platform::Sleep(10);
+    DNET(NodeOnline)(card, kNode, &online);
+  }
+  if (online == 0) Fail("the node did not come online");
+  const std::uint8_t erase[2] = {0x03, kSector};
+  if (DNET(SetAttribute)(card, kNode, 0xC7, 1, 3, 2, erase) == 0) Fail("erase refused");
+
+  std::vector<std::uint8_t> image(kImageBytes);
+  for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 31 + 7);
+
+  bus.WaitIdle(std::chrono::seconds(10));
+  bus.Log().Clear();
+  const auto start = std::chrono::steady_clock::now();
+  for (std::size_t offset = 0; offset < image.size(); offset += kChunk) {
+    std::uint8_t payload[6 + kChunk] = {0x02, kSector, static_cast<std::uint8_t>(offset),
+                                        static_cast<std::uint8_t>(offset >> 8), static_cast<std::uint8_t>(offset >> 16),
+                                        static_cast<std::uint8_t>(kChunk)};
+    std::copy_n(image.data() + offset, kChunk, payload + 6);
+    if (DNET(SetAttribute)(card, kNode, 0xC7, 1, 3, sizeof payload, payload) == 0) {
+      Fail("memory write at " + std::to_string(offset) + " failed");
+    }
+  }
+  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+  // The bus time of the frames the writes needed: every frame to or from the
+  // node's explicit connection identifiers.
+  const std::uint32_t requestId = kNode * 8 + 0x404, responseId = kNode * 8 + 0x403;
+  // Where the rest goes: from a frame of one side on the bus to the next
+  // frame of the other side, per side.
+  double busSeconds = 0;
+  std::size_t frames = 0;
+  double turnaround[2] = {0, 0};  // [0]: the master answering the node, [1]: the node answering the master
+  std::size_t turns[2] = {0, 0};
+  const sim::LogEntry* previous = nullptr;
+  const std::vector<sim::LogEntry> entries = bus.Log().Entries();
+  for (const sim::LogEntry& entry : entries) {
+    const sim::CanFrame& frame = entry.carried.frame;
+    if (entry.fate != sim::FrameFate::Carried || (frame.id != requestId && frame.id != responseId)) continue;
+    busSeconds += std::chrono::duration<double>(sim::FrameDuration(frame, kBitRate)).count();
+    ++frames;
+    if (previous != nullptr && previous->carried.frame.id != frame.id) {
+      const int side = frame.id == requestId ? 0 : 1;
+      turnaround[side] += static_cast<double>(entry.carried.timeUs - previous->carried.timeUs) * 1e-6;
+      ++turns[side];
+    }
+    previous = &entry;
+  }
+  DNET(CloseCard)(card);
+
+  const auto written = slave.Flash().Image(kSector);
+  if (!std::equal(image.begin(), image.end(), written.begin())) Fail("the node's flash does not hold the image");
+  std::printf("64 KiB in %zu writes: %zu frames, bus lower bound %.3f s, elapsed %.3f s, ratio %.2f (target 1.30)\n",
+              image.size() / kChunk, frames, busSeconds, elapsed, elapsed / busSeconds);
+  for (int side = 0; side < 2; ++side) {
+    std::printf("  mean turnaround of the %s: %.3f ms over %zu turns\n", side == 0 ? "master" : "node",
+                turns[side] != 0 ? turnaround[side] * 1e3 / static_cast<double>(turns[side]) : 0.0, turns[side]);
+  }
+  return 0;
+}
