@@ -154,18 +154,44 @@ bool SerialLink::CheckModeAndReset() {
 }
 
 void SerialLink::ReceiveLoop() {
-  std::uint8_t buffer[256];
-  for (;;) {
-    {
-      std::lock_guard lock(mutex_);
-      if (stopping_) return;
-    }
+  std::uint8_t buffer[kReadSize];
+  while (AwaitRoomToRead()) {
     std::size_t got = 0;
     // Fails when the link closes (the read is cancelled) or the device
     // vanished; either way nothing more will come.
     if (!port_.Read(buffer, sizeof buffer, &got)) return;
     Parse(std::span(buffer, got));
   }
+}
+
+// The line has no flow control, and a backlog in the port's buffer (after
+// this thread was held up) parses far faster than a consumer takes frames.
+// So the receive thread reads only while the ring has room for every frame a
+// read can complete; until then the bytes wait in the port's buffer, as a
+// handshake would hold them, instead of pushing unread frames out of the
+// ring. A
+// consumer that takes nothing for kConsumerStallMs is not draining (a caller
+// that never reads): then the ring drops its oldest frames again, so that
+// command replies still get through, until the consumer takes a frame.
+bool SerialLink::AwaitRoomToRead() {
+  std::unique_lock lock(mutex_);
+  if (!consumerStalled_ && !HasRoomForRead()) {
+    readerWaiting_ = true;
+    consumerStalled_ = !WaitFor(lock, kConsumerStallMs, [this] { return HasRoomForRead(); });
+    readerWaiting_ = false;
+  }
+  return !stopping_;
+}
+
+bool SerialLink::HasRoomForRead() const {
+  // A read completes the frame under way and whole frames after it.
+  const std::size_t framesPerRead = kReadSize / DeviceFrameSize(0) + 1;
+  return received_.Size() + framesPerRead <= kReceiveRingSize;
+}
+
+void SerialLink::FramesTaken() {
+  consumerStalled_ = false;
+  if (readerWaiting_) changed_.notify_all();
 }
 
 void SerialLink::Parse(std::span<const std::uint8_t> bytes) {
@@ -233,7 +259,10 @@ bool SerialLink::Transmit(const CanMessage& frame) {
 bool SerialLink::Receive(CanMessage* frame) {
   {
     std::lock_guard lock(mutex_);
-    if (received_.Pop(frame)) return true;
+    if (received_.Pop(frame)) {
+      FramesTaken();
+      return true;
+    }
   }
   *frame = CanMessage{};
   frame->Id = kCommandId;
@@ -409,6 +438,7 @@ bool SerialLink::ExchangeFirmwareFrame(std::uint32_t address, std::uint8_t flags
     // An answer that came after its request gave up is not this one's.
     std::lock_guard lock(mutex_);
     received_.Clear();
+    FramesTaken();
   }
   if (!Write(frame)) return false;
   CanMessage answer;

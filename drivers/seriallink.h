@@ -40,6 +40,11 @@ class SerialLink final : public CommandLink,
   static constexpr std::uint32_t kFollowingReplyWaitMs = 100;
   static constexpr std::uint32_t kWriteTimeoutMs = 1000;
   static constexpr std::uint32_t kStopWaitMs = 1000;
+  // Bytes the receive thread takes from the port at a time.
+  static constexpr std::size_t kReadSize = 256;
+  // How long the receive thread holds back while the receive ring is full
+  // and nobody takes frames from it.
+  static constexpr std::uint32_t kConsumerStallMs = 200;
 
   // "COM1".."COM4" for ComPort 1 to 4 and the legacy addresses; "" otherwise.
   static std::string PortName(int comPort);
@@ -82,6 +87,11 @@ class SerialLink final : public CommandLink,
   bool Synchronise();
   bool CheckModeAndReset();
   void ReceiveLoop();
+  // False once the link stops.
+  bool AwaitRoomToRead();
+  bool HasRoomForRead() const;
+  // Under mutex_: the consumer made room in the receive ring.
+  void FramesTaken();
   void Parse(std::span<const std::uint8_t> bytes);
   void StoreFrame(const DeviceFrame& frame);
 
@@ -117,6 +127,8 @@ class SerialLink final : public CommandLink,
   bool closed_ = false;
   DeviceFrameParser parser_;
   FrameRing<CanMessage, kReceiveRingSize> received_;
+  bool readerWaiting_ = false;    // the receive thread waits for room
+  bool consumerStalled_ = false;  // it waited in vain; the ring drops again
   FrameRing<DeviceFrame, kReplyRingSize> replies_;
   platform::Handle receiveEvent_ = platform::kNullHandle;
 };

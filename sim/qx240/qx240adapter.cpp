@@ -14,8 +14,10 @@ constexpr std::uint8_t kRemoteFlag = 0x10;
 constexpr std::uint8_t kEchoFlag = kSerialEchoFlag;
 constexpr std::uint32_t kRemoveAllFilters = 0xFFFFFFFF;
 constexpr std::uint8_t kUpgradeCode[4] = {0x46, 0x57, 0x55, 0x50};
-// A host that does not take a frame within this long is gone.
-constexpr std::uint32_t kHostWriteTimeoutMs = 200;
+// A host that does not take a frame within this long is gone. The drivers
+// hold back reading while their receive ring is full (for at most 200 ms when
+// nobody drains it), so a full line alone does not mean the host left.
+constexpr std::uint32_t kHostWriteTimeoutMs = 1000;
 
 std::uint32_t ReadU32(const std::uint8_t* bytes) {
   return std::uint32_t(bytes[0]) | std::uint32_t(bytes[1]) << 8 | std::uint32_t(bytes[2]) << 16 |

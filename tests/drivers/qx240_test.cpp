@@ -570,6 +570,30 @@ TEST_F(Qx240Test, FullReceiveRingDropsOldestFrames) {
   for (int i = 0; i < kRing; ++i) EXPECT_EQ(got[i], kSent - kRing + i);
 }
 
+// An unpaced bus delivers a burst far faster than the card's reader takes
+// it, and this reader pauses now and then as a loaded machine would make it:
+// the frames wait in the line until the ring has room, none is pushed out.
+TEST_F(Qx240Test, BurstFromTheBusArrivesWholeAndInOrder) {
+  OpenOnline();
+  constexpr int kBurst = 4000, kPauseEvery = 64;
+  constexpr auto kPause = std::chrono::milliseconds(10);
+  for (int i = 0; i < kBurst; ++i)
+    peer_->Send(sim::CanFrame::Standard(0x200, {uint8_t(i), uint8_t(i >> 8)}));
+  std::vector<int> got;
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (got.size() < std::size_t(kBurst) && std::chrono::steady_clock::now() < giveUp) {
+    CanMessage in{};
+    if (Api().CAN_Receive(handle_, &in) == 0) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      continue;
+    }
+    got.push_back(in.Data[0] | in.Data[1] << 8);
+    if (got.size() % kPauseEvery == 0) std::this_thread::sleep_for(kPause);
+  }
+  ASSERT_EQ(got.size(), std::size_t(kBurst));
+  for (int i = 0; i < kBurst; ++i) ASSERT_EQ(got[i], i);
+}
+
 TEST_F(Qx240Test, TwoAdaptersOnOneBusCarryFramesBetweenTheirCards) {
   sim::Qx240Adapter second;
   ASSERT_TRUE(second.Start());
