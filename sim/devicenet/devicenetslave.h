@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/makerids.h"
 #include "sim/canbus.h"
 #include "sim/devicenet/explicitlink.h"
 #include "sim/devicenet/iofragments.h"
@@ -26,9 +27,6 @@
 
 namespace sim {
 
-// The vendor ID of the maker's own nodes (the downloader's fixed sector-size
-// table applies to them).
-inline constexpr std::uint16_t kMakerVendorId = 0x04D2;
 // Set in the reported product code while the boot loader runs.
 inline constexpr std::uint16_t kBootLoaderProductBit = 0x8000;
 
@@ -52,7 +50,7 @@ struct SlaveIoSizes {
 
 struct DeviceNetSlaveConfig {
   std::uint8_t mac = 1;  // 0..63
-  std::uint16_t vendor = kMakerVendorId;
+  std::uint16_t vendor = kMakerDeviceNetVendorId;  // the downloader's fixed sector sizes apply
   std::uint16_t deviceType = 0x0C;
   std::uint16_t productCode = 0x1FE2;  // application; bit 15 clear
   std::uint8_t revisionMajor = 1;

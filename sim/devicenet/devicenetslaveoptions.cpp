@@ -14,7 +14,7 @@ constexpr const char* kKindName = "devicenet-slave";
 const std::vector<PeerOption>& Options() {
   static const std::vector<PeerOption> options = {
       {"mac", "MAC ID, 0 to 63", std::nullopt},
-      {"vendor", "vendor ID", std::to_string(kMakerVendorId)},
+      {"vendor", "vendor ID", std::to_string(kMakerDeviceNetVendorId)},
       {"product", "application product code (bit 15 clear)", "0x1FE2"},
       {"type", "device type", "12"},
       {"serial", "serial number", "0x00010001"},

@@ -4,16 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 
 #include "app/Class_intelhexfile.h"
 #include "app/Thread_download_file.h"
-#include "sim/canbus.h"
 #include "sim/canopen/canopenslave.h"
-#include "sim/qx240/qx240adapter.h"
 #include "tests/app/apptestsupport.h"
-#include "tests/platform/scoped_time_scale.h"
+#include "tests/support/qx240bench.h"
 
 namespace {
 
@@ -24,14 +21,8 @@ using apptest::ScriptedPrompt;
 constexpr std::uint32_t kPassword = 0x1234ABCD;
 constexpr std::uint8_t kSector = 2;
 
-class CopnDownloaderTest : public ::testing::Test {
+class CopnDownloaderTest : public benchtest::Qx240Bench {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(adapter.Start());
-    adapter.AttachToBus(bus);
-    setenv("FLASHWRIGHT_COM1", adapter.SlavePath().c_str(), 1);
-  }
-
   sim::CanopenSlave& AddSlave(std::uint8_t node, std::string name = "Flashwright CANopen Node") {
     sim::CanopenSlaveConfig config;
     config.node = node;
@@ -43,22 +34,14 @@ class CopnDownloaderTest : public ::testing::Test {
   }
 
   static void Configure(TCOPN_Downloader& downloader) {
-    InterfaceConfiguration& record = downloader.Binding().Interface();
-    record = {};
-    record.InterfaceType = CAN_INTERFACE_QX240;
-    record.ComPort = 1;
-    record.ComBaud = 57600;
+    downloader.Binding().Interface() = Interface();
     downloader.Binding().Network().NodeID = 1;
     downloader.Binding().Network().BaudRate = 500000;
   }
 
   std::unique_ptr<NodePoller> Online(TCOPN_Downloader& downloader, std::uint8_t node) {
     Configure(downloader);
-    EXPECT_EQ(downloader.GoOnline(), 1);
-    auto poller = std::make_unique<NodePoller>(downloader);
-    EXPECT_TRUE(Eventually([&] { return downloader.PresentWord(node) != 0; }));
-    downloader.SetNodeNumber(node);
-    return poller;
+    return apptest::OnlineWithNode(downloader, node);
   }
 
   bool InDownloadMode(TCOPN_Downloader& downloader) {
@@ -73,20 +56,13 @@ class CopnDownloaderTest : public ::testing::Test {
 
   std::unique_ptr<TDownloadPasses> Download(TCOPN_Downloader& downloader, const std::vector<std::uint8_t>& image,
                                             std::size_t recordBytes, TDownloadObserver* observer = nullptr) {
-    const std::string path = dir.File("image.hex");
-    apptest::WriteHexFile(path, image, recordBytes);
-    EXPECT_EQ(reader.Open(path), 1);
-    auto passes = std::make_unique<TDownloadPasses>(TDownloadJob{&reader, kSector, &downloader}, observer);
-    passes->Execute();
-    return passes;
+    return apptest::RunPasses(downloader, kSector, reader, dir.File("image.hex"), image, recordBytes, observer);
   }
 
-  ScopedTimeScale fast{10};
+  ScopedTimeScale fast{4};
   ScriptedPrompt prompts;
   apptest::TempDir dir;
   TIntelHexFile reader;
-  sim::CanBus bus;
-  sim::Qx240Adapter adapter;
   std::vector<std::unique_ptr<sim::CanopenSlave>> slaves;
 };
 
@@ -166,13 +142,7 @@ TEST_F(CopnDownloaderTest, ANodeDroppingOffMidDownloadFailsThePass) {
   EnterDownloadMode(downloader, 5);
   ASSERT_EQ(downloader.EraseSector(kSector), 1);
 
-  struct PowerCut : TDownloadObserver {
-    explicit PowerCut(sim::CanopenSlave& slave) : slave(slave) {}
-    void Progress(std::uint8_t) override { slave.PowerOff(); }
-    void VerifyStarted() override {}
-    void Finished() override {}
-    sim::CanopenSlave& slave;
-  } cut(node);
+  apptest::PowerCut cut(node);
   // The library leaves the same -1 for its failure as the reader does for
   // the end of the data; the pass must still fail.
   const auto passes = Download(downloader, apptest::Image(150 * 16), 16, &cut);

@@ -2,8 +2,6 @@
 // master stack, CAN layer and QX240 driver, to simulated slaves on the bench.
 #include "app/Class_fw_dnld_dnet.h"
 
-#include <cstdlib>
-
 #include "app/Class_intelhexfile.h"
 #include "app/Thread_download_file.h"
 #include "app/versioninformation.h"
@@ -30,22 +28,13 @@ class DnetDownloaderTest : public dnettest::DnetBench {
   // Online with the poller running, and the node present.
   std::unique_ptr<NodePoller> Online(TDNet_Downloader& downloader, std::uint8_t mac) {
     Configure(downloader);
-    EXPECT_EQ(downloader.GoOnline(), 1);
-    auto poller = std::make_unique<NodePoller>(downloader);
-    EXPECT_TRUE(Eventually([&] { return downloader.PresentWord(mac) != 0; }));
-    downloader.SetNodeNumber(mac);
-    return poller;
+    return apptest::OnlineWithNode(downloader, mac);
   }
 
   // Runs both passes over the file as the download thread does.
   std::unique_ptr<TDownloadPasses> Download(TDNet_Downloader& downloader, const std::vector<std::uint8_t>& image,
                                             std::size_t recordBytes, TDownloadObserver* observer = nullptr) {
-    const std::string path = dir.File("image.hex");
-    apptest::WriteHexFile(path, image, recordBytes);
-    EXPECT_EQ(reader.Open(path), 1);
-    auto passes = std::make_unique<TDownloadPasses>(TDownloadJob{&reader, kSector, &downloader}, observer);
-    passes->Execute();
-    return passes;
+    return apptest::RunPasses(downloader, kSector, reader, dir.File("image.hex"), image, recordBytes, observer);
   }
 
   ScriptedPrompt prompts;
@@ -152,13 +141,7 @@ TEST_F(DnetDownloaderTest, ANodeDroppingOffMidDownloadFailsThePass) {
   ASSERT_EQ(downloader.SetDownloadMode(1, kPassword), 1);
   ASSERT_EQ(downloader.EraseSector(kSector), 1);
 
-  struct PowerCut : TDownloadObserver {
-    explicit PowerCut(sim::DeviceNetSlave& slave) : slave(slave) {}
-    void Progress(std::uint8_t) override { slave.PowerOff(); }
-    void VerifyStarted() override {}
-    void Finished() override {}
-    sim::DeviceNetSlave& slave;
-  } cut(node);
+  apptest::PowerCut cut(node);
   const auto passes = Download(downloader, apptest::Image(150 * 16), 16, &cut);
   EXPECT_FALSE(passes->DownloadPassed());
   EXPECT_NE(passes->DownloadStatus(), kHexStatusEndOfData);
@@ -204,8 +187,7 @@ TEST_F(DnetDownloaderTest, WithoutTheLibraryEverythingFailsAndNothingBreaks) {
 }
 
 TEST_F(DnetDownloaderTest, SettingsGoToTheRegistryAndComeBack) {
-  apptest::TempDir registry;
-  setenv("FLASHWRIGHT_REGISTRY", registry.File("registry.reg").c_str(), 1);
+  const benchtest::RedirectedRegistry registry;
   {
     TDNet_Downloader downloader;
     Configure(downloader);
@@ -222,7 +204,6 @@ TEST_F(DnetDownloaderTest, SettingsGoToTheRegistryAndComeBack) {
   char name[256] = {};
   EXPECT_EQ(downloader.GetInterfaceName(name), 1);
   EXPECT_STREQ(name, "VRK QX240");
-  unsetenv("FLASHWRIGHT_REGISTRY");
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/lasterror.h"
+#include "tests/support/scratch.h"
 
 namespace {
 
@@ -99,12 +100,7 @@ std::vector<std::uint8_t> Iota(std::size_t count) {
 
 class IntelHexFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "hexreader-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { ASSERT_TRUE(scratch_.Created()); }
 
     std::string WriteFile(const std::string& name, const std::string& content) {
         const fs::path path = dir_ / name;
@@ -112,7 +108,8 @@ protected:
         return path.string();
     }
 
-    fs::path dir_;
+    benchtest::TempDir scratch_{"hexreader"};
+    const fs::path& dir_ = scratch_.Path();
     TIntelHexFile reader_;
 };
 

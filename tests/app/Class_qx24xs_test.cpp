@@ -16,6 +16,7 @@
 #include "sim/qx24x/qx24xusbdevice.h"
 #include "tests/app/apptestsupport.h"
 #include "tests/platform/scoped_time_scale.h"
+#include "tests/support/scratch.h"
 
 namespace {
 
@@ -31,11 +32,7 @@ std::string TransportName(const testing::TestParamInfo<Transport>& info) {
 class Qx24xDownloaderTest : public testing::TestWithParam<Transport> {
  protected:
   void SetUp() override {
-    static const std::string usbDirectory = [] {
-      char pattern[] = "/tmp/flashwright-app-usb-XXXXXX";
-      return std::string(mkdtemp(pattern));
-    }();
-    setenv("FLASHWRIGHT_USB_DIR", usbDirectory.c_str(), 1);
+    benchtest::UseOwnUsbDirectory();
     ASSERT_TRUE(downloader.Loaded());
     InterfaceConfiguration& record = downloader.Interface();
     if (GetParam() == Transport::kSerial) {

@@ -1,7 +1,7 @@
 #pragma once
 // What the program's tests share: a scripted prompt in place of the message
-// boxes, HEX files written on the fly, a temporary folder, and a poll loop
-// that stands in for the node-polling thread.
+// boxes, HEX files written on the fly, and a poll loop that stands in for the
+// node-polling thread.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,16 +9,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
-#include <filesystem>
-#include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/Class_flashwright.h"
+#include "app/Class_intelhexfile.h"
+#include "app/Thread_download_file.h"
 #include "app/userprompt.h"
 #include "platform/clock.h"
+#include "tests/support/eventually.h"
+#include "tests/support/scratch.h"
 
 namespace apptest {
 
@@ -73,21 +76,8 @@ class ScriptedPrompt : public prompt::UserPrompt {
   std::atomic<int> busyDepth_{0};
 };
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "flashwright-app-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
+using benchtest::Eventually;
+using benchtest::TempDir;
 
 // A pattern image of the given size.
 inline std::vector<std::uint8_t> Image(std::size_t size, unsigned seed = 7) {
@@ -123,16 +113,6 @@ inline void WriteHexFile(const std::string& path, const std::vector<std::uint8_t
   std::fclose(file);
 }
 
-// Polls until done() holds, for at most `patience` of process time.
-inline bool Eventually(const std::function<bool()>& done, std::uint32_t patience = 120'000) {
-  const std::uint32_t deadline = platform::GetTickCount() + patience;
-  while (!done()) {
-    if (platform::GetTickCount() > deadline) return false;
-    platform::Sleep(20);
-  }
-  return true;
-}
-
 // Calls PollNodeChanges every 100 ms, as the node-polling thread does, for
 // the life of the object.
 class NodePoller {
@@ -156,6 +136,38 @@ class NodePoller {
   std::atomic<bool> stop_{false};
   std::atomic<int> changes_{0};
   std::thread thread_;
+};
+
+// Goes online with the poller running, waits for the node to show in the
+// table and picks it, as the user does with a double click.
+inline std::unique_ptr<NodePoller> OnlineWithNode(TFlashwright& downloader, std::uint8_t node) {
+  EXPECT_EQ(downloader.GoOnline(), 1);
+  auto poller = std::make_unique<NodePoller>(downloader);
+  EXPECT_TRUE(Eventually([&] { return downloader.PresentWord(node) != 0; }));
+  downloader.SetNodeNumber(node);
+  return poller;
+}
+
+// Writes the image as a HEX file at `path` and runs both passes over it into
+// the sector, as the download thread does.
+inline std::unique_ptr<TDownloadPasses> RunPasses(TFlashwright& downloader, std::uint8_t sector, TIntelHexFile& reader,
+                                                  const std::string& path, const std::vector<std::uint8_t>& image,
+                                                  std::size_t recordBytes, TDownloadObserver* observer = nullptr) {
+  WriteHexFile(path, image, recordBytes);
+  EXPECT_EQ(reader.Open(path), 1);
+  auto passes = std::make_unique<TDownloadPasses>(TDownloadJob{&reader, sector, &downloader}, observer);
+  passes->Execute();
+  return passes;
+}
+
+// Cuts the node's power as soon as the download reports progress.
+template <typename Slave>
+struct PowerCut : TDownloadObserver {
+  explicit PowerCut(Slave& slave) : slave(slave) {}
+  void Progress(std::uint8_t) override { slave.PowerOff(); }
+  void VerifyStarted() override {}
+  void Finished() override {}
+  Slave& slave;
 };
 
 }  // namespace apptest

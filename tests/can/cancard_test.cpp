@@ -15,10 +15,12 @@
 #include "platform/clock.h"
 #include "platform/sync.h"
 #include "scriptedbackend.h"
+#include "tests/support/eventually.h"
 
 namespace {
 
 using namespace std::chrono_literals;
+using benchtest::Eventually;
 
 CanMessage Frame(std::uint32_t id) {
   CanMessage frame{};
@@ -33,17 +35,6 @@ std::vector<std::uint32_t> Ids(const std::vector<CanMessage>& frames) {
   std::vector<std::uint32_t> ids;
   for (const CanMessage& frame : frames) ids.push_back(frame.Id);
   return ids;
-}
-
-// Real-time polling on the test side, with a generous limit for loaded machines.
-template <typename Predicate>
-bool WaitUntil(Predicate done, std::chrono::milliseconds limit = 10s) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(1ms);
-  }
-  return true;
 }
 
 class CardTest : public ::testing::Test {
@@ -99,8 +90,8 @@ TEST_F(CardTest, ReceivedFramesLandInTheFirstQueueThatTakesThem) {
   CanMessage frame{};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.id);
-    const bool got = c.queue == 0 ? WaitUntil([&] { return card.ReadGeneric(&frame); })
-                                  : WaitUntil([&] { return card.ReadQueue(c.queue, &frame); });
+    const bool got = c.queue == 0 ? Eventually([&] { return card.ReadGeneric(&frame); })
+                                  : Eventually([&] { return card.ReadQueue(c.queue, &frame); });
     ASSERT_TRUE(got);
     EXPECT_EQ(frame.Id, c.id);
   }
@@ -136,7 +127,7 @@ TEST_F(CardTest, BufferedModeReleasesHeldFramesHighPriorityFirst) {
   std::this_thread::sleep_for(50ms);
   EXPECT_EQ(SentCount(), 0u) << "nothing goes out before buffered mode";
   card.SetBuffered(true);
-  ASSERT_TRUE(WaitUntil([&] { return SentCount() == 5; }));
+  ASSERT_TRUE(Eventually([&] { return SentCount() == 5; }));
   EXPECT_EQ(Ids(backend.Sent()), (std::vector<std::uint32_t>{0x201, 0x202, 0x203, 0x101, 0x102}));
 }
 
@@ -161,7 +152,7 @@ TEST_F(CardTest, RefusedFrameIsOfferedAgainAndSentOnce) {
   card.Write(&n2, false);
   EXPECT_EQ(card.RunTransmitPass(), CanCard::TransmitOutcome::kRefused);
   card.SetBuffered(true);
-  ASSERT_TRUE(WaitUntil([&] { return SentCount() == 2; }));
+  ASSERT_TRUE(Eventually([&] { return SentCount() == 2; }));
   EXPECT_EQ(Ids(backend.Sent()), (std::vector<std::uint32_t>{0x101, 0x102}));
   EXPECT_EQ(attempts.load(), 7);
 }
@@ -232,12 +223,12 @@ TEST_F(CardTest, AThreadThatOutlivesTheStopWaitKeepsTheSlotUntilItEnds) {
   CanMessage frame = Frame(0x101);
   card.Write(&frame, false);
   card.SetBuffered(true);
-  ASSERT_TRUE(WaitUntil([&] { return inside.load(); }));
+  ASSERT_TRUE(Eventually([&] { return inside.load(); }));
   card.Stop();
   card.Release();
   EXPECT_FALSE(card.IsFree()) << "a slot is reused under a live thread";
   linkFreed.set_value();
-  EXPECT_TRUE(WaitUntil([&] { return card.IsFree(); }));
+  EXPECT_TRUE(Eventually([&] { return card.IsFree(); }));
 }
 
 TEST_F(CardTest, ReceiveIsPolledWhenTheBackEndCannotSignal) {
@@ -245,14 +236,14 @@ TEST_F(CardTest, ReceiveIsPolledWhenTheBackEndCannotSignal) {
   card.SetBuffered(true);
   backend.Deliver(Frame(0x321));
   CanMessage frame{};
-  ASSERT_TRUE(WaitUntil([&] { return card.ReadGeneric(&frame); }));
+  ASSERT_TRUE(Eventually([&] { return card.ReadGeneric(&frame); }));
   EXPECT_EQ(frame.Id, 0x321u);
 }
 
 TEST(HostTimeStamp, CarriesMicrosecondsFromTheWhole64BitCounter) {
   // Run the clock fast until it has passed 2^33 microseconds.
   platform::SetTimeScale(1e7);
-  ASSERT_TRUE(WaitUntil([] { return platform::NowMicroseconds() > (1ull << 33); }));
+  ASSERT_TRUE(Eventually([] { return platform::NowMicroseconds() > (1ull << 33); }));
   platform::SetTimeScale(1);
   const std::uint64_t before = platform::NowMicroseconds();
   CanMessage frame{};

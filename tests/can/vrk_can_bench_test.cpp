@@ -6,13 +6,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <set>
-#include <thread>
 #include <vector>
 
 #include "platform/lasterror.h"
 #include "platform/sync.h"
-#include "sim/canbus.h"
-#include "sim/qx240/qx240adapter.h"
+#include "tests/support/qx240bench.h"
 #include "vrkcanlibrary.h"
 
 namespace {
@@ -33,26 +31,18 @@ CanMessage Message(std::uint32_t id, std::initializer_list<std::uint8_t> bytes) 
   return message;
 }
 
-class BenchTest : public ::testing::Test {
+class BenchTest : public benchtest::CardBench<> {
  protected:
+  BenchTest() : CardBench("VRK_CAN.dll") {}
+
   void SetUp() override {
-    ASSERT_TRUE(can.Loaded());
-    ASSERT_TRUE(adapter.Start());
-    adapter.AttachToBus(bus);
-    setenv("FLASHWRIGHT_COM1", adapter.SlavePath().c_str(), 1);
-    InterfaceConfiguration configuration{};
-    configuration.InterfaceType = CAN_INTERFACE_QX240;
-    configuration.ComPort = 1;
-    configuration.ComBaud = 57600;
-    ASSERT_EQ(VRK_CAN(can, OpenInterface)(&card, &configuration), 1)
-        << "last error " << std::hex << platform::GetLastError();
-    open = true;
+    CardBench::SetUp();
+    if (HasFatalFailure()) return;
+    OpenCard();
   }
 
   void TearDown() override {
-    if (open) {
-      EXPECT_EQ(VRK_CAN(can, CloseCard)(card), 1);
-    }
+    CardBench::TearDown();
     if (receiveEvent != 0) platform::CloseHandle(receiveEvent);
   }
 
@@ -60,41 +50,31 @@ class BenchTest : public ::testing::Test {
   void OpenLikeTheDeviceNetMaster(std::uint32_t ownCheckId) {
     for (std::int32_t i = 0; i < kQueueCount; ++i) {
       std::int32_t queue = -1;
-      ASSERT_EQ(VRK_CAN(can, CreateQueue)(card, kMasterQueues[i][0], kMasterQueues[i][1], &queue), 1);
+      ASSERT_EQ(VRK_CAN(library, CreateQueue)(card, kMasterQueues[i][0], kMasterQueues[i][1], &queue), 1);
       EXPECT_EQ(queue, i + 1);
     }
-    ASSERT_EQ(VRK_CAN(can, SetBufferedMode)(card, 1), 1);
+    ASSERT_EQ(VRK_CAN(library, SetBufferedMode)(card, 1), 1);
     receiveEvent = platform::CreateEvent(true, false, nullptr);
-    ASSERT_EQ(VRK_CAN(can, CAN_RegisterBufferedReceiveEvent)(card, receiveEvent, 1), 1);
-    ASSERT_EQ(VRK_CAN(can, CAN_SetBaud)(card, 125000), 1);
-    ASSERT_EQ(VRK_CAN(can, CAN_SetOnline)(card, 1), 1);
-    ASSERT_EQ(VRK_CAN(can, CAN_RemoveFilter)(card, 0xFFFFFFFF), 1);
-    ASSERT_EQ(VRK_CAN(can, CAN_AddFilter)(card, ownCheckId), 1);
+    ASSERT_EQ(VRK_CAN(library, CAN_RegisterBufferedReceiveEvent)(card, receiveEvent, 1), 1);
+    ASSERT_EQ(VRK_CAN(library, CAN_SetBaud)(card, 125000), 1);
+    ASSERT_EQ(VRK_CAN(library, CAN_SetOnline)(card, 1), 1);
+    ASSERT_EQ(VRK_CAN(library, CAN_RemoveFilter)(card, 0xFFFFFFFF), 1);
+    ASSERT_EQ(VRK_CAN(library, CAN_AddFilter)(card, ownCheckId), 1);
   }
 
   // Waits for the adapter to have seen what the host sent.
   template <typename Predicate>
   bool AdapterReaches(Predicate done) {
-    const auto deadline = std::chrono::steady_clock::now() + 10s;
-    while (!done(adapter.State())) {
-      if (std::chrono::steady_clock::now() > deadline) return false;
-      std::this_thread::sleep_for(2ms);
-    }
-    return true;
+    return benchtest::Eventually([&] { return done(adapter.State()); });
   }
 
-  VrkCanLibrary can;
-  sim::CanBus bus;
-  sim::Qx240Adapter adapter;
   sim::BusPeer peer = bus.Attach("peer");
-  std::int32_t card = 0;
-  bool open = false;
   platform::Handle receiveEvent = 0;
 };
 
 TEST_F(BenchTest, DeviceNetMasterOpeningReachesTheAdapter) {
   OpenLikeTheDeviceNetMaster(0x407);
-  ASSERT_EQ(VRK_CAN(can, CAN_AddFilter)(card, 0x3C5), 1);
+  ASSERT_EQ(VRK_CAN(library, CAN_AddFilter)(card, 0x3C5), 1);
   ASSERT_TRUE(AdapterReaches([](const sim::Qx240AdapterState& state) {
     return state.online && state.filters.count(0x3C5) != 0;
   }));
@@ -104,14 +84,14 @@ TEST_F(BenchTest, DeviceNetMasterOpeningReachesTheAdapter) {
   EXPECT_EQ(state.filters, (std::set<std::uint32_t>{0x407, 0x3C5}));
   EXPECT_EQ(state.rejectedHostFrames, 0u);
   std::int32_t online = 0;
-  EXPECT_EQ(VRK_CAN(can, CAN_GetOnline)(card, &online), 1);
+  EXPECT_EQ(VRK_CAN(library, CAN_GetOnline)(card, &online), 1);
   EXPECT_EQ(online, 1);
 }
 
 TEST_F(BenchTest, FramesFromAnotherPeerLandInTheirQueues) {
   OpenLikeTheDeviceNetMaster(0x407);
-  ASSERT_EQ(VRK_CAN(can, CAN_AddFilter)(card, 0x3C5), 1);
-  ASSERT_EQ(VRK_CAN(can, CAN_AddFilter)(card, 0x7C5), 1);
+  ASSERT_EQ(VRK_CAN(library, CAN_AddFilter)(card, 0x3C5), 1);
+  ASSERT_EQ(VRK_CAN(library, CAN_AddFilter)(card, 0x7C5), 1);
   ASSERT_TRUE(AdapterReaches([](const sim::Qx240AdapterState& state) {
     return state.online && state.filters.size() == 3;
   }));
@@ -131,29 +111,29 @@ TEST_F(BenchTest, FramesFromAnotherPeerLandInTheirQueues) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.queue);
     CanMessage got{};
-    ASSERT_EQ(VRK_CAN(can, CAN_Read_ID_Wait_Buffered_Queue)(card, &got, 0, 0, 5000, c.queue), 1);
+    ASSERT_EQ(VRK_CAN(library, CAN_Read_ID_Wait_Buffered_Queue)(card, &got, 0, 0, 5000, c.queue), 1);
     EXPECT_EQ(got.Id, c.expected.Id);
     ASSERT_EQ(got.Length, c.expected.Length);
     EXPECT_TRUE(std::equal(got.Data, got.Data + got.Length, c.expected.Data));
-    EXPECT_EQ(VRK_CAN(can, CAN_Read_Buffered_Queue)(card, &got, c.queue), 0) << "one frame only";
+    EXPECT_EQ(VRK_CAN(library, CAN_Read_Buffered_Queue)(card, &got, c.queue), 0) << "one frame only";
   }
   CanMessage other{};
-  EXPECT_EQ(VRK_CAN(can, CAN_Read_Buffered)(card, &other), 0);
-  EXPECT_EQ(VRK_CAN(can, CAN_Read_Buffered_Queue)(card, &other, 8), 0);
+  EXPECT_EQ(VRK_CAN(library, CAN_Read_Buffered)(card, &other), 0);
+  EXPECT_EQ(VRK_CAN(library, CAN_Read_Buffered_Queue)(card, &other, 8), 0);
 }
 
 TEST_F(BenchTest, BufferedWritesReachThePeerHighPriorityFirst) {
-  ASSERT_EQ(VRK_CAN(can, CAN_SetBaud)(card, 125000), 1);
-  ASSERT_EQ(VRK_CAN(can, CAN_SetOnline)(card, 1), 1);
+  ASSERT_EQ(VRK_CAN(library, CAN_SetBaud)(card, 125000), 1);
+  ASSERT_EQ(VRK_CAN(library, CAN_SetOnline)(card, 1), 1);
   CanMessage n1 = Message(0x101, {1}), n2 = Message(0x102, {2, 2});
   CanMessage h1 = Message(0x041, {0x41, 0x42, 0x43, 0x44, 0x45, 0x46, 0x47, 0x48});
   CanMessage h2 = Message(0x042, {});
   h2.Flags = kCanFlagRemote;
   h2.Length = 4;
   // Held until buffered mode comes on, then sent high priority first.
-  for (CanMessage* message : {&n1, &n2}) ASSERT_EQ(VRK_CAN(can, CAN_Write_Buffered)(card, message), 1);
-  for (CanMessage* message : {&h1, &h2}) ASSERT_EQ(VRK_CAN(can, CAN_Write_Buffered_HP)(card, message), 1);
-  ASSERT_EQ(VRK_CAN(can, SetBufferedMode)(card, 1), 1);
+  for (CanMessage* message : {&n1, &n2}) ASSERT_EQ(VRK_CAN(library, CAN_Write_Buffered)(card, message), 1);
+  for (CanMessage* message : {&h1, &h2}) ASSERT_EQ(VRK_CAN(library, CAN_Write_Buffered_HP)(card, message), 1);
+  ASSERT_EQ(VRK_CAN(library, SetBufferedMode)(card, 1), 1);
   const std::vector<sim::CanFrame> expected = {
       sim::CanFrame::Standard(0x041, {0x41, 0x42, 0x43, 0x44, 0x45, 0x46, 0x47, 0x48}),
       sim::CanFrame::Remote(0x042, 4), sim::CanFrame::Standard(0x101, {1}),
@@ -173,18 +153,18 @@ TEST_F(BenchTest, VersionsWalkDownTheStack) {
   } levels[] = {{0, 1, "VRK_CAN"}, {1, 1, "QX240"}, {2, 0, "NULL"}};
   for (const auto& level : levels) {
     char name[32] = {};
-    EXPECT_EQ(VRK_CAN(can, DLL_Name)(card, level.level, name), level.result) << level.level;
+    EXPECT_EQ(VRK_CAN(library, DLL_Name)(card, level.level, name), level.result) << level.level;
     EXPECT_STREQ(name, level.name);
   }
   std::int32_t major = -1, minor = -1;
-  EXPECT_EQ(VRK_CAN(can, DLL_Version)(card, 1, &major, &minor), 1);
+  EXPECT_EQ(VRK_CAN(library, DLL_Version)(card, 1, &major, &minor), 1);
   EXPECT_EQ(major, 1);
   EXPECT_EQ(minor, 7);
-  EXPECT_EQ(VRK_CAN(can, DLL_Version)(card, 2, &major, &minor), 0);
-  EXPECT_EQ(VRK_CAN(can, Hardware_Version)(card, &major, &minor), 1);
+  EXPECT_EQ(VRK_CAN(library, DLL_Version)(card, 2, &major, &minor), 0);
+  EXPECT_EQ(VRK_CAN(library, Hardware_Version)(card, &major, &minor), 1);
   EXPECT_EQ(major, 1);
   EXPECT_EQ(minor, 3);
-  EXPECT_EQ(VRK_CAN(can, Firmware_Version)(card, &major, &minor), 1);
+  EXPECT_EQ(VRK_CAN(library, Firmware_Version)(card, &major, &minor), 1);
   EXPECT_EQ(major, 2);
   EXPECT_EQ(minor, 5);
 }
@@ -196,10 +176,10 @@ TEST_F(BenchTest, ByteWideGettersFillTheWholeValue) {
     Setter* set;
     Getter* get;
     std::int32_t value;
-  } timings[] = {{VRK_CAN(can, CAN_SetBrp), VRK_CAN(can, CAN_GetBrp), 3},
-                 {VRK_CAN(can, CAN_SetSjw), VRK_CAN(can, CAN_GetSjw), 1},
-                 {VRK_CAN(can, CAN_SetTSeg1), VRK_CAN(can, CAN_GetTSeg1), 12},
-                 {VRK_CAN(can, CAN_SetTSeg2), VRK_CAN(can, CAN_GetTSeg2), 7}};
+  } timings[] = {{VRK_CAN(library, CAN_SetBrp), VRK_CAN(library, CAN_GetBrp), 3},
+                 {VRK_CAN(library, CAN_SetSjw), VRK_CAN(library, CAN_GetSjw), 1},
+                 {VRK_CAN(library, CAN_SetTSeg1), VRK_CAN(library, CAN_GetTSeg1), 12},
+                 {VRK_CAN(library, CAN_SetTSeg2), VRK_CAN(library, CAN_GetTSeg2), 7}};
   for (const auto& timing : timings) {
     ASSERT_EQ(timing.set(card, timing.value), 1);
     std::int32_t got = -1;  // every byte set
@@ -207,32 +187,32 @@ TEST_F(BenchTest, ByteWideGettersFillTheWholeValue) {
     EXPECT_EQ(got, timing.value);
   }
   std::uint32_t bitRate = 0;
-  ASSERT_EQ(VRK_CAN(can, CAN_SetBaud)(card, 250000), 1);
-  EXPECT_EQ(VRK_CAN(can, CAN_GetBaud)(card, &bitRate), 1);
+  ASSERT_EQ(VRK_CAN(library, CAN_SetBaud)(card, 250000), 1);
+  EXPECT_EQ(VRK_CAN(library, CAN_GetBaud)(card, &bitRate), 1);
   EXPECT_EQ(bitRate, 250000u);
 }
 
 TEST_F(BenchTest, CloseCardStopsPromptlyAndTheSlotOpensAgain) {
   OpenLikeTheDeviceNetMaster(0x407);
   CanMessage message = Message(0x407, {0x80});
-  ASSERT_EQ(VRK_CAN(can, CAN_Write_Buffered)(card, &message), 1);
+  ASSERT_EQ(VRK_CAN(library, CAN_Write_Buffered)(card, &message), 1);
   sim::BusFrame got;
   ASSERT_EQ(peer.Receive(got, 10s), sim::ReceiveStatus::Received);
   const auto before = std::chrono::steady_clock::now();
-  ASSERT_EQ(VRK_CAN(can, CloseCard)(card), 1);
-  open = false;
+  const std::int32_t closed = card;
+  card = kNoCard;
+  ASSERT_EQ(VRK_CAN(library, CloseCard)(closed), 1);
   EXPECT_LT(std::chrono::steady_clock::now() - before, 2s);
   std::int32_t online = 0;
-  EXPECT_EQ(VRK_CAN(can, CAN_GetOnline)(card, &online), 0) << "the card is gone";
-  EXPECT_EQ(VRK_CAN(can, CAN_Write_Buffered)(card, &message), 0);
+  EXPECT_EQ(VRK_CAN(library, CAN_GetOnline)(closed, &online), 0) << "the card is gone";
+  EXPECT_EQ(VRK_CAN(library, CAN_Write_Buffered)(closed, &message), 0);
 
   InterfaceConfiguration configuration{};
   configuration.InterfaceType = CAN_INTERFACE_QX240;
   configuration.ComPort = 1;
-  ASSERT_EQ(VRK_CAN(can, OpenInterface)(&card, &configuration), 1);
-  open = true;
+  ASSERT_EQ(VRK_CAN(library, OpenInterface)(&card, &configuration), 1);
   std::int32_t queue = 0;
-  EXPECT_EQ(VRK_CAN(can, CreateQueue)(card, 0x407, 0x607, &queue), 1);
+  EXPECT_EQ(VRK_CAN(library, CreateQueue)(card, 0x407, 0x607, &queue), 1);
   EXPECT_EQ(queue, 1) << "the reopened card starts with fresh queues";
 }
 
@@ -242,7 +222,7 @@ TEST_F(BenchTest, HardwareWindowWithoutItsDialogLibraryReportsSuccess) {
   }
   InterfaceConfiguration configuration{};
   configuration.InterfaceType = CAN_INTERFACE_QX240;
-  EXPECT_EQ(VRK_CAN(can, HardwareConfigurationWindow)(&configuration), 1);
+  EXPECT_EQ(VRK_CAN(library, HardwareConfigurationWindow)(&configuration), 1);
 }
 
 }  // namespace

@@ -9,43 +9,27 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <numeric>
-#include <thread>
+#include <optional>
 #include <vector>
 
 #include "canopen/copnapi.h"
 #include "platform/clock.h"
 #include "platform/lasterror.h"
-#include "platform/module.h"
-#include "sim/canbus.h"
 #include "sim/canopen/canopenslave.h"
-#include "sim/qx240/qx240adapter.h"
-#include "tests/platform/scoped_time_scale.h"
+#include "tests/support/qx240bench.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-// A library of the stack as its callers reach it: loaded by name, entry
-// points bound by name.
-class BoundLibrary {
- public:
-  explicit BoundLibrary(const char* name) : module_(platform::LoadLibrary(name)) {}
-  bool Loaded() const { return module_ != nullptr; }
-  template <typename Fn>
-  Fn* Entry(const char* name) const {
-    return platform::BindEntryPoint<Fn*>(module_, name);
-  }
-
- private:
-  platform::ModuleHandle module_;
-};
+using benchtest::BoundLibrary;
+using benchtest::Eventually;
 
 // The entry point of VRK_COPN (or of VRK_COCN below it) with the declared
 // type of the export.
-#define COPN(name) (copn.Entry<decltype(::name)>(#name))
-#define COCN(name) (cocn.Entry<decltype(::name)>(#name))
+#define COPN(name) BOUND_ENTRY(library, name)
+#define COCN(name) BOUND_ENTRY(cocn, name)
 
 constexpr std::uint32_t kAbortNoObject = 0x06020000;
 constexpr std::uint32_t kAbortNoSubIndex = 0x06090011;
@@ -75,17 +59,6 @@ std::ostream& operator<<(std::ostream& out, const Outcome& outcome) {
   return out << "result " << outcome.result << ", last error 0x" << std::hex << outcome.error << std::dec;
 }
 
-// Polls until done() holds, for at most timeout of real time.
-template <typename Predicate>
-bool Eventually(Predicate done, std::chrono::milliseconds timeout = 10s) {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(1ms);
-  }
-  return true;
-}
-
 sim::CanopenSlaveConfig Slave(std::uint8_t node) {
   sim::CanopenSlaveConfig config;
   config.node = node;
@@ -94,73 +67,53 @@ sim::CanopenSlaveConfig Slave(std::uint8_t node) {
   return config;
 }
 
-class CanopenBench : public ::testing::Test {
+class CanopenBench : public benchtest::CardBench<sim::CanopenSlave> {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(copn.Loaded());
-    ASSERT_TRUE(adapter.Start());
-    adapter.AttachToBus(bus);
-    setenv("FLASHWRIGHT_COM1", adapter.SlavePath().c_str(), 1);
-  }
-
-  void TearDown() override {
-    if (iface != -1) {
-      EXPECT_EQ(COPN(CloseCard)(iface), 1);
-    }
-  }
-
-  sim::CanopenSlave& AddSlave(const sim::CanopenSlaveConfig& config) {
-    slaves.push_back(std::make_unique<sim::CanopenSlave>(bus, config));
-    return *slaves.back();
-  }
+  CanopenBench() : CardBench("VRK_COPN.dll") {}
 
   // Goes online as the program's CANopen downloader does and waits for the
   // boot-up of every slave on the bus.
   void GoOnline(std::uint8_t firstNode = 1, std::uint8_t lastNode = 127) {
-    InterfaceConfiguration configuration{};
-    configuration.InterfaceType = CAN_INTERFACE_QX240;
-    configuration.ComPort = 1;
-    configuration.ComBaud = 57600;
-    ASSERT_EQ(COPN(OpenInterface)(&iface, &configuration), 1) << std::hex << platform::GetLastError();
-    ASSERT_EQ(COPN(SetNodeID)(iface, 1), 1);
-    ASSERT_EQ(COPN(SetBaud)(iface, 500000), 1);
+    OpenCard();
+    ASSERT_EQ(COPN(SetNodeID)(card, 1), 1);
+    ASSERT_EQ(COPN(SetBaud)(card, 500000), 1);
     for (unsigned node = firstNode; node <= lastNode; ++node) {
-      ASSERT_EQ(COPN(AddNode)(iface, static_cast<std::uint8_t>(node)), 1) << node;
+      ASSERT_EQ(COPN(AddNode)(card, static_cast<std::uint8_t>(node)), 1) << node;
     }
-    ASSERT_EQ(COPN(SetOnline)(iface, 1), 1);
-    ASSERT_EQ(COPN(NMT_ResetCommunication)(iface, 0), 1);
+    ASSERT_EQ(COPN(SetOnline)(card, 1), 1);
+    ASSERT_EQ(COPN(NMT_ResetCommunication)(card, 0), 1);
     for (const auto& slave : slaves) ASSERT_TRUE(BootUpSeen(slave->Config().node)) << int(slave->Config().node);
   }
 
   bool BootUpSeen(std::uint8_t node) {
     return Eventually([&] {
       std::int32_t detected = 0;
-      return COPN(GetNodeBootUpDetected)(iface, node, &detected) == 1 && detected == 1;
+      return COPN(GetNodeBootUpDetected)(card, node, &detected) == 1 && detected == 1;
     });
   }
 
   std::int32_t Alive(std::uint8_t node) {
     std::int32_t alive = -1;
-    EXPECT_EQ(COPN(GetNodeOnline)(iface, node, &alive), 1);
+    EXPECT_EQ(COPN(GetNodeOnline)(card, node, &alive), 1);
     return alive;
   }
 
   std::uint8_t State(std::uint8_t node) {
     std::uint8_t state = 0;
-    COPN(GetNodeState)(iface, node, &state);
+    COPN(GetNodeState)(card, node, &state);
     return state;
   }
 
   std::uint32_t ReadU32(std::uint8_t node, std::uint16_t index, std::uint8_t sub) {
     std::uint32_t value = 0;
-    EXPECT_EQ(COPN(SDO_Upload_UNSIGNED32)(iface, node, index, sub, &value), 1)
+    EXPECT_EQ(COPN(SDO_Upload_UNSIGNED32)(card, node, index, sub, &value), 1)
         << std::hex << index << " " << platform::GetLastError();
     return value;
   }
 
   std::uint8_t ReadU8(std::uint8_t node, std::uint16_t index) {
     std::uint8_t value = 0;
-    EXPECT_EQ(COPN(SDO_Upload_UNSIGNED8)(iface, node, index, 0, &value), 1)
+    EXPECT_EQ(COPN(SDO_Upload_UNSIGNED8)(card, node, index, 0, &value), 1)
         << std::hex << index << " " << platform::GetLastError();
     return value;
   }
@@ -168,13 +121,13 @@ class CanopenBench : public ::testing::Test {
   std::string ReadString(std::uint8_t node, std::uint16_t index) {
     std::uint8_t text[256];
     std::uint32_t length = sizeof text;
-    EXPECT_EQ(COPN(SDO_Upload)(iface, node, index, 0, &length, text), 1) << std::hex << platform::GetLastError();
+    EXPECT_EQ(COPN(SDO_Upload)(card, node, index, 0, &length, text), 1) << std::hex << platform::GetLastError();
     return std::string(reinterpret_cast<char*>(text), length);
   }
 
   Outcome Download(std::uint8_t node, std::uint16_t index, const std::vector<std::uint8_t>& data) {
     return Attempt([&] {
-      return COPN(SDO_Download)(iface, node, index, 0, static_cast<std::uint32_t>(data.size()), data.data());
+      return COPN(SDO_Download)(card, node, index, 0, static_cast<std::uint32_t>(data.size()), data.data());
     });
   }
 
@@ -191,12 +144,6 @@ class CanopenBench : public ::testing::Test {
       return std::find(frames.begin(), frames.end(), wanted) != frames.end();
     });
   }
-
-  BoundLibrary copn{"VRK_COPN.dll"};
-  sim::CanBus bus;
-  sim::Qx240Adapter adapter;
-  std::vector<std::unique_ptr<sim::CanopenSlave>> slaves;
-  std::int32_t iface = -1;
 };
 
 std::string CommandOutput(const std::string& command) {
@@ -230,7 +177,7 @@ TEST_F(CanopenBench, FindsTwoSlavesAndReadsTheirIdentities) {
     SCOPED_TRACE(int(node));
     EXPECT_EQ(Alive(node), 1);
     EXPECT_EQ(State(node), 0) << "the boot-up byte";
-    EXPECT_EQ(COPN(NodeOnline)(iface, node), 1);
+    EXPECT_EQ(COPN(NodeOnline)(card, node), 1);
     EXPECT_EQ(ReadU32(node, 0x1000, 0), 0x191u);
     EXPECT_EQ(ReadU8(node, 0x1001), 0);
     EXPECT_EQ(ReadU32(node, 0x1018, 1), 0x4D2u);
@@ -243,7 +190,7 @@ TEST_F(CanopenBench, FindsTwoSlavesAndReadsTheirIdentities) {
   EXPECT_EQ(Alive(7), 0) << "no slave has node id 7";
 
   const ScopedTimeScale fast(20);  // the absent node's 1000 ms time-out
-  EXPECT_EQ(Attempt([&] { return COPN(NodeOnline)(iface, 7); }), (Outcome{0, kCopnErrorSend}));
+  EXPECT_EQ(Attempt([&] { return COPN(NodeOnline)(card, 7); }), (Outcome{0, kCopnErrorSend}));
 }
 
 TEST_F(CanopenBench, SdoFailuresCarryTheirCodes) {
@@ -258,25 +205,25 @@ TEST_F(CanopenBench, SdoFailuresCarryTheirCodes) {
     std::function<int()> call;
     Outcome expected;
   } cases[] = {
-      {"unknown object", [&] { return COPN(SDO_Upload_UNSIGNED32)(iface, 4, 0x2000, 0, &value); },
+      {"unknown object", [&] { return COPN(SDO_Upload_UNSIGNED32)(card, 4, 0x2000, 0, &value); },
        {0, kAbortNoObject}},
-      {"unknown sub-index", [&] { return COPN(SDO_Download_UNSIGNED8)(iface, 4, 0x3604, 1, 2); },
+      {"unknown sub-index", [&] { return COPN(SDO_Download_UNSIGNED8)(card, 4, 0x3604, 1, 2); },
        {0, kAbortNoSubIndex}},
-      {"read of a write-only object", [&] { return COPN(SDO_Upload_UNSIGNED32)(iface, 4, 0x360F, 0, &value); },
+      {"read of a write-only object", [&] { return COPN(SDO_Upload_UNSIGNED32)(card, 4, 0x360F, 0, &value); },
        {0, kAbortReadOfWriteOnly}},
-      {"write of a read-only object", [&] { return COPN(SDO_Download_UNSIGNED32)(iface, 4, 0x1000, 0, 1); },
+      {"write of a read-only object", [&] { return COPN(SDO_Download_UNSIGNED32)(card, 4, 0x1000, 0, 1); },
        {0, kAbortWriteOfReadOnly}},
-      {"one byte read as 16 bits", [&] { return COPN(SDO_Upload_UNSIGNED16)(iface, 4, 0x360D, 0, &wide); },
+      {"one byte read as 16 bits", [&] { return COPN(SDO_Upload_UNSIGNED16)(card, 4, 0x360D, 0, &wide); },
        {0, kAbortLengthTooLow}},
       {"string larger than the buffer",
-       [&] { return COPN(SDO_Upload)(iface, 4, 0x1008, 0, &smallLength, small); }, {0, kCopnErrorBuffer}},
+       [&] { return COPN(SDO_Upload)(card, 4, 0x1008, 0, &smallLength, small); }, {0, kCopnErrorBuffer}},
       {"firmware command outside the boot loader", [&] { return Download(4, 0x3600, {3, 2, 0, 0, 0}).result; },
        {0, kAbortDeviceState}},
-      {"refused password", [&] { return COPN(SDO_Download_UNSIGNED32)(iface, 4, 0x360F, 0, kPassword + 1); },
+      {"refused password", [&] { return COPN(SDO_Download_UNSIGNED32)(card, 4, 0x360F, 0, kPassword + 1); },
        {0, kAbortPasswordRefused}},
-      {"node 0", [&] { return COPN(SDO_Upload_UNSIGNED32)(iface, 0, 0x1000, 0, &value); }, {0, kCopnErrorNodeId}},
-      {"node 128", [&] { return COPN(SDO_Download_UNSIGNED8)(iface, 128, 0x1000, 0, 1); }, {0, kCopnErrorNodeId}},
-      {"empty download", [&] { return COPN(SDO_Download)(iface, 4, 0x3600, 0, 0, small); },
+      {"node 0", [&] { return COPN(SDO_Upload_UNSIGNED32)(card, 0, 0x1000, 0, &value); }, {0, kCopnErrorNodeId}},
+      {"node 128", [&] { return COPN(SDO_Download_UNSIGNED8)(card, 128, 0x1000, 0, 1); }, {0, kCopnErrorNodeId}},
+      {"empty download", [&] { return COPN(SDO_Download)(card, 4, 0x3600, 0, 0, small); },
        {0, kCopnErrorInvalidLength}},
   };
   for (const auto& c : cases) EXPECT_EQ(Attempt(c.call), c.expected) << c.what;
@@ -294,13 +241,13 @@ TEST_F(CanopenBench, SdoFailuresCarryTheirCodes) {
   EXPECT_GE(segmented[1].data[0], 0x20) << "the next request is a new initiate";
 
   // The channel is usable after every failure; a 16-bit value goes both ways.
-  ASSERT_EQ(COPN(SDO_Download_UNSIGNED16)(iface, 4, 0x1017, 0, 0x1234), 1);
+  ASSERT_EQ(COPN(SDO_Download_UNSIGNED16)(card, 4, 0x1017, 0, 0x1234), 1);
   EXPECT_EQ(slaves[0]->HeartbeatTime(), 0x1234);
-  ASSERT_EQ(COPN(SDO_Download_UNSIGNED16)(iface, 4, 0x1017, 0, 0), 1);
+  ASSERT_EQ(COPN(SDO_Download_UNSIGNED16)(card, 4, 0x1017, 0, 0), 1);
   char text[128];
-  EXPECT_EQ(COPN(GetErrorString)(iface, kAbortDeviceState, text), 1);
+  EXPECT_EQ(COPN(GetErrorString)(card, kAbortDeviceState, text), 1);
   EXPECT_STREQ(text, "Data cannot be transferred or stored to the application because of the present device state.");
-  EXPECT_EQ(COPN(GetErrorString)(iface, 0x12345678, text), 0);
+  EXPECT_EQ(COPN(GetErrorString)(card, 0x12345678, text), 0);
   EXPECT_STREQ(text, "Unknown Error 0x12345678.");
 }
 
@@ -313,9 +260,9 @@ TEST_F(CanopenBench, DownloadsFirmwareIntoTheBootSectorAndStartsIt) {
 
   // Download mode: the password, then reset node; the node comes back in its
   // boot loader, which reports product code 0.
-  ASSERT_EQ(COPN(SDO_Download_UNSIGNED32)(iface, 3, 0x360F, 0, kPassword), 1);
-  ASSERT_EQ(COPN(ClearNodeBootUpDetected)(iface, 3), 1);
-  ASSERT_EQ(COPN(NMT_ResetNode)(iface, 3), 1);
+  ASSERT_EQ(COPN(SDO_Download_UNSIGNED32)(card, 3, 0x360F, 0, kPassword), 1);
+  ASSERT_EQ(COPN(ClearNodeBootUpDetected)(card, 3), 1);
+  ASSERT_EQ(COPN(NMT_ResetNode)(card, 3), 1);
   ASSERT_TRUE(BootUpSeen(3));
   EXPECT_EQ(ReadU32(3, 0x1018, 2), 0u);
 
@@ -337,16 +284,16 @@ TEST_F(CanopenBench, DownloadsFirmwareIntoTheBootSectorAndStartsIt) {
     ASSERT_EQ(Download(3, 0x3600, write), (Outcome{1, 0})) << "at " << address;
   }
 
-  ASSERT_EQ(COPN(SDO_Download_UNSIGNED8)(iface, 3, 0x3604, 0, 2), 1);
+  ASSERT_EQ(COPN(SDO_Download_UNSIGNED8)(card, 3, 0x3604, 0, 2), 1);
   EXPECT_EQ(ReadU32(3, 0x360E, 0), 0x2FFFFu);
   EXPECT_EQ(ReadU8(3, 0x3611), 16);
-  ASSERT_EQ(COPN(SDO_Download_UNSIGNED32)(iface, 3, 0x360A, 0, MirrorWordSum(image)), 1);
+  ASSERT_EQ(COPN(SDO_Download_UNSIGNED32)(card, 3, 0x360A, 0, MirrorWordSum(image)), 1);
   EXPECT_EQ(ReadU8(3, 0x3610), 1) << "the node agrees with the checksum";
-  ASSERT_EQ(COPN(SDO_Download_UNSIGNED8)(iface, 3, 0x360B, 0, 2), 1);
+  ASSERT_EQ(COPN(SDO_Download_UNSIGNED8)(card, 3, 0x360B, 0, 2), 1);
   EXPECT_EQ(ReadU8(3, 0x360B), 2);
 
-  ASSERT_EQ(COPN(ClearNodeBootUpDetected)(iface, 3), 1);
-  ASSERT_EQ(COPN(NMT_ResetNode)(iface, 3), 1);
+  ASSERT_EQ(COPN(ClearNodeBootUpDetected)(card, 3), 1);
+  ASSERT_EQ(COPN(NMT_ResetNode)(card, 3), 1);
   ASSERT_TRUE(BootUpSeen(3));
   EXPECT_EQ(target.Mode(), sim::FlashMode::Application);
   EXPECT_EQ(ReadU32(3, 0x1018, 2), 0x1FE2u);
@@ -451,12 +398,12 @@ TEST_F(CanopenBench, SdoClientCopesWithEveryAnswerForm) {
 
   std::uint8_t data[256] = {};
   std::uint32_t length = sizeof data;
-  ASSERT_EQ(COPN(SDO_Upload)(iface, kNode, 0x2000, 0, &length, data), 1);
+  ASSERT_EQ(COPN(SDO_Upload)(card, kNode, 0x2000, 0, &length, data), 1);
   EXPECT_EQ(length, 4u) << "an expedited answer without size keeps its four bytes";
   EXPECT_EQ(data[0], 0xA1);
   EXPECT_EQ(data[3], 0xD4);
   length = 2;
-  ASSERT_EQ(COPN(SDO_Upload)(iface, kNode, 0x2000, 0, &length, data), 1);
+  ASSERT_EQ(COPN(SDO_Upload)(card, kNode, 0x2000, 0, &length, data), 1);
   EXPECT_EQ(length, 2u) << "as many as the buffer holds";
 
   std::uint8_t eight[8];
@@ -467,11 +414,11 @@ TEST_F(CanopenBench, SdoClientCopesWithEveryAnswerForm) {
     std::function<int()> call;
     Outcome expected;
   } failures[] = {
-      {"10 bytes for an 8-byte buffer", [&] { return COPN(SDO_Upload)(iface, kNode, 0x2001, 0, &eightLength, eight); },
+      {"10 bytes for an 8-byte buffer", [&] { return COPN(SDO_Upload)(card, kNode, 0x2001, 0, &eightLength, eight); },
        {0, kCopnErrorBuffer}},
-      {"upload segment with the wrong toggle", [&] { return COPN(SDO_Upload)(iface, kNode, 0x2002, 0, &length, data); },
+      {"upload segment with the wrong toggle", [&] { return COPN(SDO_Upload)(card, kNode, 0x2002, 0, &length, data); },
        {0, 0x05030000}},
-      {"answer for another sub-index", [&] { return COPN(SDO_Upload_UNSIGNED8)(iface, kNode, 0x2003, 0, &byte); },
+      {"answer for another sub-index", [&] { return COPN(SDO_Upload_UNSIGNED8)(card, kNode, 0x2003, 0, &byte); },
        {0, kCopnErrorSubIndex}},
       {"download confirmed with the wrong toggle", [&] { return Download(kNode, 0x2101, std::vector<std::uint8_t>(14, 1)).result; },
        {0, 0x05030000}},
@@ -511,7 +458,7 @@ TEST_F(CanopenBench, PdoOfManyMappedObjectsStaysWithinEightBytes) {
     return std::nullopt;
   });
   GoOnline(kNode, kNode);
-  ASSERT_EQ(COPN(AddPDO)(iface, kNode, 0x10, 0, 0), 1);
+  ASSERT_EQ(COPN(AddPDO)(card, kNode, 0x10, 0, 0), 1);
   ASSERT_TRUE(Eventually([&] { return adapter.State().filters.count(0x180 + kNode) != 0; }));
   sim::BusPeer sender = bus.Attach("sender");
   sender.Send(sim::CanFrame::Standard(0x180 + kNode, {1, 2, 3, 4, 5, 6, 7, 8}));
@@ -519,9 +466,9 @@ TEST_F(CanopenBench, PdoOfManyMappedObjectsStaysWithinEightBytes) {
   std::uint8_t data[8] = {};
   ASSERT_TRUE(Eventually([&] {
     std::uint32_t count = 0;
-    return COPN(PDO_Read_Receive_Count)(iface, kNode, 0, &count) == 1 && count == 1;
+    return COPN(PDO_Read_Receive_Count)(card, kNode, 0, &count) == 1 && count == 1;
   }));
-  ASSERT_EQ(COPN(COP_PDO_Read_Data)(iface, kNode, 0x10, 0, &length, data), 1);
+  ASSERT_EQ(COPN(COP_PDO_Read_Data)(card, kNode, 0x10, 0, &length, data), 1);
   EXPECT_EQ(length, 8);
   EXPECT_EQ(data[7], 8);
 }
@@ -542,7 +489,7 @@ TEST_F(CanopenBench, SilentSlaveMidTransferTimesOutAndTheChannelRecovers) {
   slave.SetFaults(faults);
   EXPECT_EQ(Download(6, 0x3600, erase), (Outcome{0, kCopnErrorDownloadTimeout}));
   std::uint32_t value = 0;
-  EXPECT_EQ(Attempt([&] { return COPN(SDO_Upload_UNSIGNED32)(iface, 6, 0x1000, 0, &value); }),
+  EXPECT_EQ(Attempt([&] { return COPN(SDO_Upload_UNSIGNED32)(card, 6, 0x1000, 0, &value); }),
             (Outcome{0, kCopnErrorSend}))
       << "an upload without answer";
 
@@ -554,7 +501,7 @@ TEST_F(CanopenBench, SilentSlaveMidTransferTimesOutAndTheChannelRecovers) {
   std::uint8_t buffer[256];
   std::fill(std::begin(buffer), std::end(buffer), 0xAA);
   std::uint32_t length = sizeof buffer;
-  EXPECT_EQ(Attempt([&] { return COPN(SDO_Upload)(iface, 6, 0x1008, 0, &length, buffer); }),
+  EXPECT_EQ(Attempt([&] { return COPN(SDO_Upload)(card, 6, 0x1008, 0, &length, buffer); }),
             (Outcome{0, kCopnErrorSend}));
   EXPECT_EQ(length, sizeof buffer);
   const auto answers = [&] { return FramesOn(0x586).size(); };
@@ -572,35 +519,35 @@ TEST_F(CanopenBench, NmtCommandsReachTheirNodes) {
   sim::CanopenSlave& five = AddSlave(Slave(5));
   sim::CanopenSlave& six = AddSlave(Slave(6));
   GoOnline(5, 6);
-  ASSERT_EQ(COPN(NMT_StartRemoteNode)(iface, 0), 1);
+  ASSERT_EQ(COPN(NMT_StartRemoteNode)(card, 0), 1);
   EXPECT_TRUE(FrameSeen(sim::CanFrame::Standard(0x000, {0x01, 0x00})));
   EXPECT_TRUE(five.WaitForState(sim::NmtState::Operational, 5s));
   EXPECT_TRUE(six.WaitForState(sim::NmtState::Operational, 5s));
-  ASSERT_EQ(COPN(NMT_StopRemoteNode)(iface, 6), 1);
+  ASSERT_EQ(COPN(NMT_StopRemoteNode)(card, 6), 1);
   EXPECT_TRUE(six.WaitForState(sim::NmtState::Stopped, 5s));
-  ASSERT_EQ(COPN(NMT_EnterPreOperational)(iface, 6), 1);
+  ASSERT_EQ(COPN(NMT_EnterPreOperational)(card, 6), 1);
   EXPECT_TRUE(six.WaitForState(sim::NmtState::PreOperational, 5s));
   EXPECT_EQ(five.State(), sim::NmtState::Operational);
-  EXPECT_EQ(Attempt([&] { return COPN(NMT_StartRemoteNode)(iface, 128); }), (Outcome{0, kCopnErrorNodeId}));
+  EXPECT_EQ(Attempt([&] { return COPN(NMT_StartRemoteNode)(card, 128); }), (Outcome{0, kCopnErrorNodeId}));
 
   // The guard answer is handed to the caller with its toggle bit; it starts
   // at 0 after the reset and alternates.
   std::uint8_t state = 0;
-  ASSERT_EQ(COPN(NMT_NodeGuard)(iface, 6, &state), 1);
+  ASSERT_EQ(COPN(NMT_NodeGuard)(card, 6, &state), 1);
   EXPECT_EQ(state, 0x7F);
-  ASSERT_EQ(COPN(NMT_NodeGuard)(iface, 6, &state), 1);
+  ASSERT_EQ(COPN(NMT_NodeGuard)(card, 6, &state), 1);
   EXPECT_EQ(state, 0xFF);
   EXPECT_EQ(State(6), 0x7F) << "the stored state has no toggle bit";
-  EXPECT_EQ(Attempt([&] { return COPN(NMT_NodeGuard)(iface, 7, &state); }).result, 0) << "no record";
+  EXPECT_EQ(Attempt([&] { return COPN(NMT_NodeGuard)(card, 7, &state); }).result, 0) << "no record";
 
-  ASSERT_EQ(COPN(Sync)(iface), 1);
+  ASSERT_EQ(COPN(Sync)(card), 1);
   EXPECT_TRUE(FrameSeen(sim::CanFrame::Standard(0x080, {})));
   const std::uint8_t time[6] = {1, 2, 3, 4, 5, 6};
-  ASSERT_EQ(COPN(TimeStamp)(iface, time), 1);
+  ASSERT_EQ(COPN(TimeStamp)(card, time), 1);
   EXPECT_TRUE(FrameSeen(sim::CanFrame::Standard(0x100, {1, 2, 3, 4, 5, 6})));
 
   std::uint8_t never = 0;
-  EXPECT_EQ(COPN(GetNodeState)(iface, 7, &never), 0);
+  EXPECT_EQ(COPN(GetNodeState)(card, 7, &never), 0);
   EXPECT_EQ(never, 255);
 }
 
@@ -614,7 +561,7 @@ TEST_F(CanopenBench, GuardingLosesAndFindsNodesAgain) {
 
   // Both asked for: node 2 takes the heartbeat time, node 3 cannot and stays
   // guarded by remote frames.
-  ASSERT_EQ(COPN(NMT_StartGuarding)(iface, 0, kCopnGuardRemoteFrames | kCopnGuardHeartbeat, 500), 1);
+  ASSERT_EQ(COPN(NMT_StartGuarding)(card, 0, kCopnGuardRemoteFrames | kCopnGuardHeartbeat, 500), 1);
   EXPECT_EQ(heartbeat.HeartbeatTime(), 500);
   EXPECT_EQ(guarded.HeartbeatTime(), 0);
   ASSERT_TRUE(Eventually([&] { return State(2) == 0x7F && State(3) == 0x7F; }));
@@ -642,7 +589,7 @@ TEST_F(CanopenBench, GuardingLosesAndFindsNodesAgain) {
   EXPECT_TRUE(Eventually([&] { return lost(3); }));
   EXPECT_EQ(Alive(2), 1);
 
-  ASSERT_EQ(COPN(NMT_StopGuarding)(iface, 0), 1);
+  ASSERT_EQ(COPN(NMT_StopGuarding)(card, 0), 1);
   silence(heartbeat, true);
   platform::Sleep(1000);
   EXPECT_EQ(Alive(2), 1) << "no supervision after StopGuarding";
@@ -653,26 +600,26 @@ TEST_F(CanopenBench, EmergenciesQueueUpToTheRingSize) {
   GoOnline(8, 8);
   std::uint8_t node = 0;
   EmcyRecord record{};
-  EXPECT_EQ(COPN(CheckEmergency)(iface, &node, &record), 0);
+  EXPECT_EQ(COPN(CheckEmergency)(card, &node, &record), 0);
   for (std::uint16_t i = 0; i < 251; ++i) {
     ASSERT_TRUE(slave.SendEmergency(static_cast<std::uint16_t>(0x1000 + i), 0x01,
                                     {1, 2, 3, 4, static_cast<std::uint8_t>(i)}));
   }
   EXPECT_EQ(ReadU32(8, 0x1000, 0), 0x191u) << "an answer sent after the emergencies";
   for (std::uint16_t i = 1; i < 251; ++i) {
-    ASSERT_EQ(COPN(CheckEmergency)(iface, &node, &record), 1) << i;
+    ASSERT_EQ(COPN(CheckEmergency)(card, &node, &record), 1) << i;
     EXPECT_EQ(node, 8);
     EXPECT_EQ(record.ErrorCode, 0x1000 + i);
     const std::uint8_t data[6] = {0x01, 1, 2, 3, 4, static_cast<std::uint8_t>(i)};
     EXPECT_TRUE(std::equal(std::begin(data), std::end(data), record.Data)) << i;
   }
-  EXPECT_EQ(COPN(CheckEmergency)(iface, &node, &record), 0);
+  EXPECT_EQ(COPN(CheckEmergency)(card, &node, &record), 0);
 }
 
 TEST_F(CanopenBench, PdosAreConfiguredFromTheNodeAndExchanged) {
   sim::CanopenSlave& slave = AddSlave(Slave(5));
   GoOnline(5, 5);
-  ASSERT_EQ(COPN(NMT_StartRemoteNode)(iface, 5), 1);
+  ASSERT_EQ(COPN(NMT_StartRemoteNode)(card, 5), 1);
   ASSERT_TRUE(slave.WaitForState(sim::NmtState::Operational, 5s));
   slave.SetProcessValue(0x6000, 1, 0x11);
   slave.SetProcessValue(0x6000, 2, 0x22);
@@ -681,38 +628,38 @@ TEST_F(CanopenBench, PdosAreConfiguredFromTheNodeAndExchanged) {
 
   std::uint8_t length = 0;
   std::uint8_t data[8] = {};
-  EXPECT_EQ(COPN(PDO_Read)(iface, 5, 0, &length, data), 0) << "not registered";
+  EXPECT_EQ(COPN(PDO_Read)(card, 5, 0, &length, data), 0) << "not registered";
   EXPECT_TRUE(FramesOn(0x185).empty()) << "and nothing sent";
 
-  ASSERT_EQ(COPN(AddPDO)(iface, 5, 0x10, 0, 0), 1);
-  ASSERT_EQ(COPN(AddPDO)(iface, 5, 0x10, 1, 0), 1);
-  ASSERT_EQ(COPN(PDO_Read)(iface, 5, 0, &length, data), 1);
+  ASSERT_EQ(COPN(AddPDO)(card, 5, 0x10, 0, 0), 1);
+  ASSERT_EQ(COPN(AddPDO)(card, 5, 0x10, 1, 0), 1);
+  ASSERT_EQ(COPN(PDO_Read)(card, 5, 0, &length, data), 1);
   EXPECT_EQ(length, 2);
   EXPECT_EQ(data[0], 0x11);
   EXPECT_EQ(data[1], 0x22);
-  ASSERT_EQ(COPN(PDO_Read)(iface, 5, 1, &length, data), 1);
+  ASSERT_EQ(COPN(PDO_Read)(card, 5, 1, &length, data), 1);
   EXPECT_EQ(length, 4) << "two 16-bit objects";
   EXPECT_EQ(data[0] | (data[1] << 8), 0x3344);
   std::uint32_t count = 0;
-  ASSERT_EQ(COPN(PDO_Read_Receive_Count)(iface, 5, 1, &count), 1);
+  ASSERT_EQ(COPN(PDO_Read_Receive_Count)(card, 5, 1, &count), 1);
   EXPECT_EQ(count, 1u);
 
   const std::uint8_t outputs[2] = {0x33, 0x44};
-  ASSERT_EQ(COPN(PDO_Write)(iface, 5, 0, 2, outputs), 1);
+  ASSERT_EQ(COPN(PDO_Write)(card, 5, 0, 2, outputs), 1);
   EXPECT_TRUE(Eventually([&] { return slave.ProcessValue(0x6200, 2) == 0x44; }));
-  EXPECT_EQ(COPN(PDO_Write)(iface, 5, 4, 2, outputs), 0) << "PDO numbers go to 3";
+  EXPECT_EQ(COPN(PDO_Write)(card, 5, 4, 2, outputs), 0) << "PDO numbers go to 3";
 
   // A cyclic RPDO carries whatever its data were last set to.
-  ASSERT_EQ(COPN(AddPDO)(iface, 5, 0x23, 1, 50), 1);
+  ASSERT_EQ(COPN(AddPDO)(card, 5, 0x23, 1, 50), 1);
   const std::uint8_t analog[4] = {0x34, 0x12, 0x78, 0x56};
-  EXPECT_EQ(COPN(COP_PDO_Write_Data)(iface, 5, 0x23, 1, 2, analog), 0) << "length differs from the mapping";
-  ASSERT_EQ(COPN(COP_PDO_Write_Data)(iface, 5, 0x23, 1, 4, analog), 1);
+  EXPECT_EQ(COPN(COP_PDO_Write_Data)(card, 5, 0x23, 1, 2, analog), 0) << "length differs from the mapping";
+  ASSERT_EQ(COPN(COP_PDO_Write_Data)(card, 5, 0x23, 1, 4, analog), 1);
   EXPECT_TRUE(Eventually([&] {
     return slave.ProcessValue(0x6411, 1) == 0x1234 && slave.ProcessValue(0x6411, 2) == 0x5678;
   }));
   EXPECT_TRUE(Eventually([&] { return FramesOn(0x305).size() >= 3; })) << "sent every period";
-  EXPECT_EQ(COPN(COP_PDO_Write_Data)(iface, 6, 0x23, 1, 4, analog), 0) << "no such node";
-  EXPECT_EQ(COPN(AddPDO)(iface, 5, 0x11, 0, 0), 0) << "kind not offered";
+  EXPECT_EQ(COPN(COP_PDO_Write_Data)(card, 6, 0x23, 1, 4, analog), 0) << "no such node";
+  EXPECT_EQ(COPN(AddPDO)(card, 5, 0x11, 0, 0), 0) << "kind not offered";
 }
 
 TEST_F(CanopenBench, RemovedNodeLeavesNoFilterBehind) {
@@ -725,19 +672,19 @@ TEST_F(CanopenBench, RemovedNodeLeavesNoFilterBehind) {
   EXPECT_TRUE(filtered({0x585, 0x85, 0x705}));
   // The front-end does not offer RemoveNode; the master's own export does.
   const BoundLibrary cocn("VRK_COCN.dll");
-  ASSERT_EQ(COCN(RemoveNode)(iface, 5), 1);
+  ASSERT_EQ(COCN(RemoveNode)(card, 5), 1);
   EXPECT_TRUE(Eventually([&] {
     const auto filters = adapter.State().filters;
     return filters.count(0x585) == 0 && filters.count(0x85) == 0 && filters.count(0x705) == 0;
   }));
   std::int32_t alive = -1;
-  EXPECT_EQ(COPN(GetNodeOnline)(iface, 5, &alive), 1);
+  EXPECT_EQ(COPN(GetNodeOnline)(card, 5, &alive), 1);
   EXPECT_EQ(alive, 0);
 
-  ASSERT_EQ(COPN(AddNode)(iface, 5), 1);
-  EXPECT_EQ(COPN(NodeOnline)(iface, 5), 1) << "the node is served again";
-  EXPECT_EQ(Attempt([&] { return COPN(AddNode)(iface, 0); }), (Outcome{0, kCopnErrorNodeId}));
-  EXPECT_EQ(Attempt([&] { return COPN(AddNode)(iface, 128); }), (Outcome{0, kCopnErrorNodeId}));
+  ASSERT_EQ(COPN(AddNode)(card, 5), 1);
+  EXPECT_EQ(COPN(NodeOnline)(card, 5), 1) << "the node is served again";
+  EXPECT_EQ(Attempt([&] { return COPN(AddNode)(card, 0); }), (Outcome{0, kCopnErrorNodeId}));
+  EXPECT_EQ(Attempt([&] { return COPN(AddNode)(card, 128); }), (Outcome{0, kCopnErrorNodeId}));
 }
 
 TEST_F(CanopenBench, VersionsAndSettingsWalkDownTheStack) {
@@ -748,23 +695,23 @@ TEST_F(CanopenBench, VersionsAndSettingsWalkDownTheStack) {
   } levels[] = {{0, "VRK_COPN"}, {1, "VRK_COCN"}, {2, "VRK_CAN"}, {3, "QX240"}};
   for (const auto& level : levels) {
     char name[32] = {};
-    EXPECT_EQ(COPN(DLL_Name)(iface, level.level, name), 1) << level.level;
+    EXPECT_EQ(COPN(DLL_Name)(card, level.level, name), 1) << level.level;
     EXPECT_STREQ(name, level.name);
   }
   std::int32_t major = 0, minor = 0;
-  ASSERT_EQ(COPN(DLL_Version)(iface, 0, &major, &minor), 1);
+  ASSERT_EQ(COPN(DLL_Version)(card, 0, &major, &minor), 1);
   EXPECT_EQ(major * 10 + minor, 14);
-  ASSERT_EQ(COPN(DLL_Version)(iface, 1, &major, &minor), 1);
+  ASSERT_EQ(COPN(DLL_Version)(card, 1, &major, &minor), 1);
   EXPECT_EQ(major * 10 + minor, 15);
   std::int32_t rate = 0;
-  ASSERT_EQ(COPN(GetBaud)(iface, &rate), 1);
+  ASSERT_EQ(COPN(GetBaud)(card, &rate), 1);
   EXPECT_EQ(rate, 500000);
   std::int32_t online = 0;
-  ASSERT_EQ(COPN(GetOnline)(iface, &online), 1);
+  ASSERT_EQ(COPN(GetOnline)(card, &online), 1);
   EXPECT_EQ(online, 1);
-  EXPECT_EQ(COPN(SetNodeID)(iface, 200), 0);
+  EXPECT_EQ(COPN(SetNodeID)(card, 200), 0);
   std::uint8_t own = 0;
-  ASSERT_EQ(COPN(GetNodeID)(iface, &own), 1);
+  ASSERT_EQ(COPN(GetNodeID)(card, &own), 1);
   EXPECT_EQ(own, 1) << "the refused id is not kept";
 }
 

@@ -59,7 +59,7 @@ TEST_F(OnlineTest, GoesOnlineAfterTwoChecksThenFindsSlavesAndReadsTheirIdentity)
     EXPECT_EQ(DNET(GetAttribute_UINT)(card, mac, 1, 1, 1, &vendor), 1);
     EXPECT_EQ(DNET(GetAttribute_UINT)(card, mac, 1, 1, 3, &product), 1);
     EXPECT_EQ(DNET(GetAttribute_UDINT)(card, mac, 1, 1, 6, &serial), 1);
-    EXPECT_EQ(vendor, sim::kMakerVendorId);
+    EXPECT_EQ(vendor, kMakerDeviceNetVendorId);
     EXPECT_EQ(product, 0x1FE2);
     EXPECT_EQ(serial, slave->Config().serial);
 
@@ -125,7 +125,7 @@ TEST_F(OnlineTest, TheMastersProbeFindsAStationHoldingAMacId) {
   sim::DeviceNetSlave& slave = AddSlave(Slave(5));
   // A probe during the slave's own check would count as a duplicate there.
   ASSERT_TRUE(slave.WaitForState(sim::DeviceNetSlave::State::Online, 60'000ms));
-  DnetLibrary master("VRK_DNCN.dll");
+  BoundLibrary master("VRK_DNCN.dll");
   ASSERT_TRUE(master.Loaded());
   ASSERT_EQ(master.Entry<decltype(::LoadDriver)>("LoadDriver")(), 1);
   std::int32_t dncnCard = -1;

@@ -17,10 +17,11 @@
 #include "platform/clock.h"
 #include "platform/handles.h"
 #include "platform/lasterror.h"
-#include "platform/module.h"
 #include "platform/sync.h"
 #include "sim/canbus.h"
 #include "sim/qx240/qx240adapter.h"
+#include "tests/platform/scoped_time_scale.h"
+#include "tests/support/boundlibrary.h"
 
 namespace {
 
@@ -31,85 +32,66 @@ using std::uint32_t;
 using std::int32_t;
 
 // The driver's exports, bound by name.
-struct Qx240Api {
-  platform::ModuleHandle module = platform::LoadLibrary("qx240.dll");
-  template <typename Fn>
-  Fn Bind(const char* name) {
-    return platform::BindEntryPoint<Fn>(module, name);
-  }
-#define QX240_ENTRY(name, ...) \
-  std::add_pointer_t<__VA_ARGS__> name = Bind<std::add_pointer_t<__VA_ARGS__>>(#name)
-  QX240_ENTRY(DLL_Name, int(int32_t, char*));
-  QX240_ENTRY(DLL_Version, int(int32_t, int32_t*, int32_t*));
-  QX240_ENTRY(GetErrorString, int(int32_t, char*));
-  QX240_ENTRY(LoadDriver, int());
-  QX240_ENTRY(OpenCard, int(int32_t*, int32_t, const InterfaceSettings*));
-  QX240_ENTRY(OpenInterface, int(int32_t*, const InterfaceConfiguration*));
-  QX240_ENTRY(CloseCard, int(int32_t));
-  QX240_ENTRY(HardwareConfigurationWindow, int(InterfaceConfiguration*));
-  QX240_ENTRY(Hardware_Version, int(int32_t, int32_t*, int32_t*));
-  QX240_ENTRY(Firmware_Version, int(int32_t, int32_t*, int32_t*));
-  QX240_ENTRY(CAN_Transmit, int(int32_t, const CanMessage*));
-  QX240_ENTRY(CAN_Receive, int(int32_t, CanMessage*));
-  QX240_ENTRY(CAN_RegisterReceiveEvent, int(int32_t, platform::Handle, int32_t));
-  QX240_ENTRY(CAN_SetOnline, int(int32_t, int32_t));
-  QX240_ENTRY(CAN_GetOnline, int(int32_t, int32_t*));
-  QX240_ENTRY(CAN_SetBaud, int(int32_t, uint32_t));
-  QX240_ENTRY(CAN_GetBaud, int(int32_t, uint32_t*));
-  QX240_ENTRY(CAN_SetId, int(int32_t, int32_t));
-  QX240_ENTRY(CAN_GetGlobalMaskShort, int(int32_t, uint32_t*));
-  QX240_ENTRY(CAN_GetGlobalMaskLong, int(int32_t, uint32_t*));
-  QX240_ENTRY(CAN_GetLastMessageMask, int(int32_t, uint32_t*));
-  QX240_ENTRY(CAN_GetMessageArbitration, int(int32_t, int32_t, uint32_t*));
-  QX240_ENTRY(CAN_SetGlobalMaskShort, int(int32_t, uint32_t));
-  QX240_ENTRY(CAN_SetGlobalMaskLong, int(int32_t, uint32_t));
-  QX240_ENTRY(CAN_SetLastMessageMask, int(int32_t, uint32_t));
-  QX240_ENTRY(CAN_SetMessageArbitration, int(int32_t, int32_t, uint32_t));
-  QX240_ENTRY(CAN_GetBrp, int(int32_t, uint8_t*));
-  QX240_ENTRY(CAN_GetSjw, int(int32_t, uint8_t*));
-  QX240_ENTRY(CAN_GetTSeg1, int(int32_t, uint8_t*));
-  QX240_ENTRY(CAN_GetTSeg2, int(int32_t, uint8_t*));
-  QX240_ENTRY(CAN_SetBrp, int(int32_t, int32_t));
-  QX240_ENTRY(CAN_SetSjw, int(int32_t, int32_t));
-  QX240_ENTRY(CAN_SetTSeg1, int(int32_t, int32_t));
-  QX240_ENTRY(CAN_SetTSeg2, int(int32_t, int32_t));
-  QX240_ENTRY(CAN_AddFilter, int(int32_t, uint32_t));
-  QX240_ENTRY(CAN_RemoveFilter, int(int32_t, uint32_t));
-  QX240_ENTRY(CAN_Set_TimeStampMode, int(int32_t, int32_t));
-  QX240_ENTRY(CAN_GetStatus, int(int32_t, uint8_t*));
-  QX240_ENTRY(CAN_Reset, int(int32_t));
-  QX240_ENTRY(FirmwareUpgrade, int(int32_t));
-  QX240_ENTRY(Get_Serial_Number, int(int32_t, uint32_t*));
-  QX240_ENTRY(Get_Device_Type, int(int32_t, uint32_t*));
-  QX240_ENTRY(Get_Product_Code, int(int32_t, uint32_t*));
-  QX240_ENTRY(Get_Product_Name, int(int32_t, char*));
-  QX240_ENTRY(Parameter_Get_USIGN8, int(int32_t, uint16_t, uint8_t*));
-  QX240_ENTRY(Parameter_Get_USIGN16, int(int32_t, uint16_t, uint16_t*));
-  QX240_ENTRY(Parameter_Get_USIGN32, int(int32_t, uint16_t, uint32_t*));
-  QX240_ENTRY(Parameter_Get_ARRAY, int(int32_t, uint16_t, uint8_t*, uint8_t*));
-  QX240_ENTRY(Parameter_Set_USIGN8, int(int32_t, uint16_t, uint8_t));
-  QX240_ENTRY(Parameter_Set_USIGN16, int(int32_t, uint16_t, uint16_t));
-  QX240_ENTRY(Parameter_Set_USIGN32, int(int32_t, uint16_t, uint32_t));
-  QX240_ENTRY(Parameter_Set_ARRAY, int(int32_t, uint16_t, uint32_t, const uint8_t*));
-#undef QX240_ENTRY
+struct Qx240Api : benchtest::BoundLibrary {
+  Qx240Api() : BoundLibrary("qx240.dll") {}
+  BOUND_EXPORT(DLL_Name, int(int32_t, char*));
+  BOUND_EXPORT(DLL_Version, int(int32_t, int32_t*, int32_t*));
+  BOUND_EXPORT(GetErrorString, int(int32_t, char*));
+  BOUND_EXPORT(LoadDriver, int());
+  BOUND_EXPORT(OpenCard, int(int32_t*, int32_t, const InterfaceSettings*));
+  BOUND_EXPORT(OpenInterface, int(int32_t*, const InterfaceConfiguration*));
+  BOUND_EXPORT(CloseCard, int(int32_t));
+  BOUND_EXPORT(HardwareConfigurationWindow, int(InterfaceConfiguration*));
+  BOUND_EXPORT(Hardware_Version, int(int32_t, int32_t*, int32_t*));
+  BOUND_EXPORT(Firmware_Version, int(int32_t, int32_t*, int32_t*));
+  BOUND_EXPORT(CAN_Transmit, int(int32_t, const CanMessage*));
+  BOUND_EXPORT(CAN_Receive, int(int32_t, CanMessage*));
+  BOUND_EXPORT(CAN_RegisterReceiveEvent, int(int32_t, platform::Handle, int32_t));
+  BOUND_EXPORT(CAN_SetOnline, int(int32_t, int32_t));
+  BOUND_EXPORT(CAN_GetOnline, int(int32_t, int32_t*));
+  BOUND_EXPORT(CAN_SetBaud, int(int32_t, uint32_t));
+  BOUND_EXPORT(CAN_GetBaud, int(int32_t, uint32_t*));
+  BOUND_EXPORT(CAN_SetId, int(int32_t, int32_t));
+  BOUND_EXPORT(CAN_GetGlobalMaskShort, int(int32_t, uint32_t*));
+  BOUND_EXPORT(CAN_GetGlobalMaskLong, int(int32_t, uint32_t*));
+  BOUND_EXPORT(CAN_GetLastMessageMask, int(int32_t, uint32_t*));
+  BOUND_EXPORT(CAN_GetMessageArbitration, int(int32_t, int32_t, uint32_t*));
+  BOUND_EXPORT(CAN_SetGlobalMaskShort, int(int32_t, uint32_t));
+  BOUND_EXPORT(CAN_SetGlobalMaskLong, int(int32_t, uint32_t));
+  BOUND_EXPORT(CAN_SetLastMessageMask, int(int32_t, uint32_t));
+  BOUND_EXPORT(CAN_SetMessageArbitration, int(int32_t, int32_t, uint32_t));
+  BOUND_EXPORT(CAN_GetBrp, int(int32_t, uint8_t*));
+  BOUND_EXPORT(CAN_GetSjw, int(int32_t, uint8_t*));
+  BOUND_EXPORT(CAN_GetTSeg1, int(int32_t, uint8_t*));
+  BOUND_EXPORT(CAN_GetTSeg2, int(int32_t, uint8_t*));
+  BOUND_EXPORT(CAN_SetBrp, int(int32_t, int32_t));
+  BOUND_EXPORT(CAN_SetSjw, int(int32_t, int32_t));
+  BOUND_EXPORT(CAN_SetTSeg1, int(int32_t, int32_t));
+  BOUND_EXPORT(CAN_SetTSeg2, int(int32_t, int32_t));
+  BOUND_EXPORT(CAN_AddFilter, int(int32_t, uint32_t));
+  BOUND_EXPORT(CAN_RemoveFilter, int(int32_t, uint32_t));
+  BOUND_EXPORT(CAN_Set_TimeStampMode, int(int32_t, int32_t));
+  BOUND_EXPORT(CAN_GetStatus, int(int32_t, uint8_t*));
+  BOUND_EXPORT(CAN_Reset, int(int32_t));
+  BOUND_EXPORT(FirmwareUpgrade, int(int32_t));
+  BOUND_EXPORT(Get_Serial_Number, int(int32_t, uint32_t*));
+  BOUND_EXPORT(Get_Device_Type, int(int32_t, uint32_t*));
+  BOUND_EXPORT(Get_Product_Code, int(int32_t, uint32_t*));
+  BOUND_EXPORT(Get_Product_Name, int(int32_t, char*));
+  BOUND_EXPORT(Parameter_Get_USIGN8, int(int32_t, uint16_t, uint8_t*));
+  BOUND_EXPORT(Parameter_Get_USIGN16, int(int32_t, uint16_t, uint16_t*));
+  BOUND_EXPORT(Parameter_Get_USIGN32, int(int32_t, uint16_t, uint32_t*));
+  BOUND_EXPORT(Parameter_Get_ARRAY, int(int32_t, uint16_t, uint8_t*, uint8_t*));
+  BOUND_EXPORT(Parameter_Set_USIGN8, int(int32_t, uint16_t, uint8_t));
+  BOUND_EXPORT(Parameter_Set_USIGN16, int(int32_t, uint16_t, uint16_t));
+  BOUND_EXPORT(Parameter_Set_USIGN32, int(int32_t, uint16_t, uint32_t));
+  BOUND_EXPORT(Parameter_Set_ARRAY, int(int32_t, uint16_t, uint32_t, const uint8_t*));
 };
 
 Qx240Api& Api() {
   static Qx240Api api;
   return api;
 }
-
-// Runs the process clock faster for the calls that must sit out a wait.
-class ScopedTimeScale {
- public:
-  explicit ScopedTimeScale(double scale) : previous_(platform::TimeScale()) {
-    platform::SetTimeScale(scale);
-  }
-  ~ScopedTimeScale() { platform::SetTimeScale(previous_); }
-
- private:
-  double previous_;
-};
 
 InterfaceSettings SerialSettings(int32_t comPort) {
   InterfaceSettings settings{};
@@ -138,7 +120,7 @@ std::vector<uint8_t> Concat(std::vector<uint8_t> a, const std::vector<uint8_t>& 
 class Qx240Test : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_NE(Api().module, nullptr) << "qx240.so not found next to the test";
+    ASSERT_TRUE(Api().Loaded()) << "qx240.so not found next to the test";
     StartAdapter({});
   }
 
@@ -183,7 +165,7 @@ class Qx240Test : public ::testing::Test {
 
 TEST(Qx240Library, NamesVersionsAndFixedAnswers) {
   Qx240Api& api = Api();
-  ASSERT_NE(api.module, nullptr);
+  ASSERT_TRUE(api.Loaded());
   char name[16] = "";
   EXPECT_EQ(api.DLL_Name(0, name), 1);
   EXPECT_STREQ(name, "QX240");

@@ -14,10 +14,11 @@
 #include "config/interfaceconfiguration.h"
 #include "drivers/canmessage.h"
 #include "platform/lasterror.h"
-#include "platform/module.h"
 #include "platform/sync.h"
 #include "sim/canbus.h"
 #include "sim/qx240/qx240usbadapter.h"
+#include "tests/support/boundlibrary.h"
+#include "tests/support/scratch.h"
 
 namespace {
 
@@ -26,35 +27,27 @@ using std::int32_t;
 using std::uint32_t;
 using std::uint8_t;
 
-struct AdapterApi {
-  explicit AdapterApi(const char* file) : module(platform::LoadLibrary(file)) {}
-  platform::ModuleHandle module;
-  template <typename Fn>
-  Fn Bind(const char* name) {
-    return platform::BindEntryPoint<Fn>(module, name);
-  }
-#define ENTRY(name, ...) \
-  std::add_pointer_t<__VA_ARGS__> name = Bind<std::add_pointer_t<__VA_ARGS__>>(#name)
-  ENTRY(DLL_Name, int(int32_t, char*));
-  ENTRY(DLL_Version, int(int32_t, int32_t*, int32_t*));
-  ENTRY(OpenCard, int(int32_t*, int32_t, const InterfaceSettings*));
-  ENTRY(CloseCard, int(int32_t));
-  ENTRY(CAN_Transmit, int(int32_t, const CanMessage*));
-  ENTRY(CAN_Receive, int(int32_t, CanMessage*));
-  ENTRY(CAN_RegisterReceiveEvent, int(int32_t, platform::Handle, int32_t));
-  ENTRY(CAN_SetOnline, int(int32_t, int32_t));
-  ENTRY(CAN_GetOnline, int(int32_t, int32_t*));
-  ENTRY(CAN_SetBaud, int(int32_t, uint32_t));
-  ENTRY(CAN_GetBaud, int(int32_t, uint32_t*));
-  ENTRY(CAN_Set_TimeStampMode, int(int32_t, int32_t));
-  ENTRY(Get_Product_Name, int(int32_t, char*));
-  ENTRY(Parameter_Set_USIGN16, int(int32_t, uint16_t, uint16_t));
-  ENTRY(Parameter_Get_USIGN16, int(int32_t, uint16_t, uint16_t*));
-  ENTRY(Parameter_Set_ARRAY, int(int32_t, uint16_t, uint32_t, const uint8_t*));
-  ENTRY(Parameter_Get_ARRAY, int(int32_t, uint16_t, uint8_t*, uint8_t*));
-  ENTRY(FirmwareUpgrade, int(int32_t));
-  ENTRY(HardwareConfigurationWindow, int(InterfaceConfiguration*));
-#undef ENTRY
+struct AdapterApi : benchtest::BoundLibrary {
+  explicit AdapterApi(const char* file) : BoundLibrary(file) {}
+  BOUND_EXPORT(DLL_Name, int(int32_t, char*));
+  BOUND_EXPORT(DLL_Version, int(int32_t, int32_t*, int32_t*));
+  BOUND_EXPORT(OpenCard, int(int32_t*, int32_t, const InterfaceSettings*));
+  BOUND_EXPORT(CloseCard, int(int32_t));
+  BOUND_EXPORT(CAN_Transmit, int(int32_t, const CanMessage*));
+  BOUND_EXPORT(CAN_Receive, int(int32_t, CanMessage*));
+  BOUND_EXPORT(CAN_RegisterReceiveEvent, int(int32_t, platform::Handle, int32_t));
+  BOUND_EXPORT(CAN_SetOnline, int(int32_t, int32_t));
+  BOUND_EXPORT(CAN_GetOnline, int(int32_t, int32_t*));
+  BOUND_EXPORT(CAN_SetBaud, int(int32_t, uint32_t));
+  BOUND_EXPORT(CAN_GetBaud, int(int32_t, uint32_t*));
+  BOUND_EXPORT(CAN_Set_TimeStampMode, int(int32_t, int32_t));
+  BOUND_EXPORT(Get_Product_Name, int(int32_t, char*));
+  BOUND_EXPORT(Parameter_Set_USIGN16, int(int32_t, uint16_t, uint16_t));
+  BOUND_EXPORT(Parameter_Get_USIGN16, int(int32_t, uint16_t, uint16_t*));
+  BOUND_EXPORT(Parameter_Set_ARRAY, int(int32_t, uint16_t, uint32_t, const uint8_t*));
+  BOUND_EXPORT(Parameter_Get_ARRAY, int(int32_t, uint16_t, uint8_t*, uint8_t*));
+  BOUND_EXPORT(FirmwareUpgrade, int(int32_t));
+  BOUND_EXPORT(HardwareConfigurationWindow, int(InterfaceConfiguration*));
 };
 
 AdapterApi& Qx240() {
@@ -66,33 +59,17 @@ AdapterApi& Qx262() {
   return api;
 }
 
-void UseOwnUsbDirectory() {
-  static const std::string directory = [] {
-    char pattern[] = "/tmp/flashwright-usb-adapter-XXXXXX";
-    return std::string(mkdtemp(pattern));
-  }();
-  setenv("FLASHWRIGHT_USB_DIR", directory.c_str(), 1);
-}
-
 InterfaceSettings UsbSettings(const char* accessPoint = "1") {
   InterfaceSettings settings{};
   std::strcpy(settings.AccessPoint, accessPoint);
   return settings;
 }
 
-sim::CanFrame Frame(uint32_t id, std::initializer_list<uint8_t> data) {
-  sim::CanFrame frame;
-  frame.id = id;
-  frame.dlc = uint8_t(data.size());
-  std::copy(data.begin(), data.end(), frame.data.begin());
-  return frame;
-}
-
 class Qx240UsbTest : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_NE(Qx240().module, nullptr);
-    UseOwnUsbDirectory();
+    ASSERT_TRUE(Qx240().Loaded());
+    benchtest::UseOwnUsbDirectory();
     ASSERT_TRUE(adapter_.Start());
     adapter_.AttachToBus(bus_);
     const InterfaceSettings settings = UsbSettings();
@@ -143,7 +120,7 @@ TEST_F(Qx240UsbTest, CanFramesTravelBothWays) {
   ASSERT_EQ(api.CAN_Set_TimeStampMode(handle_, 1), 1);
   const platform::Handle event = platform::CreateEvent(false, false, nullptr);
   ASSERT_EQ(api.CAN_RegisterReceiveEvent(handle_, event, 1), 1);
-  node_.Send(Frame(0x45, {0xA, 0xB}));
+  node_.Send(sim::CanFrame::Standard(0x45, {0xA, 0xB}));
   ASSERT_EQ(platform::WaitForSingleObject(event, 10000), platform::kWaitObject0);
   CanMessage in{};
   ASSERT_EQ(api.CAN_Receive(handle_, &in), 1);
@@ -197,8 +174,8 @@ TEST_F(Qx240UsbTest, ADeviceHasOneLinkAndTheAccessPointChoosesIt) {
 
 TEST(Qx262Library, ServesItsOwnTypeOnly) {
   AdapterApi& api = Qx262();
-  ASSERT_NE(api.module, nullptr);
-  UseOwnUsbDirectory();
+  ASSERT_TRUE(api.Loaded());
+  benchtest::UseOwnUsbDirectory();
   char name[16] = "";
   EXPECT_EQ(api.DLL_Name(0, name), 1);
   EXPECT_STREQ(name, "QX262");

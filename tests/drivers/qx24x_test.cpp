@@ -5,6 +5,7 @@
 
 #include <stdlib.h>
 
+#include <chrono>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -14,11 +15,13 @@
 #include "config/interfaceconfiguration.h"
 #include "platform/clock.h"
 #include "platform/lasterror.h"
-#include "platform/module.h"
 #include "platform/serial.h"
 #include "sim/qx24x/qx24xmodule.h"
 #include "sim/qx24x/qx24xserialport.h"
 #include "sim/qx24x/qx24xusbdevice.h"
+#include "tests/platform/scoped_time_scale.h"
+#include "tests/support/boundlibrary.h"
+#include "tests/support/scratch.h"
 
 namespace {
 
@@ -26,72 +29,45 @@ using std::int32_t;
 using std::uint32_t;
 using std::uint8_t;
 
-struct Qx24xApi {
-  platform::ModuleHandle module = platform::LoadLibrary("QX24X.DLL");
-  template <typename Fn>
-  Fn Bind(const char* name) {
-    return platform::BindEntryPoint<Fn>(module, name);
-  }
-#define QX24X_ENTRY(name, ...) \
-  std::add_pointer_t<__VA_ARGS__> name = Bind<std::add_pointer_t<__VA_ARGS__>>(#name)
-  QX24X_ENTRY(DLL_Name, int(int32_t, char*));
-  QX24X_ENTRY(DLL_Version, int(int32_t, int32_t*, int32_t*));
-  QX24X_ENTRY(OpenCard, int(int32_t*, int32_t, const InterfaceSettings*));
-  QX24X_ENTRY(OpenInterface, int(int32_t*, const InterfaceConfiguration*));
-  QX24X_ENTRY(CloseCard, int(int32_t));
-  QX24X_ENTRY(CloseInterface, int(int32_t));
-  QX24X_ENTRY(USB_DeviceState, int(int32_t, int32_t));
-  QX24X_ENTRY(Download_Firmware, int(int32_t, int32_t, uint32_t, uint32_t, uint8_t*));
-  QX24X_ENTRY(Upload_Firmware, int(int32_t, int32_t, uint32_t, uint32_t, uint8_t*));
-  QX24X_ENTRY(Erase_Sector, int(int32_t, int32_t));
-  QX24X_ENTRY(Execute_Firmware, int(int32_t, int32_t));
-  QX24X_ENTRY(Get_Sector_Description, int(int32_t, int32_t, char*));
-  QX24X_ENTRY(Get_Mode, int(int32_t, uint8_t*));
-  QX24X_ENTRY(Get_Sector_Checksum, int(int32_t, int32_t, uint32_t*));
-  QX24X_ENTRY(Set_Sector_Checksum, int(int32_t, int32_t, uint32_t));
-  QX24X_ENTRY(Checksum_Ok, int(int32_t, int32_t, int32_t*));
-  QX24X_ENTRY(Set_Active_Sector, int(int32_t, int32_t));
-  QX24X_ENTRY(Set_Boot_Sector, int(int32_t, int32_t));
-  QX24X_ENTRY(Get_Active_Sector, int(int32_t, uint8_t*));
-  QX24X_ENTRY(Get_Boot_Sector, int(int32_t, uint8_t*));
-  QX24X_ENTRY(Get_Serial_Number, int(int32_t, uint32_t*));
-  QX24X_ENTRY(Set_Serial_Number, int(int32_t, uint32_t));
-  QX24X_ENTRY(Get_Sector_Size, int(int32_t, int32_t, uint32_t*));
-  QX24X_ENTRY(Get_Device_Type, int(int32_t, uint32_t*));
-  QX24X_ENTRY(Get_Product_Code, int(int32_t, uint32_t*));
-  QX24X_ENTRY(Get_Product_Name, int(int32_t, char*));
-  QX24X_ENTRY(Hardware_Version, int(int32_t, int32_t*, int32_t*));
-  QX24X_ENTRY(Firmware_Version, int(int32_t, int32_t*, int32_t*));
-  QX24X_ENTRY(FirmwareUpgradeMode, int(int32_t, uint32_t));
-  QX24X_ENTRY(Reset, int(int32_t));
-  QX24X_ENTRY(HardwareConfigurationWindow, int(InterfaceConfiguration*));
-  QX24X_ENTRY(List_USB_Devices, int(uint32_t*, uint32_t, char*));
-#undef QX24X_ENTRY
+struct Qx24xApi : benchtest::BoundLibrary {
+  Qx24xApi() : BoundLibrary("QX24X.DLL") {}
+  BOUND_EXPORT(DLL_Name, int(int32_t, char*));
+  BOUND_EXPORT(DLL_Version, int(int32_t, int32_t*, int32_t*));
+  BOUND_EXPORT(OpenCard, int(int32_t*, int32_t, const InterfaceSettings*));
+  BOUND_EXPORT(OpenInterface, int(int32_t*, const InterfaceConfiguration*));
+  BOUND_EXPORT(CloseCard, int(int32_t));
+  BOUND_EXPORT(CloseInterface, int(int32_t));
+  BOUND_EXPORT(USB_DeviceState, int(int32_t, int32_t));
+  BOUND_EXPORT(Download_Firmware, int(int32_t, int32_t, uint32_t, uint32_t, uint8_t*));
+  BOUND_EXPORT(Upload_Firmware, int(int32_t, int32_t, uint32_t, uint32_t, uint8_t*));
+  BOUND_EXPORT(Erase_Sector, int(int32_t, int32_t));
+  BOUND_EXPORT(Execute_Firmware, int(int32_t, int32_t));
+  BOUND_EXPORT(Get_Sector_Description, int(int32_t, int32_t, char*));
+  BOUND_EXPORT(Get_Mode, int(int32_t, uint8_t*));
+  BOUND_EXPORT(Get_Sector_Checksum, int(int32_t, int32_t, uint32_t*));
+  BOUND_EXPORT(Set_Sector_Checksum, int(int32_t, int32_t, uint32_t));
+  BOUND_EXPORT(Checksum_Ok, int(int32_t, int32_t, int32_t*));
+  BOUND_EXPORT(Set_Active_Sector, int(int32_t, int32_t));
+  BOUND_EXPORT(Set_Boot_Sector, int(int32_t, int32_t));
+  BOUND_EXPORT(Get_Active_Sector, int(int32_t, uint8_t*));
+  BOUND_EXPORT(Get_Boot_Sector, int(int32_t, uint8_t*));
+  BOUND_EXPORT(Get_Serial_Number, int(int32_t, uint32_t*));
+  BOUND_EXPORT(Set_Serial_Number, int(int32_t, uint32_t));
+  BOUND_EXPORT(Get_Sector_Size, int(int32_t, int32_t, uint32_t*));
+  BOUND_EXPORT(Get_Device_Type, int(int32_t, uint32_t*));
+  BOUND_EXPORT(Get_Product_Code, int(int32_t, uint32_t*));
+  BOUND_EXPORT(Get_Product_Name, int(int32_t, char*));
+  BOUND_EXPORT(Hardware_Version, int(int32_t, int32_t*, int32_t*));
+  BOUND_EXPORT(Firmware_Version, int(int32_t, int32_t*, int32_t*));
+  BOUND_EXPORT(FirmwareUpgradeMode, int(int32_t, uint32_t));
+  BOUND_EXPORT(Reset, int(int32_t));
+  BOUND_EXPORT(HardwareConfigurationWindow, int(InterfaceConfiguration*));
+  BOUND_EXPORT(List_USB_Devices, int(uint32_t*, uint32_t, char*));
 };
 
 Qx24xApi& Api() {
   static Qx24xApi api;
   return api;
-}
-
-class ScopedTimeScale {
- public:
-  explicit ScopedTimeScale(double scale) : previous_(platform::TimeScale()) {
-    platform::SetTimeScale(scale);
-  }
-  ~ScopedTimeScale() { platform::SetTimeScale(previous_); }
-
- private:
-  double previous_;
-};
-
-// Every test of this binary that uses USB sees only its own devices.
-void UseOwnUsbDirectory() {
-  static const std::string directory = [] {
-    char pattern[] = "/tmp/flashwright-usb-test-XXXXXX";
-    return std::string(mkdtemp(pattern));
-  }();
-  setenv("FLASHWRIGHT_USB_DIR", directory.c_str(), 1);
 }
 
 enum class Transport { kSerial, kUsb };
@@ -106,8 +82,8 @@ constexpr uint32_t kBadReply = 0x20000000;
 class Qx24xModuleTest : public testing::TestWithParam<Transport> {
  protected:
   void SetUp() override {
-    ASSERT_NE(Api().module, nullptr) << "qx24x.so not found next to the test";
-    UseOwnUsbDirectory();
+    ASSERT_TRUE(Api().Loaded()) << "qx24x.so not found next to the test";
+    benchtest::UseOwnUsbDirectory();
     record_.InterfaceType = 0x8000001;
     if (GetParam() == Transport::kSerial) {
       serial_ = std::make_unique<sim::Qx24xSerialPort>(module_);
@@ -323,9 +299,48 @@ TEST_P(Qx24xModuleTest, HandlesAreCheckedAndAFreedSlotIsReused) {
 INSTANTIATE_TEST_SUITE_P(Links, Qx24xModuleTest, testing::Values(Transport::kSerial, Transport::kUsb),
                          Name);
 
+// The serial module answers a firmware frame on the line after the driver
+// may have given up on it. Each answer here is held back past the driver's
+// 1000 ms wait, and the next read (at another address, then in another
+// sector) is sent while that stale answer is still to come: it must get its
+// own data, never the stale answer of the same Length.
+using Qx24xSerialModuleTest = Qx24xModuleTest;
+
+TEST_P(Qx24xSerialModuleTest, LateFirmwareAnswerIsNotTakenByTheNextRead) {
+  struct Read {
+    int32_t sector;
+    uint32_t address;
+  };
+  const struct {
+    Read late, next;
+  } cases[] = {{{1, 0x400}, {1, 0x408}}, {{1, 0x410}, {2, 0x410}}};
+  const auto held = [this](const Read& read) {
+    const std::vector<uint8_t> image = module_.SectorImage(uint8_t(read.sector));
+    return std::vector<uint8_t>(image.begin() + read.address, image.begin() + read.address + 8);
+  };
+  // The driver waits 1000 ms of process time; the late answer comes 500 ms
+  // after that, leaving the next read ample time to go out first.
+  ScopedTimeScale fast(4);
+  for (const auto& [late, next] : cases) {
+    SCOPED_TRACE(testing::Message() << "next read: sector " << next.sector << " at 0x" << std::hex << next.address);
+    ASSERT_NE(held(late), held(next)) << "the two reads must tell their answers apart";
+    const std::uint64_t answered = serial_->FirmwareAnswersSent();
+    serial_->DelayNextFirmwareAnswer(std::chrono::milliseconds(1500));
+    uint8_t data[8] = {};
+    ASSERT_EQ(Api().Upload_Firmware(handle_, late.sector, late.address, 8, data), 0);
+    EXPECT_EQ(platform::GetLastError(), 0xFFF0u);
+    ASSERT_EQ(Api().Upload_Firmware(handle_, next.sector, next.address, 8, data), 1)
+        << std::hex << platform::GetLastError();
+    EXPECT_EQ(std::vector<uint8_t>(data, data + 8), held(next));
+    EXPECT_EQ(serial_->FirmwareAnswersSent(), answered + 2) << "the late answer went out first";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Link, Qx24xSerialModuleTest, testing::Values(Transport::kSerial), Name);
+
 TEST(Qx24xLibrary, NamesAndMissingConfigurationWindow) {
   Qx24xApi& api = Api();
-  ASSERT_NE(api.module, nullptr);
+  ASSERT_TRUE(api.Loaded());
   char name[16] = "";
   EXPECT_EQ(api.DLL_Name(0, name), 1);
   EXPECT_STREQ(name, "QX24X");
@@ -342,7 +357,7 @@ TEST(Qx24xLibrary, NamesAndMissingConfigurationWindow) {
 }
 
 TEST(Qx24xLibrary, ModuleThatDoesNotAnswerLeavesNoLinkOpen) {
-  UseOwnUsbDirectory();
+  benchtest::UseOwnUsbDirectory();
   // A pty nobody serves: the synchronisation fails, and the port is free
   // for the next open.
   platform::PseudoTerminal silent;
@@ -361,7 +376,7 @@ TEST(Qx24xLibrary, ModuleThatDoesNotAnswerLeavesNoLinkOpen) {
 }
 
 TEST(Qx24xLibrary, ListsUsbDevicesWithinTheCallersBuffer) {
-  UseOwnUsbDirectory();
+  benchtest::UseOwnUsbDirectory();
   sim::Qx24xModule first, second;
   sim::Qx24xUsbDevice a(first, "A100"), b(second, "B200");
   ASSERT_TRUE(a.Start());
