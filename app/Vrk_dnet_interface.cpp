@@ -93,7 +93,12 @@ int TVRK_DNET_Interface::SetMacID() {
 int TVRK_DNET_Interface::SetBaud() { return DNET_CALL(SetBaud, card_, network_.BaudRate); }
 int TVRK_DNET_Interface::SetOnline(int on) { return DNET_CALL(SetOnline, card_, on); }
 int TVRK_DNET_Interface::GetOnline(int* online) { return DNET_CALL(GetOnline, card_, online); }
-int TVRK_DNET_Interface::CloseCard() { return DNET_CALL(CloseCard, card_); }
+int TVRK_DNET_Interface::CloseCard() {
+  const int result = DNET_CALL(CloseCard, card_);
+  // The number may go to another card once this one is closed: never close it twice.
+  if (result != 0) card_ = -1;
+  return result;
+}
 int TVRK_DNET_Interface::StartScan() { return DNET_CALL(StartScan, card_); }
 int TVRK_DNET_Interface::StopScan() { return DNET_CALL(StopScan, card_); }
 int TVRK_DNET_Interface::NodeOnline(std::uint8_t mac, int* online) {

@@ -33,7 +33,12 @@ struct LibraryDetach {
     std::lock_guard lock(openCloseMutex);
     for (CanCard& card : cards) card.JoinLingeringThreads(kUnloadThreadWaitMs);
   }
-} libraryDetach;
+};
+
+// Made once a back-end has opened a card, so that it is finalised before the
+// back-end's driver library, loaded after this one, and the cards are closed
+// while the driver still stands.
+void CloseCardsAtDetach() { static LibraryDetach libraryDetach; }
 
 }  // namespace
 
@@ -61,6 +66,7 @@ int OpenCanCard(std::int32_t* card, std::int32_t interfaceType, const InterfaceS
     backend->Close(handle);
     return 0;
   }
+  CloseCardsAtDetach();
   *card = handle;
   return result;
 }

@@ -95,8 +95,9 @@ struct Connection {
   platform::Handle responseEvent = platform::kNullHandle;  // signalled when an exchange is done
   bool statusRequestOutstanding = false;
 
-  // I/O and supervision.
-  bool timedOut = false;
+  // I/O and supervision. Set by the scanlist calls of the caller's thread
+  // while the card's threads look at it.
+  std::atomic<bool> timedOut{false};
   std::uint16_t timerReloadMs = 0;
   std::uint64_t timerDueMs = 0;
   std::uint8_t missedReplies = 0;
@@ -132,14 +133,15 @@ struct Node {
   std::atomic<std::uint8_t> allocatedSet{0}, ucmmOpen{0};
   Allocation allocation = Allocation::kIdle;
   Step step = Step::kStart;
-  std::uint64_t pauseUntilMs = 0;
+  std::atomic<std::uint64_t> pauseUntilMs{0};  // also cleared by the scanlist calls
   std::uint8_t allocatorMac = 0xFF;
   std::atomic<bool> ucmmNode{false};
   std::atomic<bool> faulted{false};
   // The explicit sizes and times the scanlist entry gave, for every explicit
-  // connection the node gets (predefined or UCMM).
-  std::uint16_t explicitProduced = kDefaultExplicitSize, explicitConsumed = kDefaultExplicitSize;
-  std::uint16_t explicitTimerReload = 0, explicitPacketRate = 0;
+  // connection the node gets (predefined or UCMM); written by the scanlist
+  // calls while the scan thread may read them.
+  std::atomic<std::uint16_t> explicitProduced{kDefaultExplicitSize}, explicitConsumed{kDefaultExplicitSize};
+  std::atomic<std::uint16_t> explicitTimerReload{0}, explicitPacketRate{0};
 
   ConnectionPtr Slot(int slot) const;
   // Forgets every connection and set, as a node not seen before.
@@ -174,7 +176,7 @@ class Card {
   bool ProbeDuplicate(int mac, bool* found);
 
   // Nodes: records live until the card closes.
-  Node* NodeAt(int mac) const { return nodes_[mac].get(); }
+  Node* NodeAt(int mac) const { return published_[mac].load(std::memory_order_acquire); }
   Node& EnsureNode(int mac);
   ConnectionPtr CreateSlot(Node& node, int mac, int slot);
   void DeleteSlot(Node& node, int slot);
@@ -211,6 +213,12 @@ class Card {
   bool SendCheckMessage(bool response);
   void GoOffline();
   bool ReapplyFilters();
+  template <typename Fn>
+  void ForEachNode(Fn fn) {
+    for (const auto& published : published_) {
+      if (Node* node = published.load(std::memory_order_acquire)) fn(*node);
+    }
+  }
 
   const int index_;
   const std::int32_t interfaceType_;
@@ -229,6 +237,9 @@ class Card {
 
   std::mutex nodesMutex_;  // creation of node records
   std::array<std::unique_ptr<Node>, kNodeCount> nodes_;
+  // The records once complete: the card's threads look nodes up without
+  // taking nodesMutex_ while a caller may be creating one.
+  std::array<std::atomic<Node*>, kNodeCount> published_{};
   std::mutex filterMutex_;  // acceptance filters shared by several slots
   std::vector<std::pair<std::uint32_t, int>> filterUsers_;
 

@@ -149,22 +149,20 @@ void Card::Close() {
   closing_ = true;
   state_ = kStateOffline;
   platform::SetEvent(verdictEvent_);
-  for (auto& node : nodes_) {
-    if (node == nullptr) continue;
+  ForEachNode([](Node& node) {
     for (int slot = 0; slot < kSlotCount; ++slot) {
-      if (ConnectionPtr connection = node->Slot(slot)) AbortExchange(*connection);
+      if (ConnectionPtr connection = node.Slot(slot)) AbortExchange(*connection);
     }
-  }
+  });
   for (Worker* worker : {&receive_, &communication_, &nodeStatus_}) StopWorkerFlag(worker->stop);
   for (Worker* worker : {&receive_, &communication_, &nodeStatus_}) JoinWorker(worker->handle);
   canclient::CAN_RegisterBufferedReceiveEvent(canCard_, platform::kNullHandle, 0);
   if (timerResolutionRaised_) platform::timeEndPeriod(1);
   canclient::CloseCard(canCard_);
-  for (auto& node : nodes_) {
-    if (node == nullptr) continue;
-    std::lock_guard lock(node->slotMutex);
-    for (auto& slot : node->slots) slot.reset();
-  }
+  ForEachNode([](Node& node) {
+    std::lock_guard lock(node.slotMutex);
+    for (auto& slot : node.slots) slot.reset();
+  });
   for (platform::Handle* event : {&receiveEvent_, &verdictEvent_}) {
     if (*event != platform::kNullHandle) platform::CloseHandle(*event);
     *event = platform::kNullHandle;
@@ -215,12 +213,11 @@ void Card::CommunicationTick(std::uint64_t nowMs) {
     SendStrobe(*this);
     strobeDueMs_ = nowMs + static_cast<std::uint64_t>(std::max(strobeIntervalMs.load(), 0));
   }
-  for (auto& node : nodes_) {
-    if (node == nullptr) continue;
+  ForEachNode([nowMs](Node& node) {
     for (int slot : {kSlotUnconnected, kSlotUcmm, kSlotExplicit}) {
-      if (ConnectionPtr connection = node->Slot(slot)) ExpireExchange(*connection, nowMs);
+      if (ConnectionPtr connection = node.Slot(slot)) ExpireExchange(*connection, nowMs);
     }
-  }
+  });
 }
 
 void Card::NetworkTick(std::uint64_t nowMs) {
@@ -396,7 +393,10 @@ bool Card::ReapplyFilters() {
 
 Node& Card::EnsureNode(int mac) {
   std::lock_guard lock(nodesMutex_);
-  if (nodes_[mac] == nullptr) nodes_[mac] = std::make_unique<Node>();
+  if (nodes_[mac] == nullptr) {
+    nodes_[mac] = std::make_unique<Node>();
+    published_[mac].store(nodes_[mac].get(), std::memory_order_release);
+  }
   return *nodes_[mac];
 }
 

@@ -57,10 +57,14 @@ void UseGroup2Port(Card& card, Connection& port, int mac) {
 // scanlist entry said (a memory write needs 41 bytes).
 ConnectionPtr PredefinedExplicit(Card& card, Node& node, int mac) {
   ConnectionPtr c = card.CreateSlot(node, mac, kSlotExplicit);
-  if (c->output.empty()) {
-    c->producedSize = node.explicitProduced;
-    c->consumedSize = node.explicitConsumed;
-    c->SizeBuffers();
+  {
+    // The receive thread may already see the slot.
+    std::lock_guard lock(c->mutex);
+    if (c->output.empty()) {
+      c->producedSize = node.explicitProduced;
+      c->consumedSize = node.explicitConsumed;
+      c->SizeBuffers();
+    }
   }
   c->choiceBit = kChoiceExplicit;
   c->instance = 1;
@@ -89,15 +93,18 @@ bool TakeUcmmOpen(Card& card, Node& node, int mac, const std::uint8_t* data, std
   if (length < 4) return false;
   card.DeleteSlot(node, kSlotUcmm);
   ConnectionPtr c = card.CreateSlot(node, mac, kSlotUcmm);
-  c->producedSize = node.explicitProduced;
-  c->consumedSize = node.explicitConsumed;
-  c->SizeBuffers();
+  {
+    std::lock_guard lock(c->mutex);
+    c->producedSize = node.explicitProduced;
+    c->consumedSize = node.explicitConsumed;
+    c->SizeBuffers();
+  }
   card.SetReceiveId(*c, static_cast<std::uint16_t>(0x600 + (data[1] & 0x0F) * 64 + mac));
   c->txId = static_cast<std::uint16_t>(0x600 + ((data[1] >> 4) & 0x0F) * 64 + card.ownMac);
   c->instance = static_cast<std::int16_t>(data[2] | (data[3] << 8));
   c->headerMac = static_cast<std::uint8_t>(mac);
   c->choiceBit = kChoiceExplicit;
-  c->timerReloadMs = node.explicitTimerReload != 0 ? node.explicitTimerReload : 1000;
+  c->timerReloadMs = node.explicitTimerReload != 0 ? node.explicitTimerReload.load() : std::uint16_t{1000};
   c->expectedPacketRate = node.explicitPacketRate;
   node.ucmmNode = true;
   node.allocatedByUcmm = true;

@@ -102,6 +102,16 @@ int WithAnySlot(std::int32_t card, std::int32_t mac, std::int32_t slot, Fn fn) {
   });
 }
 
+// The last detach closes every card still open, as UnloadDriver does, so that
+// no card thread runs on into code that is going away. Made at the first
+// open, after VRK_CAN and its driver were loaded: it is finalised before
+// them, and the cards close while the layers below still stand.
+struct CloseCardsAtDetach {
+  ~CloseCardsAtDetach() { UnloadDriver(); }
+};
+
+void ArrangeCloseAtDetach() { static CloseCardsAtDetach closeAtDetach; }
+
 }  // namespace
 
 extern "C" {
@@ -125,6 +135,7 @@ int OpenCard(std::int32_t* card, std::int32_t interfaceType, const InterfaceSett
   if (index < 0) return 0;
   std::int32_t canCard = -1;
   if (canclient::OpenCard(&canCard, interfaceType, settings) == 0) return 0;
+  ArrangeCloseAtDetach();
   auto opened = std::make_shared<Card>(index, interfaceType, canCard);
   if (!opened->Start() || !dncn::InstallCard(index, opened)) {
     // Nothing of a half-opened card stays: its threads, slot and CAN card go.
@@ -300,6 +311,7 @@ int GetConnectionSize(std::int32_t card, std::int32_t mac, std::uint16_t slot, s
   if (produced == nullptr || consumed == nullptr) return 0;
   *produced = *consumed = 0;
   return WithAnySlot(card, mac, slot, [&](dncn::Connection& c) {
+    std::lock_guard lock(c.mutex);
     *produced = c.producedSize;
     *consumed = c.consumedSize;
     return true;

@@ -43,6 +43,16 @@ void DeviceFrameParser::ExpectSynchronisation() {
   filled_ = 0;
 }
 
+std::size_t DeviceFrameParser::BytesToFrameEnd() const {
+  switch (state_) {
+    case State::kAwaitDle: return 2;  // DLE and the answer byte
+    case State::kAwaitSyncAnswer: return 1;
+    case State::kBetweenFrames: return DeviceFrameSize(timeStampMode_);
+    case State::kInFrame: return frameSize_ - filled_;
+  }
+  return 1;
+}
+
 DeviceFrameParser::Event DeviceFrameParser::Feed(std::uint8_t byte, DeviceFrame* frame) {
   switch (state_) {
     case State::kAwaitDle:

@@ -14,6 +14,7 @@ inline constexpr std::array<std::uint8_t, 2> kSyncRequest = {0x10, 0x0A};
 inline constexpr std::uint8_t kSyncAnswer = 0x15;
 inline constexpr std::uint32_t kCommandId = 0xFFFFFFFF;
 inline constexpr std::size_t kHostFrameSize = 16;
+inline constexpr std::size_t kMaxDeviceFrameSize = 24;
 
 using HostFrame = std::array<std::uint8_t, kHostFrameSize>;
 
@@ -54,6 +55,11 @@ class DeviceFrameParser {
   void SetTimeStampMode(int mode) { timeStampMode_ = mode; }
   int TimeStampMode() const { return timeStampMode_; }
 
+  // How many more bytes complete the frame under way (a whole frame between
+  // frames, the rest of the answer while synchronising): a reader that asks
+  // for exactly these hands each frame over the moment its last byte is in.
+  std::size_t BytesToFrameEnd() const;
+
   // kFrame fills `frame`.
   Event Feed(std::uint8_t byte, DeviceFrame* frame);
 
@@ -66,7 +72,7 @@ class DeviceFrameParser {
   int timeStampMode_ = 0;
   std::size_t frameSize_ = 0;
   std::size_t filled_ = 0;
-  std::array<std::uint8_t, 24> buffer_{};
+  std::array<std::uint8_t, kMaxDeviceFrameSize> buffer_{};
 };
 
 }  // namespace drivers

@@ -106,8 +106,8 @@ bool SerialLink::Start(const SerialLinkOptions& options, const std::string& port
   if (!port_.SetBaudRate(LineRate(options.comBaud))) return Fail(kErrorComPortSettingsWrite);
   port_.SetDtr(true);
   port_.SetRts(true);
-  // A read returns as soon as the line falls quiet, so the receive thread
-  // parses bytes as they come; writes of a stuck line end.
+  // A read that holds part of a frame ends once the line falls quiet, so a
+  // torn frame never stalls the receive thread; writes of a stuck line end.
   port_.SetTimeouts({.readIntervalMs = 1, .readTotalMs = platform::kInfinite,
                      .writeTotalMs = kWriteTimeoutMs});
   // What the interface sent before this open belongs to an earlier session.
@@ -153,41 +153,41 @@ bool SerialLink::CheckModeAndReset() {
   return Tell(command::kReset, {});
 }
 
+// Each read asks for exactly the bytes that complete the frame under way, so
+// a frame is parsed and handed over the moment its last byte is in; the
+// line's interval time-out ends only a read that holds part of a frame.
 void SerialLink::ReceiveLoop() {
-  std::uint8_t buffer[kReadSize];
-  while (AwaitRoomToRead()) {
+  std::uint8_t buffer[kMaxDeviceFrameSize];
+  std::size_t wanted = 0;
+  while (AwaitRoomToRead(&wanted)) {
     std::size_t got = 0;
     // Fails when the link closes (the read is cancelled) or the device
     // vanished; either way nothing more will come.
-    if (!port_.Read(buffer, sizeof buffer, &got)) return;
+    if (!port_.Read(buffer, wanted, &got)) return;
     Parse(std::span(buffer, got));
   }
 }
 
 // The line has no flow control, and a backlog in the port's buffer (after
 // this thread was held up) parses far faster than a consumer takes frames.
-// So the receive thread reads only while the ring has room for every frame a
-// read can complete; until then the bytes wait in the port's buffer, as a
+// So the receive thread reads only while the ring has room for the frame a
+// read completes; until then the bytes wait in the port's buffer, as a
 // handshake would hold them, instead of pushing unread frames out of the
-// ring. A
-// consumer that takes nothing for kConsumerStallMs is not draining (a caller
-// that never reads): then the ring drops its oldest frames again, so that
-// command replies still get through, until the consumer takes a frame.
-bool SerialLink::AwaitRoomToRead() {
+// ring. A consumer that takes nothing for kConsumerStallMs is not draining (a
+// caller that never reads): then the ring drops its oldest frames again, so
+// that command replies still get through, until the consumer takes a frame.
+bool SerialLink::AwaitRoomToRead(std::size_t* wanted) {
   std::unique_lock lock(mutex_);
   if (!consumerStalled_ && !HasRoomForRead()) {
     readerWaiting_ = true;
     consumerStalled_ = !WaitFor(lock, kConsumerStallMs, [this] { return HasRoomForRead(); });
     readerWaiting_ = false;
   }
+  *wanted = std::min(parser_.BytesToFrameEnd(), kMaxDeviceFrameSize);
   return !stopping_;
 }
 
-bool SerialLink::HasRoomForRead() const {
-  // A read completes the frame under way and whole frames after it.
-  const std::size_t framesPerRead = kReadSize / DeviceFrameSize(0) + 1;
-  return received_.Size() + framesPerRead <= kReceiveRingSize;
-}
+bool SerialLink::HasRoomForRead() const { return received_.Size() < kReceiveRingSize; }
 
 void SerialLink::FramesTaken() {
   consumerStalled_ = false;
@@ -435,22 +435,36 @@ bool SerialLink::ExchangeFirmwareFrame(std::uint32_t address, std::uint8_t flags
       address, flags, length, sendData ? std::span<const std::uint8_t>(data) : std::span<const std::uint8_t>());
   std::lock_guard exchange(exchange_);
   {
-    // An answer that came after its request gave up is not this one's.
     std::lock_guard lock(mutex_);
     received_.Clear();
     FramesTaken();
   }
   if (!Write(frame)) return false;
   CanMessage answer;
-  {
-    std::unique_lock lock(mutex_);
-    if (!WaitFor(lock, kFirmwareFrameWaitMs, [this] { return !received_.Empty(); }))
-      return Fail(kErrorNoReply);
-    received_.Pop(&answer);
-  }
+  if (!AwaitFirmwareAnswer(address, flags & kSectorMask, kFirmwareFrameWaitMs, &answer))
+    return Fail(kErrorNoReply);
   if (answer.Length != length) return Fail(kErrorBadReply);
   std::copy_n(answer.Data, length, data.begin());
   return true;
+}
+
+// The module answers a firmware frame with the same address and sector. An
+// answer to an earlier request that gave up before it came is dropped here,
+// however late it arrives, so it is never taken for this request's data.
+bool SerialLink::AwaitFirmwareAnswer(std::uint32_t address, std::uint8_t sector, std::uint32_t waitMs,
+                                     CanMessage* answer) {
+  const auto isOurs = [&](const CanMessage& frame) {
+    return frame.Id == address && (frame.Flags & kSectorMask) == sector;
+  };
+  std::unique_lock lock(mutex_);
+  const auto takeOurs = [&] {
+    while (received_.Pop(answer)) {
+      FramesTaken();
+      if (isOurs(*answer)) return true;
+    }
+    return false;
+  };
+  return WaitFor(lock, waitMs, takeOurs);
 }
 
 bool SerialLink::WriteFirmware(std::uint8_t sector, std::uint32_t address,

@@ -40,8 +40,8 @@ class SerialLink final : public CommandLink,
   static constexpr std::uint32_t kFollowingReplyWaitMs = 100;
   static constexpr std::uint32_t kWriteTimeoutMs = 1000;
   static constexpr std::uint32_t kStopWaitMs = 1000;
-  // Bytes the receive thread takes from the port at a time.
-  static constexpr std::size_t kReadSize = 256;
+  // The sector in the Flags of a firmware frame and of its answer.
+  static constexpr std::uint8_t kSectorMask = 0x0F;
   // How long the receive thread holds back while the receive ring is full
   // and nobody takes frames from it.
   static constexpr std::uint32_t kConsumerStallMs = 200;
@@ -87,8 +87,8 @@ class SerialLink final : public CommandLink,
   bool Synchronise();
   bool CheckModeAndReset();
   void ReceiveLoop();
-  // False once the link stops.
-  bool AwaitRoomToRead();
+  // False once the link stops; else `wanted` is the size of the next read.
+  bool AwaitRoomToRead(std::size_t* wanted);
   bool HasRoomForRead() const;
   // Under mutex_: the consumer made room in the receive ring.
   void FramesTaken();
@@ -101,10 +101,13 @@ class SerialLink final : public CommandLink,
   // Waits for the next reply frame (0xFFF0 when none came in time).
   bool AwaitReply(std::uint32_t waitMs, DeviceFrame* reply);
   void FlushReplies();
-  // Sends a firmware frame and takes the module's answer, a frame with a
-  // data identifier of the same Length (0x20000000 otherwise).
+  // Sends a firmware frame and takes the module's answer: the frame with the
+  // same address and sector, which must have the same Length (0x20000000
+  // otherwise); none in time gives 0xFFF0.
   bool ExchangeFirmwareFrame(std::uint32_t address, std::uint8_t flags,
                              std::span<std::uint8_t> data, bool sendData);
+  bool AwaitFirmwareAnswer(std::uint32_t address, std::uint8_t sector, std::uint32_t waitMs,
+                           CanMessage* answer);
   // Waits in process time until the predicate holds (under mutex_) or the
   // time runs out.
   template <typename Predicate>

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "canopen/copnapi.h"
+#include "perf/exchangetiming.h"
 #include "platform/lasterror.h"
 #include "platform/module.h"
-#include "sim/bittiming.h"
 #include "sim/canbus.h"
 #include "sim/canopen/canopenslave.h"
 #include "sim/qx240/qx240adapter.h"
@@ -56,6 +56,7 @@ int main() {
   options.bitRate = kBitRate;
   options.pacing = true;
   sim::CanBus bus(options);
+  perf::DeliveryProbe probe(bus);
   sim::Qx240Adapter adapter;
   if (!adapter.Start()) Fail("the adapter could not open a pseudo-terminal");
   adapter.AttachToBus(bus);
@@ -86,6 +87,7 @@ int main() {
   for (std::size_t i = 0; i < image.size(); ++i) image[i] = static_cast<std::uint8_t>(i * 7 + (i >> 8));
   bus.WaitIdle(std::chrono::seconds(5));
   bus.Log().Clear();
+  probe.Clear();
   const auto start = std::chrono::steady_clock::now();
   for (std::uint32_t address = 0; address < kImageSize; address += kChunk) {
     const std::vector<std::uint8_t> payload = MemoryWrite(address, image.data() + address);
@@ -95,21 +97,11 @@ int main() {
   }
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
 
-  // Bus time of the SDO frames, and where the rest went: from an answer
-  // leaving the bus to the next request reaching it (the master's side:
-  // adapter, serial link, driver, VRK_CAN, VRK_COCN) and from a request
-  // leaving the bus to its answer reaching it (the node's side).
-  std::chrono::nanoseconds busTime{0};
-  std::size_t frames = 0;
-  std::uint64_t masterUs = 0, nodeUs = 0, lastCarriedUs = 0;
-  for (const sim::LogEntry& entry : bus.Log().Entries()) {
-    const sim::BusFrame& carried = entry.carried;
-    const bool request = carried.frame.id == 0x600u + kNode;
-    if (entry.fate != sim::FrameFate::Carried || (!request && carried.frame.id != 0x580u + kNode)) continue;
-    busTime += sim::FrameDuration(carried.frame, kBitRate);
-    if (frames++ > 0) (request ? masterUs : nodeUs) += carried.queuedUs - std::min(carried.queuedUs, lastCarriedUs);
-    lastCarriedUs = carried.timeUs;
-  }
+  // The bus time of exactly the SDO frames the writes needed, and where the
+  // rest went.
+  bus.WaitIdle(std::chrono::seconds(5));
+  const perf::ExchangeTiming timing =
+      perf::TimeExchanges(bus.Log().Entries(), probe, 0x600u + kNode, 0x580u + kNode, kBitRate);
   COPN(CloseCard)(iface);
 
   const sim::FirmwareFlash flash = slave.Flash();
@@ -117,11 +109,10 @@ int main() {
   if (written.size() < image.size() || !std::equal(image.begin(), image.end(), written.begin())) {
     Fail("the node's flash does not hold the image");
   }
-  const double bound = std::chrono::duration<double>(busTime).count();
+  const double bound = timing.BusSeconds();
   std::printf("64 KiB in %u SDO downloads of 38 bytes at %u bit/s\n", kImageSize / kChunk, kBitRate);
-  std::printf("  SDO frames on the bus: %zu, their bus time (lower bound): %.3f s\n", frames, bound);
+  std::printf("  SDO frames on the bus: %zu, their bus time (lower bound): %.3f s\n", timing.Frames(), bound);
   std::printf("  measured: %.3f s, ratio %.2fx (target 1.3x or better)\n", elapsed.count(), elapsed.count() / bound);
-  std::printf("  turnaround per frame: master side %.3f ms, node side %.3f ms\n", masterUs / 1000.0 / (frames / 2),
-              nodeUs / 1000.0 / (frames / 2));
+  perf::PrintExchangeTiming(timing);
   return 0;
 }

@@ -6,6 +6,7 @@
 // the bus's own record; the figure is elapsed time over that bound.
 //
 //   dnet_download_bench            (target: 1.3 or better)
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -13,10 +14,10 @@
 #include <vector>
 
 #include "devicenet/vrk_dnet.h"
+#include "perf/exchangetiming.h"
 #include "platform/clock.h"
 #include "platform/lasterror.h"
 #include "platform/module.h"
-#include "sim/bittiming.h"
 #include "sim/canbus.h"
 #include "sim/devicenet/devicenetslave.h"
 #include "sim/qx240/qx240adapter.h"
@@ -60,6 +61,7 @@ int main() {
   options.pacing = true;
   options.logCapacity = 1 << 20;
   sim::CanBus bus(options);
+  perf::DeliveryProbe probe(bus);
   sim::Qx240Adapter adapter;
   if (!adapter.Start()) Fail("no pseudo-terminal for the adapter");
   adapter.AttachToBus(bus);
@@ -100,6 +102,7 @@ int main() {
 
   bus.WaitIdle(std::chrono::seconds(10));
   bus.Log().Clear();
+  probe.Clear();
   const auto start = std::chrono::steady_clock::now();
   for (std::size_t offset = 0; offset < image.size(); offset += kChunk) {
     std::uint8_t payload[6 + kChunk] = {0x02, kSector, static_cast<std::uint8_t>(offset),
@@ -114,36 +117,20 @@ int main() {
 
   // The bus time of the frames the writes needed: every frame to or from the
   // node's explicit connection identifiers.
-  const std::uint32_t requestId = kNode * 8 + 0x404, responseId = kNode * 8 + 0x403;
-  // Where the rest goes: from a frame of one side on the bus to the next
-  // frame of the other side, per side.
-  double busSeconds = 0;
-  std::size_t frames = 0;
-  double turnaround[2] = {0, 0};  // [0]: the master answering the node, [1]: the node answering the master
-  std::size_t turns[2] = {0, 0};
-  const sim::LogEntry* previous = nullptr;
-  const std::vector<sim::LogEntry> entries = bus.Log().Entries();
-  for (const sim::LogEntry& entry : entries) {
-    const sim::CanFrame& frame = entry.carried.frame;
-    if (entry.fate != sim::FrameFate::Carried || (frame.id != requestId && frame.id != responseId)) continue;
-    busSeconds += std::chrono::duration<double>(sim::FrameDuration(frame, kBitRate)).count();
-    ++frames;
-    if (previous != nullptr && previous->carried.frame.id != frame.id) {
-      const int side = frame.id == requestId ? 0 : 1;
-      turnaround[side] += static_cast<double>(entry.carried.timeUs - previous->carried.timeUs) * 1e-6;
-      ++turns[side];
-    }
-    previous = &entry;
-  }
+  bus.WaitIdle(std::chrono::seconds(10));
+  const perf::ExchangeTiming timing =
+      perf::TimeExchanges(bus.Log().Entries(), probe, kNode * 8 + 0x404, kNode * 8 + 0x403, kBitRate);
   DNET(CloseCard)(card);
 
-  const auto written = slave.Flash().Image(kSector);
-  if (!std::equal(image.begin(), image.end(), written.begin())) Fail("the node's flash does not hold the image");
-  std::printf("64 KiB in %zu writes: %zu frames, bus lower bound %.3f s, elapsed %.3f s, ratio %.2f (target 1.30)\n",
-              image.size() / kChunk, frames, busSeconds, elapsed, elapsed / busSeconds);
-  for (int side = 0; side < 2; ++side) {
-    std::printf("  mean turnaround of the %s: %.3f ms over %zu turns\n", side == 0 ? "master" : "node",
-                turns[side] != 0 ? turnaround[side] * 1e3 / static_cast<double>(turns[side]) : 0.0, turns[side]);
+  const sim::FirmwareFlash flash = slave.Flash();  // a copy: the image below points into it
+  const auto written = flash.Image(kSector);
+  const auto differs = std::mismatch(image.begin(), image.end(), written.begin());
+  if (differs.first != image.end()) {
+    Fail("the node's flash does not hold the image: it differs from byte " +
+         std::to_string(differs.first - image.begin()));
   }
+  std::printf("64 KiB in %zu writes: %zu frames, bus lower bound %.3f s, elapsed %.3f s, ratio %.2f (target 1.30)\n",
+              image.size() / kChunk, timing.Frames(), timing.BusSeconds(), elapsed, elapsed / timing.BusSeconds());
+  perf::PrintExchangeTiming(timing);
   return 0;
 }

@@ -124,7 +124,11 @@ void Qx24xSerialPort::HandleFirmwareFrame(std::uint32_t id, std::uint8_t flags, 
   }
   // A transfer the module refuses is answered with no bytes.
   if (!done) answer.clear();
-  Send(id, 0, answer);
+  if (const std::int64_t delayMs = nextAnswerDelayMs_.exchange(0); delayMs > 0) {
+    platform::Sleep(static_cast<std::uint32_t>(delayMs));
+  }
+  ++firmwareAnswers_;  // before the write, so a host that has the answer sees it counted
+  Send(id, flags, answer);
 }
 
 void Qx24xSerialPort::Send(std::uint32_t id, std::uint8_t flags, std::span<const std::uint8_t> data) {

@@ -2,9 +2,11 @@
 // A bench QX24X module on a pseudo-terminal: the maker's serial frame
 // protocol in front of a Qx24xModule. Commands are answered with echo
 // replies (plain for the version queries), firmware frames with a frame of
-// the same address and Length. A restart of the module ends the host's
-// session until the host synchronises again.
+// the same address, Flags (sector and direction) and Length; a refused
+// transfer gets that frame with no bytes. A restart of the module ends the
+// host's session until the host synchronises again.
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 #include <span>
@@ -30,6 +32,12 @@ class Qx24xSerialPort {
   const std::string& SlavePath() const { return pty_.SlavePath(); }
   std::uint64_t Syncs() const { return syncs_; }
 
+  // Holds the next firmware answer back for this long (process time), as a
+  // busy module would: it comes after the driver gave up on its request.
+  void DelayNextFirmwareAnswer(std::chrono::milliseconds delay) { nextAnswerDelayMs_ = delay.count(); }
+  // Firmware answers put on the line so far (counted before the write).
+  std::uint64_t FirmwareAnswersSent() const { return firmwareAnswers_; }
+
  private:
   void ServeLine();
   void HandleFrame(const HostFrameBytes& frame);
@@ -43,6 +51,8 @@ class Qx24xSerialPort {
   std::thread thread_;
   std::atomic<bool> stopping_{false};
   std::atomic<std::uint64_t> syncs_{0};
+  std::atomic<std::int64_t> nextAnswerDelayMs_{0};
+  std::atomic<std::uint64_t> firmwareAnswers_{0};
   // Line thread only.
   HostLineParser line_;
   bool hostPresent_ = false;

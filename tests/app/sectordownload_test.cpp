@@ -208,7 +208,10 @@ TEST_F(StandardUpdateTest, FlashesSectorTwoAndRestartsTheNode) {
     return captions;
   }();
   EXPECT_EQ(questions, (std::vector<std::string>{"Warning", "Warning", "Warning", "Success", "Caution"}));
-  EXPECT_EQ(sequence.Rows(Table::Advanced)[3][2], "<ok>");
+  const auto advanced = sequence.Rows(Table::Advanced);
+  ASSERT_GT(advanced.size(), 3u);
+  ASSERT_GT(advanced[3].size(), 2u);
+  EXPECT_EQ(advanced[3][2], "<ok>");
 
   const sim::FirmwareFlash flash = node->Flash();
   EXPECT_TRUE(std::equal(image.begin(), image.end(), flash.Image(2).begin()));

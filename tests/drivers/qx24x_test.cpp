@@ -299,6 +299,45 @@ TEST_P(Qx24xModuleTest, HandlesAreCheckedAndAFreedSlotIsReused) {
 INSTANTIATE_TEST_SUITE_P(Links, Qx24xModuleTest, testing::Values(Transport::kSerial, Transport::kUsb),
                          Name);
 
+// The serial module answers a firmware frame on the line after the driver
+// may have given up on it. Each answer here is held back past the driver's
+// 1000 ms wait, and the next read (at another address, then in another
+// sector) is sent while that stale answer is still to come: it must get its
+// own data, never the stale answer of the same Length.
+using Qx24xSerialModuleTest = Qx24xModuleTest;
+
+TEST_P(Qx24xSerialModuleTest, LateFirmwareAnswerIsNotTakenByTheNextRead) {
+  struct Read {
+    int32_t sector;
+    uint32_t address;
+  };
+  const struct {
+    Read late, next;
+  } cases[] = {{{1, 0x400}, {1, 0x408}}, {{1, 0x410}, {2, 0x410}}};
+  const auto held = [this](const Read& read) {
+    const std::vector<uint8_t> image = module_.SectorImage(uint8_t(read.sector));
+    return std::vector<uint8_t>(image.begin() + read.address, image.begin() + read.address + 8);
+  };
+  // The driver waits 1000 ms of process time; the late answer comes 500 ms
+  // after that, leaving the next read ample time to go out first.
+  ScopedTimeScale fast(4);
+  for (const auto& [late, next] : cases) {
+    SCOPED_TRACE(testing::Message() << "next read: sector " << next.sector << " at 0x" << std::hex << next.address);
+    ASSERT_NE(held(late), held(next)) << "the two reads must tell their answers apart";
+    const std::uint64_t answered = serial_->FirmwareAnswersSent();
+    serial_->DelayNextFirmwareAnswer(std::chrono::milliseconds(1500));
+    uint8_t data[8] = {};
+    ASSERT_EQ(Api().Upload_Firmware(handle_, late.sector, late.address, 8, data), 0);
+    EXPECT_EQ(platform::GetLastError(), 0xFFF0u);
+    ASSERT_EQ(Api().Upload_Firmware(handle_, next.sector, next.address, 8, data), 1)
+        << std::hex << platform::GetLastError();
+    EXPECT_EQ(std::vector<uint8_t>(data, data + 8), held(next));
+    EXPECT_EQ(serial_->FirmwareAnswersSent(), answered + 2) << "the late answer went out first";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Link, Qx24xSerialModuleTest, testing::Values(Transport::kSerial), Name);
+
 TEST(Qx24xLibrary, NamesAndMissingConfigurationWindow) {
   Qx24xApi& api = Api();
   ASSERT_TRUE(api.Loaded());
