@@ -408,7 +408,9 @@ ConnectionPtr Card::CreateSlot(Node& node, int mac, int slot) {
   // Staggers the nodes' first heartbeats.
   connection->timerDueMs = NowMs() + static_cast<std::uint64_t>(mac) * 10;
   if (slot == kSlotUnconnected || slot == kSlotExplicit || slot == kSlotUcmm) {
-    connection->requestEvent = platform::CreateEvent(true, true, nullptr);
+    // Auto reset: a waiter that passes takes the connection, so two callers
+    // can never start exchanges on it at once.
+    connection->requestEvent = platform::CreateEvent(false, true, nullptr);
     connection->responseEvent = platform::CreateEvent(true, true, nullptr);
   }
   node.slots[slot] = connection;

@@ -158,7 +158,6 @@ bool SendRequest(Card& card, Connection& c, std::uint8_t service, std::span<cons
     return false;
   }
   std::lock_guard lock(c.mutex);
-  platform::ResetEvent(c.requestEvent);
   platform::ResetEvent(c.responseEvent);
   platform::QueryPerformanceCounter(&c.txStamp);
   c.requestService = service;

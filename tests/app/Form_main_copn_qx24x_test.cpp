@@ -1,0 +1,106 @@
+// The program's windows in CANopen and QX24X mode, end to end: a full update
+// of a CANopen node through VRK_COPN and of a QX24X module over serial and
+// USB through the QX24X driver, each ending with the image in the bench's
+// flash under a valid checksum and the new sector booted.
+#include <cstdio>
+
+#include "sim/canbus.h"
+#include "sim/canopen/canopenslave.h"
+#include "sim/qx240/qx240adapter.h"
+#include "sim/qx24x/qx24xmodule.h"
+#include "sim/qx24x/qx24xserialport.h"
+#include "sim/qx24x/qx24xusbdevice.h"
+#include "tests/app/windowtestsupport.h"
+#include "tests/platform/scoped_time_scale.h"
+#include "tests/support/scratch.h"
+
+namespace {
+
+using windowtest::MainWindowDriver;
+using windowtest::PumpUntil;
+using windowtest::SettingsStore;
+
+constexpr std::uint8_t kSector = 2;
+
+TEST(CopnWindow, UpdatesANodeFromTheTable) {
+  ScopedTimeScale fast{2};
+  constexpr std::uint32_t kPassword = 0x1234ABCD;
+  sim::CanBus bus;
+  sim::Qx240Adapter adapter;
+  ASSERT_TRUE(adapter.Start());
+  adapter.AttachToBus(bus);
+  setenv("FLASHWRIGHT_COM1", adapter.SlavePath().c_str(), 1);
+  sim::CanopenSlaveConfig config;
+  config.node = 7;
+  config.password = kPassword;
+  config.deviceName = "CANopen Node";
+  sim::CanopenSlave node(bus, config);
+
+  MainWindowDriver app(TForm_FW_Download_Main::kCANopen, SettingsStore::CANopen());
+  EXPECT_EQ(app.window->GroupBox_Interface->Caption(), "CANopen Interface:");
+  EXPECT_EQ(app.window->VudUvizidIzed_NodesOnline->GetCellEx(0, 0), "Node ID");
+  EXPECT_EQ(app.window->StaticText4->Caption(), "NodeID:");
+  app.GoOnline({7});
+  EXPECT_EQ(app.window->VudUvizidIzed_NodesOnline->GetCellEx(6, 1), "CANopen Node");
+
+  const std::vector<std::uint8_t> image = apptest::Image(3000, 5);
+  app.UpdateNode(1, "1234abcd", app.HexFile(image));
+  EXPECT_TRUE(app.Shown("Download Successful")) << app.AllTexts();
+  const sim::FirmwareFlash flash = node.Flash();
+  const auto written = flash.Image(kSector);
+  ASSERT_GE(written.size(), image.size());
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), written.begin()));
+  EXPECT_TRUE(flash.ChecksumValid(kSector));
+  EXPECT_EQ(flash.BootSector(), kSector);
+  EXPECT_TRUE(PumpUntil([&] { return node.Mode() == sim::FlashMode::Application; })) << app.AllTexts();
+  app.window.reset();
+}
+
+enum class Link { kSerial, kUsb };
+
+class Qx24xWindowTest : public testing::TestWithParam<Link> {};
+
+TEST_P(Qx24xWindowTest, UpdatesTheModule) {
+  // The serial link's reply waits are short: the clock runs only a little fast there.
+  ScopedTimeScale fast{GetParam() == Link::kSerial ? 2.0 : 10.0};
+  benchtest::UseOwnUsbDirectory();
+  sim::Qx24xModule module;
+  std::unique_ptr<sim::Qx24xSerialPort> serial;
+  std::unique_ptr<sim::Qx24xUsbDevice> usb;
+  int comPort = 0;
+  if (GetParam() == Link::kSerial) {
+    serial = std::make_unique<sim::Qx24xSerialPort>(module);
+    ASSERT_TRUE(serial->Start());
+    setenv("FLASHWRIGHT_COM2", serial->SlavePath().c_str(), 1);
+    comPort = 2;
+  } else {
+    usb = std::make_unique<sim::Qx24xUsbDevice>(module);
+    ASSERT_TRUE(usb->Start());
+  }
+
+  MainWindowDriver app(TForm_FW_Download_Main::kQx24x, SettingsStore::Qx24x(comPort));
+  EXPECT_EQ(app.window->GroupBox_Interface->Caption(), "QX24X Interface:");
+  EXPECT_FALSE(app.window->StaticText_NetworkBaud->Visible());
+  app.GoOnline({0});
+
+  char password[16];
+  std::snprintf(password, sizeof password, "%X", sim::Qx24xModuleOptions{}.password);
+  const std::vector<std::uint8_t> image = apptest::Image(1000, 11);
+  app.InSectorWindow(1, [&](TForm_FW_Download& sectors) {
+    EXPECT_TRUE(sectors.MenuItem_SetSerialNumber->Visible());
+    app.UpgradeFirmware(sectors, password, app.HexFile(image));
+  });
+  EXPECT_TRUE(app.Shown("Download Successful")) << app.AllTexts();
+  const auto flashed = module.SectorImage(kSector);
+  ASSERT_GE(flashed.size(), image.size());
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), flashed.begin()));
+  EXPECT_EQ(module.State().bootSector, kSector);
+  app.window.reset();
+}
+
+INSTANTIATE_TEST_SUITE_P(Links, Qx24xWindowTest, testing::Values(Link::kSerial, Link::kUsb),
+                         [](const testing::TestParamInfo<Link>& info) {
+                           return info.param == Link::kSerial ? "Serial" : "Usb";
+                         });
+
+}  // namespace
