@@ -16,6 +16,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "config/interfaceconfiguration.h"
@@ -127,6 +128,14 @@ class TFlashwright {
   using NodeWords = std::array<std::atomic<std::uint32_t>, kNodeEntries>;
 
   void SetChunkSize(std::uint32_t size) { chunkSize_.store(size); }
+  // A short text made by printf from the format and arguments (at most 63
+  // characters), as the node and interface texts are made.
+  template <typename... Args>
+  static std::string Format(const char* format, Args... args) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, args...);
+    return text;
+  }
   // Clears the present word and its reported copy of one node (an entry
   // outside the table is ignored).
   void ForgetNode(std::size_t node);

@@ -1,6 +1,5 @@
 #include "app/Class_fw_dnld_copn.h"
 
-#include <cstdio>
 
 #include "app/userprompt.h"
 #include "platform/clock.h"
@@ -41,16 +40,10 @@ const char* const kBrowseWarning =
     "!!!Warning!!!\r\nThis Network Search will cause all nodes not listed to be Reset using the Reset "
     "Communication command.\r\n Is it safe to issue this command?";
 
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, args...);
-  return text;
-}
-
 }  // namespace
 
-TCOPN_Downloader::TCOPN_Downloader(const char* libraryName) : binding_(libraryName) {}
+TCOPN_Downloader::TCOPN_Downloader(const char* libraryName)
+    : TNetworkDownloader(libraryName, kErasePayloadBytes) {}
 
 TCOPN_Downloader::~TCOPN_Downloader() = default;
 
@@ -63,19 +56,6 @@ int TCOPN_Downloader::SelectSector(std::uint8_t sector) {
   return binding_.SDO_Download_UNSIGNED8(SelectedNode(), kSectorSelect, 0, sector);
 }
 
-int TCOPN_Downloader::WriteMemory(std::uint8_t sector, std::uint32_t address, std::uint16_t length,
-                                  const std::uint8_t* data) {
-  const std::vector<std::uint8_t> payload = firmware::WritePayload(sector, address, length, data);
-  if (payload.empty()) {
-    platform::SetLastError(platform::kErrorInvalidParameter);
-    return 0;
-  }
-  // The node takes 1 to 32 data bytes; an empty write has nothing to carry.
-  if (payload.size() == firmware::kWriteHeaderBytes) return 1;
-  mirror_.Write(address, std::span(payload).subspan(firmware::kWriteHeaderBytes));
-  return firmware::SendWithRetries([&] { return SendCommand(payload); });
-}
-
 int TCOPN_Downloader::SetBootSector(std::uint8_t sector) {
   return binding_.SDO_Download_UNSIGNED8(SelectedNode(), kBootSector, 0, sector);
 }
@@ -84,15 +64,6 @@ int TCOPN_Downloader::GetBootSector(std::uint8_t* sector) {
   std::uint8_t value = 0;
   const int result = binding_.SDO_Upload_UNSIGNED8(SelectedNode(), kBootSector, 0, &value);
   if (result != 0 && sector != nullptr) *sector = value;
-  return result;
-}
-
-int TCOPN_Downloader::EraseSector(std::uint8_t sector) {
-  const int result = SendCommand(firmware::ErasePayload(sector, kErasePayloadBytes));
-  if (result == 0) return 0;
-  // The mirror follows the flash: what the erased sector held is gone.
-  mirror_.Fill();
-  platform::Sleep(firmware::kEraseSettleMs);
   return result;
 }
 
@@ -170,42 +141,39 @@ int TCOPN_Downloader::WriteSectorChecksum(std::uint8_t sector) {
 }
 
 std::string TCOPN_Downloader::GetNodeText(int node) {
-  return IsNodeId(node) ? Format("%lu", static_cast<unsigned long>(node)) : std::string();
+  return IsNode(node) ? Format("%lu", static_cast<unsigned long>(node)) : std::string();
 }
 
 std::string TCOPN_Downloader::GetSerialNumberText(int node) {
-  if (!binding_.Loaded() || !IsNodeId(node)) return {};
-  return Format("%lu", static_cast<unsigned long>(binding_.Identity(node).SerialNumber));
+  return IdentityText(node, [](const CopnNodeIdentity& identity) {
+    return Format("%lu", static_cast<unsigned long>(identity.SerialNumber));
+  });
 }
 
 std::string TCOPN_Downloader::GetProductCodeText(int node) {
-  if (!binding_.Loaded() || !IsNodeId(node)) return {};
-  return Format("%lu", static_cast<unsigned long>(binding_.Identity(node).ProductCode));
+  return IdentityText(node, [](const CopnNodeIdentity& identity) {
+    return Format("%lu", static_cast<unsigned long>(identity.ProductCode));
+  });
 }
 
 std::string TCOPN_Downloader::GetDeviceTypeText(int node) {
-  if (!binding_.Loaded() || !IsNodeId(node)) return {};
-  return Format("0x%08X", static_cast<unsigned>(binding_.Identity(node).DeviceType));
+  return IdentityText(node, [](const CopnNodeIdentity& identity) {
+    return Format("0x%08X", static_cast<unsigned>(identity.DeviceType));
+  });
 }
 
 std::string TCOPN_Downloader::GetRevisionText(int node) {
-  if (!binding_.Loaded() || !IsNodeId(node)) return {};
-  return binding_.Identity(node).SoftwareVersion;
+  return IdentityText(node, [](const CopnNodeIdentity& identity) { return std::string(identity.SoftwareVersion); });
 }
 
 std::string TCOPN_Downloader::GetVendorText(int node) {
-  if (!binding_.Loaded() || !IsNodeId(node)) return {};
-  return Format("%lu", static_cast<unsigned long>(binding_.Identity(node).VendorId));
+  return IdentityText(node, [](const CopnNodeIdentity& identity) {
+    return Format("%lu", static_cast<unsigned long>(identity.VendorId));
+  });
 }
 
 std::string TCOPN_Downloader::GetProductNameText(int node) {
-  if (!binding_.Loaded() || !IsNodeId(node)) return {};
-  return binding_.Identity(node).DeviceName;
-}
-
-std::string TCOPN_Downloader::GetBaudRateText() {
-  if (!binding_.Loaded()) return {};
-  return Format("%luk", static_cast<unsigned long>(binding_.Network().BaudRate) / 1000);
+  return IdentityText(node, [](const CopnNodeIdentity& identity) { return std::string(identity.DeviceName); });
 }
 
 std::string TCOPN_Downloader::GetInterfaceAddressText() {
@@ -268,26 +236,6 @@ int TCOPN_Downloader::StartBrowse() {
 
 int TCOPN_Downloader::ConfigurationWindow() { return binding_.CANopenConfigurationWindow() == 1 ? 1 : 0; }
 
-int TCOPN_Downloader::HardwareConfigurationWindow(InterfaceConfiguration* record) {
-  return binding_.HardwareConfigurationWindow(record);
-}
-
-int TCOPN_Downloader::ReadConfiguration(const char* baseKey) { return binding_.ReadConfiguration(baseKey); }
-
-int TCOPN_Downloader::SaveConfiguration(const char* baseKey) { return binding_.SaveConfiguration(baseKey); }
-
-int TCOPN_Downloader::GetNodeCount(std::uint16_t* count) {
-  if (!binding_.Loaded() || count == nullptr) return 0;
-  *count = kNodeEntries;
-  return 1;
-}
-
-int TCOPN_Downloader::GetInterfaceConfiguration(InterfaceConfiguration* record) {
-  if (!binding_.Loaded() || record == nullptr) return 0;
-  *record = binding_.Interface();
-  return 1;
-}
-
 int TCOPN_Downloader::PollNodeChanges(int* changed) {
   if (changed == nullptr) return 0;
   *changed = 0;
@@ -334,6 +282,3 @@ int TCOPN_Downloader::ChecksumOk(std::uint8_t sector, std::uint32_t* ok) {
 
 int TCOPN_Downloader::ResetNode() { return ExecuteSector(0); }
 
-int TCOPN_Downloader::GetInterfaceName(char* name) {
-  return binding_.GetInterfaceName(binding_.Interface().InterfaceType, name);
-}

@@ -7,23 +7,19 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Class_flashwright.h"
 #include "app/Vrk_copn_interface.h"
-#include "app/firmwareobject.h"
+#include "app/networkdownloader.h"
 
-class TCOPN_Downloader : public TFlashwright {
+class TCOPN_Downloader : public TNetworkDownloader<TVRK_COPN_Interface, TVRK_COPN_Interface::kNodeCount> {
  public:
-  static constexpr std::size_t kMirrorBytes = 0x2FFFE;
   static constexpr std::uint8_t kFirstNode = 1;
   static constexpr std::uint8_t kLastNode = 127;
 
   explicit TCOPN_Downloader(const char* libraryName = TVRK_COPN_Interface::kLibraryName);
   ~TCOPN_Downloader() override;
 
-  int WriteMemory(std::uint8_t sector, std::uint32_t address, std::uint16_t length, const std::uint8_t* data) override;
   int SetBootSector(std::uint8_t sector) override;
   int GetBootSector(std::uint8_t* sector) override;
-  int EraseSector(std::uint8_t sector) override;
   int ExecuteSector(std::uint8_t sector) override;
   int GetSectorDescription(std::uint8_t sector, SectorDescription* description) override;
   int GetSectorCount(std::uint8_t* count) override;
@@ -38,32 +34,18 @@ class TCOPN_Downloader : public TFlashwright {
   std::string GetRevisionText(int node) override;
   std::string GetVendorText(int node) override;
   std::string GetProductNameText(int node) override;
-  std::string GetBaudRateText() override;
   std::string GetInterfaceAddressText() override;
   int GoOnline() override;
   int GoOffline() override;
   int StartBrowse() override;
   int ConfigurationWindow() override;
-  int HardwareConfigurationWindow(InterfaceConfiguration* record) override;
-  int ReadConfiguration(const char* baseKey) override;
-  int SaveConfiguration(const char* baseKey) override;
-  int GetNodeCount(std::uint16_t* count) override;
-  int GetInterfaceConfiguration(InterfaceConfiguration* record) override;
   int PollNodeChanges(int* changed) override;
   int ChecksumOk(std::uint8_t sector, std::uint32_t* ok) override;
   int ResetNode() override;
-  int GetInterfaceName(char* name) override;
-
-  TVRK_COPN_Interface& Binding() { return binding_; }
 
  private:
-  std::uint8_t SelectedNode() const { return static_cast<std::uint8_t>(NodeNumber()); }
-  bool IsNodeId(int node) const { return node >= 0 && node < static_cast<int>(kNodeEntries); }
   int SelectSector(std::uint8_t sector);
-  int SendCommand(const std::vector<std::uint8_t>& payload);
+  int SendCommand(const std::vector<std::uint8_t>& payload) override;
   // Takes the interface offline and closes it after a failed GoOnline.
   void UndoGoOnline();
-
-  TVRK_COPN_Interface binding_;
-  firmware::ImageMirror mirror_{kMirrorBytes};
 };

@@ -1,6 +1,5 @@
 #include "app/Class_fw_dnld_dnet.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "app/makerids.h"
@@ -15,6 +14,8 @@ constexpr std::uint16_t kIdentityClass = 1;
 constexpr std::uint16_t kFirmwareClass = 0xC7;
 constexpr std::uint16_t kInstance = 1;
 constexpr std::uint8_t kServiceReset = 0x05;
+// The erase command travels as just its two bytes.
+constexpr std::size_t kErasePayloadBytes = 2;
 
 // Firmware object attributes.
 constexpr std::uint16_t kAttrCommand = 3;
@@ -55,13 +56,6 @@ DnetScanlistEntry ExplicitEntry(std::uint16_t size) {
   return entry;
 }
 
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, args...);
-  return text;
-}
-
 // The fixed layout of a maker's node in its boot loader: sectors 0 to 3.
 bool FixedSectorSize(std::uint8_t sector, std::uint32_t* size) {
   static constexpr std::uint32_t kSizes[] = {0xFFFF, 0x2FFFF, 0x2FFFF, 0xFFFF};
@@ -72,7 +66,8 @@ bool FixedSectorSize(std::uint8_t sector, std::uint32_t* size) {
 
 }  // namespace
 
-TDNet_Downloader::TDNet_Downloader(const char* libraryName) : binding_(libraryName) {
+TDNet_Downloader::TDNet_Downloader(const char* libraryName)
+    : TNetworkDownloader(libraryName, kErasePayloadBytes) {
   for (int mac = 0; mac < kMacCount; ++mac) present_[mac].store(0);
 }
 
@@ -81,7 +76,7 @@ TDNet_Downloader::~TDNet_Downloader() = default;
 int TDNet_Downloader::GetFirmwareVersion(int* major, int* minor) {
   std::uint16_t revision = 0;
   const int result =
-      binding_.GetAttribute_UINT(SelectedMac(), kIdentityClass, kInstance, kAttrRevisionPair, &revision);
+      binding_.GetAttribute_UINT(SelectedNode(), kIdentityClass, kInstance, kAttrRevisionPair, &revision);
   if (result != 0) {
     // The attribute is two bytes, major then minor, read as a little-endian UINT.
     if (major != nullptr) *major = revision & 0xFF;
@@ -90,60 +85,38 @@ int TDNet_Downloader::GetFirmwareVersion(int* major, int* minor) {
   return result;
 }
 
-int TDNet_Downloader::WriteMemory(std::uint8_t sector, std::uint32_t address, std::uint16_t length,
-                                  const std::uint8_t* data) {
-  const std::vector<std::uint8_t> payload = firmware::WritePayload(sector, address, length, data);
-  if (payload.empty()) {
-    platform::SetLastError(platform::kErrorInvalidParameter);
-    return 0;
-  }
-  // The node takes 1 to 32 data bytes; an empty write has nothing to carry.
-  if (payload.size() == firmware::kWriteHeaderBytes) return 1;
-  mirror_.Write(address, std::span(payload).subspan(firmware::kWriteHeaderBytes));
-  return firmware::SendWithRetries([&] {
-    return binding_.SetAttribute(SelectedMac(), kFirmwareClass, kInstance, kAttrCommand,
-                                 static_cast<std::uint16_t>(payload.size()), payload.data());
-  });
+int TDNet_Downloader::SendCommand(const std::vector<std::uint8_t>& payload) {
+  return binding_.SetAttribute(SelectedNode(), kFirmwareClass, kInstance, kAttrCommand,
+                               static_cast<std::uint16_t>(payload.size()), payload.data());
 }
 
 int TDNet_Downloader::SetBootSector(std::uint8_t sector) {
-  return binding_.SetAttribute_USINT(SelectedMac(), kFirmwareClass, kInstance, kAttrBootSector, sector);
+  return binding_.SetAttribute_USINT(SelectedNode(), kFirmwareClass, kInstance, kAttrBootSector, sector);
 }
 
 int TDNet_Downloader::GetBootSector(std::uint8_t* sector) {
   std::uint8_t value = 0;
-  const int result = binding_.GetAttribute_USINT(SelectedMac(), kFirmwareClass, kInstance, kAttrBootSector, &value);
+  const int result = binding_.GetAttribute_USINT(SelectedNode(), kFirmwareClass, kInstance, kAttrBootSector, &value);
   if (result != 0 && sector != nullptr) *sector = value;
-  return result;
-}
-
-int TDNet_Downloader::EraseSector(std::uint8_t sector) {
-  const std::vector<std::uint8_t> payload = firmware::ErasePayload(sector);
-  const int result = binding_.SetAttribute(SelectedMac(), kFirmwareClass, kInstance, kAttrCommand,
-                                           static_cast<std::uint16_t>(payload.size()), payload.data());
-  if (result == 0) return 0;
-  // The mirror follows the flash: what the erased sector held is gone.
-  mirror_.Fill();
-  platform::Sleep(firmware::kEraseSettleMs);
   return result;
 }
 
 int TDNet_Downloader::ResetSelectedNode() {
   std::uint8_t reply[256];
   std::uint16_t replyLength = sizeof reply;
-  return binding_.ExplicitService(SelectedMac(), kServiceReset, kIdentityClass, kInstance, 0, nullptr, &replyLength,
+  return binding_.ExplicitService(SelectedNode(), kServiceReset, kIdentityClass, kInstance, 0, nullptr, &replyLength,
                                   reply);
 }
 
 int TDNet_Downloader::AddSelectedToScanlist(std::uint16_t explicitSize) {
   const DnetScanlistEntry entry = ExplicitEntry(explicitSize);
-  return binding_.AddToScanlist(SelectedMac(), kAllocateExplicit, &entry);
+  return binding_.AddToScanlist(SelectedNode(), kAllocateExplicit, &entry);
 }
 
 int TDNet_Downloader::ExecuteSector(std::uint8_t) {
   if (ResetSelectedNode() == 0) return 0;
   platform::Sleep(kAfterResetMs);
-  if (binding_.RemoveFromScanlist(SelectedMac(), kAllocateExplicit) == 0) return 0;
+  if (binding_.RemoveFromScanlist(SelectedNode(), kAllocateExplicit) == 0) return 0;
   ForgetNode(NodeNumber());
   platform::Sleep(kAfterResetMs);
   return AddSelectedToScanlist(kRestartExplicitSize);
@@ -151,7 +124,7 @@ int TDNet_Downloader::ExecuteSector(std::uint8_t) {
 
 int TDNet_Downloader::GetSectorDescription(std::uint8_t sector, SectorDescription* description) {
   if (description == nullptr) return 0;
-  const std::uint8_t mac = SelectedMac();
+  const std::uint8_t mac = SelectedNode();
   if (binding_.SetAttribute_USINT(mac, kFirmwareClass, kInstance, kAttrSectorSelect, sector) == 0) return 0;
   const auto readText = [&](std::uint16_t attribute, char* field, std::size_t capacity) {
     std::uint8_t reply[256];
@@ -174,20 +147,20 @@ int TDNet_Downloader::GetSectorDescription(std::uint8_t sector, SectorDescriptio
 
 int TDNet_Downloader::GetSectorCount(std::uint8_t* count) {
   std::uint8_t value = 0;
-  const int result = binding_.GetAttribute_USINT(SelectedMac(), kFirmwareClass, kInstance, kAttrSectorCount, &value);
+  const int result = binding_.GetAttribute_USINT(SelectedNode(), kFirmwareClass, kInstance, kAttrSectorCount, &value);
   if (result != 0 && count != nullptr) *count = value;
   return result;
 }
 
 int TDNet_Downloader::GetSectorSize(std::uint8_t sector, std::uint32_t* size) {
   if (size == nullptr) return 0;
-  const DnetNodeIdentity identity = binding_.Identity(SelectedMac());
+  const DnetNodeIdentity identity = binding_.Identity(SelectedNode());
   if (binding_.Loaded() && identity.VendorId == kMakerDeviceNetVendorId &&
       identity.ProductCode == kMakerBootLoaderProductCode) {
     return FixedSectorSize(sector, size) ? 1 : 0;
   }
   std::uint32_t value = 0;
-  const int result = binding_.GetAttribute_UDINT(SelectedMac(), kFirmwareClass, kInstance, kAttrSectorSize, &value);
+  const int result = binding_.GetAttribute_UDINT(SelectedNode(), kFirmwareClass, kInstance, kAttrSectorSize, &value);
   *size = result != 0 ? value : 0;
   return result;
 }
@@ -195,7 +168,7 @@ int TDNet_Downloader::GetSectorSize(std::uint8_t sector, std::uint32_t* size) {
 int TDNet_Downloader::GetDownloadMode(int* inDownloadMode) {
   std::uint16_t productCode = 0;
   const int result =
-      binding_.GetAttribute_UINT(SelectedMac(), kIdentityClass, kInstance, kAttrProductCode, &productCode);
+      binding_.GetAttribute_UINT(SelectedNode(), kIdentityClass, kInstance, kAttrProductCode, &productCode);
   if (inDownloadMode != nullptr) *inDownloadMode = result != 0 && (productCode & kBootLoaderBit) != 0 ? 1 : 0;
   return result;
 }
@@ -203,7 +176,7 @@ int TDNet_Downloader::GetDownloadMode(int* inDownloadMode) {
 bool TDNet_Downloader::WaitForNodeState(bool online, int* lastResult) {
   for (int check = 0; check < kNodeStateChecks; ++check) {
     int state = 0;
-    *lastResult = binding_.NodeOnline(SelectedMac(), &state);
+    *lastResult = binding_.NodeOnline(SelectedNode(), &state);
     const bool seenOnline = *lastResult != 0 ? state != 0 : !online;
     if (seenOnline == online) return true;
     platform::Sleep(kNodeStateCheckMs);
@@ -212,7 +185,7 @@ bool TDNet_Downloader::WaitForNodeState(bool online, int* lastResult) {
 }
 
 int TDNet_Downloader::SetDownloadMode(int, std::uint32_t password) {
-  const std::uint8_t mac = SelectedMac();
+  const std::uint8_t mac = SelectedNode();
   if (binding_.SetAttribute_UDINT(mac, kFirmwareClass, kInstance, kAttrPassword, password) == 0) return 0;
   ResetSelectedNode();
   platform::Sleep(kAfterResetMs);
@@ -227,7 +200,7 @@ int TDNet_Downloader::SetDownloadMode(int, std::uint32_t password) {
 }
 
 int TDNet_Downloader::WriteSectorChecksum(std::uint8_t sector) {
-  const std::uint8_t mac = SelectedMac();
+  const std::uint8_t mac = SelectedNode();
   if (binding_.SetAttribute_USINT(mac, kFirmwareClass, kInstance, kAttrSectorSelect, sector) == 0) return 0;
   const std::uint32_t sum = mirror_.WordSum(0, kChecksumWords);
   if (binding_.SetAttribute_UDINT(mac, kFirmwareClass, kInstance, kAttrChecksum, sum) != 0) return 1;
@@ -238,43 +211,35 @@ int TDNet_Downloader::WriteSectorChecksum(std::uint8_t sector) {
 }
 
 std::string TDNet_Downloader::GetNodeText(int node) {
-  return binding_.Loaded() && IsNodeMac(node) ? Format("%lu", static_cast<unsigned long>(node)) : std::string();
+  return binding_.Loaded() && IsNode(node) ? Format("%lu", static_cast<unsigned long>(node)) : std::string();
 }
 
 std::string TDNet_Downloader::GetSerialNumberText(int node) {
-  if (!binding_.Loaded() || !IsNodeMac(node)) return {};
-  return Format("%lu", static_cast<unsigned long>(binding_.Identity(node).SerialNumber));
+  return IdentityText(node, [](const DnetNodeIdentity& identity) {
+    return Format("%lu", static_cast<unsigned long>(identity.SerialNumber));
+  });
 }
 
 std::string TDNet_Downloader::GetProductCodeText(int node) {
-  if (!binding_.Loaded() || !IsNodeMac(node)) return {};
-  return Format("%hu", binding_.Identity(node).ProductCode);
+  return IdentityText(node, [](const DnetNodeIdentity& identity) { return Format("%hu", identity.ProductCode); });
 }
 
 std::string TDNet_Downloader::GetDeviceTypeText(int node) {
-  if (!binding_.Loaded() || !IsNodeMac(node)) return {};
-  return Format("%hu", binding_.Identity(node).DeviceType);
+  return IdentityText(node, [](const DnetNodeIdentity& identity) { return Format("%hu", identity.DeviceType); });
 }
 
 std::string TDNet_Downloader::GetRevisionText(int node) {
-  if (!binding_.Loaded() || !IsNodeMac(node)) return {};
-  const std::uint16_t revision = binding_.Identity(node).Revision;
-  return Format("%i.%i", revision >> 8, revision & 0xFF);
+  return IdentityText(node, [](const DnetNodeIdentity& identity) {
+    return Format("%i.%i", identity.Revision >> 8, identity.Revision & 0xFF);
+  });
 }
 
 std::string TDNet_Downloader::GetVendorText(int node) {
-  if (!binding_.Loaded() || !IsNodeMac(node)) return {};
-  return Format("%hu", binding_.Identity(node).VendorId);
+  return IdentityText(node, [](const DnetNodeIdentity& identity) { return Format("%hu", identity.VendorId); });
 }
 
 std::string TDNet_Downloader::GetProductNameText(int node) {
-  if (!binding_.Loaded() || !IsNodeMac(node)) return {};
-  return binding_.Identity(node).ProductNameText();
-}
-
-std::string TDNet_Downloader::GetBaudRateText() {
-  if (!binding_.Loaded()) return {};
-  return Format("%luk", static_cast<unsigned long>(binding_.Network().BaudRate) / 1000);
+  return IdentityText(node, [](const DnetNodeIdentity& identity) { return identity.ProductNameText(); });
 }
 
 std::string TDNet_Downloader::GetInterfaceAddressText() {
@@ -354,26 +319,6 @@ int TDNet_Downloader::VersionInformationWindow() { return binding_.VersionInform
 
 int TDNet_Downloader::ConfigurationWindow() { return binding_.DeviceNetConfigurationWindow() == 1 ? 1 : 0; }
 
-int TDNet_Downloader::HardwareConfigurationWindow(InterfaceConfiguration* record) {
-  return binding_.HardwareConfigurationWindow(record);
-}
-
-int TDNet_Downloader::ReadConfiguration(const char* baseKey) { return binding_.ReadConfiguration(baseKey); }
-
-int TDNet_Downloader::SaveConfiguration(const char* baseKey) { return binding_.SaveConfiguration(baseKey); }
-
-int TDNet_Downloader::GetNodeCount(std::uint16_t* count) {
-  if (!binding_.Loaded() || count == nullptr) return 0;
-  *count = kNodeEntries;
-  return 1;
-}
-
-int TDNet_Downloader::GetInterfaceConfiguration(InterfaceConfiguration* record) {
-  if (!binding_.Loaded() || record == nullptr) return 0;
-  *record = binding_.Interface();
-  return 1;
-}
-
 int TDNet_Downloader::PollNodeChanges(int* changed) {
   if (changed == nullptr) return 0;
   *changed = 0;
@@ -408,6 +353,3 @@ int TDNet_Downloader::ResetNode() {
   return result;
 }
 
-int TDNet_Downloader::GetInterfaceName(char* name) {
-  return binding_.GetInterfaceName(binding_.Interface().InterfaceType, name);
-}

@@ -9,13 +9,11 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Class_flashwright.h"
 #include "app/Vrk_dnet_interface.h"
-#include "app/firmwareobject.h"
+#include "app/networkdownloader.h"
 
-class TDNet_Downloader : public TFlashwright {
+class TDNet_Downloader : public TNetworkDownloader<TVRK_DNET_Interface, TVRK_DNET_Interface::kMacCount> {
  public:
-  static constexpr std::size_t kMirrorBytes = 0x2FFFE;
   static constexpr std::size_t kChecksumWords = 0x17FFF;
   static constexpr int kMacCount = TVRK_DNET_Interface::kMacCount;
 
@@ -23,10 +21,8 @@ class TDNet_Downloader : public TFlashwright {
   ~TDNet_Downloader() override;
 
   int GetFirmwareVersion(int* major, int* minor) override;
-  int WriteMemory(std::uint8_t sector, std::uint32_t address, std::uint16_t length, const std::uint8_t* data) override;
   int SetBootSector(std::uint8_t sector) override;
   int GetBootSector(std::uint8_t* sector) override;
-  int EraseSector(std::uint8_t sector) override;
   int ExecuteSector(std::uint8_t sector) override;
   int GetSectorDescription(std::uint8_t sector, SectorDescription* description) override;
   int GetSectorCount(std::uint8_t* count) override;
@@ -41,7 +37,6 @@ class TDNet_Downloader : public TFlashwright {
   std::string GetRevisionText(int node) override;
   std::string GetVendorText(int node) override;
   std::string GetProductNameText(int node) override;
-  std::string GetBaudRateText() override;
   std::string GetInterfaceAddressText() override;
   int GoOnline() override;
   int GoOffline() override;
@@ -49,23 +44,15 @@ class TDNet_Downloader : public TFlashwright {
   int StopBrowse() override;
   int VersionInformationWindow() override;
   int ConfigurationWindow() override;
-  int HardwareConfigurationWindow(InterfaceConfiguration* record) override;
-  int ReadConfiguration(const char* baseKey) override;
-  int SaveConfiguration(const char* baseKey) override;
-  int GetNodeCount(std::uint16_t* count) override;
-  int GetInterfaceConfiguration(InterfaceConfiguration* record) override;
   int PollNodeChanges(int* changed) override;
   int ResetNode() override;
-  int GetInterfaceName(char* name) override;
 
-  TVRK_DNET_Interface& Binding() { return binding_; }
   // Bit 0: the browse put the MAC on the scanlist (the allocation choice
   // StopBrowse removes it with).
   std::uint8_t InScanlist(int mac) const { return mac >= 0 && mac < kMacCount ? inScanlist_[mac].load() : 0; }
 
  private:
-  std::uint8_t SelectedMac() const { return static_cast<std::uint8_t>(NodeNumber()); }
-  bool IsNodeMac(int node) const { return node >= 0 && node < kMacCount; }
+  int SendCommand(const std::vector<std::uint8_t>& payload) override;
   int ResetSelectedNode();
   int AddSelectedToScanlist(std::uint16_t explicitSize);
   // Checks NodeOnline up to 11 times, 1 s apart, until it reports `online`;
@@ -74,7 +61,5 @@ class TDNet_Downloader : public TFlashwright {
   // Closes what a failed GoOnline had opened, so that the next attempt works.
   void UndoGoOnline();
 
-  TVRK_DNET_Interface binding_;
-  firmware::ImageMirror mirror_{kMirrorBytes};
   std::array<std::atomic<std::uint8_t>, kMacCount> inScanlist_{};
 };

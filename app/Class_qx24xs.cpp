@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 #include <cstring>
 
 #include "platform/clock.h"
@@ -68,13 +67,6 @@ constexpr std::int32_t kNoHandle = -1;
 template <typename Fn, typename... Args>
 int Call(Fn* entry, Args... args) {
   return entry != nullptr ? entry(args...) : 0;
-}
-
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, args...);
-  return text;
 }
 
 // A text field of the record, NUL-terminated within itself whatever arrived.

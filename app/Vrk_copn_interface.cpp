@@ -25,18 +25,9 @@
 
 namespace {
 
-enum class Entry : std::size_t {
-#define COPN_ENUM(name) name,
-  COPN_ENTRY_POINTS(COPN_ENUM)
-#undef COPN_ENUM
-      Count
-};
+enum class Entry : std::size_t { COPN_ENTRY_POINTS(LIBRARY_BINDING_ENUM) Count };
 
-constexpr const char* kEntryNames[] = {
-#define COPN_NAME(name) #name,
-    COPN_ENTRY_POINTS(COPN_NAME)
-#undef COPN_NAME
-};
+constexpr const char* kEntryNames[] = {COPN_ENTRY_POINTS(LIBRARY_BINDING_NAME)};
 static_assert(std::size(kEntryNames) == static_cast<std::size_t>(Entry::Count));
 static_assert(std::size(kEntryNames) == 71);
 
@@ -44,20 +35,11 @@ constexpr std::size_t kTextCapacity = 256;
 
 }  // namespace
 
-struct TVRK_COPN_Interface::EntryPoints {
-  std::array<void*, static_cast<std::size_t>(Entry::Count)> address{};
-
-  // Calls the entry point with the type VRK_COPN declares for it; 0 without
-  // calling when it is not bound.
-  template <typename Fn, typename... Args>
-  int Call(Entry entry, Args... args) const {
-    void* bound = address[static_cast<std::size_t>(entry)];
-    if (bound == nullptr) return 0;
-    return reinterpret_cast<Fn*>(bound)(args...);
-  }
+struct TVRK_COPN_Interface::EntryPoints : binding::EntryPointTable<std::size(kEntryNames)> {
+  EntryPoints() : EntryPointTable(kEntryNames) {}
 };
 
-#define COPN_CALL(name, ...) entries_->Call<decltype(::name)>(Entry::name __VA_OPT__(, ) __VA_ARGS__)
+#define COPN_CALL(name, ...) LIBRARY_BINDING_CALL(*entries_, name __VA_OPT__(, ) __VA_ARGS__)
 
 TVRK_COPN_Interface::TVRK_COPN_Interface(const char* libraryName) : entries_(std::make_unique<EntryPoints>()) {
   LoadInterfaceLibrary(libraryName);
@@ -70,17 +52,9 @@ TVRK_COPN_Interface::~TVRK_COPN_Interface() {
 }
 
 int TVRK_COPN_Interface::LoadInterfaceLibrary(const char* libraryName) {
-  entries_->address.fill(nullptr);
-  {
-    std::lock_guard lock(identityLock_);
-    for (CopnNodeIdentity& identity : identities_) identity.ValidBits = 0;
-  }
-  library_ = platform::LoadLibrary(libraryName);
-  if (library_ == nullptr) return 0;
-  for (std::size_t i = 0; i < entries_->address.size(); ++i) {
-    entries_->address[i] = platform::GetProcAddress(library_, kEntryNames[i]);
-  }
-  return 1;
+  identities_.ForEach([](CopnNodeIdentity& identity) { identity.ValidBits = 0; });
+  library_ = entries_->Load(libraryName);
+  return library_ != nullptr ? 1 : 0;
 }
 
 int TVRK_COPN_Interface::OpenInterface() { return COPN_CALL(OpenInterface, &card_, &interface_); }
@@ -157,11 +131,7 @@ int TVRK_COPN_Interface::GetInterfaceName(int interfaceType, char* name) {
 
 int TVRK_COPN_Interface::UnloadDriver() {
   const int result = COPN_CALL(UnloadDriver);
-  if (library_ != nullptr) {
-    entries_->address.fill(nullptr);
-    platform::FreeLibrary(library_);
-    library_ = nullptr;
-  }
+  entries_->Release(library_);
   return result;
 }
 
@@ -170,8 +140,7 @@ int TVRK_COPN_Interface::ReadIdentity(std::uint8_t node) {
   CopnNodeIdentity read = Identity(node);
   read.ValidBits = 0;
   const auto keep = [&](int result) {
-    std::lock_guard lock(identityLock_);
-    identities_[node] = read;
+    identities_.Put(node, read);
     return result;
   };
   SetSDOTimeout(kIdentitySdoTimeoutMs);
@@ -212,7 +181,5 @@ int TVRK_COPN_Interface::ReadIdentity(std::uint8_t node) {
 }
 
 CopnNodeIdentity TVRK_COPN_Interface::Identity(int node) const {
-  if (node < 0 || node >= kNodeCount) return {};
-  std::lock_guard lock(identityLock_);
-  return identities_[node];
+  return identities_.Get(node);
 }

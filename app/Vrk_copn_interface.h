@@ -10,8 +10,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
+#include "app/librarybinding.h"
 #include "config/interfaceconfiguration.h"
 #include "platform/module.h"
 
@@ -106,8 +106,7 @@ class TVRK_COPN_Interface {
   std::unique_ptr<EntryPoints> entries_;
   platform::ModuleHandle library_ = nullptr;
   std::int32_t card_ = -1;
-  mutable std::mutex identityLock_;
-  std::array<CopnNodeIdentity, kNodeCount> identities_{};
+  binding::IdentityTable<CopnNodeIdentity, kNodeCount> identities_;
   InterfaceConfiguration interface_{};
   CANopenConfiguration network_{};
 };

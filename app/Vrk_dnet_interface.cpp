@@ -25,18 +25,9 @@
 
 namespace {
 
-enum class Entry : std::size_t {
-#define DNET_ENUM(name) name,
-  DNET_ENTRY_POINTS(DNET_ENUM)
-#undef DNET_ENUM
-      Count
-};
+enum class Entry : std::size_t { DNET_ENTRY_POINTS(LIBRARY_BINDING_ENUM) Count };
 
-constexpr const char* kEntryNames[] = {
-#define DNET_NAME(name) #name,
-    DNET_ENTRY_POINTS(DNET_NAME)
-#undef DNET_NAME
-};
+constexpr const char* kEntryNames[] = {DNET_ENTRY_POINTS(LIBRARY_BINDING_NAME)};
 static_assert(std::size(kEntryNames) == static_cast<std::size_t>(Entry::Count));
 static_assert(std::size(kEntryNames) == 71);
 
@@ -45,21 +36,11 @@ constexpr std::uint16_t kIdentityInstance = 1;
 
 }  // namespace
 
-struct TVRK_DNET_Interface::EntryPoints {
-  std::array<void*, static_cast<std::size_t>(Entry::Count)> address{};
-
-  // Calls the entry point with the type VRK_DNET declares for it; 0 without
-  // calling when it is not bound.
-  template <typename Fn, typename... Args>
-  int Call(Entry entry, Args... args) const {
-    void* bound = address[static_cast<std::size_t>(entry)];
-    if (bound == nullptr) return 0;
-    return reinterpret_cast<Fn*>(bound)(args...);
-  }
+struct TVRK_DNET_Interface::EntryPoints : binding::EntryPointTable<std::size(kEntryNames)> {
+  EntryPoints() : EntryPointTable(kEntryNames) {}
 };
 
-// A wrapper's call: the entry point of that name, typed by its declaration.
-#define DNET_CALL(name, ...) entries_->Call<decltype(::name)>(Entry::name __VA_OPT__(, ) __VA_ARGS__)
+#define DNET_CALL(name, ...) LIBRARY_BINDING_CALL(*entries_, name __VA_OPT__(, ) __VA_ARGS__)
 
 std::string DnetNodeIdentity::ProductNameText() const {
   const std::size_t length = std::min<std::size_t>(ProductName[0], ProductName.size() - 1);
@@ -77,13 +58,8 @@ TVRK_DNET_Interface::~TVRK_DNET_Interface() {
 }
 
 int TVRK_DNET_Interface::LoadInterfaceLibrary(const char* libraryName) {
-  entries_->address.fill(nullptr);
-  library_ = platform::LoadLibrary(libraryName);
-  if (library_ == nullptr) return 0;
-  for (std::size_t i = 0; i < entries_->address.size(); ++i) {
-    entries_->address[i] = platform::GetProcAddress(library_, kEntryNames[i]);
-  }
-  return 1;
+  library_ = entries_->Load(libraryName);
+  return library_ != nullptr ? 1 : 0;
 }
 
 int TVRK_DNET_Interface::OpenInterface() { return DNET_CALL(OpenInterface, &card_, &interface_); }
@@ -181,11 +157,7 @@ int TVRK_DNET_Interface::VersionInformationWindow() { return DNET_CALL(VersionIn
 
 int TVRK_DNET_Interface::UnloadDriver() {
   const int result = DNET_CALL(UnloadDriver);
-  if (library_ != nullptr) {
-    entries_->address.fill(nullptr);
-    platform::FreeLibrary(library_);
-    library_ = nullptr;
-  }
+  entries_->Release(library_);
   return result;
 }
 
@@ -193,8 +165,7 @@ int TVRK_DNET_Interface::ReadIdentity(std::uint8_t mac) {
   if (mac >= kMacCount) return 0;
   DnetNodeIdentity read = Identity(mac);
   const auto keep = [&](int result) {
-    std::lock_guard lock(identityLock_);
-    identities_[mac] = read;
+    identities_.Put(mac, read);
     return result;
   };
   const auto readUint = [&](std::uint16_t attribute, std::uint16_t* into) {
@@ -220,7 +191,5 @@ int TVRK_DNET_Interface::ReadIdentity(std::uint8_t mac) {
 }
 
 DnetNodeIdentity TVRK_DNET_Interface::Identity(int mac) const {
-  if (mac < 0 || mac >= kMacCount) return {};
-  std::lock_guard lock(identityLock_);
-  return identities_[mac];
+  return identities_.Get(mac);
 }

@@ -11,9 +11,9 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 
+#include "app/librarybinding.h"
 #include "config/interfaceconfiguration.h"
 #include "platform/module.h"
 
@@ -105,8 +105,7 @@ class TVRK_DNET_Interface {
   std::unique_ptr<EntryPoints> entries_;
   std::int32_t card_ = -1;
   platform::ModuleHandle library_ = nullptr;
-  mutable std::mutex identityLock_;
-  std::array<DnetNodeIdentity, kMacCount> identities_{};
+  binding::IdentityTable<DnetNodeIdentity, kMacCount> identities_;
   InterfaceConfiguration interface_{};
   DeviceNetConfiguration network_{};
 };

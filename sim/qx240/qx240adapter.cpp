@@ -95,18 +95,7 @@ std::uint64_t Qx240Adapter::Now() const {
 }
 
 void Qx240Adapter::ServeLine() {
-  std::uint8_t buffer[256];
-  while (!stopping_) {
-    // Block for the first byte, then take whatever else has arrived.
-    std::size_t got = 0, more = 0;
-    if (!pty_.Read(buffer, 1, &got, platform::kInfinite)) {
-      if (stopping_) return;
-      platform::Sleep(10);  // the host side is closed or reopening
-      continue;
-    }
-    if (got == 1) pty_.Read(buffer + 1, sizeof buffer - 1, &more, 0);
-    for (std::size_t i = 0; i < got + more; ++i) HandleByte(buffer[i]);
-  }
+  ServeHostBytes(pty_, stopping_, [this](std::uint8_t byte) { HandleByte(byte); });
 }
 
 void Qx240Adapter::HandleByte(std::uint8_t byte) {

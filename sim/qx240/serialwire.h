@@ -4,9 +4,13 @@
 // 16-byte host frames, and device frames are built for the current
 // time-stamp mode.
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
+
+#include "platform/serial.h"
 
 namespace sim {
 
@@ -48,5 +52,12 @@ class HostLineParser {
   HostFrameBytes frame_{};
   std::size_t filled_ = 0;
 };
+
+// Reads the host's bytes from the pseudo-terminal until `stopping` is set and
+// hands each one to onByte: blocks for the first byte, then takes whatever
+// else has arrived. A failed read while the host side is closed or reopening
+// is tried again after a short pause.
+void ServeHostBytes(platform::PseudoTerminal& pty, const std::atomic<bool>& stopping,
+                    const std::function<void(std::uint8_t)>& onByte);
 
 }  // namespace sim

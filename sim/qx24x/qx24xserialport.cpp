@@ -47,32 +47,22 @@ void Qx24xSerialPort::Stop() {
 }
 
 void Qx24xSerialPort::ServeLine() {
-  std::uint8_t buffer[256];
-  while (!stopping_) {
-    std::size_t got = 0, more = 0;
-    if (!pty_.Read(buffer, 1, &got, platform::kInfinite)) {
-      if (stopping_) return;
-      platform::Sleep(10);  // the host side is closed or reopening
-      continue;
-    }
-    if (got == 1) pty_.Read(buffer + 1, sizeof buffer - 1, &more, 0);
-    for (std::size_t i = 0; i < got + more; ++i) {
-      switch (line_.Feed(buffer[i])) {
-        case HostLineParser::Event::kSyncRequest: {
-          hostPresent_ = true;
-          ++syncs_;
-          std::size_t written = 0;
-          pty_.Write(kSyncAnswer, sizeof kSyncAnswer, &written, kHostWriteTimeoutMs);
-          break;
-        }
-        case HostLineParser::Event::kFrame:
-          if (hostPresent_) HandleFrame(line_.Frame());
-          break;
-        case HostLineParser::Event::kNone:
-          break;
+  ServeHostBytes(pty_, stopping_, [this](std::uint8_t byte) {
+    switch (line_.Feed(byte)) {
+      case HostLineParser::Event::kSyncRequest: {
+        hostPresent_ = true;
+        ++syncs_;
+        std::size_t written = 0;
+        pty_.Write(kSyncAnswer, sizeof kSyncAnswer, &written, kHostWriteTimeoutMs);
+        break;
       }
+      case HostLineParser::Event::kFrame:
+        if (hostPresent_) HandleFrame(line_.Frame());
+        break;
+      case HostLineParser::Event::kNone:
+        break;
     }
-  }
+  });
 }
 
 void Qx24xSerialPort::HandleFrame(const HostFrameBytes& frame) {

@@ -21,7 +21,7 @@
 #include "sim/canbus.h"
 #include "sim/qx240/qx240adapter.h"
 #include "tests/platform/scoped_time_scale.h"
-#include "tests/support/boundlibrary.h"
+#include "tests/drivers/adapterapi.h"
 
 namespace {
 
@@ -31,65 +31,10 @@ using std::uint16_t;
 using std::uint32_t;
 using std::int32_t;
 
-// The driver's exports, bound by name.
-struct Qx240Api : benchtest::BoundLibrary {
-  Qx240Api() : BoundLibrary("qx240.dll") {}
-  BOUND_EXPORT(DLL_Name, int(int32_t, char*));
-  BOUND_EXPORT(DLL_Version, int(int32_t, int32_t*, int32_t*));
-  BOUND_EXPORT(GetErrorString, int(int32_t, char*));
-  BOUND_EXPORT(LoadDriver, int());
-  BOUND_EXPORT(OpenCard, int(int32_t*, int32_t, const InterfaceSettings*));
-  BOUND_EXPORT(OpenInterface, int(int32_t*, const InterfaceConfiguration*));
-  BOUND_EXPORT(CloseCard, int(int32_t));
-  BOUND_EXPORT(HardwareConfigurationWindow, int(InterfaceConfiguration*));
-  BOUND_EXPORT(Hardware_Version, int(int32_t, int32_t*, int32_t*));
-  BOUND_EXPORT(Firmware_Version, int(int32_t, int32_t*, int32_t*));
-  BOUND_EXPORT(CAN_Transmit, int(int32_t, const CanMessage*));
-  BOUND_EXPORT(CAN_Receive, int(int32_t, CanMessage*));
-  BOUND_EXPORT(CAN_RegisterReceiveEvent, int(int32_t, platform::Handle, int32_t));
-  BOUND_EXPORT(CAN_SetOnline, int(int32_t, int32_t));
-  BOUND_EXPORT(CAN_GetOnline, int(int32_t, int32_t*));
-  BOUND_EXPORT(CAN_SetBaud, int(int32_t, uint32_t));
-  BOUND_EXPORT(CAN_GetBaud, int(int32_t, uint32_t*));
-  BOUND_EXPORT(CAN_SetId, int(int32_t, int32_t));
-  BOUND_EXPORT(CAN_GetGlobalMaskShort, int(int32_t, uint32_t*));
-  BOUND_EXPORT(CAN_GetGlobalMaskLong, int(int32_t, uint32_t*));
-  BOUND_EXPORT(CAN_GetLastMessageMask, int(int32_t, uint32_t*));
-  BOUND_EXPORT(CAN_GetMessageArbitration, int(int32_t, int32_t, uint32_t*));
-  BOUND_EXPORT(CAN_SetGlobalMaskShort, int(int32_t, uint32_t));
-  BOUND_EXPORT(CAN_SetGlobalMaskLong, int(int32_t, uint32_t));
-  BOUND_EXPORT(CAN_SetLastMessageMask, int(int32_t, uint32_t));
-  BOUND_EXPORT(CAN_SetMessageArbitration, int(int32_t, int32_t, uint32_t));
-  BOUND_EXPORT(CAN_GetBrp, int(int32_t, uint8_t*));
-  BOUND_EXPORT(CAN_GetSjw, int(int32_t, uint8_t*));
-  BOUND_EXPORT(CAN_GetTSeg1, int(int32_t, uint8_t*));
-  BOUND_EXPORT(CAN_GetTSeg2, int(int32_t, uint8_t*));
-  BOUND_EXPORT(CAN_SetBrp, int(int32_t, int32_t));
-  BOUND_EXPORT(CAN_SetSjw, int(int32_t, int32_t));
-  BOUND_EXPORT(CAN_SetTSeg1, int(int32_t, int32_t));
-  BOUND_EXPORT(CAN_SetTSeg2, int(int32_t, int32_t));
-  BOUND_EXPORT(CAN_AddFilter, int(int32_t, uint32_t));
-  BOUND_EXPORT(CAN_RemoveFilter, int(int32_t, uint32_t));
-  BOUND_EXPORT(CAN_Set_TimeStampMode, int(int32_t, int32_t));
-  BOUND_EXPORT(CAN_GetStatus, int(int32_t, uint8_t*));
-  BOUND_EXPORT(CAN_Reset, int(int32_t));
-  BOUND_EXPORT(FirmwareUpgrade, int(int32_t));
-  BOUND_EXPORT(Get_Serial_Number, int(int32_t, uint32_t*));
-  BOUND_EXPORT(Get_Device_Type, int(int32_t, uint32_t*));
-  BOUND_EXPORT(Get_Product_Code, int(int32_t, uint32_t*));
-  BOUND_EXPORT(Get_Product_Name, int(int32_t, char*));
-  BOUND_EXPORT(Parameter_Get_USIGN8, int(int32_t, uint16_t, uint8_t*));
-  BOUND_EXPORT(Parameter_Get_USIGN16, int(int32_t, uint16_t, uint16_t*));
-  BOUND_EXPORT(Parameter_Get_USIGN32, int(int32_t, uint16_t, uint32_t*));
-  BOUND_EXPORT(Parameter_Get_ARRAY, int(int32_t, uint16_t, uint8_t*, uint8_t*));
-  BOUND_EXPORT(Parameter_Set_USIGN8, int(int32_t, uint16_t, uint8_t));
-  BOUND_EXPORT(Parameter_Set_USIGN16, int(int32_t, uint16_t, uint16_t));
-  BOUND_EXPORT(Parameter_Set_USIGN32, int(int32_t, uint16_t, uint32_t));
-  BOUND_EXPORT(Parameter_Set_ARRAY, int(int32_t, uint16_t, uint32_t, const uint8_t*));
-};
+using drivertest::AdapterApi;
 
-Qx240Api& Api() {
-  static Qx240Api api;
+AdapterApi& Api() {
+  static AdapterApi api("qx240.dll");
   return api;
 }
 
@@ -164,7 +109,7 @@ class Qx240Test : public ::testing::Test {
 };
 
 TEST(Qx240Library, NamesVersionsAndFixedAnswers) {
-  Qx240Api& api = Api();
+  AdapterApi& api = Api();
   ASSERT_TRUE(api.Loaded());
   char name[16] = "";
   EXPECT_EQ(api.DLL_Name(0, name), 1);
@@ -275,7 +220,7 @@ TEST_F(Qx240Test, OpenFailsWithoutSyncOrWithWrongMode) {
 
 TEST_F(Qx240Test, SettingsReachTheAdapterAndQueriesReadThemBack) {
   OpenOnline();
-  Qx240Api& api = Api();
+  AdapterApi& api = Api();
   EXPECT_EQ(api.CAN_SetBaud(handle_, 500000), 1);
   EXPECT_EQ(api.CAN_SetGlobalMaskShort(handle_, 0x7F0), 1);
   EXPECT_EQ(api.CAN_SetGlobalMaskLong(handle_, 0x1FFFFFF0), 1);
@@ -303,7 +248,7 @@ TEST_F(Qx240Test, SettingsReachTheAdapterAndQueriesReadThemBack) {
   EXPECT_EQ(u32, 0xCAFEF00Du);
 
   struct ByteQuery {
-    decltype(Qx240Api::CAN_GetBrp) get;
+    decltype(AdapterApi::CAN_GetBrp) get;
     uint8_t expected;
   };
   for (const ByteQuery& q : {ByteQuery{api.CAN_GetBrp, 4}, ByteQuery{api.CAN_GetSjw, 1},
@@ -338,7 +283,7 @@ TEST_F(Qx240Test, IdentityQueries) {
   options.hardwareMinor = 7;
   StartAdapter(options);
   ASSERT_EQ(Open(), 1);
-  Qx240Api& api = Api();
+  AdapterApi& api = Api();
   uint32_t value = 0;
   EXPECT_EQ(api.Get_Serial_Number(handle_, &value), 1);
   EXPECT_EQ(value, 0xA1B2C3D4u);
@@ -359,7 +304,7 @@ TEST_F(Qx240Test, IdentityQueries) {
 
 TEST_F(Qx240Test, ParametersOfEveryKindRoundTrip) {
   ASSERT_EQ(Open(), 1);
-  Qx240Api& api = Api();
+  AdapterApi& api = Api();
   EXPECT_EQ(api.Parameter_Set_USIGN8(handle_, 1, 0xAB), 1);
   EXPECT_EQ(api.Parameter_Set_USIGN16(handle_, 0x102, 0xBEEF), 1);
   EXPECT_EQ(api.Parameter_Set_USIGN32(handle_, 3, 0xDEADBEEF), 1);
@@ -392,7 +337,7 @@ TEST_F(Qx240Test, ParametersOfEveryKindRoundTrip) {
 
 TEST_F(Qx240Test, CanFramesTravelBothWays) {
   OpenOnline();
-  Qx240Api& api = Api();
+  AdapterApi& api = Api();
   const platform::Handle event = platform::CreateEvent(true, false, nullptr);
   EXPECT_EQ(api.CAN_RegisterReceiveEvent(handle_, event, 1), 1);
 
@@ -735,7 +680,7 @@ TEST_F(Qx240Test, StaleReplyIsNotTakenByTheNextQuery) {
 
 TEST_F(Qx240Test, ConcurrentQueriesEachGetTheirOwnReply) {
   OpenOnline();
-  Qx240Api& api = Api();
+  AdapterApi& api = Api();
   const int32_t handle = handle_;
   auto worker = [&](int kind) {
     int wrong = 0;

@@ -17,7 +17,7 @@
 #include "platform/sync.h"
 #include "sim/canbus.h"
 #include "sim/qx240/qx240usbadapter.h"
-#include "tests/support/boundlibrary.h"
+#include "tests/drivers/adapterapi.h"
 #include "tests/support/scratch.h"
 
 namespace {
@@ -27,28 +27,7 @@ using std::int32_t;
 using std::uint32_t;
 using std::uint8_t;
 
-struct AdapterApi : benchtest::BoundLibrary {
-  explicit AdapterApi(const char* file) : BoundLibrary(file) {}
-  BOUND_EXPORT(DLL_Name, int(int32_t, char*));
-  BOUND_EXPORT(DLL_Version, int(int32_t, int32_t*, int32_t*));
-  BOUND_EXPORT(OpenCard, int(int32_t*, int32_t, const InterfaceSettings*));
-  BOUND_EXPORT(CloseCard, int(int32_t));
-  BOUND_EXPORT(CAN_Transmit, int(int32_t, const CanMessage*));
-  BOUND_EXPORT(CAN_Receive, int(int32_t, CanMessage*));
-  BOUND_EXPORT(CAN_RegisterReceiveEvent, int(int32_t, platform::Handle, int32_t));
-  BOUND_EXPORT(CAN_SetOnline, int(int32_t, int32_t));
-  BOUND_EXPORT(CAN_GetOnline, int(int32_t, int32_t*));
-  BOUND_EXPORT(CAN_SetBaud, int(int32_t, uint32_t));
-  BOUND_EXPORT(CAN_GetBaud, int(int32_t, uint32_t*));
-  BOUND_EXPORT(CAN_Set_TimeStampMode, int(int32_t, int32_t));
-  BOUND_EXPORT(Get_Product_Name, int(int32_t, char*));
-  BOUND_EXPORT(Parameter_Set_USIGN16, int(int32_t, uint16_t, uint16_t));
-  BOUND_EXPORT(Parameter_Get_USIGN16, int(int32_t, uint16_t, uint16_t*));
-  BOUND_EXPORT(Parameter_Set_ARRAY, int(int32_t, uint16_t, uint32_t, const uint8_t*));
-  BOUND_EXPORT(Parameter_Get_ARRAY, int(int32_t, uint16_t, uint8_t*, uint8_t*));
-  BOUND_EXPORT(FirmwareUpgrade, int(int32_t));
-  BOUND_EXPORT(HardwareConfigurationWindow, int(InterfaceConfiguration*));
-};
+using drivertest::AdapterApi;
 
 AdapterApi& Qx240() {
   static AdapterApi api("qx240.dll");
