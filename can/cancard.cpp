@@ -38,12 +38,14 @@ bool CanCard::CreateQueue(std::uint32_t code, std::uint32_t mask, std::int32_t* 
 void CanCard::QueueGeneric(const CanMessage& frame) {
   std::lock_guard lock(rxMutex_);
   generic_.Append(frame);
+  CountReceived();
 }
 
 bool CanCard::QueueMessage(const CanMessage& frame, std::uint32_t queue) {
   if (queue >= kCanRxQueueCount) return false;
   std::lock_guard lock(rxMutex_);
   queues_[queue].frames.Append(frame);
+  CountReceived();
   return true;
 }
 
@@ -78,18 +80,42 @@ void CanCard::Dispatch(const CanMessage& frame) {
     RxQueue& queue = queues_[number];
     if (queue.inUse && (frame.Id & queue.mask) == queue.code) {
       queue.frames.Append(frame);
+      CountReceived();
       return;
     }
   }
   generic_.Append(frame);
+  CountReceived();
+}
+
+void CanCard::CountReceived() {
+  ++receivedCount_;
+  framesReceived_.notify_all();
+}
+
+std::uint64_t CanCard::ReceivedCount() {
+  std::lock_guard lock(rxMutex_);
+  return receivedCount_;
+}
+
+void CanCard::WaitForFramesAfter(std::uint64_t seen, std::chrono::nanoseconds processTime) {
+  std::unique_lock lock(rxMutex_);
+  framesReceived_.wait_for(lock, platform::ToRealDuration(processTime),
+                           [&] { return receivedCount_ != seen; });
 }
 
 void CanCard::Write(CanMessage* frame, bool highPriority) {
+  bool aloneInRings = false;
   {
     std::lock_guard lock(txMutex_);
     StampWithHostTime(frame);
     (highPriority ? transmitFirst_ : transmit_).Append(*frame);
+    aloneInRings = transmit_.Count() + transmitFirst_.Count() == 1;
   }
+  // A frame with nothing queued before it goes out from the caller's thread,
+  // which saves the wake-up of the transmit thread; anything else, and a
+  // frame the back-end refused, is left to that thread.
+  if (aloneInRings && buffered_ && TransmitInCallingThread()) return;
   platform::SetEvent(eventTx_.load());
 }
 

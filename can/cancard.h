@@ -4,6 +4,8 @@
 // between those rings and the hardware back-end.
 #include <array>
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 
@@ -49,13 +51,19 @@ class CanCard {
   bool ReadQueueMatching(std::uint32_t queue, std::uint32_t code, std::uint32_t mask,
                          CanMessage* frame);
 
+  // Counts frames put into the generic ring and the queues, so that a reader
+  // can wait for frames that came after it last looked.
+  std::uint64_t ReceivedCount();
+  // Waits up to processTime for the count to move past seen.
+  void WaitForFramesAfter(std::uint64_t seen, std::chrono::nanoseconds processTime);
+
   // Transmit rings: stamps the caller's frame and queues a copy.
   void Write(CanMessage* frame, bool highPriority);
 
   void SetBuffered(bool on);
   void SetBufferedReceiveEvent(platform::Handle event) { callerRxEvent_.store(event); }
 
-  enum class TransmitOutcome { kEmpty, kRefused, kStopped };
+  enum class TransmitOutcome { kSent, kEmpty, kRefused, kStopped };
   // Hands queued frames to the back-end, high-priority ones first, until both
   // rings are empty, the back-end refuses a frame or the card stops.
   TransmitOutcome RunTransmitPass();
@@ -76,9 +84,16 @@ class CanCard {
 
   void EmptyRingsAndQueues();
   void Dispatch(const CanMessage& frame);
+  // Called with rxMutex_ held after a frame went into a ring or queue.
+  void CountReceived();
   bool StartThreads();
   static bool StartThread(CardThread& thread, std::uint32_t (CanCard::*loop)(), CanCard* card);
   static void JoinOrLeave(CardThread& thread, std::uint32_t timeoutMs);
+  // Hands the oldest queued frame, high-priority first, to the back-end.
+  TransmitOutcome TransmitOldest();
+  // Sends the oldest frame in the caller's thread unless a pass is running;
+  // true when the back-end took it.
+  bool TransmitInCallingThread();
   std::uint32_t TransmitLoop();
   std::uint32_t ReceiveLoop();
   void CloseEvents();
@@ -92,6 +107,8 @@ class CanCard {
   std::mutex rxMutex_;  // guards the generic ring and the queues
   CanFrameRing generic_;
   std::array<RxQueue, kCanRxQueueCount> queues_;
+  std::uint64_t receivedCount_ = 0;  // guarded by rxMutex_
+  std::condition_variable framesReceived_;
 
   std::mutex txMutex_;  // guards both transmit rings
   CanFrameRing transmit_;

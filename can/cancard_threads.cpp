@@ -132,26 +132,38 @@ void CanCard::SetBuffered(bool on) {
 
 CanCard::TransmitOutcome CanCard::RunTransmitPass() {
   std::lock_guard pass(transmitPassMutex_);
-  while (!transmitThread_.stop) {
-    CanMessage frame{};
-    CanFrameRing::Sequence sequence = 0;
-    CanFrameRing* ring = nullptr;
-    {
-      std::lock_guard lock(txMutex_);
-      if (transmitFirst_.PeekOldest(&frame, &sequence)) {
-        ring = &transmitFirst_;
-      } else if (transmit_.PeekOldest(&frame, &sequence)) {
-        ring = &transmit_;
-      }
-    }
-    if (ring == nullptr) return TransmitOutcome::kEmpty;
-    // The back-end is called outside the ring lock, so writers never wait for
-    // the link; the frame leaves its ring only once the back-end took it.
-    if (backend_->Transmit(Handle(), frame) == 0) return TransmitOutcome::kRefused;
+  TransmitOutcome outcome = TransmitOutcome::kSent;
+  while (outcome == TransmitOutcome::kSent) outcome = TransmitOldest();
+  return outcome;
+}
+
+// Never waits for a pass in progress: the thread running it sends the frame.
+bool CanCard::TransmitInCallingThread() {
+  std::unique_lock pass(transmitPassMutex_, std::try_to_lock);
+  return pass.owns_lock() && TransmitOldest() == TransmitOutcome::kSent;
+}
+
+// Called with transmitPassMutex_ held.
+CanCard::TransmitOutcome CanCard::TransmitOldest() {
+  if (transmitThread_.stop) return TransmitOutcome::kStopped;
+  CanMessage frame{};
+  CanFrameRing::Sequence sequence = 0;
+  CanFrameRing* ring = nullptr;
+  {
     std::lock_guard lock(txMutex_);
-    ring->TakeOldestIf(sequence);
+    if (transmitFirst_.PeekOldest(&frame, &sequence)) {
+      ring = &transmitFirst_;
+    } else if (transmit_.PeekOldest(&frame, &sequence)) {
+      ring = &transmit_;
+    }
   }
-  return TransmitOutcome::kStopped;
+  if (ring == nullptr) return TransmitOutcome::kEmpty;
+  // The back-end is called outside the ring lock, so writers never wait for
+  // the link; the frame leaves its ring only once the back-end took it.
+  if (backend_->Transmit(Handle(), frame) == 0) return TransmitOutcome::kRefused;
+  std::lock_guard lock(txMutex_);
+  ring->TakeOldestIf(sequence);
+  return TransmitOutcome::kSent;
 }
 
 bool CanCard::RunReceivePass() {

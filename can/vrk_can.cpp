@@ -1,6 +1,7 @@
 #include "can/vrk_can.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "can/canconfigbinding.h"
@@ -14,6 +15,7 @@ namespace {
 constexpr std::int32_t kVersionMajor = 1;
 constexpr std::int32_t kVersionMinor = 4;
 constexpr std::uint32_t kReadRetryMs = 10;
+constexpr std::chrono::milliseconds kReadRetry{kReadRetryMs};
 
 // Null out-values and records are refused before anything happens.
 template <typename... Pointers>
@@ -67,13 +69,28 @@ int SetParameterValue(std::int32_t handle, std::uint16_t number, ParameterWidth 
 
 // Tries once and then every 10 ms: max(1, timeout / 10) tries in all.
 template <typename Attempt>
-int WaitingRead(std::uint32_t timeoutMs, Attempt attempt) {
+int PollingRead(std::uint32_t timeoutMs, Attempt attempt) {
   const std::uint32_t tries = std::max<std::uint32_t>(1, timeoutMs / kReadRetryMs);
   for (std::uint32_t done = 0; done < tries; ++done) {
     if (const int result = attempt(); result != 0) return result;
     platform::Sleep(kReadRetryMs);
   }
   return 0;
+}
+
+// Tries again whenever frames reach the card's rings, at the latest every
+// 10 ms, until the time-out has passed.
+template <typename Attempt>
+int BufferedWaitingRead(std::int32_t handle, std::uint32_t timeoutMs, Attempt attempt) {
+  const auto deadline = platform::ProcessTime() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    CanCard* card = FindCard(handle);
+    const std::uint64_t seen = card != nullptr ? card->ReceivedCount() : 0;
+    if (const int result = attempt(); result != 0) return result;
+    const auto now = platform::ProcessTime();
+    if (card == nullptr || now >= deadline) return 0;
+    card->WaitForFramesAfter(seen, std::min<std::chrono::nanoseconds>(deadline - now, kReadRetry));
+  }
 }
 
 int ReceiveDirect(std::int32_t handle, CanMessage* frame) {
@@ -141,7 +158,7 @@ int CAN_Receive(std::int32_t card, CanMessage* frame) {
 
 int CAN_Read_Wait(std::int32_t card, CanMessage* frame, std::uint32_t timeoutMs) {
   if (!AllGiven(frame) || FindCard(card) == nullptr) return 0;
-  return WaitingRead(timeoutMs, [&] { return ReceiveDirect(card, frame); });
+  return PollingRead(timeoutMs, [&] { return ReceiveDirect(card, frame); });
 }
 
 int CAN_Read_ID(std::int32_t card, CanMessage* frame, std::uint32_t code, std::uint32_t mask) {
@@ -152,7 +169,7 @@ int CAN_Read_ID(std::int32_t card, CanMessage* frame, std::uint32_t code, std::u
 int CAN_Read_ID_Wait(std::int32_t card, CanMessage* frame, std::uint32_t code, std::uint32_t mask,
                      std::uint32_t timeoutMs) {
   if (!AllGiven(frame) || FindCard(card) == nullptr) return 0;
-  return WaitingRead(timeoutMs, [&] { return ReceiveDirectMatching(card, frame, code, mask); });
+  return PollingRead(timeoutMs, [&] { return ReceiveDirectMatching(card, frame, code, mask); });
 }
 
 // Writing with a wait is not offered: nothing is sent.
@@ -199,13 +216,13 @@ int CAN_Read_ID_Buffered(std::int32_t card, CanMessage* frame, std::uint32_t cod
 
 int CAN_Read_Wait_Buffered(std::int32_t card, CanMessage* frame, std::uint32_t timeoutMs) {
   if (!AllGiven(frame) || FindCard(card) == nullptr) return 0;
-  return WaitingRead(timeoutMs, [&] { return CAN_Read_Buffered(card, frame); });
+  return BufferedWaitingRead(card, timeoutMs, [&] { return CAN_Read_Buffered(card, frame); });
 }
 
 int CAN_Read_ID_Wait_Buffered(std::int32_t card, CanMessage* frame, std::uint32_t code,
                               std::uint32_t mask, std::uint32_t timeoutMs) {
   if (!AllGiven(frame) || FindCard(card) == nullptr) return 0;
-  return WaitingRead(timeoutMs, [&] { return CAN_Read_ID_Buffered(card, frame, code, mask); });
+  return BufferedWaitingRead(card, timeoutMs, [&] { return CAN_Read_ID_Buffered(card, frame, code, mask); });
 }
 
 int CreateQueue(std::int32_t card, std::uint32_t code, std::uint32_t mask, std::int32_t* queue) {
@@ -241,8 +258,8 @@ int CAN_Read_ID_Wait_Buffered_Queue(std::int32_t card, CanMessage* frame, std::u
                                     std::uint32_t mask, std::uint32_t timeoutMs,
                                     std::uint32_t queue) {
   if (!AllGiven(frame) || FindCard(card) == nullptr || queue >= kCanRxQueueCount) return 0;
-  return WaitingRead(timeoutMs,
-                     [&] { return CAN_Read_ID_Buffered_Queue(card, frame, code, mask, queue); });
+  return BufferedWaitingRead(card, timeoutMs,
+                             [&] { return CAN_Read_ID_Buffered_Queue(card, frame, code, mask, queue); });
 }
 
 int CAN_SetOnline(std::int32_t card, std::int32_t on) {

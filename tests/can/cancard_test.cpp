@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <future>
@@ -155,6 +156,52 @@ TEST_F(CardTest, RefusedFrameIsOfferedAgainAndSentOnce) {
   ASSERT_TRUE(Eventually([&] { return SentCount() == 2; }));
   EXPECT_EQ(Ids(backend.Sent()), (std::vector<std::uint32_t>{0x101, 0x102}));
   EXPECT_EQ(attempts.load(), 7);
+}
+
+TEST_F(CardTest, InBufferedModeAFrameWithNothingQueuedGoesOutFromTheWritingThread) {
+  card.SetBuffered(true);
+  std::thread::id sender;
+  backend.onTransmit = [&](const CanMessage&) {
+    sender = std::this_thread::get_id();
+    return true;
+  };
+  CanMessage frame = Frame(0x101);
+  card.Write(&frame, false);
+  EXPECT_EQ(SentCount(), 1u);
+  EXPECT_EQ(sender, std::this_thread::get_id());
+}
+
+TEST_F(CardTest, AFrameRefusedInTheWritingThreadIsRetriedAheadOfLaterFrames) {
+  card.SetBuffered(true);
+  std::atomic<int> attempts{0};
+  backend.onTransmit = [&](const CanMessage& frame) { return ++attempts > 1 || frame.Id != 0x101; };
+  CanMessage n1 = Frame(0x101), n2 = Frame(0x102), h1 = Frame(0x201);
+  card.Write(&n1, false);
+  card.Write(&n2, false);
+  card.Write(&h1, true);
+  ASSERT_TRUE(Eventually([&] { return SentCount() == 3; }));
+  const std::vector<std::uint32_t> sent = Ids(backend.Sent());
+  EXPECT_EQ(sent.size(), 3u);
+  // The high-priority frame may overtake the refused one; normal ones keep their order.
+  EXPECT_LT(std::find(sent.begin(), sent.end(), 0x101u), std::find(sent.begin(), sent.end(), 0x102u));
+}
+
+TEST_F(CardTest, AReaderWaitingForFramesWakesForOnesThatCameAfterItLooked) {
+  constexpr auto kLongWait = std::chrono::seconds(60);
+  const auto before = std::chrono::steady_clock::now();
+  // Queued between the reader's look and its wait: not missed.
+  const std::uint64_t seen = card.ReceivedCount();
+  card.QueueGeneric(Frame(0x101));
+  card.WaitForFramesAfter(seen, kLongWait);
+  // Queued while it waits.
+  const std::uint64_t seenAgain = card.ReceivedCount();
+  auto writer = std::async(std::launch::async, [&] {
+    std::this_thread::sleep_for(20ms);
+    card.QueueMessage(Frame(0x102), 3);
+  });
+  card.WaitForFramesAfter(seenAgain, kLongWait);
+  writer.get();
+  EXPECT_LT(std::chrono::steady_clock::now() - before, kLongWait / 2);
 }
 
 TEST_F(CardTest, ALinkThatRefusesEverythingIsRetriedCalmlyAndStopEndsIt) {
