@@ -264,14 +264,7 @@ int OpenInterface(std::int32_t* handle, InterfaceConfiguration* cfg) {
 }
 
 int OpenCard(std::int32_t* handle, std::int32_t type, InterfaceConfiguration* cfg) {
-  InterfaceConfiguration record{};
-  record.InterfaceType = type;
-  record.Port = cfg->Port;
-  record.Irq = cfg->Irq;
-  record.ComPort = cfg->ComPort;
-  record.ComBaud = cfg->ComBaud;
-  std::memcpy(record.AccessPoint, cfg->AccessPoint, sizeof record.AccessPoint);
-  record.AccessPoint[sizeof record.AccessPoint - 1] = '\0';
+  InterfaceConfiguration record = OpenCardRecord(type, *cfg);
   return OpenInterface(handle, &record);
 }
 

@@ -6,6 +6,7 @@
 // SDO abort code).
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "config/interfaceconfiguration.h"
 
@@ -29,6 +30,20 @@ inline constexpr std::uint32_t kCopnErrorNodeId = static_cast<std::uint32_t>(-8)
 inline constexpr std::uint32_t kCopnErrorGuardTimeout = 100;  // no answer to a guarding request
 inline constexpr std::uint32_t kCopnErrorDownloadTimeout = 1460;  // a download got no answer in time
 inline constexpr std::uint32_t kCopnErrorInvalidLength = 87;  // a download of no bytes
+
+// The record OpenCard opens: its type, then Port, IRQ, ComPort, ComBaud and
+// the access point of the caller's record; the other fields are not passed.
+inline InterfaceConfiguration OpenCardRecord(std::int32_t type, const InterfaceConfiguration& cfg) {
+  InterfaceConfiguration record{};
+  record.InterfaceType = type;
+  record.Port = cfg.Port;
+  record.Irq = cfg.Irq;
+  record.ComPort = cfg.ComPort;
+  record.ComBaud = cfg.ComBaud;
+  std::memcpy(record.AccessPoint, cfg.AccessPoint, sizeof record.AccessPoint);
+  record.AccessPoint[sizeof record.AccessPoint - 1] = '\0';
+  return record;
+}
 
 // Guarding modes of NMT_StartGuarding.
 inline constexpr std::uint8_t kCopnGuardRemoteFrames = 0x01;
