@@ -333,6 +333,15 @@ std::shared_ptr<SdoChannel> CreateSdoChannel(Interface& iface, std::uint8_t node
 
 using namespace cocn;
 
+namespace {
+
+int RefuseBlockTransfer(std::int32_t iface) {
+  if (FindInterface(iface) != nullptr) platform::SetLastError(kCopnErrorNotSupported);
+  return 0;
+}
+
+}  // namespace
+
 extern "C" {
 
 int SDO_Upload(std::int32_t iface, std::uint8_t node, std::uint16_t index, std::uint8_t subIndex, std::uint32_t* len,
@@ -414,13 +423,15 @@ int SDO_Download_REAL32(std::int32_t iface, std::uint8_t node, std::uint16_t ind
   return TypedDownload(iface, node, index, subIndex, value);
 }
 
+// Block transfer is not offered: saying "done" while transferring nothing
+// would pass off missing data as a transfer.
 int SDO_Block_Upload(std::int32_t iface, std::uint8_t, std::uint16_t, std::uint8_t, std::uint32_t*, std::uint8_t*) {
-  return FindInterface(iface) != nullptr ? 1 : 0;
+  return RefuseBlockTransfer(iface);
 }
 
 int SDO_Block_Download(std::int32_t iface, std::uint8_t, std::uint16_t, std::uint8_t, std::uint32_t,
                        const std::uint8_t*) {
-  return FindInterface(iface) != nullptr ? 1 : 0;
+  return RefuseBlockTransfer(iface);
 }
 
 int GetErrorString(std::int32_t, std::uint32_t code, char* text) {

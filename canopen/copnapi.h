@@ -30,6 +30,7 @@ inline constexpr std::uint32_t kCopnErrorNodeId = static_cast<std::uint32_t>(-8)
 inline constexpr std::uint32_t kCopnErrorGuardTimeout = 100;  // no answer to a guarding request
 inline constexpr std::uint32_t kCopnErrorDownloadTimeout = 1460;  // a download got no answer in time
 inline constexpr std::uint32_t kCopnErrorInvalidLength = 87;  // a download of no bytes
+inline constexpr std::uint32_t kCopnErrorNotSupported = 50;   // block transfer is not offered
 
 // The record OpenCard opens: its type, then Port, IRQ, ComPort, ComBaud and
 // the access point of the caller's record; the other fields are not passed.
@@ -109,7 +110,7 @@ int SDO_Download_INTEGER32(std::int32_t iface, std::uint8_t node, std::uint16_t 
                            std::int32_t value);
 int SDO_Download_REAL32(std::int32_t iface, std::uint8_t node, std::uint16_t index, std::uint8_t subIndex,
                         float value);
-// Block transfer is not offered: both answer 1 for an open interface and transfer nothing.
+// Block transfer is not offered: both fail, with kCopnErrorNotSupported for an open interface.
 int SDO_Block_Upload(std::int32_t iface, std::uint8_t node, std::uint16_t index, std::uint8_t subIndex,
                      std::uint32_t* len, std::uint8_t* data);
 int SDO_Block_Download(std::int32_t iface, std::uint8_t node, std::uint16_t index, std::uint8_t subIndex,

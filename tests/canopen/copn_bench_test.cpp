@@ -225,6 +225,10 @@ TEST_F(CanopenBench, SdoFailuresCarryTheirCodes) {
       {"node 128", [&] { return COPN(SDO_Download_UNSIGNED8)(card, 128, 0x1000, 0, 1); }, {0, kCopnErrorNodeId}},
       {"empty download", [&] { return COPN(SDO_Download)(card, 4, 0x3600, 0, 0, small); },
        {0, kCopnErrorInvalidLength}},
+      {"block upload", [&] { return COPN(SDO_Block_Upload)(card, 4, 0x1008, 0, &smallLength, small); },
+       {0, kCopnErrorNotSupported}},
+      {"block download", [&] { return COPN(SDO_Block_Download)(card, 4, 0x1017, 0, 2, small); },
+       {0, kCopnErrorNotSupported}},
   };
   for (const auto& c : cases) EXPECT_EQ(Attempt(c.call), c.expected) << c.what;
   EXPECT_EQ(FramesOn(0x600).size(), 0u) << "nothing was sent for node 0";
