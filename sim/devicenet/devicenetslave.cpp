@@ -240,7 +240,9 @@ void DeviceNetSlave::OnTime(std::uint64_t nowUs) {
     } else {
       SendCheck(false);
       ++checksSent_;
-      phaseDueUs_ = nowUs + kCheckIntervalUs;
+      // The wait runs from the check actually sent, not from when this pass
+      // began: a late wake-up must not shorten the second.
+      phaseDueUs_ = platform::NowMicroseconds() + kCheckIntervalUs;
       NotifyState(State::CheckingMac);
     }
     return;
