@@ -643,7 +643,9 @@ TEST_F(Qx240Test, ArrayRepliesAreBoundsChecked) {
     uint8_t length = 0;
     uint8_t buffer[255];
     std::memset(buffer, 0xEE, sizeof buffer);
-    ScopedTimeScale fast(20);
+    // Only the failing replies wait out the query time: speed that up, and
+    // leave real time to the reply that must arrive.
+    ScopedTimeScale fast(c.result ? 1 : 20);
     EXPECT_EQ(Api().Parameter_Get_ARRAY(handle_, 9, &length, buffer), c.result);
     if (c.result) {
       EXPECT_EQ(Bytes(buffer, buffer + length), (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
