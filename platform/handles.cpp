@@ -1,6 +1,7 @@
 #include "platform/handles.h"
 
 #include <mutex>
+#include <shared_mutex>
 #include <unordered_map>
 
 #include "platform/kernelobject.h"
@@ -21,8 +22,9 @@ class HandleTable {
     return AddHandleLocked(std::move(object));
   }
 
+  // Every wait and signal looks its handles up: lookups share the table.
   std::shared_ptr<KernelObject> Lookup(Handle handle) {
-    std::lock_guard lock(mutex_);
+    std::shared_lock lock(mutex_);
     auto it = handles_.find(handle);
     return it == handles_.end() ? nullptr : it->second;
   }
@@ -104,7 +106,7 @@ class HandleTable {
     return next_;
   }
 
-  std::mutex mutex_;
+  std::shared_mutex mutex_;
   std::unordered_map<Handle, std::shared_ptr<KernelObject>> handles_;
   // Named objects are kept alive by their handles; the name goes with the last.
   std::unordered_map<std::string, std::weak_ptr<KernelObject>> names_;

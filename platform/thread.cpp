@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <system_error>
 #include <thread>
 
@@ -112,7 +113,7 @@ class ThreadObject final : public WaitableObject {
   ThreadFunction function_;
   const std::uint32_t id_;
   std::uint32_t suspendCount_;
-  std::condition_variable resumed_;
+  std::condition_variable_any resumed_;
   pid_t nativeId_ = 0;
   int priority_ = kThreadPriorityNormal;
   bool ended_ = false;

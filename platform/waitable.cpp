@@ -9,12 +9,49 @@
 namespace platform {
 
 struct Waiter {
+  static constexpr std::uint32_t kNoResult = 0xFFFFFFFF;
+
   ThreadRecord& thread;
   const WaitList& objects;
   bool waitAll;
-  std::condition_variable cv;
-  std::optional<std::uint32_t> result;
+  // Stored last by the thread that satisfies the wait, after it unregistered
+  // the waiter: from then on the waiting thread may return without the lock.
+  std::atomic<std::uint32_t> result{kNoResult};
+
+  std::optional<std::uint32_t> Result() const {
+    const std::uint32_t value = result.load(std::memory_order_acquire);
+    return value != kNoResult ? std::optional(value) : std::nullopt;
+  }
 };
+
+void Parker::Wake() {
+  {
+    std::lock_guard lock(mutex_);
+    pending_ = true;
+  }
+  woken_.notify_one();
+}
+
+bool Parker::Park(std::optional<std::chrono::steady_clock::time_point> deadline) {
+  std::unique_lock lock(mutex_);
+  const auto wakeCame = [this] { return pending_; };
+  const bool woken = deadline ? woken_.wait_until(lock, *deadline, wakeCame) : (woken_.wait(lock, wakeCame), true);
+  pending_ = false;
+  return woken;
+}
+
+void Dispatcher::Lock::lock() {
+  dispatcher_.mutex_.lock();
+  owned_ = true;
+}
+
+void Dispatcher::Lock::unlock() {
+  std::vector<std::shared_ptr<Parker>> wakes;
+  wakes.swap(dispatcher_.pendingWakes_);
+  owned_ = false;
+  dispatcher_.mutex_.unlock();
+  for (const auto& parker : wakes) parker->Wake();
+}
 
 namespace {
 
@@ -101,9 +138,11 @@ void Dispatcher::Signalled(WaitableObject& object) {
   auto waiters = object.waiters_;  // satisfying a waiter unregisters it
   for (Waiter* waiter : waiters) {
     if (auto result = TrySatisfy(*waiter)) {
-      waiter->result = result;
       Unregister(*waiter);
-      waiter->cv.notify_one();
+      const std::shared_ptr<Parker>& parker = waiter->thread.parker;
+      std::erase(timedSleepers_, parker);
+      WakeWhenUnlocked(parker);
+      waiter->result.store(*result, std::memory_order_release);
     }
   }
 }
@@ -111,45 +150,55 @@ void Dispatcher::Signalled(WaitableObject& object) {
 std::uint32_t Dispatcher::Wait(const WaitList& objects, bool waitAll, std::uint32_t timeoutMs) {
   std::optional<std::chrono::nanoseconds> deadline;
   if (timeoutMs != kInfinite) deadline = ProcessTime() + std::chrono::milliseconds(timeoutMs);
-  Waiter waiter{CurrentThreadRecord(), objects, waitAll, {}, std::nullopt};
+  ThreadRecord& thread = CurrentThreadRecord();
+  Waiter waiter{thread, objects, waitAll};
 
-  Lock lock(mutex_);
+  Lock lock(*this);
   if (auto result = TrySatisfy(waiter)) return *result;
   if (timeoutMs == 0) return kWaitTimeout;
   for (const auto& object : objects) object->waiters_.push_back(&waiter);
-  while (!waiter.result) {
+  for (;;) {
     auto wake = NextChange(objects);
     if (deadline && (!wake || *deadline < *wake)) wake = deadline;
-    bool wakeTimePassed = !BlockUntil(lock, waiter.cv, wake);
-    if (waiter.result) break;
-    waiter.result = TrySatisfy(waiter);  // an object may have changed with time
-    if (!waiter.result && wakeTimePassed && deadline && ProcessTime() >= *deadline) break;
+    if (Park(lock, thread.parker, wake)) {
+      // The usual way out: the waker has unregistered the wait, and the lock
+      // is not needed again.
+      if (auto result = waiter.Result()) return *result;
+      lock.lock();
+      if (auto result = waiter.Result()) return *result;
+      std::erase(timedSleepers_, thread.parker);
+    }
+    // Woken for another reason, or the wake time came: an object may have
+    // changed with time.
+    const std::optional<std::uint32_t> result = TrySatisfy(waiter);
+    if (result || (deadline && ProcessTime() >= *deadline)) {
+      Unregister(waiter);
+      return result.value_or(kWaitTimeout);
+    }
   }
-  Unregister(waiter);
-  return waiter.result.value_or(kWaitTimeout);
 }
 
 void Dispatcher::Rescheduled(WaitableObject& object) {
-  for (Waiter* waiter : object.waiters_) waiter->cv.notify_one();
+  for (Waiter* waiter : object.waiters_) WakeWhenUnlocked(waiter->thread.parker);
 }
 
-bool Dispatcher::BlockUntil(Lock& lock, std::condition_variable& cv,
-                            std::optional<std::chrono::nanoseconds> deadline) {
-  if (!deadline) {
-    cv.wait(lock);
-    return true;
+bool Dispatcher::Park(Lock& lock, const std::shared_ptr<Parker>& parker,
+                      std::optional<std::chrono::nanoseconds> wake) {
+  std::optional<std::chrono::steady_clock::time_point> realWake;
+  if (wake) {
+    const auto remaining = *wake - ProcessTime();
+    if (remaining <= std::chrono::nanoseconds::zero()) return false;
+    realWake = std::chrono::steady_clock::now() + ToRealDuration(remaining);
+    timedSleepers_.push_back(parker);
   }
-  auto remaining = *deadline - ProcessTime();
-  if (remaining <= std::chrono::nanoseconds::zero()) return false;
-  timedSleepers_.push_back(&cv);
-  cv.wait_for(lock, ToRealDuration(remaining));
-  std::erase(timedSleepers_, &cv);
+  lock.unlock();
+  parker->Park(realWake);
   return true;
 }
 
 void Dispatcher::WakeAllForClockChange() {
-  Lock lock(mutex_);
-  for (auto* cv : timedSleepers_) cv->notify_all();
+  Lock lock(*this);
+  for (const auto& parker : timedSleepers_) WakeWhenUnlocked(parker);
 }
 
 }  // namespace platform

@@ -17,6 +17,7 @@
 #include "platform/clock.h"
 #include "sim/bittiming.h"
 #include "sim/pcapwriter.h"
+#include "sim/benchthread.h"
 
 namespace sim {
 namespace detail {
@@ -384,7 +385,7 @@ bool BusPeer::IsAttached() const { return slot_ && slot_->attached; }
 CanBus::CanBus(BusOptions options) {
   detail::ValidateBitRate(options.bitRate);
   core_ = std::make_shared<BusCore>(options);
-  core_->thread = std::thread([core = core_.get()] { core->Run(); });
+  core_->thread = StartBenchThread("bus", [core = core_.get()] { core->Run(); });
 }
 
 CanBus::~CanBus() {

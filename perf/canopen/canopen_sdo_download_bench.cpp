@@ -3,6 +3,8 @@
 // and the QX240 driver, with the bench's bus paced at 500 kbit/s. The
 // baseline is the bus time of exactly the SDO frames the writes needed, taken
 // from the bus's own record; the ratio says how much the stack adds to it.
+//
+//   canopen_sdo_download_bench [--usb] [--all-cpus]     (target: 1.3 or better)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -11,12 +13,12 @@
 #include <vector>
 
 #include "canopen/copnapi.h"
+#include "perf/benchenvironment.h"
 #include "perf/exchangetiming.h"
 #include "platform/lasterror.h"
 #include "platform/module.h"
 #include "sim/canbus.h"
 #include "sim/canopen/canopenslave.h"
-#include "sim/qx240/qx240adapter.h"
 
 namespace {
 
@@ -51,16 +53,15 @@ std::vector<std::uint8_t> MemoryWrite(std::uint32_t address, const std::uint8_t*
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  const perf::BenchSettings settings = perf::BenchSettings::Parse(argc, argv);
+  settings.Apply();
   sim::BusOptions options;
   options.bitRate = kBitRate;
   options.pacing = true;
   sim::CanBus bus(options);
   perf::DeliveryProbe probe(bus);
-  sim::Qx240Adapter adapter;
-  if (!adapter.Start()) Fail("the adapter could not open a pseudo-terminal");
-  adapter.AttachToBus(bus);
-  setenv("FLASHWRIGHT_COM1", adapter.SlavePath().c_str(), 1);
+  perf::AdapterLink link(bus, settings.usb);
   sim::CanopenSlaveConfig config;
   config.node = kNode;
   config.mode = sim::FlashMode::BootLoader;
@@ -69,10 +70,7 @@ int main() {
 
   platform::ModuleHandle copn = platform::LoadLibrary("VRK_COPN.dll");
   if (copn == nullptr) Fail("vrk_copn.so could not be loaded");
-  InterfaceConfiguration interface{};
-  interface.InterfaceType = CAN_INTERFACE_QX240;
-  interface.ComPort = 1;
-  interface.ComBaud = 57600;
+  InterfaceConfiguration interface = link.Interface();
   std::int32_t iface = -1;
   if (COPN(OpenInterface)(&iface, &interface) == 0 || COPN(SetBaud)(iface, kBitRate) == 0 ||
       COPN(AddNode)(iface, kNode) == 0 || COPN(SetOnline)(iface, 1) == 0) {

@@ -5,7 +5,7 @@
 // exchange needed (request fragments, acknowledgements, responses), taken from
 // the bus's own record; the figure is elapsed time over that bound.
 //
-//   dnet_download_bench            (target: 1.3 or better)
+//   dnet_download_bench [--usb] [--all-cpus]     (target: 1.3 or better)
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "devicenet/vrk_dnet.h"
+#include "perf/benchenvironment.h"
 #include "perf/exchangetiming.h"
 #include "platform/clock.h"
 #include "platform/lasterror.h"
 #include "platform/module.h"
 #include "sim/canbus.h"
 #include "sim/devicenet/devicenetslave.h"
-#include "sim/qx240/qx240adapter.h"
 
 namespace {
 
@@ -55,17 +55,16 @@ class Dnet {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+  const perf::BenchSettings settings = perf::BenchSettings::Parse(argc, argv);
+  settings.Apply();
   sim::BusOptions options;
   options.bitRate = kBitRate;
   options.pacing = true;
   options.logCapacity = 1 << 20;
   sim::CanBus bus(options);
   perf::DeliveryProbe probe(bus);
-  sim::Qx240Adapter adapter;
-  if (!adapter.Start()) Fail("no pseudo-terminal for the adapter");
-  adapter.AttachToBus(bus);
-  setenv("FLASHWRIGHT_COM1", adapter.SlavePath().c_str(), 1);
+  perf::AdapterLink link(bus, settings.usb);
 
   sim::DeviceNetSlaveConfig config;
   config.mac = kNode;
@@ -74,10 +73,7 @@ int main() {
   sim::DeviceNetSlave slave(bus, config);
 
   Dnet dnet;
-  InterfaceConfiguration cfg{};
-  cfg.InterfaceType = CAN_INTERFACE_QX240;
-  cfg.ComPort = 1;
-  cfg.ComBaud = 57600;
+  const InterfaceConfiguration cfg = link.Interface();
   std::int32_t card = -1;
   if (DNET(OpenInterface)(&card, &cfg) == 0 || DNET(SetMacID)(card, 0) == 0 ||
       DNET(SetBaud)(card, kBitRate) == 0 || DNET(SetOnline)(card, 1) == 0 || DNET(StartScan)(card) == 0) {

@@ -5,6 +5,7 @@
 
 #include "platform/clock.h"
 #include "sim/nodeoutput.h"
+#include "sim/benchthread.h"
 
 namespace sim {
 namespace {
@@ -76,7 +77,7 @@ CanopenSlave::CanopenSlave(CanBus& bus, CanopenSlaveConfig config)
     std::lock_guard lock(mutex_);
     Boot(platform::NowMicroseconds());
   }
-  thread_ = std::thread([this] { Run(); });
+  thread_ = StartBenchThread("copn-" + std::to_string(config_.node), [this] { Run(); });
 }
 
 CanopenSlave::~CanopenSlave() {

@@ -7,6 +7,7 @@
 
 #include "platform/clock.h"
 #include "sim/nodeoutput.h"
+#include "sim/benchthread.h"
 
 namespace sim {
 namespace {
@@ -74,7 +75,7 @@ DeviceNetSlave::DeviceNetSlave(CanBus& bus, DeviceNetSlaveConfig config)
     std::lock_guard lock(mutex_);
     BeginStartup(platform::NowMicroseconds());
   }
-  thread_ = std::thread([this] { Run(); });
+  thread_ = StartBenchThread("dnet-" + std::to_string(config_.mac), [this] { Run(); });
 }
 
 DeviceNetSlave::~DeviceNetSlave() {

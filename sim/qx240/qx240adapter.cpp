@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/clock.h"
+#include "sim/benchthread.h"
 
 namespace sim {
 namespace {
@@ -51,7 +52,7 @@ Qx240Adapter::~Qx240Adapter() { Stop(); }
 bool Qx240Adapter::Start() {
   if (!pty_.Open()) return false;
   stopping_ = false;
-  thread_ = std::thread([this] { ServeLine(); });
+  thread_ = StartBenchThread("qx240", [this] { ServeLine(); });
   return true;
 }
 

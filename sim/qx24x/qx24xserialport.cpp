@@ -1,6 +1,7 @@
 #include "sim/qx24x/qx24xserialport.h"
 
 #include "platform/clock.h"
+#include "sim/benchthread.h"
 
 namespace sim {
 namespace {
@@ -35,7 +36,7 @@ Qx24xSerialPort::~Qx24xSerialPort() {
 bool Qx24xSerialPort::Start() {
   if (!pty_.Open()) return false;
   stopping_ = false;
-  thread_ = std::thread([this] { ServeLine(); });
+  thread_ = StartBenchThread("qx24x", [this] { ServeLine(); });
   return true;
 }
 

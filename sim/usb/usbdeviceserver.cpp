@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "platform/lasterror.h"
+#include "sim/benchthread.h"
 
 namespace sim {
 
@@ -87,7 +88,7 @@ bool UsbDeviceServer::Start() {
     ::unlink(socketPath_.c_str());
     return false;
   }
-  acceptThread_ = std::thread(&UsbDeviceServer::AcceptLoop, this);
+  acceptThread_ = StartBenchThread("usb-accept", [this] { AcceptLoop(); });
   return true;
 }
 
@@ -124,7 +125,7 @@ void UsbDeviceServer::AcceptLoop() {
       std::lock_guard lock(connectionsMutex_);
       connections_.push_back(std::move(connection));
     }
-    served.thread = std::thread(&UsbDeviceServer::Serve, this, std::ref(served));
+    served.thread = StartBenchThread("usb", [this, &served] { Serve(served); });
   }
 }
 

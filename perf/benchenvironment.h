@@ -1,0 +1,157 @@
+#pragma once
+// What the download benchmarks share besides their timing: the command line,
+// the processor they run on, the link to the bench's QX240 adapter, and the
+// processor time of the program under test apart from the bench's own.
+//
+//   <benchmark> [--usb] [--all-cpus]
+//     --usb        the adapter on USB instead of the serial port COM1
+//     --all-cpus   let the threads spread over every processor
+//
+// By default a benchmark keeps all its threads on one processor. On a virtual
+// machine, waking a thread whose virtual processor has halted costs tens of
+// microseconds, and a frame's way from the bus through the stack and back
+// hands over between threads five or six times: spread over idle processors,
+// those wake-ups outweigh the stack's own work. On one processor each hand-off
+// stays where the work runs. --all-cpus shows the figures with those costs.
+#include <dirent.h>
+#include <sched.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+#include "config/interfaceconfiguration.h"
+#include "sim/benchthread.h"
+#include "sim/canbus.h"
+#include "sim/qx240/qx240adapter.h"
+#include "sim/qx240/qx240usbadapter.h"
+
+namespace perf {
+
+struct BenchSettings {
+  bool usb = false;
+  bool allCpus = false;
+  std::string rest;  // the first argument that is not an option, if any
+
+  static BenchSettings Parse(int argc, char** argv) {
+    BenchSettings settings;
+    for (int i = 1; i < argc; ++i) {
+      const std::string argument = argv[i];
+      if (argument == "--usb") {
+        settings.usb = true;
+      } else if (argument == "--all-cpus") {
+        settings.allCpus = true;
+      } else if (settings.rest.empty() && argument.rfind("--", 0) != 0) {
+        settings.rest = argument;
+      } else {
+        std::fprintf(stderr, "unknown argument %s (options: --usb, --all-cpus)\n", argument.c_str());
+        std::exit(2);
+      }
+    }
+    return settings;
+  }
+
+  // Call before any thread starts: threads take their creator's processors.
+  void Apply() const {
+    if (allCpus) {
+      std::printf("threads on every processor, link %s\n", LinkName());
+      return;
+    }
+    const int cpu = sched_getcpu();
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(cpu, &one);
+    if (cpu < 0 || sched_setaffinity(0, sizeof one, &one) != 0) {
+      std::fprintf(stderr, "could not keep the threads on one processor: %s\n", std::strerror(errno));
+      std::exit(1);
+    }
+    std::printf("threads on processor %d (--all-cpus to spread them), link %s\n", cpu, LinkName());
+  }
+
+  const char* LinkName() const { return usb ? "USB" : "COM1"; }
+};
+
+// The bench's QX240 adapter on the bus, on COM1 (a pseudo-terminal) or on USB
+// (the provider's folder of this process's own), and the interface record
+// that reaches it.
+class AdapterLink {
+ public:
+  AdapterLink(sim::CanBus& bus, bool usb) {
+    if (usb) {
+      UseOwnUsbFolder();
+      usbAdapter_.emplace();
+      if (!usbAdapter_->Start()) Fail("the USB adapter could not be made present");
+      usbAdapter_->AttachToBus(bus);
+    } else {
+      serialAdapter_.emplace();
+      if (!serialAdapter_->Start()) Fail("the adapter could not open a pseudo-terminal");
+      serialAdapter_->AttachToBus(bus);
+      setenv("FLASHWRIGHT_COM1", serialAdapter_->SlavePath().c_str(), 1);
+    }
+  }
+
+  ~AdapterLink() {
+    if (!usbFolder_.empty()) {
+      usbAdapter_.reset();
+      std::error_code ignored;
+      std::filesystem::remove_all(usbFolder_, ignored);
+    }
+  }
+  AdapterLink(const AdapterLink&) = delete;
+  AdapterLink& operator=(const AdapterLink&) = delete;
+
+  InterfaceConfiguration Interface() const {
+    InterfaceConfiguration record{};
+    record.InterfaceType = CAN_INTERFACE_QX240;
+    if (usbAdapter_) {
+      std::strcpy(record.AccessPoint, "1");  // the first adapter present
+    } else {
+      record.ComPort = 1;
+      record.ComBaud = 57600;
+    }
+    return record;
+  }
+
+ private:
+  [[noreturn]] static void Fail(const char* why) {
+    std::fprintf(stderr, "%s\n", why);
+    std::exit(1);
+  }
+  void UseOwnUsbFolder() {
+    char folder[] = "/tmp/flashwright-bench-usb-XXXXXX";
+    if (mkdtemp(folder) == nullptr) Fail("no folder for the USB provider");
+    usbFolder_ = folder;
+    setenv("FLASHWRIGHT_USB_DIR", folder, 1);
+  }
+
+  std::string usbFolder_;
+  std::optional<sim::Qx240Adapter> serialAdapter_;
+  std::optional<sim::Qx240UsbAdapter> usbAdapter_;
+};
+
+// Processor time of the bench's own threads (named sim-...) while they live,
+// from the scheduler's per-thread record.
+inline std::chrono::nanoseconds BenchThreadsCpu() {
+  std::chrono::nanoseconds total{0};
+  DIR* tasks = opendir("/proc/self/task");
+  if (tasks == nullptr) return total;
+  while (const dirent* entry = readdir(tasks)) {
+    if (entry->d_name[0] == '.') continue;
+    const std::string task = std::string("/proc/self/task/") + entry->d_name;
+    std::string name;
+    std::getline(std::ifstream(task + "/comm"), name);
+    if (name.rfind(sim::kBenchThreadPrefix, 0) != 0) continue;
+    long long onCpuNs = 0;
+    if (std::ifstream(task + "/schedstat") >> onCpuNs) total += std::chrono::nanoseconds(onCpuNs);
+  }
+  closedir(tasks);
+  return total;
+}
+
+}  // namespace perf
