@@ -135,23 +135,43 @@ class AdapterLink {
   std::optional<sim::Qx240UsbAdapter> usbAdapter_;
 };
 
-// Processor time of the bench's own threads (named sim-...) while they live,
-// from the scheduler's per-thread record.
-inline std::chrono::nanoseconds BenchThreadsCpu() {
-  std::chrono::nanoseconds total{0};
-  DIR* tasks = opendir("/proc/self/task");
-  if (tasks == nullptr) return total;
-  while (const dirent* entry = readdir(tasks)) {
-    if (entry->d_name[0] == '.') continue;
-    const std::string task = std::string("/proc/self/task/") + entry->d_name;
-    std::string name;
-    std::getline(std::ifstream(task + "/comm"), name);
-    if (name.rfind(sim::kBenchThreadPrefix, 0) != 0) continue;
-    long long onCpuNs = 0;
-    if (std::ifstream(task + "/schedstat") >> onCpuNs) total += std::chrono::nanoseconds(onCpuNs);
+// Per-thread figures from the scheduler's records, split between the bench's
+// own threads (named sim-...) and the program's: the bench's processor time,
+// and how often the program's threads went to sleep (each sleep is one
+// wake-up later).
+struct ThreadTotals {
+  std::chrono::nanoseconds benchCpu{0};
+  std::uint64_t programSleeps = 0;
+
+  static ThreadTotals Now() {
+    ThreadTotals totals;
+    DIR* tasks = opendir("/proc/self/task");
+    if (tasks == nullptr) return totals;
+    while (const dirent* entry = readdir(tasks)) {
+      if (entry->d_name[0] == '.') continue;
+      const std::string task = std::string("/proc/self/task/") + entry->d_name;
+      std::string name;
+      std::getline(std::ifstream(task + "/comm"), name);
+      if (name.rfind(sim::kBenchThreadPrefix, 0) == 0) {
+        long long onCpuNs = 0;
+        if (std::ifstream(task + "/schedstat") >> onCpuNs) totals.benchCpu += std::chrono::nanoseconds(onCpuNs);
+      } else {
+        totals.programSleeps += VoluntarySwitches(task);
+      }
+    }
+    closedir(tasks);
+    return totals;
   }
-  closedir(tasks);
-  return total;
-}
+
+ private:
+  static std::uint64_t VoluntarySwitches(const std::string& task) {
+    std::ifstream status(task + "/status");
+    const std::string key = "voluntary_ctxt_switches:";
+    for (std::string line; std::getline(status, line);) {
+      if (line.rfind(key, 0) == 0) return std::stoull(line.substr(key.size()));
+    }
+    return 0;
+  }
+};
 
 }  // namespace perf

@@ -68,12 +68,12 @@ std::chrono::nanoseconds CpuTime(clockid_t clock) {
 struct PassSpan {
   std::uint64_t firstUs = 0, lastUs = 0;
   std::chrono::nanoseconds processCpuFirst{}, processCpuLast{};
-  std::chrono::nanoseconds benchCpuFirst{}, benchCpuLast{};
+  perf::ThreadTotals threadsFirst, threadsLast;
   std::chrono::nanoseconds threadCpuFirst{}, threadCpuLast{};
   std::size_t writes = 0;
 
   void Begin() {
-    benchCpuFirst = perf::BenchThreadsCpu();
+    threadsFirst = perf::ThreadTotals::Now();
     processCpuFirst = CpuTime(CLOCK_PROCESS_CPUTIME_ID);
     threadCpuFirst = CpuTime(CLOCK_THREAD_CPUTIME_ID);
     firstUs = platform::NowMicroseconds();
@@ -82,7 +82,7 @@ struct PassSpan {
     lastUs = platform::NowMicroseconds();
     processCpuLast = CpuTime(CLOCK_PROCESS_CPUTIME_ID);
     threadCpuLast = CpuTime(CLOCK_THREAD_CPUTIME_ID);
-    if (last) benchCpuLast = perf::BenchThreadsCpu();  // reading it costs: once, at the end
+    if (last) threadsLast = perf::ThreadTotals::Now();  // reading it costs: once, at the end
   }
 };
 
@@ -188,7 +188,9 @@ void RunPass(Bench& bench, Slave& slave, TimedDownloader<Downloader>& downloader
   const double wall = static_cast<double>(span.lastUs - span.firstUs) * 1e-6;
   const double bound = timing.BusSeconds();
   const double processCpu = std::chrono::duration<double>(span.processCpuLast - span.processCpuFirst).count();
-  const double benchCpu = std::chrono::duration<double>(span.benchCpuLast - span.benchCpuFirst).count();
+  const double benchCpu =
+      std::chrono::duration<double>(span.threadsLast.benchCpu - span.threadsFirst.benchCpu).count();
+  const double wakeUps = static_cast<double>(span.threadsLast.programSleeps - span.threadsFirst.programSleeps);
   const double programCpu = processCpu - benchCpu;
   const double threadCpu = std::chrono::duration<double>(span.threadCpuLast - span.threadCpuFirst).count();
   std::printf("%s: %zu bytes in %zu WriteMemory calls (%zu-byte records, chunk %u)\n", network.name, kImageBytes,
@@ -198,6 +200,8 @@ void RunPass(Bench& bench, Slave& slave, TimedDownloader<Downloader>& downloader
   std::printf("  pass wall time %.3f s, ratio %.2fx (target 1.30x or better)\n", wall, wall / bound);
   std::printf("  program CPU %.3f s = %.1f %% of one core (target < 5 %%), of it the download thread %.1f %%\n",
               programCpu, 100.0 * programCpu / wall, 100.0 * threadCpu / wall);
+  std::printf("  program threads woke %.0f times a second, %.1f us of processor time per wake-up\n", wakeUps / wall,
+              programCpu / wakeUps * 1e6);
   std::printf("  the bench's own threads %.3f s = %.1f %% of one core\n", benchCpu, 100.0 * benchCpu / wall);
   perf::PrintExchangeTiming(timing);
 }
