@@ -21,7 +21,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -31,6 +30,7 @@
 #include "sim/canbus.h"
 #include "sim/qx240/qx240adapter.h"
 #include "sim/qx240/qx240usbadapter.h"
+#include "tests/support/scratch.h"
 
 namespace perf {
 
@@ -84,7 +84,8 @@ class AdapterLink {
  public:
   AdapterLink(sim::CanBus& bus, bool usb) {
     if (usb) {
-      UseOwnUsbFolder();
+      usbFolder_.emplace("flashwright-bench-usb");
+      usbFolderVariable_.emplace("FLASHWRIGHT_USB_DIR", usbFolder_->Path().string());
       usbAdapter_.emplace();
       if (!usbAdapter_->Start()) Fail("the USB adapter could not be made present");
       usbAdapter_->AttachToBus(bus);
@@ -92,17 +93,10 @@ class AdapterLink {
       serialAdapter_.emplace();
       if (!serialAdapter_->Start()) Fail("the adapter could not open a pseudo-terminal");
       serialAdapter_->AttachToBus(bus);
-      setenv("FLASHWRIGHT_COM1", serialAdapter_->SlavePath().c_str(), 1);
+      comPortVariable_.emplace("FLASHWRIGHT_COM1", serialAdapter_->SlavePath());
     }
   }
 
-  ~AdapterLink() {
-    if (!usbFolder_.empty()) {
-      usbAdapter_.reset();
-      std::error_code ignored;
-      std::filesystem::remove_all(usbFolder_, ignored);
-    }
-  }
   AdapterLink(const AdapterLink&) = delete;
   AdapterLink& operator=(const AdapterLink&) = delete;
 
@@ -123,14 +117,10 @@ class AdapterLink {
     std::fprintf(stderr, "%s\n", why);
     std::exit(1);
   }
-  void UseOwnUsbFolder() {
-    char folder[] = "/tmp/flashwright-bench-usb-XXXXXX";
-    if (mkdtemp(folder) == nullptr) Fail("no folder for the USB provider");
-    usbFolder_ = folder;
-    setenv("FLASHWRIGHT_USB_DIR", folder, 1);
-  }
 
-  std::string usbFolder_;
+  // The folder outlives the adapter that serves in it.
+  std::optional<benchtest::TempDir> usbFolder_;
+  std::optional<benchtest::ScopedEnv> usbFolderVariable_, comPortVariable_;
   std::optional<sim::Qx240Adapter> serialAdapter_;
   std::optional<sim::Qx240UsbAdapter> usbAdapter_;
 };
