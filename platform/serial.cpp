@@ -6,6 +6,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -20,8 +21,8 @@ namespace platform {
 
 namespace {
 
-// Ports open in this process, by canonical device path: the terminal's
-// exclusive mode does not stop a second open by root.
+// Ports open in this process, by canonical device path, so that a second
+// open in the process is refused before it touches the device.
 std::mutex openPortsMutex;
 std::set<std::string> openPorts;
 
@@ -68,9 +69,34 @@ bool SetRawMode(int fd) {
 // A device without modem lines refuses their ioctls with one of these.
 bool LacksModemLines(int error) { return error == ENOTTY || error == EINVAL; }
 
-bool TakeTerminal(int fd) {
+// Whether the terminal is in exclusive mode (set by this or another opener).
+bool IsExclusive(int fd) {
+  int exclusive = 0;
+  return ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+}
+
+// Holds the terminal for this descriptor alone. The advisory lock is what
+// another instance of this program and other well-behaved serial tools
+// respect; the exclusive mode also keeps out unprivileged openers that do
+// not look at the lock (the kernel lets root past it). A terminal that is
+// locked, or exclusive for an opener that took no lock, is in use.
+// *exclusiveSet tells whether this descriptor set the exclusive mode, the
+// only case in which it may clear it again.
+bool TakeTerminal(int fd, bool* exclusiveSet) {
+  *exclusiveSet = false;
   // Fails with ENOTTY for a path that is no terminal at all.
+  termios2 line{};
+  if (ioctl(fd, TCGETS2, &line) != 0) return FailWithErrno();
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    SetLastError(errno == EWOULDBLOCK ? kErrorAccessDenied : ErrorFromErrno(errno));
+    return false;
+  }
+  if (IsExclusive(fd)) {
+    SetLastError(kErrorAccessDenied);
+    return false;
+  }
   if (ioctl(fd, TIOCEXCL) != 0) return FailWithErrno();
+  *exclusiveSet = true;
   if (!SetRawMode(fd)) return false;
   if (ioctl(fd, TCFLSH, TCIOFLUSH) != 0) return FailWithErrno();
   return true;
@@ -120,9 +146,10 @@ bool SerialPort::Open(const std::string& portName) {
     SetLastError(error);
     return false;
   }
-  if (!TakeTerminal(fd) || !channel_.Attach(fd)) {
+  bool exclusiveSet = false;
+  if (!TakeTerminal(fd, &exclusiveSet) || !channel_.Attach(fd)) {
     const std::uint32_t error = GetLastError();
-    ioctl(fd, TIOCNXCL);
+    if (exclusiveSet) ioctl(fd, TIOCNXCL);
     ::close(fd);
     ReleasePort(key);
     SetLastError(error);
@@ -135,8 +162,9 @@ bool SerialPort::Open(const std::string& portName) {
 }
 
 void SerialPort::Close() {
-  // The exclusive mode belongs to the terminal, not to this descriptor:
-  // leave it so that the next open (by anyone) is not refused.
+  // The exclusive mode belongs to the terminal, not to the descriptor, and
+  // an open port is the one that set it: leave it so that the next open (by
+  // anyone) is not refused. The lock goes with the descriptor.
   if (channel_.Close([](int fd) { ioctl(fd, TIOCNXCL); })) ReleasePort(lockKey_);
 }
 

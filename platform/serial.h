@@ -41,9 +41,10 @@ inline constexpr std::uint32_t kPurgeRxClear = 0x8;
 //
 // Failures return false and leave the reason in the last error:
 // kErrorFileNotFound for an unknown port or missing device, kErrorAccessDenied
-// for a port that is already open (in this process or, through the
-// terminal's exclusive mode, in another), kErrorDeviceNotConnected when the
-// device vanished.
+// for a port that is in use (open in this process, or held by another
+// process through an advisory lock on the device or the terminal's exclusive
+// mode), kErrorDeviceNotConnected when the device vanished. An open port
+// holds both the lock and the exclusive mode until it is closed.
 //
 // A kernel object, so a driver may register it and hand its handle out.
 class SerialPort : public KernelObject {

@@ -1,10 +1,15 @@
 #include "platform/serial.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <future>
 #include <numeric>
 #include <thread>
@@ -135,6 +140,75 @@ TEST_F(SerialPortTest, PortIsExclusiveUntilClosed) {
   std::size_t got = 0;
   ASSERT_TRUE(port.Read(buffer.data(), buffer.size(), &got));
   EXPECT_EQ(Text(buffer), "again");
+}
+
+// What another instance of the program gets when it opens the port (it
+// closes the port again at once): 0 for an open port, 1 when refused as in
+// use, 2 for any other failure, -1 when it did not run.
+int OpenInAnotherProcess(const std::string& path) {
+  const std::string program =
+      (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "fwtest_openport").string();
+  const pid_t child = fork();
+  if (child == 0) {
+    execl(program.c_str(), program.c_str(), path.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status) <= 2 ? WEXITSTATUS(status) : -1;
+}
+
+// A descriptor of the device opened past the port layer, as another tool
+// would open it (root passes the terminal's exclusive mode).
+struct RawDevice {
+  explicit RawDevice(const std::string& path) : fd(open(path.c_str(), O_RDWR | O_NOCTTY)) {}
+  ~RawDevice() {
+    if (fd >= 0) close(fd);
+  }
+  bool IsExclusive() const {
+    int exclusive = 0;
+    return ioctl(fd, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+  }
+  bool CanLock() const { return flock(fd, LOCK_EX | LOCK_NB) == 0; }
+  int fd;
+};
+
+TEST_F(SerialPortTest, AnotherInstanceCannotTakeOrFreeAHeldPort) {
+  const std::string path = device.SlavePath();
+  // Refused twice: the first refused opener's close must not free the port,
+  // whatever privileges it runs with.
+  EXPECT_EQ(OpenInAnotherProcess(path), 1);
+  EXPECT_EQ(OpenInAnotherProcess(path), 1);
+  RawDevice probe(path);
+  ASSERT_GE(probe.fd, 0);
+  EXPECT_TRUE(probe.IsExclusive());
+  EXPECT_FALSE(probe.CanLock());
+
+  port.Close();
+  EXPECT_FALSE(probe.IsExclusive());
+  EXPECT_EQ(OpenInAnotherProcess(path), 0);
+}
+
+TEST_F(SerialPortTest, PortHeldByAnotherToolIsRefused) {
+  port.Close();
+  const std::string path = device.SlavePath();
+  for (const bool byLock : {true, false}) {
+    SCOPED_TRACE(byLock ? "advisory lock" : "exclusive mode");
+    {
+      RawDevice other(path);
+      ASSERT_GE(other.fd, 0);
+      ASSERT_EQ(byLock ? flock(other.fd, LOCK_EX | LOCK_NB) : ioctl(other.fd, TIOCEXCL), 0);
+      EXPECT_FALSE(port.Open(path));
+      EXPECT_EQ(GetLastError(), kErrorAccessDenied);
+      // The refused open left the other tool's hold as it was.
+      RawDevice probe(path);
+      EXPECT_EQ(probe.IsExclusive(), !byLock);
+      EXPECT_EQ(probe.CanLock(), !byLock);
+      if (!byLock) ioctl(other.fd, TIOCNXCL);
+    }
+    ASSERT_TRUE(port.Open(path)) << GetLastError();
+    port.Close();
+  }
 }
 
 TEST(SerialPortOpenTest, RefusesWhatIsNoUsablePort) {
