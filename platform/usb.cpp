@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/lasterror.h"
 #include "platform/usb_transport.h"
@@ -47,9 +48,56 @@ int ConnectToDevice(const std::string& socketPath) {
   return fd;
 }
 
-bool IsPresentDevice(const std::string& socketPath) {
+// Whether the socket file is a device's socket of this user's own, with the
+// last error set when not.
+bool IsOwnSocket(const std::string& socketPath) {
   struct stat status;
-  if (::lstat(socketPath.c_str(), &status) != 0 || !S_ISSOCK(status.st_mode)) return false;
+  if (::lstat(socketPath.c_str(), &status) != 0) {
+    SetLastError(ErrorFromErrno(errno));
+    return false;
+  }
+  if (!S_ISSOCK(status.st_mode)) {
+    SetLastError(kErrorFileNotFound);
+    return false;
+  }
+  if (status.st_uid != ::geteuid()) {
+    SetLastError(kErrorAccessDenied);
+    return false;
+  }
+  return true;
+}
+
+// Says once per directory why it is not used: the program's own messages
+// only tell that no device was found.
+void ReportUntrustedDirectory(const std::string& directory) {
+  static std::mutex mutex;
+  static std::string reported;
+  std::lock_guard lock(mutex);
+  if (directory == reported) return;
+  reported = directory;
+  std::fprintf(stderr,
+               "flashwright: USB device folder %s not used: it must be a folder of this user's "
+               "own that nobody else may write to\n",
+               directory.c_str());
+}
+
+bool MakeUsbDirectory(const std::string& directory) {
+  std::error_code error;
+  const std::filesystem::path parent = std::filesystem::path(directory).parent_path();
+  if (!parent.empty()) std::filesystem::create_directories(parent, error);
+  if (error) {
+    SetLastError(ErrorFromErrno(error.value()));
+    return false;
+  }
+  if (::mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) {
+    SetLastError(ErrorFromErrno(errno));
+    return false;
+  }
+  return true;
+}
+
+bool IsPresentDevice(const std::string& socketPath) {
+  if (!IsOwnSocket(socketPath)) return false;
   int fd = ConnectToDevice(socketPath);
   if (fd < 0) return false;
   ::close(fd);
@@ -81,6 +129,23 @@ std::string UsbDirectory() {
   return "/tmp/flashwright-usb-" + std::to_string(::getuid());
 }
 
+std::string TrustedUsbDirectory(bool create) {
+  const std::string directory = UsbDirectory();
+  if (create && !MakeUsbDirectory(directory)) return {};
+  struct stat status;
+  if (::lstat(directory.c_str(), &status) != 0) {
+    SetLastError(ErrorFromErrno(errno));
+    return {};
+  }
+  if (!S_ISDIR(status.st_mode) || status.st_uid != ::geteuid() ||
+      (status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    ReportUntrustedDirectory(directory);
+    SetLastError(kErrorAccessDenied);
+    return {};
+  }
+  return directory;
+}
+
 std::string UsbDevicePath(const Guid& interfaceClass, std::uint16_t vendorId,
                           std::uint16_t productId, const std::string& instance) {
   char ids[32];
@@ -90,7 +155,8 @@ std::string UsbDevicePath(const Guid& interfaceClass, std::uint16_t vendorId,
 
 std::vector<std::string> EnumerateUsbDevices(const Guid& interfaceClass) {
   std::vector<std::string> paths;
-  const std::string directory = UsbDirectory();
+  const std::string directory = TrustedUsbDirectory();
+  if (directory.empty()) return paths;
   DIR* dir = ::opendir(directory.c_str());
   if (!dir) return paths;
   const std::string suffix = "#" + GuidToString(interfaceClass);
@@ -117,6 +183,7 @@ bool UsbFile::Open(const std::string& path) {
   const std::string pipe = separator == std::string::npos ? "" : name.substr(separator + 1);
   const std::string socketPath = usbwire::SocketPath(device);
   if (socketPath.empty()) return Fail(kErrorFileNotFound);
+  if (TrustedUsbDirectory().empty() || !IsOwnSocket(socketPath)) return false;
   const int fd = ConnectToDevice(socketPath);
   if (fd < 0) return false;
   pipe_ = pipe;

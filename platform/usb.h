@@ -7,7 +7,9 @@
 //
 // Each present device is a socket in the USB directory: the environment
 // variable FLASHWRIGHT_USB_DIR, else $XDG_RUNTIME_DIR/flashwright-usb, else
-// /tmp/flashwright-usb-<uid>. A device's socket is named like the device
+// /tmp/flashwright-usb-<uid>. Only a directory of the user's own that
+// nobody else may write to is used, and in it only sockets of the user's
+// own (see TrustedUsbDirectory). A device's socket is named like the device
 // path, "usb#vid_VVVV&pid_PPPP#<instance>#{class}", and its path is that name
 // behind "\\?\".
 #include <cstddef>
@@ -38,12 +40,21 @@ std::string GuidToString(const Guid& guid);
 // The directory that holds the devices' sockets (see above).
 std::string UsbDirectory();
 
+// The USB directory when the devices in it may be trusted: a directory (not
+// a link) of this user's that nobody else may write to, since whoever can
+// put a socket there can pose as a device. With create, a missing directory
+// is made first, for this user alone. Otherwise "" with the last error:
+// kErrorFileNotFound when it does not exist, kErrorAccessDenied (also told
+// on the standard error) when it is not to be trusted.
+std::string TrustedUsbDirectory(bool create = false);
+
 // The device path of a device: "\\?\usb#vid_VVVV&pid_PPPP#<instance>#{class}".
 std::string UsbDevicePath(const Guid& interfaceClass, std::uint16_t vendorId,
                           std::uint16_t productId, const std::string& instance);
 
 // Paths of the present devices that offer an interface of the class, in a
-// stable order. A socket whose device no longer answers is not present.
+// stable order. A socket whose device no longer answers is not present, nor
+// is one of another user's, nor anything in an untrusted USB directory.
 std::vector<std::string> EnumerateUsbDevices(const Guid& interfaceClass);
 
 // Longest a request to a device may take before it counts as unanswered.
@@ -54,7 +65,8 @@ inline constexpr std::uint32_t kUsbRequestTimeoutMs = 5000;
 // register it and hand its handle out.
 //
 // Failures return false with the last error: kErrorFileNotFound for a device
-// that is not present, kErrorDeviceNotConnected once it has gone,
+// that is not present, kErrorAccessDenied for one that is not the user's own
+// or in an untrusted USB directory, kErrorDeviceNotConnected once it has gone,
 // kErrorTimeout, kErrorOperationAborted for cancelled or closed I/O,
 // kErrorInvalidFunction for pipe I/O on the device or requests on a pipe, or
 // the code the device answered with.

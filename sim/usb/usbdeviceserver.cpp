@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cstring>
-#include <filesystem>
 
 #include "platform/lasterror.h"
 #include "sim/benchthread.h"
@@ -65,9 +64,7 @@ bool UsbDeviceServer::Start() {
   socketPath_ = usbwire::SocketPath(usbwire::SocketName(devicePath_));
   if (socketPath_.empty()) return false;
 
-  std::error_code error;
-  std::filesystem::create_directories(platform::UsbDirectory(), error);
-  if (error) return Fail(platform::ErrorFromErrno(error.value()));
+  if (platform::TrustedUsbDirectory(/*create=*/true).empty()) return false;
   // A socket file without a device behind it was left by a bench that died.
   if (IsServed(socketPath_)) return Fail(platform::kErrorAlreadyExists);
   ::unlink(socketPath_.c_str());

@@ -51,8 +51,9 @@ class UsbDeviceServer {
   UsbDeviceServer& operator=(const UsbDeviceServer&) = delete;
 
   // Makes the device present (creating the USB directory if need be). False
-  // with the last error set when the identity is unusable, a running device
-  // already has this path, or the socket cannot be made.
+  // with the last error set when the identity is unusable, the USB directory
+  // is not to be trusted (see platform::TrustedUsbDirectory), a running
+  // device already has this path, or the socket cannot be made.
   bool Start();
   // The device vanishes: open files of the host fail from now on.
   void Stop();

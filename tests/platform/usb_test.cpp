@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -17,6 +19,7 @@
 #include "platform/clock.h"
 #include "platform/lasterror.h"
 #include "sim/usb/usbdeviceserver.h"
+#include "tests/support/scratch.h"
 
 namespace platform {
 namespace {
@@ -280,6 +283,83 @@ TEST_F(UsbTest, VanishedDeviceFailsEveryCall) {
   // The device comes back under the same path.
   ASSERT_TRUE(server.Start());
   EXPECT_TRUE(again.Open(server.DevicePath()));
+}
+
+}  // namespace
+}  // namespace platform
+
+namespace platform {
+namespace {
+
+// Someone other than the user running the tests.
+constexpr uid_t kOtherUser = 65534;
+
+// Without a folder of its own the provider falls back to a predictable name,
+// which another local user may have made first: the folder and each device's
+// socket count only when they are the user's own and nobody else may write
+// to the folder.
+TEST(UsbDirectoryTest, UsesOnlyAFolderAndSocketsOfTheUsersOwn) {
+  benchtest::TempDir runtime("fw-runtime");
+  ASSERT_TRUE(runtime.Created());
+  benchtest::ScopedEnv noOwnFolder("FLASHWRIGHT_USB_DIR", "");
+  benchtest::ScopedEnv runtimeFolder("XDG_RUNTIME_DIR", runtime.Path().string());
+  const std::string folder = runtime.File("flashwright-usb");
+  ASSERT_EQ(UsbDirectory(), folder);
+
+  // The bench makes the missing folder for this user alone.
+  const mode_t previousMask = umask(0);
+  TestDevice handler;
+  sim::UsbDeviceServer device(handler, {kAdapterClass, 0x1234, 0x5678, "SN0004"});
+  const bool started = device.Start();
+  umask(previousMask);
+  ASSERT_TRUE(started) << GetLastError();
+  struct stat status {};
+  ASSERT_EQ(stat(folder.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 07777, 0700u);
+  EXPECT_EQ(EnumerateUsbDevices(kAdapterClass), std::vector<std::string>{device.DevicePath()});
+
+  const std::string socket = folder + "/" + device.DevicePath().substr(4);
+  const bool privileged = geteuid() == 0;  // only root can give a file away
+  const struct {
+    const char* what;
+    bool needsRoot;
+    std::function<int()> spoil, mend;
+  } cases[] = {
+      {"folder writable by others", false, [&] { return chmod(folder.c_str(), 0777); },
+       [&] { return chmod(folder.c_str(), 0700); }},
+      {"folder writable by its group", false, [&] { return chmod(folder.c_str(), 0770); },
+       [&] { return chmod(folder.c_str(), 0700); }},
+      {"folder of another user", true, [&] { return chown(folder.c_str(), kOtherUser, -1); },
+       [&] { return chown(folder.c_str(), geteuid(), -1); }},
+      {"socket of another user", true, [&] { return lchown(socket.c_str(), kOtherUser, -1); },
+       [&] { return lchown(socket.c_str(), geteuid(), -1); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.needsRoot && !privileged) continue;
+    ASSERT_EQ(c.spoil(), 0);
+    EXPECT_TRUE(EnumerateUsbDevices(kAdapterClass).empty());
+    UsbFile refused, accepted;
+    EXPECT_FALSE(refused.Open(device.DevicePath()));
+    EXPECT_EQ(GetLastError(), kErrorAccessDenied);
+    ASSERT_EQ(c.mend(), 0);
+    EXPECT_TRUE(accepted.Open(device.DevicePath())) << GetLastError();
+  }
+
+  // Nor does the bench offer a device in a folder that is not the user's.
+  device.Stop();
+  ASSERT_EQ(chmod(folder.c_str(), 0777), 0);
+  EXPECT_FALSE(device.Start());
+  EXPECT_EQ(GetLastError(), kErrorAccessDenied);
+
+  // A link in the folder's place is refused too, even to a folder of the
+  // user's own: whoever owns the link can point it elsewhere.
+  const std::string target = runtime.File("elsewhere");
+  ASSERT_EQ(rename(folder.c_str(), target.c_str()), 0);
+  ASSERT_EQ(chmod(target.c_str(), 0700), 0);
+  ASSERT_EQ(symlink(target.c_str(), folder.c_str()), 0);
+  EXPECT_FALSE(device.Start());
+  EXPECT_EQ(GetLastError(), kErrorAccessDenied);
 }
 
 }  // namespace
