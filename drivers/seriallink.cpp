@@ -430,10 +430,11 @@ bool SerialLink::Confirm(std::uint8_t code, std::span<const std::uint8_t> argume
 bool SerialLink::ExchangeFirmwareFrame(std::uint32_t address, std::uint8_t flags,
                                        std::span<std::uint8_t> data, bool sendData) {
   constexpr std::uint32_t kFirmwareFrameWaitMs = 1000;
-  const std::uint8_t length = std::uint8_t(data.size());
+  const FirmwareAnswerKey key{address, std::uint8_t(data.size())};
   const HostFrame frame = EncodeHostFrame(
-      address, flags, length, sendData ? std::span<const std::uint8_t>(data) : std::span<const std::uint8_t>());
+      address, flags, key.length, sendData ? std::span<const std::uint8_t>(data) : std::span<const std::uint8_t>());
   std::lock_guard exchange(exchange_);
+  if (staleAnswer_ == key) AwaitStaleAnswer(kFirmwareFrameWaitMs);
   {
     std::lock_guard lock(mutex_);
     received_.Clear();
@@ -441,30 +442,54 @@ bool SerialLink::ExchangeFirmwareFrame(std::uint32_t address, std::uint8_t flags
   }
   if (!Write(frame)) return false;
   CanMessage answer;
-  if (!AwaitFirmwareAnswer(address, flags & kSectorMask, kFirmwareFrameWaitMs, &answer))
-    return Fail(kErrorNoReply);
-  if (answer.Length != length) return Fail(kErrorBadReply);
-  std::copy_n(answer.Data, length, data.begin());
+  if (!AwaitFirmwareAnswer(key, kFirmwareFrameWaitMs, &answer)) return false;
+  std::copy_n(answer.Data, key.length, data.begin());
   return true;
 }
 
-// The module answers a firmware frame with the same address and sector. An
-// answer to an earlier request that gave up before it came is dropped here,
-// however late it arrives, so it is never taken for this request's data.
-bool SerialLink::AwaitFirmwareAnswer(std::uint32_t address, std::uint8_t sector, std::uint32_t waitMs,
+// The module answers a firmware frame with a frame at the same address and
+// of the same Length; its Flags tell nothing (a module may answer with 0).
+// A frame at the address with another Length is a refusal (which comes with
+// no bytes). An answer to an earlier request that gave up before it came is
+// dropped here however late it arrives, so it is never taken for this
+// request's data.
+bool SerialLink::AwaitFirmwareAnswer(const FirmwareAnswerKey& key, std::uint32_t waitMs,
                                      CanMessage* answer) {
-  const auto isOurs = [&](const CanMessage& frame) {
-    return frame.Id == address && (frame.Flags & kSectorMask) == sector;
-  };
+  bool refused = false;
   std::unique_lock lock(mutex_);
   const auto takeOurs = [&] {
     while (received_.Pop(answer)) {
       FramesTaken();
-      if (isOurs(*answer)) return true;
+      const FirmwareAnswerKey came{answer->Id, answer->Length};
+      if (came == staleAnswer_) {
+        staleAnswer_.reset();
+      } else if (came.address == key.address) {
+        refused = came.length != key.length;
+        return true;
+      }
     }
     return false;
   };
-  return WaitFor(lock, waitMs, takeOurs);
+  if (WaitFor(lock, waitMs, takeOurs)) return !refused || Fail(kErrorBadReply);
+  // The module may still answer: remember that answer, to drop it.
+  staleAnswer_ = key;
+  return Fail(kErrorNoReply);
+}
+
+// Nothing in an answer tells a late answer from the answer to a new request
+// at the same address and of the same Length (another sector's, say): such a
+// request is sent only once the late answer came or cannot be expected any
+// more.
+void SerialLink::AwaitStaleAnswer(std::uint32_t waitMs) {
+  std::unique_lock lock(mutex_);
+  WaitFor(lock, waitMs, [&] {
+    for (CanMessage frame; staleAnswer_ && received_.Pop(&frame);) {
+      FramesTaken();
+      if (FirmwareAnswerKey{frame.Id, frame.Length} == staleAnswer_) staleAnswer_.reset();
+    }
+    return !staleAnswer_;
+  });
+  staleAnswer_.reset();
 }
 
 bool SerialLink::WriteFirmware(std::uint8_t sector, std::uint32_t address,

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "drivers/commandlink.h"
@@ -40,8 +41,6 @@ class SerialLink final : public CommandLink,
   static constexpr std::uint32_t kFollowingReplyWaitMs = 100;
   static constexpr std::uint32_t kWriteTimeoutMs = 1000;
   static constexpr std::uint32_t kStopWaitMs = 1000;
-  // The sector in the Flags of a firmware frame and of its answer.
-  static constexpr std::uint8_t kSectorMask = 0x0F;
   // How long the receive thread holds back while the receive ring is full
   // and nobody takes frames from it.
   static constexpr std::uint32_t kConsumerStallMs = 200;
@@ -101,13 +100,19 @@ class SerialLink final : public CommandLink,
   // Waits for the next reply frame (0xFFF0 when none came in time).
   bool AwaitReply(std::uint32_t waitMs, DeviceFrame* reply);
   void FlushReplies();
-  // Sends a firmware frame and takes the module's answer: the frame with the
-  // same address and sector, which must have the same Length (0x20000000
-  // otherwise); none in time gives 0xFFF0.
+  // What identifies the module's answer to a firmware frame.
+  struct FirmwareAnswerKey {
+    std::uint32_t address;
+    std::uint8_t length;
+    friend bool operator==(const FirmwareAnswerKey&, const FirmwareAnswerKey&) = default;
+  };
+  // Sends a firmware frame and takes the module's answer: the frame at the
+  // same address, which must have the same Length (0x20000000 otherwise);
+  // none in time gives 0xFFF0.
   bool ExchangeFirmwareFrame(std::uint32_t address, std::uint8_t flags,
                              std::span<std::uint8_t> data, bool sendData);
-  bool AwaitFirmwareAnswer(std::uint32_t address, std::uint8_t sector, std::uint32_t waitMs,
-                           CanMessage* answer);
+  bool AwaitFirmwareAnswer(const FirmwareAnswerKey& key, std::uint32_t waitMs, CanMessage* answer);
+  void AwaitStaleAnswer(std::uint32_t waitMs);
   // Waits in process time until the predicate holds (under mutex_) or the
   // time runs out.
   template <typename Predicate>
@@ -122,6 +127,9 @@ class SerialLink final : public CommandLink,
 
   // One command exchange at a time, so no call takes another's reply.
   std::mutex exchange_;
+  // Under exchange_: the answer to a firmware frame that was given up on,
+  // as long as it may still come.
+  std::optional<FirmwareAnswerKey> staleAnswer_;
 
   // Guards everything below; the receive thread holds it while it parses.
   std::mutex mutex_;

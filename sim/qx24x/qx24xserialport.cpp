@@ -119,7 +119,9 @@ void Qx24xSerialPort::HandleFirmwareFrame(std::uint32_t id, std::uint8_t flags, 
     platform::Sleep(static_cast<std::uint32_t>(delayMs));
   }
   ++firmwareAnswers_;  // before the write, so a host that has the answer sees it counted
-  Send(id, flags, answer);
+  // The answer carries the request's address; its Flags are 0, whatever the
+  // request's sector and direction.
+  Send(id, 0, answer);
 }
 
 void Qx24xSerialPort::Send(std::uint32_t id, std::uint8_t flags, std::span<const std::uint8_t> data) {

@@ -2,8 +2,8 @@
 // A bench QX24X module on a pseudo-terminal: the maker's serial frame
 // protocol in front of a Qx24xModule. Commands are answered with echo
 // replies (plain for the version queries), firmware frames with a frame of
-// the same address, Flags (sector and direction) and Length; a refused
-// transfer gets that frame with no bytes. A restart of the module ends the
+// the same address and Length and with Flags 0; a refused transfer gets that
+// frame with no bytes. A restart of the module ends the
 // host's session until the host synchronises again.
 #include <atomic>
 #include <chrono>
