@@ -27,6 +27,17 @@ int TellValue(std::int32_t handle, std::uint8_t code, std::uint32_t value, std::
   });
 }
 
+// A 16-bit value from the first two bytes of a four-byte answer.
+int AskLowHalf(std::int32_t handle, std::uint8_t code, std::uint32_t* value,
+               std::span<const std::uint8_t> arguments = {}) {
+  if (!Present(value)) return 0;
+  return WithCommands(handle, [&](CommandChannel& channel) {
+    if (!drivers::AskValue(channel, code, ReplyForm::kPlain, 4, value, arguments)) return false;
+    *value &= 0xFFFF;
+    return true;
+  });
+}
+
 template <typename Value>
 int GetParameter(std::int32_t handle, std::uint8_t kind, std::uint16_t number, Value* value) {
   if (!Present(value)) return 0;
@@ -105,9 +116,9 @@ DRIVER_EXPORT int CAN_RemoveFilter(std::int32_t handle, std::uint32_t id) {
   return WithLink(handle, [&](drivers::Link& link) { return link.RemoveFilter(id); });
 }
 
-// The mask queries fill a 32-bit out-value, as their callers pass one; the
-// adapter answers 16 bits for the short mask and 32 bits for the others, as
-// wide as the matching settings.
+// The mask queries fill a 32-bit out-value, as their callers pass one, with
+// a 16-bit value: the short mask's answer is those two bytes, the others
+// answer four bytes of which the first two hold the value.
 DRIVER_EXPORT int CAN_GetGlobalMaskShort(std::int32_t handle, std::uint32_t* mask) {
   if (!Present(mask)) return 0;
   return WithCommands(handle, [&](CommandChannel& channel) {
@@ -115,15 +126,15 @@ DRIVER_EXPORT int CAN_GetGlobalMaskShort(std::int32_t handle, std::uint32_t* mas
   });
 }
 DRIVER_EXPORT int CAN_GetGlobalMaskLong(std::int32_t handle, std::uint32_t* mask) {
-  return AskInto(handle, cmd::kGetGlobalMaskLong, ReplyForm::kPlain, mask);
+  return AskLowHalf(handle, cmd::kGetGlobalMaskLong, mask);
 }
 DRIVER_EXPORT int CAN_GetLastMessageMask(std::int32_t handle, std::uint32_t* mask) {
-  return AskInto(handle, cmd::kGetLastMessageMask, ReplyForm::kPlain, mask);
+  return AskLowHalf(handle, cmd::kGetLastMessageMask, mask);
 }
 DRIVER_EXPORT int CAN_GetMessageArbitration(std::int32_t handle, std::int32_t object,
                                             std::uint32_t* arbitration) {
   const std::uint8_t argument[] = {std::uint8_t(object)};
-  return AskInto(handle, cmd::kGetMessageArbitration, ReplyForm::kPlain, arbitration, argument);
+  return AskLowHalf(handle, cmd::kGetMessageArbitration, arbitration, argument);
 }
 
 DRIVER_EXPORT int CAN_GetBrp(std::int32_t handle, std::uint8_t* value) {
