@@ -23,7 +23,7 @@ class TQX24XS_Downloader : public TFlashwright {
   static constexpr std::uint32_t kSerialChunkSize = 8;
   static constexpr std::uint32_t kUsbChunkSize = 32;
   static constexpr std::uint32_t kReopenDelayMs = 2000;
-  // Left by a failed read that the driver gave no code of its own.
+  // Left by a failed read or query that the driver gave no code of its own.
   static constexpr std::uint32_t kReadFault = 30;
 
   explicit TQX24XS_Downloader(const char* libraryName = kLibraryName);
