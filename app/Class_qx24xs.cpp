@@ -166,9 +166,15 @@ int TQX24XS_Downloader::GetFirmwareVersion(int* major, int* minor) {
   return Call(entries_->Firmware_Version, handle_, major, minor);
 }
 
+bool TQX24XS_Downloader::CarriedByDriver(std::uint16_t length) {
+  if (length <= kMaxMemoryBytes) return true;
+  platform::SetLastError(platform::kErrorInvalidParameter);
+  return false;
+}
+
 template <typename Transfer>
 int TQX24XS_Downloader::InDriverPieces(std::uint32_t address, std::uint16_t length, Transfer transfer) {
-  const std::uint32_t count = static_cast<std::uint8_t>(length);
+  const std::uint32_t count = length;
   if (count == 0) return transfer(address, 0u, 0u);
   for (std::uint32_t offset = 0; offset < count; offset += kDriverTransferBytes) {
     const std::uint32_t piece = std::min<std::uint32_t>(kDriverTransferBytes, count - offset);
@@ -179,7 +185,8 @@ int TQX24XS_Downloader::InDriverPieces(std::uint32_t address, std::uint16_t leng
 
 int TQX24XS_Downloader::WriteMemory(std::uint8_t sector, std::uint32_t address, std::uint16_t length,
                                     const std::uint8_t* data) {
-  const std::size_t count = static_cast<std::uint8_t>(length);
+  if (!CarriedByDriver(length)) return 0;
+  const std::size_t count = length;
   if (count > 0 && data == nullptr) return 0;
   mirror_.Write(address, std::span(data, count));
   std::array<std::uint8_t, 256> bytes{};
@@ -191,7 +198,7 @@ int TQX24XS_Downloader::WriteMemory(std::uint8_t sector, std::uint32_t address, 
 
 int TQX24XS_Downloader::ReadMemory(std::uint8_t sector, std::uint32_t address, std::uint16_t length,
                                    std::uint8_t* buffer) {
-  if (buffer == nullptr) return 0;
+  if (buffer == nullptr || !CarriedByDriver(length)) return 0;
   if (entries_->Upload_Firmware == nullptr) {
     platform::SetLastError(platform::kErrorProcNotFound);
     return 0;
