@@ -90,12 +90,30 @@ std::uint32_t OpenErrorCode(int error) {
                                                : platform::kErrorAccessDenied;
 }
 
-int Fail(std::uint32_t status) {
-    platform::SetLastError(status);
-    return 0;
+// A Ctrl-Z ends a text file, as the files' home systems read them; what
+// follows it is not part of the file.
+constexpr char kEndOfText = '\x1A';
+
+// The wrapping sum of a record's header and data bytes.
+std::uint8_t RecordSum(const RecordHeader& header, const std::uint8_t* bytes) {
+    std::uint32_t sum = header.length + (header.address >> 8) + header.address + header.type;
+    for (std::uint32_t i = 0; i < header.length; ++i) sum += bytes[i];
+    return static_cast<std::uint8_t>(sum);
+}
+
+// The bytes up to the first Ctrl-Z.
+std::size_t BeforeEndOfText(const char* bytes, std::size_t count) {
+    const auto* stop = static_cast<const char*>(std::memchr(bytes, kEndOfText, count));
+    return stop != nullptr ? static_cast<std::size_t>(stop - bytes) : count;
 }
 
 }  // namespace
+
+int TIntelHexFile::Fail(std::uint32_t status, const char* problem) {
+    problem_ = problem;
+    platform::SetLastError(status);
+    return 0;
+}
 
 TIntelHexFile::TIntelHexFile() = default;
 
@@ -108,15 +126,16 @@ void TIntelHexFile::Close() {
 
 int TIntelHexFile::Open(const std::string& path) {
     Close();
+    path_ = path;
     file_ = std::fopen(path.c_str(), "r");
-    if (file_ == nullptr) return Fail(OpenErrorCode(errno));
+    if (file_ == nullptr) return Fail(OpenErrorCode(errno), "the file cannot be opened");
     buffer_.resize(kBlockSize);
     // A stream that cannot be counted or rewound (a directory, a pipe) cannot
     // be read twice for download and verify either: refuse it here.
     if (!CountLines() || std::fseek(file_, 0, SEEK_SET) != 0) {
         const int error = errno;
         Close();
-        return Fail(OpenErrorCode(error));
+        return Fail(OpenErrorCode(error), "the file cannot be read");
     }
     ResetPosition();
     return 1;
@@ -129,8 +148,10 @@ bool TIntelHexFile::CountLines() {
     char last = '\n';
     std::size_t read;
     while ((read = std::fread(buffer_.data(), 1, buffer_.size(), file_)) > 0) {
-        newlines += static_cast<std::uint64_t>(std::count(buffer_.data(), buffer_.data() + read, '\n'));
-        last = buffer_[read - 1];
+        const std::size_t kept = BeforeEndOfText(buffer_.data(), read);
+        newlines += static_cast<std::uint64_t>(std::count(buffer_.data(), buffer_.data() + kept, '\n'));
+        if (kept > 0) last = buffer_[kept - 1];
+        if (kept < read) break;
     }
     if (std::ferror(file_)) return false;
     const std::uint64_t lines = newlines + (last != '\n' ? 1 : 0);
@@ -140,6 +161,7 @@ bool TIntelHexFile::CountLines() {
 
 void TIntelHexFile::ResetPosition() {
     std::clearerr(file_);
+    problem_ = nullptr;
     base_address_ = 0;
     line_number_ = 0;
     percent_ = 0;
@@ -170,8 +192,11 @@ void TIntelHexFile::FillBuffer() {
     buffer_end_ = unread;
     const std::size_t wanted = buffer_.size() - unread;
     const std::size_t read = std::fread(buffer_.data() + unread, 1, wanted, file_);
-    buffer_end_ += read;
-    if (read < wanted) {
+    const std::size_t kept = BeforeEndOfText(buffer_.data() + unread, read);
+    buffer_end_ += kept;
+    if (kept < read) {
+        at_end_of_file_ = true;
+    } else if (read < wanted) {
         if (std::ferror(file_)) {
             read_error_ = true;
         } else {
@@ -238,16 +263,26 @@ int TIntelHexFile::ReadRecord(std::uint32_t* address, std::uint8_t* length, std:
         std::string_view line;
         const LineResult result = NextLine(line);
         if (result == LineResult::End) return Fail(kHexStatusEndOfData);
-        if (result == LineResult::ReadError) return Fail(kHexStatusNoColon);
-        if (line.empty() || line.front() != ':') return Fail(kHexStatusNoColon);
+        if (result == LineResult::ReadError) return Fail(kHexStatusNoColon, "the file cannot be read");
+        if (line.empty() || line.front() != ':')
+            return Fail(kHexStatusNoColon, "the line does not start with \":\"");
         RecordHeader header;
         if (result == LineResult::TooLong || !DecodeHeader(line, header))
-            return Fail(kHexStatusMalformedLine);
+            return Fail(kHexStatusMalformedLine, "the line is not an Intel HEX record");
+        // A record is trusted only whole and with a matching checksum: a
+        // damaged file must never reach the node.
+        std::uint8_t scratch[kMaxRecordBytes];
+        std::uint8_t* bytes = header.type == kData ? data : scratch;
+        const std::string_view body = line.substr(kHeaderLength);
+        std::uint8_t checksum = 0;
+        if (!DecodeBytes(body, header.length, bytes) ||
+            !DecodeBytes(body.substr(2 * header.length), 1, &checksum))
+            return Fail(kHexStatusMalformedLine, "the record's data are cut short or not hex digits");
+        if (static_cast<std::uint8_t>(RecordSum(header, bytes) + checksum) != 0)
+            return Fail(kHexStatusMalformedLine, "the record's checksum does not match");
 
         switch (header.type) {
         case kData:
-            if (!DecodeBytes(line.substr(kHeaderLength), header.length, data))
-                return Fail(kHexStatusMalformedLine);
             *address = base_address_ + header.address;
             *length = static_cast<std::uint8_t>(header.length);
             return 1;
@@ -256,7 +291,8 @@ int TIntelHexFile::ReadRecord(std::uint32_t* address, std::uint8_t* length, std:
         case kExtendedSegmentAddress:
         case kExtendedLinearAddress: {
             std::uint32_t value;
-            if (!DecodeAddressValue(line, value)) return Fail(kHexStatusMalformedLine);
+            if (!DecodeAddressValue(line, value))
+                return Fail(kHexStatusMalformedLine, "the address record has no address");
             base_address_ = header.type == kExtendedSegmentAddress ? value << 4 : value << 16;
             continue;
         }

@@ -19,8 +19,9 @@ inline constexpr std::uint32_t kHexStatusNoFile = 0xFFFFFFFD;     // -3: no file
 inline constexpr std::uint32_t kHexStatusNoColon = 0xFFFFFFFC;
 // -5: a line starts with ":" but is not a record that can be trusted: a field
 // or data pair that is not hex digits, fewer data pairs than the declared
-// length, an address record without its value, or a line longer than any
-// record. Nothing of such a line is delivered.
+// length, no checksum or one that does not match, an address record without
+// its value, or a line longer than any record. Nothing of such a line is
+// delivered.
 inline constexpr std::uint32_t kHexStatusMalformedLine = 0xFFFFFFFB;
 
 class TIntelHexFile {
@@ -51,9 +52,18 @@ public:
     // Lines read × 100 / line count after the latest ReadRecord; 0 to 100.
     std::uint8_t Percent() const { return percent_; }
 
+    // The file of the latest Open.
+    const std::string& Path() const { return path_; }
+    // The line the latest ReadRecord ended on (1 is the first line).
+    std::uint32_t LineNumber() const { return line_number_; }
+    // What is wrong when the latest Open or ReadRecord failed on the file
+    // (not at the end of the data); empty otherwise.
+    std::string_view Problem() const { return problem_ != nullptr ? problem_ : ""; }
+
 private:
     enum class LineResult { Line, TooLong, End, ReadError };
 
+    int Fail(std::uint32_t status, const char* problem = nullptr);
     void Close();
     void ResetPosition();
     bool CountLines();
@@ -62,6 +72,8 @@ private:
     LineResult NextLine(std::string_view& line);
     void AdvanceLine();
 
+    std::string path_;
+    const char* problem_ = nullptr;
     std::uint32_t base_address_ = 0;
     std::FILE* file_ = nullptr;
     std::uint8_t percent_ = 0;

@@ -75,6 +75,18 @@ void TerminateField(char (&field)[N]) {
   field[N - 1] = '\0';
 }
 
+// A failed read or query always leaves a code: a failure without one would
+// read as a module that offers no read-back or no checksum query.
+template <typename DriverCall>
+int WithFailureCode(DriverCall call) {
+  platform::SetLastError(platform::kErrorSuccess);
+  const int result = call();
+  if (result == 0 && platform::GetLastError() == platform::kErrorSuccess) {
+    platform::SetLastError(TQX24XS_Downloader::kReadFault);
+  }
+  return result;
+}
+
 }  // namespace
 
 TQX24XS_Downloader::TQX24XS_Downloader(const char* libraryName) : entries_(std::make_unique<EntryPoints>()) {
@@ -154,9 +166,15 @@ int TQX24XS_Downloader::GetFirmwareVersion(int* major, int* minor) {
   return Call(entries_->Firmware_Version, handle_, major, minor);
 }
 
+bool TQX24XS_Downloader::CarriedByDriver(std::uint16_t length) {
+  if (length <= kMaxMemoryBytes) return true;
+  platform::SetLastError(platform::kErrorInvalidParameter);
+  return false;
+}
+
 template <typename Transfer>
 int TQX24XS_Downloader::InDriverPieces(std::uint32_t address, std::uint16_t length, Transfer transfer) {
-  const std::uint32_t count = static_cast<std::uint8_t>(length);
+  const std::uint32_t count = length;
   if (count == 0) return transfer(address, 0u, 0u);
   for (std::uint32_t offset = 0; offset < count; offset += kDriverTransferBytes) {
     const std::uint32_t piece = std::min<std::uint32_t>(kDriverTransferBytes, count - offset);
@@ -167,7 +185,8 @@ int TQX24XS_Downloader::InDriverPieces(std::uint32_t address, std::uint16_t leng
 
 int TQX24XS_Downloader::WriteMemory(std::uint8_t sector, std::uint32_t address, std::uint16_t length,
                                     const std::uint8_t* data) {
-  const std::size_t count = static_cast<std::uint8_t>(length);
+  if (!CarriedByDriver(length)) return 0;
+  const std::size_t count = length;
   if (count > 0 && data == nullptr) return 0;
   mirror_.Write(address, std::span(data, count));
   std::array<std::uint8_t, 256> bytes{};
@@ -179,18 +198,14 @@ int TQX24XS_Downloader::WriteMemory(std::uint8_t sector, std::uint32_t address, 
 
 int TQX24XS_Downloader::ReadMemory(std::uint8_t sector, std::uint32_t address, std::uint16_t length,
                                    std::uint8_t* buffer) {
-  if (buffer == nullptr) return 0;
+  if (buffer == nullptr || !CarriedByDriver(length)) return 0;
   if (entries_->Upload_Firmware == nullptr) {
     platform::SetLastError(platform::kErrorProcNotFound);
     return 0;
   }
   return InDriverPieces(address, length, [&](std::uint32_t at, std::uint32_t offset, std::uint32_t piece) {
-    // A failed read always leaves a code: a failure without one would read
-    // as a module that keeps no read-back.
-    platform::SetLastError(platform::kErrorSuccess);
-    const int result = entries_->Upload_Firmware(handle_, std::int32_t{sector}, at, piece, buffer + offset);
-    if (result == 0 && platform::GetLastError() == platform::kErrorSuccess) platform::SetLastError(kReadFault);
-    return result;
+    return WithFailureCode(
+        [&] { return entries_->Upload_Firmware(handle_, std::int32_t{sector}, at, piece, buffer + offset); });
   });
 }
 
@@ -382,8 +397,9 @@ int TQX24XS_Downloader::GetBrowseTime(std::uint32_t* milliseconds) {
 
 int TQX24XS_Downloader::ChecksumOk(std::uint8_t sector, std::uint32_t* ok) {
   if (ok == nullptr) return 0;
+  if (entries_->Checksum_Ok == nullptr) return 0;
   std::int32_t value = 0;
-  const int result = Call(entries_->Checksum_Ok, handle_, std::int32_t{sector}, &value);
+  const int result = WithFailureCode([&] { return entries_->Checksum_Ok(handle_, std::int32_t{sector}, &value); });
   if (result != 0) *ok = static_cast<std::uint32_t>(value);
   return result;
 }

@@ -20,10 +20,12 @@ class TQX24XS_Downloader : public TFlashwright {
   static constexpr std::size_t kVersion2MirrorStart = 0x28000;
   // The driver carries at most this many firmware bytes per call.
   static constexpr std::uint16_t kDriverTransferBytes = 8;
+  // The driver takes a memory length in one byte: longer ones are refused.
+  static constexpr std::uint16_t kMaxMemoryBytes = 255;
   static constexpr std::uint32_t kSerialChunkSize = 8;
   static constexpr std::uint32_t kUsbChunkSize = 32;
   static constexpr std::uint32_t kReopenDelayMs = 2000;
-  // Left by a failed read that the driver gave no code of its own.
+  // Left by a failed read or query that the driver gave no code of its own.
   static constexpr std::uint32_t kReadFault = 30;
 
   explicit TQX24XS_Downloader(const char* libraryName = kLibraryName);
@@ -86,6 +88,8 @@ class TQX24XS_Downloader : public TFlashwright {
   void MarkModulePresent();
   // After a command that restarts the module: close, wait, open again.
   int Reopen(int commandResult);
+  // False, with an invalid-parameter code, for a length the driver cannot carry.
+  static bool CarriedByDriver(std::uint16_t length);
   // Hands a piece to the driver in calls of at most kDriverTransferBytes.
   template <typename Transfer>
   int InDriverPieces(std::uint32_t address, std::uint16_t length, Transfer transfer);

@@ -7,7 +7,7 @@ namespace firmware {
 
 std::vector<std::uint8_t> WritePayload(std::uint8_t sector, std::uint32_t address, std::uint16_t length,
                                        const std::uint8_t* data) {
-  if (address > kMaxAddress) return {};
+  if (address > kMaxAddress || length > kMaxWriteBytes) return {};
   const std::uint8_t count = static_cast<std::uint8_t>(length);
   std::vector<std::uint8_t> payload = {kCommandWrite,
                                        sector,

@@ -17,14 +17,16 @@ inline constexpr std::uint8_t kCommandErase = 0x03;
 inline constexpr std::size_t kWriteHeaderBytes = 6;
 // The largest address the 24-bit address field carries.
 inline constexpr std::uint32_t kMaxAddress = 0xFFFFFF;
+// The most data bytes one memory write carries.
+inline constexpr std::uint16_t kMaxWriteBytes = 32;
 // A write or erase that the node refuses is sent again, up to this many sends.
 inline constexpr int kMaxSends = 3;
 // The node needs this long after an erase before it takes the next command.
 inline constexpr std::uint32_t kEraseSettleMs = 2500;
 
-// [0x02, sector, address bits 0-7, 8-15, 16-23, length, data...]; the length
-// byte is the low 8 bits of length. Empty when the address does not fit the
-// 24-bit field.
+// [0x02, sector, address bits 0-7, 8-15, 16-23, length, data...]. Empty when
+// the address does not fit the 24-bit field or the length is more than one
+// write carries.
 std::vector<std::uint8_t> WritePayload(std::uint8_t sector, std::uint32_t address, std::uint16_t length,
                                        const std::uint8_t* data);
 // [0x03, sector] followed by padding zeros up to totalLength (at least 2).

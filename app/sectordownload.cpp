@@ -6,10 +6,14 @@
 #include "app/Class_intelhexfile.h"
 #include "app/userprompt.h"
 #include "platform/clock.h"
+#include "platform/lasterror.h"
 
 namespace {
 
 constexpr std::uint32_t kEraseRetryDelayMs = 1000;
+// Left in the last-error value before asking whether a sector's checksum is
+// valid: a back-end without the query answers 0 and leaves it untouched.
+constexpr std::uint32_t kNoChecksumQuery = 0xFFFFFF02;
 
 const char* const kColumnTitles[] = {"#", "Size", "Status", "Name", "Description", "Build Date", "Build Time",
                                      "Revision"};
@@ -129,13 +133,34 @@ int TSectorDownload::DownloadFile(std::uint8_t sector, const std::string& path) 
     return 0;
   }
   const int result = downloader_->WriteSectorChecksum(sector);
+  const std::string invalid = result != 0 ? ChecksumProblem(sector) : std::string();
   RefreshSectorGrid();
-  if (result != 0) {
-    prompt::Tell("Download Successful", "Success");
-  } else {
+  if (result == 0) {
     prompt::Tell("Could Not Write Checksum", "Error");
+    return 0;
   }
+  if (!invalid.empty()) {
+    prompt::Tell("Download Error\r\n" + invalid, "Warning");
+    return 0;
+  }
+  prompt::Tell("Download Successful", "Success");
   return result;
+}
+
+// On DeviceNet and CANopen the verify pass compares nothing, and the sum the
+// node stores is the program's own, computed from what it meant to write:
+// only the node can tell whether its flash holds the image. A back-end
+// without that query leaves the last-error value alone; its checksum write
+// was then the node's check (a DeviceNet node refuses a sum that does not
+// match its flash, and the downloader compares the node's own sum then).
+std::string TSectorDownload::ChecksumProblem(std::uint8_t sector) {
+  std::uint32_t valid = 0;
+  platform::SetLastError(kNoChecksumQuery);
+  if (downloader_->ChecksumOk(sector, &valid) != 0) {
+    return valid != 0 ? std::string() : "The node reports a checksum error in sector " + std::to_string(sector) + ".";
+  }
+  if (platform::GetLastError() == kNoChecksumQuery) return {};
+  return "The node did not confirm the checksum of sector " + std::to_string(sector) + ".";
 }
 
 bool TSectorDownload::StandardUpdate(const std::string& passwordText) {

@@ -93,6 +93,9 @@ class TSectorDownload {
   static Row HeaderRow();
   bool SectorEmpty(std::uint8_t sector) const;
   void Invalidate();
+  // Empty when the node holds the sector's checksum valid, or cannot be asked;
+  // else what is wrong.
+  std::string ChecksumProblem(std::uint8_t sector);
   // Fills the sector's record, status and texts; false when its description
   // could not be read.
   void ReadSector(std::uint8_t sector, Row& texts);

@@ -96,6 +96,12 @@ TEST_F(CopnDownloaderTest, FindsNodesAndRunsTheWholeUpdateOfOne) {
   EXPECT_EQ(size, 0x2FFFFu);
 
   ASSERT_EQ(downloader.EraseSector(kSector), 1);
+  // A length the firmware object cannot carry is refused, not cut to its low byte.
+  const std::vector<std::uint8_t> block(256, 0);
+  for (const std::uint16_t length : {33, 256}) {
+    EXPECT_EQ(downloader.WriteMemory(kSector, 0, length, block.data()), 0);
+    EXPECT_EQ(platform::GetLastError(), platform::kErrorInvalidParameter);
+  }
   const std::vector<std::uint8_t> image = apptest::Image(3000);
   const auto passes = Download(downloader, image, 32);
   EXPECT_TRUE(passes->DownloadPassed()) << std::hex << passes->DownloadStatus();

@@ -136,16 +136,23 @@ TEST_F(IntelHexFileTest, DeliversRecordsAndEndsWithStatus) {
         {"a linear base replaces a segment base",
          ":020000021000EC\n:020000040002F8\n:0101000044BA\n", {{0x20100, {0x44}}},
          kHexStatusEndOfData},
-        {"wrong checksum is delivered unchanged", ":0200100001020000\n", {{0x10, {0x01, 0x02}}},
+        {"wrong checksum ends the pass before the record", ":0100000011EE\n:0200100001020000\n",
+         {{0x0, {0x11}}}, kHexStatusMalformedLine},
+        {"wrong checksum of an address record", ":020000040001F8\n:0100000011EE\n", {},
+         kHexStatusMalformedLine},
+        {"no checksum", ":0100000011\n", {}, kHexStatusMalformedLine},
+        {"a line of Ctrl-Z ends the file", ":0100000011EE\n\x1A", {{0x0, {0x11}}}, kHexStatusEndOfData},
+        {"nothing after a Ctrl-Z is read", ":0100000011EE\n\x1A\nnot a record\n", {{0x0, {0x11}}},
          kHexStatusEndOfData},
+        {"a Ctrl-Z inside a record cuts it", ":0100000011\x1A" "EE\n", {}, kHexStatusMalformedLine},
         {"text after the checksum is ignored", ":0100000011EE   ; boot vector\n",
          {{0x0, {0x11}}}, kHexStatusEndOfData},
-        {"lower-case digits", ":02abcd00feed00\n", {{0xABCD, {0xFE, 0xED}}}, kHexStatusEndOfData},
+        {"lower-case digits", ":02abcd00feed9b\n", {{0xABCD, {0xFE, 0xED}}}, kHexStatusEndOfData},
         {"CRLF line ends", ":020000040001F9\r\n:02000A000102F1\r\n:00000001FF\r\n",
          {{0x1000A, {0x01, 0x02}}}, kHexStatusEndOfData},
         {"data record of length 0", ":00123400BA\n", {{0x1234, {}}}, kHexStatusEndOfData},
         {"start address records are empty records",
-         ":020000040001F9\n:0400000512345678E3\n:04000003000012349F\n",
+         ":020000040001F9\n:0400000512345678E3\n:0400000300001234B3\n",
          {{0x10000, {}}, {0x10000, {}}}, kHexStatusEndOfData},
         {"a record of 255 bytes is read whole", DataLine(0xFF00, full) + ":00000001FF\n",
          {{0xFF00, full}}, kHexStatusEndOfData},
@@ -176,6 +183,29 @@ TEST_F(IntelHexFileTest, DeliversRecordsAndEndsWithStatus) {
     }
 }
 
+TEST_F(IntelHexFileTest, TellsWhichLineOfWhichFileIsBadAndWhy) {
+    struct Case {
+        std::string text;
+        std::uint32_t line;
+        std::string problem;
+    };
+    const Case cases[] = {
+        {":0100000011EE\n:0100010022DD\n", 2, "the record's checksum does not match"},
+        {":020000040001F9\n:0100000011EE\n\x7F" "ELF\n", 3, "the line does not start with \":\""},
+        {":0100000011EE\n:10000000010203\n", 2, "the record's data are cut short or not hex digits"},
+        {":0100000011EE\n:00000001FF\n", 2, ""},
+    };
+    for (const Case& bad : cases) {
+        SCOPED_TRACE(bad.text);
+        const std::string path = WriteFile("bad.hex", bad.text);
+        ASSERT_EQ(reader_.Open(path), 1);
+        ReadPass(reader_);
+        EXPECT_EQ(reader_.Path(), path);
+        EXPECT_EQ(reader_.LineNumber(), bad.line);
+        EXPECT_EQ(reader_.Problem(), bad.problem);
+    }
+}
+
 TEST_F(IntelHexFileTest, PercentCountsLinesReadOfLinesPlusOne) {
     // Four lines: the line count is 5, and the first record needs two lines.
     ASSERT_EQ(reader_.Open(WriteFile(
@@ -189,6 +219,11 @@ TEST_F(IntelHexFileTest, PercentCountsLinesReadOfLinesPlusOne) {
     const Step step = ReadOne(reader_);
     EXPECT_EQ(step.status, kHexStatusEndOfData);
     EXPECT_EQ(step.percent, 100);
+
+    // Lines after a Ctrl-Z are not part of the file.
+    ASSERT_EQ(reader_.Open(WriteFile("z.hex", ":0100000011EE\n\x1A\n:0100010022DC\n:0100020033CA\n")), 1);
+    EXPECT_EQ(ReadOne(reader_).percent, 50);
+    EXPECT_EQ(ReadOne(reader_).percent, 100);
 }
 
 // A line longer than the read block counts as one line, like any other, and

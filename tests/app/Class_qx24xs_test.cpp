@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 #include "app/Class_intelhexfile.h"
@@ -99,6 +100,16 @@ TEST_P(Qx24xDownloaderTest, RunsTheWholeUpdateOfTheModule) {
   EXPECT_TRUE(passes.VerifyPassed()) << std::hex << passes.VerifyStatus();
   // Every byte travels in driver calls of at most 8 bytes, both ways.
   EXPECT_EQ(module.State().firmwareTransfers - transfersBefore, 2 * ((image.size() + 7) / 8));
+  // A length the driver cannot carry is refused, not cut to its low byte.
+  std::vector<std::uint8_t> block(256, 0);
+  const std::function<int()> tooLong[] = {[&] { return downloader.WriteMemory(kSector, 0, 256, block.data()); },
+                                          [&] { return downloader.ReadMemory(kSector, 0, 256, block.data()); }};
+  for (const auto& call : tooLong) {
+    const std::uint32_t transfers = module.State().firmwareTransfers;
+    EXPECT_EQ(call(), 0);
+    EXPECT_EQ(platform::GetLastError(), platform::kErrorInvalidParameter);
+    EXPECT_EQ(module.State().firmwareTransfers, transfers);
+  }
 
   ASSERT_EQ(downloader.WriteSectorChecksum(kSector), 1);
   std::uint32_t checksumGood = 0;

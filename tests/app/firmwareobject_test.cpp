@@ -21,6 +21,9 @@ TEST(FirmwareObjectTest, PayloadsCarryTheCommandSectorAnd24BitAddress) {
   EXPECT_EQ(firmware::WritePayload(1, 0x100, 0, nullptr), (std::vector<std::uint8_t>{0x02, 1, 0, 1, 0, 0}));
   EXPECT_EQ(firmware::WritePayload(1, 0xFFFFFF, 1, data.data()).size(), 7u);
   EXPECT_TRUE(firmware::WritePayload(1, 0x1000000, 1, data.data()).empty()) << "an address past 24 bits never wraps";
+  for (const std::uint16_t length : {33, 256, 288}) {
+    EXPECT_TRUE(firmware::WritePayload(1, 0, length, data.data()).empty()) << length << " bytes never wrap";
+  }
 
   EXPECT_EQ(firmware::ErasePayload(3), (std::vector<std::uint8_t>{0x03, 3}));
   const std::vector<std::uint8_t> longErase = firmware::ErasePayload(2, 38);

@@ -6,9 +6,12 @@
 
 #include <cstring>
 
+#include "app/Class_fw_dnld_copn.h"
 #include "app/Class_fw_dnld_dnet.h"
+#include "sim/canopen/canopenslave.h"
 #include "tests/app/apptestsupport.h"
 #include "tests/devicenet/dnetbench.h"
+#include "tests/support/qx240bench.h"
 
 namespace {
 
@@ -242,6 +245,117 @@ TEST_F(StandardUpdateTest, FailuresEndInTheirMessageNeverInSuccess) {
   EXPECT_FALSE(sequence.StandardUpdate("1234ABCD"));
   EXPECT_EQ(prompts.Messages().back(), "Download Error");
   for (const std::string& message : prompts.Messages()) EXPECT_NE(message, "Download Successful");
+}
+
+// What the sector download needs of each network on the bench: its node,
+// its downloader set up for the bench's adapter, and how the firmware
+// command channel's frames to the node look.
+constexpr std::uint32_t kNodePassword = 0x1234ABCD;
+constexpr std::uint8_t kNodeAddress = 5;
+
+struct DeviceNetNetwork {
+  using Downloader = TDNet_Downloader;
+  using Node = sim::DeviceNetSlave;
+  static constexpr double kTimeScale = dnettest::kTimeScale;
+
+  static std::unique_ptr<Node> AddNode(sim::CanBus& bus) {
+    sim::DeviceNetSlaveConfig config;
+    config.mac = kNodeAddress;
+    config.password = kNodePassword;
+    return std::make_unique<Node>(bus, config);
+  }
+  static void Configure(Downloader& downloader, const InterfaceConfiguration& record) {
+    downloader.Binding().Interface() = record;
+    downloader.Binding().Network().BaudRate = 125000;
+  }
+  // A middle fragment of an explicit request to the node: all data bytes.
+  static bool CarriesWriteData(const sim::CanFrame& frame) {
+    return frame.id == 0x400u + kNodeAddress * 8u + 4u && frame.dlc == 8 && (frame.data[0] & 0x80) != 0 &&
+           (frame.data[1] & 0xC0) == 0x40;
+  }
+};
+
+struct CanopenNetwork {
+  using Downloader = TCOPN_Downloader;
+  using Node = sim::CanopenSlave;
+  static constexpr double kTimeScale = 4;
+
+  static std::unique_ptr<Node> AddNode(sim::CanBus& bus) {
+    sim::CanopenSlaveConfig config;
+    config.node = kNodeAddress;
+    config.password = kNodePassword;
+    return std::make_unique<Node>(bus, config);
+  }
+  static void Configure(Downloader& downloader, const InterfaceConfiguration& record) {
+    downloader.Binding().Interface() = record;
+    downloader.Binding().Network().NodeID = 1;
+    downloader.Binding().Network().BaudRate = 500000;
+  }
+  // A full download segment of an SDO transfer to the node that is not its last.
+  static bool CarriesWriteData(const sim::CanFrame& frame) {
+    return frame.id == 0x600u + kNodeAddress && frame.dlc == 8 && (frame.data[0] & 0xE1) == 0x00;
+  }
+};
+
+// The sector download on a node of the network, online and picked.
+template <typename Network>
+class NetworkSectorDownloadTest : public benchtest::Qx240Bench {
+ protected:
+  void SetUp() override {
+    Qx240Bench::SetUp();
+    node = Network::AddNode(bus);
+    Network::Configure(downloader, Interface());
+    poller = apptest::OnlineWithNode(downloader, kNodeAddress);
+    sequence.SetDownloader(&downloader);
+    sequence.Reset();
+  }
+  void TearDown() override {
+    poller.reset();
+    downloader.GoOffline();
+  }
+
+  // Flips one data bit in the nth frame that carries firmware data to the
+  // node; nothing on the bus notices.
+  void CorruptWriteData(int nth) {
+    auto seen = std::make_shared<int>(0);
+    bus.AddFault(sim::Fault::Corrupt(
+        [seen, nth](const sim::CanFrame& frame, sim::PeerId) {
+          return Network::CarriesWriteData(frame) && ++*seen == nth;
+        },
+        8 * 7 + 2, 1));
+  }
+
+  std::string HexFile(const std::vector<std::uint8_t>& image, const char* name = "new.hex") {
+    const std::string path = dir.File(name);
+    apptest::WriteHexFile(path, image, 32);
+    return path;
+  }
+
+  ScopedTimeScale fast{Network::kTimeScale};
+  ScriptedPrompt prompts;
+  apptest::TempDir dir;
+  SynchronousView view;
+  std::unique_ptr<typename Network::Node> node;
+  typename Network::Downloader downloader;
+  std::unique_ptr<apptest::NodePoller> poller;
+  TSectorDownload sequence{view};
+};
+
+using Networks = ::testing::Types<DeviceNetNetwork, CanopenNetwork>;
+TYPED_TEST_SUITE(NetworkSectorDownloadTest, Networks);
+
+TYPED_TEST(NetworkSectorDownloadTest, ACorruptedImageIsNeverReportedAsSuccessNorMadeTheBootSector) {
+  const std::vector<std::uint8_t> image = apptest::Image(2048, 5);
+  this->view.file = this->HexFile(image);
+  this->CorruptWriteData(100);
+
+  EXPECT_FALSE(this->sequence.StandardUpdate("1234ABCD"));
+  const sim::FirmwareFlash flash = this->node->Flash();
+  ASSERT_FALSE(std::equal(image.begin(), image.end(), flash.Image(2).begin())) << "the fault hit no data";
+  ASSERT_FALSE(this->prompts.Messages().empty());
+  for (const std::string& message : this->prompts.Messages()) EXPECT_NE(message, "Download Successful");
+  EXPECT_FALSE(flash.ChecksumValid(2));
+  EXPECT_NE(flash.BootSector(), 2);
 }
 
 }  // namespace
