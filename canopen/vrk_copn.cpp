@@ -147,11 +147,12 @@ int OpenInterface(std::int32_t* iface, InterfaceConfiguration* cfg) {
     record = &*free;
     record->InUse = 1;  // reserved while the master opens
   }
-  std::int32_t handle = -1;
-  auto open = BindMaster() != 0 && cfg->InterfaceType != COPN_INTERFACE_QX242
+  // The QX242 is refused before anything is loaded for it.
+  auto open = cfg->InterfaceType != COPN_INTERFACE_QX242 && BindMaster() != 0
                   ? master.Entry("OpenInterface", &::OpenInterface)
                   : nullptr;
-  if (cfg->InterfaceType == COPN_INTERFACE_QX242 || open == nullptr || open(&handle, cfg) == 0) {
+  std::int32_t handle = -1;
+  if (open == nullptr || open(&handle, cfg) == 0) {
     record->InUse = 0;
     return 0;
   }

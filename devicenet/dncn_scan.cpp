@@ -6,6 +6,7 @@
 
 #include "devicenet/dncn.h"
 #include "platform/lasterror.h"
+#include "platform/sync.h"
 
 namespace dncn {
 namespace {
@@ -162,9 +163,33 @@ bool ReadSize(Card& card, Connection& via, std::uint8_t instance, std::uint8_t a
   return true;
 }
 
+// Gives an explicit connection new sizes between two of its exchanges.
+bool ResizeExplicit(Connection& c, std::uint16_t produced, std::uint16_t consumed) {
+  if (c.producedSize == produced && c.consumedSize == consumed) return true;
+  if (platform::WaitForSingleObject(c.requestEvent, c.replyTimeoutMs) != platform::kWaitObject0) return false;
+  {
+    std::lock_guard lock(c.mutex);
+    c.producedSize = produced;
+    c.consumedSize = consumed;
+    c.SizeBuffers();
+  }
+  platform::SetEvent(c.requestEvent);
+  return true;
+}
+
+// Writes the expected packet rate and reads the sizes the node reports. The
+// connection takes the sizes of the node's latest scanlist entry, so a node
+// added again with other sizes gets them here; the node's own sizes serve
+// only where the entry has none.
 bool ConfigureExplicit(Card& card, Node& node) {
   ConnectionPtr c = ExplicitConnectionOf(node);
-  if (c == nullptr || !WritePacketRate(card, *c, static_cast<std::uint8_t>(c->instance), c->expectedPacketRate)) {
+  const auto instance = c != nullptr ? static_cast<std::uint8_t>(c->instance) : std::uint8_t{0};
+  std::uint16_t produced = 0, consumed = 0;
+  if (c == nullptr || !WritePacketRate(card, *c, instance, c->expectedPacketRate) ||
+      !ReadSize(card, *c, instance, kAttributeProducedSize, &produced) ||
+      !ReadSize(card, *c, instance, kAttributeConsumedSize, &consumed) ||
+      !ResizeExplicit(*c, node.explicitProduced != 0 ? node.explicitProduced.load() : produced,
+                      node.explicitConsumed != 0 ? node.explicitConsumed.load() : consumed)) {
     node.allocation = Allocation::kIdle;
     node.step = Step::kFailed;
     return false;

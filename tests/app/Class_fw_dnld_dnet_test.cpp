@@ -124,6 +124,38 @@ TEST_F(DnetDownloaderTest, FindsNodesAndRunsTheWholeUpdateOfOne) {
   EXPECT_EQ(downloader.OnlineCount(), 0u);
 }
 
+// Executing a boot sector without a valid checksum restarts the node into its boot
+// loader, back on the scanlist with the small explicit sizes; the password
+// step must bring back sizes that take full 32-byte records.
+TEST_F(DnetDownloaderTest, ANodeExecutedIntoItsBootLoaderTakesASecondDownload) {
+  sim::DeviceNetSlave& node = AddSlave(Slave(5));
+  TDNet_Downloader downloader;
+  auto poller = Online(downloader, 5);
+  ASSERT_EQ(downloader.SetDownloadMode(1, kPassword), 1);
+  ASSERT_EQ(downloader.EraseSector(kSector), 1);
+  ASSERT_TRUE(Download(downloader, apptest::Image(640, 3), 32)->DownloadPassed());
+  ASSERT_EQ(downloader.SetBootSector(kSector), 1);
+
+  const std::size_t restarts = node.Restarts();
+  ASSERT_EQ(downloader.ExecuteSector(kSector), 1);
+  // The user goes on once the window can read the restarted node's mode.
+  ASSERT_TRUE(Eventually([&] {
+    int inDownloadMode = 0;
+    return node.Restarts() > restarts && downloader.GetDownloadMode(&inDownloadMode) == 1 && inDownloadMode == 1;
+  }));
+  ASSERT_EQ(node.Mode(), sim::FlashMode::BootLoader);
+
+  ASSERT_EQ(downloader.SetDownloadMode(1, kPassword), 1);
+  ASSERT_EQ(downloader.EraseSector(kSector), 1);
+  const std::vector<std::uint8_t> image = apptest::Image(640, 5);
+  const auto passes = Download(downloader, image, 32);
+  EXPECT_TRUE(passes->DownloadPassed()) << std::hex << passes->DownloadStatus();
+  const sim::FirmwareFlash flash = node.Flash();
+  const auto written = flash.Image(kSector);
+  ASSERT_GE(written.size(), image.size());
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), written.begin()));
+}
+
 TEST_F(DnetDownloaderTest, AWrongPasswordLeavesTheNodeInItsApplication) {
   AddSlave(Slave(5));
   TDNet_Downloader downloader;

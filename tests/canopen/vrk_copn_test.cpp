@@ -1,6 +1,7 @@
 // The CANopen front-end and master without a bus: what they answer for
 // handles they do not know, the interface type the front-end refuses, and the
 // configuration calls it forwards to its dialog library.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -63,6 +64,27 @@ TEST_F(CanopenLibraries, FrontEndRefusesTheQx242AndUnknownHandles) {
       [&] { return COPN(SDO_Block_Upload)(kUnknownHandle, 1, 0x1000, 0, &length, data); },
   };
   for (std::size_t i = 0; i < std::size(forwarded); ++i) EXPECT_EQ(forwarded[i](), 0) << i;
+}
+
+bool IsLoaded(const char* windowsName) {
+  const std::string path = platform::ProgramDirectory() + "/" + platform::ModuleFileName(windowsName);
+  return dlopen(path.c_str(), RTLD_LAZY | RTLD_NOLOAD) != nullptr;
+}
+
+// In a fresh copy of this program, which has loaded no CANopen library yet,
+// refusing the QX242 loads neither the master nor the CAN layer under it.
+TEST(CanopenFrontEndDeathTest, RefusesTheQx242WithoutLoadingTheMaster) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const auto refuseQx242 = [] {
+    auto open = platform::BindEntryPoint<decltype(&::OpenInterface)>(platform::LoadLibrary("VRK_COPN.dll"),
+                                                                     "OpenInterface");
+    InterfaceConfiguration qx242{};
+    qx242.InterfaceType = COPN_INTERFACE_QX242;
+    std::int32_t iface = 5;
+    if (open == nullptr || open(&iface, &qx242) != 0 || iface != -1) return 1;
+    return IsLoaded("VRK_COCN.dll") || IsLoaded("VRK_CAN.dll") ? 2 : 0;
+  };
+  EXPECT_EXIT(std::exit(refuseQx242()), testing::ExitedWithCode(0), "");
 }
 
 TEST_F(CanopenLibraries, MasterAnswersWithoutAnOpenInterface) {

@@ -2,8 +2,10 @@
 // whole DeviceNet stack against simulated slaves.
 #include <dirent.h>
 
+#include <array>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "devicenet/vrk_dncn.h"
 #include "tests/devicenet/dnetbench.h"
@@ -83,6 +85,62 @@ TEST_F(OnlineTest, GoesOnlineAfterTwoChecksThenFindsSlavesAndReadsTheirIdentity)
     EXPECT_EQ(slave->AllocatedChoice() & 1, 1);
     EXPECT_EQ(slave->AllocatorMac(), kMasterMac);
   }
+}
+
+// The explicit requests the master sent to a node's Connection object, as
+// their service, instance and attribute.
+std::vector<std::array<std::uint8_t, 3>> ConnectionRequests(sim::CanBus& bus, std::int32_t mac) {
+  std::vector<std::array<std::uint8_t, 3>> requests;
+  for (const sim::CanFrame& frame : FramesOn(bus, static_cast<std::uint32_t>(mac * 8 + 0x404))) {
+    if (frame.dlc >= 5 && (frame.data[0] & 0x80) == 0 && frame.data[2] == 5) {
+      requests.push_back({frame.data[1], frame.data[3], frame.data[4]});
+    }
+  }
+  return requests;
+}
+
+// Configuring the explicit connection sets its expected packet rate, then
+// reads its produced and consumed sizes; a node added to the scanlist again
+// gets the new entry's sizes when its connection is configured again.
+TEST_F(OnlineTest, TheExplicitConnectionIsConfiguredWithTheLatestScanlistSizes) {
+  constexpr std::int32_t kNode = 7;
+  sim::DeviceNetSlaveConfig config = Slave(kNode);
+  config.mode = sim::FlashMode::BootLoader;
+  AddSlave(config);
+  Open();
+  ASSERT_EQ(DNET(SetOnline)(card, 1), 1);
+  ASSERT_EQ(DNET(StartScan)(card), 1);
+  DnetScanlistEntry entry = DownloaderEntry();
+  entry.ExplicitProducedSize = entry.ExplicitConsumedSize = 0;  // 32 and 32
+  ASSERT_EQ(DNET(AddToScanlist)(card, kNode, 1, &entry), 1);
+  ASSERT_TRUE(WaitForNode(kNode));
+
+  constexpr std::uint8_t kSet = 0x10, kGet = 0x0E;
+  using Request = std::array<std::uint8_t, 3>;
+  const std::vector<Request> configuration = {{kSet, 1, 9}, {kGet, 1, 7}, {kGet, 1, 8}};
+  EXPECT_EQ(ConnectionRequests(bus, kNode), configuration);
+  using Sizes = std::pair<std::uint16_t, std::uint16_t>;
+  const auto sizes = [&] {
+    Sizes producedAndConsumed;
+    DNET(GetConnectionSize)(card, kNode, 1, &producedAndConsumed.first, &producedAndConsumed.second);
+    return producedAndConsumed;
+  };
+  EXPECT_EQ(sizes(), Sizes(32, 32));
+  // A memory write of 32 data bytes is a 41-byte request body.
+  std::uint8_t write[38] = {0x02, 2, 0, 0, 0, 32};
+  EXPECT_EQ(DNET(SetAttribute)(card, kNode, kFirmwareClass, 1, 3, sizeof write, write), 0);
+
+  entry = DownloaderEntry();
+  ASSERT_EQ(DNET(AddToScanlist)(card, kNode, 1, &entry), 1);
+  ASSERT_TRUE(Eventually([&] { return sizes() == Sizes(48, 48); }));
+  ASSERT_TRUE(WaitForNode(kNode));
+  const std::uint8_t erase[2] = {0x03, 2};
+  ASSERT_EQ(DNET(SetAttribute)(card, kNode, kFirmwareClass, 1, 3, sizeof erase, erase), 1);
+  EXPECT_EQ(DNET(SetAttribute)(card, kNode, kFirmwareClass, 1, 3, sizeof write, write), 1)
+      << std::hex << platform::GetLastError();
+  std::vector<Request> twice = configuration;
+  twice.insert(twice.end(), configuration.begin(), configuration.end());
+  EXPECT_EQ(ConnectionRequests(bus, kNode), twice);
 }
 
 TEST_F(OnlineTest, ASlaveCheckingTheMastersMacIdKeepsTheMasterOffline) {
