@@ -157,6 +157,23 @@ void LeaveReceive(Interface& iface, std::uint32_t identifier);
 bool SendFrame(Interface& iface, std::uint32_t identifier, std::span<const std::uint8_t> data);
 bool SendRemoteFrame(Interface& iface, std::uint32_t identifier);
 
+// One SDO transfer as its caller asks for it.
+struct SdoTransfer {
+  SdoDirection direction;
+  std::uint16_t index;
+  std::uint8_t subIndex;
+  std::uint32_t capacity;                  // upload only
+  std::span<const std::uint8_t> download;  // download only
+};
+// Under the interface lock, on a channel the caller has claimed: readies the
+// channel for the transfer and sends the initiate request; false when it
+// could not be sent.
+bool StartSdoTransfer(Interface& iface, SdoChannel& channel, const SdoTransfer& transfer);
+// Under the interface lock, once the wait for the transfer is over: 0 for
+// success (an upload's bytes then in *received), else the last-error code.
+std::uint32_t SdoTransferOutcome(const SdoChannel& channel, const SdoTransfer& transfer,
+                                 std::vector<std::uint8_t>* received);
+
 // Frame handlers, run by the receive thread under the interface lock.
 void OnSdoResponse(Interface& iface, SdoChannel& channel, const CanMessage& frame);
 void OnErrorControl(Interface& iface, std::uint8_t node, const CanMessage& frame);

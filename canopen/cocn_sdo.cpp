@@ -142,15 +142,7 @@ void ReleaseChannel(SdoChannel& channel) {
   platform::SetEvent(channel.GateEvent);
 }
 
-struct Transfer {
-  SdoDirection direction;
-  std::uint16_t index;
-  std::uint8_t subIndex;
-  std::uint32_t capacity;                  // upload only
-  std::span<const std::uint8_t> download;  // download only
-};
-
-Frame InitiateRequest(const Transfer& transfer) {
+Frame InitiateRequest(const SdoTransfer& transfer) {
   if (transfer.direction == SdoDirection::kUpload) return Request(kInitiateUpload, transfer.index, transfer.subIndex);
   const auto length = static_cast<std::uint32_t>(transfer.download.size());
   if (length > 4) {
@@ -166,7 +158,7 @@ Frame InitiateRequest(const Transfer& transfer) {
 
 // Runs one transfer on the node's channel. On success an upload's bytes are
 // in *received. Result 1, or 0 with the last error set.
-int RunTransfer(std::int32_t handle, std::uint8_t node, const Transfer& transfer,
+int RunTransfer(std::int32_t handle, std::uint8_t node, const SdoTransfer& transfer,
                 std::vector<std::uint8_t>* received) {
   Interface* iface = FindInterface(handle);
   if (iface == nullptr) return 0;
@@ -180,20 +172,7 @@ int RunTransfer(std::int32_t handle, std::uint8_t node, const Transfer& transfer
   if (!ClaimChannel(*iface, *channel)) return 0;
   {
     Lock lock(iface->Mutex);
-    platform::ResetEvent(channel->DoneEvent);
-    channel->Index = transfer.index;
-    channel->SubIndex = transfer.subIndex;
-    channel->Done = channel->InFlight = 0;
-    channel->Result = 0;
-    channel->Finished = false;
-    channel->Direction = transfer.direction;
-    channel->Capacity = transfer.direction == SdoDirection::kUpload ? transfer.capacity
-                                                                    : static_cast<std::uint32_t>(transfer.download.size());
-    channel->Total = transfer.direction == SdoDirection::kUpload ? 0 : channel->Capacity;
-    channel->Data.assign(transfer.download.begin(), transfer.download.end());
-    const Frame initiate = InitiateRequest(transfer);
-    channel->LastCommand = initiate[0];
-    if (!SendFrame(*iface, channel->RequestCobId, initiate)) {
+    if (!StartSdoTransfer(*iface, *channel, transfer)) {
       ReleaseChannel(*channel);
       platform::SetLastError(kCopnErrorSend);
       return 0;
@@ -201,18 +180,7 @@ int RunTransfer(std::int32_t handle, std::uint8_t node, const Transfer& transfer
   }
   platform::WaitForSingleObject(channel->DoneEvent, kSdoBudgetMs);
   Lock lock(iface->Mutex);
-  std::uint32_t error = 0;
-  if (!channel->Finished) {
-    error = transfer.direction == SdoDirection::kUpload ? kCopnErrorSend : kCopnErrorDownloadTimeout;
-  } else if (channel->Result != 0) {
-    error = static_cast<std::uint32_t>(channel->Result);
-  } else if (channel->Index != transfer.index) {
-    error = kCopnErrorIndex;
-  } else if (channel->SubIndex != transfer.subIndex) {
-    error = kCopnErrorSubIndex;
-  } else if (received != nullptr) {
-    received->assign(channel->Data.begin(), channel->Data.begin() + channel->Done);
-  }
+  const std::uint32_t error = SdoTransferOutcome(*channel, transfer, received);
   ReleaseChannel(*channel);
   if (error != 0) {
     platform::SetLastError(error);
@@ -229,7 +197,7 @@ using Bits = std::conditional_t<sizeof(T) == 1, std::uint8_t,
 template <typename T>
 int TypedUpload(std::int32_t handle, std::uint8_t node, std::uint16_t index, std::uint8_t subIndex, T* value) {
   std::vector<std::uint8_t> bytes;
-  if (RunTransfer(handle, node, Transfer{SdoDirection::kUpload, index, subIndex, 4, {}}, &bytes) == 0) return 0;
+  if (RunTransfer(handle, node, SdoTransfer{SdoDirection::kUpload, index, subIndex, 4, {}}, &bytes) == 0) return 0;
   if (bytes.size() != sizeof(T)) {
     platform::SetLastError(bytes.size() > sizeof(T) ? kLengthTooHigh : kLengthTooLow);
     return 0;
@@ -305,6 +273,35 @@ void OnSdoResponse(Interface& iface, SdoChannel& channel, const CanMessage& fram
   }
 }
 
+bool StartSdoTransfer(Interface& iface, SdoChannel& channel, const SdoTransfer& transfer) {
+  platform::ResetEvent(channel.DoneEvent);
+  channel.Index = transfer.index;
+  channel.SubIndex = transfer.subIndex;
+  channel.Done = channel.InFlight = 0;
+  channel.Result = 0;
+  channel.Finished = false;
+  channel.Direction = transfer.direction;
+  channel.Capacity = transfer.direction == SdoDirection::kUpload ? transfer.capacity
+                                                                 : static_cast<std::uint32_t>(transfer.download.size());
+  channel.Total = transfer.direction == SdoDirection::kUpload ? 0 : channel.Capacity;
+  channel.Data.assign(transfer.download.begin(), transfer.download.end());
+  const Frame initiate = InitiateRequest(transfer);
+  channel.LastCommand = initiate[0];
+  return SendFrame(iface, channel.RequestCobId, initiate);
+}
+
+std::uint32_t SdoTransferOutcome(const SdoChannel& channel, const SdoTransfer& transfer,
+                                 std::vector<std::uint8_t>* received) {
+  if (!channel.Finished) {
+    return transfer.direction == SdoDirection::kUpload ? kCopnErrorSend : kCopnErrorDownloadTimeout;
+  }
+  if (channel.Result != 0) return static_cast<std::uint32_t>(channel.Result);
+  if (channel.Index != transfer.index) return kCopnErrorIndex;
+  if (channel.SubIndex != transfer.subIndex) return kCopnErrorSubIndex;
+  if (received != nullptr) received->assign(channel.Data.begin(), channel.Data.begin() + channel.Done);
+  return 0;
+}
+
 SdoChannel::~SdoChannel() {
   for (platform::Handle event : {GateEvent, DoneEvent}) {
     if (event != platform::kNullHandle) platform::CloseHandle(event);
@@ -347,7 +344,7 @@ extern "C" {
 int SDO_Upload(std::int32_t iface, std::uint8_t node, std::uint16_t index, std::uint8_t subIndex, std::uint32_t* len,
                std::uint8_t* data) {
   std::vector<std::uint8_t> bytes;
-  if (RunTransfer(iface, node, Transfer{SdoDirection::kUpload, index, subIndex, *len, {}}, &bytes) == 0) return 0;
+  if (RunTransfer(iface, node, SdoTransfer{SdoDirection::kUpload, index, subIndex, *len, {}}, &bytes) == 0) return 0;
   std::copy(bytes.begin(), bytes.end(), data);
   *len = static_cast<std::uint32_t>(bytes.size());
   return 1;
@@ -362,7 +359,7 @@ int SDO_Download(std::int32_t iface, std::uint8_t node, std::uint16_t index, std
     platform::SetLastError(kCopnErrorInvalidLength);
     return 0;
   }
-  return RunTransfer(iface, node, Transfer{SdoDirection::kDownload, index, subIndex, 0, {data, len}}, nullptr);
+  return RunTransfer(iface, node, SdoTransfer{SdoDirection::kDownload, index, subIndex, 0, {data, len}}, nullptr);
 }
 
 int SDO_Upload_UNSIGNED8(std::int32_t iface, std::uint8_t node, std::uint16_t index, std::uint8_t subIndex,

@@ -88,6 +88,7 @@ struct Connection {
   std::uint8_t txCount = 0, rxCount = 0;
   std::uint16_t txPosition = 0, requestLength = 0, receivedLength = 0;
   bool overflow = false;  // the response did not fit the produced size
+  bool failedHere = false;  // ended by this side with an error reply of its own
   bool waiting = false;
   std::uint64_t replyDeadlineMs = 0;
   std::uint16_t replyTimeoutMs = kDefaultReplyTimeoutMs;

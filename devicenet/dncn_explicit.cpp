@@ -35,9 +35,12 @@ void Finish(Connection& c) {
   platform::SetEvent(c.responseEvent);
 }
 
-// Ends the exchange for the waiter with an error reply [general status, 0xFF].
+// Ends the exchange for the waiter with an error reply [general status, 0xFF],
+// which fails the exchange even where the request's own success reply would
+// carry the same service code.
 void FinishWithError(Connection& c, std::uint8_t generalStatus) {
   c.replyService = kServiceError;
+  c.failedHere = true;
   const std::uint8_t error[2] = {generalStatus, 0xFF};
   const std::size_t n = std::min<std::size_t>(2, c.input.size());
   std::memcpy(c.input.data(), error, n);
@@ -168,6 +171,7 @@ bool SendRequest(Card& card, Connection& c, std::uint8_t service, std::span<cons
   c.replyService = 0;
   c.receivedLength = 0;
   c.overflow = false;
+  c.failedHere = false;
   bool sent;
   if (body.size() <= kUnfragmentedBody) {
     std::uint8_t frame[8] = {Header(c, false), service};
@@ -215,7 +219,7 @@ bool AwaitResponse(Card& card, Connection& c, std::uint32_t waitMs, Reply reply)
     if (reply.length != nullptr) *reply.length = c.receivedLength;
     if (c.overflow || c.receivedLength > capacity) {
       platform::SetLastError(DnetErrorTooMuchData(service));
-    } else if (service == (c.requestService | 0x80)) {
+    } else if (service == (c.requestService | 0x80) && !c.failedHere) {
       ok = true;
     } else {
       const std::uint32_t status = c.receivedLength > 0 ? c.input[0] : 0;

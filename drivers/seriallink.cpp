@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "drivers/serialreply.h"
 #include "platform/clock.h"
 #include "platform/kernelobject.h"
 #include "platform/lasterror.h"
@@ -18,27 +19,6 @@ class PortObject final : public platform::KernelObject {};
 bool Fail(std::uint32_t code) {
   platform::SetLastError(code);
   return false;
-}
-
-bool DecodeReply(const CommandChannel::Query& query, const DeviceFrame& reply,
-                 std::vector<std::uint8_t>* value) {
-  if (reply.length == 0 || reply.length > kMaxDataLength) return Fail(kErrorNoReply);
-  std::size_t offset = 0;
-  if (query.form != CommandChannel::ReplyForm::kPlain) {
-    const bool flagsFit = query.form == CommandChannel::ReplyForm::kTagged || reply.flags == 1;
-    if (!flagsFit || reply.data[0] != query.code) return Fail(kErrorBadReply);
-    offset = 1;
-  }
-  const std::size_t size = reply.length - offset;
-  if (size < query.minValueSize || size > query.maxValueSize) return Fail(kErrorNoReply);
-  value->assign(reply.data.begin() + offset, reply.data.begin() + offset + size);
-  return true;
-}
-
-bool IsEchoOf(const DeviceFrame& reply, std::uint8_t code) {
-  if (reply.length == 0) return Fail(kErrorNoReply);
-  if (reply.flags != 1 || reply.data[0] != code) return Fail(kErrorBadReply);
-  return true;
 }
 
 // Releases the port's write mutex on every path out of a write.
@@ -367,21 +347,14 @@ bool SerialLink::GetParameterArray(std::uint16_t number, std::vector<std::uint8_
   const std::uint8_t arguments[] = {0, parameter::kArray, std::uint8_t(number),
                                     std::uint8_t(number >> 8)};
   DeviceFrame reply;
+  ParameterArrayReply gathered;
   if (!WriteCommand(command::kParameterGet, arguments) ||
-      !AwaitReply(kQueryWaitMs, &reply) || !IsEchoOf(reply, command::kParameterGet))
+      !AwaitReply(kQueryWaitMs, &reply) || !gathered.Start(reply))
     return false;
-  // A first reply of up to 8 bytes is the whole value; a longer Length
-  // announces the total, carried on in further reply frames.
-  const std::size_t total = reply.length - 1u;
-  const std::size_t inFirst = std::min<std::size_t>(total, kMaxDataLength - 1);
-  value->assign(reply.data.begin() + 1, reply.data.begin() + 1 + inFirst);
-  while (value->size() < total) {
-    if (!AwaitReply(kFollowingReplyWaitMs, &reply)) return false;
-    if (reply.length == 0 || reply.length > kMaxDataLength ||
-        value->size() + reply.length > total)
-      return Fail(kErrorNoReply);
-    value->insert(value->end(), reply.data.begin(), reply.data.begin() + reply.length);
+  while (!gathered.Complete()) {
+    if (!AwaitReply(kFollowingReplyWaitMs, &reply) || !gathered.Add(reply)) return false;
   }
+  *value = gathered.Value();
   return true;
 }
 

@@ -3,7 +3,7 @@
 // regard to case and keep the case they were written with, the first match
 // wins, whitespace around names and values is trimmed. Every call reads the
 // file as it is on disk and every write saves the whole file at once, keeping
-// the other lines and comments as they stand. A Windows name like
+// the other lines, comments and line endings as they stand. A Windows name like
 // ".\FORM.INI" is taken relative to the working directory, backslashes
 // becoming slashes.
 //

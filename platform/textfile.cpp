@@ -128,14 +128,21 @@ bool ReadWholeFile(const std::string& path, std::string* contents) {
 
 bool ReplaceFileAtomically(const std::string& path, std::string_view contents) {
   const std::string target = ResolveLink(path);
+  struct stat old {};
+  const bool exists = ::stat(target.c_str(), &old) == 0;
+  // The rename below could replace a file that may not be written: a file
+  // made read-only keeps its content, as Windows keeps it.
+  if (exists && ((old.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0)) {
+    SetLastError(kErrorAccessDenied);
+    return false;
+  }
   std::string temporary = target + ".XXXXXX";
   int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
   if (fd < 0) {
     SetLastErrorFromErrno(errno);
     return false;
   }
-  struct stat old {};
-  mode_t mode = ::stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+  mode_t mode = exists ? (old.st_mode & 07777) : 0644;
   bool ok = ::fchmod(fd, mode) == 0 && WriteAll(fd, contents) && ::fsync(fd) == 0;
   int error = errno;
   ok = (::close(fd) == 0) && ok;

@@ -28,7 +28,8 @@ bool ReadWholeFile(const std::string& path, std::string* contents);
 
 // Replaces the file by a temporary file in the same directory, written and
 // flushed to disk first, so a reader sees either the old or the new file and
-// a crash never leaves half a file. Keeps the permissions of the old file.
+// a crash never leaves half a file. Keeps the permissions of the old file; a
+// file without write permission is not replaced (kErrorAccessDenied).
 bool ReplaceFileAtomically(const std::string& path, std::string_view contents);
 
 // Creates a directory and its parents.

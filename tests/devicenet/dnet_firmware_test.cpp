@@ -184,5 +184,24 @@ TEST_F(SmallConnectionTest, AResponseBeyondTheProducedSizeFailsWithTooMuchData) 
   EXPECT_EQ(DNET(GetAttribute_UINT)(card, kNode, 1, 1, 1, &vendor), 1);
 }
 
+// A node that cannot hold a request refuses a fragment with "too much data":
+// that is a failure whatever the service, also one whose success reply would
+// carry the error response's code (0x14 | 0x80 = 0x94).
+TEST_F(SmallConnectionTest, ARequestTheNodeCannotHoldFailsWhateverTheService) {
+  sim::DeviceNetSlaveConfig config = Slave(kNode);
+  config.explicitCapacity = 41;
+  AddSlave(config);
+  GoOnlineAndBrowse();  // requests of up to 48 bytes
+  ASSERT_TRUE(WaitForNode(kNode));
+  std::uint8_t data[43] = {};
+  for (std::uint8_t service : {0x10, 0x14}) {
+    std::uint8_t reply[48];
+    std::uint16_t length = sizeof reply;
+    EXPECT_EQ(DNET(ExplicitService)(card, kNode, service, kFirmwareClass, 1, sizeof data, data, &length, reply), 0)
+        << "service " << int(service);
+    EXPECT_EQ(platform::GetLastError(), 0x309415FFu) << "service " << int(service);
+  }
+}
+
 }  // namespace
 }  // namespace dnettest

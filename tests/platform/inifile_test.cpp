@@ -1,5 +1,6 @@
 // INI files with the Windows rules, written so that every other line stays.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -147,6 +148,28 @@ TEST_F(IniFileTest, WritesKeepEveryOtherLine) {
             "\r\n"
             "[New]\r\n"
             "Right=640\r\n");
+}
+
+// A file edited on both systems mixes line endings; a write changes only its
+// own line and leaves every other line's ending, and a missing last one, alone.
+TEST_F(IniFileTest, WritesKeepEachLinesOwnEnding) {
+  Write("[Form1]\r\nLeft=1\nTop=2\r\n; note\n[Form_Main]\r\nLeft=3");
+  IniFile ini(path_);
+  ASSERT_TRUE(ini.WriteInteger("Form1", "Top", 20));
+  EXPECT_EQ(Text(), "[Form1]\r\nLeft=1\nTop=20\r\n; note\n[Form_Main]\r\nLeft=3");
+  ASSERT_TRUE(ini.WriteInteger("Form_Main", "Top", 4));
+  EXPECT_EQ(Text(), "[Form1]\r\nLeft=1\nTop=20\r\n; note\n[Form_Main]\r\nLeft=3\r\nTop=4\r\n")
+      << "added lines take the ending of the file's first line";
+}
+
+TEST_F(IniFileTest, ReadOnlyFilesAreNotReplaced) {
+  Write("[S]\nk=v\n");
+  ASSERT_EQ(::chmod(path_.c_str(), 0444), 0);
+  IniFile ini(path_);
+  EXPECT_FALSE(ini.WriteString("S", "k", "changed"));
+  EXPECT_EQ(platform::GetLastError(), platform::kErrorAccessDenied);
+  EXPECT_EQ(Text(), "[S]\nk=v\n");
+  EXPECT_EQ(ini.ReadString("S", "k", ""), "v");
 }
 
 TEST_F(IniFileTest, EraseSectionRemovesEveryCopy) {

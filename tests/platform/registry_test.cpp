@@ -1,6 +1,7 @@
 // The file-backed registry: its .reg text, names without regard to case,
 // keys and values, damaged files, and two processes sharing one file.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -144,6 +145,64 @@ TEST_F(RegistryTest, RejectsTextThatTheFileCannotHold) {
   EXPECT_FALSE(registry.WriteInteger("bad\rname", 1));
   EXPECT_FALSE(registry.OpenKey("\\K\\new\nline", true));
   EXPECT_EQ(FileText(), before);
+}
+
+// A key that only leads to others has no section of its own in the file; its
+// subkeys' sections must still spell it as it was created.
+TEST_F(RegistryTest, KeysKeepTheirSpellingThroughSaves) {
+  Registry registry;
+  ASSERT_TRUE(registry.OpenKey("\\Software\\Vorkelt, LLC.", true));
+  ASSERT_TRUE(registry.OpenKey("\\SOFTWARE\\VORKELT, llc.\\Flashwright", true));
+  ASSERT_TRUE(registry.WriteInteger("Port", 1));
+  ASSERT_TRUE(registry.OpenKey("\\software\\vorkelt, llc.\\Flashwright\\Interface Configuration", true));
+  EXPECT_EQ(registry.CurrentPath(), "software\\vorkelt, llc.\\Flashwright\\Interface Configuration")
+      << "the open key is the path as the caller gave it";
+  EXPECT_NE(FileText().find("[HKEY_LOCAL_MACHINE\\Software\\Vorkelt, LLC.\\Flashwright\\Interface Configuration]"),
+            std::string::npos);
+
+  Registry reader;
+  EXPECT_EQ(reader.GetKeyNames(), std::vector<std::string>{"Software"});
+  ASSERT_TRUE(reader.OpenKey("\\software", false));
+  EXPECT_EQ(reader.GetKeyNames(), std::vector<std::string>{"Vorkelt, LLC."});
+}
+
+// The byte 0x01 separates the parts of a path inside the store: a name holding
+// it would collide with the key of the same parts, and is refused.
+TEST_F(RegistryTest, RefusesKeyNamesTheStoreCannotHold) {
+  Registry registry;
+  ASSERT_TRUE(registry.OpenKey("\\A\\B", true));
+  ASSERT_TRUE(registry.WriteInteger("kept", 1));
+  const std::string before = FileText();
+  const std::string collides = std::string("\\A\x01") + "B";
+  EXPECT_FALSE(registry.OpenKey(collides, true));
+  EXPECT_EQ(platform::GetLastError(), platform::kErrorInvalidParameter);
+  EXPECT_FALSE(registry.KeyExists(collides));
+  EXPECT_FALSE(registry.DeleteKey(collides));
+  EXPECT_EQ(FileText(), before);
+  EXPECT_TRUE(registry.KeyExists("\\A\\B"));
+
+  WriteFileByHand(std::string(kHeader) + "[HKEY_LOCAL_MACHINE\\A\\B]\n\"x\"=dword:1\n[HKEY_LOCAL_MACHINE\\A\x01" +
+                  "B]\n\"y\"=dword:2\n");
+  EXPECT_NE(platform::RegistryFileError().find(":4: a key name may not hold"), std::string::npos)
+      << platform::RegistryFileError();
+}
+
+TEST_F(RegistryTest, ReadOnlyFileIsNotReplaced) {
+  Registry registry;
+  ASSERT_TRUE(registry.OpenKey("\\K", true));
+  ASSERT_TRUE(registry.WriteInteger("v", 1));
+  const std::string before = FileText();
+  ASSERT_EQ(::chmod(file_.c_str(), 0444), 0);
+
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(registry.WriteInteger("v", 2));
+  const std::string said = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(platform::GetLastError(), platform::kErrorAccessDenied);
+  EXPECT_NE(said.find("read-only"), std::string::npos) << said;
+  EXPECT_NE(said.find(file_), std::string::npos) << said;
+  EXPECT_FALSE(registry.OpenKey("\\New", true));
+  EXPECT_EQ(FileText(), before);
+  EXPECT_EQ(registry.ReadInteger("v"), 1) << "reading goes on";
 }
 
 TEST_F(RegistryTest, ReadsFilesWrittenByHand) {

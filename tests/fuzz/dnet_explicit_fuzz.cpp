@@ -1,0 +1,102 @@
+// The DeviceNet explicit exchange engine against any frames a node may send:
+// a request goes out whole, fragment by acknowledged fragment; the response
+// is reassembled within the connection's produced size and the caller's
+// buffer; and an exchange reported as a success means the node acknowledged
+// every fragment of the request and answered the request's service.
+//
+// Input: the connection's sizes, the request, then the node's frames, each a
+// shape byte (length, and now and then another identifier) and eight data
+// bytes.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
+
+#include "devicenet/dncn.h"
+#include "tests/fuzz/fakecanaccess.h"
+
+namespace {
+
+constexpr int kMac = 5;
+constexpr std::uint16_t kRxId = 0x40B, kTxId = 0x40C;
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+CanMessage NodeFrame(FuzzedDataProvider& input) {
+  const std::uint8_t shape = input.ConsumeIntegral<std::uint8_t>();
+  CanMessage frame{};
+  frame.Id = (shape & 0xF0) == 0xF0 ? kTxId : kRxId;
+  frame.Length = std::min<std::uint8_t>(shape & 0x0F, 8);
+  for (std::uint8_t& byte : frame.Data) byte = input.ConsumeIntegral<std::uint8_t>();
+  return frame;
+}
+
+// The service and body the client's frames carried, fragments in order and
+// acknowledgements left out.
+std::vector<std::uint8_t> SentRequest(const std::vector<CanMessage>& written) {
+  std::vector<std::uint8_t> request;
+  std::uint8_t count = 0;
+  for (const CanMessage& frame : written) {
+    Check(frame.Id == kTxId && frame.Length >= 2);
+    if ((frame.Data[0] & 0x80) == 0) {
+      request.assign(frame.Data + 1, frame.Data + frame.Length);
+      continue;
+    }
+    const std::uint8_t type = frame.Data[1] & 0xC0;
+    if (type == 0xC0) continue;  // an acknowledgement of a response fragment
+    Check((frame.Data[1] & 0x3F) == count);
+    count = (count + 1) & 0x3F;
+    request.insert(request.end(), frame.Data + 2, frame.Data + frame.Length);
+  }
+  return request;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider input(data, size);
+  std::vector<CanMessage>& written = fuzzsupport::WrittenFrames();
+  written.clear();
+  fuzzsupport::RefuseWrites(false);
+
+  dncn::Card card(0, 1, 1);
+  dncn::Node& node = card.EnsureNode(kMac);
+  const dncn::ConnectionPtr connection = card.CreateSlot(node, kMac, dncn::kSlotExplicit);
+  dncn::Connection& c = *connection;
+  c.rxId = kRxId;
+  c.txId = kTxId;
+  c.headerMac = kMac;
+  c.producedSize = input.ConsumeIntegralInRange<std::uint16_t>(1, 300);
+  c.consumedSize = input.ConsumeIntegralInRange<std::uint16_t>(1, 300);
+  c.SizeBuffers();
+
+  const std::uint8_t service = input.ConsumeIntegralInRange<std::uint8_t>(0, 0x7F);
+  const std::vector<std::uint8_t> body =
+      input.ConsumeBytes<std::uint8_t>(input.ConsumeIntegralInRange<std::size_t>(0, 300));
+  if (!dncn::SendRequest(card, c, service, body)) {
+    Check(body.size() > c.consumedSize);
+    return 0;
+  }
+
+  while (input.remaining_bytes() > 0 && c.state != dncn::Exchange::kDone) {
+    dncn::OnExplicitFrame(card, c, NodeFrame(input));
+    Check(c.receivedLength <= c.input.size());
+  }
+
+  // The callers' buffers hold the produced size.
+  std::uint16_t length = c.producedSize;
+  auto reply = std::make_unique<std::uint8_t[]>(length);
+  const bool answered = c.state == dncn::Exchange::kDone;
+  const std::uint8_t replyService = c.replyService;
+  const bool ok = dncn::AwaitResponse(card, c, 0, dncn::Reply{&length, reply.get()});
+  if (!ok) return 0;
+  Check(answered && replyService == (service | 0x80));
+  Check(length <= c.producedSize);
+  std::vector<std::uint8_t> request{service};
+  request.insert(request.end(), body.begin(), body.end());
+  Check(SentRequest(written) == request);
+  return 0;
+}
