@@ -23,6 +23,7 @@
 #include "can/canmessage.h"
 #include "canopen/copnapi.h"
 #include "platform/handles.h"
+#include "platform/wakeschedule.h"
 
 namespace cocn {
 
@@ -135,6 +136,14 @@ struct Interface {
   std::uint8_t EmcyHead = 0;
   std::uint8_t EmcyCount = 0;
   ThreadControl Timer, Worker, Guarding, Receive;
+  // The millisecond clock of the countdowns and the millisecond counter: no
+  // thread ticks it; whoever looks at them first brings them up to date
+  // (CatchUpClock), in whole milliseconds with the fraction carried over.
+  std::int64_t ClockStamp = 0;
+  double ClockPending = 0;
+  // When the timer, worker and guarding threads wake: each sleeps until its
+  // next due time and is woken early for work that comes sooner.
+  platform::WakeSchedule TimerSchedule, WorkerSchedule, GuardingSchedule;
   platform::Handle ReceiveEvent = platform::kNullHandle;
   std::recursive_mutex Mutex;
 };
@@ -181,9 +190,22 @@ void OnEmergency(Interface& iface, std::uint8_t node, const CanMessage& frame);
 void OnPdo(PdoEntry& entry, const CanMessage& frame);
 
 // Thread services.
-void MillisecondTick(Interface& iface);
+// Counts the milliseconds passed since the clock last moved off the
+// countdowns and the millisecond counter (under the lock); wakes the guarding
+// thread when a countdown the guard step watches ran out.
+void CatchUpClock(Interface& iface);
+// A countdown or the waiting flag of the node changed (under the lock): the
+// timer thread then wakes when the watched countdown runs out.
+void CountdownsChanged(Interface& iface, const CopnNode& node);
+struct CountdownWatch {
+  std::uint64_t nextExpiryMs = platform::WakeSchedule::kNever;  // the next watched countdown runs out
+  bool ranOut = false;                                          // a watched countdown stands at 0
+};
+// The countdowns the guard step watches, as of the clock's last catch-up.
+CountdownWatch WatchCountdowns(Interface& iface);
 void GuardStep(Interface& iface, std::uint8_t node);
-void ServicePdos(Interface& iface);
+// Sends the cyclic PDOs that are due; returns when the next one is.
+std::uint64_t ServicePdos(Interface& iface);
 
 // The node's default SDO channel (0x600 + node, 0x580 + node), entered in the
 // receive list; null when it could not be created.

@@ -19,6 +19,18 @@ namespace {
 constexpr std::size_t kThreadStackSize = 4096;
 constexpr std::int32_t kVersionMajor = 1;
 constexpr std::int32_t kVersionMinor = 5;
+// The timer, worker and guarding threads are woken for their work and at
+// their due times; each also looks this often on its own, should a wake-up
+// ever go amiss.
+constexpr std::uint32_t kLookAtLeastEveryMs = 1000;
+// A guarding pass paces its remote frames: it rests this long after every
+// fifth node id while guarded nodes above it remain.
+constexpr std::uint32_t kGuardPacingMs = 10;
+constexpr std::uint8_t kGuardPacingGroup = 5;
+// A guard step that found work it could not finish at once (a remote frame
+// to send again after a loss) is taken up again after the time a pass over
+// every node id takes.
+constexpr std::uint32_t kGuardRepeatMs = (kMaxNodeId / kGuardPacingGroup) * kGuardPacingMs + 1;
 
 std::array<Interface, kInterfaceCount> interfaces;
 std::mutex tableMutex;  // taking and freeing records
@@ -78,40 +90,50 @@ void ReceivePass(Interface& iface) {
   }
 }
 
-// The 1 ms timer: turns elapsed process time into whole millisecond ticks.
-std::function<void()> TimerPass(Interface& iface) {
-  struct State {
-    ~State() { platform::CloseHandle(timer); }
-    platform::Handle timer = platform::CreateWaitableTimer(false, nullptr);
-    std::int64_t last = 0;
-    double pending = 0;
-  };
-  auto state = std::make_shared<State>();
-  platform::SetWaitableTimer(state->timer, 1, 1);
-  platform::QueryPerformanceCounter(&state->last);
-  return [&iface, state] {
-    std::int64_t now = 0;
-    platform::QueryPerformanceCounter(&now);
-    state->pending += static_cast<double>(now - state->last) / ticksPerMillisecond;
-    state->last = now;
-    for (; state->pending >= 1.0; state->pending -= 1.0) MillisecondTick(iface);
-    platform::WaitForSingleObject(state->timer, 10);
-  };
+// The 1 ms timer: brings the countdowns up to date when the next one runs
+// out, which wakes the guarding thread, and sleeps until then.
+void TimerPass(Interface& iface) {
+  std::uint64_t due;
+  {
+    Lock lock(iface.Mutex);
+    CatchUpClock(iface);
+    due = WatchCountdowns(iface).nextExpiryMs;
+  }
+  iface.TimerSchedule.SleepUntil(due, kLookAtLeastEveryMs);
 }
 
-void GuardingPass(Interface& iface) {
-  for (std::uint8_t node = 1; node <= kMaxNodeId && iface.Guarding.StopRequest == 0; ++node) {
-    GuardStep(iface, node);
-    if (node % 5 == 0) platform::Sleep(10);
+std::uint8_t HighestGuardedNode(Interface& iface) {
+  Lock lock(iface.Mutex);
+  for (std::uint8_t node = kMaxNodeId; node >= 1; --node) {
+    if (iface.Nodes[node] && iface.Nodes[node]->GuardMode != 0) return node;
   }
-  platform::Sleep(1);
+  return 0;
 }
+
+// One guard step for every guarded node, woken by a countdown that ran out
+// or by the look it takes on its own.
+void GuardingPass(Interface& iface) {
+  const std::uint8_t highest = HighestGuardedNode(iface);
+  for (std::uint8_t node = 1; node <= highest && iface.Guarding.StopRequest == 0; ++node) {
+    GuardStep(iface, node);
+    if (node % kGuardPacingGroup == 0 && node < highest) platform::Sleep(kGuardPacingMs);
+  }
+  const std::uint64_t due =
+      WatchCountdowns(iface).ranOut ? platform::WakeSchedule::NowMs() + kGuardRepeatMs : platform::WakeSchedule::kNever;
+  iface.GuardingSchedule.SleepUntil(due, kLookAtLeastEveryMs);
+}
+
+void WorkerPass(Interface& iface) { iface.WorkerSchedule.SleepUntil(ServicePdos(iface), kLookAtLeastEveryMs); }
 
 void StartThreads(Interface& iface) {
-  StartThread(iface.Worker, [&iface] { ServicePdos(iface); platform::Sleep(1); },
-              platform::kThreadPriorityTimeCritical);
+  {
+    Lock lock(iface.Mutex);
+    platform::QueryPerformanceCounter(&iface.ClockStamp);
+    iface.ClockPending = 0;
+  }
+  StartThread(iface.Worker, [&iface] { WorkerPass(iface); }, platform::kThreadPriorityTimeCritical);
   StartThread(iface.Receive, [&iface] { ReceivePass(iface); }, platform::kThreadPriorityTimeCritical);
-  StartThread(iface.Timer, TimerPass(iface), platform::kThreadPriorityTimeCritical);
+  StartThread(iface.Timer, [&iface] { TimerPass(iface); }, platform::kThreadPriorityTimeCritical);
   StartThread(iface.Guarding, [&iface] { GuardingPass(iface); }, platform::kThreadPriorityNormal);
 }
 
@@ -119,6 +141,9 @@ void StopThreads(Interface& iface) {
   ThreadControl* controls[] = {&iface.Timer, &iface.Worker, &iface.Guarding, &iface.Receive};
   for (ThreadControl* control : controls) control->StopRequest = 1;
   platform::SetEvent(iface.ReceiveEvent);
+  for (platform::WakeSchedule* schedule : {&iface.TimerSchedule, &iface.WorkerSchedule, &iface.GuardingSchedule}) {
+    schedule->Wake();
+  }
   for (ThreadControl* control : controls) {
     if (control->Thread == platform::kNullHandle) continue;
     platform::WaitForSingleObject(control->Thread, platform::kInfinite);
@@ -197,14 +222,71 @@ bool SendRemoteFrame(Interface& iface, std::uint32_t identifier) {
   return canclient::CAN_Write_Buffered(iface.CanHandle, &frame) != 0;
 }
 
-void MillisecondTick(Interface& iface) {
-  Lock lock(iface.Mutex);
-  ++iface.MillisecondCounter;
+namespace {
+
+// The countdown the guard step waits on: the life time while an answer or a
+// heartbeat is awaited, else the guard time of remote-frame guarding.
+const std::uint16_t* WatchedCountdown(const CopnNode& node) {
+  if (node.GuardMode == 0) return nullptr;
+  if (node.Waiting != 0) return &node.LifeCountdown;
+  if ((node.GuardMode & kCopnGuardRemoteFrames) != 0) return &node.GuardCountdown;
+  return nullptr;
+}
+
+std::uint16_t CountDown(std::uint16_t value, std::uint32_t ms) {
+  return static_cast<std::uint16_t>(value > ms ? value - ms : 0);
+}
+
+// ms whole milliseconds of the millisecond tick at once.
+void MillisecondTicks(Interface& iface, std::uint32_t ms) {
+  iface.MillisecondCounter += ms;
+  bool ranOut = false;
   for (const auto& node : iface.Nodes) {
     if (!node || node->GuardMode == 0) continue;
-    if (node->GuardCountdown > 0) --node->GuardCountdown;
-    if (node->LifeCountdown > 0) --node->LifeCountdown;
+    const std::uint16_t* watched = WatchedCountdown(*node);
+    const bool running = watched != nullptr && *watched > 0;
+    node->GuardCountdown = CountDown(node->GuardCountdown, ms);
+    node->LifeCountdown = CountDown(node->LifeCountdown, ms);
+    ranOut = ranOut || (running && *watched == 0);
   }
+  if (ranOut) iface.GuardingSchedule.Wake();
+}
+
+}  // namespace
+
+void CatchUpClock(Interface& iface) {
+  Lock lock(iface.Mutex);
+  std::int64_t now = 0;
+  platform::QueryPerformanceCounter(&now);
+  iface.ClockPending += static_cast<double>(now - iface.ClockStamp) / ticksPerMillisecond;
+  iface.ClockStamp = now;
+  if (iface.ClockPending < 1.0) return;
+  const auto whole = static_cast<std::uint32_t>(iface.ClockPending);
+  iface.ClockPending -= whole;
+  MillisecondTicks(iface, whole);
+}
+
+void CountdownsChanged(Interface& iface, const CopnNode& node) {
+  if (const std::uint16_t* watched = WatchedCountdown(node)) {
+    iface.TimerSchedule.Due(platform::WakeSchedule::NowMs() + *watched);
+  }
+}
+
+CountdownWatch WatchCountdowns(Interface& iface) {
+  Lock lock(iface.Mutex);
+  CountdownWatch watch;
+  std::uint16_t soonest = 0;
+  for (const auto& node : iface.Nodes) {
+    const std::uint16_t* watched = node ? WatchedCountdown(*node) : nullptr;
+    if (watched == nullptr) continue;
+    if (*watched == 0) {
+      watch.ranOut = true;
+    } else if (soonest == 0 || *watched < soonest) {
+      soonest = *watched;
+    }
+  }
+  if (soonest != 0) watch.nextExpiryMs = platform::WakeSchedule::NowMs() + soonest;
+  return watch;
 }
 
 CopnNode::~CopnNode() {

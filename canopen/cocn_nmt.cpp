@@ -44,10 +44,12 @@ int SendNmt(std::int32_t handle, std::uint8_t command, std::uint8_t node) {
     return 0;
   }
   if (command == kResetNode || command == kResetCommunication) {
-    ForEachNode(*iface, node, [](CopnNode& record) {
+    CatchUpClock(*iface);
+    ForEachNode(*iface, node, [iface](CopnNode& record) {
       record.Alive = 0;
       record.Waiting = 0;
       record.LifeCountdown = LifeTime(record);
+      CountdownsChanged(*iface, record);
     });
   }
   const std::uint8_t data[] = {command, node};
@@ -74,6 +76,7 @@ void OnErrorControl(Interface& iface, std::uint8_t node, const CanMessage& frame
   const std::shared_ptr<CopnNode>& record = iface.Nodes[node];
   if (!record) return;
   const std::uint8_t raw = frame.Data[0];
+  CatchUpClock(iface);
   if (raw == 0) record->BootUpDetected = 1;
   record->Alive = 1;
   // The guarding toggle is not part of the state.
@@ -85,6 +88,7 @@ void OnErrorControl(Interface& iface, std::uint8_t node, const CanMessage& frame
     record->LifeCountdown = LifeTime(*record);
     record->Waiting = 1;
   }
+  CountdownsChanged(iface, *record);
   record->GuardAnswer = raw;
   platform::SetEvent(record->GuardAnswerEvent);
 }
@@ -109,6 +113,7 @@ void GuardStep(Interface& iface, std::uint8_t node) {
   Lock lock(iface.Mutex);
   const std::shared_ptr<CopnNode>& record = iface.Nodes[node];
   if (!record || record->GuardMode == 0) return;
+  CatchUpClock(iface);
   if (record->Waiting != 0) {
     if (record->LifeCountdown == 0) {
       record->Alive = 0;
@@ -122,6 +127,7 @@ void GuardStep(Interface& iface, std::uint8_t node) {
   record->LifeCountdown = LifeTime(*record);
   record->GuardCountdown = record->GuardTime;
   record->Waiting = 1;
+  CountdownsChanged(iface, *record);
 }
 
 }  // namespace cocn
@@ -193,11 +199,13 @@ int NMT_StartGuarding(std::int32_t handle, std::uint8_t node, std::uint8_t mode,
     Lock lock(iface->Mutex);
     const std::shared_ptr<CopnNode>& record = iface->Nodes[id];
     if (!record) continue;
+    CatchUpClock(*iface);
     record->GuardMode = nodeMode;
     record->GuardTime = timeMs;
     record->GuardCountdown = timeMs;
     record->LifeCountdown = LifeTime(*record);
     record->Waiting = (nodeMode & kCopnGuardRemoteFrames) == 0 ? 1 : 0;
+    CountdownsChanged(*iface, *record);
   }
   return 1;
 }

@@ -119,17 +119,22 @@ void OnPdo(PdoEntry& entry, const CanMessage& frame) {
   platform::SetEvent(entry.Event);
 }
 
-void ServicePdos(Interface& iface) {
+std::uint64_t ServicePdos(Interface& iface) {
   Lock lock(iface.Mutex);
+  CatchUpClock(iface);
   const std::uint32_t elapsed = iface.MillisecondCounter;
   iface.MillisecondCounter = 0;
-  const auto serve = [&iface, elapsed](PdoEntry& entry) {
+  // A PDO not sent (or of period 0) is tried again at the next millisecond.
+  std::uint32_t soonest = UINT32_MAX;
+  const auto serve = [&iface, elapsed, &soonest](PdoEntry& entry) {
     entry.Remaining = static_cast<std::uint16_t>(entry.Remaining > elapsed ? entry.Remaining - elapsed : 0);
-    if (entry.Remaining != 0) return;
-    const bool sent = entry.Kind == kSentCyclically
-                          ? SendFrame(iface, entry.Identifier, {entry.Data.data(), entry.Length})
-                          : SendRemoteFrame(iface, entry.Identifier);
-    if (sent) entry.Remaining = entry.Period;
+    if (entry.Remaining == 0) {
+      const bool sent = entry.Kind == kSentCyclically
+                            ? SendFrame(iface, entry.Identifier, {entry.Data.data(), entry.Length})
+                            : SendRemoteFrame(iface, entry.Identifier);
+      if (sent) entry.Remaining = entry.Period;
+    }
+    soonest = std::min<std::uint32_t>(soonest, std::max<std::uint16_t>(entry.Remaining, 1));
   };
   for (const auto& node : iface.Nodes) {
     if (!node) continue;
@@ -140,6 +145,7 @@ void ServicePdos(Interface& iface) {
       if (entry->Kind == kRequestedCyclically) serve(*entry);
     }
   }
+  return soonest == UINT32_MAX ? platform::WakeSchedule::kNever : platform::WakeSchedule::NowMs() + soonest;
 }
 
 }  // namespace cocn
@@ -198,10 +204,11 @@ int AddPDO(std::int32_t handle, std::uint8_t node, std::uint8_t kind, std::uint1
   if (transmit) {
     if (!EnterReceive(*iface, entry->Identifier, ReceiveEntry{ReceiveKind::kPdo, node, nullptr, entry})) return 0;
     record->Tpdos.push_back(entry);
-    return 1;
+  } else {
+    if (!parameters.lastMappingRead) return 0;
+    record->Rpdos.push_back(entry);
   }
-  if (!parameters.lastMappingRead) return 0;
-  record->Rpdos.push_back(entry);
+  iface->WorkerSchedule.Wake();  // a cyclic one is due at once
   return 1;
 }
 

@@ -15,6 +15,7 @@
 #include "can/canmessage.h"
 #include "devicenet/dnetapi.h"
 #include "platform/handles.h"
+#include "platform/wakeschedule.h"
 
 namespace dncn {
 
@@ -56,6 +57,8 @@ inline constexpr std::uint16_t kDefaultExplicitSize = 32;
 
 // Process time in milliseconds.
 std::uint64_t NowMs();
+// No due time: a thread's pass has nothing that falls due by time alone.
+inline constexpr std::uint64_t kNever = platform::WakeSchedule::kNever;
 
 enum class Exchange : std::uint8_t { kIdle = 0, kSending = 1, kAwaiting = 3, kReceiving = 4, kDone = 5 };
 
@@ -94,6 +97,9 @@ struct Connection {
   std::uint16_t replyTimeoutMs = kDefaultReplyTimeoutMs;
   platform::Handle requestEvent = platform::kNullHandle;   // signalled while free for a new exchange
   platform::Handle responseEvent = platform::kNullHandle;  // signalled when an exchange is done
+  // The card thread that looks at the running exchange without waiting for
+  // it, woken when it is done; null for a caller that waits.
+  platform::WakeSchedule* notifyWhenDone = nullptr;
   bool statusRequestOutstanding = false;
 
   // I/O and supervision. Set by the scanlist calls of the caller's thread
@@ -193,6 +199,12 @@ class Card {
   // Connection-level helpers of the engines.
   std::uint64_t ucmmPacingUntilMs = 0;  // scan thread only
 
+  // When the card threads wake. Each sleeps until its next due time; whoever
+  // gives one of them work, or work due earlier, wakes it here.
+  platform::WakeSchedule communicationSchedule, scanSchedule, nodeStatusSchedule;
+  // The traffic switches or intervals changed.
+  void SettingsChanged();
+
  private:
   static constexpr std::uint8_t kStateOffline = 0, kStateSending = 1, kStateWaiting = 2,
                                 kStateOnline = 3, kStateDuplicate = 4;
@@ -207,8 +219,9 @@ class Card {
   std::uint32_t CommunicationLoop();
   std::uint32_t ScanLoop();
   std::uint32_t NodeStatusLoop();
-  void CommunicationTick(std::uint64_t nowMs);
-  void NetworkTick(std::uint64_t nowMs);
+  // Each returns when it next has something due.
+  std::uint64_t CommunicationTick(std::uint64_t nowMs);
+  std::uint64_t NetworkTick(std::uint64_t nowMs);
   void DispatchReceived();
   void OnCheckMessage(const CanMessage& frame);
   bool SendCheckMessage(bool response);
@@ -235,6 +248,7 @@ class Card {
   std::atomic<bool> canOnline_{false};
   std::array<std::atomic<bool>, kNodeCount> duplicateSeen_{};
   std::uint64_t pollDueMs_ = 0, strobeDueMs_ = 0;
+  bool pollConnectionsLive_ = false;  // the last poll cycle served a connection
 
   std::mutex nodesMutex_;  // creation of node records
   std::array<std::unique_ptr<Node>, kNodeCount> nodes_;
@@ -260,15 +274,18 @@ struct Reply {
   std::uint16_t* length = nullptr;  // in: capacity; out: the length the node sent
   std::uint8_t* data = nullptr;
 };
-bool SendRequest(Card& card, Connection& connection, std::uint8_t service, std::span<const std::uint8_t> body);
+// notify: the card thread to wake when the exchange is done (see Connection).
+bool SendRequest(Card& card, Connection& connection, std::uint8_t service, std::span<const std::uint8_t> body,
+                 platform::WakeSchedule* notify = nullptr);
 // waitMs 0: looks without waiting (pending code while the exchange runs).
 bool AwaitResponse(Card& card, Connection& connection, std::uint32_t waitMs, Reply reply);
 bool Transact(Card& card, Connection& connection, std::uint8_t service, std::span<const std::uint8_t> body,
               Reply reply, std::uint32_t waitMs);
 // A frame on the connection's receive identifier; true when it advanced the exchange.
 bool OnExplicitFrame(Card& card, Connection& connection, const CanMessage& frame);
-// Ends a stalled exchange whose reply time-out ran out.
-void ExpireExchange(Connection& connection, std::uint64_t nowMs);
+// Ends a stalled exchange whose reply time-out ran out; else the time it
+// runs out (kNever when no reply is awaited).
+std::uint64_t ExpireExchange(Connection& connection, std::uint64_t nowMs);
 // Wakes a waiter for good (card closing).
 void AbortExchange(Connection& connection);
 // The explicit connection requests of a node go through (slot 6 or 1).
@@ -282,12 +299,15 @@ bool AllocateBlocking(Card& card, int mac, std::uint8_t choice);
 bool ReleaseSet(Card& card, int mac, std::uint8_t choice);
 bool CloseUcmm(Card& card, Node& node, int mac);
 void ReleaseAll(Card& card);
-void MaintainScan(Card& card);
+// One pass of the scan thread; returns when a node next needs it.
+std::uint64_t MaintainScan(Card& card);
 
 // I/O and supervision.
-void RunPollCycle(Card& card);
+// True when a poll connection is in service (the cycle has work again).
+bool RunPollCycle(Card& card);
 void SendStrobe(Card& card);
 void OnIoFrame(Card& card, int slot, const CanMessage& frame, std::int64_t stamp);
-void RunHeartbeat(Card& card);
+// One pass of the node status thread; returns when a heartbeat is next due.
+std::uint64_t RunHeartbeat(Card& card);
 
 }  // namespace dncn

@@ -35,6 +35,9 @@ constexpr std::uint32_t kCheckWaitMs = 1000;
 constexpr std::uint32_t kVerdictWaitMs = 10000;
 constexpr std::uint32_t kThreadJoinMs = 60000;
 constexpr std::uint32_t kAllFilters = 0xFFFFFFFF;
+// Every thread is woken for its work and at its due times; it also looks
+// this often on its own, should a wake-up ever go amiss.
+constexpr std::uint32_t kLookAtLeastEveryMs = 1000;
 
 std::uint32_t CheckId(int mac) { return static_cast<std::uint32_t>(mac & 0x3F) * 8 + 0x407; }
 
@@ -144,6 +147,7 @@ void JoinWorker(platform::Handle& handle) {
 void Card::Close() {
   // No maintenance may run while the nodes are let go.
   StopWorkerFlag(scan_.stop);
+  scanSchedule.Wake();
   JoinWorker(scan_.handle);
   SetOnline(false);
   closing_ = true;
@@ -155,6 +159,9 @@ void Card::Close() {
     }
   });
   for (Worker* worker : {&receive_, &communication_, &nodeStatus_}) StopWorkerFlag(worker->stop);
+  platform::SetEvent(receiveEvent_);
+  communicationSchedule.Wake();
+  nodeStatusSchedule.Wake();
   for (Worker* worker : {&receive_, &communication_, &nodeStatus_}) JoinWorker(worker->handle);
   canclient::CAN_RegisterBufferedReceiveEvent(canCard_, platform::kNullHandle, 0);
   if (timerResolutionRaised_) platform::timeEndPeriod(1);
@@ -169,71 +176,89 @@ void Card::Close() {
   }
 }
 
+void Card::SettingsChanged() {
+  communicationSchedule.Wake();
+  nodeStatusSchedule.Wake();
+}
+
+// Frames wake it through the receive event.
 std::uint32_t Card::ReceiveLoop() {
   while (!receive_.stop) {
-    platform::WaitForSingleObject(receiveEvent_, 10);
+    platform::WaitForSingleObject(receiveEvent_, kLookAtLeastEveryMs);
     platform::ResetEvent(receiveEvent_);
     DispatchReceived();
   }
   return 0;
 }
 
+// The communication tick keeps its 1 ms resolution: it runs at the
+// millisecond something falls due (a poll or strobe cycle, a reply
+// time-out, a step of the duplicate MAC ID check), and not in between.
 std::uint32_t Card::CommunicationLoop() {
   while (!communication_.stop) {
-    CommunicationTick(NowMs());
-    platform::Sleep(1);
+    const std::uint64_t now = NowMs();
+    communicationSchedule.SleepUntil(std::max(CommunicationTick(now), now + 1), kLookAtLeastEveryMs);
   }
   return 0;
 }
 
 std::uint32_t Card::ScanLoop() {
   while (!scan_.stop) {
-    if (state_ == kStateOnline && !closing_) MaintainScan(*this);
-    platform::Sleep(1);
+    const std::uint64_t due = state_ == kStateOnline && !closing_ ? MaintainScan(*this) : kNever;
+    scanSchedule.SleepUntil(due, kLookAtLeastEveryMs);
   }
   return 0;
 }
 
 std::uint32_t Card::NodeStatusLoop() {
   while (!nodeStatus_.stop) {
-    if (IsOnline() && explicitActive && !closing_) RunHeartbeat(*this);
-    platform::Sleep(1);
+    const std::uint64_t due = IsOnline() && explicitActive && !closing_ ? RunHeartbeat(*this) : kNever;
+    nodeStatusSchedule.SleepUntil(due, kLookAtLeastEveryMs);
   }
   return 0;
 }
 
-void Card::CommunicationTick(std::uint64_t nowMs) {
-  NetworkTick(nowMs);
-  if (state_ != kStateOnline) return;
-  if (pollActive && nowMs >= pollDueMs_) {
-    RunPollCycle(*this);
-    pollDueMs_ = nowMs + static_cast<std::uint64_t>(std::max(pollIntervalMs.load(), 0));
+std::uint64_t Card::CommunicationTick(std::uint64_t nowMs) {
+  std::uint64_t due = NetworkTick(nowMs);
+  if (state_ != kStateOnline) return due;
+  if (pollActive) {
+    if (nowMs >= pollDueMs_) {
+      pollConnectionsLive_ = RunPollCycle(*this);
+      pollDueMs_ = nowMs + static_cast<std::uint64_t>(std::max(pollIntervalMs.load(), 0));
+    }
+    // Without a poll connection the cycle waits for one to be configured.
+    if (pollConnectionsLive_) due = std::min(due, pollDueMs_);
   }
-  if (strobeActive && strobeConnectionsExist && nowMs >= strobeDueMs_) {
-    SendStrobe(*this);
-    strobeDueMs_ = nowMs + static_cast<std::uint64_t>(std::max(strobeIntervalMs.load(), 0));
+  if (strobeActive && strobeConnectionsExist) {
+    if (nowMs >= strobeDueMs_) {
+      SendStrobe(*this);
+      strobeDueMs_ = nowMs + static_cast<std::uint64_t>(std::max(strobeIntervalMs.load(), 0));
+    }
+    due = std::min(due, strobeDueMs_);
   }
-  ForEachNode([nowMs](Node& node) {
+  ForEachNode([nowMs, &due](Node& node) {
     for (int slot : {kSlotUnconnected, kSlotUcmm, kSlotExplicit}) {
-      if (ConnectionPtr connection = node.Slot(slot)) ExpireExchange(*connection, nowMs);
+      if (ConnectionPtr connection = node.Slot(slot)) due = std::min(due, ExpireExchange(*connection, nowMs));
     }
   });
+  return due;
 }
 
-void Card::NetworkTick(std::uint64_t nowMs) {
+std::uint64_t Card::NetworkTick(std::uint64_t nowMs) {
   const std::uint8_t state = state_;
-  if ((state != kStateSending && state != kStateWaiting) || nowMs < networkDueMs_) return;
+  if (state != kStateSending && state != kStateWaiting) return kNever;
+  if (nowMs < networkDueMs_) return networkDueMs_;
   if (repeats_ >= 1) {
     state_ = kStateOnline;
     platform::SetEvent(verdictEvent_);
-    return;
+    return kNever;
   }
   state_ = kStateSending;
-  if (SendCheckMessage(false)) {
-    repeats_ = 1;
-    networkDueMs_ = nowMs + kCheckWaitMs;
-    state_ = kStateWaiting;
-  }
+  if (!SendCheckMessage(false)) return nowMs + 1;  // tried again next millisecond
+  repeats_ = 1;
+  networkDueMs_ = nowMs + kCheckWaitMs;
+  state_ = kStateWaiting;
+  return networkDueMs_;
 }
 
 bool Card::SendCheckMessage(bool response) {
@@ -333,9 +358,12 @@ bool Card::SetOnline(bool on) {
     return false;
   }
   state_ = kStateWaiting;
+  communicationSchedule.Due(networkDueMs_);
   platform::WaitForSingleObject(verdictEvent_, kVerdictWaitMs);
   if (state_ == kStateOnline && !closing_) {
     online_ = true;
+    scanSchedule.Wake();
+    nodeStatusSchedule.Wake();
     return true;
   }
   GoOffline();

@@ -23,9 +23,11 @@ std::uint8_t Header(const Connection& c, bool fragment) {
   return static_cast<std::uint8_t>((c.headerMac & 0x3F) | (fragment ? kFragmentBit : 0));
 }
 
-void ArmReply(Connection& c) {
+// The communication thread ends the exchange if the deadline passes.
+void ArmReply(Card& card, Connection& c) {
   c.waiting = true;
   c.replyDeadlineMs = NowMs() + c.replyTimeoutMs;
+  card.communicationSchedule.Due(c.replyDeadlineMs);
 }
 
 void Finish(Connection& c) {
@@ -33,6 +35,7 @@ void Finish(Connection& c) {
   c.waiting = false;
   platform::QueryPerformanceCounter(&c.rxStamp);
   platform::SetEvent(c.responseEvent);
+  if (c.notifyWhenDone != nullptr) c.notifyWhenDone->Wake();
 }
 
 // Ends the exchange for the waiter with an error reply [general status, 0xFF],
@@ -79,7 +82,7 @@ bool OnAcknowledge(Card& card, Connection& c, const CanMessage& frame) {
   }
   if (c.txPosition >= c.requestLength) {
     c.state = Exchange::kAwaiting;
-    ArmReply(c);
+    ArmReply(card, c);
     return true;
   }
   const std::size_t remaining = c.requestLength - c.txPosition;
@@ -89,7 +92,7 @@ bool OnAcknowledge(Card& card, Connection& c, const CanMessage& frame) {
     FinishWithError(c, 0x02);  // the CAN layer refused the frame: resource unavailable
     return true;
   }
-  ArmReply(c);
+  ArmReply(card, c);
   return true;
 }
 
@@ -112,7 +115,7 @@ bool OnResponseStart(Card& card, Connection& c, const CanMessage& frame) {
   }
   Acknowledge(card, c, 0, 0);
   c.state = Exchange::kReceiving;
-  ArmReply(c);
+  ArmReply(card, c);
   return true;
 }
 
@@ -139,7 +142,7 @@ bool OnResponseFragment(Card& card, Connection& c, const CanMessage& frame) {
   if (type == kLastFragment) {
     Finish(c);
   } else {
-    ArmReply(c);
+    ArmReply(card, c);
   }
   return true;
 }
@@ -153,7 +156,8 @@ void EndExchange(Connection& c) {
 
 }  // namespace
 
-bool SendRequest(Card& card, Connection& c, std::uint8_t service, std::span<const std::uint8_t> body) {
+bool SendRequest(Card& card, Connection& c, std::uint8_t service, std::span<const std::uint8_t> body,
+                 platform::WakeSchedule* notify) {
   if (!c.IsExplicit() || body.size() > c.output.size()) return false;
   if (platform::WaitForSingleObject(c.requestEvent, c.replyTimeoutMs) != platform::kWaitObject0) return false;
   if (card.Closing()) {
@@ -172,6 +176,7 @@ bool SendRequest(Card& card, Connection& c, std::uint8_t service, std::span<cons
   c.receivedLength = 0;
   c.overflow = false;
   c.failedHere = false;
+  c.notifyWhenDone = notify;
   bool sent;
   if (body.size() <= kUnfragmentedBody) {
     std::uint8_t frame[8] = {Header(c, false), service};
@@ -190,9 +195,10 @@ bool SendRequest(Card& card, Connection& c, std::uint8_t service, std::span<cons
     EndExchange(c);
     return false;
   }
-  ArmReply(c);
+  ArmReply(card, c);
   // A request postpones the next node status request.
   c.timerDueMs = NowMs() + c.timerReloadMs;
+  if (c.choiceBit == kChoiceExplicit) card.nodeStatusSchedule.Due(c.timerDueMs);
   return true;
 }
 
@@ -251,11 +257,13 @@ bool OnExplicitFrame(Card& card, Connection& c, const CanMessage& frame) {
   }
 }
 
-void ExpireExchange(Connection& c, std::uint64_t nowMs) {
+std::uint64_t ExpireExchange(Connection& c, std::uint64_t nowMs) {
   std::lock_guard lock(c.mutex);
-  if (c.state == Exchange::kIdle || c.state == Exchange::kDone || !c.waiting || nowMs < c.replyDeadlineMs) return;
+  if (c.state == Exchange::kIdle || c.state == Exchange::kDone || !c.waiting) return kNever;
+  if (nowMs < c.replyDeadlineMs) return c.replyDeadlineMs;
   c.replyService = 0;
   Finish(c);
+  return kNever;
 }
 
 void AbortExchange(Connection& c) {

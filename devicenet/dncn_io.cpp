@@ -56,7 +56,16 @@ void AcceptInput(Connection& c, const std::uint8_t* data, std::int64_t stamp, bo
   c.statistics.Fold(c.statistics.last);
 }
 
-void HeartbeatSlot(Card& card, Node& node, Connection& c) {
+// The next heartbeat of the slot is due at the slot's timer; while one is
+// outstanding, its end wakes the node status thread.
+std::uint64_t NextHeartbeat(Connection& c) {
+  if (c.statusRequestOutstanding) return kNever;
+  std::lock_guard lock(c.mutex);
+  return std::max(c.timerDueMs, NowMs() + 1);
+}
+
+// Returns when the slot next needs the node status thread.
+std::uint64_t HeartbeatSlot(Card& card, Node& node, Connection& c) {
   if (c.statusRequestOutstanding) {
     std::uint8_t answer[2];
     std::uint16_t length = sizeof answer;
@@ -64,9 +73,9 @@ void HeartbeatSlot(Card& card, Node& node, Connection& c) {
       c.statusRequestOutstanding = false;
       c.missedReplies = 0;
       node.status = static_cast<std::int16_t>(answer[0] | (answer[1] << 8));
-      return;
+      return NextHeartbeat(c);
     }
-    if (platform::GetLastError() == kDnetErrorPending) return;
+    if (platform::GetLastError() == kDnetErrorPending) return kNever;
     c.statusRequestOutstanding = false;
     if (++c.missedReplies >= kHeartbeatFailures) {
       c.missedReplies = 0;
@@ -76,17 +85,23 @@ void HeartbeatSlot(Card& card, Node& node, Connection& c) {
       node.status = -1;
       node.allocation = Allocation::kIdle;
       node.step = Step::kStart;
+      card.scanSchedule.Wake();
     }
-    return;
+    return NextHeartbeat(c);
   }
+  bool due;
   {
     std::lock_guard lock(c.mutex);
     // A caller's exchange is running: it postpones the heartbeat anyway.
-    if (c.state != Exchange::kIdle || NowMs() < c.timerDueMs) return;
+    due = c.state == Exchange::kIdle && NowMs() >= c.timerDueMs;
   }
-  const std::uint8_t body[3] = {kClassIdentity, 1, 5};
-  c.statusRequestOutstanding = SendRequest(card, c, kServiceGetSingle, body);
-  if (c.timerReloadMs == 0) c.timerDueMs = NowMs() + kFallbackHeartbeatMs;
+  if (due) {
+    const std::uint8_t body[3] = {kClassIdentity, 1, 5};
+    c.statusRequestOutstanding = SendRequest(card, c, kServiceGetSingle, body, &card.nodeStatusSchedule);
+    std::lock_guard lock(c.mutex);
+    if (c.timerReloadMs == 0) c.timerDueMs = NowMs() + kFallbackHeartbeatMs;
+  }
+  return NextHeartbeat(c);
 }
 
 }  // namespace
@@ -106,8 +121,9 @@ void ResponseStatistics::Reset() {
   average = 0;
 }
 
-void RunPollCycle(Card& card) {
+bool RunPollCycle(Card& card) {
   const std::uint64_t now = NowMs();
+  bool inService = false;
   for (int mac = 0; mac < kNodeCount; ++mac) {
     Node* node = card.NodeAt(mac);
     if (node == nullptr || (node->wantedSet & kChoicePoll) == 0) continue;
@@ -119,6 +135,7 @@ void RunPollCycle(Card& card) {
       if (++c->missedReplies > 2) {
         c->timedOut = true;
         node->faulted = true;
+        card.scanSchedule.Wake();
       }
     }
     if (!c->timedOut && !c->waiting && now >= c->timerDueMs && SendPollCommand(card, *c, mac)) {
@@ -126,7 +143,9 @@ void RunPollCycle(Card& card) {
       c->waiting = true;
       c->replyDeadlineMs = now + c->replyTimeoutMs;
     }
+    inService = inService || !c->timedOut;
   }
+  return inService;
 }
 
 void SendStrobe(Card& card) {
@@ -173,7 +192,8 @@ void OnIoFrame(Card& card, int slot, const CanMessage& frame, std::int64_t stamp
   }
 }
 
-void RunHeartbeat(Card& card) {
+std::uint64_t RunHeartbeat(Card& card) {
+  std::uint64_t due = kNever;
   for (int mac = 0; mac < kNodeCount && !card.Closing(); ++mac) {
     Node* node = card.NodeAt(mac);
     if (node == nullptr || !node->connected) continue;
@@ -181,18 +201,22 @@ void RunHeartbeat(Card& card) {
     bool supervised = false;
     if (node->allocatedSet & kChoiceExplicit) {
       if (ConnectionPtr c = node->Slot(kSlotExplicit)) {
-        HeartbeatSlot(card, *node, *c);
+        due = std::min(due, HeartbeatSlot(card, *node, *c));
         supervised = true;
       }
     }
     if (node->ucmmOpen & kChoiceExplicit) {
       if (ConnectionPtr c = node->Slot(kSlotUcmm)) {
-        HeartbeatSlot(card, *node, *c);
+        due = std::min(due, HeartbeatSlot(card, *node, *c));
         supervised = true;
       }
     }
-    if (!supervised) node->connected = false;
+    if (!supervised) {
+      node->connected = false;
+      card.scanSchedule.Wake();
+    }
   }
+  return due;
 }
 
 }  // namespace dncn

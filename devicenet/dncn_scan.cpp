@@ -85,7 +85,8 @@ bool SendUcmmOpen(Card& card, Node& node, int mac) {
   ConnectionPtr port = UnconnectedPort(card, node, mac);
   UseUcmmPort(card, *port, mac);
   const std::uint8_t body[2] = {kUcmmOpenFormat, kUcmmOpenGroup3};
-  return SendRequest(card, *port, kServiceAllocate, body);
+  // The scan looks at the answer without waiting: it is woken when it came.
+  return SendRequest(card, *port, kServiceAllocate, body, &card.scanSchedule);
 }
 
 // Takes the answer to a UCMM open: [format, message IDs, instance lo, hi].
@@ -247,6 +248,7 @@ bool ConfigureIo(Card& card, Node& node, int mac, const IoSlot& io, Connection& 
   c->txId = io.txId(mac, card.ownMac);
   card.SetReceiveId(*c, io.rxId(mac));
   node.wantedSet |= static_cast<std::uint8_t>(node.scanlistChoice & io.bits);
+  card.communicationSchedule.Wake();  // a poll cycle may have work again
   return true;
 }
 
@@ -408,7 +410,7 @@ bool CheckNode(Card& card, Node& node, int mac) {
   }
   if (ok) {
     node.status = 0;
-    node.connected = true;
+    if (!node.connected.exchange(true)) card.nodeStatusSchedule.Wake();
   }
   return ok;
 }
@@ -422,22 +424,44 @@ bool AnySlotTimedOut(const Node& node) {
   return false;
 }
 
-void MaintainNode(Card& card, Node& node, int mac) {
+bool NeedsMaintenance(const Node& node) {
+  const bool explicitWanted = ((node.wantedSet | node.wantedUcmm) & kChoiceExplicit) != 0;
+  const bool differs = node.wantedSet != node.allocatedSet || node.wantedUcmm != node.ucmmOpen;
+  return explicitWanted && (!node.connected || node.faulted || differs);
+}
+
+bool ExplicitReady(const Node& node) {
+  ConnectionPtr c = ExplicitConnectionOf(node);
+  return c != nullptr && c->established && !c->timedOut;
+}
+
+// When the node next needs the scan thread: a node being connected is taken a
+// step further every millisecond, unless it pauses, waits for the UCMM pacing
+// or waits for the answer to its UCMM open (whose end wakes the scan).
+std::uint64_t NextMaintenance(const Card& card, const Node& node) {
+  if (!NeedsMaintenance(node)) return kNever;
+  std::uint64_t due = std::max(NowMs() + 1, node.pauseUntilMs.load());
+  const bool opening = node.allocation == Allocation::kIdle || node.allocation == Allocation::kUcmmFirst ||
+                       node.allocation == Allocation::kUcmmSecond;
+  if (!opening || ExplicitReady(node)) return due;
+  if (node.step == Step::kWaiting) return kNever;
+  return std::max(due, card.ucmmPacingUntilMs);
+}
+
+std::uint64_t MaintainNode(Card& card, Node& node, int mac) {
   const std::uint8_t unwanted = static_cast<std::uint8_t>((node.allocatedSet & ~node.wantedSet) |
                                                           (node.ucmmOpen & ~node.wantedUcmm));
   if (unwanted != 0) ReleaseWithDeletion(card, node, mac, unwanted);
 
-  const bool explicitWanted = ((node.wantedSet | node.wantedUcmm) & kChoiceExplicit) != 0;
-  const bool differs = node.wantedSet != node.allocatedSet || node.wantedUcmm != node.ucmmOpen;
-  if (explicitWanted && (!node.connected || node.faulted || differs) && NowMs() >= node.pauseUntilMs) {
-    ConnectionPtr c = ExplicitConnectionOf(node);
-    bool ready = c != nullptr && c->established && !c->timedOut;
+  if (NeedsMaintenance(node) && NowMs() >= node.pauseUntilMs) {
+    bool ready = ExplicitReady(node);
     if (!ready) ready = RunAllocation(card, node, mac) && ConfigureExplicit(card, node);
     if (ready && (!CheckNode(card, node, mac) || node.wantedSet != node.allocatedSet || AnySlotTimedOut(node))) {
       node.pauseUntilMs = NowMs() + kRecheckMs;
     }
   }
   node.faulted = AnySlotTimedOut(node);
+  return NextMaintenance(card, node);
 }
 
 }  // namespace
@@ -481,6 +505,8 @@ bool AddToScanlist(Card& card, int mac, std::uint8_t choice, const DnetScanlistE
     node.wantedSet |= bits;
   }
   node.pauseUntilMs = 0;
+  card.scanSchedule.Wake();
+  card.communicationSchedule.Wake();  // a strobe connection may exist now
   return true;
 }
 
@@ -491,6 +517,7 @@ bool RemoveFromScanlist(Card& card, int mac, std::uint8_t choice) {
   node->wantedSet &= static_cast<std::uint8_t>(~choice);
   if (choice & kChoiceExplicit) node->wantedUcmm &= static_cast<std::uint8_t>(~kChoiceExplicit);
   node->pauseUntilMs = 0;
+  card.scanSchedule.Wake();
   return true;
 }
 
@@ -572,13 +599,15 @@ void ReleaseAll(Card& card) {
   }
 }
 
-void MaintainScan(Card& card) {
+std::uint64_t MaintainScan(Card& card) {
+  std::uint64_t due = kNever;
   for (int mac = 0; mac < kNodeCount && !card.Closing(); ++mac) {
     Node* node = card.NodeAt(mac);
     if (node == nullptr) continue;
     std::lock_guard lock(node->workMutex);
-    MaintainNode(card, *node, mac);
+    due = std::min(due, MaintainNode(card, *node, mac));
   }
+  return due;
 }
 
 }  // namespace dncn

@@ -263,6 +263,7 @@ int ReleaseAll(std::int32_t card) {
   int setter(std::int32_t card, std::int32_t value) {                                    \
     return WithCard(card, [&](Card& c) {                                                 \
       c.field = value;                                                                   \
+      c.SettingsChanged();                                                               \
       return true;                                                                       \
     });                                                                                  \
   }                                                                                      \
@@ -285,6 +286,7 @@ DNCN_CARD_SETTING(SetCOSCyclicActive, GetCOSCyclicActive, cosActive)
 int StartScan(std::int32_t card) {
   return WithCard(card, [](Card& c) {
     c.explicitActive = c.pollActive = c.strobeActive = c.cosActive = true;
+    c.SettingsChanged();
     return true;
   });
 }
@@ -292,6 +294,7 @@ int StartScan(std::int32_t card) {
 int StopScan(std::int32_t card) {
   return WithCard(card, [](Card& c) {
     c.explicitActive = c.pollActive = c.strobeActive = c.cosActive = false;
+    c.SettingsChanged();
     return true;
   });
 }

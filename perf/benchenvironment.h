@@ -100,6 +100,9 @@ class AdapterLink {
   AdapterLink(const AdapterLink&) = delete;
   AdapterLink& operator=(const AdapterLink&) = delete;
 
+  // The adapter's name on the bus: the sender of every frame the program sends.
+  const char* PeerName() const { return usbAdapter_ ? "qx240-usb" : "qx240"; }
+
   InterfaceConfiguration Interface() const {
     InterfaceConfiguration record{};
     record.InterfaceType = CAN_INTERFACE_QX240;
