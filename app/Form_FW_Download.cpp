@@ -3,6 +3,7 @@
 #include "app/Class_intelhexfile.h"
 #include "app/Form_downloadprogress_file.h"
 #include "app/Thread_download_runner.h"
+#include "framework/codec.h"
 
 namespace {
 
@@ -182,7 +183,8 @@ void TForm_FW_Download::FormShow(TObject*) {
   // Nothing of the node shown before stays.
   steps_.Reset();
   EnableSectorButtons(false);
-  StaticText_NodeNumber->SetCaption(downloader != nullptr ? std::to_string(downloader->NodeNumber()) : "");
+  // The node as the main window's table names it (a QX24X module is entry 0, named 1).
+  StaticText_NodeNumber->SetCaption(downloader != nullptr ? downloader->GetNodeText(downloader->NodeNumber()) : "");
   ShowSectorTables();
 }
 
@@ -205,7 +207,8 @@ void TForm_FW_Download::ShowSectorTables() {
 void TForm_FW_Download::ShowTable(TVudUvizidIzed* grid, const std::vector<TSectorDownload::Row>& rows) {
   grid->SetRowCountEx(static_cast<int>(rows.size()));
   for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
-    for (int col = 0; col < TSectorDownload::kColumns; ++col) grid->SetCellEx(col, row, rows[row][col]);
+    // The sector texts are the node's bytes, one character each as the code page has them.
+    for (int col = 0; col < TSectorDownload::kColumns; ++col) grid->SetCellEx(col, row, Win1252ToUtf8(rows[row][col]));
   }
   grid->Invalidate();
 }

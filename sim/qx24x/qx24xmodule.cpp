@@ -16,6 +16,22 @@ std::vector<std::uint8_t> LittleEndian(std::uint32_t value, std::size_t size) {
   return bytes;
 }
 
+// The description record a sector carries at 0x400: name, description,
+// build date and build time as NUL-padded texts of 16, 32, 12 and 12 bytes
+// (each cut to leave its NUL), then the revision, little-endian.
+std::vector<std::uint8_t> DescriptionRecord(const SectorInfo& info) {
+  std::vector<std::uint8_t> record;
+  for (const auto& [text, size] : {std::pair<const std::string&, std::size_t>{info.name, 16},
+                                   {info.description, 32}, {info.buildDate, 12}, {info.buildTime, 12}}) {
+    const std::size_t length = std::min(text.size(), size - 1);
+    record.insert(record.end(), text.begin(), text.begin() + static_cast<std::ptrdiff_t>(length));
+    record.resize(record.size() + size - length, 0);
+  }
+  const std::vector<std::uint8_t> revision = LittleEndian(info.revision, 4);
+  record.insert(record.end(), revision.begin(), revision.end());
+  return record;
+}
+
 std::vector<FlashSector> Layout(std::uint32_t sectorSize) {
   return std::vector<FlashSector>(Qx24xModule::kSectors, FlashSector{sectorSize, {}});
 }
@@ -39,16 +55,17 @@ Qx24xModule::Qx24xModule(Qx24xModuleOptions options)
   state_.serialNumber = options_.serialNumber;
   // Delivered with its boot loader in sector 0 and an application in
   // sector 1, both checked, running the application.
-  InstallFactoryImage(0, "QX24X boot loader");
-  InstallFactoryImage(1, "QX24X application");
+  const std::uint32_t revision = std::uint32_t(options_.firmwareMajor) << 16 | options_.firmwareMinor;
+  InstallFactoryImage(0, {"Boot Loader", "QX24X boot loader", "Nov 04 2026", "09:12:44", revision});
+  InstallFactoryImage(1, {"Application", "QX24X application", "Nov 04 2026", "09:14:02", revision});
   flash_.SetBootSector(1);
 }
 
-void Qx24xModule::InstallFactoryImage(std::uint8_t sector, const std::string& description) {
-  std::vector<std::uint8_t> image(kDescriptionAddress + kDescriptionSize, 0);
+void Qx24xModule::InstallFactoryImage(std::uint8_t sector, const SectorInfo& info) {
+  std::vector<std::uint8_t> image(kDescriptionAddress);
   for (std::size_t i = 0; i < kDescriptionAddress; ++i) image[i] = std::uint8_t(i * 7 + sector);
-  std::copy_n(description.begin(), std::min(description.size(), kDescriptionSize),
-              image.begin() + kDescriptionAddress);
+  const std::vector<std::uint8_t> record = DescriptionRecord(info);
+  image.insert(image.end(), record.begin(), record.end());
   flash_.Write(sector, 0, image);
   const std::uint32_t sum = SumOf(sector);
   flash_.StoreChecksum(sector, sum, sum);

@@ -81,7 +81,7 @@ class Qx24xModule {
  private:
   void Restart(std::uint8_t mode);
   bool ChangesFlash() const { return state_.mode == kBootLoaderMode; }
-  void InstallFactoryImage(std::uint8_t sector, const std::string& description);
+  void InstallFactoryImage(std::uint8_t sector, const SectorInfo& info);
   std::uint32_t SumOf(std::uint8_t sector) const;  // under the lock
 
   Qx24xModuleOptions options_;

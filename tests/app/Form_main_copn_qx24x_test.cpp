@@ -3,6 +3,9 @@
 // USB through the QX24X driver, each ending with the image in the bench's
 // flash under a valid checksum and the new sector booted.
 #include <cstdio>
+#include <cstring>
+
+#include "framework/codec.h"
 
 #include "sim/canbus.h"
 #include "sim/canopen/canopenslave.h"
@@ -95,6 +98,64 @@ TEST_P(Qx24xWindowTest, UpdatesTheModule) {
   ASSERT_GE(flashed.size(), image.size());
   EXPECT_TRUE(std::equal(image.begin(), image.end(), flashed.begin()));
   EXPECT_EQ(module.State().bootSector, kSector);
+  app.window.reset();
+}
+
+// The sector window names the module as the main table does, and shows each
+// sector's description record field by field, its bytes as characters of the
+// code page: the module's factory sectors and a sector written from a file
+// whose record holds bytes that are not text.
+TEST(Qx24xSectorWindow, ShowsTheModuleAndItsSectorDescriptions) {
+  ScopedTimeScale fast{10.0};
+  benchtest::UseOwnUsbDirectory();
+  sim::Qx24xModule module;
+  sim::Qx24xUsbDevice usb(module);
+  ASSERT_TRUE(usb.Start());
+  MainWindowDriver app(TForm_FW_Download_Main::kQx24x, SettingsStore::Qx24x(0));
+  app.GoOnline({0});
+  const std::string tableNode = app.window->VudUvizidIzed_NodesOnline->GetCellEx(0, 1);
+  EXPECT_EQ(tableNode, "1");
+
+  constexpr std::size_t kRecord = 0x400;
+  std::vector<std::uint8_t> image = apptest::Image(kRecord + 76, 7);
+  const std::string name = "Lift \xB5" "C \x80";
+  std::copy(name.begin(), name.end(), image.begin() + kRecord);
+  image[kRecord + name.size()] = 0;
+  const auto shownField = [&](std::size_t offset, std::size_t size) {
+    const char* field = reinterpret_cast<const char*>(image.data() + kRecord + offset);
+    return Win1252ToUtf8(std::string(field, strnlen(field, size - 1)));
+  };
+
+  char password[16];
+  std::snprintf(password, sizeof password, "%X", sim::Qx24xModuleOptions{}.password);
+  app.InSectorWindow(1, [&](TForm_FW_Download& sectors) {
+    EXPECT_EQ(sectors.StaticText_NodeNumber->Caption(), tableNode);
+    // The standard update up to its last question; the window stays open
+    // with the tables read after the download.
+    sectors.Edit_Password->SetText(password);
+    app.services().Answer(IDYES);
+    app.services().Answer(IDYES);
+    app.services().ChooseFiles({app.HexFile(image)});
+    app.services().Answer(IDOK);
+    app.services().Answer(IDNO);
+    harness::Click(sectors.Button1);
+    ASSERT_TRUE(app.Shown("Download Successful")) << app.AllTexts();
+
+    TVudUvizidIzed* table = sectors.VudUvizidIzed_Modules;
+    const auto row = [&](int r) {
+      std::vector<std::string> texts;
+      for (int col = 3; col < 8; ++col) texts.push_back(table->GetCellEx(col, r));
+      return texts;
+    };
+    using Texts = std::vector<std::string>;
+    EXPECT_EQ(row(1), (Texts{"Boot Loader", "QX24X boot loader", "Nov 04 2026", "09:12:44", "3.2"}));
+    EXPECT_EQ(row(2), (Texts{"Application", "QX24X application", "Nov 04 2026", "09:14:02", "3.2"}));
+    const Texts written = row(3);
+    EXPECT_EQ(written[0], "Lift \u00B5C \u20AC");
+    EXPECT_EQ(written[1], shownField(16, 32));
+    EXPECT_EQ(written[2], shownField(48, 12));
+    EXPECT_EQ(written[3], shownField(60, 12));
+  });
   app.window.reset();
 }
 
