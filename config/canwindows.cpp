@@ -203,28 +203,17 @@ void TCanHardwareForm::Button_TestClick(TObject*) {
 void TCanHardwareForm::Button_OkClick(TObject*) { TakeValues(); }
 
 TForm_SST_CAN2A_CFG::TForm_SST_CAN2A_CFG(TComponent* owner)
-    : TCanHardwareForm(owner, "Form_SST_CAN2A_CFG", "SST CAN2A Configuration", "SST_CAN2A") {
-  ComboBox_AccessPoint = dialogparts::AddList(this, this, "ComboBox_AccessPoint", "Access Point:", 10, 10, 125);
-  for (const std::string& name : dialogparts::SstAccessPoints()) ComboBox_AccessPoint->Items()->Add(name);
-  if (ComboBox_AccessPoint->Items()->Count() > 0) {
-    ComboBox_AccessPoint->SetItemIndex(0);
-    dialogparts::SetAccessPoint(Record, ComboBox_AccessPoint->GetText());
-  }
-  ComboBox_AccessPoint->OnChange = Method(this, &TForm_SST_CAN2A_CFG::ComboBox_AccessPointChange);
+    : TCanHardwareForm(owner, "Form_SST_CAN2A_CFG", "SST CAN2A Configuration", "SST_CAN2A"),
+      AccessPoints(this, Record, 10, 10) {
   OnShow = Method(this, &TForm_SST_CAN2A_CFG::FormShow);
 }
 
-void TForm_SST_CAN2A_CFG::FormShow(TObject*) { dialogparts::SelectText(ComboBox_AccessPoint, Record.AccessPoint); }
-
-void TForm_SST_CAN2A_CFG::ComboBox_AccessPointChange(TObject*) {
-  dialogparts::SetAccessPoint(Record, ComboBox_AccessPoint->GetText());
-}
+void TForm_SST_CAN2A_CFG::FormShow(TObject*) { AccessPoints.Show(); }
 
 void TForm_SST_CAN2A_CFG::TakeValues() {
   Record.InterfaceType = CAN_INTERFACE_SST_CAN2A;
   Record.Port = Record.Irq = Record.ComPort = Record.ComBaud = 0;
-  // Without an access point to choose, the caller's stays.
-  if (ComboBox_AccessPoint->ItemIndex() >= 0) dialogparts::SetAccessPoint(Record, ComboBox_AccessPoint->GetText());
+  AccessPoints.Take();
 }
 
 TCanSerialHardwareForm::TCanSerialHardwareForm(TComponent* owner, const char* name, const char* caption,

@@ -76,9 +76,8 @@ class TCanHardwareForm : public TForm {
 class TForm_SST_CAN2A_CFG : public TCanHardwareForm {
  public:
   explicit TForm_SST_CAN2A_CFG(TComponent* owner);
-  TComboBox* ComboBox_AccessPoint;
+  dialogparts::SstAccessPointList AccessPoints;
   void FormShow(TObject* Sender);
-  void ComboBox_AccessPointChange(TObject* Sender);
 
  protected:
   void TakeValues() override;

@@ -148,6 +148,22 @@ std::vector<std::string> SstAccessPoints() {
   return registry.GetKeyNames();
 }
 
+SstAccessPointList::SstAccessPointList(TForm* form, InterfaceConfiguration& record, int left, int top)
+    : List(AddList(form, form, "ComboBox_AccessPoint", "Access Point:", left, top, 125)), record_(record) {
+  for (const std::string& name : SstAccessPoints()) List->Items()->Add(name);
+  if (List->Items()->Count() > 0) {
+    List->SetItemIndex(0);
+    Take();
+  }
+  List->OnChange = [this](TObject*) { Take(); };
+}
+
+void SstAccessPointList::Show() { SelectText(List, record_.AccessPoint); }
+
+void SstAccessPointList::Take() {
+  if (List->ItemIndex() >= 0) SetAccessPoint(record_, List->Items()->Strings(List->ItemIndex()));
+}
+
 void ReportSuccess(const char* text, const char* caption) {
   Application->MessageBox(text, caption, MB_OK | MB_ICONINFORMATION);
 }

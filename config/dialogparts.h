@@ -48,6 +48,25 @@ class ComPortLists {
   TComboBox* Baud;
 };
 
+// The "Access Point:" list of an SST interface: the driver's access points,
+// the first one selected and copied to the record at creation; a user's
+// choice is copied to the record at once. The record is the window's own and
+// outlives the list.
+class SstAccessPointList {
+ public:
+  SstAccessPointList(TForm* form, InterfaceConfiguration& record, int left, int top);
+  // Selects the entry equal to the record's access point.
+  void Show();
+  // The selected name to the record; without a selection (no access point to
+  // choose) the record's stays.
+  void Take();
+
+  TComboBox* List;
+
+ private:
+  InterfaceConfiguration& record_;
+};
+
 // Clears the fields that belong to one kind of interface, so that a new kind
 // starts without them.
 void ClearHardwareFields(InterfaceConfiguration& record);
