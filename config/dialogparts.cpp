@@ -164,6 +164,18 @@ void SstAccessPointList::Take() {
   if (List->ItemIndex() >= 0) SetAccessPoint(record_, List->Items()->Strings(List->ItemIndex()));
 }
 
+std::vector<std::string> UsbDeviceNames(const char* buffer, std::size_t capacity, std::uint32_t count) {
+  std::vector<std::string> names;
+  std::size_t at = 0;
+  while (names.size() < count && at < capacity) {
+    const std::size_t length = strnlen(buffer + at, capacity - at);
+    if (length == 0 || at + length == capacity) break;  // the end, or a name cut by the buffer's end
+    names.emplace_back(buffer + at, length);
+    at += length + 1;
+  }
+  return names;
+}
+
 void ReportSuccess(const char* text, const char* caption) {
   Application->MessageBox(text, caption, MB_OK | MB_ICONINFORMATION);
 }

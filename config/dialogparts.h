@@ -80,6 +80,12 @@ void SelectText(TComboBox* list, const std::string& text);
 // key is not there. Nothing is created.
 std::vector<std::string> SstAccessPoints();
 
+// The device names a driver's List_USB_Devices left in its buffer: at most
+// `count` NUL-terminated names one after another, taken only as far as they
+// lie whole within the buffer's `capacity` bytes, whatever count the driver
+// reports; an empty name ends the list.
+std::vector<std::string> UsbDeviceNames(const char* buffer, std::size_t capacity, std::uint32_t count);
+
 // Runs work under the hourglass cursor.
 template <class Work>
 auto Busy(Work work) {
