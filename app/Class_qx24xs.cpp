@@ -44,7 +44,8 @@
   X(Reset, int(std::int32_t))                                                                          \
   X(SaveConfiguration, int(const char*, InterfaceConfiguration*))                                      \
   X(ReadConfiguration, int(const char*, InterfaceConfiguration*))                                      \
-  X(Set_Serial_Number, int(std::int32_t, std::uint32_t))
+  X(Set_Serial_Number, int(std::int32_t, std::uint32_t))                                               \
+  X(DLL_Name, int(std::int32_t, char*))
 
 template <typename Fn>
 using EntryPointer = Fn*;
@@ -152,6 +153,18 @@ int TQX24XS_Downloader::GetHardwareVersion(int* major, int* minor) {
 
 int TQX24XS_Downloader::GetFirmwareVersion(int* major, int* minor) {
   return Call(entries_->Firmware_Version, handle_, major, minor);
+}
+
+int TQX24XS_Downloader::GetOnline(int* online) {
+  if (online == nullptr) return 0;
+  *online = linkOpen_ ? 1 : 0;
+  return 1;
+}
+
+int TQX24XS_Downloader::DLL_Name(int level, char* name) { return Call(entries_->DLL_Name, level, name); }
+
+int TQX24XS_Downloader::DLL_Version(int level, int* major, int* minor) {
+  return Call(entries_->DLL_Version, level, major, minor);
 }
 
 template <typename Transfer>

@@ -156,6 +156,7 @@ int TVRK_COPN_Interface::SaveConfiguration(const char* key) {
 int TVRK_COPN_Interface::GetInterfaceName(int interfaceType, char* name) {
   return COPN_CALL(GetInterfaceName, interfaceType, name);
 }
+int TVRK_COPN_Interface::VersionInformationWindow() { return COPN_CALL(VersionInformationWindow, card_); }
 
 int TVRK_COPN_Interface::UnloadDriver() {
   const int result = COPN_CALL(UnloadDriver);

@@ -95,6 +95,7 @@ class TVRK_COPN_Interface {
   int ReadConfiguration(const char* key);
   int SaveConfiguration(const char* key);
   int GetInterfaceName(int interfaceType, char* name);
+  int VersionInformationWindow();
   int UnloadDriver();
 
   // Reads the node's identity objects into its record; 1 when the device

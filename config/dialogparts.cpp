@@ -1,10 +1,12 @@
 #include "config/dialogparts.h"
 
+#include <QApplication>
 #include <algorithm>
 #include <cstring>
 
 #include "framework/application.h"
 #include "framework/services.h"
+#include "framework/thread.h"
 #include "grid/formsize.h"
 #include "platform/osversion.h"
 #include "platform/registry.h"
@@ -175,6 +177,8 @@ std::vector<std::string> UsbDeviceNames(const char* buffer, std::size_t capacity
   }
   return names;
 }
+
+bool WindowsAvailable() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr && IsWindowThread(); }
 
 void ReportSuccess(const char* text, const char* caption) {
   Application->MessageBox(text, caption, MB_OK | MB_ICONINFORMATION);

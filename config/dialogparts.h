@@ -100,6 +100,11 @@ auto Busy(Work work) {
 void ReportSuccess(const char* text, const char* caption);
 void ReportFailure(const char* text);
 
+// Whether a window can be shown here: the caller runs a window application
+// and calls from its window thread. A process without one gets no window,
+// and the export reports 0.
+bool WindowsAvailable();
+
 // The export pattern of every window: the window gets copies of the caller's
 // records (its Record, and its Network when the export has one), is shown
 // modally, and on Ok the copies go back and the result is 1; otherwise 0 and
@@ -107,7 +112,7 @@ void ReportFailure(const char* text);
 // return.
 template <class Window>
 int ShowOnCopy(InterfaceConfiguration* cfg) {
-  if (cfg == nullptr) return 0;
+  if (cfg == nullptr || !WindowsAvailable()) return 0;
   auto window = std::make_unique<Window>(nullptr);
   window->Record = *cfg;
   if (window->ShowModal() != mrOk) return 0;
@@ -117,7 +122,7 @@ int ShowOnCopy(InterfaceConfiguration* cfg) {
 
 template <class Window, class Network>
 int ShowOnCopies(InterfaceConfiguration* cfg, Network* net) {
-  if (cfg == nullptr || net == nullptr) return 0;
+  if (cfg == nullptr || net == nullptr || !WindowsAvailable()) return 0;
   auto window = std::make_unique<Window>(nullptr);
   window->Record = *cfg;
   window->Network = *net;

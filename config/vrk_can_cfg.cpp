@@ -29,6 +29,7 @@ CONFIGURATION_EXPORT int VRK_QX240U_HardwareConfigurationWindow(InterfaceConfigu
 // Lists the levels of the stack below the caller's card; the card stays the
 // caller's.
 CONFIGURATION_EXPORT int VersionInformationWindow(int card) {
+  if (!dialogparts::WindowsAvailable()) return 0;
   TVRK_CAN_Interface binding;
   binding.UseCard(card);
   TBindingVersionSource<TVRK_CAN_Interface> source(binding);

@@ -17,6 +17,7 @@ CONFIGURATION_EXPORT int VRK_QX242_HardwareConfigurationWindow(InterfaceConfigur
 // Lists the levels of the stack below the caller's interface; the interface
 // stays the caller's.
 CONFIGURATION_EXPORT int VersionInformationWindow(int card) {
+  if (!dialogparts::WindowsAvailable()) return 0;
   const std::unique_ptr<TVRK_COPN_Interface> binding = CanopenDialogBinding();
   binding->UseCard(card);
   TBindingVersionSource<TVRK_COPN_Interface> source(*binding);

@@ -16,7 +16,7 @@ CONFIGURATION_EXPORT int VRK_QX241S_HardwareConfigurationWindow(InterfaceConfigu
 
 // Tests the USB interface only: nothing is handed back.
 CONFIGURATION_EXPORT int VRK_QX241U_HardwareConfigurationWindow(int) {
-  TForm_VRK_QX241U_CFG(nullptr).ShowModal();
+  if (dialogparts::WindowsAvailable()) TForm_VRK_QX241U_CFG(nullptr).ShowModal();
   return 0;
 }
 
@@ -27,6 +27,7 @@ CONFIGURATION_EXPORT int SST_DNSCAN_HardwareConfigurationWindow(InterfaceConfigu
 // Lists the levels of the stack below the caller's card; the card stays the
 // caller's.
 CONFIGURATION_EXPORT int VersionInformationWindow(int card) {
+  if (!dialogparts::WindowsAvailable()) return 0;
   TVRK_DNET_Interface binding(TVRK_DNET_Interface::kLibraryName, binding::Use::kDialogs);
   binding.UseCard(card);
   TBindingVersionSource<TVRK_DNET_Interface> source(binding);

@@ -14,6 +14,7 @@ using config::ConfigurationLibrary;
 CONFIGURATION_EXPORT int VRK_QX24X_HardwareConfigurationWindow(const char* caption, const char* driverLibrary,
                                                                int* out, InterfaceConfiguration* cfg) {
   if (caption == nullptr || driverLibrary == nullptr || out == nullptr || cfg == nullptr) return 0;
+  if (!dialogparts::WindowsAvailable()) return 0;
   auto window = std::make_unique<TForm_VRK_QX24X_CFG>(nullptr, driverLibrary);
   window->SetCaption(caption);
   window->Record = *cfg;
@@ -25,7 +26,7 @@ CONFIGURATION_EXPORT int VRK_QX24X_HardwareConfigurationWindow(const char* capti
 
 // The window has no stack to list here.
 CONFIGURATION_EXPORT int VersionInformationWindow(int) {
-  dialogparts::ShowVersionWindow(nullptr, {});
+  if (dialogparts::WindowsAvailable()) dialogparts::ShowVersionWindow(nullptr, {});
   return 0;
 }
 
