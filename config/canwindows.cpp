@@ -1,6 +1,8 @@
 #include "config/canwindows.h"
 
 #include <iterator>
+#include <string>
+#include <type_traits>
 
 namespace {
 
@@ -58,17 +60,18 @@ TForm_CAN_CFG::TForm_CAN_CFG(TComponent* owner) : TForm(owner), binding_(std::ma
   ComboBox_BaudRate = AddList(this, this, "ComboBox_BaudRate", "Baud Rate:", 10, 55, 150);
   ComboBox_BaudRate->OnChange = Method(this, &TForm_CAN_CFG::ComboBox_BaudRateChange);
 
-  const auto addEdit = [this](TLabel*& label, TEdit*& edit, const char* name, const char* caption, int left) {
-    label = AddLabel(this, this, (std::string("Label_") + (name + 5)).c_str(), caption, left, 100);
+  // The bit-timing registers of a user-defined rate, under their labels.
+  const auto addEdit = [this](TLabel*& label, TEdit*& edit, const std::string& reg, int left) {
+    label = AddLabel(this, this, ("Label_" + reg).c_str(), (reg + ":").c_str(), left, 100);
     edit = new TEdit(this);
-    edit->SetName(name);
+    edit->SetName("Edit_" + reg);
     edit->SetParent(this);
     edit->SetBounds(left, 116, 65, 21);
     label->SetVisible(false);
     edit->SetVisible(false);
   };
-  addEdit(Label_BTR0, Edit_BTR0, "Edit_BTR0", "BTR0:", 10);
-  addEdit(Label_BTR1, Edit_BTR1, "Edit_BTR1", "BTR1:", 85);
+  addEdit(Label_BTR0, Edit_BTR0, "BTR0", 10);
+  addEdit(Label_BTR1, Edit_BTR1, "BTR1", 85);
 
   GroupBox_StandardExtended = new TGroupBox(this);
   GroupBox_StandardExtended->SetName("GroupBox_StandardExtended");

@@ -214,6 +214,7 @@ TEST_F(CanDialogTest, SstAccessPointsComeFromTheDriversKeyOfTheSystemFamily) {
     ASSERT_TRUE(keys.OpenKey("\\System\\CurrentControlSet\\Services\\ssTechDrvr\\Parameters\\CardA", true));
     ASSERT_TRUE(keys.OpenKey("\\System\\CurrentControlSet\\Services\\ssTechDrvr\\Parameters\\CardB", true));
     ASSERT_TRUE(keys.OpenKey("\\Software\\ssTech\\Cards\\Old95Card", true));
+    ASSERT_TRUE(keys.OpenKey("\\Software\\ssTech\\Cards\\" + std::string(300, 'Z'), true));
   }
   const auto accessPoints = [&](std::optional<platform::OsVersion> os) {
     platform::SetOsVersionForTesting(os);
@@ -231,12 +232,23 @@ TEST_F(CanDialogTest, SstAccessPointsComeFromTheDriversKeyOfTheSystemFamily) {
   EXPECT_EQ(accessPoints(std::nullopt), (std::vector<std::string>{"CardA", "CardB"}));
   EXPECT_EQ(record.InterfaceType, 0x10);
   EXPECT_EQ(Text(record), "CardB");
-  EXPECT_EQ(accessPoints(platform::OsVersion{platform::kPlatformWin32Windows, 4, 10}),
-            std::vector<std::string>{"Old95Card"});
+  const std::vector<std::string> old = accessPoints(platform::OsVersion{platform::kPlatformWin32Windows, 4, 10});
+  ASSERT_EQ(old.size(), 2u);
+  EXPECT_EQ(old[0], "Old95Card");
   EXPECT_EQ(Text(record), "Old95Card");
+
+  // A name longer than the field is cut to 255 characters and its NUL.
+  platform::SetOsVersionForTesting(platform::OsVersion{platform::kPlatformWin32Windows, 4, 10});
+  WithWindow([&] { return Library().SST_CAN2A_HardwareConfigurationWindow(&record); },
+             [](TForm& window) {
+               Choose(window, "ComboBox_AccessPoint", std::string(300, 'Z'));
+               Press(window, "Button_Ok");
+             });
+  platform::SetOsVersionForTesting(std::nullopt);
+  EXPECT_EQ(Text(record), std::string(255, 'Z'));
 }
 
-TEST_F(CanDialogTest, SstTestFailsCleanlyWithoutItsBackEnd) {
+TEST_F(CanDialogTest, TestsOfInterfacesWithoutABackEndFailCleanly) {
   std::strcpy(record.AccessPoint, "CardA");
   ASSERT_EQ(WithWindow([&] { return Library().SST_CAN2A_HardwareConfigurationWindow(&record); },
                        [&](TForm& window) {
@@ -245,10 +257,15 @@ TEST_F(CanDialogTest, SstTestFailsCleanlyWithoutItsBackEnd) {
                          Press(window, "Button_Ok");
                        }),
             1);
-  ASSERT_EQ(services->boxes.size(), 1u);
-  EXPECT_EQ(services->boxes[0].text, "Cannot Open Card");
-  EXPECT_EQ(services->boxes[0].caption, "ERROR");
-  EXPECT_EQ(services->cursors, (std::vector<TCursor>{crHourGlass, crDefault}));
+  InterfaceConfiguration kfd{};
+  WithWindow([&] { return Library().AB_KFD1770_HardwareConfigurationWindow(&kfd); },
+             [](TForm& window) { Press(window, "Button_Test"); });
+  ASSERT_EQ(services->boxes.size(), 2u);
+  for (const auto& box : services->boxes) {
+    EXPECT_EQ(box.text, "Cannot Open Card");
+    EXPECT_EQ(box.caption, "ERROR");
+  }
+  EXPECT_EQ(services->cursors, (std::vector<TCursor>{crHourGlass, crDefault, crHourGlass, crDefault}));
   // No access point to choose: the caller's stays.
   EXPECT_EQ(Text(record), "CardA");
 }
