@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "can/vrk_can.h"
+#include "sim/qx240/qx240usbadapter.h"
 #include "platform/osversion.h"
 #include "platform/registry.h"
 #include "tests/config/dialogtest.h"
@@ -328,6 +329,45 @@ TEST_F(CanDialogBenchTest, WindowsLeaveTheCallersOnlineCardAsItWas) {
   ASSERT_EQ(BOUND_ENTRY(library, CAN_GetOnline)(card, &online), 1);
   EXPECT_EQ(online, 1);
   EXPECT_TRUE(benchtest::Eventually([&] { return adapter.State().online; }));
+}
+
+TEST(CanDialogUsbTest, TheUsbAdapterOpensFromBothItsWindows) {
+  benchtest::UseOwnUsbDirectory();
+  sim::CanBus bus;
+  sim::Qx240UsbAdapter adapter;
+  ASSERT_TRUE(adapter.Start());
+  adapter.AttachToBus(bus);
+  TScopedServices services;
+
+  InterfaceConfiguration record{};
+  ASSERT_EQ(WithWindow([&] { return Library().VRK_QX240U_HardwareConfigurationWindow(&record); },
+                       [](TForm& window) {
+                         Press(window, "Button_Test");
+                         Press(window, "Button_Ok");
+                       }),
+            1);
+
+  // The adapter's own hardware window, as the QX240 driver shows it for VRK_CAN.
+  const benchtest::BoundLibrary modules("VRK_QX24X_CFG.dll");
+  auto moduleWindow = modules.Entry<int(const char*, const char*, int*, InterfaceConfiguration*)>(
+      "VRK_QX24X_HardwareConfigurationWindow");
+  int card = 0;
+  std::vector<std::string> devices;
+  ASSERT_EQ(WithWindow([&] { return moduleWindow("VRK QX240 Configuration", "QX240.DLL", &card, &record); },
+                       [&](TForm& window) {
+                         EXPECT_TRUE(Find<TRadioButton>(window, "RadioButton_USB")->Checked());
+                         devices = Entries(Find<TComboBox>(window, "ComboBox_AccessPoint"));
+                         Press(window, "Button_TestInterface");
+                         Press(window, "Button_Ok");
+                       }),
+            1);
+  ASSERT_EQ(devices.size(), 1u);
+  EXPECT_EQ(Text(record), devices[0]);
+  EXPECT_EQ(record.InterfaceType, 1);
+
+  std::vector<std::string> texts;
+  for (const auto& box : services->boxes) texts.push_back(box.text);
+  EXPECT_EQ(texts, (std::vector<std::string>{"Interface Opened Successfully", "Interface Opened"}));
 }
 
 }  // namespace
