@@ -38,8 +38,6 @@ class TVRK_CAN_Interface {
 
   // The card the version calls take: the caller's, which stays the caller's.
   void UseCard(std::int32_t card) { card_ = card; }
-  std::int32_t Card() const { return card_; }
-  const InterfaceConfiguration& LastOpened() const { return opened_; }
 
  private:
   struct EntryPoints;
@@ -48,5 +46,5 @@ class TVRK_CAN_Interface {
   platform::ModuleHandle library_ = nullptr;
   std::int32_t card_ = 0;
   bool ownsCard_ = false;
-  InterfaceConfiguration opened_{};
+  InterfaceConfiguration opened_{};  // the record of the last OpenInterface
 };

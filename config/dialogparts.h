@@ -3,6 +3,8 @@
 // buttons, the serial port lists, the access points of the SST driver, the
 // Test report, window placement, and the pattern of every window export
 // (a modal window on copies of the caller's records, copied back on Ok).
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
