@@ -234,6 +234,8 @@ int TCOPN_Downloader::StartBrowse() {
   return result;
 }
 
+int TCOPN_Downloader::VersionInformationWindow() { return binding_.VersionInformationWindow(); }
+
 int TCOPN_Downloader::ConfigurationWindow() { return binding_.CANopenConfigurationWindow() == 1 ? 1 : 0; }
 
 int TCOPN_Downloader::PollNodeChanges(int* changed) {

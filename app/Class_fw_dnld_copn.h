@@ -39,6 +39,7 @@ class TCOPN_Downloader : public TNetworkDownloader<TVRK_COPN_Interface, TVRK_COP
   int GoOffline() override;
   int StartBrowse() override;
   int ConfigurationWindow() override;
+  int VersionInformationWindow() override;
   int PollNodeChanges(int* changed) override;
   int ChecksumOk(std::uint8_t sector, std::uint32_t* ok) override;
   int ResetNode() override;

@@ -44,7 +44,8 @@
   X(Reset, int(std::int32_t))                                                                          \
   X(SaveConfiguration, int(const char*, InterfaceConfiguration*))                                      \
   X(ReadConfiguration, int(const char*, InterfaceConfiguration*))                                      \
-  X(Set_Serial_Number, int(std::int32_t, std::uint32_t))
+  X(Set_Serial_Number, int(std::int32_t, std::uint32_t))                                               \
+  X(DLL_Name, int(std::int32_t, char*))
 
 template <typename Fn>
 using EntryPointer = Fn*;
@@ -170,6 +171,18 @@ bool TQX24XS_Downloader::CarriedByDriver(std::uint16_t length) {
   if (length <= kMaxMemoryBytes) return true;
   platform::SetLastError(platform::kErrorInvalidParameter);
   return false;
+}
+
+int TQX24XS_Downloader::GetOnline(int* online) {
+  if (online == nullptr) return 0;
+  *online = linkOpen_ ? 1 : 0;
+  return 1;
+}
+
+int TQX24XS_Downloader::DLL_Name(int level, char* name) { return Call(entries_->DLL_Name, level, name); }
+
+int TQX24XS_Downloader::DLL_Version(int level, int* major, int* minor) {
+  return Call(entries_->DLL_Version, level, major, minor);
 }
 
 template <typename Transfer>

@@ -37,6 +37,13 @@ class TQX24XS_Downloader : public TFlashwright {
   int LoadDriver() override;
   int GetHardwareVersion(int* major, int* minor) override;
   int GetFirmwareVersion(int* major, int* minor) override;
+  // The version calls the program's version window lists the driver with:
+  // the driver's levels and the open module's revisions.
+  int GetOnline(int* online);
+  int DLL_Name(int level, char* name);
+  int DLL_Version(int level, int* major, int* minor);
+  int Hardware_Version(int* major, int* minor) { return GetHardwareVersion(major, minor); }
+  int Firmware_Version(int* major, int* minor) { return GetFirmwareVersion(major, minor); }
   int WriteMemory(std::uint8_t sector, std::uint32_t address, std::uint16_t length, const std::uint8_t* data) override;
   int ReadMemory(std::uint8_t sector, std::uint32_t address, std::uint16_t length, std::uint8_t* buffer) override;
   int SetActiveSector(std::uint8_t sector) override;

@@ -7,6 +7,7 @@
 #include "app/Class_qx24xs.h"
 #include "app/Form_FW_Download.h"
 #include "app/Form_about.h"
+#include "app/Form_versioninformation_file.h"
 #include "app/Thread_nodesonline_file.h"
 
 namespace {
@@ -373,7 +374,16 @@ void TForm_FW_Download_Main::Configuration2Click(TObject*) {
 }
 
 void TForm_FW_Download_Main::VersionInfo1Click(TObject*) {
-  if (downloader_) downloader_->VersionInformationWindow();
+  if (!downloader_) return;
+  // The module driver brings no version window: the program lists its levels.
+  if (auto* modules = dynamic_cast<TQX24XS_Downloader*>(downloader_.get())) {
+    TBindingVersionSource<TQX24XS_Downloader> source(*modules);
+    const auto window = std::make_unique<TForm_VersionInformation>(nullptr);
+    window->Binding1 = &source;
+    window->ShowModal();
+    return;
+  }
+  downloader_->VersionInformationWindow();
 }
 
 void TForm_FW_Download_Main::VersionInfo2Click(TObject* Sender) { VersionInfo1Click(Sender); }

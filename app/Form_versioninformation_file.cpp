@@ -3,6 +3,7 @@
 #include "app/versioninformation.h"
 
 TForm_VersionInformation::TForm_VersionInformation(TComponent* owner) : TForm(owner) {
+  SetName("Form_VersionInformation");
   SetCaption("Version Information");
   SetBorderStyle(bsDialog);
   SetPosition(poScreenCenter);
@@ -10,11 +11,13 @@ TForm_VersionInformation::TForm_VersionInformation(TComponent* owner) : TForm(ow
   SetClientHeight(200);
 
   Label_Version = new TLabel(this);
+  Label_Version->SetName("Label_Version");
   Label_Version->SetParent(this);
   Label_Version->SetCaption("Version:");
   Label_Version->SetBounds(8, 8, 60, 16);
 
   ListBox_Version = new TListBox(this);
+  ListBox_Version->SetName("ListBox_Version");
   ListBox_Version->SetParent(this);
   ListBox_Version->SetItemHeight(13);
   ListBox_Version->SetBounds(8, 28, 304, 164);

@@ -41,11 +41,19 @@ struct TVRK_COPN_Interface::EntryPoints : binding::EntryPointTable<std::size(kEn
 
 #define COPN_CALL(name, ...) LIBRARY_BINDING_CALL(*entries_, name __VA_OPT__(, ) __VA_ARGS__)
 
-TVRK_COPN_Interface::TVRK_COPN_Interface(const char* libraryName) : entries_(std::make_unique<EntryPoints>()) {
+TVRK_COPN_Interface::TVRK_COPN_Interface(const char* libraryName, binding::Use use)
+    : entries_(std::make_unique<EntryPoints>()), use_(use) {
   LoadInterfaceLibrary(libraryName);
 }
 
 TVRK_COPN_Interface::~TVRK_COPN_Interface() {
+  if (use_ == binding::Use::kDialogs) {
+    // The library's other interfaces are its caller's, among them the
+    // program's online network: only an interface of our own Test is closed,
+    // and the driver stays loaded.
+    if (ownsCard_) CloseCard();
+    return;
+  }
   SetOnline(0);
   CloseCard();
   UnloadDriver();
@@ -53,18 +61,38 @@ TVRK_COPN_Interface::~TVRK_COPN_Interface() {
 
 int TVRK_COPN_Interface::LoadInterfaceLibrary(const char* libraryName) {
   identities_.ForEach([](CopnNodeIdentity& identity) { identity.ValidBits = 0; });
-  library_ = entries_->Load(libraryName);
+  if (use_ == binding::Use::kDialogs) {
+    library_ = entries_->Load(libraryName, {"SDO_Upload_REAL32", "SDO_Download_REAL32", "GetNodeOnline",
+                                            "SetSDOTimeout", "SetPDOTimeout", "AddNode", "COP_PDO_Read_Data_wTime",
+                                            "COP_PDO_Get_Event"});
+  } else {
+    library_ = entries_->Load(libraryName);
+  }
   return library_ != nullptr ? 1 : 0;
 }
 
 int TVRK_COPN_Interface::OpenInterface() { return COPN_CALL(OpenInterface, &card_, &interface_); }
+int TVRK_COPN_Interface::OpenInterface(InterfaceConfiguration* record) {
+  if (ownsCard_) CloseCard();
+  std::int32_t opened = -1;
+  const int result = COPN_CALL(OpenInterface, &opened, record);
+  if (result != 0) {
+    card_ = opened;
+    ownsCard_ = true;
+  }
+  return result;
+}
 int TVRK_COPN_Interface::SetNodeID() {
   return COPN_CALL(SetNodeID, card_, static_cast<std::uint8_t>(network_.NodeID));
 }
 int TVRK_COPN_Interface::SetBaud() { return COPN_CALL(SetBaud, card_, network_.BaudRate); }
 int TVRK_COPN_Interface::SetOnline(int on) { return COPN_CALL(SetOnline, card_, on); }
 int TVRK_COPN_Interface::GetOnline(int* online) { return COPN_CALL(GetOnline, card_, online); }
-int TVRK_COPN_Interface::CloseCard() { return COPN_CALL(CloseCard, card_); }
+int TVRK_COPN_Interface::CloseCard() {
+  const int result = COPN_CALL(CloseCard, card_);
+  if (result != 0) ownsCard_ = false;
+  return result;
+}
 int TVRK_COPN_Interface::AddNode(std::uint8_t node) { return COPN_CALL(AddNode, card_, node); }
 int TVRK_COPN_Interface::GetNodeOnline(std::uint8_t node, int* online) {
   return COPN_CALL(GetNodeOnline, card_, node, online);
@@ -128,6 +156,7 @@ int TVRK_COPN_Interface::SaveConfiguration(const char* key) {
 int TVRK_COPN_Interface::GetInterfaceName(int interfaceType, char* name) {
   return COPN_CALL(GetInterfaceName, interfaceType, name);
 }
+int TVRK_COPN_Interface::VersionInformationWindow() { return COPN_CALL(VersionInformationWindow, card_); }
 
 int TVRK_COPN_Interface::UnloadDriver() {
   const int result = COPN_CALL(UnloadDriver);

@@ -49,8 +49,10 @@ class TVRK_COPN_Interface {
   static constexpr std::uint16_t kIdentitySdoTimeoutMs = 500;
 
   // libraryName: the file the library is loaded from (another name serves
-  // tests that need the library missing).
-  explicit TVRK_COPN_Interface(const char* libraryName = kLibraryName);
+  // tests that need the library missing). use: the program's binding or a
+  // configuration dialog's (which binds 63 names and closes only the card its
+  // own Test opened).
+  explicit TVRK_COPN_Interface(const char* libraryName = kLibraryName, binding::Use use = binding::Use::kProgram);
   virtual ~TVRK_COPN_Interface();
   TVRK_COPN_Interface(const TVRK_COPN_Interface&) = delete;
   TVRK_COPN_Interface& operator=(const TVRK_COPN_Interface&) = delete;
@@ -60,6 +62,11 @@ class TVRK_COPN_Interface {
   bool Loaded() const { return library_ != nullptr; }
 
   int OpenInterface();
+  // A dialog's Test: opens the caller's record (no copy is kept); the card of
+  // an earlier Test is closed first.
+  int OpenInterface(InterfaceConfiguration* record);
+  // The card the version calls take: the caller's, which stays the caller's.
+  void UseCard(std::int32_t card) { card_ = card; }
   int SetNodeID();
   int SetBaud();
   int SetOnline(int on);
@@ -88,6 +95,7 @@ class TVRK_COPN_Interface {
   int ReadConfiguration(const char* key);
   int SaveConfiguration(const char* key);
   int GetInterfaceName(int interfaceType, char* name);
+  int VersionInformationWindow();
   int UnloadDriver();
 
   // Reads the node's identity objects into its record; 1 when the device
@@ -104,6 +112,8 @@ class TVRK_COPN_Interface {
   struct EntryPoints;
 
   std::unique_ptr<EntryPoints> entries_;
+  binding::Use use_;
+  bool ownsCard_ = false;  // a dialog's Test opened card_
   platform::ModuleHandle library_ = nullptr;
   std::int32_t card_ = -1;
   binding::IdentityTable<CopnNodeIdentity, kNodeCount> identities_;

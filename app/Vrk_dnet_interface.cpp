@@ -48,21 +48,44 @@ std::string DnetNodeIdentity::ProductNameText() const {
   return std::string(characters, strnlen(characters, length));
 }
 
-TVRK_DNET_Interface::TVRK_DNET_Interface(const char* libraryName) : entries_(std::make_unique<EntryPoints>()) {
+TVRK_DNET_Interface::TVRK_DNET_Interface(const char* libraryName, binding::Use use)
+    : entries_(std::make_unique<EntryPoints>()), use_(use) {
   LoadInterfaceLibrary(libraryName);
 }
 
 TVRK_DNET_Interface::~TVRK_DNET_Interface() {
+  if (use_ == binding::Use::kDialogs) {
+    // The library's other cards are its caller's, among them the program's
+    // online network: only a card of our own Test is closed, and the driver
+    // stays loaded.
+    if (ownsCard_) CloseCard();
+    return;
+  }
   CloseCard();
   UnloadDriver();
 }
 
 int TVRK_DNET_Interface::LoadInterfaceLibrary(const char* libraryName) {
-  library_ = entries_->Load(libraryName);
+  if (use_ == binding::Use::kDialogs) {
+    library_ = entries_->Load(libraryName, {"UCMM_CloseConnection"});
+  } else {
+    library_ = entries_->Load(libraryName);
+  }
   return library_ != nullptr ? 1 : 0;
 }
 
 int TVRK_DNET_Interface::OpenInterface() { return DNET_CALL(OpenInterface, &card_, &interface_); }
+int TVRK_DNET_Interface::OpenInterface(const InterfaceConfiguration* record) {
+  if (ownsCard_) CloseCard();
+  std::memcpy(&interface_, record, sizeof interface_);
+  std::int32_t opened = -1;
+  const int result = DNET_CALL(OpenInterface, &opened, record);
+  if (result != 0) {
+    card_ = opened;
+    ownsCard_ = true;
+  }
+  return result;
+}
 int TVRK_DNET_Interface::SetMacID() {
   return DNET_CALL(SetMacID, card_, static_cast<std::int32_t>(static_cast<std::uint8_t>(network_.MacId)));
 }
@@ -72,7 +95,10 @@ int TVRK_DNET_Interface::GetOnline(int* online) { return DNET_CALL(GetOnline, ca
 int TVRK_DNET_Interface::CloseCard() {
   const int result = DNET_CALL(CloseCard, card_);
   // The number may go to another card once this one is closed: never close it twice.
-  if (result != 0) card_ = -1;
+  if (result != 0) {
+    card_ = -1;
+    ownsCard_ = false;
+  }
   return result;
 }
 int TVRK_DNET_Interface::StartScan() { return DNET_CALL(StartScan, card_); }

@@ -38,9 +38,11 @@ class TVRK_DNET_Interface {
   static constexpr const char* kLibraryName = "VRK_DNET.dll";
 
   // libraryName: the file the library is loaded from (another name serves
-  // tests that need the library missing).
-  explicit TVRK_DNET_Interface(const char* libraryName = kLibraryName);
-  ~TVRK_DNET_Interface();
+  // tests that need the library missing). use: the program's binding or a
+  // configuration dialog's (which binds all names but
+  // "UCMM_CloseConnection" and closes only the card its own Test opened).
+  explicit TVRK_DNET_Interface(const char* libraryName = kLibraryName, binding::Use use = binding::Use::kProgram);
+  virtual ~TVRK_DNET_Interface();
   TVRK_DNET_Interface(const TVRK_DNET_Interface&) = delete;
   TVRK_DNET_Interface& operator=(const TVRK_DNET_Interface&) = delete;
 
@@ -49,6 +51,11 @@ class TVRK_DNET_Interface {
   bool Loaded() const { return library_ != nullptr; }
 
   int OpenInterface();
+  // A dialog's Test: opens the caller's record (a copy is kept in the object);
+  // the card of an earlier Test is closed first.
+  int OpenInterface(const InterfaceConfiguration* record);
+  // The card the version calls take: the caller's, which stays the caller's.
+  void UseCard(std::int32_t card) { card_ = card; }
   int SetMacID();
   int SetBaud();
   int SetOnline(int on);
@@ -103,6 +110,8 @@ class TVRK_DNET_Interface {
   struct EntryPoints;
 
   std::unique_ptr<EntryPoints> entries_;
+  binding::Use use_;
+  bool ownsCard_ = false;  // a dialog's Test opened card_
   std::int32_t card_ = -1;
   platform::ModuleHandle library_ = nullptr;
   binding::IdentityTable<DnetNodeIdentity, kMacCount> identities_;

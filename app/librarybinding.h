@@ -5,6 +5,8 @@
 // reads.
 #include <array>
 #include <cstddef>
+#include <cstring>
+#include <initializer_list>
 #include <mutex>
 
 #include "platform/module.h"
@@ -21,20 +23,32 @@
 
 namespace binding {
 
+// Who holds a binding. The program's downloader owns its library for the
+// whole run: at the end it closes its card and unloads the driver. A dialog
+// of a configuration library lives inside a call of that very library, whose
+// cards belong to its caller: it binds fewer names, closes only a card that
+// it opened itself, and leaves the driver and the library loaded.
+enum class Use { kProgram, kDialogs };
+
 template <std::size_t N>
 class EntryPointTable {
  public:
   explicit EntryPointTable(const char* const (&names)[N]) : names_(names) {}
 
-  // Loads the library and looks up every name; the module, or null when the
-  // library could not be loaded (nothing is bound then).
-  platform::ModuleHandle Load(const char* libraryName) {
+  // Loads the library and looks up every name but the skipped ones; the
+  // module, or null when the library could not be loaded (nothing is bound
+  // then).
+  platform::ModuleHandle Load(const char* libraryName, std::initializer_list<const char*> skipped = {}) {
     address_.fill(nullptr);
     platform::ModuleHandle library = platform::LoadLibrary(libraryName);
     if (library == nullptr) return nullptr;
-    for (std::size_t i = 0; i < N; ++i) address_[i] = platform::GetProcAddress(library, names_[i]);
+    for (std::size_t i = 0; i < N; ++i) {
+      if (!Skipped(names_[i], skipped)) address_[i] = platform::GetProcAddress(library, names_[i]);
+    }
     return library;
   }
+
+  bool Bound(std::size_t entry) const { return address_[entry] != nullptr; }
 
   // Unbinds every entry point and releases the library, if one is loaded.
   void Release(platform::ModuleHandle& library) {
@@ -54,6 +68,13 @@ class EntryPointTable {
   }
 
  private:
+  static bool Skipped(const char* name, std::initializer_list<const char*> skipped) {
+    for (const char* other : skipped) {
+      if (std::strcmp(name, other) == 0) return true;
+    }
+    return false;
+  }
+
   const char* const (&names_)[N];
   std::array<void*, N> address_{};
 };

@@ -146,7 +146,8 @@ int ShowHardwareConfigurationWindow(const DriverProfile& profile, InterfaceConfi
   static const Window window =
       platform::BindEntryPoint<Window>(ConfigurationLibrary(), "VRK_QX24X_HardwareConfigurationWindow");
   if (record != nullptr && profile.ownInterfaceType != 0) record->InterfaceType = profile.ownInterfaceType;
-  if (window == nullptr) return 1;
+  // No window, no change: the caller must not take its record as confirmed.
+  if (window == nullptr) return 0;
   std::int32_t result = 0;
   return window(profile.configurationCaption, profile.driverFileName, &result, record);
 }

@@ -42,9 +42,11 @@ TForm::TForm(TComponent* owner) : TWinControl(owner) {
   ColorChanged();  // the default colour, clBtnFace, is not a change
   SetBounds(0, 0, 320, 240);
   RouteEventsOf(client_);
+  Screen->forms_.push_back(this);
 }
 
 TForm::~TForm() {
+  std::erase(Screen->forms_, this);
   if (OnDestroy) Application->Guard(this, [this] { OnDestroy(this); });
   if (modalLoop_) modalLoop_->exit();
   Application->FormDestroyed(this);

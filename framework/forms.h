@@ -1,6 +1,7 @@
 #pragma once
 // Forms (top-level windows) and the screen.
 #include <functional>
+#include <vector>
 
 #include "framework/application.h"
 #include "framework/controls.h"
@@ -131,9 +132,14 @@ class TScreen : public TComponent {
   void SetCursor(TCursor cursor);
   int Width() const;
   int Height() const;
+  // The forms that exist now, in the order they were made.
+  int FormCount() const { return static_cast<int>(forms_.size()); }
+  TForm* Forms(int index) const { return forms_.at(static_cast<std::size_t>(index)); }
 
  private:
+  friend class TForm;
   TCursor cursor_ = crDefault;
+  std::vector<TForm*> forms_;
 };
 
 extern TScreen* Screen;

@@ -1,12 +1,14 @@
 #include "framework/testing/harness.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWidget>
 
 #include "framework/application.h"
+#include "framework/forms.h"
 
 // ---- TScriptedServices ----
 
@@ -37,6 +39,18 @@ bool TScriptedServices::OpenUrl(const AnsiString& url) {
 }
 
 // ---- harness ----
+
+void harness::ChooseItem(TComboBox* combo, int index) {
+  combo->ComboBox()->setCurrentIndex(index);
+  Q_EMIT combo->ComboBox()->activated(index);
+}
+
+TForm* harness::ModalForm() {
+  for (int i = Screen->FormCount() - 1; i >= 0; --i) {
+    if (Screen->Forms(i)->Modal()) return Screen->Forms(i);
+  }
+  return nullptr;
+}
 
 namespace harness {
 

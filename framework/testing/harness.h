@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "framework/controls.h"
+#include "framework/forms.h"
 #include "framework/services.h"
+#include "framework/standardcontrols.h"
 
 // Answers message boxes and file dialogs from a script and records what
 // was asked; keeps the clipboard, opened addresses, beeps and cursors.
@@ -68,6 +70,9 @@ void ProcessEvents();
 // Runs fn from the event loop once the current code waits (a modal loop,
 // for instance).
 void WhenIdle(std::function<void()> fn);
+// The innermost form shown modally now (the last made of those in a modal
+// loop); null when none is.
+TForm* ModalForm();
 // A left click (press and release) at a point of the control, or its
 // middle.
 void Click(TControl* control);
@@ -77,6 +82,9 @@ void RightClickAt(TControl* control, int x, int y);
 // A key press and release as the keyboard delivers them to the control's
 // focused part (Qt key code, e.g. Qt::Key_Escape).
 void PressKey(TWinControl* control, int qtKey, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+// Chooses the item of a combo box as the user does from its drop-down list
+// (its OnSelect and OnChange fire).
+void ChooseItem(TComboBox* combo, int index);
 // Types the text character by character.
 void TypeText(TWinControl* control, const AnsiString& text);
 // The control as it is drawn now, children included.
