@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/iochannel.h"
 #include "platform/lasterror.h"
 
 namespace drivers {
@@ -40,6 +41,10 @@ bool CommandLink::GetBaud(std::uint32_t* bitRate) {
 bool CommandLink::SetId(std::int32_t) {
   platform::SetLastError(kErrorNotSupported);
   return false;
+}
+
+void CommandLink::NoteReadEnded() {
+  if (platform::GetLastError() == platform::kErrorDeviceNotConnected) deviceGone_ = true;
 }
 
 bool CommandLink::AddFilter(std::uint32_t id) { return TellValue(*this, command::kAddFilter, id, 4); }
