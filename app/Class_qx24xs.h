@@ -5,7 +5,9 @@
 // itself. Entering the upgrade mode, executing a sector and resetting make
 // the module restart, so the link is closed and opened again after them.
 #include <cstdint>
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "app/Class_flashwright.h"
@@ -84,6 +86,7 @@ class TQX24XS_Downloader : public TFlashwright {
   int OpenOwnInterface();
   void CloseLink();
   void MarkModulePresent();
+  void DropVanishedModule();
   // After a command that restarts the module: close, wait, open again.
   int Reopen(int commandResult);
   // Hands a piece to the driver in calls of at most kDriverTransferBytes.
@@ -92,8 +95,11 @@ class TQX24XS_Downloader : public TFlashwright {
 
   std::unique_ptr<EntryPoints> entries_;
   platform::ModuleHandle library_ = nullptr;
+  // The link is opened and closed on the window and download threads and
+  // closed by the node polling when its module vanished.
+  std::mutex linkMutex_;
   std::int32_t handle_ = 0;
-  bool linkOpen_ = false;
+  std::atomic<bool> linkOpen_{false};
   firmware::ImageMirror mirror_{kMirrorBytes};
   InterfaceConfiguration interface_{};
 };
