@@ -371,6 +371,7 @@ void TQX24XS_Downloader::DropVanishedModule() {
   linkOpen_ = false;
   onlineCount_.store(0);
   present_[0].store(0);
+  NoteInterfaceLost();
 }
 
 int TQX24XS_Downloader::PollNodeChanges(int* changed) {

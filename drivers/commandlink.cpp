@@ -47,6 +47,11 @@ void CommandLink::NoteReadEnded() {
   if (platform::GetLastError() == platform::kErrorDeviceNotConnected) deviceGone_ = true;
 }
 
+bool CommandLink::FailEmptyReceive() const {
+  platform::SetLastError(DeviceGone() ? platform::kErrorDeviceNotConnected : kErrorNoFrame);
+  return false;
+}
+
 bool CommandLink::AddFilter(std::uint32_t id) { return TellValue(*this, command::kAddFilter, id, 4); }
 
 bool CommandLink::RemoveFilter(std::uint32_t id) {

@@ -90,6 +90,9 @@ class CommandLink : public Link, public CommandChannel {
   // The receive side's read of the interface failed for good: tells whether
   // that was the interface vanishing (rather than the link closing).
   void NoteReadEnded();
+  // Fails a receive that found no frame: once the interface has vanished,
+  // with kErrorDeviceNotConnected, since none will ever come.
+  bool FailEmptyReceive() const;
 
  private:
   std::atomic<bool> deviceGone_{false};

@@ -266,7 +266,7 @@ bool SerialLink::Receive(CanMessage* frame) {
   }
   *frame = CanMessage{};
   frame->Id = kCommandId;
-  return Fail(kErrorNoFrame);
+  return FailEmptyReceive();
 }
 
 void SerialLink::RegisterReceiveEvent(platform::Handle event) {

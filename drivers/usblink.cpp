@@ -247,7 +247,7 @@ bool UsbLink::Receive(CanMessage* frame) {
   }
   *frame = CanMessage{};
   frame->Id = 0xFFFFFFFF;
-  return Fail(kErrorNoFrame);
+  return FailEmptyReceive();
 }
 
 void UsbLink::RegisterReceiveEvent(platform::Handle event) {
