@@ -4,8 +4,8 @@
 // is a call of the QX24X driver library, which this class loads and binds by
 // itself. Entering the upgrade mode, executing a sector and resetting make
 // the module restart, so the link is closed and opened again after them.
-#include <cstdint>
 #include <atomic>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
