@@ -124,6 +124,12 @@ class TFlashwright {
   // The largest piece the download thread hands to one WriteMemory/ReadMemory.
   std::uint32_t ChunkSize() const { return chunkSize_.load(); }
 
+  // True once after PollNodeChanges found the interface gone (unplugged, its
+  // port vanished) while online; it then holds no node any more.
+  bool TakeInterfaceLost() { return interfaceLost_.exchange(false); }
+  // Tells the user of the lost interface as going online without it would.
+  virtual void ReportInterfaceLost() {}
+
  protected:
   using NodeWords = std::array<std::atomic<std::uint32_t>, kNodeEntries>;
 
@@ -141,6 +147,7 @@ class TFlashwright {
   void ForgetNode(std::size_t node);
   // Clears all four words of nodes [0, count) and the online count and its copy.
   void ClearNodeTable(std::size_t count);
+  void NoteInterfaceLost() { interfaceLost_.store(true); }
 
   std::atomic<std::uint16_t> nodeNumber_{0};
   std::atomic<std::uint32_t> onlineCount_{0};
@@ -153,4 +160,5 @@ class TFlashwright {
  private:
   std::uint32_t mode_ = 0;
   std::atomic<std::uint32_t> chunkSize_{kDefaultChunkSize};
+  std::atomic<bool> interfaceLost_{false};
 };

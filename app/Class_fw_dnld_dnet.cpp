@@ -6,6 +6,7 @@
 #include "app/userprompt.h"
 #include "devicenet/dnetapi.h"
 #include "platform/clock.h"
+#include "platform/iochannel.h"
 #include "platform/lasterror.h"
 
 namespace {
@@ -287,6 +288,8 @@ int TDNet_Downloader::GoOnline() {
   return scanning;
 }
 
+void TDNet_Downloader::ReportInterfaceLost() { prompt::Tell("Cannot Open Interface", "ERROR"); }
+
 int TDNet_Downloader::GoOffline() {
   binding_.StopScan();
   binding_.SetOnline(0);
@@ -326,7 +329,14 @@ int TDNet_Downloader::PollNodeChanges(int* changed) {
   std::uint32_t count = 0;
   for (int mac = 0; mac < kMacCount; ++mac) {
     int online = 0;
-    if (binding_.NodeOnline(static_cast<std::uint8_t>(mac), &online) == 0) continue;
+    if (binding_.NodeOnline(static_cast<std::uint8_t>(mac), &online) == 0) {
+      if (platform::GetLastError() != platform::kErrorDeviceNotConnected) continue;
+      // The interface vanished: no node can be reached through it.
+      ClearNodeTable(kMacCount);
+      NoteInterfaceLost();
+      *changed = 1;
+      return 1;
+    }
     if (online != 0) ++count;
     const std::uint32_t state = online != 0 ? 1 : 0;
     if (state != reportedPresent_[mac].load()) {

@@ -45,6 +45,7 @@ class TDNet_Downloader : public TNetworkDownloader<TVRK_DNET_Interface, TVRK_DNE
   int VersionInformationWindow() override;
   int ConfigurationWindow() override;
   int PollNodeChanges(int* changed) override;
+  void ReportInterfaceLost() override;
   int ResetNode() override;
 
   // Bit 0: the browse put the MAC on the scanlist (the allocation choice

@@ -8,7 +8,8 @@
 #include "platform/lasterror.h"
 
 // The QX24X driver's entry points with their types, in lookup order. The
-// library offers no "Get_Vendor_Id"; that pointer stays null.
+// library offers no "Get_Vendor_Id"; that pointer stays null. The module
+// state, last, is what the node polling asks to notice a vanished module.
 #define QX24X_ENTRY_POINTS(X)                                                                          \
   X(UnloadDriver, int())                                                                               \
   X(LoadDriver, int())                                                                                 \
@@ -45,7 +46,8 @@
   X(SaveConfiguration, int(const char*, InterfaceConfiguration*))                                      \
   X(ReadConfiguration, int(const char*, InterfaceConfiguration*))                                      \
   X(Set_Serial_Number, int(std::int32_t, std::uint32_t))                                               \
-  X(DLL_Name, int(std::int32_t, char*))
+  X(DLL_Name, int(std::int32_t, char*))                                                                \
+  X(USB_DeviceState, int(std::int32_t, std::int32_t))
 
 template <typename Fn>
 using EntryPointer = Fn*;
@@ -110,6 +112,7 @@ void TQX24XS_Downloader::LoadDriverLibrary(const char* libraryName) {
 }
 
 void TQX24XS_Downloader::CloseLink() {
+  std::lock_guard lock(linkMutex_);
   if (linkOpen_) Call(entries_->CloseCard, handle_);
   linkOpen_ = false;
 }
@@ -125,6 +128,7 @@ int TQX24XS_Downloader::OpenInterface(const InterfaceConfiguration* record) {
   if (record != &interface_) interface_ = *record;
   SetChunkSize(interface_.ComPort != 0 ? kSerialChunkSize : kUsbChunkSize);
   CloseLink();
+  std::lock_guard lock(linkMutex_);
   std::int32_t handle = kNoHandle;
   const int result = Call(entries_->OpenInterface, &handle, &interface_);
   if (result != 0) {
@@ -344,8 +348,10 @@ int TQX24XS_Downloader::GoOnline() {
 }
 
 int TQX24XS_Downloader::GoOffline() {
+  std::unique_lock lock(linkMutex_);
   const int result = linkOpen_ ? Call(entries_->CloseCard, handle_) : 0;
   linkOpen_ = false;
+  lock.unlock();
   onlineCount_.store(0);
   reportedOnlineCount_.store(0);
   present_[0].store(0);
@@ -382,9 +388,24 @@ int TQX24XS_Downloader::GetInterfaceConfiguration(InterfaceConfiguration* record
   return 1;
 }
 
+// A module that vanished (unplugged, its port gone) leaves the table, and
+// its link is closed, as if it had not been found: a later start or browse
+// opens the link afresh. A link being opened or closed is left to that.
+void TQX24XS_Downloader::DropVanishedModule() {
+  std::unique_lock lock(linkMutex_, std::try_to_lock);
+  if (!lock.owns_lock() || !linkOpen_ || present_[0].load() == 0) return;
+  if (entries_->USB_DeviceState == nullptr || entries_->USB_DeviceState(handle_, 0) != 0) return;
+  Call(entries_->CloseCard, handle_);
+  linkOpen_ = false;
+  onlineCount_.store(0);
+  present_[0].store(0);
+  NoteInterfaceLost();
+}
+
 int TQX24XS_Downloader::PollNodeChanges(int* changed) {
   if (changed == nullptr) return 0;
   *changed = 0;
+  DropVanishedModule();
   if (onlineCount_.load() != reportedOnlineCount_.load()) {
     reportedOnlineCount_.store(onlineCount_.load());
     *changed = 1;

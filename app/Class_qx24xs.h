@@ -4,8 +4,10 @@
 // is a call of the QX24X driver library, which this class loads and binds by
 // itself. Entering the upgrade mode, executing a sector and resetting make
 // the module restart, so the link is closed and opened again after them.
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "app/Class_flashwright.h"
@@ -93,6 +95,7 @@ class TQX24XS_Downloader : public TFlashwright {
   int OpenOwnInterface();
   void CloseLink();
   void MarkModulePresent();
+  void DropVanishedModule();
   // After a command that restarts the module: close, wait, open again.
   int Reopen(int commandResult);
   // False, with an invalid-parameter code, for a length the driver cannot carry.
@@ -103,8 +106,11 @@ class TQX24XS_Downloader : public TFlashwright {
 
   std::unique_ptr<EntryPoints> entries_;
   platform::ModuleHandle library_ = nullptr;
+  // The link is opened and closed on the window and download threads and
+  // closed by the node polling when its module vanished.
+  std::mutex linkMutex_;
   std::int32_t handle_ = 0;
-  bool linkOpen_ = false;
+  std::atomic<bool> linkOpen_{false};
   firmware::ImageMirror mirror_{kMirrorBytes};
   InterfaceConfiguration interface_{};
 };

@@ -338,7 +338,26 @@ int TForm_FW_Download_Main::RefreshNodeGrid() {
   for (int free = row; free < rows; ++free) ClearNodeRow(free);
   if (anyNode) Button_DownloadFirmware->SetEnabled(true);
   grid->Invalidate();
+  if (downloader_->TakeInterfaceLost()) QueueInterfaceLost();
   return 1;
+}
+
+void TForm_FW_Download_Main::QueueInterfaceLost() {
+  QueueOnWindowThread([this, alive = std::weak_ptr<int>(lifeToken_)] {
+    if (alive.expired()) return;
+    interfaceLost_ = true;
+    // The sector download window uses the link while it is open: the loss
+    // is dealt with once it has closed.
+    if (downloadWindow_ == nullptr || !downloadWindow_->Visible()) HandleInterfaceLost();
+  });
+}
+
+void TForm_FW_Download_Main::HandleInterfaceLost() {
+  if (!interfaceLost_) return;
+  interfaceLost_ = false;
+  if (!nodeThread_) return;
+  StopNetworkAccess();
+  downloader_->ReportInterfaceLost();
 }
 
 void TForm_FW_Download_Main::VudUvizidIzed_NodesOnlineClickCell(TObject*, int ARow, int) {
@@ -360,6 +379,7 @@ int TForm_FW_Download_Main::OpenDownloadWindow(int node) {
   if (downloader_) downloader_->SetNodeNumber(static_cast<std::uint16_t>(node));
   EndBrowse();
   downloadWindow_->ShowModal();
+  HandleInterfaceLost();
   return 1;
 }
 

@@ -107,6 +107,11 @@ class TForm_FW_Download_Main : public TForm {
   bool RowHoldsPresentNode(int row) const;
   void SetRowNode(int row, std::uint32_t node);
   void ClearNodeRow(int row);
+  // Offline, as a start without the interface leaves the window, with the
+  // downloader's report. Runs after the table refresh that found the loss:
+  // going offline waits for the polling thread, which waits for that refresh.
+  void QueueInterfaceLost();
+  void HandleInterfaceLost();
 
   std::uint8_t mode_ = 0;
   std::unique_ptr<TFlashwright> downloader_;
@@ -114,4 +119,8 @@ class TForm_FW_Download_Main : public TForm {
   TForm_FW_Download* downloadWindow_ = nullptr;
   std::array<std::uint32_t, TFlashwright::kNodeEntries> nodePresent_{};
   std::array<std::uint32_t, TFlashwright::kNodeEntries> rowToNode_{};
+  // The interface vanished and the window is still to go offline.
+  bool interfaceLost_ = false;
+  // Calls queued for later hold only a weak reference to it.
+  std::shared_ptr<int> lifeToken_ = std::make_shared<int>(0);
 };

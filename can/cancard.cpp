@@ -1,6 +1,8 @@
 #include "can/cancard.h"
 
 #include "platform/clock.h"
+#include "platform/iochannel.h"
+#include "platform/lasterror.h"
 #include "platform/sync.h"
 
 void StampWithHostTime(CanMessage* frame) {
@@ -49,27 +51,32 @@ bool CanCard::QueueMessage(const CanMessage& frame, std::uint32_t queue) {
   return true;
 }
 
+bool CanCard::NothingRead() const {
+  if (interfaceGone_) platform::SetLastError(platform::kErrorDeviceNotConnected);
+  return false;
+}
+
 bool CanCard::ReadGeneric(CanMessage* frame) {
   std::lock_guard lock(rxMutex_);
-  return generic_.TakeOldest(frame);
+  return generic_.TakeOldest(frame) || NothingRead();
 }
 
 bool CanCard::ReadGenericMatching(std::uint32_t code, std::uint32_t mask, CanMessage* frame) {
   std::lock_guard lock(rxMutex_);
-  return generic_.TakeFirstMatching(code, mask, frame);
+  return generic_.TakeFirstMatching(code, mask, frame) || NothingRead();
 }
 
 bool CanCard::ReadQueue(std::uint32_t queue, CanMessage* frame) {
   if (queue >= kCanRxQueueCount) return false;
   std::lock_guard lock(rxMutex_);
-  return queues_[queue].frames.TakeOldest(frame);
+  return queues_[queue].frames.TakeOldest(frame) || NothingRead();
 }
 
 bool CanCard::ReadQueueMatching(std::uint32_t queue, std::uint32_t code, std::uint32_t mask,
                                 CanMessage* frame) {
   if (queue >= kCanRxQueueCount) return false;
   std::lock_guard lock(rxMutex_);
-  return queues_[queue].frames.TakeFirstMatching(code, mask, frame);
+  return queues_[queue].frames.TakeFirstMatching(code, mask, frame) || NothingRead();
 }
 
 // The first queue (from 1) whose filter takes the frame gets it; a frame no

@@ -41,7 +41,8 @@ class CanCard {
   // Waits for threads that outlived Stop, at most timeoutMs each.
   void JoinLingeringThreads(std::uint32_t timeoutMs);
 
-  // Receive queues and the generic ring.
+  // Receive queues and the generic ring. A read that finds nothing once the
+  // interface has vanished fails with kErrorDeviceNotConnected.
   bool CreateQueue(std::uint32_t code, std::uint32_t mask, std::int32_t* queue);
   void QueueGeneric(const CanMessage& frame);
   bool QueueMessage(const CanMessage& frame, std::uint32_t queue);
@@ -83,6 +84,7 @@ class CanCard {
   };
 
   void EmptyRingsAndQueues();
+  bool NothingRead() const;
   void Dispatch(const CanMessage& frame);
   // Called with rxMutex_ held after a frame went into a ring or queue.
   void CountReceived();
@@ -120,6 +122,8 @@ class CanCard {
   std::mutex receivePassMutex_;
 
   std::atomic<bool> buffered_{false};
+  // The back-end said its interface vanished: no frame will come any more.
+  std::atomic<bool> interfaceGone_{false};
   std::atomic<bool> backendSignalsRx_{false};  // the back-end sets eventRx_
   std::atomic<platform::Handle> eventTx_{0};
   std::atomic<platform::Handle> eventRx_{0};

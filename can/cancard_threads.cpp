@@ -3,6 +3,8 @@
 
 #include "can/cancard.h"
 #include "platform/clock.h"
+#include "platform/iochannel.h"
+#include "platform/lasterror.h"
 #include "platform/sync.h"
 #include "platform/thread.h"
 
@@ -39,6 +41,7 @@ bool CanCard::Open(std::int32_t interfaceType, CanBackend& backend, std::int32_t
   settings_ = settings;
   EmptyRingsAndQueues();
   buffered_ = false;
+  interfaceGone_ = false;
   backendSignalsRx_ = false;
   callerRxEvent_ = 0;
   handle_.store(handle, std::memory_order_release);
@@ -170,7 +173,11 @@ bool CanCard::RunReceivePass() {
   std::lock_guard pass(receivePassMutex_);
   bool tookAny = false;
   CanMessage frame{};
-  while (!receiveThread_.stop && backend_->Receive(Handle(), &frame) != 0) {
+  while (!receiveThread_.stop) {
+    if (backend_->Receive(Handle(), &frame) == 0) {
+      if (platform::GetLastError() == platform::kErrorDeviceNotConnected) interfaceGone_ = true;
+      break;
+    }
     Dispatch(frame);
     tookAny = true;
   }

@@ -170,6 +170,9 @@ class Card {
   // the connections and closes the CAN card.
   void Close();
   bool Closing() const { return closing_.load(); }
+  // The CAN interface vanished (unplugged, its port gone): nothing will be
+  // heard from the network any more.
+  bool InterfaceGone() const { return interfaceGone_.load(); }
 
   // Network.
   std::atomic<std::uint8_t> ownMac{0};
@@ -241,6 +244,7 @@ class Card {
   platform::Handle receiveEvent_ = platform::kNullHandle;
   platform::Handle verdictEvent_ = platform::kNullHandle;
   std::atomic<bool> closing_{false};
+  std::atomic<bool> interfaceGone_{false};
   std::atomic<bool> online_{false};
   std::atomic<std::uint8_t> state_{kStateOffline};
   std::atomic<std::uint8_t> repeats_{0};

@@ -7,6 +7,8 @@
 #include "can/client/canaccessclient.h"
 #include "devicenet/dncn.h"
 #include "platform/clock.h"
+#include "platform/iochannel.h"
+#include "platform/lasterror.h"
 #include "platform/sync.h"
 #include "platform/thread.h"
 
@@ -270,7 +272,12 @@ bool Card::SendCheckMessage(bool response) {
 void Card::DispatchReceived() {
   CanMessage frame{};
   auto drain = [&](Queue queue, auto handle) {
-    while (!closing_ && canclient::CAN_Read_Buffered_Queue(canCard_, &frame, queues_[queue]) != 0) {
+    while (!closing_) {
+      platform::SetLastError(platform::kErrorSuccess);
+      if (canclient::CAN_Read_Buffered_Queue(canCard_, &frame, queues_[queue]) == 0) {
+        if (platform::GetLastError() == platform::kErrorDeviceNotConnected) interfaceGone_ = true;
+        return;
+      }
       std::int64_t stamp = 0;
       platform::QueryPerformanceCounter(&stamp);
       handle(stamp);

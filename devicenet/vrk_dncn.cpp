@@ -8,6 +8,7 @@
 #include "devicenet/dncn.h"
 #include "devicenet/dnetapi.h"
 #include "devicenet/vrk_dncn.h"
+#include "platform/iochannel.h"
 #include "platform/lasterror.h"
 
 using dncn::Card;
@@ -243,9 +244,15 @@ int Dupicate_MacId_Check(std::int32_t card, std::int32_t mac, std::int32_t* foun
   });
 }
 
+// Fails with kErrorDeviceNotConnected once the interface has vanished, which
+// is how a caller that polls the nodes learns of it.
 int NodeOnline(std::int32_t card, std::int32_t mac, std::int32_t* online) {
   if (online == nullptr || !ValidMac(mac)) return 0;
   return WithCard(card, [&](Card& c) {
+    if (c.InterfaceGone()) {
+      platform::SetLastError(platform::kErrorDeviceNotConnected);
+      return false;
+    }
     dncn::Node* node = c.NodeAt(mac);
     *online = node != nullptr && node->connected ? 1 : 0;
     return true;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/iochannel.h"
 #include "platform/lasterror.h"
 
 namespace drivers {
@@ -39,6 +40,15 @@ bool CommandLink::GetBaud(std::uint32_t* bitRate) {
 
 bool CommandLink::SetId(std::int32_t) {
   platform::SetLastError(kErrorNotSupported);
+  return false;
+}
+
+void CommandLink::NoteReadEnded() {
+  if (platform::GetLastError() == platform::kErrorDeviceNotConnected) deviceGone_ = true;
+}
+
+bool CommandLink::FailEmptyReceive() const {
+  platform::SetLastError(DeviceGone() ? platform::kErrorDeviceNotConnected : kErrorNoFrame);
   return false;
 }
 

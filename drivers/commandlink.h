@@ -2,6 +2,7 @@
 // A link to one of the maker's own interfaces (serial or USB), which carry the
 // same command set: the CAN controller operations become commands, and every
 // query decodes its value the same way whatever the transport.
+#include <atomic>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -74,6 +75,7 @@ inline constexpr std::uint8_t kFirmwareUpgradeCode[4] = {0x46, 0x57, 0x55, 0x50}
 class CommandLink : public Link, public CommandChannel {
  public:
   CommandChannel* commands() override { return this; }
+  bool DeviceGone() const override { return deviceGone_; }
 
   bool SetOnline(bool on) override;
   bool GetOnline(std::int32_t* on) override;
@@ -83,6 +85,17 @@ class CommandLink : public Link, public CommandChannel {
   bool SetId(std::int32_t macId) override;
   bool AddFilter(std::uint32_t id) override;
   bool RemoveFilter(std::uint32_t id) override;
+
+ protected:
+  // The receive side's read of the interface failed for good: tells whether
+  // that was the interface vanishing (rather than the link closing).
+  void NoteReadEnded();
+  // Fails a receive that found no frame: once the interface has vanished,
+  // with kErrorDeviceNotConnected, since none will ever come.
+  bool FailEmptyReceive() const;
+
+ private:
+  std::atomic<bool> deviceGone_{false};
 };
 
 // Query helpers shared by the exports of every driver library.

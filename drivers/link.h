@@ -121,6 +121,10 @@ class Link {
   virtual CommandChannel* commands() { return nullptr; }
   // The QX24X module commands, or null for a link that has none.
   virtual ModuleChannel* module() { return nullptr; }
+
+  // True once the interface has vanished (unplugged, its port gone): the link
+  // stays open, but nothing reaches the interface or comes from it any more.
+  virtual bool DeviceGone() const { return false; }
 };
 
 }  // namespace drivers

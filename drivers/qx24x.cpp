@@ -123,8 +123,10 @@ int Transfer(std::int32_t handle, std::int32_t sector, std::int32_t lowest, std:
 
 }  // namespace
 
+// A link whose module has vanished is open still, but no module is there.
 DRIVER_EXPORT int USB_DeviceState(std::int32_t handle, std::int32_t) {
-  return LibraryCards().Find(handle) ? 1 : 0;
+  const std::shared_ptr<drivers::Link> link = LibraryCards().Find(handle);
+  return link && !link->DeviceGone() ? 1 : 0;
 }
 
 DRIVER_EXPORT int Download_Firmware(std::int32_t handle, std::int32_t sector, std::uint32_t address,

@@ -143,7 +143,7 @@ void SerialLink::ReceiveLoop() {
     std::size_t got = 0;
     // Fails when the link closes (the read is cancelled) or the device
     // vanished; either way nothing more will come.
-    if (!port_.Read(buffer, wanted, &got)) return;
+    if (!port_.Read(buffer, wanted, &got)) return NoteReadEnded();
     Parse(std::span(buffer, got));
   }
 }
@@ -246,7 +246,7 @@ bool SerialLink::Receive(CanMessage* frame) {
   }
   *frame = CanMessage{};
   frame->Id = kCommandId;
-  return Fail(kErrorNoFrame);
+  return FailEmptyReceive();
 }
 
 void SerialLink::RegisterReceiveEvent(platform::Handle event) {

@@ -185,7 +185,7 @@ void UsbLink::ReadLoop() {
     std::uint32_t got = 0;
     if (!readPipe_->Read(buffer, sizeof buffer, &got, platform::kInfinite)) {
       if (platform::GetLastError() == platform::kErrorMoreData) continue;  // dropped
-      return;  // the link closes or the device has gone: nothing more comes
+      return NoteReadEnded();  // the link closes or the device has gone: nothing more comes
     }
     StorePacket(std::span(buffer, got));
   }
@@ -247,7 +247,7 @@ bool UsbLink::Receive(CanMessage* frame) {
   }
   *frame = CanMessage{};
   frame->Id = 0xFFFFFFFF;
-  return Fail(kErrorNoFrame);
+  return FailEmptyReceive();
 }
 
 void UsbLink::RegisterReceiveEvent(platform::Handle event) {

@@ -61,26 +61,42 @@ TEST(CopnWindow, UpdatesANodeFromTheTable) {
 
 enum class Link { kSerial, kUsb };
 
-class Qx24xWindowTest : public testing::TestWithParam<Link> {};
+// The bench's module on the test's link: COM2 or USB.
+class Qx24xWindowTest : public testing::TestWithParam<Link> {
+ protected:
+  void SetUp() override {
+    benchtest::UseOwnUsbDirectory();
+    if (GetParam() == Link::kSerial) {
+      serial = std::make_unique<sim::Qx24xSerialPort>(module);
+      ASSERT_TRUE(serial->Start());
+      setenv("FLASHWRIGHT_COM2", serial->SlavePath().c_str(), 1);
+      comPort = 2;
+    } else {
+      usb = std::make_unique<sim::Qx24xUsbDevice>(module);
+      ASSERT_TRUE(usb->Start());
+    }
+  }
 
-TEST_P(Qx24xWindowTest, UpdatesTheModule) {
+  // The module is unplugged: its port or its USB device is gone. (The
+  // pseudo-terminal's name goes back to the system, which may hand it to
+  // anyone: the port is pointed where no device can appear.)
+  void Unplug() {
+    if (serial) {
+      serial->Stop();
+      setenv("FLASHWRIGHT_COM2", "/nonexistent/ttyS1", 1);
+    }
+    if (usb) usb->Stop();
+  }
+
   // The serial link's reply waits are short: the clock runs only a little fast there.
   ScopedTimeScale fast{GetParam() == Link::kSerial ? 2.0 : 10.0};
-  benchtest::UseOwnUsbDirectory();
   sim::Qx24xModule module;
   std::unique_ptr<sim::Qx24xSerialPort> serial;
   std::unique_ptr<sim::Qx24xUsbDevice> usb;
   int comPort = 0;
-  if (GetParam() == Link::kSerial) {
-    serial = std::make_unique<sim::Qx24xSerialPort>(module);
-    ASSERT_TRUE(serial->Start());
-    setenv("FLASHWRIGHT_COM2", serial->SlavePath().c_str(), 1);
-    comPort = 2;
-  } else {
-    usb = std::make_unique<sim::Qx24xUsbDevice>(module);
-    ASSERT_TRUE(usb->Start());
-  }
+};
 
+TEST_P(Qx24xWindowTest, UpdatesTheModule) {
   MainWindowDriver app(TForm_FW_Download_Main::kQx24x, SettingsStore::Qx24x(comPort));
   EXPECT_EQ(app.window->GroupBox_Interface->Caption(), "QX24X Interface:");
   EXPECT_FALSE(app.window->StaticText_NetworkBaud->Visible());
@@ -156,6 +172,26 @@ TEST(Qx24xSectorWindow, ShowsTheModuleAndItsSectorDescriptions) {
     EXPECT_EQ(written[2], shownField(48, 12));
     EXPECT_EQ(written[3], shownField(60, 12));
   });
+  app.window.reset();
+}
+
+// An unplugged module leaves the table at the next poll and the window goes
+// offline, as a start without the module would leave it (in this mode with
+// no message); a new start then finds no module.
+TEST_P(Qx24xWindowTest, UnpluggedModuleLeavesTheTable) {
+  MainWindowDriver app(TForm_FW_Download_Main::kQx24x, SettingsStore::Qx24x(comPort));
+  app.GoOnline({0});
+  Unplug();
+  EXPECT_TRUE(PumpUntil([&] { return app.window->Button_NetworkStart->Enabled(); }, 5000));
+  EXPECT_FALSE(app.window->Button_NetworkStop->Enabled());
+  EXPECT_EQ(app.window->RowNode(1), TForm_FW_Download_Main::kNoNode);
+  EXPECT_EQ(app.window->VudUvizidIzed_NodesOnline->GetCellEx(0, 1), "");
+
+  app.services().Answer(IDYES);
+  harness::Click(app.window->Button_NetworkStart);
+  EXPECT_TRUE(app.window->Button_NetworkStart->Enabled()) << "no module to open";
+  EXPECT_EQ(app.window->RowNode(1), TForm_FW_Download_Main::kNoNode);
+  EXPECT_TRUE(app.services().boxes.empty()) << app.AllTexts();
   app.window.reset();
 }
 

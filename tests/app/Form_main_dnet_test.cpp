@@ -173,6 +173,47 @@ TEST_F(DnetWindowTest, StoppingAndClosingReturnPromptly) {
   EXPECT_LT(Clock::now() - closing, std::chrono::seconds(10));
 }
 
+// The adapter is unplugged while online: the node polling learns of it, the
+// window goes offline with the message a start without the adapter gives,
+// and a new start gives it again.
+TEST_F(DnetWindowTest, UnpluggedAdapterIsReportedAsAtStart) {
+  AddSlave(Slave(5));
+  app->GoOnline({5});
+  app->Rescript();
+  adapter.Stop();
+  // Its pseudo-terminal's name goes back to the system, which may hand it to
+  // anyone: the port is pointed where no device can appear.
+  benchtest::ScopedEnv gone("FLASHWRIGHT_COM1", "/nonexistent/ttyS0");
+  EXPECT_TRUE(PumpUntil([&] { return window->Button_NetworkStart->Enabled(); }, 10000));
+  EXPECT_FALSE(window->Button_NetworkStop->Enabled());
+  EXPECT_EQ(window->RowNode(1), TForm_FW_Download_Main::kNoNode);
+  EXPECT_EQ(windowtest::Texts(services()), std::vector<std::string>{"Cannot Open Interface"});
+
+  app->Rescript();
+  services().Answer(IDYES);
+  harness::Click(window->Button_NetworkStart);
+  EXPECT_TRUE(Shown(services(), "Cannot Open Interface")) << app->AllTexts();
+  EXPECT_TRUE(window->Button_NetworkStart->Enabled());
+}
+
+// Unplugged while the sector download window is open: the window keeps the
+// network until the sector window has closed, then goes offline.
+TEST_F(DnetWindowTest, UnpluggedAdapterIsReportedOnceTheSectorWindowCloses) {
+  AddSlave(Slave(5));
+  app->GoOnline({5});
+  app->Rescript();
+  app->InSectorWindow(1, [&](TForm_FW_Download&) {
+    adapter.Stop();
+    EXPECT_TRUE(PumpUntil([&] { return window->RowNode(1) == TForm_FW_Download_Main::kNoNode; }, 10000));
+    PumpUntil([] { return false; }, 500);  // the refresh's queued call has run
+    EXPECT_TRUE(window->Button_NetworkStop->Enabled());
+    EXPECT_TRUE(services().boxes.empty()) << app->AllTexts();
+  });
+  EXPECT_TRUE(window->Button_NetworkStart->Enabled());
+  EXPECT_FALSE(window->Button_NetworkStop->Enabled());
+  EXPECT_EQ(windowtest::Texts(services()), std::vector<std::string>{"Cannot Open Interface"});
+}
+
 // A main window whose DeviceNet library is not there.
 class WithoutLibrary : public TForm_FW_Download_Main {
  public:

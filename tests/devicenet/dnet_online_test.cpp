@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "devicenet/vrk_dncn.h"
+#include "platform/iochannel.h"
 #include "tests/devicenet/dnetbench.h"
 
 namespace dnettest {
@@ -202,6 +203,20 @@ TEST_F(OnlineTest, TheMastersProbeFindsAStationHoldingAMacId) {
   EXPECT_EQ(found, 0);
   EXPECT_GE(platform::GetTickCount() - start, 90u);
   EXPECT_EQ(master.Entry<decltype(::CloseCard)>("CloseCard")(dncnCard), 1);
+}
+
+// The adapter vanishes: node queries fail with "device not connected" from
+// then on, which is how the program's node polling learns of it.
+TEST_F(OnlineTest, NodeQueriesFailOnceTheAdapterVanished) {
+  AddSlave(Slave(5));
+  GoOnlineAndBrowse();
+  ASSERT_TRUE(WaitForNode(5));
+  adapter.Stop();
+  std::int32_t online = 0;
+  EXPECT_TRUE(Eventually([&] { return DNET(NodeOnline)(card, 5, &online) == 0; }));
+  EXPECT_EQ(platform::GetLastError(), platform::kErrorDeviceNotConnected);
+  EXPECT_EQ(DNET(NodeOnline)(card, 6, &online), 0);
+  EXPECT_EQ(platform::GetLastError(), platform::kErrorDeviceNotConnected);
 }
 
 TEST_F(OnlineTest, VersionsWalkDownTheStack) {

@@ -21,6 +21,7 @@
 #include "sim/qx24x/qx24xusbdevice.h"
 #include "tests/platform/scoped_time_scale.h"
 #include "tests/support/boundlibrary.h"
+#include "tests/support/eventually.h"
 #include "tests/support/scratch.h"
 
 namespace {
@@ -294,6 +295,21 @@ TEST_P(Qx24xModuleTest, HandlesAreCheckedAndAFreedSlotIsReused) {
   handle_ = -1;
   ASSERT_EQ(api.OpenInterface(&handle_, &record_), 1);
   EXPECT_EQ(handle_, 0);
+}
+
+// A module that vanishes (unplugged, its port gone) leaves its link open but
+// no module behind it, which the program's polling asks about.
+TEST_P(Qx24xModuleTest, VanishedModuleIsNoLongerThere) {
+  Qx24xApi& api = Api();
+  EXPECT_EQ(api.USB_DeviceState(handle_, 0), 1);
+  if (serial_) {
+    serial_->Stop();
+  } else {
+    usb_->Stop();
+  }
+  EXPECT_TRUE(benchtest::Eventually([&] { return api.USB_DeviceState(handle_, 0) == 0; }));
+  EXPECT_EQ(api.CloseCard(handle_), 1);
+  handle_ = -1;
 }
 
 INSTANTIATE_TEST_SUITE_P(Links, Qx24xModuleTest, testing::Values(Transport::kSerial, Transport::kUsb),
