@@ -11,6 +11,7 @@
 #include <memory>
 #include <numeric>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 #include "canopen/copnapi.h"
@@ -597,6 +598,73 @@ TEST_F(CanopenBench, GuardingLosesAndFindsNodesAgain) {
   silence(heartbeat, true);
   platform::Sleep(1000);
   EXPECT_EQ(Alive(2), 1) << "no supervision after StopGuarding";
+}
+
+// The supervision's threads sleep between their due times: the remote frames,
+// the cyclic PDOs and the verdicts on lost nodes must still come on time,
+// with nothing else on the bus to wake them.
+TEST_F(CanopenBench, SupervisionKeepsItsTimesOnAnOtherwiseIdleBus) {
+  constexpr std::uint16_t kGuardMs = 300;
+  constexpr std::uint16_t kPdoPeriodMs = 100;
+  // Scheduling on a busy machine: how late a thread may run, and how much a
+  // frame's way to the bus may differ from the last one's.
+  constexpr std::uint64_t kLateUs = 150'000;
+  constexpr std::uint64_t kJitterUs = 50'000;
+  sim::CanopenSlave& heartbeat = AddSlave(Slave(2));
+  sim::CanopenSlaveConfig noHeartbeatConfig = Slave(3);
+  noHeartbeatConfig.faults.absentObjects = {0x1017};
+  sim::CanopenSlave& guarded = AddSlave(noHeartbeatConfig);
+  sim::CanopenSlave& cyclic = AddSlave(Slave(5));
+  GoOnline(2, 5);
+  ASSERT_EQ(COPN(NMT_StartGuarding)(card, 2, kCopnGuardHeartbeat, kGuardMs), 1);
+  ASSERT_EQ(COPN(NMT_StartGuarding)(card, 3, kCopnGuardRemoteFrames, kGuardMs), 1);
+  ASSERT_EQ(COPN(NMT_StartRemoteNode)(card, 5), 1);
+  ASSERT_TRUE(cyclic.WaitForState(sim::NmtState::Operational, 5s));
+  ASSERT_EQ(COPN(AddPDO)(card, 5, 0x23, 1, kPdoPeriodMs), 1);
+  ASSERT_TRUE(Eventually([&] { return Alive(2) == 1 && Alive(3) == 1; }));
+  bus.Log().Clear();
+  platform::Sleep(2000);
+
+  // The frame times on an identifier, in process time.
+  const auto times = [&](std::uint32_t id, bool remote) {
+    std::vector<std::uint64_t> found;
+    for (const sim::LogEntry& entry : bus.Log().Entries()) {
+      if (entry.carried.frame.id == id && entry.carried.frame.remote == remote) found.push_back(entry.carried.timeUs);
+    }
+    return found;
+  };
+  // A frame held up on its way to the bus shortens the next gap as much as it
+  // lengthens its own: the mean gap shows the period, the longest one a
+  // thread that overslept.
+  const auto expectPeriod = [&](const std::vector<std::uint64_t>& sent, std::uint64_t periodMs, const char* what) {
+    ASSERT_GE(sent.size(), 4u) << what;
+    std::uint64_t longest = 0;
+    for (std::size_t i = 1; i < sent.size(); ++i) longest = std::max(longest, sent[i] - sent[i - 1]);
+    const std::uint64_t meanGap = (sent.back() - sent.front()) / (sent.size() - 1);
+    EXPECT_GE(meanGap + kJitterUs, periodMs * 1000) << what;
+    EXPECT_LE(meanGap, periodMs * 1000 + kJitterUs) << what;
+    EXPECT_LE(longest, periodMs * 1000 + kLateUs) << what;
+  };
+  expectPeriod(times(0x703, true), kGuardMs, "remote frames");
+  expectPeriod(times(0x305, false), kPdoPeriodMs, "cyclic RPDO");
+
+  // A lost node is found twice the guard time after its last sign of life
+  // (a heartbeat), or after the remote frame it did not answer.
+  const auto lossAfter = [&](sim::CanopenSlave& slave, std::uint8_t node, std::uint32_t id, bool remote) {
+    sim::CanopenSlaveFaults faults;
+    faults.silent = true;
+    slave.SetFaults(faults);
+    EXPECT_TRUE(Eventually([&] { return Alive(node) == 0; }));
+    const std::uint64_t found = platform::NowMicroseconds();
+    const std::vector<std::uint64_t> last = times(id, remote);
+    return last.empty() ? std::uint64_t{0} : found - last.back();
+  };
+  for (auto [slave, node, id, remote] : {std::tuple{&heartbeat, 2, 0x702u, false}, std::tuple{&guarded, 3, 0x703u, true}}) {
+    SCOPED_TRACE(node);
+    const std::uint64_t late = lossAfter(*slave, static_cast<std::uint8_t>(node), id, remote);
+    EXPECT_GE(late + kJitterUs, 2u * kGuardMs * 1000);
+    EXPECT_LE(late, 2u * kGuardMs * 1000 + kLateUs);
+  }
 }
 
 TEST_F(CanopenBench, EmergenciesQueueUpToTheRingSize) {
