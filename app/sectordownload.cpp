@@ -25,6 +25,11 @@ std::string Format(const char* format, Args... args) {
   return text;
 }
 
+// A message with the cause, when known, on its second line.
+std::string WithCause(const char* message, const std::string& cause) {
+  return cause.empty() ? message : std::string(message) + "\r\n" + cause;
+}
+
 std::string FieldText(const char* field, std::size_t capacity) { return std::string(field, strnlen(field, capacity)); }
 
 // A system question without an owner window, as the update steps ask it.
@@ -114,7 +119,11 @@ int TSectorDownload::EraseAndDownload(std::uint8_t sector) {
     return 0;
   }
   std::string path;
-  if (!view_.ChooseHexFile(path)) return 0;
+  if (!ChooseDownloadFile(sector, path)) return 0;
+  return EraseAndDownloadFile(sector, path);
+}
+
+int TSectorDownload::EraseAndDownloadFile(std::uint8_t sector, const std::string& path) {
   if (downloader_->EraseSector(sector) == 0) {
     prompt::Tell("Could Not Erase Sector!", "Error");
     return 0;
@@ -122,14 +131,51 @@ int TSectorDownload::EraseAndDownload(std::uint8_t sector) {
   return DownloadFile(sector, path);
 }
 
+// The file is chosen and read through before anything is erased: a file that
+// cannot be downloaded whole must not cost the node what the sector holds.
+bool TSectorDownload::ChooseDownloadFile(std::uint8_t sector, std::string& path) {
+  if (!view_.ChooseHexFile(path)) return false;
+  const std::string problem = FileProblem(sector, path);
+  if (problem.empty()) return true;
+  prompt::Tell(WithCause("Download Error", problem), "Warning");
+  return false;
+}
+
+std::string TSectorDownload::FileProblem(std::uint8_t sector, const std::string& path) {
+  TIntelHexFile reader;
+  if (reader.Open(path) == 0) return reader.ProblemReport();
+  std::uint32_t size = 0;
+  // Without a size from the node, the node's own refusal guards the sector's end.
+  const bool sized = downloader_->GetSectorSize(sector, &size) != 0 && size != 0;
+  bool hasData = false;
+  std::uint32_t address = 0;
+  std::uint8_t length = 0;
+  std::uint8_t data[TIntelHexFile::kMaxRecordBytes];
+  while (reader.ReadRecord(&address, &length, data) != 0) {
+    if (length == 0) continue;
+    hasData = true;
+    if (sized && (address >= size || length > size - address)) {
+      return "Line " + std::to_string(reader.LineNumber()) + " of " + path +
+             Format(": the data at 0x%06X lie outside sector %u (0x%06X bytes).", static_cast<unsigned>(address),
+                    static_cast<unsigned>(sector), static_cast<unsigned>(size));
+    }
+  }
+  if (platform::GetLastError() != kHexStatusEndOfData) return reader.ProblemReport();
+  if (!hasData) return path + ": the file holds no data to download.";
+  return {};
+}
+
 int TSectorDownload::DownloadFile(std::uint8_t sector, const std::string& path) {
   if (downloader_ == nullptr) return 0;
   TIntelHexFile reader;
-  if (reader.Open(path) == 0) return 0;
+  if (reader.Open(path) == 0) {
+    prompt::Tell(WithCause("Download Error", reader.ProblemReport()), "Warning");
+    return 0;
+  }
   const TDownloadVerdict verdict = view_.RunDownload(TDownloadJob{&reader, sector, downloader_});
   if (!verdict.downloadPassed || !verdict.verifyPassed) {
     RefreshSectorGrid();
-    prompt::Tell(verdict.downloadPassed ? "Verify Error" : "Download Error", "Warning");
+    prompt::Tell(WithCause(verdict.downloadPassed ? "Verify Error" : "Download Error", verdict.cause), "Warning");
     return 0;
   }
   const int result = downloader_->WriteSectorChecksum(sector);
@@ -140,7 +186,7 @@ int TSectorDownload::DownloadFile(std::uint8_t sector, const std::string& path) 
     return 0;
   }
   if (!invalid.empty()) {
-    prompt::Tell("Download Error\r\n" + invalid, "Warning");
+    prompt::Tell(WithCause("Download Error", invalid), "Warning");
     return 0;
   }
   prompt::Tell("Download Successful", "Success");
@@ -167,6 +213,8 @@ bool TSectorDownload::StandardUpdate(const std::string& passwordText) {
   if (EnterDownloadMode(passwordText) == 0) return false;
   RefreshSectorGrid();
   if (!AskWarning("Are you sure you want to Download New Firmware?\r\n Continue?")) return false;
+  std::string path;
+  if (!ChooseDownloadFile(kStandardSector, path)) return false;
   if (EraseSectorAndRefresh(kStandardSector) == 0) {
     platform::Sleep(kEraseRetryDelayMs);
     if (EraseSectorAndRefresh(kStandardSector) == 0) {
@@ -174,7 +222,7 @@ bool TSectorDownload::StandardUpdate(const std::string& passwordText) {
       return false;
     }
   }
-  if (EraseAndDownload(kStandardSector) == 0) return false;
+  if (EraseAndDownloadFile(kStandardSector, path) == 0) return false;
   if (downloader_->SetBootSector(kStandardSector) == 0) {
     prompt::Tell("Cannot Make Sector Active!", "Warning");
     return false;

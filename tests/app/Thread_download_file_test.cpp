@@ -125,8 +125,12 @@ TEST_F(DownloadPassTest, ReportsProgressEveryHundredRecordsAndEndsOnTheEndOfTheD
 TEST_F(DownloadPassTest, AFailedWriteFailsThePassWhateverCodeItLeft) {
   const std::string path = dir.File("image.hex");
   WriteHexFile(path, apptest::Image(64 * 32));
-  // A timed-out write, and a send failure that leaves the end-of-data value.
-  for (const std::uint32_t code : {0x5B4u, kHexStatusEndOfData}) {
+  // A timed-out write, and a send failure that leaves the end-of-data value;
+  // the 10th write is the closing one of the fifth record.
+  const std::pair<std::uint32_t, const char*> failures[] = {
+      {0x5B4u, "The node stopped answering at address 0x0000A0."},
+      {kHexStatusEndOfData, "Writing failed at address 0x0000A0 (code 0xFFFFFFFF)."}};
+  for (const auto& [code, cause] : failures) {
     SCOPED_TRACE(code);
     RecordingDownloader downloader;
     downloader.failWrite = 10;
@@ -134,6 +138,7 @@ TEST_F(DownloadPassTest, AFailedWriteFailsThePassWhateverCodeItLeft) {
     const TDownloadPasses& result = Run(path, downloader);
     EXPECT_FALSE(result.DownloadPassed());
     EXPECT_FALSE(result.VerifyPassed());
+    EXPECT_EQ(result.Verdict().cause, cause);
     EXPECT_EQ(downloader.writes.size(), 10u) << "the pass stops at the failed write";
     EXPECT_EQ(observer.verifyStarts, 0);
   }
@@ -158,6 +163,7 @@ TEST_F(DownloadPassTest, AMalformedLineInTheMiddleFailsTheDownload) {
   const TDownloadPasses& result = Run(path, downloader);
   EXPECT_FALSE(result.DownloadPassed());
   EXPECT_EQ(result.DownloadStatus(), kHexStatusNoColon);
+  EXPECT_EQ(result.Verdict().cause, "Line 3 of " + path + ": the line does not start with \":\".");
   EXPECT_EQ(downloader.writes.size(), 2u);
 }
 
@@ -174,6 +180,21 @@ TEST_F(DownloadPassTest, CancelFailsTheDownloadAtTheNextReportWithTheCancelCode)
   EXPECT_EQ(run.DownloadStatus(), kDownloadCancelled);
   EXPECT_EQ(downloader.writes.size(), 100u);
   EXPECT_EQ(observer.finished, 1);
+  EXPECT_EQ(run.Verdict().cause, "Cancelled.");
+}
+
+TEST_F(DownloadPassTest, ACancelAfterTheLastReportStillCancels) {
+  const std::string path = dir.File("short.hex");
+  WriteHexFile(path, apptest::Image(20 * 16), 16);
+  RecordingDownloader downloader;
+  downloader.readsBack = true;
+  TDownloadPasses& run = Run(path, downloader);
+  ASSERT_TRUE(run.DownloadPassed()) << "no report came, so the pass never saw the Cancel";
+  run.Cancel();
+  const TDownloadVerdict verdict = run.Verdict();
+  EXPECT_FALSE(verdict.downloadPassed);
+  EXPECT_FALSE(verdict.verifyPassed);
+  EXPECT_EQ(verdict.cause, "Cancelled.");
 }
 
 TEST_F(DownloadPassTest, TheVerifyPassFailsOnADifferenceOrAReadFailure) {
@@ -186,6 +207,7 @@ TEST_F(DownloadPassTest, TheVerifyPassFailsOnADifferenceOrAReadFailure) {
     const TDownloadPasses& result = Run(path, downloader);
     EXPECT_TRUE(result.DownloadPassed());
     EXPECT_FALSE(result.VerifyPassed());
+    EXPECT_EQ(result.Verdict().cause, "The node holds other data than the file at address 0x00012C.");
   }
   // A target that can read back but fails to, with its own code.
   class FailingReader : public RecordingDownloader {
@@ -198,6 +220,7 @@ TEST_F(DownloadPassTest, TheVerifyPassFailsOnADifferenceOrAReadFailure) {
   const TDownloadPasses& result = Run(path, downloader);
   EXPECT_TRUE(result.DownloadPassed());
   EXPECT_FALSE(result.VerifyPassed());
+  EXPECT_EQ(result.Verdict().cause, "Reading back failed at address 0x000000 (code 0x0000001E).");
 }
 
 TEST(DownloaderBaseTest, ADownloaderThatOverridesNothingRefusesEverything) {
