@@ -60,9 +60,9 @@ void TSectorDownload::Reset() {
   descriptions_ = {};
   status_ = {};
   bootSector_ = 0;
-  advanced_.assign(2, Row{});
+  // Nothing is known of the new node yet: not even its first sector number.
+  advanced_ = {HeaderRow(), Row{}};
   standard_.assign(1, HeaderRow());
-  ClearSectorGrid();
 }
 
 void TSectorDownload::ClearSectorGrid() {

@@ -159,7 +159,8 @@ TEST_F(SectorTableTest, ShowingTheWindowForAnotherNodeKeepsNothingOfThePrevious)
   sequence.Reset();
   EXPECT_FALSE(sequence.Valid());
   EXPECT_EQ(sequence.Rows(Table::Advanced).size(), 2u);
-  EXPECT_EQ(sequence.Rows(Table::Advanced)[1], (TSectorDownload::Row{"0", "", "", "", "", "", "", ""}));
+  EXPECT_EQ(sequence.Rows(Table::Advanced)[0][0], "#");
+  EXPECT_EQ(sequence.Rows(Table::Advanced)[1], TSectorDownload::Row{}) << "not even a sector number";
   EXPECT_EQ(sequence.Rows(Table::Standard).size(), 1u);
   EXPECT_EQ(sequence.Description(0).Name[0], '\0');
   EXPECT_EQ(TSectorDownload::ParsePassword(""), 0u);
