@@ -360,6 +360,44 @@ TYPED_TEST(NetworkSectorDownloadTest, ACorruptedImageIsNeverReportedAsSuccessNor
   EXPECT_NE(flash.BootSector(), 2);
 }
 
+// An image of a sector's firmware with its description record at 0x400.
+std::vector<std::uint8_t> DescribedImage() {
+  std::vector<std::uint8_t> image = apptest::Image(0x600, 9);
+  std::uint8_t* record = image.data() + sim::FirmwareFlash::kDescriptionAddress;
+  std::fill_n(record, sim::FirmwareFlash::kDescriptionSize, 0);
+  std::strcpy(reinterpret_cast<char*>(record), "Fresh");
+  std::strcpy(reinterpret_cast<char*>(record + 16), "Advanced cycle image");
+  std::strcpy(reinterpret_cast<char*>(record + 48), "Dec 10 2026");
+  std::strcpy(reinterpret_cast<char*>(record + 60), "19:30:00");
+  const std::uint8_t revision[] = {0x03, 0x00, 0x02, 0x00};  // 2.3
+  std::copy(std::begin(revision), std::end(revision), record + 72);
+  return image;
+}
+
+TYPED_TEST(NetworkSectorDownloadTest, TheAdvancedCycleErasesDownloadsBootsAndExecutesASector) {
+  auto& sequence = this->sequence;
+  this->view.file = this->HexFile(DescribedImage(), "described.hex");
+  ASSERT_TRUE(sequence.Retrieve("1234ABCD"));
+  ASSERT_NE(sequence.Status(2), TSectorDownload::kEmpty) << "the node's sector starts described by its layout";
+
+  sequence.EraseSector(2);
+  EXPECT_EQ(sequence.Status(2), TSectorDownload::kEmpty);
+  EXPECT_EQ(sequence.Rows(Table::Advanced)[3], (TSectorDownload::Row{"2", "02FFFF", "<empty>", "", "", "", "", ""}));
+
+  sequence.DownloadSector(2);
+  EXPECT_EQ(sequence.Rows(Table::Advanced)[3],
+            (TSectorDownload::Row{"2", "02FFFF", "<ok>", "Fresh", "Advanced cycle image", "Dec 10 2026", "19:30:00",
+                                  "2.3"}));
+  sequence.MakeBootSector(2);
+  EXPECT_EQ(sequence.BootSector(), 2);
+  EXPECT_EQ(this->prompts.Messages(), (std::vector<std::string>{"Sector Erased!", "Download Successful"}));
+
+  EXPECT_TRUE(sequence.ExecuteSector(2));
+  EXPECT_TRUE(apptest::Eventually([&] { return this->node->Mode() == sim::FlashMode::Application; }));
+  EXPECT_EQ(this->node->Flash().BootSector(), 2);
+  EXPECT_TRUE(this->node->Flash().ChecksumValid(2));
+}
+
 // Writes text as a file in the test's folder.
 std::string TextFile(apptest::TempDir& dir, const char* name, const std::string& text) {
   const std::string path = dir.File(name);
