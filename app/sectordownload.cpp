@@ -275,6 +275,11 @@ void TSectorDownload::MakeBootSector(std::uint8_t sector) {
     prompt::Tell("Sector Empty.\r\n Cannot make current sector the Boot Sector!", "Error");
     return;
   }
+  // The node would start from a sector whose image it holds damaged.
+  if (status_[sector] == kChecksumError) {
+    prompt::Tell("Cannot Make Sector Active!\r\nChecksum Error!", "Error");
+    return;
+  }
   if (!AskCaution("Make current sector the Boot Sector?")) return;
   if (downloader_->SetBootSector(sector) == 0) prompt::Tell("Cannot Make Sector Active!", "Warning");
   RefreshSectorGrid();
@@ -301,7 +306,12 @@ bool TSectorDownload::ExecuteSector(std::uint8_t sector) {
         "power cycle or reset!\r\n",
         "Caution", prompt::kYesNoCancel, prompt::Owner::Application);
     if (answer == prompt::kAnswerCancel) return false;
-    if (answer == prompt::kAnswerYes) downloader_->SetBootSector(sector);
+    // The user chose a lasting start; a node that did not take it is told,
+    // not started as if it had.
+    if (answer == prompt::kAnswerYes && downloader_->SetBootSector(sector) == 0) {
+      prompt::Tell("Cannot Make Sector Active!", "Warning");
+      return false;
+    }
   }
   if (downloader_->ExecuteSector(sector) == 0) {
     prompt::Tell("Could Not Execute Sector!\r\n Possible Checksum Error", "Error");

@@ -132,6 +132,7 @@ TEST_F(SectorTableTest, OddSectorCountsAndUnreadableSectorsStayInsideTheTables) 
 TEST_F(SectorTableTest, AdvancedOperationsRefuseWhatTheSectorCannotTake) {
   node.sectors[1].revision = kSectorEmpty;
   node.sectors[3].checksumGood = false;
+  node.sectors.push_back({});  // sector 4: good, but the node refuses every boot sector
   sequence.RefreshSectorGrid();
   struct Case {
     std::function<void()> operation;
@@ -143,6 +144,9 @@ TEST_F(SectorTableTest, AdvancedOperationsRefuseWhatTheSectorCannotTake) {
       {[&] { sequence.ExecuteSector(1); }, "Sector Empty!\r\n Cannot make execute an empty sector!"},
       {[&] { sequence.MakeBootSector(1); }, "Sector Empty.\r\n Cannot make current sector the Boot Sector!"},
       {[&] { sequence.DownloadSector(2); }, "Sector Not Empty...\r\n\r\nErase Sector First!"},
+      {[&] { sequence.MakeBootSector(3); }, "Cannot Make Sector Active!\r\nChecksum Error!"},
+      {[&] { EXPECT_FALSE(sequence.ExecuteSector(4)) << "not started when it could not be made boot"; },
+       "Cannot Make Sector Active!"},
   };
   for (const Case& c : cases) {
     const std::size_t before = prompts.Messages().size();
