@@ -25,6 +25,12 @@ void TDownloadPasses::Execute() {
   passEnd_ = PassEnd::None;
   RunPass(&TDownloadPasses::DownloadRecord);
   downloadStatus_ = platform::GetLastError();
+  // A file without a data byte leaves the erased sector as it was: nothing
+  // was downloaded, whatever the reader says of its end.
+  if (passEnd_ == PassEnd::EndOfData && bytesWritten_ == 0) {
+    passEnd_ = PassEnd::Failed;
+    cause_ = "The file holds no data to download.";
+  }
   downloadPassed_.store(passEnd_ == PassEnd::EndOfData && downloadStatus_ == kHexStatusEndOfData &&
                         !cancelRequested_.load());
 
@@ -106,6 +112,7 @@ bool TDownloadPasses::DownloadRecord() {
                                    data + offset) == 0) {
     return TransferFailed("Writing", address + offset);
   }
+  bytesWritten_ += length;
   return true;
 }
 

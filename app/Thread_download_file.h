@@ -94,6 +94,7 @@ class TDownloadPasses {
   TDownloadObserver* observer_;
   std::uint32_t chunkSize_;
   std::uint32_t reportCounter_ = 0;
+  std::uint64_t bytesWritten_ = 0;
   PassEnd passEnd_ = PassEnd::None;
   bool verifyMismatch_ = false;
   std::atomic<bool> cancelRequested_{false};

@@ -167,6 +167,22 @@ TEST_F(DownloadPassTest, AMalformedLineInTheMiddleFailsTheDownload) {
   EXPECT_EQ(downloader.writes.size(), 2u);
 }
 
+TEST_F(DownloadPassTest, AFileWithoutDataIsNoDownload) {
+  const std::pair<const char*, const char*> files[] = {
+      {"empty.hex", ""}, {"end.hex", ":00000001FF\n"}, {"empty-record.hex", ":0000000000\n:00000001FF\n"}};
+  for (const auto& [name, text] : files) {
+    SCOPED_TRACE(name);
+    const std::string path = dir.File(name);
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    std::fputs(text, file);
+    std::fclose(file);
+    RecordingDownloader downloader;
+    const TDownloadVerdict verdict = Run(path, downloader).Verdict();
+    EXPECT_FALSE(verdict.downloadPassed);
+    EXPECT_EQ(verdict.cause, "The file holds no data to download.");
+  }
+}
+
 TEST_F(DownloadPassTest, CancelFailsTheDownloadAtTheNextReportWithTheCancelCode) {
   const std::string path = dir.File("long.hex");
   WriteHexFile(path, apptest::Image(300 * 16), 16);
