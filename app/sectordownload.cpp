@@ -20,7 +20,7 @@ const char* const kColumnTitles[] = {"#", "Size", "Status", "Name", "Description
 
 template <typename... Args>
 std::string Format(const char* format, Args... args) {
-  char text[64];
+  char text[128];
   std::snprintf(text, sizeof text, format, args...);
   return text;
 }
