@@ -34,16 +34,23 @@ void TDownloadPasses::Execute() {
   downloadPassed_.store(passEnd_ == PassEnd::EndOfData && downloadStatus_ == kHexStatusEndOfData &&
                         !cancelRequested_.load());
 
-  if (downloadPassed_.load() && job_.reader != nullptr) {
-    job_.reader->Rewind();
-    if (observer_ != nullptr) observer_->VerifyStarted();
-    passEnd_ = PassEnd::None;
-    verifyMismatch_ = false;
-    RunPass(&TDownloadPasses::VerifyRecord);
-    verifyStatus_ = platform::GetLastError();
-    verifyPassed_.store(passEnd_ == PassEnd::EndOfData && verifyStatus_ == kHexStatusEndOfData && !verifyMismatch_);
-  }
+  if (downloadPassed_.load() && job_.reader != nullptr) RunVerifyPass();
   if (observer_ != nullptr) observer_->Finished();
+}
+
+void TDownloadPasses::RunVerifyPass() {
+  // A reader left at the end of the file would end the pass at once with
+  // nothing compared.
+  if (job_.reader->Rewind() == 0) {
+    cause_ = job_.reader->Path() + ": the file cannot be read again.";
+    return;
+  }
+  if (observer_ != nullptr) observer_->VerifyStarted();
+  passEnd_ = PassEnd::None;
+  verifyMismatch_ = false;
+  RunPass(&TDownloadPasses::VerifyRecord);
+  verifyStatus_ = platform::GetLastError();
+  verifyPassed_.store(passEnd_ == PassEnd::EndOfData && verifyStatus_ == kHexStatusEndOfData && !verifyMismatch_);
 }
 
 TDownloadVerdict TDownloadPasses::Verdict() const {

@@ -79,6 +79,8 @@ class TDownloadPasses {
  private:
   enum class PassEnd { None, EndOfData, Failed };
 
+  // From the start of the file again, compares what the target reads back.
+  void RunVerifyPass();
   // Runs record steps until one fails; reports progress every 100 records
   // (the counter runs on across both passes) and honours Cancel there.
   void RunPass(bool (TDownloadPasses::*step)());

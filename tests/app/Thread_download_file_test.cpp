@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <map>
 
 #include "app/Class_flashwright.h"
@@ -165,6 +168,27 @@ TEST_F(DownloadPassTest, AMalformedLineInTheMiddleFailsTheDownload) {
   EXPECT_EQ(result.DownloadStatus(), kHexStatusNoColon);
   EXPECT_EQ(result.Verdict().cause, "Line 3 of " + path + ": the line does not start with \":\".");
   EXPECT_EQ(downloader.writes.size(), 2u);
+}
+
+TEST_F(DownloadPassTest, AFileThatCannotBeReadAgainFailsTheVerify) {
+  const std::string path = dir.File("image.hex");
+  WriteHexFile(path, apptest::Image(150 * 16), 16);
+  RecordingDownloader downloader;
+  downloader.readsBack = true;
+  // The file is read whole by now; behind its descriptor comes a socket,
+  // on which the reader cannot go back to the start.
+  observer.onProgress = [&] {
+    int ends[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+    ASSERT_GE(dup2(ends[0], benchtest::DescriptorOf(path)), 0);
+    close(ends[0]);
+    close(ends[1]);
+    observer.onProgress = nullptr;
+  };
+  const TDownloadVerdict verdict = Run(path, downloader).Verdict();
+  EXPECT_TRUE(verdict.downloadPassed);
+  EXPECT_FALSE(verdict.verifyPassed) << "a verify pass that read nothing compared nothing";
+  EXPECT_EQ(verdict.cause, path + ": the file cannot be read again.");
 }
 
 TEST_F(DownloadPassTest, AFileWithoutDataIsNoDownload) {
