@@ -200,13 +200,23 @@ int TSectorDownload::DownloadFile(std::uint8_t sector, const std::string& path) 
 // was then the node's check (a DeviceNet node refuses a sum that does not
 // match its flash, and the downloader compares the node's own sum then).
 std::string TSectorDownload::ChecksumProblem(std::uint8_t sector) {
+  switch (AskChecksum(sector)) {
+    case ChecksumAnswer::Valid:
+    case ChecksumAnswer::NoQuery:
+      return {};
+    case ChecksumAnswer::Invalid:
+      return "The node reports a checksum error in sector " + std::to_string(sector) + ".";
+    case ChecksumAnswer::Failed:
+      break;
+  }
+  return "The node did not confirm the checksum of sector " + std::to_string(sector) + ".";
+}
+
+TSectorDownload::ChecksumAnswer TSectorDownload::AskChecksum(std::uint8_t sector) {
   std::uint32_t valid = 0;
   platform::SetLastError(kNoChecksumQuery);
-  if (downloader_->ChecksumOk(sector, &valid) != 0) {
-    return valid != 0 ? std::string() : "The node reports a checksum error in sector " + std::to_string(sector) + ".";
-  }
-  if (platform::GetLastError() == kNoChecksumQuery) return {};
-  return "The node did not confirm the checksum of sector " + std::to_string(sector) + ".";
+  if (downloader_->ChecksumOk(sector, &valid) != 0) return valid != 0 ? ChecksumAnswer::Valid : ChecksumAnswer::Invalid;
+  return platform::GetLastError() == kNoChecksumQuery ? ChecksumAnswer::NoQuery : ChecksumAnswer::Failed;
 }
 
 bool TSectorDownload::StandardUpdate(const std::string& passwordText) {
@@ -369,18 +379,27 @@ void TSectorDownload::ReadSector(std::uint8_t sector, Row& texts) {
   }
   std::uint32_t size = 0;
   texts[1] = downloader_->GetSectorSize(sector, &size) != 0 ? Format("%06X", static_cast<unsigned>(size)) : "<unknown>";
-  std::uint32_t checksumGood = 1;
   if (description.Revision == kSectorEmpty) {
     status_[sector] = kEmpty;
     texts[2] = "<empty>";
-  } else if (downloader_->ChecksumOk(sector, &checksumGood) != 0 && checksumGood == 0) {
-    status_[sector] = kChecksumError;
-    texts[2] = "<checksum error>";
-  } else {
-    status_[sector] = kGood;
-    texts[2] = "<ok>";
+    return;
   }
-  if (status_[sector] == kEmpty) return;
+  switch (AskChecksum(sector)) {
+    case ChecksumAnswer::Invalid:
+      status_[sector] = kChecksumError;
+      texts[2] = "<checksum error>";
+      break;
+    case ChecksumAnswer::Failed:
+      // The node has the query but gave no answer: nothing says the sector is good.
+      status_[sector] = kUnknown;
+      texts[2] = "<unknown>";
+      break;
+    case ChecksumAnswer::Valid:
+    case ChecksumAnswer::NoQuery:
+      status_[sector] = kGood;
+      texts[2] = "<ok>";
+      break;
+  }
   texts[3] = FieldText(description.Name, sizeof description.Name);
   texts[4] = FieldText(description.Description, sizeof description.Description);
   texts[5] = FieldText(description.BuildDate, sizeof description.BuildDate);

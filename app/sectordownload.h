@@ -90,6 +90,10 @@ class TSectorDownload {
   static Row HeaderRow();
   bool SectorEmpty(std::uint8_t sector) const;
   void Invalidate();
+  enum class ChecksumAnswer { Valid, Invalid, NoQuery, Failed };
+  // The node's word on the sector's checksum; NoQuery for a back-end that
+  // offers no such query (it fails without a code).
+  ChecksumAnswer AskChecksum(std::uint8_t sector);
   // Empty when the node holds the sector's checksum valid, or cannot be asked;
   // else what is wrong.
   std::string ChecksumProblem(std::uint8_t sector);

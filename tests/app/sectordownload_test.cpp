@@ -8,6 +8,7 @@
 
 #include "app/Class_fw_dnld_copn.h"
 #include "app/Class_fw_dnld_dnet.h"
+#include "platform/lasterror.h"
 #include "sim/canopen/canopenslave.h"
 #include "tests/app/apptestsupport.h"
 #include "tests/devicenet/dnetbench.h"
@@ -44,6 +45,7 @@ class ScriptedNode : public TFlashwright {
     std::uint32_t revision = 0x00010002;
     bool readable = true;
     bool checksumGood = true;
+    bool checksumAnswered = true;  // false: the query fails with a code
     const char* name = "App";
   };
 
@@ -63,6 +65,10 @@ class ScriptedNode : public TFlashwright {
     return 1;
   }
   int ChecksumOk(std::uint8_t sector, std::uint32_t* ok) override {
+    if (!sectors.at(sector).checksumAnswered) {
+      platform::SetLastError(platform::kErrorTimeout);
+      return 0;
+    }
     *ok = sectors.at(sector).checksumGood ? 1 : 0;
     return 1;
   }
@@ -88,6 +94,11 @@ class SectorTableTest : public ::testing::Test {
 TEST_F(SectorTableTest, ShowsEachSectorWithItsStateAndColours) {
   node.sectors[1].revision = kSectorEmpty;
   node.sectors[3].checksumGood = false;
+  node.sectors.push_back({});
+  node.sectors[4].checksumAnswered = false;
+  sequence.RefreshSectorGrid();
+  EXPECT_EQ(sequence.Rows(Table::Advanced)[5][2], "<unknown>") << "an unanswered checksum query says nothing good";
+  node.sectors.pop_back();
   sequence.RefreshSectorGrid();
 
   const auto& advanced = sequence.Rows(Table::Advanced);
