@@ -10,8 +10,9 @@
 namespace {
 
 // Left in the last-error value before each read-back: a back-end that keeps
-// no read-back answers 0 and leaves it untouched, and then the verify pass
-// has nothing to compare and does not fail the download.
+// no read-back answers 0 and leaves it untouched. The verify pass then has
+// nothing to compare and does not fail the download; what verifies such a
+// download is the node's own answer on the sector checksum afterwards.
 constexpr std::uint32_t kNoReadBack = 0xFFFFFF01;
 
 }  // namespace
