@@ -119,6 +119,13 @@ TIntelHexFile::TIntelHexFile() = default;
 
 TIntelHexFile::~TIntelHexFile() { Close(); }
 
+std::string TIntelHexFile::ProblemReport() const {
+    if (problem_ == nullptr) return {};
+    const std::string where =
+        line_number_ > 0 ? "Line " + std::to_string(line_number_) + " of " + path_ : path_;
+    return where + ": " + problem_ + ".";
+}
+
 void TIntelHexFile::Close() {
     if (file_ != nullptr) std::fclose(file_);
     file_ = nullptr;

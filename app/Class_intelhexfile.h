@@ -59,6 +59,9 @@ public:
     // What is wrong when the latest Open or ReadRecord failed on the file
     // (not at the end of the data); empty otherwise.
     std::string_view Problem() const { return problem_ != nullptr ? problem_ : ""; }
+    // The problem as the user is told it: "Line 12 of PATH: problem.", or
+    // "PATH: problem." when the file could not be opened; empty when none.
+    std::string ProblemReport() const;
 
 private:
     enum class LineResult { Line, TooLong, End, ReadError };

@@ -296,8 +296,7 @@ TDownloadVerdict TForm_FW_Download::RunDownload(const TDownloadJob& job) {
     // once it has ended (its synchronised calls are served meanwhile).
     if (progress->CancelRequested()) thread.Cancel();
     thread.WaitFor();
-    verdict.downloadPassed = thread.DownloadPassed();
-    verdict.verifyPassed = thread.VerifyPassed();
+    verdict = thread.Verdict();
   }
   delete progress;
   return verdict;

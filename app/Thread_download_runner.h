@@ -15,8 +15,7 @@ class Thread_Download : public TThread, private TDownloadObserver {
   ~Thread_Download() override;
 
   // The verdicts; read them only once the thread has ended.
-  bool DownloadPassed() const { return passes_.DownloadPassed(); }
-  bool VerifyPassed() const { return passes_.VerifyPassed(); }
+  TDownloadVerdict Verdict() const { return passes_.Verdict(); }
   // From any thread: the download pass ends at its next progress report.
   void Cancel() { passes_.Cancel(); }
 

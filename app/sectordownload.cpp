@@ -20,9 +20,14 @@ const char* const kColumnTitles[] = {"#", "Size", "Status", "Name", "Description
 
 template <typename... Args>
 std::string Format(const char* format, Args... args) {
-  char text[64];
+  char text[128];
   std::snprintf(text, sizeof text, format, args...);
   return text;
+}
+
+// A message with the cause, when known, on its second line.
+std::string WithCause(const char* message, const std::string& cause) {
+  return cause.empty() ? message : std::string(message) + "\r\n" + cause;
 }
 
 std::string FieldText(const char* field, std::size_t capacity) { return std::string(field, strnlen(field, capacity)); }
@@ -55,9 +60,9 @@ void TSectorDownload::Reset() {
   descriptions_ = {};
   status_ = {};
   bootSector_ = 0;
-  advanced_.assign(2, Row{});
+  // Nothing is known of the new node yet: not even its first sector number.
+  advanced_ = {HeaderRow(), Row{}};
   standard_.assign(1, HeaderRow());
-  ClearSectorGrid();
 }
 
 void TSectorDownload::ClearSectorGrid() {
@@ -114,7 +119,11 @@ int TSectorDownload::EraseAndDownload(std::uint8_t sector) {
     return 0;
   }
   std::string path;
-  if (!view_.ChooseHexFile(path)) return 0;
+  if (!ChooseDownloadFile(sector, path)) return 0;
+  return EraseAndDownloadFile(sector, path);
+}
+
+int TSectorDownload::EraseAndDownloadFile(std::uint8_t sector, const std::string& path) {
   if (downloader_->EraseSector(sector) == 0) {
     prompt::Tell("Could Not Erase Sector!", "Error");
     return 0;
@@ -122,14 +131,51 @@ int TSectorDownload::EraseAndDownload(std::uint8_t sector) {
   return DownloadFile(sector, path);
 }
 
+// The file is chosen and read through before anything is erased: a file that
+// cannot be downloaded whole must not cost the node what the sector holds.
+bool TSectorDownload::ChooseDownloadFile(std::uint8_t sector, std::string& path) {
+  if (!view_.ChooseHexFile(path)) return false;
+  const std::string problem = FileProblem(sector, path);
+  if (problem.empty()) return true;
+  prompt::Tell(WithCause("Download Error", problem), "Warning");
+  return false;
+}
+
+std::string TSectorDownload::FileProblem(std::uint8_t sector, const std::string& path) {
+  TIntelHexFile reader;
+  if (reader.Open(path) == 0) return reader.ProblemReport();
+  std::uint32_t size = 0;
+  // Without a size from the node, the node's own refusal guards the sector's end.
+  const bool sized = downloader_->GetSectorSize(sector, &size) != 0 && size != 0;
+  bool hasData = false;
+  std::uint32_t address = 0;
+  std::uint8_t length = 0;
+  std::uint8_t data[TIntelHexFile::kMaxRecordBytes];
+  while (reader.ReadRecord(&address, &length, data) != 0) {
+    if (length == 0) continue;
+    hasData = true;
+    if (sized && (address >= size || length > size - address)) {
+      return "Line " + std::to_string(reader.LineNumber()) + " of " + path +
+             Format(": the data at 0x%06X lie outside sector %u (0x%06X bytes).", static_cast<unsigned>(address),
+                    static_cast<unsigned>(sector), static_cast<unsigned>(size));
+    }
+  }
+  if (platform::GetLastError() != kHexStatusEndOfData) return reader.ProblemReport();
+  if (!hasData) return path + ": the file holds no data to download.";
+  return {};
+}
+
 int TSectorDownload::DownloadFile(std::uint8_t sector, const std::string& path) {
   if (downloader_ == nullptr) return 0;
   TIntelHexFile reader;
-  if (reader.Open(path) == 0) return 0;
+  if (reader.Open(path) == 0) {
+    prompt::Tell(WithCause("Download Error", reader.ProblemReport()), "Warning");
+    return 0;
+  }
   const TDownloadVerdict verdict = view_.RunDownload(TDownloadJob{&reader, sector, downloader_});
   if (!verdict.downloadPassed || !verdict.verifyPassed) {
     RefreshSectorGrid();
-    prompt::Tell(verdict.downloadPassed ? "Verify Error" : "Download Error", "Warning");
+    prompt::Tell(WithCause(verdict.downloadPassed ? "Verify Error" : "Download Error", verdict.cause), "Warning");
     return 0;
   }
   const int result = downloader_->WriteSectorChecksum(sector);
@@ -140,7 +186,7 @@ int TSectorDownload::DownloadFile(std::uint8_t sector, const std::string& path) 
     return 0;
   }
   if (!invalid.empty()) {
-    prompt::Tell("Download Error\r\n" + invalid, "Warning");
+    prompt::Tell(WithCause("Download Error", invalid), "Warning");
     return 0;
   }
   prompt::Tell("Download Successful", "Success");
@@ -154,19 +200,31 @@ int TSectorDownload::DownloadFile(std::uint8_t sector, const std::string& path) 
 // was then the node's check (a DeviceNet node refuses a sum that does not
 // match its flash, and the downloader compares the node's own sum then).
 std::string TSectorDownload::ChecksumProblem(std::uint8_t sector) {
+  switch (AskChecksum(sector)) {
+    case ChecksumAnswer::Valid:
+    case ChecksumAnswer::NoQuery:
+      return {};
+    case ChecksumAnswer::Invalid:
+      return "The node reports a checksum error in sector " + std::to_string(sector) + ".";
+    case ChecksumAnswer::Failed:
+      break;
+  }
+  return "The node did not confirm the checksum of sector " + std::to_string(sector) + ".";
+}
+
+TSectorDownload::ChecksumAnswer TSectorDownload::AskChecksum(std::uint8_t sector) {
   std::uint32_t valid = 0;
   platform::SetLastError(kNoChecksumQuery);
-  if (downloader_->ChecksumOk(sector, &valid) != 0) {
-    return valid != 0 ? std::string() : "The node reports a checksum error in sector " + std::to_string(sector) + ".";
-  }
-  if (platform::GetLastError() == kNoChecksumQuery) return {};
-  return "The node did not confirm the checksum of sector " + std::to_string(sector) + ".";
+  if (downloader_->ChecksumOk(sector, &valid) != 0) return valid != 0 ? ChecksumAnswer::Valid : ChecksumAnswer::Invalid;
+  return platform::GetLastError() == kNoChecksumQuery ? ChecksumAnswer::NoQuery : ChecksumAnswer::Failed;
 }
 
 bool TSectorDownload::StandardUpdate(const std::string& passwordText) {
   if (EnterDownloadMode(passwordText) == 0) return false;
   RefreshSectorGrid();
   if (!AskWarning("Are you sure you want to Download New Firmware?\r\n Continue?")) return false;
+  std::string path;
+  if (!ChooseDownloadFile(kStandardSector, path)) return false;
   if (EraseSectorAndRefresh(kStandardSector) == 0) {
     platform::Sleep(kEraseRetryDelayMs);
     if (EraseSectorAndRefresh(kStandardSector) == 0) {
@@ -174,7 +232,7 @@ bool TSectorDownload::StandardUpdate(const std::string& passwordText) {
       return false;
     }
   }
-  if (EraseAndDownload(kStandardSector) == 0) return false;
+  if (EraseAndDownloadFile(kStandardSector, path) == 0) return false;
   if (downloader_->SetBootSector(kStandardSector) == 0) {
     prompt::Tell("Cannot Make Sector Active!", "Warning");
     return false;
@@ -227,6 +285,11 @@ void TSectorDownload::MakeBootSector(std::uint8_t sector) {
     prompt::Tell("Sector Empty.\r\n Cannot make current sector the Boot Sector!", "Error");
     return;
   }
+  // The node would start from a sector whose image it holds damaged.
+  if (status_[sector] == kChecksumError) {
+    prompt::Tell("Cannot Make Sector Active!\r\nChecksum Error!", "Error");
+    return;
+  }
   if (!AskCaution("Make current sector the Boot Sector?")) return;
   if (downloader_->SetBootSector(sector) == 0) prompt::Tell("Cannot Make Sector Active!", "Warning");
   RefreshSectorGrid();
@@ -253,7 +316,12 @@ bool TSectorDownload::ExecuteSector(std::uint8_t sector) {
         "power cycle or reset!\r\n",
         "Caution", prompt::kYesNoCancel, prompt::Owner::Application);
     if (answer == prompt::kAnswerCancel) return false;
-    if (answer == prompt::kAnswerYes) downloader_->SetBootSector(sector);
+    // The user chose a lasting start; a node that did not take it is told,
+    // not started as if it had.
+    if (answer == prompt::kAnswerYes && downloader_->SetBootSector(sector) == 0) {
+      prompt::Tell("Cannot Make Sector Active!", "Warning");
+      return false;
+    }
   }
   if (downloader_->ExecuteSector(sector) == 0) {
     prompt::Tell("Could Not Execute Sector!\r\n Possible Checksum Error", "Error");
@@ -311,18 +379,27 @@ void TSectorDownload::ReadSector(std::uint8_t sector, Row& texts) {
   }
   std::uint32_t size = 0;
   texts[1] = downloader_->GetSectorSize(sector, &size) != 0 ? Format("%06X", static_cast<unsigned>(size)) : "<unknown>";
-  std::uint32_t checksumGood = 1;
   if (description.Revision == kSectorEmpty) {
     status_[sector] = kEmpty;
     texts[2] = "<empty>";
-  } else if (downloader_->ChecksumOk(sector, &checksumGood) != 0 && checksumGood == 0) {
-    status_[sector] = kChecksumError;
-    texts[2] = "<checksum error>";
-  } else {
-    status_[sector] = kGood;
-    texts[2] = "<ok>";
+    return;
   }
-  if (status_[sector] == kEmpty) return;
+  switch (AskChecksum(sector)) {
+    case ChecksumAnswer::Invalid:
+      status_[sector] = kChecksumError;
+      texts[2] = "<checksum error>";
+      break;
+    case ChecksumAnswer::Failed:
+      // The node has the query but gave no answer: nothing says the sector is good.
+      status_[sector] = kUnknown;
+      texts[2] = "<unknown>";
+      break;
+    case ChecksumAnswer::Valid:
+    case ChecksumAnswer::NoQuery:
+      status_[sector] = kGood;
+      texts[2] = "<ok>";
+      break;
+  }
   texts[3] = FieldText(description.Name, sizeof description.Name);
   texts[4] = FieldText(description.Description, sizeof description.Description);
   texts[5] = FieldText(description.BuildDate, sizeof description.BuildDate);

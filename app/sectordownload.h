@@ -14,11 +14,6 @@
 #include "app/Class_flashwright.h"
 #include "app/Thread_download_file.h"
 
-struct TDownloadVerdict {
-  bool downloadPassed = false;
-  bool verifyPassed = false;
-};
-
 // What the window supplies: the open dialog and the download run.
 class TSectorDownloadView {
  public:
@@ -61,6 +56,8 @@ class TSectorDownload {
   // Non-zero when the node is in download mode afterwards.
   int EnterDownloadMode(const std::string& passwordText);
   int EraseSectorAndRefresh(std::uint8_t sector);
+  // Asks for the file and checks it before the sector is erased and the file
+  // downloaded into it.
   int EraseAndDownload(std::uint8_t sector);
   int DownloadFile(std::uint8_t sector, const std::string& path);
 
@@ -93,9 +90,21 @@ class TSectorDownload {
   static Row HeaderRow();
   bool SectorEmpty(std::uint8_t sector) const;
   void Invalidate();
+  enum class ChecksumAnswer { Valid, Invalid, NoQuery, Failed };
+  // The node's word on the sector's checksum; NoQuery for a back-end that
+  // offers no such query (it fails without a code).
+  ChecksumAnswer AskChecksum(std::uint8_t sector);
   // Empty when the node holds the sector's checksum valid, or cannot be asked;
   // else what is wrong.
   std::string ChecksumProblem(std::uint8_t sector);
+  // The open dialog and the check of the chosen file; false when cancelled or
+  // when the file was refused (with its message shown).
+  bool ChooseDownloadFile(std::uint8_t sector, std::string& path);
+  // Empty when the file can be downloaded into the sector as a whole: it
+  // opens, every line is a whole record with its checksum, it holds data and
+  // all of it lies inside the sector. Else what is wrong with it.
+  std::string FileProblem(std::uint8_t sector, const std::string& path);
+  int EraseAndDownloadFile(std::uint8_t sector, const std::string& path);
   // Fills the sector's record, status and texts; false when its description
   // could not be read.
   void ReadSector(std::uint8_t sector, Row& texts);

@@ -324,7 +324,7 @@ Reply DeviceNetSlave::FirmwareService(std::uint8_t service, std::span<const std:
 
 Reply DeviceNetSlave::FirmwareGet(std::uint8_t attribute) {
   constexpr std::uint8_t get = kGetAttributeSingle;
-  const SectorInfo& info = flash_.Info(selectedSector_);
+  const SectorInfo info = flash_.Info(selectedSector_);
   switch (attribute) {
     case kSectorSelect:
       return Success(get, {selectedSector_});

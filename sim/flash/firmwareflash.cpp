@@ -52,15 +52,45 @@ std::uint32_t FirmwareFlash::SectorSize(std::size_t sector) const {
   return found != nullptr ? found->layout.size : 0;
 }
 
-const SectorInfo& FirmwareFlash::Info(std::size_t sector) const { return sectors_.at(sector).layout.info; }
+SectorInfo FirmwareFlash::Info(std::size_t sector) const {
+  const Sector& found = sectors_.at(sector);
+  return found.describedByImage ? RecordInImage(found) : found.layout.info;
+}
 
-void FirmwareFlash::SetInfo(std::size_t sector, SectorInfo info) { sectors_.at(sector).layout.info = std::move(info); }
+void FirmwareFlash::SetInfo(std::size_t sector, SectorInfo info) {
+  Sector& found = sectors_.at(sector);
+  found.layout.info = std::move(info);
+  found.describedByImage = false;
+}
+
+SectorInfo FirmwareFlash::RecordInImage(const Sector& sector) const {
+  std::size_t at = kDescriptionAddress;
+  // A text ends at its first NUL, or at an erased byte, or fills its field.
+  const auto text = [&](std::size_t field) {
+    std::string value;
+    for (std::size_t i = 0; i < field; ++i) {
+      const std::uint8_t byte = ByteAt(sector, at + i);
+      if (byte == 0 || byte == kErased) break;
+      value += static_cast<char>(byte);
+    }
+    at += field;
+    return value;
+  };
+  SectorInfo info;
+  info.name = text(16);
+  info.description = text(32);
+  info.buildDate = text(12);
+  info.buildTime = text(12);
+  for (std::size_t i = 0; i < 4; ++i) info.revision |= std::uint32_t{ByteAt(sector, at + i)} << (8 * i);
+  return info;
+}
 
 FlashStatus FirmwareFlash::Erase(std::size_t sector) {
   Sector* found = Find(sector);
   if (found == nullptr) return FlashStatus::BadSector;
   std::ranges::fill(found->bytes, kErased);
   found->checksumValid = false;
+  found->describedByImage = true;
   return FlashStatus::Ok;
 }
 

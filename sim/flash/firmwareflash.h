@@ -4,6 +4,11 @@
 // information, a stored checksum with a valid flag, a boot sector, and the
 // password that arms the boot loader for the next restart.
 //
+// A sector's build information is what its layout says until the sector is
+// first erased; from then on it is the description record that the sector's
+// image holds at kDescriptionAddress, as the firmware put it there. An erased
+// record reads as empty texts and revision 0xFFFFFFFF: an empty sector.
+//
 // Writing follows NOR flash: programming can only clear bits, so writing over
 // bytes that were not erased leaves the AND of old and new contents. That is
 // what a real node does, and a download that skipped its erase shows up as a
@@ -41,6 +46,11 @@ class FirmwareFlash {
  public:
   // The program checksums an image window of this many bytes (its mirror).
   static constexpr std::uint32_t kChecksumWindow = 0x2FFFE;
+  // The description record in a sector's image: name (16 bytes), description
+  // (32), build date (12), build time (12), each NUL-terminated unless full,
+  // then the revision as a little-endian 32-bit word.
+  static constexpr std::uint32_t kDescriptionAddress = 0x400;
+  static constexpr std::size_t kDescriptionSize = 76;
 
   // The layout of the maker's nodes: 0xFFFF, 0x2FFFF, 0x2FFFF, 0xFFFF bytes.
   static std::vector<FlashSector> StandardLayout();
@@ -53,7 +63,7 @@ class FirmwareFlash {
   // 0 for a sector that does not exist.
   std::uint32_t SectorSize(std::size_t sector) const;
   // Throws std::out_of_range for a sector that does not exist.
-  const SectorInfo& Info(std::size_t sector) const;
+  SectorInfo Info(std::size_t sector) const;
   void SetInfo(std::size_t sector, SectorInfo info);
 
   FlashStatus Erase(std::size_t sector);
@@ -96,6 +106,8 @@ class FirmwareFlash {
     std::vector<std::uint8_t> bytes;
     std::uint32_t storedChecksum = 0;
     bool checksumValid = false;
+    // Erased since the start: the image's description record tells.
+    bool describedByImage = false;
   };
 
   Sector* Find(std::size_t sector);
@@ -103,6 +115,7 @@ class FirmwareFlash {
   // Byte i of the sector image, 0xFF past its end.
   std::uint8_t ByteAt(const Sector& sector, std::size_t i) const;
   std::uint32_t WordSum(const Sector& sector, std::size_t bytes) const;
+  SectorInfo RecordInImage(const Sector& sector) const;
 
   std::vector<Sector> sectors_;
   std::uint32_t password_;

@@ -44,8 +44,8 @@ struct Qx24xModuleState {
 class Qx24xModule {
  public:
   static constexpr std::size_t kSectors = 8;
-  static constexpr std::uint32_t kDescriptionAddress = 0x400;
-  static constexpr std::size_t kDescriptionSize = 76;
+  static constexpr std::uint32_t kDescriptionAddress = FirmwareFlash::kDescriptionAddress;
+  static constexpr std::size_t kDescriptionSize = FirmwareFlash::kDescriptionSize;
   static constexpr std::uint8_t kApplicationMode = 1;
   static constexpr std::uint8_t kBootLoaderMode = 0;
 

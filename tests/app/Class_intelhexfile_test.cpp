@@ -293,20 +293,11 @@ TEST_F(IntelHexFileTest, WithoutAnOpenFileNothingIsRead) {
     EXPECT_EQ(ReadOne(reader_).status, kHexStatusNoFile);
 }
 
-// Finds the descriptor this process holds open on `path`.
-int DescriptorOf(const fs::path& path) {
-    for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
-        std::error_code error;
-        if (fs::read_symlink(entry.path(), error) == path) return std::stoi(entry.path().filename());
-    }
-    return -1;
-}
-
 TEST_F(IntelHexFileTest, ReadErrorEndsThePassWithoutSuccess) {
     const std::string path = WriteFile("a.hex", ":0100000011EE\n:00000001FF\n");
     ASSERT_EQ(reader_.Open(path), 1);
     // Put a directory behind the reader's descriptor: every read now fails.
-    const int fd = DescriptorOf(path);
+    const int fd = benchtest::DescriptorOf(path);
     ASSERT_GE(fd, 0);
     const int directory = open(dir_.c_str(), O_RDONLY | O_DIRECTORY);
     ASSERT_GE(directory, 0);

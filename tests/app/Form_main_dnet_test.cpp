@@ -125,12 +125,13 @@ TEST_F(DnetWindowTest, FailedUpdatesEndInTheirMessageAndLeaveTheWindowUsable) {
     const char* password;
     std::string file;
     bool cancel;
-    const char* message;
+    std::string message;
   };
   const Case cases[] = {
       {"wrong password", "1", goodFile, false, "Password Not Accepted\r\n"},
-      {"malformed HEX file", kPasswordText, badFile, false, "Download Error"},
-      {"Cancel in the progress window", kPasswordText, largeFile, true, "Download Error"},
+      {"malformed HEX file", kPasswordText, badFile, false,
+       "Download Error\r\nLine 2 of " + badFile + ": the line does not start with \":\"."},
+      {"Cancel in the progress window", kPasswordText, largeFile, true, "Download Error\r\nCancelled."},
   };
   for (const Case& k : cases) {
     app->Rescript();

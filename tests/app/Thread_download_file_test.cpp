@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <map>
 
 #include "app/Class_flashwright.h"
@@ -125,8 +128,12 @@ TEST_F(DownloadPassTest, ReportsProgressEveryHundredRecordsAndEndsOnTheEndOfTheD
 TEST_F(DownloadPassTest, AFailedWriteFailsThePassWhateverCodeItLeft) {
   const std::string path = dir.File("image.hex");
   WriteHexFile(path, apptest::Image(64 * 32));
-  // A timed-out write, and a send failure that leaves the end-of-data value.
-  for (const std::uint32_t code : {0x5B4u, kHexStatusEndOfData}) {
+  // A timed-out write, and a send failure that leaves the end-of-data value;
+  // the 10th write is the closing one of the fifth record.
+  const std::pair<std::uint32_t, const char*> failures[] = {
+      {0x5B4u, "The node stopped answering at address 0x0000A0."},
+      {kHexStatusEndOfData, "Writing failed at address 0x0000A0 (code 0xFFFFFFFF)."}};
+  for (const auto& [code, cause] : failures) {
     SCOPED_TRACE(code);
     RecordingDownloader downloader;
     downloader.failWrite = 10;
@@ -134,6 +141,7 @@ TEST_F(DownloadPassTest, AFailedWriteFailsThePassWhateverCodeItLeft) {
     const TDownloadPasses& result = Run(path, downloader);
     EXPECT_FALSE(result.DownloadPassed());
     EXPECT_FALSE(result.VerifyPassed());
+    EXPECT_EQ(result.Verdict().cause, cause);
     EXPECT_EQ(downloader.writes.size(), 10u) << "the pass stops at the failed write";
     EXPECT_EQ(observer.verifyStarts, 0);
   }
@@ -158,7 +166,45 @@ TEST_F(DownloadPassTest, AMalformedLineInTheMiddleFailsTheDownload) {
   const TDownloadPasses& result = Run(path, downloader);
   EXPECT_FALSE(result.DownloadPassed());
   EXPECT_EQ(result.DownloadStatus(), kHexStatusNoColon);
+  EXPECT_EQ(result.Verdict().cause, "Line 3 of " + path + ": the line does not start with \":\".");
   EXPECT_EQ(downloader.writes.size(), 2u);
+}
+
+TEST_F(DownloadPassTest, AFileThatCannotBeReadAgainFailsTheVerify) {
+  const std::string path = dir.File("image.hex");
+  WriteHexFile(path, apptest::Image(150 * 16), 16);
+  RecordingDownloader downloader;
+  downloader.readsBack = true;
+  // The file is read whole by now; behind its descriptor comes a socket,
+  // on which the reader cannot go back to the start.
+  observer.onProgress = [&] {
+    int ends[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, ends), 0);
+    ASSERT_GE(dup2(ends[0], benchtest::DescriptorOf(path)), 0);
+    close(ends[0]);
+    close(ends[1]);
+    observer.onProgress = nullptr;
+  };
+  const TDownloadVerdict verdict = Run(path, downloader).Verdict();
+  EXPECT_TRUE(verdict.downloadPassed);
+  EXPECT_FALSE(verdict.verifyPassed) << "a verify pass that read nothing compared nothing";
+  EXPECT_EQ(verdict.cause, path + ": the file cannot be read again.");
+}
+
+TEST_F(DownloadPassTest, AFileWithoutDataIsNoDownload) {
+  const std::pair<const char*, const char*> files[] = {
+      {"empty.hex", ""}, {"end.hex", ":00000001FF\n"}, {"empty-record.hex", ":0000000000\n:00000001FF\n"}};
+  for (const auto& [name, text] : files) {
+    SCOPED_TRACE(name);
+    const std::string path = dir.File(name);
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    std::fputs(text, file);
+    std::fclose(file);
+    RecordingDownloader downloader;
+    const TDownloadVerdict verdict = Run(path, downloader).Verdict();
+    EXPECT_FALSE(verdict.downloadPassed);
+    EXPECT_EQ(verdict.cause, "The file holds no data to download.");
+  }
 }
 
 TEST_F(DownloadPassTest, CancelFailsTheDownloadAtTheNextReportWithTheCancelCode) {
@@ -174,6 +220,21 @@ TEST_F(DownloadPassTest, CancelFailsTheDownloadAtTheNextReportWithTheCancelCode)
   EXPECT_EQ(run.DownloadStatus(), kDownloadCancelled);
   EXPECT_EQ(downloader.writes.size(), 100u);
   EXPECT_EQ(observer.finished, 1);
+  EXPECT_EQ(run.Verdict().cause, "Cancelled.");
+}
+
+TEST_F(DownloadPassTest, ACancelAfterTheLastReportStillCancels) {
+  const std::string path = dir.File("short.hex");
+  WriteHexFile(path, apptest::Image(20 * 16), 16);
+  RecordingDownloader downloader;
+  downloader.readsBack = true;
+  TDownloadPasses& run = Run(path, downloader);
+  ASSERT_TRUE(run.DownloadPassed()) << "no report came, so the pass never saw the Cancel";
+  run.Cancel();
+  const TDownloadVerdict verdict = run.Verdict();
+  EXPECT_FALSE(verdict.downloadPassed);
+  EXPECT_FALSE(verdict.verifyPassed);
+  EXPECT_EQ(verdict.cause, "Cancelled.");
 }
 
 TEST_F(DownloadPassTest, TheVerifyPassFailsOnADifferenceOrAReadFailure) {
@@ -186,6 +247,7 @@ TEST_F(DownloadPassTest, TheVerifyPassFailsOnADifferenceOrAReadFailure) {
     const TDownloadPasses& result = Run(path, downloader);
     EXPECT_TRUE(result.DownloadPassed());
     EXPECT_FALSE(result.VerifyPassed());
+    EXPECT_EQ(result.Verdict().cause, "The node holds other data than the file at address 0x00012C.");
   }
   // A target that can read back but fails to, with its own code.
   class FailingReader : public RecordingDownloader {
@@ -198,6 +260,7 @@ TEST_F(DownloadPassTest, TheVerifyPassFailsOnADifferenceOrAReadFailure) {
   const TDownloadPasses& result = Run(path, downloader);
   EXPECT_TRUE(result.DownloadPassed());
   EXPECT_FALSE(result.VerifyPassed());
+  EXPECT_EQ(result.Verdict().cause, "Reading back failed at address 0x000000 (code 0x0000001E).");
 }
 
 TEST(DownloaderBaseTest, ADownloaderThatOverridesNothingRefusesEverything) {

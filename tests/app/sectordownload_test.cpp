@@ -8,6 +8,7 @@
 
 #include "app/Class_fw_dnld_copn.h"
 #include "app/Class_fw_dnld_dnet.h"
+#include "platform/lasterror.h"
 #include "sim/canopen/canopenslave.h"
 #include "tests/app/apptestsupport.h"
 #include "tests/devicenet/dnetbench.h"
@@ -30,7 +31,7 @@ class SynchronousView : public TSectorDownloadView {
   TDownloadVerdict RunDownload(const TDownloadJob& job) override {
     TDownloadPasses passes(job, nullptr);
     passes.Execute();
-    return {passes.DownloadPassed(), passes.VerifyPassed()};
+    return passes.Verdict();
   }
 
   std::string file;
@@ -44,6 +45,7 @@ class ScriptedNode : public TFlashwright {
     std::uint32_t revision = 0x00010002;
     bool readable = true;
     bool checksumGood = true;
+    bool checksumAnswered = true;  // false: the query fails with a code
     const char* name = "App";
   };
 
@@ -63,6 +65,10 @@ class ScriptedNode : public TFlashwright {
     return 1;
   }
   int ChecksumOk(std::uint8_t sector, std::uint32_t* ok) override {
+    if (!sectors.at(sector).checksumAnswered) {
+      platform::SetLastError(platform::kErrorTimeout);
+      return 0;
+    }
     *ok = sectors.at(sector).checksumGood ? 1 : 0;
     return 1;
   }
@@ -88,6 +94,11 @@ class SectorTableTest : public ::testing::Test {
 TEST_F(SectorTableTest, ShowsEachSectorWithItsStateAndColours) {
   node.sectors[1].revision = kSectorEmpty;
   node.sectors[3].checksumGood = false;
+  node.sectors.push_back({});
+  node.sectors[4].checksumAnswered = false;
+  sequence.RefreshSectorGrid();
+  EXPECT_EQ(sequence.Rows(Table::Advanced)[5][2], "<unknown>") << "an unanswered checksum query says nothing good";
+  node.sectors.pop_back();
   sequence.RefreshSectorGrid();
 
   const auto& advanced = sequence.Rows(Table::Advanced);
@@ -132,6 +143,7 @@ TEST_F(SectorTableTest, OddSectorCountsAndUnreadableSectorsStayInsideTheTables) 
 TEST_F(SectorTableTest, AdvancedOperationsRefuseWhatTheSectorCannotTake) {
   node.sectors[1].revision = kSectorEmpty;
   node.sectors[3].checksumGood = false;
+  node.sectors.push_back({});  // sector 4: good, but the node refuses every boot sector
   sequence.RefreshSectorGrid();
   struct Case {
     std::function<void()> operation;
@@ -143,6 +155,9 @@ TEST_F(SectorTableTest, AdvancedOperationsRefuseWhatTheSectorCannotTake) {
       {[&] { sequence.ExecuteSector(1); }, "Sector Empty!\r\n Cannot make execute an empty sector!"},
       {[&] { sequence.MakeBootSector(1); }, "Sector Empty.\r\n Cannot make current sector the Boot Sector!"},
       {[&] { sequence.DownloadSector(2); }, "Sector Not Empty...\r\n\r\nErase Sector First!"},
+      {[&] { sequence.MakeBootSector(3); }, "Cannot Make Sector Active!\r\nChecksum Error!"},
+      {[&] { EXPECT_FALSE(sequence.ExecuteSector(4)) << "not started when it could not be made boot"; },
+       "Cannot Make Sector Active!"},
   };
   for (const Case& c : cases) {
     const std::size_t before = prompts.Messages().size();
@@ -159,7 +174,8 @@ TEST_F(SectorTableTest, ShowingTheWindowForAnotherNodeKeepsNothingOfThePrevious)
   sequence.Reset();
   EXPECT_FALSE(sequence.Valid());
   EXPECT_EQ(sequence.Rows(Table::Advanced).size(), 2u);
-  EXPECT_EQ(sequence.Rows(Table::Advanced)[1], (TSectorDownload::Row{"0", "", "", "", "", "", "", ""}));
+  EXPECT_EQ(sequence.Rows(Table::Advanced)[0][0], "#");
+  EXPECT_EQ(sequence.Rows(Table::Advanced)[1], TSectorDownload::Row{}) << "not even a sector number";
   EXPECT_EQ(sequence.Rows(Table::Standard).size(), 1u);
   EXPECT_EQ(sequence.Description(0).Name[0], '\0');
   EXPECT_EQ(TSectorDownload::ParsePassword(""), 0u);
@@ -229,7 +245,7 @@ TEST_F(StandardUpdateTest, FailuresEndInTheirMessageNeverInSuccess) {
   EXPECT_EQ(prompts.Messages(), std::vector<std::string>{"Password Not Accepted\r\n"});
   EXPECT_EQ(view.dialogs, 0);
 
-  // Cancelling the open dialog after the erase: no message at all.
+  // Cancelling the open dialog: no message at all.
   EXPECT_FALSE(sequence.StandardUpdate("1234ABCD"));
   EXPECT_EQ(prompts.Messages().size(), 1u);
   EXPECT_EQ(view.dialogs, 1);
@@ -243,7 +259,8 @@ TEST_F(StandardUpdateTest, FailuresEndInTheirMessageNeverInSuccess) {
     std::fclose(file);
   }
   EXPECT_FALSE(sequence.StandardUpdate("1234ABCD"));
-  EXPECT_EQ(prompts.Messages().back(), "Download Error");
+  EXPECT_EQ(prompts.Messages().back(),
+            "Download Error\r\nLine 1 of " + view.file + ": the line does not start with \":\".");
   for (const std::string& message : prompts.Messages()) EXPECT_NE(message, "Download Successful");
 }
 
@@ -356,6 +373,117 @@ TYPED_TEST(NetworkSectorDownloadTest, ACorruptedImageIsNeverReportedAsSuccessNor
   for (const std::string& message : this->prompts.Messages()) EXPECT_NE(message, "Download Successful");
   EXPECT_FALSE(flash.ChecksumValid(2));
   EXPECT_NE(flash.BootSector(), 2);
+}
+
+// An image of a sector's firmware with its description record at 0x400.
+std::vector<std::uint8_t> DescribedImage() {
+  std::vector<std::uint8_t> image = apptest::Image(0x600, 9);
+  std::uint8_t* record = image.data() + sim::FirmwareFlash::kDescriptionAddress;
+  std::fill_n(record, sim::FirmwareFlash::kDescriptionSize, 0);
+  std::strcpy(reinterpret_cast<char*>(record), "Fresh");
+  std::strcpy(reinterpret_cast<char*>(record + 16), "Advanced cycle image");
+  std::strcpy(reinterpret_cast<char*>(record + 48), "Dec 10 2026");
+  std::strcpy(reinterpret_cast<char*>(record + 60), "19:30:00");
+  const std::uint8_t revision[] = {0x03, 0x00, 0x02, 0x00};  // 2.3
+  std::copy(std::begin(revision), std::end(revision), record + 72);
+  return image;
+}
+
+TYPED_TEST(NetworkSectorDownloadTest, TheAdvancedCycleErasesDownloadsBootsAndExecutesASector) {
+  auto& sequence = this->sequence;
+  this->view.file = this->HexFile(DescribedImage(), "described.hex");
+  ASSERT_TRUE(sequence.Retrieve("1234ABCD"));
+  ASSERT_NE(sequence.Status(2), TSectorDownload::kEmpty) << "the node's sector starts described by its layout";
+
+  sequence.EraseSector(2);
+  EXPECT_EQ(sequence.Status(2), TSectorDownload::kEmpty);
+  EXPECT_EQ(sequence.Rows(Table::Advanced)[3], (TSectorDownload::Row{"2", "02FFFF", "<empty>", "", "", "", "", ""}));
+
+  sequence.DownloadSector(2);
+  EXPECT_EQ(sequence.Rows(Table::Advanced)[3],
+            (TSectorDownload::Row{"2", "02FFFF", "<ok>", "Fresh", "Advanced cycle image", "Dec 10 2026", "19:30:00",
+                                  "2.3"}));
+  sequence.MakeBootSector(2);
+  EXPECT_EQ(sequence.BootSector(), 2);
+  EXPECT_EQ(this->prompts.Messages(), (std::vector<std::string>{"Sector Erased!", "Download Successful"}));
+
+  EXPECT_TRUE(sequence.ExecuteSector(2));
+  EXPECT_TRUE(apptest::Eventually([&] { return this->node->Mode() == sim::FlashMode::Application; }));
+  EXPECT_EQ(this->node->Flash().BootSector(), 2);
+  EXPECT_TRUE(this->node->Flash().ChecksumValid(2));
+}
+
+// Writes text as a file in the test's folder.
+std::string TextFile(apptest::TempDir& dir, const char* name, const std::string& text) {
+  const std::string path = dir.File(name);
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  std::fwrite(text.data(), 1, text.size(), file);
+  std::fclose(file);
+  return path;
+}
+
+std::string FileText(const std::string& path) {
+  std::string text;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text += static_cast<char>(c);
+  std::fclose(file);
+  return text;
+}
+
+TYPED_TEST(NetworkSectorDownloadTest, AFileThatCannotBeDownloadedWholeIsRefusedBeforeAnythingIsErased) {
+  const std::vector<std::uint8_t> image = apptest::Image(1024, 3);
+  this->view.file = this->HexFile(image, "good.hex");
+  ASSERT_TRUE(this->sequence.StandardUpdate("1234ABCD"));
+  ASSERT_TRUE(this->node->Flash().ChecksumValid(2));
+  // The node restarts into its new firmware; wait until it answers again.
+  ASSERT_TRUE(apptest::Eventually([&] {
+    int inDownloadMode = 1;
+    return this->node->Mode() == sim::FlashMode::Application && this->downloader.PresentWord(kNodeAddress) != 0 &&
+           this->downloader.GetDownloadMode(&inDownloadMode) != 0 && inDownloadMode == 0;
+  }));
+
+  const std::string goodText = FileText(this->view.file);
+  std::string badChecksum = goodText;
+  badChecksum[badChecksum.find('\n', badChecksum.find('\n') + 1) - 1] ^= 1;  // line 2's last digit
+  struct Case {
+    std::string file;  // empty: the open dialog is cancelled
+    std::string cause;
+  };
+  auto& dir = this->dir;
+  const std::string empty = TextFile(dir, "empty.hex", "");
+  const std::string endOnly = TextFile(dir, "end.hex", ":00000001FF\n");
+  const std::string checksum = TextFile(dir, "checksum.hex", badChecksum);
+  const std::string outside = TextFile(dir, "outside.hex", ":0100000011EE\n:020000040003F7\n:0100000022DD\n");
+  std::size_t lineTen = 0;
+  for (int line = 0; line < 9; ++line) lineTen = goodText.find('\n', lineTen) + 1;
+  const std::string truncated = TextFile(dir, "truncated.hex", goodText.substr(0, lineTen + 20));
+  const std::string binary = TextFile(dir, "image.bin", std::string("\x7F" "ELF\x02\x01\x01\0", 8));
+  const Case cases[] = {
+      {"", ""},
+      {empty, empty + ": the file holds no data to download."},
+      {endOnly, endOnly + ": the file holds no data to download."},
+      {checksum, "Line 2 of " + checksum + ": the record's checksum does not match."},
+      {outside, "Line 3 of " + outside + ": the data at 0x030000 lie outside sector 2 (0x02FFFF bytes)."},
+      {truncated, "Line 10 of " + truncated + ": the record's data are cut short or not hex digits."},
+      {binary, "Line 1 of " + binary + ": the line does not start with \":\"."},
+  };
+  for (const Case& refused : cases) {
+    SCOPED_TRACE(refused.file);
+    this->view.file = refused.file;
+    const std::size_t messages = this->prompts.Messages().size();
+    EXPECT_FALSE(this->sequence.StandardUpdate("1234ABCD"));
+    const std::vector<std::string> shown = this->prompts.Messages();
+    if (refused.cause.empty()) {
+      EXPECT_EQ(shown.size(), messages) << "a cancelled dialog shows nothing";
+    } else {
+      ASSERT_EQ(shown.size(), messages + 1);
+      EXPECT_EQ(shown.back().rfind("Download Error\r\n", 0), 0u) << shown.back();
+      EXPECT_NE(shown.back().find(refused.cause), std::string::npos) << shown.back();
+    }
+    const sim::FirmwareFlash flash = this->node->Flash();
+    EXPECT_TRUE(flash.ChecksumValid(2)) << "sector 2 was erased";
+    EXPECT_TRUE(std::equal(image.begin(), image.end(), flash.Image(2).begin()));
+  }
 }
 
 }  // namespace

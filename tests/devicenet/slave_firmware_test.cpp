@@ -203,5 +203,19 @@ TEST(FirmwareFlashTest, RestartModeFollowsPasswordAndBootSectorChecksum) {
   EXPECT_EQ(flash.Restart(), FlashMode::Application);
 }
 
+TEST(FirmwareFlashTest, AnErasedSectorIsDescribedByTheRecordItsImageHolds) {
+  FirmwareFlash flash({{0x404, {"Layout", "From the layout", "", "", 0x00010000}}}, 0, FlashMode::BootLoader);
+  EXPECT_EQ(flash.Info(0).name, "Layout");
+  ASSERT_EQ(flash.Erase(0), FlashStatus::Ok);
+  const SectorInfo erased = flash.Info(0);
+  EXPECT_EQ(erased.name, "");
+  EXPECT_EQ(erased.revision, 0xFFFFFFFFu) << "an erased sector is empty";
+  // The record runs past this sector's end: its missing bytes read as erased.
+  ASSERT_EQ(flash.Write(0, FirmwareFlash::kDescriptionAddress, Bytes{'A', 'p', 'p', 0}), FlashStatus::Ok);
+  EXPECT_EQ(flash.Info(0).name, "App");
+  EXPECT_EQ(flash.Info(0).description, "");
+  EXPECT_EQ(flash.Info(0).revision, 0xFFFFFFFFu);
+}
+
 }  // namespace
 }  // namespace sim::testing

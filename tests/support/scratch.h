@@ -32,6 +32,15 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// The descriptor this process holds open on `path`; -1 when none.
+inline int DescriptorOf(const std::filesystem::path& path) {
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    if (std::filesystem::read_symlink(entry.path(), error) == path) return std::stoi(entry.path().filename());
+  }
+  return -1;
+}
+
 // Sets an environment variable and puts back what it was, also when a test
 // leaves early on a failed assertion.
 class ScopedEnv {
