@@ -98,9 +98,15 @@ int TSectorDownload::EraseSectorAndRefresh(std::uint8_t sector) {
     Invalidate();
     return 0;
   }
-  const int result = downloader_->EraseSector(sector);
+  const int result = EraseWhileBusy(sector);
   RefreshSectorGrid();
   return result;
+}
+
+int TSectorDownload::EraseWhileBusy(std::uint8_t sector) {
+  // An erase keeps the window thread for seconds.
+  prompt::BusyCursor busy;
+  return downloader_->EraseSector(sector);
 }
 
 int TSectorDownload::EraseAndDownload(std::uint8_t sector) {
@@ -111,7 +117,7 @@ int TSectorDownload::EraseAndDownload(std::uint8_t sector) {
   }
   std::string path;
   if (!view_.ChooseHexFile(path)) return 0;
-  if (downloader_->EraseSector(sector) == 0) {
+  if (EraseWhileBusy(sector) == 0) {
     prompt::Tell("Could Not Erase Sector!", "Error");
     return 0;
   }

@@ -92,6 +92,7 @@ class TSectorDownload {
  private:
   static Row HeaderRow();
   bool SectorEmpty(std::uint8_t sector) const;
+  int EraseWhileBusy(std::uint8_t sector);
   void Invalidate();
   // Fills the sector's record, status and texts; false when its description
   // could not be read.
