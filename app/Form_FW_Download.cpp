@@ -118,12 +118,12 @@ void TForm_FW_Download::BuildAdvancedPage() {
       AddButton(TabSheet_Advanced, "Reboot Node", 8, 0, Method(this, &TForm_FW_Download::Button_RebootNodeClick));
   Button_RebootNode->SetHint("This will reboot the node using the selected boot sector firmware.");
   Button_RebootNode->SetShowHint(true);
-  // The buttons in one row above the table; a row wider than the page
+  // The buttons in one row above the table; a row wider than the table
   // widens the window.
   const int rowRight = windowfit::PlaceButtonRow(
       {Button_Retrieve, Button_EraseModule, Button_Upgrade, Button_MakeActive, Button_Execute, Button_RebootNode}, 8,
       8, 4);
-  const int excess = rowRight + 8 - TabSheet_Advanced->ClientWidth();
+  const int excess = rowRight - (8 + kTableWidth);
   if (excess > 0) {
     PageControl1->SetWidth(PageControl1->Width() + excess);
     SetClientWidth(ClientWidth() + excess);
