@@ -3,6 +3,7 @@
 #include "app/Class_intelhexfile.h"
 #include "app/Form_downloadprogress_file.h"
 #include "app/Thread_download_runner.h"
+#include "app/windowfit.h"
 #include "framework/codec.h"
 
 namespace {
@@ -118,12 +119,15 @@ void TForm_FW_Download::BuildAdvancedPage() {
       AddButton(TabSheet_Advanced, "Reboot Node", 8, 0, Method(this, &TForm_FW_Download::Button_RebootNodeClick));
   Button_RebootNode->SetHint("This will reboot the node using the selected boot sector firmware.");
   Button_RebootNode->SetShowHint(true);
-  // The buttons in one row above the table.
-  int left = 8;
-  for (TButton* button : {Button_Retrieve, Button_EraseModule, Button_Upgrade, Button_MakeActive, Button_Execute,
-                          Button_RebootNode}) {
-    button->SetBounds(left, 8, button == Button_Retrieve ? 130 : 95, 25);
-    left += button->Width() + 4;
+  // The buttons in one row above the table; a row wider than the table
+  // widens the window.
+  const int rowRight = windowfit::PlaceButtonRow(
+      {Button_Retrieve, Button_EraseModule, Button_Upgrade, Button_MakeActive, Button_Execute, Button_RebootNode}, 8,
+      8, 4);
+  const int excess = rowRight - (8 + kTableWidth);
+  if (excess > 0) {
+    PageControl1->SetWidth(PageControl1->Width() + excess);
+    SetClientWidth(ClientWidth() + excess);
   }
   EnableSectorButtons(false);
   VudUvizidIzed_Modules = AddSectorTable(TabSheet_Advanced, 62);
@@ -174,6 +178,7 @@ void TForm_FW_Download::FormCreate(TObject*) {
     grid->SetColWidths(5, 75);
   }
   ShowSectorTables();
+  for (TVudUvizidIzed* grid : {VudUvizidIzed_Standard, VudUvizidIzed_Modules}) windowfit::FitColumnsToHeader(grid);
   PageControl1->SetActivePage(TabSheet_Standard);
 }
 

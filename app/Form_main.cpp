@@ -9,6 +9,7 @@
 #include "app/Form_about.h"
 #include "app/Form_versioninformation_file.h"
 #include "app/Thread_nodesonline_file.h"
+#include "app/windowfit.h"
 
 namespace {
 
@@ -126,16 +127,16 @@ void TForm_FW_Download_Main::BuildButtons() {
       {Button_DownloadFirmware, "Select Mode/Download Firmware", false,
        &TForm_FW_Download_Main::Button_DownloadFirmwareClick},
   };
-  int left = 8;
   for (const Spec& spec : specs) {
     spec.button = new TButton(this);
     spec.button->SetParent(this);
     spec.button->SetCaption(spec.caption);
     spec.button->SetEnabled(spec.enabled);
-    spec.button->SetBounds(left, 436, 155, 25);
+    spec.button->SetHeight(25);
     spec.button->OnClick = Method(this, spec.onClick);
-    left += 163;
   }
+  windowfit::PlaceButtonRow({Button_NetworkStart, Button_NetworkStop, Button_Browse, Button_DownloadFirmware}, 8, 436,
+                            8);
 }
 
 void TForm_FW_Download_Main::BuildMenus() {
@@ -185,6 +186,7 @@ void TForm_FW_Download_Main::FormShow(TObject*) {
     VudUvizidIzed_NodesOnline->SetCellEx(col, 0, header[col]);
     VudUvizidIzed_NodesOnline->SetColWidths(col, kNodeColumnWidths[col]);
   }
+  windowfit::FitColumnsToHeader(VudUvizidIzed_NodesOnline);
   // The downloader lives from the first show until the program ends.
   if (!downloader_) downloader_ = CreateDownloader(mode_);
   if (downloader_) {

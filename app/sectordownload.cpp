@@ -107,9 +107,15 @@ int TSectorDownload::EraseSectorAndRefresh(std::uint8_t sector) {
     Invalidate();
     return 0;
   }
-  const int result = downloader_->EraseSector(sector);
+  const int result = EraseWhileBusy(sector);
   RefreshSectorGrid();
   return result;
+}
+
+int TSectorDownload::EraseWhileBusy(std::uint8_t sector) {
+  // An erase keeps the window thread for seconds.
+  prompt::BusyCursor busy;
+  return downloader_->EraseSector(sector);
 }
 
 int TSectorDownload::EraseAndDownload(std::uint8_t sector) {
@@ -124,7 +130,7 @@ int TSectorDownload::EraseAndDownload(std::uint8_t sector) {
 }
 
 int TSectorDownload::EraseAndDownloadFile(std::uint8_t sector, const std::string& path) {
-  if (downloader_->EraseSector(sector) == 0) {
+  if (EraseWhileBusy(sector) == 0) {
     prompt::Tell("Could Not Erase Sector!", "Error");
     return 0;
   }

@@ -89,6 +89,7 @@ class TSectorDownload {
  private:
   static Row HeaderRow();
   bool SectorEmpty(std::uint8_t sector) const;
+  int EraseWhileBusy(std::uint8_t sector);
   void Invalidate();
   enum class ChecksumAnswer { Valid, Invalid, NoQuery, Failed };
   // The node's word on the sector's checksum; NoQuery for a back-end that

@@ -7,7 +7,11 @@
 
 TWindowPrompt::TWindowPrompt() { prompt::Install(this); }
 
-TWindowPrompt::~TWindowPrompt() { prompt::Install(nullptr); }
+TWindowPrompt::~TWindowPrompt() {
+  // The cursors go back in the order they came.
+  while (!busy_.empty()) busy_.pop_back();
+  prompt::Install(nullptr);
+}
 
 int TWindowPrompt::Message(const std::string& text, const std::string& caption, unsigned flags,
                            prompt::Owner owner) {
@@ -25,8 +29,9 @@ int TWindowPrompt::Message(const std::string& text, const std::string& caption, 
 }
 
 void TWindowPrompt::SetBusy(bool busy) {
-  // Nested busy calls keep the hourglass until the outermost one ends.
-  busyDepth_ += busy ? 1 : -1;
-  if (busyDepth_ < 0) busyDepth_ = 0;
-  Screen->SetCursor(busyDepth_ > 0 ? crHourGlass : crDefault);
+  if (busy) {
+    busy_.push_back(std::make_unique<TBusyCursor>());
+  } else if (!busy_.empty()) {
+    busy_.pop_back();
+  }
 }

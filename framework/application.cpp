@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QTimer>
 #include <algorithm>
 
 #include "framework/forms.h"
+#include "framework/graphics.h"
 #include "framework/services.h"
 #include "framework/thread.h"
 
@@ -24,12 +26,18 @@ void TApplication::Initialize() {
 void TApplication::Initialize(int& argc, char** argv) {
   if (!QApplication::instance()) ownQt_ = std::make_unique<QApplication>(argc, argv);
   IsWindowThread();
+  // Once per Qt application: the faces stay registered for its life.
+  if (fontsFor_ != QApplication::instance()) {
+    fontsFor_ = QApplication::instance();
+    RegisterWindowFonts();
+  }
   terminated_ = false;
 }
 
 void TApplication::Shutdown() {
   DestroyComponents();
   mainForm_ = nullptr;
+  if (ownQt_) fontsFor_ = nullptr;
   ownQt_.reset();
 }
 
@@ -59,6 +67,21 @@ void TApplication::ProcessMessages() {
 
 void TApplication::HandleMessage() {
   QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+void TApplication::UpdateScreen() {
+  if (!QApplication::instance() || !IsWindowThread()) return;
+  constexpr QEventLoop::ProcessEventsFlags kNoInput = QEventLoop::ExcludeUserInputEvents;
+  QCoreApplication::processEvents(kNoInput);
+  // A window system with a window manager reports an uncovered area only
+  // after the manager has taken the closed window's frame away; the
+  // offscreen and minimal platforms have nothing to report.
+  const QString platform = QGuiApplication::platformName();
+  if (platform == "offscreen" || platform == "minimal") return;
+  constexpr int kWindowManagerMs = 50;
+  QEventLoop settle;
+  QTimer::singleShot(kWindowManagerMs, &settle, &QEventLoop::quit);
+  settle.exec(kNoInput);
 }
 
 void TApplication::Guard(TObject* sender, const std::function<void()>& fn) noexcept {

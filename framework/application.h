@@ -52,6 +52,11 @@ class TApplication : public TComponent {
   void ProcessMessages();
   // Waits for at least one event and handles what is pending.
   void HandleMessage();
+  // Brings the screen up to date before the window thread is kept busy:
+  // pending paints, what closed windows uncovered (after the window system
+  // has had a moment to report it) and a changed cursor. User input stays
+  // queued for the message loop. Window thread only.
+  void UpdateScreen();
 
   // Runs fn and reports whatever it throws; never throws itself.
   void Guard(TObject* sender, const std::function<void()>& fn) noexcept;
@@ -79,6 +84,7 @@ class TApplication : public TComponent {
 
  private:
   std::unique_ptr<QApplication> ownQt_;
+  const void* fontsFor_ = nullptr;
   int argc_ = 1;
   std::vector<char*> argv_;
   AnsiString title_;

@@ -208,7 +208,20 @@ void TControl::SetParent(TWinControl* parent) {
 }
 
 void TControl::ApplyGeometry() {
-  if (widget_) widget_->setGeometry(bounds_.Left, bounds_.Top, bounds_.Width(), bounds_.Height());
+  if (!widget_) return;
+  if (widget_->isWindow()) {
+    // A window's Left and Top are those of its outer frame, as Qt reads
+    // them back (x(), y()); setGeometry would place the area inside the
+    // frame there, and each round trip would lose the frame's offset.
+    widget_->resize(bounds_.Width(), bounds_.Height());
+    widget_->move(bounds_.Left, bounds_.Top);
+    return;
+  }
+  widget_->setGeometry(bounds_.Left, bounds_.Top, bounds_.Width(), bounds_.Height());
+}
+
+void TControl::TakeWidgetPosition() {
+  if (widget_) bounds_ = Bounds(widget_->x(), widget_->y(), Width(), Height());
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
@@ -463,10 +476,7 @@ bool TControl::HandleQtEvent(QObject* source, QEvent* event) {
       }
       return false;
     case QEvent::Move:
-      if (sourceWidget == widget_ && (widget_->x() != Left() || widget_->y() != Top())) {
-        const int w = Width(), h = Height();
-        bounds_ = Bounds(widget_->x(), widget_->y(), w, h);
-      }
+      if (sourceWidget == widget_) TakeWidgetPosition();
       return false;
     default: break;
   }

@@ -178,6 +178,9 @@ class TControl : public TComponent {
   bool DeferToWindowThread(const std::function<void()>& fn);
   // Keeps the Qt widget's geometry in step with the bounds.
   void ApplyGeometry();
+  // Takes the position the widget has now (a window moved by the user or
+  // placed by the window system) into the bounds.
+  void TakeWidgetPosition();
   void SetVisibleFlag(bool visible) { visible_ = visible; }
 
  private:

@@ -1,5 +1,9 @@
 #include "framework/dialogs.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 #include "framework/services.h"
 
 namespace {
@@ -10,6 +14,19 @@ AnsiString WithDefaultExtension(const AnsiString& path, const AnsiString& extens
   const size_t dot = path.rfind('.');
   if (dot != AnsiString::npos && (slash == AnsiString::npos || dot > slash)) return path;
   return path + "." + (extension.front() == '.' ? extension.substr(1) : extension);
+}
+
+// A folder as this system names it: one that exists is kept; a Windows
+// path ("c:\My Documents") has no place here and becomes the user's
+// documents folder, or the home folder when there is none.
+AnsiString LocalFolder(const AnsiString& folder) {
+  const QString path = QString::fromStdString(folder);
+  if (path.isEmpty() || QFileInfo(path).isDir()) return folder;
+  const bool windowsPath = path.contains('\\') || (path.size() >= 2 && path[1] == ':');
+  if (!windowsPath) return folder;
+  const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (!documents.isEmpty() && QFileInfo(documents).isDir()) return documents.toStdString();
+  return QDir::homePath().toStdString();
 }
 
 }  // namespace
@@ -25,7 +42,7 @@ bool TOpenDialog::Execute() {
   request.title = Title;
   request.filter = Filter;
   request.filterIndex = FilterIndex;
-  request.initialDir = InitialDir;
+  request.initialDir = LocalFolder(InitialDir);
   request.defaultExt = DefaultExt;
   request.fileName = FileName;
   std::vector<AnsiString> chosen;

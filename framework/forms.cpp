@@ -173,12 +173,33 @@ void TForm::PlaceOnFirstShow() {
   }
 }
 
+void TForm::KeepOnScreen() {
+  if (windowState_ != wsNormal) return;
+  const QPoint origin(Left(), Top());
+  QScreen* screen = QGuiApplication::screenAt(origin);
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  if (!screen) return;
+  const QRect area = screen->availableGeometry();
+  // The frame around the window, once a window manager has told it (after
+  // the first show); until then the window's own size stands for it.
+  const QRect frame = Widget()->frameGeometry(), inner = Widget()->geometry();
+  const long long width = Width() + std::max(frame.width() - inner.width(), 0);
+  const long long height = Height() + std::max(frame.height() - inner.height(), 0);
+  long long left = Left(), top = Top();
+  if (left + width > area.x() + area.width()) left = area.x() + area.width() - width;
+  if (top + height > area.y() + area.height()) top = area.y() + area.height() - height;
+  left = std::max<long long>(left, area.x());
+  top = std::max<long long>(top, area.y());
+  if (left != Left() || top != Top()) SetBounds(static_cast<int>(left), static_cast<int>(top), Width(), Height());
+}
+
 void TForm::SetVisible(bool visible) {
   if (visible) {
     if (!created_) AfterConstruction();
     if (Visible()) return;
     SetVisibleFlag(true);
     PlaceOnFirstShow();
+    KeepOnScreen();
     // Once per real show; the extra show events Qt sends on restore are
     // not shows of the form.
     DoShow();
@@ -188,6 +209,9 @@ void TForm::SetVisible(bool visible) {
     if (windowState_ == wsMinimized) Widget()->showMinimized();
     else if (windowState_ == wsMaximized) Widget()->showMaximized();
     else Widget()->show();
+    // While the window is being made, Qt reports positions that do not yet
+    // count the frame; the one it has now does.
+    TakeWidgetPosition();
     Widget()->raise();
     Widget()->activateWindow();
   } else {
@@ -399,3 +423,12 @@ int TScreen::Height() const {
   QScreen* screen = QGuiApplication::primaryScreen();
   return screen ? screen->geometry().height() : 0;
 }
+
+// ---- TBusyCursor ----
+
+TBusyCursor::TBusyCursor() : previous_(Screen->Cursor()) {
+  Screen->SetCursor(crHourGlass);
+  Application->UpdateScreen();
+}
+
+TBusyCursor::~TBusyCursor() { Screen->SetCursor(previous_); }

@@ -106,6 +106,10 @@ class TForm : public TWinControl {
  private:
   void ApplyWindowFlags();
   void PlaceOnFirstShow();
+  // A window is never shown with its title bar off the screen: its frame
+  // is moved into the screen's work area (a larger one keeps its top-left
+  // corner there).
+  void KeepOnScreen();
   void LayoutMenu();
   void CloseModal();
 
@@ -143,3 +147,18 @@ class TScreen : public TComponent {
 };
 
 extern TScreen* Screen;
+
+// The hourglass over the whole application for the life of the object, for
+// a long step on the window thread: before the step keeps the thread busy,
+// the screen is brought up to date (TApplication::UpdateScreen), so that a
+// closed dialog's area is repainted and the cursor shows. Scopes nest.
+class TBusyCursor {
+ public:
+  TBusyCursor();
+  ~TBusyCursor();
+  TBusyCursor(const TBusyCursor&) = delete;
+  TBusyCursor& operator=(const TBusyCursor&) = delete;
+
+ private:
+  TCursor previous_;
+};

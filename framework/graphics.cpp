@@ -2,6 +2,9 @@
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
 #include <QImageReader>
 #include <QImageWriter>
 #include <array>
@@ -147,6 +150,17 @@ QFont TFont::ToQFont() const {
   if (pitch_ == fpFixed) font.setStyleHint(QFont::TypeWriter);
   font.setHintingPreference(QFont::PreferFullHinting);
   return font;
+}
+
+int RegisterWindowFonts(const AnsiString& folder) {
+  static const char* const kFaces[] = {"ms_sans_serif.ttf", "tahoma.ttf", "tahomabd.ttf"};
+  const QDir dir(QString::fromStdString(folder));
+  int registered = 0;
+  for (const char* face : kFaces) {
+    const QString path = dir.filePath(face);
+    if (QFile::exists(path) && QFontDatabase::addApplicationFont(path) >= 0) ++registered;
+  }
+  return registered;
 }
 
 // ---- TPen, TBrush ----

@@ -129,6 +129,14 @@ enum TPenMode {
   pmMergeNotPen, pmMaskNotPen, pmMerge, pmNotMerge, pmMask, pmNotMask, pmXor, pmNotXor
 };
 
+// The folder of TrueType faces named "MS Sans Serif" and "Tahoma" with the
+// metrics of the fonts the windows were laid out for (Debian's fonts-wine).
+inline constexpr const char* kWindowFontFolder = "/usr/share/wine/fonts";
+// Makes those faces known to the text engine, so that fonts of those names
+// measure as designed rather than falling back to a wider face. Returns the
+// number of faces registered; a missing folder or file registers nothing.
+int RegisterWindowFonts(const AnsiString& folder = kWindowFontFolder);
+
 class TPen : public TGraphicsObject {
  public:
   TColor Color() const { return color_; }

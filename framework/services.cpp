@@ -4,6 +4,9 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -45,6 +48,44 @@ QString QtFilter(const AnsiString& filter) {
     entries << QString("%1 (%2)").arg(parts[i], patterns.join(' '));
   }
   return entries.join(";;");
+}
+
+// A box or dialog waits for the user: it shows the arrow even while the
+// application is busy, and the hourglass comes back once it has closed.
+class ArrowWhileAsking {
+ public:
+  explicit ArrowWhileAsking(bool busy) : busy_(busy) {
+    if (busy_) QGuiApplication::setOverrideCursor(QCursor(Qt::ArrowCursor));
+  }
+  ~ArrowWhileAsking() {
+    if (busy_) QGuiApplication::restoreOverrideCursor();
+  }
+  ArrowWhileAsking(const ArrowWhileAsking&) = delete;
+  ArrowWhileAsking& operator=(const ArrowWhileAsking&) = delete;
+
+ private:
+  bool busy_;
+};
+
+// Room a window manager's title bar takes besides the caption: the icon and
+// the buttons.
+constexpr int kTitleBarExtras = 96;
+
+// Makes a message box at least as wide as its caption needs, as the title
+// bar shows it (the platform appends the application's name), so that a
+// short text does not leave the caption cut. A spacer is the way to widen a
+// QMessageBox, which sets its own size when shown.
+void FitToCaption(QMessageBox& box) {
+  QString title = box.windowTitle();
+  const QString name = QGuiApplication::applicationDisplayName();
+  const QString separator = QStringLiteral(" ") + QChar(0x2014) + QStringLiteral(" ");
+  if (!name.isEmpty() && !title.endsWith(name)) title += separator + name;
+  QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+  font.setBold(true);
+  const int width = QFontMetrics(font).horizontalAdvance(title) + kTitleBarExtras;
+  if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
 }
 
 }  // namespace
@@ -100,6 +141,8 @@ int TQtServices::MessageBox(const AnsiString& text, const AnsiString& caption, u
   for (const Choice& c : choices) box.addButton(c.button);
   const size_t defaultIndex = (flags & MB_DEFBUTTON3) ? 2 : (flags & MB_DEFBUTTON2) ? 1 : 0;
   if (defaultIndex < choices.size()) box.setDefaultButton(choices[defaultIndex].button);
+  FitToCaption(box);
+  ArrowWhileAsking arrow(overridden_);
   const int answer = box.exec();
   for (const Choice& c : choices)
     if (answer == c.button) return c.id;
@@ -117,6 +160,7 @@ bool TQtServices::FileDialog(const TFileDialogRequest& request, std::vector<Ansi
   if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
     dialog.selectNameFilter(filters[request.filterIndex - 1]);
   if (!request.fileName.empty()) dialog.selectFile(ToQt(request.fileName));
+  ArrowWhileAsking arrow(overridden_);
   if (dialog.exec() != QDialog::Accepted) return false;
   files.clear();
   for (const QString& f : dialog.selectedFiles()) files.push_back(f.toStdString());

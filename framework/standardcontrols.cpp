@@ -146,6 +146,8 @@ void TButton::Click() {
   TWinControl::Click();
 }
 
+int TButton::FittingWidth() const { return Widget()->sizeHint().width(); }
+
 // ---- TLabel ----
 
 TLabel::TLabel(TComponent* owner) : TControl(owner), label_(new QLabel()) {
@@ -206,6 +208,11 @@ void TLabel::FontChanged() {
   UpdateLabel();
 }
 
+void TLabel::Loaded() {
+  TControl::Loaded();
+  UpdateLabel();
+}
+
 // ---- TStaticText ----
 
 TStaticText::TStaticText(TComponent* owner) : TWinControl(owner), label_(new QLabel()) {
@@ -217,7 +224,16 @@ TStaticText::TStaticText(TComponent* owner) : TWinControl(owner), label_(new QLa
 void TStaticText::SetText(const AnsiString& text) {
   TWinControl::SetText(text);
   label_->setText(WithoutAccel(text));
+  FitToText();
+}
+
+void TStaticText::FitToText() {
   if (autoSize_) SetBounds(Left(), Top(), label_->sizeHint().width(), label_->sizeHint().height());
+}
+
+void TStaticText::Loaded() {
+  TWinControl::Loaded();
+  FitToText();
 }
 
 void TStaticText::SetAlignment(TAlignment alignment) {

@@ -59,6 +59,9 @@ class TButton : public TWinControl {
   void SetText(const AnsiString& text) override;
   // Sets the form's ModalResult (when non-zero), then fires OnClick.
   void Click() override;
+  // The width at which the caption shows uncut, by the font's metrics and
+  // the style's margins.
+  int FittingWidth() const;
 
  private:
   bool default_ = false;
@@ -86,6 +89,9 @@ class TLabel : public TControl {
   bool ClicksOnMouseUp() const override { return true; }
   void ColorChanged() override;
   void FontChanged() override;
+  // An auto-sized label takes the size of its text once its window is
+  // built, whatever size it was placed with.
+  void Loaded() override;
 
  private:
   void UpdateLabel();
@@ -113,8 +119,10 @@ class TStaticText : public TWinControl {
  protected:
   bool ClicksOnMouseUp() const override { return true; }
   void ColorChanged() override;
+  void Loaded() override;
 
  private:
+  void FitToText();
   QLabel* label_;
   TAlignment alignment_ = taLeftJustify;
   TStaticBorderStyle borderStyle_ = sbsNone;

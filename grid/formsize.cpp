@@ -27,6 +27,19 @@ AnsiString ComputerName() {
   return AnsiString(buffer.data());
 }
 
+// Window coordinates the window system can hold; a placement file with
+// numbers beyond them is not one this program wrote.
+constexpr int kCoordinateLimit = 32767;
+
+bool PlausibleCoordinate(int value) { return value >= -kCoordinateLimit && value <= kCoordinateLimit; }
+
+// Sized: Right and Bottom were read too and must make a window.
+bool PlausiblePlacement(const TRect& r, bool sized) {
+  if (!PlausibleCoordinate(r.Left) || !PlausibleCoordinate(r.Top)) return false;
+  if (!sized) return true;
+  return PlausibleCoordinate(r.Right) && PlausibleCoordinate(r.Bottom) && r.Right > r.Left && r.Bottom > r.Top;
+}
+
 }  // namespace
 
 TComponent* TFormSize::CheckOwner(TComponent* owner) {
@@ -83,7 +96,8 @@ AnsiString TFormSize::CreateKey() const {
 void TFormSize::LoadPlacement() {
   if (SaveName.empty() || SaveKey.empty()) return;
   TIniFile ini(SaveName);
-  TRect r = form_->BoundsRect();
+  const TRect designed = form_->BoundsRect();
+  TRect r = designed;
   const AnsiString section = CreateKey();
   if (SavePosition) {
     r.Left = ini.ReadInteger(section, "Left", r.Left);
@@ -92,7 +106,11 @@ void TFormSize::LoadPlacement() {
   if (SaveSize) {
     r.Right = ini.ReadInteger(section, "Right", r.Right);
     r.Bottom = ini.ReadInteger(section, "Bottom", r.Bottom);
-  } else {
+  }
+  // The file is checked before any arithmetic on its numbers: a damaged or
+  // foreign one leaves the window where its design puts it.
+  if (!PlausiblePlacement(r, SaveSize)) r = designed;
+  if (!SaveSize) {
     r.Right = r.Left + form_->Width();
     r.Bottom = r.Top + form_->Height();
   }
@@ -118,8 +136,11 @@ void TFormSize::DoSavePlacement() {
   TRect normal = form_->BoundsRect();
   const bool maximised = form_->WindowState() == wsMaximized;
   if (QWidget* w = form_->Widget(); w && form_->WindowState() != wsNormal && w->normalGeometry().isValid()) {
+    // Qt keeps the normal rectangle without the frame; Left and Top are
+    // the frame's.
     const QRect g = w->normalGeometry();
-    normal = Bounds(g.x(), g.y(), g.width(), g.height());
+    const QPoint frameOffset = w->geometry().topLeft() - w->pos();
+    normal = Bounds(g.x() - frameOffset.x(), g.y() - frameOffset.y(), g.width(), g.height());
   }
   if (SavePosition) {
     ini.WriteInteger(section, "Left", normal.Left);

@@ -1,7 +1,14 @@
 #include "framework/testing/harness.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOption>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
@@ -79,6 +86,66 @@ void SendMouse(TControl* control, QEvent::Type type, Qt::MouseButton button, int
   QCoreApplication::sendEvent(target, &event);
 }
 
+// The text as shown: a single '&' marks the mnemonic and takes no room.
+QString ShownText(QString text) {
+  return text.replace("&&", QString(QChar(1))).remove('&').replace(QChar(1), '&');
+}
+
+// The room a control's widget gives its caption, or -1 for a widget that
+// shows no caption of its own.
+int CaptionRoom(QWidget* widget) {
+  QStyle* style = widget->style();
+  if (auto* button = qobject_cast<QPushButton*>(widget)) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    return style->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+  }
+  if (auto* box = qobject_cast<QCheckBox*>(widget)) {
+    QStyleOptionButton option;
+    option.initFrom(box);
+    return style->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width();
+  }
+  if (auto* radio = qobject_cast<QRadioButton*>(widget)) {
+    QStyleOptionButton option;
+    option.initFrom(radio);
+    return style->subElementRect(QStyle::SE_RadioButtonContents, &option, radio).width();
+  }
+  if (auto* label = qobject_cast<QLabel*>(widget)) return label->contentsRect().width() - 2 * label->margin();
+  if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+    QStyleOptionGroupBox option;
+    option.initFrom(group);
+    option.text = group->title();
+    option.subControls = QStyle::SC_GroupBoxLabel;
+    const QRect frame = style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxFrame, group);
+    const QRect label = style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, group);
+    return frame.right() - label.left();
+  }
+  return -1;
+}
+
+QString CaptionOf(QWidget* widget) {
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) return ShownText(button->text());
+  if (auto* label = qobject_cast<QLabel*>(widget)) return label->text();
+  if (auto* group = qobject_cast<QGroupBox*>(widget)) return ShownText(group->title());
+  return {};
+}
+
+void CollectCutCaptions(TControl* control, std::vector<AnsiString>& cut) {
+  QWidget* widget = control->Widget();
+  const QString caption = CaptionOf(widget);
+  const int room = caption.isEmpty() ? -1 : CaptionRoom(widget);
+  if (room >= 0) {
+    const int needed = QFontMetrics(widget->font()).horizontalAdvance(caption);
+    if (needed > room) {
+      cut.push_back(control->Name() + " \"" + caption.toStdString() + "\": needs " + std::to_string(needed) +
+                    " px, has " + std::to_string(room));
+    }
+  }
+  if (auto* parent = dynamic_cast<TWinControl*>(control))
+    for (int i = 0; i < parent->ControlCount(); ++i) CollectCutCaptions(parent->Controls(i), cut);
+}
+
 }  // namespace
 
 void ProcessEvents() { Application->ProcessMessages(); }
@@ -142,6 +209,12 @@ TColor PixelAt(const QImage& image, int x, int y) {
 
 bool SaveScreenshot(TControl* control, const AnsiString& path) {
   return Grab(control).save(QString::fromStdString(path), "PNG");
+}
+
+std::vector<AnsiString> CutCaptions(TControl* root) {
+  std::vector<AnsiString> cut;
+  CollectCutCaptions(root, cut);
+  return cut;
 }
 
 }  // namespace harness

@@ -92,5 +92,10 @@ QImage Grab(TControl* control);
 TColor PixelAt(const QImage& image, int x, int y);
 // Writes a PNG of the control; false when it cannot be written.
 bool SaveScreenshot(TControl* control, const AnsiString& path);
+// The captions under root (root included) that do not fit the room their
+// control gives them, measured in the control's font: buttons, labels,
+// check and radio buttons, group boxes. One line per cut caption, naming
+// it with both widths; empty when every caption shows whole.
+std::vector<AnsiString> CutCaptions(TControl* root);
 
 }  // namespace harness

@@ -4,6 +4,7 @@
 // runs the update sequence with the progress window, the user's answers and
 // file choices scripted.
 #include <chrono>
+#include <filesystem>
 
 #include "app/Form_FW_Download.h"
 #include "app/Form_downloadprogress_file.h"
@@ -105,6 +106,10 @@ TEST_F(DnetWindowTest, ShowsTheBenchNodesAndUpdatesOneOfThem) {
   EXPECT_FALSE(window->DownloadWindow()->Visible());
   ASSERT_FALSE(services().fileRequests.empty());
   EXPECT_EQ(services().fileRequests.back().title, "Open Hex File");
+  // The dialog opens in a folder of this system (the user's), not in the
+  // Windows folder the window names.
+  EXPECT_TRUE(std::filesystem::is_directory(services().fileRequests.back().initialDir))
+      << services().fileRequests.back().initialDir;
 }
 
 TEST_F(DnetWindowTest, FailedUpdatesEndInTheirMessageAndLeaveTheWindowUsable) {

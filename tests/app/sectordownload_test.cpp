@@ -183,6 +183,45 @@ TEST_F(SectorTableTest, ShowingTheWindowForAnotherNodeKeepsNothingOfThePrevious)
   EXPECT_EQ(TSectorDownload::ParsePassword("zz"), 0u);
 }
 
+// A node whose long steps (entering the download mode, erasing) tell how
+// many busy scopes were open when they ran.
+class SlowNode : public ScriptedNode {
+ public:
+  explicit SlowNode(const ScriptedPrompt& prompts) : prompts_(prompts) {}
+  int GetDownloadMode(int* on) override {
+    *on = 0;
+    return 1;
+  }
+  int SetDownloadMode(int, std::uint32_t) override { return Record("enter download mode"); }
+  int EraseSector(std::uint8_t) override { return Record("erase"); }
+
+  std::vector<std::pair<std::string, int>> busyAtStep;
+
+ private:
+  int Record(const char* step) {
+    busyAtStep.emplace_back(step, prompts_.BusyDepth());
+    return 1;
+  }
+  const ScriptedPrompt& prompts_;
+};
+
+TEST_F(SectorTableTest, EveryLongStepRunsUnderTheBusyCursor) {
+  SlowNode slow(prompts);
+  slow.sectors[3].revision = kSectorEmpty;
+  sequence.SetDownloader(&slow);
+  apptest::TempDir dir;
+  view.file = dir.File("image.hex");
+  apptest::WriteHexFile(view.file, apptest::Image(64), 16);
+  EXPECT_NE(sequence.EnterDownloadMode("1234"), 0);
+  sequence.RefreshSectorGrid();
+  sequence.EraseSector(1);     // asked and erased
+  sequence.DownloadSector(3);  // the file chosen and the sector erased (the node takes no data)
+  const std::vector<std::pair<std::string, int>> expected = {
+      {"enter download mode", 1}, {"erase", 1}, {"erase", 1}};
+  EXPECT_EQ(slow.busyAtStep, expected);
+  EXPECT_EQ(prompts.BusyDepth(), 0);
+}
+
 // The standard update of a DeviceNet node through the real libraries.
 class StandardUpdateTest : public dnettest::DnetBench {
  protected:

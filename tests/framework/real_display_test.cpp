@@ -67,4 +67,53 @@ TEST(RealDisplay, FormIsShownAndReadBackFromTheScreen) {
   EXPECT_TRUE(harness::SaveScreenshot(&form, (QDir::tempPath() + "/framework_real_display.png").toStdString()));
 }
 
+// The colour the screen shows at a point, read back from the X server.
+TColor ScreenPixel(QPoint at) {
+  const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), 1, 1).toImage();
+  return shot.isNull() ? clNone : FromQColor(shot.pixelColor(0, 0));
+}
+
+// The middle of a control on the screen, where it is now.
+QPoint MiddleOf(TControl* control) {
+  const TPoint p = control->ClientToScreen({control->Width() / 2, control->Height() / 2});
+  return {p.X, p.Y};
+}
+
+// Handles events until the screen shows the colour in the middle of the
+// control (a window manager may still be placing it).
+bool ScreenShows(TControl* control, TColor colour) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (std::chrono::steady_clock::now() < deadline) {
+    harness::ProcessEvents();
+    if (ScreenPixel(MiddleOf(control)) == colour) return true;
+  }
+  return false;
+}
+
+TEST(RealDisplay, ABusyStepBeginsWithWhatAClosedBoxUncoveredRepainted) {
+  if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs a real X display";
+  TForm form(nullptr);
+  form.SetColor(clLime);
+  form.SetBounds(40, 60, 400, 300);
+  form.Show();
+  ASSERT_TRUE(ScreenShows(&form, clLime));
+  const QPoint middle = MiddleOf(&form);
+
+  // A box over the middle of the window, closed as a message box is closed.
+  TForm box(nullptr);
+  box.SetColor(clRed);
+  box.SetBounds(middle.x() - 80, middle.y() - 50, 160, 100);
+  box.Show();
+  ASSERT_TRUE(ScreenShows(&box, clRed));
+  ASSERT_EQ(ScreenPixel(middle), clRed);
+  box.Hide();
+
+  // The step keeps the window thread from here on: what the screen shows
+  // now is what the user sees for the whole step.
+  TBusyCursor busy;
+  EXPECT_EQ(ScreenPixel(middle), clLime);
+  ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+}
+
 }  // namespace

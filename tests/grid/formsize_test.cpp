@@ -99,6 +99,30 @@ TEST_F(FormSizeTest, StoredPlacementPastTheScreenIsMovedBackAndMaximisedFillsIt)
   EXPECT_EQ(big->BoundsRect(), (TRect{0, 0, w, h}));
 }
 
+TEST_F(FormSizeTest, NumbersNoWindowCanHaveLeaveTheDesignedPlacement) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<const char*, const char*>> values;
+    bool sized;
+  };
+  const Case cases[] = {
+      {"largest Left", {{"Left", "2147483647"}, {"Top", "20"}}, false},
+      {"smallest Top", {{"Left", "10"}, {"Top", "-2147483648"}}, false},
+      {"largest Right", {{"Left", "10"}, {"Top", "20"}, {"Right", "2147483647"}, {"Bottom", "220"}}, true},
+      {"Left beyond Right", {{"Left", "30000"}, {"Top", "20"}, {"Right", "-30000"}, {"Bottom", "220"}}, true},
+      {"too large for an int", {{"Left", "99999999999"}, {"Top", "20"}}, false},
+  };
+  for (const Case& c : cases) {
+    {
+      TIniFile ini(Ini());
+      ini.EraseSection("Damaged");
+      for (const auto& [key, value] : c.values) ini.WriteString("Damaged", key, value);
+    }
+    auto form = MakeForm("Damaged", [&](TFormSize* p) { p->SaveSize = c.sized; });
+    EXPECT_EQ(form->BoundsRect(), (TRect{10, 20, 310, 220})) << c.name;
+  }
+}
+
 TEST_F(FormSizeTest, NothingIsLoadedOrSavedWithoutSavePositionButExplicitCallsWork) {
   {
     TIniFile ini(Ini());
