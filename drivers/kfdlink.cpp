@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "drivers/portwritelock.h"
 #include "drivers/seriallink.h"
 #include "platform/clock.h"
 #include "platform/kernelobject.h"
@@ -39,25 +40,6 @@ bool Fail(std::uint32_t code) {
 
 std::uint64_t Now() { return platform::NowMicroseconds(); }
 std::uint64_t After(std::uint32_t ms) { return Now() + std::uint64_t(ms) * 1000; }
-
-// Releases the port's write mutex on every path out of a write.
-class WriteLock {
- public:
-  explicit WriteLock(platform::Handle mutex) : mutex_(mutex) {
-    const std::uint32_t result = platform::WaitForSingleObject(mutex_, platform::kInfinite);
-    owned_ = result == platform::kWaitObject0 || result == platform::kWaitAbandoned0;
-  }
-  ~WriteLock() {
-    if (owned_) platform::ReleaseMutex(mutex_);
-  }
-  WriteLock(const WriteLock&) = delete;
-  WriteLock& operator=(const WriteLock&) = delete;
-  bool owned() const { return owned_; }
-
- private:
-  platform::Handle mutex_;
-  bool owned_ = false;
-};
 
 }  // namespace
 
@@ -233,7 +215,7 @@ void KfdLink::Deliver(const df1::Message& message) {
 }
 
 bool KfdLink::Write(std::span<const std::uint8_t> bytes) {
-  WriteLock lock(writeMutex_);
+  PortWriteLock lock(writeMutex_);
   if (!lock.owned()) return Fail(kErrorWriteFailed);
   std::size_t written = 0;
   if (!port_.Write(bytes.data(), bytes.size(), &written) || written != bytes.size())

@@ -6,18 +6,23 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <stdexcept>
+#include <string>
 #include <set>
 #include <span>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "config/interfaceconfiguration.h"
 #include "drivers/canmessage.h"
+#include "drivers/kfdlink.h"
 #include "platform/clock.h"
 #include "platform/lasterror.h"
 #include "platform/sync.h"
 #include "sim/canbus.h"
 #include "sim/kfd/kfdmodule.h"
+#include "sim/kfd/kfdpeerkind.h"
 #include "tests/drivers/adapterapi.h"
 #include "tests/platform/scoped_time_scale.h"
 #include "tests/support/eventually.h"
@@ -210,7 +215,22 @@ TEST_F(KfdLinkTest, OpeningNeedsAPortAndAModuleThatAnswers) {
   EXPECT_EQ(platform::GetLastError(), kNotAcknowledged);
   card = 0;
   module.SetFaults({});
-  Open();  // the port was let go
+  OpenOnline();  // the port was let go
+
+  // The module now answers an enquiry with ACK, its answer to our last
+  // message: that shows it is there as well as a NAK does.
+  ASSERT_EQ(Api().CloseCard(card), 1);
+  card = 0;
+  ScopedTimeScale realTime(1);
+  const std::uint32_t took = Timed([&] { Open(); });
+  EXPECT_LT(took, 500u);
+}
+
+TEST(KfdLineRate, IsTheRateAskedForWhenTheModuleRunsItElse19200) {
+  const std::pair<std::int32_t, std::uint32_t> cases[] = {
+      {9600, 9600},     {19200, 19200},   {38400, 38400}, {57600, 57600}, {100000, 100000},
+      {115200, 115200}, {128000, 128000}, {14400, 19200}, {0, 19200},     {230400, 19200}};
+  for (const auto& [asked, runs] : cases) EXPECT_EQ(drivers::KfdLink::LineRate(asked), runs) << asked;
 }
 
 TEST_F(KfdLinkTest, TheModulesOwnQueriesAndParametersAreNotThere) {
@@ -344,6 +364,29 @@ TEST_F(KfdLinkTest, SendsFromSeveralThreadsGoOneAtATimeWithoutEnquiries) {
   }
   EXPECT_EQ(module.State().enquiries, enquiries);
   EXPECT_EQ(module.State().naksFromHost, 0u);
+}
+
+// flashwright-sim's "kfd" peer: its options reach the module, and it tells
+// the user the port setting that reaches it.
+TEST(KfdPeerKind, StartsAModuleWithItsFaultSwitchesAndSaysHowToReachIt) {
+  const sim::PeerKind kind = sim::KfdPeerKind();
+  EXPECT_THROW(sim::ParsePeerSettings(kind, "silent=2").Number("silent", 0, 1), std::invalid_argument);
+  sim::CanBus bus;
+  const auto peer = kind.create(bus, sim::ParsePeerSettings(kind, "com=2,naks=3"));
+  const std::vector<std::string> info = peer->ConnectionInfo();
+  ASSERT_EQ(info.size(), 1u);
+  const std::size_t setting = info[0].find("FLASHWRIGHT_COM2=");
+  ASSERT_NE(setting, std::string::npos) << info[0];
+  benchtest::ScopedEnv port("FLASHWRIGHT_COM2", info[0].substr(setting + 17));
+
+  InterfaceConfiguration record = benchtest::KfdOnCom1();
+  record.ComPort = 2;
+  std::int32_t card = 0;
+  ASSERT_EQ(Api().OpenInterface(&card, &record), 1) << std::hex << platform::GetLastError();
+  ScopedTimeScale fast(5);
+  EXPECT_EQ(Api().CAN_SetOnline(card, 1), 0);  // its first command is refused three times
+  EXPECT_EQ(platform::GetLastError(), kNotAcknowledged);
+  EXPECT_EQ(Api().CloseCard(card), 1);
 }
 
 }  // namespace
