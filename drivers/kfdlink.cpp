@@ -81,6 +81,9 @@ bool KfdLink::Start(const KfdLinkOptions& options, const std::string& portName) 
   if (!port_.SetBaudRate(LineRate(options.comBaud))) return Fail(kErrorComPortSettingsWrite);
   port_.SetDtr(true);
   port_.SetRts(true);
+  // Writes of a stuck line end; the receive thread sets its read time-outs.
+  port_.SetTimeouts({.readIntervalMs = 0, .readTotalMs = platform::kInfinite,
+                     .writeTotalMs = kWriteTimeoutMs});
   // What the module sent before this open belongs to an earlier session.
   port_.Purge(platform::kPurgeRxClear | platform::kPurgeTxClear);
 

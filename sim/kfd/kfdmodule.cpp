@@ -334,6 +334,7 @@ void KfdModule::SendLoop() {
     std::lock_guard lock(mutex_);
     if (!delivered) ++state_.framesDropped;
     else if (message.id != kModuleId) ++state_.framesToHost;
+    else ++state_.repliesToHost;
   }
 }
 

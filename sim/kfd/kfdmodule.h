@@ -52,6 +52,7 @@ struct KfdModuleState {
   std::uint64_t naksFromHost = 0;
   std::uint64_t framesToBus = 0;
   std::uint64_t framesToHost = 0;   // acknowledged by the host
+  std::uint64_t repliesToHost = 0;  // answers on 0xFFFF acknowledged by the host
   std::uint64_t framesDropped = 0;  // never acknowledged, or no room
   std::uint64_t lineBytesIn = 0;    // every byte the host wrote
   std::uint64_t lineBytesOut = 0;   // every byte the module wrote

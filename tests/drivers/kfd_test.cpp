@@ -223,7 +223,7 @@ TEST_F(KfdLinkTest, OpeningNeedsAPortAndAModuleThatAnswers) {
   card = 0;
   ScopedTimeScale realTime(1);
   const std::uint32_t took = Timed([&] { Open(); });
-  EXPECT_LT(took, 500u);
+  EXPECT_LT(took, 2000u);  // no round of unanswered checks
 }
 
 TEST(KfdLineRate, IsTheRateAskedForWhenTheModuleRunsItElse19200) {
@@ -267,7 +267,7 @@ TEST_F(KfdLinkTest, RecoversFromRefusalsAndLostAcknowledgementsAndGivesUpInTime)
       {"silence", {.silent = true}, false, 2},
   };
   OpenOnline();
-  ScopedTimeScale fast(5);
+  ScopedTimeScale fast(2);
   for (const Case& c : cases) {
     const sim::KfdModuleState before = module.State();
     module.SetFaults(c.faults);
@@ -278,12 +278,13 @@ TEST_F(KfdLinkTest, RecoversFromRefusalsAndLostAcknowledgementsAndGivesUpInTime)
     EXPECT_EQ(result, c.sent ? 1 : 0) << c.what;
     if (!c.sent) {
       EXPECT_EQ(platform::GetLastError(), kNotAcknowledged) << c.what;
-      EXPECT_LE(took, 1500u) << c.what;
+      EXPECT_LE(took, 2000u) << c.what;
     }
     if (c.faults.silent) {
       EXPECT_GE(took, 750u) << c.what;
     }
-    EXPECT_EQ(module.State().enquiries - before.enquiries, c.enquiries) << c.what;
+    EXPECT_TRUE(benchtest::Eventually([&] { return module.State().enquiries - before.enquiries == c.enquiries; }))
+        << c.what << ": " << module.State().enquiries - before.enquiries << " enquiries";
     EXPECT_EQ(Api().CAN_Transmit(card, &out), 1) << c.what << ": " << std::hex << platform::GetLastError();
   }
 }
@@ -307,7 +308,7 @@ TEST_F(KfdLinkTest, AGarbledMessageIsRefusedAndTakenOnceRepeatedAndGarbledReplie
   const std::uint32_t took = Timed([&] { result = Api().CAN_AddFilter(card, 0x3C7); });
   EXPECT_EQ(result, 0);
   EXPECT_EQ(platform::GetLastError(), kNoModuleReply);
-  EXPECT_LE(took, 1500u);
+  EXPECT_LE(took, 2000u);
 }
 
 TEST_F(KfdLinkTest, MessagesWithMoreThanEightDataBytesOrPastTheBufferAreRefusedAndNotDelivered) {
@@ -327,9 +328,15 @@ TEST_F(KfdLinkTest, MessagesWithMoreThanEightDataBytesOrPastTheBufferAreRefusedA
 TEST_F(KfdLinkTest, AReplyThatCameBeforeTheCommandIsNotTakenForItsAnswer) {
   OpenOnline();
   // A late answer to an accept command arrives; the next accept gets none.
-  const std::uint64_t acks = module.State().acksFromHost;
+  const auto repliesTaken = [&](std::size_t extra) {
+    return benchtest::Eventually([&] {
+      const sim::KfdModuleState state = module.State();
+      return state.repliesToHost == state.commands.size() + extra;
+    });
+  };
+  ASSERT_TRUE(repliesTaken(0));
   module.SendToHost(sim::KfdModule::kModuleId, std::vector<std::uint8_t>{5, 0x88});
-  ASSERT_TRUE(benchtest::Eventually([&] { return module.State().acksFromHost > acks; }));
+  ASSERT_TRUE(repliesTaken(1));
   module.SetCommandInterceptor([](std::span<const std::uint8_t>) { return std::vector<std::uint8_t>{}; });
   ScopedTimeScale fast(5);
   EXPECT_EQ(Api().CAN_AddFilter(card, 0x3C7), 0);
