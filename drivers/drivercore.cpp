@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "drivers/kfdlink.h"
 #include "drivers/seriallink.h"
 #include "drivers/usblink.h"
 #include "platform/lasterror.h"
@@ -70,7 +71,7 @@ std::shared_ptr<Link> CardTable::OpenLink(Transport transport,
                             .maxOpenDevices = profile_.maxUsbDevices});
     }
     case Transport::kKfd:
-      break;  // these links are not part of this build
+      return KfdLink::Open({.comPort = settings.ComPort, .comBaud = settings.ComBaud});
   }
   platform::SetLastError(kErrorNotSupported);
   return nullptr;

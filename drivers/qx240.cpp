@@ -1,5 +1,5 @@
 // The QX240 driver library: the maker's QX240 CAN adapter (interface type 1)
-// and, in later builds, the 1770-KFD module (type 0x20).
+// and the 1770-KFD module (type 0x20).
 #include "drivers/adapterexports.h"
 #include "drivers/usbdeviceclass.h"
 

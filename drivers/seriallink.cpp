@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "drivers/portwritelock.h"
 #include "drivers/serialreply.h"
 #include "platform/clock.h"
 #include "platform/kernelobject.h"
@@ -20,25 +21,6 @@ bool Fail(std::uint32_t code) {
   platform::SetLastError(code);
   return false;
 }
-
-// Releases the port's write mutex on every path out of a write.
-class WriteLock {
- public:
-  explicit WriteLock(platform::Handle mutex) : mutex_(mutex) {
-    const std::uint32_t result = platform::WaitForSingleObject(mutex_, platform::kInfinite);
-    owned_ = result == platform::kWaitObject0 || result == platform::kWaitAbandoned0;
-  }
-  ~WriteLock() {
-    if (owned_) platform::ReleaseMutex(mutex_);
-  }
-  WriteLock(const WriteLock&) = delete;
-  WriteLock& operator=(const WriteLock&) = delete;
-  bool owned() const { return owned_; }
-
- private:
-  platform::Handle mutex_;
-  bool owned_ = false;
-};
 
 }  // namespace
 
@@ -277,7 +259,7 @@ bool SerialLink::Close() {
 }
 
 bool SerialLink::Write(std::span<const std::uint8_t> bytes) {
-  WriteLock lock(writeMutex_);
+  PortWriteLock lock(writeMutex_);
   if (!lock.owned()) return Fail(kErrorWriteFailed);
   std::size_t written = 0;
   if (!port_.Write(bytes.data(), bytes.size(), &written) || written != bytes.size())

@@ -6,6 +6,9 @@
 //   <benchmark> [--usb] [--all-cpus]
 //     --usb        the adapter on USB instead of the serial port COM1
 //     --all-cpus   let the threads spread over every processor
+// and, where a benchmark offers it,
+//     --interface qx240|kfd   the QX240 adapter (the default) or the 1770-KFD
+//                             module on COM1
 //
 // By default a benchmark keeps all its threads on one processor. On a virtual
 // machine, waking a thread whose virtual processor has halted costs tens of
@@ -28,6 +31,7 @@
 #include "config/interfaceconfiguration.h"
 #include "sim/benchthread.h"
 #include "sim/canbus.h"
+#include "sim/kfd/kfdmodule.h"
 #include "sim/qx240/qx240adapter.h"
 #include "sim/qx240/qx240usbadapter.h"
 #include "tests/support/scratch.h"
@@ -36,10 +40,11 @@ namespace perf {
 
 struct BenchSettings {
   bool usb = false;
+  bool kfd = false;
   bool allCpus = false;
   std::string rest;  // the first argument that is not an option, if any
 
-  static BenchSettings Parse(int argc, char** argv) {
+  static BenchSettings Parse(int argc, char** argv, bool interfaceOption = false) {
     BenchSettings settings;
     for (int i = 1; i < argc; ++i) {
       const std::string argument = argv[i];
@@ -47,12 +52,20 @@ struct BenchSettings {
         settings.usb = true;
       } else if (argument == "--all-cpus") {
         settings.allCpus = true;
+      } else if (interfaceOption && argument == "--interface" && i + 1 < argc &&
+                 (argv[i + 1] == std::string("kfd") || argv[i + 1] == std::string("qx240"))) {
+        settings.kfd = argv[++i] == std::string("kfd");
       } else if (settings.rest.empty() && argument.rfind("--", 0) != 0) {
         settings.rest = argument;
       } else {
-        std::fprintf(stderr, "unknown argument %s (options: --usb, --all-cpus)\n", argument.c_str());
+        std::fprintf(stderr, "unknown argument %s (options: --usb, --all-cpus%s)\n", argument.c_str(),
+                     interfaceOption ? ", --interface qx240|kfd" : "");
         std::exit(2);
       }
+    }
+    if (settings.kfd && settings.usb) {
+      std::fprintf(stderr, "the 1770-KFD is on COM1 only: --usb does not go with --interface kfd\n");
+      std::exit(2);
     }
     return settings;
   }
@@ -74,16 +87,21 @@ struct BenchSettings {
     std::printf("threads on processor %d (--all-cpus to spread them), link %s\n", cpu, LinkName());
   }
 
-  const char* LinkName() const { return usb ? "USB" : "COM1"; }
+  const char* LinkName() const { return kfd ? "1770-KFD on COM1" : usb ? "USB" : "COM1"; }
 };
 
 // The bench's QX240 adapter on the bus, on COM1 (a pseudo-terminal) or on USB
-// (the provider's folder of this process's own), and the interface record
-// that reaches it.
+// (the provider's folder of this process's own), or its 1770-KFD module on
+// COM1, and the interface record that reaches it.
 class AdapterLink {
  public:
-  AdapterLink(sim::CanBus& bus, bool usb) {
-    if (usb) {
+  AdapterLink(sim::CanBus& bus, bool usb, bool kfd = false) {
+    if (kfd) {
+      kfdModule_.emplace();
+      if (!kfdModule_->Start()) Fail("the module could not open a pseudo-terminal");
+      kfdModule_->AttachToBus(bus);
+      comPortVariable_.emplace("FLASHWRIGHT_COM1", kfdModule_->SlavePath());
+    } else if (usb) {
       usbFolder_.emplace("flashwright-bench-usb");
       usbFolderVariable_.emplace("FLASHWRIGHT_USB_DIR", usbFolder_->Path().string());
       usbAdapter_.emplace();
@@ -101,11 +119,14 @@ class AdapterLink {
   AdapterLink& operator=(const AdapterLink&) = delete;
 
   // The adapter's name on the bus: the sender of every frame the program sends.
-  const char* PeerName() const { return usbAdapter_ ? "qx240-usb" : "qx240"; }
+  const char* PeerName() const { return kfdModule_ ? "kfd" : usbAdapter_ ? "qx240-usb" : "qx240"; }
+
+  // The 1770-KFD module, when the link goes through it.
+  const sim::KfdModule* Kfd() const { return kfdModule_ ? &*kfdModule_ : nullptr; }
 
   InterfaceConfiguration Interface() const {
     InterfaceConfiguration record{};
-    record.InterfaceType = CAN_INTERFACE_QX240;
+    record.InterfaceType = kfdModule_ ? CAN_INTERFACE_AB_KFD : CAN_INTERFACE_QX240;
     if (usbAdapter_) {
       std::strcpy(record.AccessPoint, "1");  // the first adapter present
     } else {
@@ -126,6 +147,7 @@ class AdapterLink {
   std::optional<benchtest::ScopedEnv> usbFolderVariable_, comPortVariable_;
   std::optional<sim::Qx240Adapter> serialAdapter_;
   std::optional<sim::Qx240UsbAdapter> usbAdapter_;
+  std::optional<sim::KfdModule> kfdModule_;
 };
 
 // Per-thread figures from the scheduler's records, split between the bench's

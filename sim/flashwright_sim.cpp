@@ -12,6 +12,7 @@
 #include "sim/bench.h"
 #include "sim/canopen/canopenslavepeerkind.h"
 #include "sim/devicenet/devicenetslaveoptions.h"
+#include "sim/kfd/kfdpeerkind.h"
 #include "sim/peerkind.h"
 #include "sim/qx240/qx240peerkind.h"
 #include "sim/qx24x/qx24xpeerkind.h"
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
   const sigset_t stopSignals = BlockStopSignals();
   sim::PeerKindRegistry kinds;
   kinds.Add(sim::Qx240PeerKind());
+  kinds.Add(sim::KfdPeerKind());
   kinds.Add(sim::Qx24xPeerKind());
   kinds.Add(sim::DeviceNetSlavePeerKind());
   kinds.Add(sim::CanopenSlavePeerKind());

@@ -143,7 +143,7 @@ TEST_F(Qx240Test, OpenRefusals) {
       {CAN_INTERFACE_QX240, 5, 0xF001, 0},   // no such COM port
       {CAN_INTERFACE_QX240, 0x3E8, 0xF001, 0},
       {CAN_INTERFACE_QX240, 0, 0xFFFFF, 0},  // USB: no device present
-      {CAN_INTERFACE_AB_KFD, 1, 50, 0},      // 1770-KFD: not part of this build
+      {CAN_INTERFACE_AB_KFD, 5, 0xF001, 0},  // 1770-KFD: no such COM port
       {CAN_INTERFACE_QX240, 2, 0xF002, 0},   // COM2 leads to no device
   };
   setenv("FLASHWRIGHT_COM2", "/nonexistent/tty", 1);

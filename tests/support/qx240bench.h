@@ -54,21 +54,22 @@ class Qx240Bench : public ::testing::Test {
 // For a bench with no simulated nodes of one kind.
 struct NoSlave {};
 
-// The bench with a card of `library` opened on the adapter through the
+// The bench with a card of `library` opened on the bench's interface (the
+// QX240 adapter, or another bench with `bus` and `Interface()`) through the
 // library's OpenInterface, and simulated nodes of type Slave on the bus.
 // The card is closed at the end of the test unless the test closed it and set
 // `card` back to kNoCard.
-template <typename Slave = NoSlave>
-class CardBench : public Qx240Bench {
+template <typename Slave = NoSlave, typename Interfaced = Qx240Bench>
+class CardBench : public Interfaced {
  protected:
   static constexpr std::int32_t kNoCard = -1;
 
   explicit CardBench(const char* libraryName, sim::BusOptions options = {})
-      : Qx240Bench(options), library(libraryName) {}
+      : Interfaced(options), library(libraryName) {}
 
   void SetUp() override {
     ASSERT_TRUE(library.Loaded());
-    Qx240Bench::SetUp();
+    Interfaced::SetUp();
   }
 
   void TearDown() override {
@@ -80,7 +81,7 @@ class CardBench : public Qx240Bench {
 
   // Opens the card. The driver's handshake with the adapter runs at real
   // speed: its short reply waits are not what the tests speed up.
-  void OpenCard(const InterfaceConfiguration& record = Interface()) {
+  void OpenCard(const InterfaceConfiguration& record = Interfaced::Interface()) {
     ScopedTimeScale realTime(1);
     auto open = library.Entry<int(std::int32_t*, const InterfaceConfiguration*)>("OpenInterface");
     ASSERT_NE(open, nullptr);
@@ -89,7 +90,7 @@ class CardBench : public Qx240Bench {
 
   template <typename Config>
   Slave& AddSlave(Config config) {
-    slaves.push_back(std::make_unique<Slave>(bus, std::move(config)));
+    slaves.push_back(std::make_unique<Slave>(this->bus, std::move(config)));
     return *slaves.back();
   }
 
