@@ -225,9 +225,11 @@ class SstBackend final : public CanBackend {
   int Receive(int32_t handle, CanMessage* frame) override {
     if (Find(handle) == nullptr) return 0;
     SstCanMessage message{};
-    if (api.C2A_Receive(handle, &message) != 1) return 0;
-    // A length the data field cannot hold is not a frame.
-    if (message.Length > kCanMaxDataLength) return 0;
+    // A length the data field cannot hold is not a frame: it is dropped, and
+    // the frames behind it still come.
+    do {
+      if (api.C2A_Receive(handle, &message) != 1) return 0;
+    } while (message.Length > kCanMaxDataLength);
     *frame = CanMessage{};
     frame->Id = message.Id;
     frame->Flags = 0;
