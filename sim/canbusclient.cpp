@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -57,6 +58,19 @@ bool CanBusClient::Connect() {
     return false;
   }
   fd_ = fd;
+  // The endpoint answers at once with the bus's bit rate.
+  const timeval bound{1, 0};
+  ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
+  buswire::Packet info;
+  const bool told = Receive(info) && info.flags == buswire::kBusInfo;
+  const timeval none{0, 0};
+  ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &none, sizeof none);
+  if (!told) {
+    ::close(fd_);
+    fd_ = -1;
+    return Refuse(path, "no bus behind it");
+  }
+  bitRate_ = info.id;
   return true;
 }
 

@@ -2,6 +2,7 @@
 // A bench library's end of the bus endpoint (see canbusendpoint.h): one
 // connection, one bus peer. Used by the bench's stand-ins for other makers'
 // libraries, inside the program's process.
+#include <cstdint>
 #include <string>
 
 #include "sim/canbuswire.h"
@@ -19,6 +20,8 @@ class CanBusClient {
   // the reason on the standard error, unless the socket and its folder are
   // the user's own and nobody else may write to the folder.
   bool Connect();
+  // The bus's bit rate, as the endpoint told it at Connect.
+  std::uint32_t BitRate() const { return bitRate_; }
   bool Send(const buswire::Packet& packet);
   // Waits for the next frame; false once the connection has ended or
   // Shutdown was called.
@@ -29,6 +32,7 @@ class CanBusClient {
 
  private:
   int fd_ = -1;
+  std::uint32_t bitRate_ = 0;
 };
 
 }  // namespace sim

@@ -109,6 +109,15 @@ void CanBusEndpoint::AcceptLoop() {
       if (errno == EINTR || errno == ECONNABORTED) continue;
       return;  // stopped
     }
+    buswire::Packet info;
+    info.id = bus_.BitRate();
+    info.flags = buswire::kBusInfo;
+    std::uint8_t packet[buswire::kPacketSize];
+    buswire::Encode(info, packet);
+    if (::send(fd, packet, sizeof packet, MSG_NOSIGNAL) != sizeof packet) {
+      ::close(fd);
+      continue;
+    }
     auto connection = std::make_unique<Connection>();
     connection->fd = fd;
     // Frames from the bus go out at once; a peer that does not read loses

@@ -2,7 +2,9 @@
 // The bus endpoint's wire: one sequenced-packet Unix socket connection per
 // bus peer outside the bench, one packet per frame, either way:
 // u32 identifier (little-endian), u8 length, u8 flags (1 remote, 2 extended),
-// two reserved bytes, 8 data bytes.
+// two reserved bytes, 8 data bytes. The endpoint's first packet on a new
+// connection is no frame: flags kBusInfo, the bus's bit rate in the
+// identifier field.
 #include <cstdint>
 
 namespace sim::buswire {
@@ -10,6 +12,7 @@ namespace sim::buswire {
 inline constexpr std::size_t kPacketSize = 16;
 inline constexpr std::uint8_t kRemote = 1;
 inline constexpr std::uint8_t kExtended = 2;
+inline constexpr std::uint8_t kBusInfo = 0x80;
 
 // The environment variable through which the bench names its bus endpoint.
 inline constexpr const char* kEndpointVariable = "FLASHWRIGHT_CAN_BUS";

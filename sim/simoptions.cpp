@@ -107,7 +107,8 @@ std::string SimHelp(const PeerKindRegistry& kinds) {
       "libraries (the SST CAN2A library \"ssc2a32\" and its driver \"ssdn32\"): the\n"
       "program finds them when FLASHWRIGHT_LIBRARY_PATH names their folder, and they\n"
       "reach the bus through the socket that FLASHWRIGHT_CAN_BUS names (in a folder\n"
-      "of the user's own). Both settings are printed at the start.\n";
+      "of the user's own). Both settings are printed at the start. Their cards go\n"
+      "online only at the bus's bit rate.\n";
   if (kinds.Kinds().empty()) return text;
   text += "\nPeer kinds:\n";
   for (const PeerKind& kind : kinds.Kinds()) {

@@ -158,10 +158,14 @@ C2A_EXPORT int C2A_GetModuleHeader(int32_t handle, SstModuleHeader* header) {
   });
 }
 
-// The bench's bus runs at its own rate; any code brings the card online.
+// A card goes online only at the bus's own rate, as a real one would find
+// nothing but errors on a bus of another rate. This library's code 3 is
+// 1 Mbit/s.
 C2A_EXPORT int C2A_Online(int32_t handle, int32_t rateCode, int32_t, int32_t) {
+  constexpr uint32_t kRates[] = {125'000, 250'000, 500'000, 1'000'000};
   if (rateCode < kSstRate125k || rateCode > kSstRateOther) return 0;
-  return WithCard(handle, [](Card& card) {
+  return WithCard(handle, [&](Card& card) {
+    if (card.bus.BitRate() != kRates[rateCode]) return 0;
     card.online = true;
     return 1;
   });

@@ -304,6 +304,7 @@ TEST_F(CanopenBench, SdoFailuresCarryTheirCodes) {
 }
 
 TEST_F(CanopenBench, DownloadsOverAnSstCan2aCard) {
+  bus.SetBitRate(500000);  // the card goes online only at the bus's rate
   ASSERT_TRUE(sst.Start());
   cardInterface = benchtest::SstCan2aCard();
   sim::CanopenSlave& target = AddSlave(Slave(3));
@@ -323,6 +324,10 @@ TEST_F(CanopenBench, DownloadsOverAnSstCan2aCard) {
   const std::vector<std::uint8_t> image = TestImage();
   WriteSector(3, image);
   EXPECT_TRUE(SectorHolds(target, image)) << "the flash holds the image";
+
+  ASSERT_EQ(COPN(SetOnline)(card, 0), 1);
+  ASSERT_EQ(COPN(SetBaud)(card, 250000), 1);
+  EXPECT_EQ(COPN(SetOnline)(card, 1), 0);
 }
 
 TEST_F(CanopenBench, DownloadsFirmwareIntoTheBootSectorAndStartsIt) {

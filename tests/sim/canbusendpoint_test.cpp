@@ -32,6 +32,7 @@ TEST_F(EndpointTest, FramesPassBothWays) {
   sim::BusPeer node = bus.Attach("node");
   sim::CanBusClient client;
   ASSERT_TRUE(client.Connect());
+  EXPECT_EQ(client.BitRate(), bus.BitRate());
 
   sim::buswire::Packet out;
   out.id = 0x2A5;
