@@ -3,6 +3,7 @@
 // A failed load leaves it unloaded, so the next use tries again.
 #include <atomic>
 #include <mutex>
+#include <type_traits>
 
 #include "platform/module.h"
 
@@ -11,6 +12,7 @@ class LazyLibrary {
   explicit LazyLibrary(const char* fileName) : fileName_(fileName) {}
 
   // Loads the library and runs bindAll(module) once; true while it is loaded.
+  // A bindAll that returns false leaves the library unloaded.
   template <typename BindAll>
   bool Ensure(BindAll bindAll) {
     if (loaded_.load(std::memory_order_acquire)) return true;
@@ -18,10 +20,16 @@ class LazyLibrary {
     if (loaded_.load(std::memory_order_relaxed)) return true;
     platform::ModuleHandle module = platform::LoadLibrary(fileName_);
     if (module == nullptr) return false;
-    bindAll(module);
+    if constexpr (std::is_same_v<decltype(bindAll(module)), bool>) {
+      if (!bindAll(module)) return false;
+    } else {
+      bindAll(module);
+    }
     loaded_.store(true, std::memory_order_release);
     return true;
   }
+
+  bool Loaded() const { return loaded_.load(std::memory_order_acquire); }
 
  private:
   const char* fileName_;

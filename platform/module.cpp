@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 
 #include "platform/lasterror.h"
@@ -33,6 +34,16 @@ std::pair<std::string, std::string> SplitPath(const std::string& path) {
 }
 
 void* OpenFile(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
+
+bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+// The folder named by FLASHWRIGHT_LIBRARY_PATH, searched after the program's
+// own: the bench offers its stand-ins for libraries of other makers there, so
+// they are found only when the bench is in use.
+std::string ExtraLibraryDirectory() {
+  const char* directory = std::getenv("FLASHWRIGHT_LIBRARY_PATH");
+  return directory != nullptr ? directory : "";
+}
 
 }  // namespace
 
@@ -65,9 +76,12 @@ ModuleHandle LoadLibrary(const char* name) {
     // A name with a directory means that directory only.
     module = OpenFile(directory + "/" + file);
   } else {
-    std::string besideProgram = ProgramDirectory() + "/" + file;
-    if (access(besideProgram.c_str(), F_OK) == 0) {
+    const std::string besideProgram = ProgramDirectory() + "/" + file;
+    const std::string extra = ExtraLibraryDirectory();
+    if (Exists(besideProgram)) {
       module = OpenFile(besideProgram);
+    } else if (!extra.empty() && Exists(extra + "/" + file)) {
+      module = OpenFile(extra + "/" + file);
     } else {
       module = OpenFile(file);
     }

@@ -2,7 +2,8 @@
 // Loading libraries by their Windows file name. "QX24X.DLL", "qx24x.dll" and
 // "Qx24x.dll" all reach qx24x.so: the base name is lower-cased and ".dll"
 // becomes ".so". The program's own directory is searched first, then the
-// system's normal library search.
+// directory named by FLASHWRIGHT_LIBRARY_PATH (when set), then the system's
+// normal library search.
 #include <string>
 
 namespace platform {

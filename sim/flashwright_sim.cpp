@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/module.h"
 #include "sim/bench.h"
+#include "sim/canbusendpoint.h"
+#include "sim/canbuswire.h"
 #include "sim/canopen/canopenslavepeerkind.h"
 #include "sim/devicenet/devicenetslaveoptions.h"
 #include "sim/kfd/kfdpeerkind.h"
@@ -36,7 +39,13 @@ sigset_t BlockStopSignals() {
 int Run(const sim::SimOptions& options, const sigset_t& stopSignals) {
   sim::Bench bench(options.bench);
   for (const sim::PeerRequest& request : options.peers) bench.AddPeer(*request.kind, request.settings);
+  // The bench's stand-ins for other makers' CAN libraries reach the bus here.
+  sim::CanBusEndpoint endpoint(bench.Bus());
+  if (!endpoint.Start()) return 1;
   for (const std::string& line : bench.Describe()) std::printf("%s\n", line.c_str());
+  std::printf("Bench libraries (SST CAN2A): %s=%s %s=%s/bench-libraries\n",
+              sim::buswire::kEndpointVariable, endpoint.SocketPath().c_str(),
+              "FLASHWRIGHT_LIBRARY_PATH", platform::ProgramDirectory().c_str());
   std::printf("Running; press Ctrl+C to stop.\n");
   std::fflush(stdout);
 

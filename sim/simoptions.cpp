@@ -102,6 +102,13 @@ std::string SimHelp(const PeerKindRegistry& kinds) {
         "                    start a simulated device of KIND; may be repeated\n";
   }
   text += "  -h, --help        show this help and exit\n";
+  text +=
+      "\nThe bus is also offered to the bench's stand-ins for other makers' CAN\n"
+      "libraries (the SST CAN2A library \"ssc2a32\" and its driver \"ssdn32\"): the\n"
+      "program finds them when FLASHWRIGHT_LIBRARY_PATH names their folder, and they\n"
+      "reach the bus through the socket that FLASHWRIGHT_CAN_BUS names (in a folder\n"
+      "of the user's own). Both settings are printed at the start. Their cards go\n"
+      "online only at the bus's bit rate.\n";
   if (kinds.Kinds().empty()) return text;
   text += "\nPeer kinds:\n";
   for (const PeerKind& kind : kinds.Kinds()) {

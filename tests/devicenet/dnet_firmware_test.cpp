@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "tests/devicenet/dnetbench.h"
+#include "tests/support/sstbench.h"
 
 namespace dnettest {
 namespace {
@@ -30,14 +31,23 @@ std::uint32_t MirrorChecksum(const std::vector<std::uint8_t>& image) {
   return sum;
 }
 
+struct FirmwareCase {
+  bool ucmm;  // the slave is UCMM-capable
+  bool sst;   // the card is an SST CAN2A card instead of the QX240 adapter
+};
+
 // Run against a Group 2 Only slave and a UCMM-capable one, whose explicit
-// connection the master opens through UCMM.
-class FirmwareTest : public DnetBench, public ::testing::WithParamInterface<bool> {
+// connection the master opens through UCMM, and over the SST CAN2A card.
+class FirmwareTest : public DnetBench, public ::testing::WithParamInterface<FirmwareCase> {
  protected:
   void SetUp() override {
     DnetBench::SetUp();
+    if (GetParam().sst) {
+      ASSERT_TRUE(sst.Start());
+      cardInterface = benchtest::SstCan2aCard();
+    }
     sim::DeviceNetSlaveConfig config = Slave(kNode);
-    config.ucmmCapable = GetParam();
+    config.ucmmCapable = GetParam().ucmm;
     slave = &AddSlave(config);
     GoOnlineAndBrowse();
     ASSERT_TRUE(WaitForNode(kNode));
@@ -65,7 +75,7 @@ class FirmwareTest : public DnetBench, public ::testing::WithParamInterface<bool
     ASSERT_EQ(product & 0x8000, 0x8000);
     // The explicit connection, predefined or through UCMM, has the entry's sizes.
     std::uint16_t produced = 0, consumed = 0;
-    ASSERT_EQ(DNET(GetConnectionSize)(card, kNode, GetParam() ? 6 : 1, &produced, &consumed), 1);
+    ASSERT_EQ(DNET(GetConnectionSize)(card, kNode, GetParam().ucmm ? 6 : 1, &produced, &consumed), 1);
     EXPECT_EQ(produced, 48);
     EXPECT_EQ(consumed, 48);
   }
@@ -83,6 +93,7 @@ class FirmwareTest : public DnetBench, public ::testing::WithParamInterface<bool
     return DNET(SetAttribute)(card, kNode, kFirmwareClass, 1, 3, 2, erase);
   }
 
+  benchtest::SstBusEndpoint sst{bus};
   sim::DeviceNetSlave* slave = nullptr;
 };
 
@@ -131,7 +142,7 @@ TEST_P(FirmwareTest, WritesFailWithTheTimeOutCodeWhenTheNodeDropsOffOrAFragmentI
   // node; the master must not take the missing acknowledgement for success.
   // Requests go on the predefined connection, or on the UCMM connection the
   // node opened with destination message ID 0 for the master's MAC ID 0.
-  const std::uint32_t requestId = GetParam() ? 0x600 + kMasterMac : kNode * 8 + 0x404;
+  const std::uint32_t requestId = GetParam().ucmm ? 0x600 + kMasterMac : kNode * 8 + 0x404;
   bus.AddFault(sim::Fault::Corrupt(
       [requestId](const sim::CanFrame& frame, sim::PeerId) {
         return frame.id == requestId && frame.dlc == 8 && (frame.data[1] & 0xC0) == 0x40;
@@ -164,8 +175,13 @@ TEST_P(FirmwareTest, ResponsesLargerThanTheConnectionOrTheCallersBufferAreNotSuc
   EXPECT_EQ(platform::GetLastError() & 0xFFFFFF00u, 0x30941400u);
 }
 
-INSTANTIATE_TEST_SUITE_P(SlaveKinds, FirmwareTest, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "UcmmCapable" : "Group2Only"; });
+INSTANTIATE_TEST_SUITE_P(SlaveKinds, FirmwareTest,
+                         ::testing::Values(FirmwareCase{false, false}, FirmwareCase{true, false},
+                                           FirmwareCase{false, true}),
+                         [](const auto& info) {
+                           return std::string(info.param.ucmm ? "UcmmCapable" : "Group2Only") +
+                                  (info.param.sst ? "OverSstCan2a" : "");
+                         });
 
 class SmallConnectionTest : public DnetBench {};
 

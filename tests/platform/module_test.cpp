@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/lasterror.h"
+#include "tests/support/scratch.h"
 
 namespace {
 
@@ -68,6 +69,26 @@ TEST(Module, MissingLibraryOrEntryPointGivesNullAndACode) {
   EXPECT_EQ(platform::GetProcAddress(nullptr, "FailWithCode"), nullptr);
   EXPECT_EQ(platform::LoadLibrary(nullptr), nullptr);
   EXPECT_FALSE(platform::FreeLibrary(nullptr));
+}
+
+// The folder that FLASHWRIGHT_LIBRARY_PATH names is searched after the
+// program's own, and only while it is named.
+TEST(Module, TheLibraryPathFolderComesAfterTheProgramsOwn) {
+  benchtest::TempDir folder;
+  const std::string original = platform::ProgramDirectory() + "/fwtest_lasterror.so";
+  std::filesystem::copy_file(original, folder.File("fwtest_elsewhere.so"));
+  std::filesystem::copy_file(original, folder.File("fwtest_eventmaker.so"));
+  EXPECT_EQ(platform::LoadLibrary("FWTEST_ELSEWHERE.DLL"), nullptr);
+
+  benchtest::ScopedEnv path("FLASHWRIGHT_LIBRARY_PATH", folder.Path().string());
+  auto elsewhere = platform::LoadLibrary("FWTEST_ELSEWHERE.DLL");
+  ASSERT_NE(elsewhere, nullptr);
+  EXPECT_NE(platform::GetProcAddress(elsewhere, "FailWithCode"), nullptr);
+  auto own = platform::LoadLibrary("fwtest_eventmaker.dll");
+  ASSERT_NE(own, nullptr);
+  EXPECT_NE(platform::GetProcAddress(own, "MakeEvent"), nullptr) << "the program's own library";
+  platform::FreeLibrary(elsewhere);
+  platform::FreeLibrary(own);
 }
 
 }  // namespace

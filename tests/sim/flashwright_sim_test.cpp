@@ -15,6 +15,14 @@ std::filesystem::path Program() {
   return std::filesystem::read_symlink("/proc/self/exe").parent_path() / "flashwright-sim";
 }
 
+// The value of a NAME=value setting in the printed text ("" when absent).
+std::filesystem::path PrintedSetting(const std::string& printed, const std::string& name) {
+  const std::size_t at = printed.find(name + "=");
+  if (at == std::string::npos) return {};
+  const std::size_t begin = at + name.size() + 1;
+  return printed.substr(begin, printed.find_first_of(" \n", begin) - begin);
+}
+
 TEST(FlashwrightSim, PrintsTheBenchAndStopsCleanlyOnSignals) {
   const std::filesystem::path capture =
       std::filesystem::temp_directory_path() / ("flashwright_sim_" + std::to_string(::getpid()) + ".pcap");
@@ -39,6 +47,11 @@ TEST(FlashwrightSim, PrintsTheBenchAndStopsCleanlyOnSignals) {
     }
     EXPECT_NE(printed.find("CAN bus: 250000 bit/s, pacing on"), std::string::npos) << printed;
     EXPECT_NE(printed.find("Capture: " + capture.string()), std::string::npos) << printed;
+    // The bus and the stand-in libraries for programs that use them.
+    const std::filesystem::path socket = PrintedSetting(printed, "FLASHWRIGHT_CAN_BUS");
+    EXPECT_TRUE(std::filesystem::is_socket(socket)) << printed;
+    EXPECT_TRUE(std::filesystem::exists(PrintedSetting(printed, "FLASHWRIGHT_LIBRARY_PATH") / "ssc2a32.so"))
+        << printed;
     ::kill(child, stopSignal);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
@@ -46,6 +59,7 @@ TEST(FlashwrightSim, PrintsTheBenchAndStopsCleanlyOnSignals) {
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(std::filesystem::file_size(capture), 24u);  // the pcap header, no traffic
+    EXPECT_FALSE(std::filesystem::exists(socket.parent_path())) << "the bus's folder went with it";
   }
   std::filesystem::remove(capture);
 }

@@ -79,9 +79,10 @@ class CardBench : public Interfaced {
     slaves.clear();
   }
 
-  // Opens the card. The driver's handshake with the adapter runs at real
-  // speed: its short reply waits are not what the tests speed up.
-  void OpenCard(const InterfaceConfiguration& record = Interfaced::Interface()) {
+  // Opens the card on cardInterface. The driver's handshake with the adapter
+  // runs at real speed: its short reply waits are not what the tests speed up.
+  void OpenCard() { OpenCard(cardInterface); }
+  void OpenCard(const InterfaceConfiguration& record) {
     ScopedTimeScale realTime(1);
     auto open = library.Entry<int(std::int32_t*, const InterfaceConfiguration*)>("OpenInterface");
     ASSERT_NE(open, nullptr);
@@ -95,6 +96,9 @@ class CardBench : public Interfaced {
   }
 
   BoundLibrary library;
+  // The interface the card opens on: the bench's QX240 adapter unless a test
+  // chooses another.
+  InterfaceConfiguration cardInterface = Interfaced::Interface();
   std::vector<std::unique_ptr<Slave>> slaves;
   std::int32_t card = kNoCard;
 
