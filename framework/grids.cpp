@@ -4,8 +4,12 @@
 #include <algorithm>
 
 TCustomGrid::TCustomGrid(TComponent* owner) : TCustomControl(owner) {
-  colWidths_.assign(5, defaultColWidth_);
-  rowHeights_.assign(5, defaultRowHeight_);
+  cols_.Reset(64);
+  rows_.Reset(24);
+  cols_.Resize(5);
+  rows_.Resize(5);
+  cols_.SetLineWidth(1);
+  rows_.SetLineWidth(1);
   CreateScrollBars();
   SetColor(clWindow);
   SetBounds(0, 0, 320, 120);
@@ -20,7 +24,7 @@ void TCustomGrid::SetColCount(int count) {
   count = std::max(count, 1);
   if (count == ColCount()) return;
   const int oldCols = ColCount();
-  colWidths_.resize(count, defaultColWidth_);
+  cols_.Resize(count);
   if (fixedCols_ >= count) fixedCols_ = count - 1;
   ClampCurrent();
   SizeChanged(oldCols, RowCount());
@@ -32,7 +36,7 @@ void TCustomGrid::SetRowCount(int count) {
   count = std::max(count, 1);
   if (count == RowCount()) return;
   const int oldRows = RowCount();
-  rowHeights_.resize(count, defaultRowHeight_);
+  rows_.Resize(count);
   if (fixedRows_ >= count) fixedRows_ = count - 1;
   ClampCurrent();
   SizeChanged(ColCount(), oldRows);
@@ -57,34 +61,32 @@ void TCustomGrid::SetFixedRows(int count) {
 }
 
 void TCustomGrid::SetDefaultColWidth(int width) {
-  defaultColWidth_ = std::max(width, 0);
-  std::fill(colWidths_.begin(), colWidths_.end(), defaultColWidth_);
+  cols_.Reset(std::max(width, 0));
   ColWidthsChanged();
   SyncScrollBars();
   Invalidate();
 }
 
 void TCustomGrid::SetDefaultRowHeight(int height) {
-  defaultRowHeight_ = std::max(height, 0);
-  std::fill(rowHeights_.begin(), rowHeights_.end(), defaultRowHeight_);
+  rows_.Reset(std::max(height, 0));
   RowHeightsChanged();
   SyncScrollBars();
   Invalidate();
 }
 
 int TCustomGrid::ColWidths(int col) const {
-  return col >= 0 && col < ColCount() ? colWidths_[col] : defaultColWidth_;
+  return col >= 0 && col < ColCount() ? cols_.Size(col) : cols_.DefaultSize();
 }
 
 int TCustomGrid::RowHeights(int row) const {
-  return row >= 0 && row < RowCount() ? rowHeights_[row] : defaultRowHeight_;
+  return row >= 0 && row < RowCount() ? rows_.Size(row) : rows_.DefaultSize();
 }
 
 void TCustomGrid::SetColWidths(int col, int width) {
   if (col < 0 || col >= ColCount()) throw EInvalidOperation("Grid index out of range");
   width = std::max(width, 0);
-  if (colWidths_[col] == width) return;
-  colWidths_[col] = width;
+  if (cols_.Size(col) == width) return;
+  cols_.SetSize(col, width);
   ColWidthsChanged();
   SyncScrollBars();
   Invalidate();
@@ -93,15 +95,16 @@ void TCustomGrid::SetColWidths(int col, int width) {
 void TCustomGrid::SetRowHeights(int row, int height) {
   if (row < 0 || row >= RowCount()) throw EInvalidOperation("Grid index out of range");
   height = std::max(height, 0);
-  if (rowHeights_[row] == height) return;
-  rowHeights_[row] = height;
+  if (rows_.Size(row) == height) return;
+  rows_.SetSize(row, height);
   RowHeightsChanged();
   SyncScrollBars();
   Invalidate();
 }
 
 void TCustomGrid::SetGridLineWidth(int width) {
-  gridLineWidth_ = std::max(width, 0);
+  cols_.SetLineWidth(std::max(width, 0));
+  rows_.SetLineWidth(std::max(width, 0));
   Invalidate();
 }
 
@@ -134,72 +137,42 @@ void TCustomGrid::TopLeftChanged() {
 
 // ---- Geometry ----
 
-int TCustomGrid::FixedWidth() const {
-  int w = 0;
-  for (int c = 0; c < fixedCols_; ++c) w += colWidths_[c] + gridLineWidth_;
-  return w;
+int TCustomGrid::FixedWidth() const { return cols_.Offset(fixedCols_); }
+int TCustomGrid::FixedHeight() const { return rows_.Offset(fixedRows_); }
+
+// Where an entry starts on screen: fixed ones from the edge, scrolled ones
+// after the fixed ones from the first shown. Entries scrolled out before
+// the first shown lie at smaller positions so that their edges stay
+// consistent.
+static int ScreenPosition(const TGridAxis& axis, int index, int fixed, int first) {
+  if (index < fixed) return axis.Offset(index);
+  return axis.Offset(fixed) + axis.Offset(index) - axis.Offset(first);
 }
 
-int TCustomGrid::FixedHeight() const {
-  int h = 0;
-  for (int r = 0; r < fixedRows_; ++r) h += rowHeights_[r] + gridLineWidth_;
-  return h;
-}
-
-// Left edge of a column; columns scrolled out to the left lie at negative
-// positions so that their edges stay consistent.
-int TCustomGrid::ColumnLeft(int col) const {
-  if (col < fixedCols_) {
-    int x = 0;
-    for (int c = 0; c < col; ++c) x += colWidths_[c] + gridLineWidth_;
-    return x;
-  }
-  int x = FixedWidth();
-  if (col >= LeftCol()) {
-    for (int c = LeftCol(); c < col; ++c) x += colWidths_[c] + gridLineWidth_;
-  } else {
-    for (int c = col; c < LeftCol(); ++c) x -= colWidths_[c] + gridLineWidth_;
-  }
-  return x;
-}
-
-int TCustomGrid::RowTop(int row) const {
-  if (row < fixedRows_) {
-    int y = 0;
-    for (int r = 0; r < row; ++r) y += rowHeights_[r] + gridLineWidth_;
-    return y;
-  }
-  int y = FixedHeight();
-  if (row >= TopRow()) {
-    for (int r = TopRow(); r < row; ++r) y += rowHeights_[r] + gridLineWidth_;
-  } else {
-    for (int r = row; r < TopRow(); ++r) y -= rowHeights_[r] + gridLineWidth_;
-  }
-  return y;
-}
+int TCustomGrid::ColumnLeft(int col) const { return ScreenPosition(cols_, col, fixedCols_, LeftCol()); }
+int TCustomGrid::RowTop(int row) const { return ScreenPosition(rows_, row, fixedRows_, TopRow()); }
 
 TRect TCustomGrid::CellRect(int col, int row) const {
   if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return {};
   if ((col >= fixedCols_ && col < LeftCol()) || (row >= fixedRows_ && row < TopRow())) return {};
   const int x = ColumnLeft(col), y = RowTop(row);
   if (x >= ClientWidth() || y >= ClientHeight()) return {};
-  return Bounds(x, y, colWidths_[col], rowHeights_[row]);
+  return Bounds(x, y, cols_.Size(col), rows_.Size(row));
+}
+
+// The entry under a screen position, -1 for none: one of the fixed ones,
+// else one of the scrolled ones from the first shown.
+static int EntryAt(const TGridAxis& axis, int pos, int fixed, int first) {
+  if (pos < 0) return -1;
+  const int fixedExtent = axis.Offset(fixed);
+  const int index = pos < fixedExtent ? axis.CountWithin(pos)
+                                      : axis.CountWithin(std::int64_t{pos} - fixedExtent + axis.Offset(first));
+  return index < axis.Count() ? index : -1;
 }
 
 TGridCoord TCustomGrid::MouseCoord(int x, int y) const {
-  auto find = [](int pos, int count, int fixed, int first, auto size) {
-    int edge = 0;
-    for (int i = 0; i < count; ++i) {
-      if (i == fixed) i = std::max(i, first);
-      if (i >= count) break;
-      const int next = edge + size(i);
-      if (pos >= edge && pos < next) return i;
-      edge = next;
-    }
-    return -1;
-  };
-  const int col = find(x, ColCount(), fixedCols_, LeftCol(), [&](int c) { return colWidths_[c] + gridLineWidth_; });
-  const int row = find(y, RowCount(), fixedRows_, TopRow(), [&](int r) { return rowHeights_[r] + gridLineWidth_; });
+  const int col = EntryAt(cols_, x, fixedCols_, LeftCol());
+  const int row = EntryAt(rows_, y, fixedRows_, TopRow());
   if (col < 0 || row < 0 || x < 0 || y < 0 || x >= ClientWidth() || y >= ClientHeight()) return {-1, -1};
   return {col, row};
 }
@@ -244,37 +217,25 @@ void TCustomGrid::Resize() {
 
 // ---- Scrolling ----
 
-int TCustomGrid::VisibleColCount() const {
-  int x = FixedWidth(), count = 0;
-  for (int c = LeftCol(); c < ColCount(); ++c) {
-    x += colWidths_[c] + gridLineWidth_;
-    if (x > ClientWidth()) break;
-    ++count;
-  }
-  return count;
+// Scrolled entries from the first shown that fit wholly into the extent.
+static int FittingCount(const TGridAxis& axis, int fixed, int first, int extent) {
+  const std::int64_t room = std::int64_t{extent} - axis.Offset(fixed);
+  return std::max(axis.CountWithin(axis.Offset(first) + room) - first, 0);
 }
 
-int TCustomGrid::VisibleRowCount() const {
-  int y = FixedHeight(), count = 0;
-  for (int r = TopRow(); r < RowCount(); ++r) {
-    y += rowHeights_[r] + gridLineWidth_;
-    if (y > ClientHeight()) break;
-    ++count;
-  }
-  return count;
+int TCustomGrid::VisibleColCount() const { return FittingCount(cols_, fixedCols_, LeftCol(), ClientWidth()); }
+int TCustomGrid::VisibleRowCount() const { return FittingCount(rows_, fixedRows_, TopRow(), ClientHeight()); }
+
+// The first entry from which all the remaining ones fit beside the fixed
+// ones (the last one when even it does not).
+static int LastFirst(const TGridAxis& axis, int fixed, int extent) {
+  const std::int64_t room = std::int64_t{extent} - axis.Offset(fixed);
+  const int first = axis.FirstReaching(axis.Offset(axis.Count()) - room);
+  return std::clamp(first, fixed, axis.Count() - 1);
 }
 
-int TCustomGrid::MaxLeftCol() const {
-  int x = ClientWidth() - FixedWidth(), col = ColCount();
-  while (col > fixedCols_ && x - (colWidths_[col - 1] + gridLineWidth_) >= 0) x -= colWidths_[--col] + gridLineWidth_;
-  return std::clamp(col, fixedCols_, ColCount() - 1);
-}
-
-int TCustomGrid::MaxTopRow() const {
-  int y = ClientHeight() - FixedHeight(), row = RowCount();
-  while (row > fixedRows_ && y - (rowHeights_[row - 1] + gridLineWidth_) >= 0) y -= rowHeights_[--row] + gridLineWidth_;
-  return std::clamp(row, fixedRows_, RowCount() - 1);
-}
+int TCustomGrid::MaxLeftCol() const { return LastFirst(cols_, fixedCols_, ClientWidth()); }
+int TCustomGrid::MaxTopRow() const { return LastFirst(rows_, fixedRows_, ClientHeight()); }
 
 void TCustomGrid::MoveTopLeft(int leftCol, int topRow) {
   const TGridCoord next{std::clamp(leftCol, fixedCols_, MaxLeftCol()), std::clamp(topRow, fixedRows_, MaxTopRow())};
@@ -285,17 +246,20 @@ void TCustomGrid::MoveTopLeft(int leftCol, int topRow) {
   TopLeftChanged();
 }
 
+// The first shown entry that brings index wholly into view with as little
+// scrolling as possible: index itself when it lies before first, else the
+// nearest one after first from which index ends within the extent.
+static int FirstShowing(const TGridAxis& axis, int index, int fixed, int first, int extent) {
+  if (index < fixed) return first;
+  if (index <= first) return index;
+  const std::int64_t room = std::int64_t{extent} - axis.Offset(fixed);
+  const std::int64_t end = std::int64_t{axis.Offset(index)} + axis.Size(index);
+  return std::min(std::max(first, axis.FirstReaching(end - room)), index);
+}
+
 void TCustomGrid::ScrollToCell(int col, int row) {
-  int left = LeftCol(), top = TopRow();
-  if (col >= fixedCols_) {
-    if (col < left) left = col;
-    while (left < col && ColumnLeft(col) - ColumnLeft(left) + FixedWidth() + colWidths_[col] > ClientWidth()) ++left;
-  }
-  if (row >= fixedRows_) {
-    if (row < top) top = row;
-    while (top < row && RowTop(row) - RowTop(top) + FixedHeight() + rowHeights_[row] > ClientHeight()) ++top;
-  }
-  MoveTopLeft(left, top);
+  MoveTopLeft(FirstShowing(cols_, col, fixedCols_, LeftCol(), ClientWidth()),
+              FirstShowing(rows_, row, fixedRows_, TopRow(), ClientHeight()));
 }
 
 static int ScalePosition(int offset, int range) {
@@ -357,9 +321,7 @@ void TCustomGrid::ClampCurrent() {
 
 void TCustomGrid::MoveColumn(int from, int to) {
   if (from == to || from < 0 || to < 0 || from >= ColCount() || to >= ColCount()) return;
-  const int width = colWidths_[from];
-  colWidths_.erase(colWidths_.begin() + from);
-  colWidths_.insert(colWidths_.begin() + to, width);
+  cols_.Move(from, to);
   ColumnMovedData(from, to);
   ColumnMoved(from, to);
   Invalidate();
@@ -367,9 +329,7 @@ void TCustomGrid::MoveColumn(int from, int to) {
 
 void TCustomGrid::MoveRow(int from, int to) {
   if (from == to || from < 0 || to < 0 || from >= RowCount() || to >= RowCount()) return;
-  const int height = rowHeights_[from];
-  rowHeights_.erase(rowHeights_.begin() + from);
-  rowHeights_.insert(rowHeights_.begin() + to, height);
+  rows_.Move(from, to);
   RowMovedData(from, to);
   RowMoved(from, to);
   Invalidate();

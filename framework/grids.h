@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/controls.h"
+#include "framework/gridaxis.h"
 #include "framework/standardcontrols.h"
 
 class QScrollBar;
@@ -81,8 +82,8 @@ class TCustomGrid : public TCustomControl {
   ~TCustomGrid() override;
 
   // ---- Size ----
-  int ColCount() const { return static_cast<int>(colWidths_.size()); }
-  int RowCount() const { return static_cast<int>(rowHeights_.size()); }
+  int ColCount() const { return cols_.Count(); }
+  int RowCount() const { return rows_.Count(); }
   void SetColCount(int count);
   void SetRowCount(int count);
   int FixedCols() const { return fixedCols_; }
@@ -90,8 +91,8 @@ class TCustomGrid : public TCustomControl {
   // EInvalidOperation when the fixed cells would leave no scrollable one.
   void SetFixedCols(int count);
   void SetFixedRows(int count);
-  int DefaultColWidth() const { return defaultColWidth_; }
-  int DefaultRowHeight() const { return defaultRowHeight_; }
+  int DefaultColWidth() const { return cols_.DefaultSize(); }
+  int DefaultRowHeight() const { return rows_.DefaultSize(); }
   // Gives every column (row) the new default size.
   void SetDefaultColWidth(int width);
   void SetDefaultRowHeight(int height);
@@ -100,7 +101,7 @@ class TCustomGrid : public TCustomControl {
   void SetColWidths(int col, int width);
   void SetRowHeights(int row, int height);
   // The framework's own line between cells (0: cells touch).
-  int GridLineWidth() const { return gridLineWidth_; }
+  int GridLineWidth() const { return rows_.LineWidth(); }
   void SetGridLineWidth(int width);
   TColor FixedColor() const { return fixedColor_; }
   void SetFixedColor(TColor color);
@@ -231,6 +232,10 @@ class TCustomGrid : public TCustomControl {
   virtual void ColumnMovedData(int from, int to);
   virtual void RowMovedData(int from, int to);
 
+  // The column widths and row heights with their running offsets.
+  const TGridAxis& ColAxis() const { return cols_; }
+  const TGridAxis& RowAxis() const { return rows_; }
+
  private:
   int ColumnLeft(int col) const;
   int RowTop(int row) const;
@@ -244,13 +249,10 @@ class TCustomGrid : public TCustomControl {
   void UpdateEditorBounds();
   void CancelEditor();
 
-  std::vector<int> colWidths_;
-  std::vector<int> rowHeights_;
+  TGridAxis cols_;
+  TGridAxis rows_;
   int fixedCols_ = 1;
   int fixedRows_ = 1;
-  int defaultColWidth_ = 64;
-  int defaultRowHeight_ = 24;
-  int gridLineWidth_ = 1;
   TColor fixedColor_ = clBtnFace;
   bool defaultDrawing_ = true;
   TGridOptions options_ = kDefaultGridOptions;

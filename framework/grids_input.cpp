@@ -102,6 +102,8 @@ void TCustomGrid::CalcSizingState(int x, int y, TGridState& state, int& index, i
       if (i == fixed) i = std::max(i, first);
       if (i >= count) break;
       const int edge = edgeOf(i);
+      // Edges grow in this order: none further on can be near.
+      if (edge - pos > kSizingZone) break;
       if (std::abs(pos - edge) <= kSizingZone) {
         index = i;
         sizingPos = edge;
@@ -112,12 +114,12 @@ void TCustomGrid::CalcSizingState(int x, int y, TGridState& state, int& index, i
     return false;
   };
   if ((options_ & goColSizing) && (fixedRows_ == 0 || y < FixedHeight()) &&
-      nearLine(x, ColCount(), fixedCols_, LeftCol(), [&](int c) { return ColumnLeft(c) + colWidths_[c]; })) {
+      nearLine(x, ColCount(), fixedCols_, LeftCol(), [&](int c) { return ColumnLeft(c) + cols_.Size(c); })) {
     state = gsColSizing;
     return;
   }
   if ((options_ & goRowSizing) && (fixedCols_ == 0 || x < FixedWidth()) &&
-      nearLine(y, RowCount(), fixedRows_, TopRow(), [&](int r) { return RowTop(r) + rowHeights_[r]; })) {
+      nearLine(y, RowCount(), fixedRows_, TopRow(), [&](int r) { return RowTop(r) + rows_.Size(r); })) {
     state = gsRowSizing;
   }
 }

@@ -6,11 +6,15 @@
 namespace {
 
 // The column (row) indexes on screen in painting order: fixed ones, then
-// the scrolled ones from the first visible.
-std::vector<int> ShownIndexes(int count, int fixed, int first) {
+// the scrolled ones from the first visible, up to the last that starts
+// within the extent.
+std::vector<int> ShownIndexes(const TGridAxis& axis, int fixed, int first, int extent) {
+  const int count = axis.Count();
+  const int scrolledEnd =
+      std::min(axis.CountWithin(std::int64_t{extent} - 1 - axis.Offset(fixed) + axis.Offset(first)) + 1, count);
   std::vector<int> shown;
   for (int i = 0; i < std::min(fixed, count); ++i) shown.push_back(i);
-  for (int i = std::max(first, fixed); i < count; ++i) shown.push_back(i);
+  for (int i = std::max(first, fixed); i < scrolledEnd; ++i) shown.push_back(i);
   return shown;
 }
 
@@ -27,14 +31,15 @@ void TCustomGrid::Paint() {
   canvas->FillRect(region);
 
   const TGridRect selection = Selection();
-  for (int row : ShownIndexes(RowCount(), fixedRows_, TopRow())) {
+  for (int row : ShownIndexes(rows_, fixedRows_, TopRow(), ClientHeight())) {
     const int top = RowTop(row);
     if (top >= ClientHeight()) break;
-    for (int col : ShownIndexes(ColCount(), fixedCols_, LeftCol())) {
+    for (int col : ShownIndexes(cols_, fixedCols_, LeftCol(), ClientWidth())) {
       const int left = ColumnLeft(col);
       if (left >= ClientWidth()) break;
-      const TRect cell = Bounds(left, top, colWidths_[col], rowHeights_[row]);
-      TRect withLines = Bounds(left, top, colWidths_[col] + gridLineWidth_, rowHeights_[row] + gridLineWidth_);
+      const int width = cols_.Size(col), height = rows_.Size(row), line = GridLineWidth();
+      const TRect cell = Bounds(left, top, width, height);
+      TRect withLines = Bounds(left, top, width + line, height + line);
       TRect visible;
       if (!IntersectRect(visible, withLines, region)) continue;
 
@@ -47,7 +52,7 @@ void TCustomGrid::Paint() {
           (!focused || (options_ & (goDrawFocusSelected | goRowSelect))))
         state |= gdSelected;
 
-      if (defaultDrawing_ && gridLineWidth_ > 0) {
+      if (defaultDrawing_ && line > 0) {
         const bool lines = fixed ? (options_ & (goFixedVertLine | goFixedHorzLine)) : (options_ & (goVertLine | goHorzLine));
         canvas->Brush()->SetColor(fixed ? clBlack : clSilver);
         if (lines) canvas->FillRect(withLines);

@@ -59,11 +59,12 @@ void TStringGrid::SetRows(int row, const std::vector<AnsiString>& texts) {
 void TStringGrid::ObjectDropped(TObject*) {}
 
 void TStringGrid::SizeChanged(int oldColCount, int oldRowCount) {
-  // Each object that no kept cell still holds is reported once.
+  // Each object that no kept cell still holds is reported once. Only the
+  // dropped cells are visited, so growing costs no more than the cells added.
   std::set<TObject*> dropped;
   for (int c = 0; c < static_cast<int>(cells_.size()); ++c)
-    for (int r = 0; r < static_cast<int>(cells_[c].size()); ++r)
-      if ((c >= ColCount() || r >= RowCount()) && cells_[c][r].object) dropped.insert(cells_[c][r].object);
+    for (int r = c >= ColCount() ? 0 : RowCount(); r < static_cast<int>(cells_[c].size()); ++r)
+      if (cells_[c][r].object) dropped.insert(cells_[c][r].object);
   for (int c = 0; c < std::min<int>(cells_.size(), ColCount()) && !dropped.empty(); ++c)
     for (int r = 0; r < std::min<int>(cells_[c].size(), RowCount()); ++r) dropped.erase(cells_[c][r].object);
   for (TObject* object : dropped) ObjectDropped(object);

@@ -7,28 +7,24 @@
 
 // ---- Geometry ----
 
-int TBaseGrid::FixedColsWidth() const {
-  int w = 0;
-  for (int c = 0; c < FixedCols(); ++c) w += ColWidths(c);
-  return w;
-}
-
-int TBaseGrid::FixedRowsHeight() const {
-  int h = 0;
-  for (int r = 0; r < FixedRows(); ++r) h += RowHeights(r);
-  return h;
-}
+int TBaseGrid::FixedColsWidth() const { return static_cast<int>(ColAxis().SizeSum(FixedCols())); }
+int TBaseGrid::FixedRowsHeight() const { return static_cast<int>(RowAxis().SizeSum(FixedRows())); }
 
 TRect TBaseGrid::GetCellRect(int col, int row) const {
-  auto edge = [](int index, int fixed, int first, int fixedSize, auto size) {
-    int pos = 0;
-    for (int i = 0; i < index; ++i) pos += size(i);
-    if (index < fixed) return pos;
-    for (int i = 0; i < first; ++i) pos -= size(i);
-    return pos + fixedSize;
+  // Sizes alone: this grid draws its own lines inside the cells.
+  // Indexes past the end count with the default size, as their sizes read.
+  auto sizesBefore = [](const TGridAxis& axis, int index) {
+    const int count = axis.Count();
+    if (index <= count) return axis.SizeSum(std::max(index, 0));
+    return axis.SizeSum(count) + std::int64_t{index - count} * axis.DefaultSize();
   };
-  const int x = edge(col, FixedCols(), LeftCol(), FixedColsWidth(), [this](int c) { return ColWidths(c); });
-  const int y = edge(row, FixedRows(), TopRow(), FixedRowsHeight(), [this](int r) { return RowHeights(r); });
+  auto edge = [&](const TGridAxis& axis, int index, int fixed, int first) {
+    const std::int64_t before = sizesBefore(axis, index);
+    if (index < fixed) return static_cast<int>(before);
+    return static_cast<int>(before - sizesBefore(axis, first) + sizesBefore(axis, fixed));
+  };
+  const int x = edge(ColAxis(), col, FixedCols(), LeftCol());
+  const int y = edge(RowAxis(), row, FixedRows(), TopRow());
   return Bounds(x, y, ColWidths(col), RowHeights(row));
 }
 

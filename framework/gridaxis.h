@@ -1,0 +1,52 @@
+#pragma once
+// The sizes of a grid's columns or rows, with their running offsets.
+//
+// Every entry has a size (its width or height, 0 for a hidden one) and is
+// followed by a line of the axis's common width. Offsets are found in
+// O(log n) through a Fenwick tree over the sizes that differ from the
+// default, and in O(1) while every size is the default; the reverse search
+// (which entry lies at an offset) costs the same.
+#include <cstdint>
+#include <vector>
+
+class TGridAxis {
+ public:
+  int Count() const { return static_cast<int>(sizes_.size()); }
+  int DefaultSize() const { return defaultSize_; }
+  int LineWidth() const { return lineWidth_; }
+  int Size(int index) const { return sizes_[index]; }
+
+  // Entries added by a larger count take the default size.
+  void Resize(int count);
+  // Gives every entry the new default size.
+  void Reset(int defaultSize);
+  void SetSize(int index, int size);
+  void SetLineWidth(int width) { lineWidth_ = width; }
+  // Takes the entry at from out and puts it back at to.
+  void Move(int from, int to);
+
+  // The sizes of the first count entries, without lines.
+  std::int64_t SizeSum(int count) const;
+  // Where entry count starts: the sizes and lines of the entries before it.
+  int Offset(int count) const;
+  // The largest count in 0..Count() whose Offset does not pass position
+  // (0 when even Offset(0) does): the entry that holds the position, or
+  // Count() past the end.
+  int CountWithin(std::int64_t position) const;
+  // The smallest count in 0..Count() whose Offset reaches position; Count()
+  // when none does.
+  int FirstReaching(std::int64_t position) const;
+
+ private:
+  std::int64_t Extra(int count) const;
+  void AddExtra(int index, std::int64_t delta);
+  void Rebuild();
+
+  std::vector<int> sizes_;
+  // Fenwick tree over size - default, 1-based; kept only while some entry
+  // differs from the default (nonDefault_ > 0).
+  std::vector<std::int64_t> tree_;
+  int nonDefault_ = 0;
+  int defaultSize_ = 0;
+  int lineWidth_ = 0;
+};
