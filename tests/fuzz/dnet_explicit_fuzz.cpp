@@ -9,21 +9,17 @@
 // bytes.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include "devicenet/dncn.h"
 #include "tests/fuzz/fakecanaccess.h"
+#include "tests/fuzz/fuzzcheck.h"
 
 namespace {
 
 constexpr int kMac = 5;
 constexpr std::uint16_t kRxId = 0x40B, kTxId = 0x40C;
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 CanMessage NodeFrame(FuzzedDataProvider& input) {
   const std::uint8_t shape = input.ConsumeIntegral<std::uint8_t>();
@@ -40,14 +36,14 @@ std::vector<std::uint8_t> SentRequest(const std::vector<CanMessage>& written) {
   std::vector<std::uint8_t> request;
   std::uint8_t count = 0;
   for (const CanMessage& frame : written) {
-    Check(frame.Id == kTxId && frame.Length >= 2);
+    FUZZ_CHECK(frame.Id == kTxId && frame.Length >= 2);
     if ((frame.Data[0] & 0x80) == 0) {
       request.assign(frame.Data + 1, frame.Data + frame.Length);
       continue;
     }
     const std::uint8_t type = frame.Data[1] & 0xC0;
     if (type == 0xC0) continue;  // an acknowledgement of a response fragment
-    Check((frame.Data[1] & 0x3F) == count);
+    FUZZ_CHECK((frame.Data[1] & 0x3F) == count);
     count = (count + 1) & 0x3F;
     request.insert(request.end(), frame.Data + 2, frame.Data + frame.Length);
   }
@@ -77,13 +73,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<std::uint8_t> body =
       input.ConsumeBytes<std::uint8_t>(input.ConsumeIntegralInRange<std::size_t>(0, 300));
   if (!dncn::SendRequest(card, c, service, body)) {
-    Check(body.size() > c.consumedSize);
+    FUZZ_CHECK(body.size() > c.consumedSize);
     return 0;
   }
 
   while (input.remaining_bytes() > 0 && c.state != dncn::Exchange::kDone) {
     dncn::OnExplicitFrame(card, c, NodeFrame(input));
-    Check(c.receivedLength <= c.input.size());
+    FUZZ_CHECK(c.receivedLength <= c.input.size());
   }
 
   // The callers' buffers hold the produced size.
@@ -93,10 +89,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t replyService = c.replyService;
   const bool ok = dncn::AwaitResponse(card, c, 0, dncn::Reply{&length, reply.get()});
   if (!ok) return 0;
-  Check(answered && replyService == (service | 0x80));
-  Check(length <= c.producedSize);
+  FUZZ_CHECK(answered && replyService == (service | 0x80));
+  FUZZ_CHECK(length <= c.producedSize);
   std::vector<std::uint8_t> request{service};
   request.insert(request.end(), body.begin(), body.end());
-  Check(SentRequest(written) == request);
+  FUZZ_CHECK(SentRequest(written) == request);
   return 0;
 }
