@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/registrytree.h"
+#include "platform/textfile.h"
 #include "tests/fuzz/fuzzcheck.h"
 
 namespace {
@@ -24,10 +25,6 @@ void CheckRoundTrip(const RegistryTree& tree) {
   FUZZ_CHECK(reread.FromText(text, &why, &line));
   FUZZ_CHECK(reread == tree);
   FUZZ_CHECK(reread.ToText() == text);
-}
-
-bool IsSingleLine(std::string_view text) {
-  return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
 // Names the changes use: short, so that they meet each other, with any bytes.
@@ -56,7 +53,7 @@ void ApplyChange(RegistryTree& tree, FuzzedDataProvider& choices) {
         value.text = Name(choices);
       }
       // The registry refuses such values before they reach the tree.
-      if (key == nullptr || !IsSingleLine(value.name) || !IsSingleLine(value.text)) break;
+      if (key == nullptr || !platform::IsSingleLine(value.name) || !platform::IsSingleLine(value.text)) break;
       if (platform::RegistryValue* existing = key->FindValue(value.name)) {
         value.name = existing->name;
         *existing = value;
