@@ -85,11 +85,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   cocn::Lock lock(iface.Mutex);
   FUZZ_CHECK(cocn::StartSdoTransfer(iface, *channel, transfer));
 
+  // A segmented upload's bytes as the server's segments carried them: each
+  // segment the client answered with its next request, and the one that
+  // ended the transfer.
+  bool segmented = false;
+  std::vector<std::uint8_t> segments;
   while (input.remaining_bytes() > 0 && !channel->Finished) {
     fuzzsupport::RefuseWrites(written.size() >= writesAllowed);
-    cocn::OnSdoResponse(iface, *channel, ServerFrame(input, channel->ResponseCobId));
+    const CanMessage frame = ServerFrame(input, channel->ResponseCobId);
+    const std::size_t sent = written.size();
+    cocn::OnSdoResponse(iface, *channel, frame);
     FUZZ_CHECK(channel->Done <= channel->Capacity);
     FUZZ_CHECK(channel->Done <= channel->Data.size());
+    const std::uint8_t command = frame.Data[0];
+    const bool taken = written.size() > sent || (channel->Finished && channel->Result == 0);
+    if (!upload || !taken) continue;
+    if ((command & 0xE0) == 0x40 && (command & 0x02) == 0) segmented = true;
+    if (command < 0x20) segments.insert(segments.end(), frame.Data + 1, frame.Data + 8 - ((command >> 1) & 0x07));
   }
 
   std::vector<std::uint8_t> received;
@@ -97,6 +109,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(channel->Index == transfer.index && channel->SubIndex == transfer.subIndex);
     if (upload) {
       FUZZ_CHECK(received.size() <= transfer.capacity);
+      if (segmented) FUZZ_CHECK(received == segments);
       CheckUploadRequests(written);
     } else {
       FUZZ_CHECK(DownloadedBytes(written) == download);
