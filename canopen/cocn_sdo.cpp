@@ -24,6 +24,7 @@ constexpr std::uint8_t kLastSegment = 0x01;
 constexpr std::uint32_t kToggleAbort = 0x05030000;
 constexpr std::uint32_t kLengthTooHigh = 0x06070012;
 constexpr std::uint32_t kLengthTooLow = 0x06070013;
+constexpr std::uint32_t kAbortGeneralError = 0x08000000;
 
 using Frame = std::array<std::uint8_t, 8>;
 
@@ -259,7 +260,12 @@ void OnSdoResponse(Interface& iface, SdoChannel& channel, const CanMessage& fram
   if (frame.Length != 8 || (frame.Flags & kCanFlagRemote) != 0) return;
   if (channel.Direction == SdoDirection::kIdle || channel.Finished) return;
   const std::uint8_t command = frame.Data[0];
-  if (command >= 0x80 && command <= 0x9F) return Finish(channel, static_cast<std::int32_t>(Le32(frame.Data + 4)));
+  if (command >= 0x80 && command <= 0x9F) {
+    // An abort always ends the transfer in failure: one that gives no code
+    // (0, which would read as success) counts as a general error.
+    const std::uint32_t code = Le32(frame.Data + 4);
+    return Finish(channel, static_cast<std::int32_t>(code != 0 ? code : kAbortGeneralError));
+  }
   if (channel.Direction == SdoDirection::kUpload) {
     if ((command & 0xE0) == 0x40 && AwaitingInitiateUpload(channel)) return OnInitiateUploadResponse(iface, channel, frame);
     if (command < 0x20 && AwaitingUploadSegment(channel)) return OnUploadSegment(iface, channel, frame);

@@ -42,10 +42,6 @@ std::string_view Unquote(std::string_view value) {
   return value;
 }
 
-bool IsSingleLine(std::string_view text) {
-  return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
-}
-
 // Adds the name unless one equal to it without regard to case is there.
 void AddOnce(std::vector<std::string>& names, std::string_view name) {
   bool seen = std::any_of(names.begin(), names.end(),

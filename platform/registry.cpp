@@ -17,8 +17,6 @@ namespace platform {
 
 namespace {
 
-bool IsSingleLine(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos; }
-
 // ---- The process's view of the file ----
 
 std::string DefaultRegistryPath() {

@@ -18,7 +18,8 @@
 // file at once (temporary file, flush, rename) while holding a lock on its
 // directory. A damaged file is never replaced: every operation fails with
 // kErrorRegistryCorrupt until a person mends it, and RegistryFileError() tells
-// which line is wrong and why.
+// which line is wrong and why. Nor is a file its owner made read-only: every
+// change then fails with kErrorAccessDenied and says so on the standard error.
 //
 // One Registry object is one accessor (not shared between threads); any number
 // of them may live at once in any threads.
@@ -46,8 +47,10 @@ class Registry {
 
   // Paths use backslashes. A path starting with a backslash is taken from the
   // root, any other from the open key; empty parts are ignored. With create,
-  // the key and its parents are made when missing. On success the key becomes
-  // the open key.
+  // the key and its parents are made when missing, each new key spelled below
+  // its parent as the parent was created; names holding a line break or the
+  // bytes 0x00 or 0x01 are refused (kErrorInvalidParameter). On success the
+  // key becomes the open key.
   bool OpenKey(std::string_view path, bool create);
   void CloseKey();
   // The open key's path from the root, without a leading backslash ("" for

@@ -91,6 +91,10 @@ std::string_view TrimSpaces(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
+bool IsSingleLine(std::string_view text) {
+  return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
 FileStamp StampOfFile(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return {};

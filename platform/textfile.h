@@ -55,5 +55,7 @@ class DirectoryLock {
 std::string FoldCase(std::string_view text);
 bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 std::string_view TrimSpaces(std::string_view text);
+// No line break and no NUL: text a line of the stores' files can hold.
+bool IsSingleLine(std::string_view text);
 
 }  // namespace platform

@@ -40,6 +40,7 @@ constexpr std::uint32_t kAbortWriteOfReadOnly = 0x06010002;
 constexpr std::uint32_t kAbortLengthTooLow = 0x06070013;
 constexpr std::uint32_t kAbortDeviceState = 0x08000022;
 constexpr std::uint32_t kAbortPasswordRefused = 0x08000020;
+constexpr std::uint32_t kAbortGeneralError = 0x08000000;
 constexpr std::uint32_t kPassword = 0x1234ABCD;
 constexpr std::uint32_t kMirrorSize = 0x2FFFE;
 
@@ -423,7 +424,7 @@ TEST_F(CanopenBench, SdoClientCopesWithEveryAnswerForm) {
   // 0x2000: expedited without size; 0x2001: a 10-byte object; 0x2002: a
   // segmented upload with the wrong toggle; 0x2003: the echo of another
   // sub-index; 0x2100: takes segmented downloads; 0x2101: confirms with the
-  // wrong toggle.
+  // wrong toggle; 0x2102: aborts a segment without giving a reason (code 0).
   ScriptedNode node(bus, kNode, [&](const sim::CanFrame& request) -> std::optional<sim::CanFrame> {
     const std::uint8_t command = request.data[0];
     const std::uint16_t index = static_cast<std::uint16_t>(request.data[1] | (request.data[2] << 8));
@@ -442,6 +443,7 @@ TEST_F(CanopenBench, SdoClientCopesWithEveryAnswerForm) {
     }
     if ((command & 0xEF) == 0x60) return answer({0x10, 1, 2, 3, 4, 5, 6, 7});  // toggle 1 at once
     if (command == 0x21) return answer({0x60, lo, hi, sub, 0, 0, 0, 0});
+    if (command < 0x20 && current == 0x2102) return answer({0x80, 0x02, 0x21, 0, 0, 0, 0, 0});
     if (command < 0x20) {
       const std::uint8_t toggle = current == 0x2101 ? 0x10 : static_cast<std::uint8_t>(command & 0x10);
       ++segment;
@@ -477,6 +479,8 @@ TEST_F(CanopenBench, SdoClientCopesWithEveryAnswerForm) {
        {0, kCopnErrorSubIndex}},
       {"download confirmed with the wrong toggle", [&] { return Download(kNode, 0x2101, std::vector<std::uint8_t>(14, 1)).result; },
        {0, 0x05030000}},
+      {"download aborted without a reason", [&] { return Download(kNode, 0x2102, std::vector<std::uint8_t>(14, 1)).result; },
+       {0, kAbortGeneralError}},
   };
   for (const auto& failure : failures) EXPECT_EQ(Attempt(failure.call), failure.expected) << failure.what;
 

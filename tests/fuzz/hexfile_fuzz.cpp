@@ -5,19 +5,15 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/Class_intelhexfile.h"
 #include "platform/lasterror.h"
+#include "tests/fuzz/fuzzcheck.h"
 
 namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 struct Record {
   std::uint32_t address;
@@ -36,14 +32,14 @@ Pass ReadPass(TIntelHexFile& reader, std::size_t lines) {
   // Exactly as large as the reader may fill, so a byte more is caught.
   auto buffer = std::make_unique<std::uint8_t[]>(TIntelHexFile::kMaxRecordBytes);
   for (std::size_t calls = 0;; ++calls) {
-    Check(calls <= lines + 1);
+    FUZZ_CHECK(calls <= lines + 1);
     std::uint32_t address = 0;
     std::uint8_t length = 0;
     const int got = reader.ReadRecord(&address, &length, buffer.get());
-    Check(reader.Percent() <= 100);
+    FUZZ_CHECK(reader.Percent() <= 100);
     if (got == 0) {
       pass.status = platform::GetLastError();
-      Check(pass.status == kHexStatusEndOfData || pass.status == kHexStatusNoColon ||
+      FUZZ_CHECK(pass.status == kHexStatusEndOfData || pass.status == kHexStatusNoColon ||
             pass.status == kHexStatusMalformedLine);
       return pass;
     }
@@ -56,19 +52,19 @@ Pass ReadPass(TIntelHexFile& reader, std::size_t lines) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // The reader takes a path: the input goes into a file in memory.
   const int fd = ::memfd_create("hexfile-fuzz", MFD_CLOEXEC);
-  Check(fd >= 0);
-  Check(::write(fd, data, size) == static_cast<ssize_t>(size));
+  FUZZ_CHECK(fd >= 0);
+  FUZZ_CHECK(::write(fd, data, size) == static_cast<ssize_t>(size));
   const std::string path = "/proc/self/fd/" + std::to_string(fd);
 
   std::size_t lines = 1;
   for (std::size_t i = 0; i < size; ++i) lines += data[i] == '\n';
 
   TIntelHexFile reader;
-  Check(reader.Open(path) == 1);
+  FUZZ_CHECK(reader.Open(path) == 1);
   const Pass first = ReadPass(reader, lines);
-  Check(reader.Rewind() == 1);
-  Check(reader.Percent() == 0);
-  Check(ReadPass(reader, lines) == first);
+  FUZZ_CHECK(reader.Rewind() == 1);
+  FUZZ_CHECK(reader.Percent() == 0);
+  FUZZ_CHECK(ReadPass(reader, lines) == first);
   ::close(fd);
   return 0;
 }

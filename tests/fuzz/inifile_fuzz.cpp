@@ -5,7 +5,6 @@
 // Input: the INI text, then optionally a NUL and bytes that choose changes.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstdlib>
 #include <map>
 #include <optional>
 #include <string>
@@ -13,14 +12,11 @@
 
 #include "platform/inidocument.h"
 #include "platform/textfile.h"
+#include "tests/fuzz/fuzzcheck.h"
 
 namespace {
 
 using platform::IniDocument;
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 // What every key of every section reads, by folded section and key name.
 using Readings = std::map<std::pair<std::string, std::string>, std::optional<std::string>>;
@@ -41,7 +37,7 @@ void CheckOthersUnchanged(const Readings& before, const IniDocument& doc, std::s
   const std::pair<std::string, std::string> changed{platform::FoldCase(section), platform::FoldCase(key)};
   for (const auto& [where, value] : before) {
     if (where.first == changed.first && (where.second == changed.second || key.empty())) continue;
-    Check(doc.Value(where.first, where.second) == value);
+    FUZZ_CHECK(doc.Value(where.first, where.second) == value);
   }
 }
 
@@ -55,8 +51,8 @@ bool ReadsBackAsWritten(std::string_view value) {
 void CheckSavedAndReadAgain(const IniDocument& doc) {
   const std::string text = doc.ToText();
   const IniDocument reread = IniDocument::FromText(text);
-  Check(reread.ToText() == text);
-  Check(ReadEverything(reread) == ReadEverything(doc));
+  FUZZ_CHECK(reread.ToText() == text);
+  FUZZ_CHECK(ReadEverything(reread) == ReadEverything(doc));
 }
 
 void ApplyChange(IniDocument& doc, FuzzedDataProvider& choices) {
@@ -71,18 +67,18 @@ void ApplyChange(IniDocument& doc, FuzzedDataProvider& choices) {
       if (!IniDocument::ValidSectionName(section) || !IniDocument::ValidKeyName(key) || !IniDocument::ValidValue(value))
         return;
       doc.SetValue(section, key, value);
-      Check(doc.Value(section, key).has_value());
-      if (ReadsBackAsWritten(value)) Check(doc.Value(section, key) == value);
+      FUZZ_CHECK(doc.Value(section, key).has_value());
+      if (ReadsBackAsWritten(value)) FUZZ_CHECK(doc.Value(section, key) == value);
       CheckOthersUnchanged(before, doc, section, key);
       break;
     case 1:
       doc.RemoveKey(section, key);
-      Check(!doc.Value(section, key).has_value());
+      FUZZ_CHECK(!doc.Value(section, key).has_value());
       CheckOthersUnchanged(before, doc, section, key);
       break;
     default:
       doc.RemoveSections(section);
-      Check(!doc.HasSection(section));
+      FUZZ_CHECK(!doc.HasSection(section));
       CheckOthersUnchanged(before, doc, section, "");
       break;
   }
@@ -98,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view changes = split == std::string_view::npos ? std::string_view() : input.substr(split + 1);
 
   IniDocument doc = IniDocument::FromText(text);
-  Check(doc.ToText() == text);
+  FUZZ_CHECK(doc.ToText() == text);
   CheckSavedAndReadAgain(doc);
 
   FuzzedDataProvider choices(reinterpret_cast<const std::uint8_t*>(changes.data()), changes.size());

@@ -5,19 +5,16 @@
 // Input: the .reg text, then optionally a NUL and bytes that choose changes.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "platform/registrytree.h"
+#include "platform/textfile.h"
+#include "tests/fuzz/fuzzcheck.h"
 
 namespace {
 
 using platform::RegistryTree;
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 // Saving and reading back gives the same tree, and saving that the same text.
 void CheckRoundTrip(const RegistryTree& tree) {
@@ -25,13 +22,9 @@ void CheckRoundTrip(const RegistryTree& tree) {
   RegistryTree reread;
   std::string why;
   std::size_t line = 0;
-  Check(reread.FromText(text, &why, &line));
-  Check(reread == tree);
-  Check(reread.ToText() == text);
-}
-
-bool IsSingleLine(std::string_view text) {
-  return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+  FUZZ_CHECK(reread.FromText(text, &why, &line));
+  FUZZ_CHECK(reread == tree);
+  FUZZ_CHECK(reread.ToText() == text);
 }
 
 // Names the changes use: short, so that they meet each other, with any bytes.
@@ -43,9 +36,9 @@ void ApplyChange(RegistryTree& tree, FuzzedDataProvider& choices) {
     case 0:
       if (RegistryTree::CanHoldPath(path)) {
         tree.Ensure(path);
-        Check(tree.Find(path) != nullptr);
+        FUZZ_CHECK(tree.Find(path) != nullptr);
       } else {
-        Check(tree.Find(path) == nullptr);
+        FUZZ_CHECK(tree.Find(path) == nullptr);
       }
       break;
     case 1:
@@ -54,10 +47,13 @@ void ApplyChange(RegistryTree& tree, FuzzedDataProvider& choices) {
       platform::RegistryValue value;
       value.name = Name(choices);
       value.isDword = choices.ConsumeBool();
-      value.dword = choices.ConsumeIntegral<std::uint32_t>();
-      if (!value.isDword) value.text = Name(choices);
+      if (value.isDword) {
+        value.dword = choices.ConsumeIntegral<std::uint32_t>();
+      } else {
+        value.text = Name(choices);
+      }
       // The registry refuses such values before they reach the tree.
-      if (key == nullptr || !IsSingleLine(value.name) || !IsSingleLine(value.text)) break;
+      if (key == nullptr || !platform::IsSingleLine(value.name) || !platform::IsSingleLine(value.text)) break;
       if (platform::RegistryValue* existing = key->FindValue(value.name)) {
         value.name = existing->name;
         *existing = value;
@@ -68,8 +64,8 @@ void ApplyChange(RegistryTree& tree, FuzzedDataProvider& choices) {
     }
     default: {
       const bool existed = tree.Find(path) != nullptr;
-      Check(tree.Erase(path) == existed);
-      Check(tree.Find(path) == nullptr || path.find_first_not_of('\\') == std::string::npos);
+      FUZZ_CHECK(tree.Erase(path) == existed);
+      FUZZ_CHECK(tree.Find(path) == nullptr || path.find_first_not_of('\\') == std::string::npos);
       break;
     }
   }
@@ -89,8 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (tree.FromText(text, &why, &line)) {
     CheckRoundTrip(tree);
   } else {
-    Check(!why.empty() && line >= 1);
-    Check(tree == RegistryTree());
+    FUZZ_CHECK(!why.empty() && line >= 1);
+    FUZZ_CHECK(tree == RegistryTree());
   }
 
   FuzzedDataProvider choices(reinterpret_cast<const std::uint8_t*>(changes.data()), changes.size());

@@ -7,11 +7,11 @@
 // shape byte (length and remote flag) and eight data bytes.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstdlib>
 #include <vector>
 
 #include "canopen/cocn.h"
 #include "tests/fuzz/fakecanaccess.h"
+#include "tests/fuzz/fuzzcheck.h"
 
 namespace {
 
@@ -20,10 +20,6 @@ using cocn::SdoDirection;
 
 constexpr std::uint8_t kNode = 5;
 constexpr std::uint8_t kToggle = 0x10;
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 CanMessage ServerFrame(FuzzedDataProvider& input, std::uint32_t identifier) {
   const std::uint8_t shape = input.ConsumeIntegral<std::uint8_t>();
@@ -48,7 +44,7 @@ std::vector<std::uint8_t> DownloadedBytes(const std::vector<CanMessage>& written
   std::uint8_t toggle = 0;
   for (std::size_t i = 1; i < written.size(); ++i) {
     const std::uint8_t command = written[i].Data[0];
-    Check((command & kToggle) == toggle);
+    FUZZ_CHECK((command & kToggle) == toggle);
     toggle ^= kToggle;
     const int size = 7 - ((command >> 1) & 0x07);
     bytes.insert(bytes.end(), written[i].Data + 1, written[i].Data + 1 + size);
@@ -59,7 +55,7 @@ std::vector<std::uint8_t> DownloadedBytes(const std::vector<CanMessage>& written
 void CheckUploadRequests(const std::vector<CanMessage>& written) {
   std::uint8_t toggle = 0;
   for (std::size_t i = 1; i < written.size(); ++i) {
-    Check(written[i].Data[0] == (0x60 | toggle));
+    FUZZ_CHECK(written[i].Data[0] == (0x60 | toggle));
     toggle ^= kToggle;
   }
 }
@@ -85,25 +81,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   cocn::Interface iface;
   iface.Handle = iface.CanHandle = 1;
   const std::shared_ptr<SdoChannel> channel = cocn::CreateSdoChannel(iface, kNode);
-  Check(channel != nullptr);
+  FUZZ_CHECK(channel != nullptr);
   cocn::Lock lock(iface.Mutex);
-  Check(cocn::StartSdoTransfer(iface, *channel, transfer));
+  FUZZ_CHECK(cocn::StartSdoTransfer(iface, *channel, transfer));
 
+  // A segmented upload's bytes as the server's segments carried them: each
+  // segment the client answered with its next request, and the one that
+  // ended the transfer.
+  bool segmented = false;
+  std::vector<std::uint8_t> segments;
   while (input.remaining_bytes() > 0 && !channel->Finished) {
     fuzzsupport::RefuseWrites(written.size() >= writesAllowed);
-    cocn::OnSdoResponse(iface, *channel, ServerFrame(input, channel->ResponseCobId));
-    Check(channel->Done <= channel->Capacity);
-    Check(channel->Done <= channel->Data.size());
+    const CanMessage frame = ServerFrame(input, channel->ResponseCobId);
+    const std::size_t sent = written.size();
+    cocn::OnSdoResponse(iface, *channel, frame);
+    FUZZ_CHECK(channel->Done <= channel->Capacity);
+    FUZZ_CHECK(channel->Done <= channel->Data.size());
+    const std::uint8_t command = frame.Data[0];
+    const bool taken = written.size() > sent || (channel->Finished && channel->Result == 0);
+    if (!upload || !taken) continue;
+    if ((command & 0xE0) == 0x40 && (command & 0x02) == 0) segmented = true;
+    if (command < 0x20) segments.insert(segments.end(), frame.Data + 1, frame.Data + 8 - ((command >> 1) & 0x07));
   }
 
   std::vector<std::uint8_t> received;
   if (cocn::SdoTransferOutcome(*channel, transfer, &received) == 0) {
-    Check(channel->Index == transfer.index && channel->SubIndex == transfer.subIndex);
+    FUZZ_CHECK(channel->Index == transfer.index && channel->SubIndex == transfer.subIndex);
     if (upload) {
-      Check(received.size() <= transfer.capacity);
+      FUZZ_CHECK(received.size() <= transfer.capacity);
+      if (segmented) FUZZ_CHECK(received == segments);
       CheckUploadRequests(written);
     } else {
-      Check(DownloadedBytes(written) == download);
+      FUZZ_CHECK(DownloadedBytes(written) == download);
     }
   }
   return 0;

@@ -7,13 +7,13 @@
 // Input: one byte for the time-stamp mode after synchronisation, then the
 // stream.
 #include <cstdint>
-#include <cstdlib>
 #include <vector>
 
 #include "drivers/commandlink.h"
 #include "drivers/serialframe.h"
 #include "drivers/serialreply.h"
 #include "platform/lasterror.h"
+#include "tests/fuzz/fuzzcheck.h"
 
 namespace {
 
@@ -21,14 +21,10 @@ using drivers::CommandChannel;
 using drivers::DeviceFrame;
 using drivers::DeviceFrameParser;
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
 void CheckFails(bool result) {
   if (result) return;
   const std::uint32_t code = platform::GetLastError();
-  Check(code == drivers::kErrorNoReply || code == drivers::kErrorBadReply);
+  FUZZ_CHECK(code == drivers::kErrorNoReply || code == drivers::kErrorBadReply);
 }
 
 // The query shapes the drivers ask with.
@@ -55,9 +51,9 @@ class ArrayGatherer {
       CheckFails(started_);
     }
     if (!started_) return;
-    Check(gathered_.Value().size() <= announced_);
+    FUZZ_CHECK(gathered_.Value().size() <= announced_);
     if (gathered_.Complete()) {
-      Check(gathered_.Value().size() == announced_);
+      FUZZ_CHECK(gathered_.Value().size() == announced_);
       started_ = false;
     }
   }
@@ -73,7 +69,7 @@ void CheckReply(const DeviceFrame& reply, ArrayGatherer& gatherer) {
     std::vector<std::uint8_t> value;
     const bool decoded = drivers::DecodeReply(query, reply, &value);
     CheckFails(decoded);
-    if (decoded) Check(value.size() >= query.minValueSize && value.size() <= query.maxValueSize);
+    if (decoded) FUZZ_CHECK(value.size() >= query.minValueSize && value.size() <= query.maxValueSize);
   }
   gatherer.Take(reply);
 }
@@ -88,17 +84,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ArrayGatherer gatherer;
   for (std::size_t i = 1; i < size; ++i) {
     const std::size_t wanted = parser.BytesToFrameEnd();
-    Check(wanted >= 1 && wanted <= drivers::kMaxDeviceFrameSize);
+    FUZZ_CHECK(wanted >= 1 && wanted <= drivers::kMaxDeviceFrameSize);
     DeviceFrame frame;
     const DeviceFrameParser::Event event = parser.Feed(data[i], &frame);
     // Only the last byte of what was asked for completes something.
-    if (event != DeviceFrameParser::Event::kNone) Check(wanted == 1);
+    if (event != DeviceFrameParser::Event::kNone) FUZZ_CHECK(wanted == 1);
     if (event == DeviceFrameParser::Event::kSynchronised) {
-      Check(parser.Synchronised());
+      FUZZ_CHECK(parser.Synchronised());
       parser.SetTimeStampMode(mode);
     }
     if (event == DeviceFrameParser::Event::kFrame) {
-      Check(frame.stamped == (mode != 0));
+      FUZZ_CHECK(frame.stamped == (mode != 0));
       if (frame.id == drivers::kCommandId) CheckReply(frame, gatherer);
     }
   }
