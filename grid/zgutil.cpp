@@ -1,3 +1,4 @@
+// Gradient fills.
 #include "grid/zgutil.h"
 
 #include <algorithm>
@@ -26,24 +27,4 @@ void DrawGradient(TCanvas* canvas, TColor from, TColor to, int steps, TRect r, b
     canvas->FillRect(horizontal ? TRect{r.Left + start, r.Top, r.Left + end, r.Bottom}
                                 : TRect{r.Left, r.Top + start, r.Right, r.Top + end});
   }
-}
-
-AnsiString EncodeWideStr(const WideString& text) {
-  AnsiString result = "|\\";
-  for (char16_t unit : text) {
-    result += static_cast<char>(unit >> 8);
-    result += static_cast<char>(unit & 0xFF);
-  }
-  return result;
-}
-
-WideString DecodeWideStr(const AnsiString& text) {
-  WideString result;
-  if (text.size() >= 2 && text[0] == '|' && text[1] == '\\') {
-    for (size_t i = 2; i + 1 < text.size(); i += 2)
-      result += static_cast<char16_t>((static_cast<unsigned char>(text[i]) << 8) | static_cast<unsigned char>(text[i + 1]));
-    return result;
-  }
-  for (unsigned char c : text) result += static_cast<char16_t>(c);
-  return result;
 }

@@ -1,7 +1,11 @@
-// Gradient fills and the storage form of wide text.
+// The grid's utility routines: line-break codecs, search and classification
+// of cell texts, dates, colours, wide text, the clipboard fragment, the
+// filter matcher and gradient fills.
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <tuple>
+#include <vector>
 
 #include "grid/zgutil.h"
 
@@ -32,6 +36,291 @@ TEST(WideText, EncodesHighByteFirstAndRoundTrips) {
   EXPECT_EQ(stored, AnsiString("|\\\x00" "A\x20\xAC\x00z", 8));
   EXPECT_EQ(DecodeWideStr(stored), text);
   EXPECT_EQ(DecodeWideStr("plain"), u"plain");
+  // Units with the high bit set in either byte, and a dangling odd byte.
+  EXPECT_EQ(DecodeWideStr(AnsiString("|\\\xFF\xFE\x80", 5)), u"\uFFFE");
+  // A plain cell text is UTF-8, not one character per byte.
+  EXPECT_EQ(DecodeWideStr("caf\xC3\xA9 \xE2\x82\xAC"), u"caf\u00E9 \u20AC");
+}
+
+
+// Sets the locale values for one test and restores them after it.
+class LocaleTest : public ::testing::Test {
+ protected:
+  void TearDown() override { FormatSettings = saved; }
+  TFormatSettings saved = FormatSettings;
+};
+
+TEST(LineBreaks, CodecsCarryBreaksThroughEachFormat) {
+  using Codec = AnsiString (*)(const AnsiString&);
+  const std::vector<std::tuple<const char*, Codec, AnsiString, AnsiString>> cases = {
+      {"CSVQuotes", CSVQuotes, "say \"hi\"", "say \"\"hi\"\""},
+      {"LineFeedsToXLS", LineFeedsToXLS, "a\r\nb\rc", "a\nbc"},
+      {"CRToLF", CRToLF, "a\r\nb", "a\nb"},
+      {"LfToFile", LfToFile, "a\r\nb", "a\t\bb"},
+      {"LfToFile without CR", LfToFile, "a\nb", "a\nb"},
+      {"CLFToLF", CLFToLF, "a\\nb\\n", "a\rb\r"},
+      {"LFToCLF", LFToCLF, "a\r\nb", "a\\nb"},
+      {"HTMLLineBreaks", HTMLLineBreaks, "a\r\nb", "a<br>\nb"},
+  };
+  for (const auto& [name, codec, in, out] : cases) EXPECT_EQ(codec(in), out) << name;
+
+  AnsiString s = "a\r\nb";
+  LineFeedsToCSV(s);
+  EXPECT_EQ(s, "\"a\vb\"");
+  CSVToLineFeeds(s);
+  EXPECT_EQ(s, "\"a\r\nb\"");
+  s = "a\r\nb\rc\n";
+  LineFeedsToCSVNQ(s);
+  EXPECT_EQ(s, "a\nb\rc\n");
+  s = "a\r\nb";
+  LineFeedsToJava(s);
+  EXPECT_EQ(s, "a~b");
+  JavaToLineFeeds(s);
+  EXPECT_EQ(s, "a\r\nb");
+  s = "^";
+  JavaToLineFeeds(s);
+  EXPECT_EQ(s, "");
+
+  EXPECT_EQ(FileToLf("a\t\bb\tc", true), "a\r\nb\rc");
+  EXPECT_EQ(FileToLf("a\t\bb", false), "a");
+  EXPECT_EQ(FileToLf("a\tb", true), "a\tb");  // no character 8: not converted
+}
+
+TEST(LineBreaks, LinesComeOffOneAtATime) {
+  AnsiString s = "one\r\ntwo\rthree";
+  EXPECT_EQ(GetNextLine(s, true), "one");
+  EXPECT_EQ(s, "two\rthree");
+  EXPECT_EQ(GetNextLine(s, true), "two");
+  EXPECT_EQ(GetNextLine(s, true), "three");
+  EXPECT_EQ(s, "");
+  s = "one\r\ntwo";
+  EXPECT_EQ(GetNextLine(s, false), "one");
+  EXPECT_EQ(s, "");
+
+  EXPECT_EQ(LinesInText("a\rb\r\nc", true), 3);
+  EXPECT_EQ(LinesInText("a\rb", false), 1);
+  EXPECT_EQ(LinesInText("", true), 1);
+
+  EXPECT_EQ(DoubleToSingleChar('&', "a&&b&c"), "a&bc");
+  TStringList list;
+  list.Add("a");
+  list.Add("bc");
+  EXPECT_EQ(StringListToText(&list), "abc");
+  s = "secret";
+  StringToPassword(s, '*');
+  EXPECT_EQ(s, "******");
+}
+
+TEST(TextRoutines, ShiftCaseCapitalisesNames) {
+  const std::vector<std::pair<AnsiString, AnsiString>> cases = {
+      {"henry ii", "Henry II"},       {"mcdonald", "McDonald"},
+      {"ronald mcdonald", "Ronald McDonald"}, {"JOHN o'neil-smith", "John O'Neil-Smith"},
+      {"louis xiv", "Louis Xiv"},     {"louis iii", "Louis III"},
+      {"", ""},
+  };
+  for (const auto& [in, out] : cases) EXPECT_EQ(ShiftCase(in), out) << in;
+}
+
+TEST(TextRoutines, SearchHelpers) {
+  int pos = 99;
+  EXPECT_EQ(CharPos('b', "abc"), 2);
+  EXPECT_EQ(CharPos('x', "abc"), 0);
+  EXPECT_EQ(VarCharPos('x', "abc", pos), 0);
+  EXPECT_EQ(pos, 99);  // untouched when absent
+  EXPECT_EQ(VarCharPos('c', "abc", pos), 3);
+  EXPECT_EQ(pos, 3);
+  EXPECT_EQ(VarCharPosNC('B', "abc", pos), 2);
+  EXPECT_EQ(VarPos("cd", "abcd", pos), 3);
+  EXPECT_EQ(VarPos("x", "abcd", pos), 0);
+  EXPECT_EQ(pos, 0);  // always stored
+  EXPECT_EQ(FIPos("CD", "abcd"), 3);
+
+  // Single characters among doubled ones.
+  EXPECT_EQ(SinglePos('&', "a&&b&c", pos), 5);
+  EXPECT_EQ(pos, 5);
+  EXPECT_EQ(SinglePos('&', "a&&&b", pos), 4);
+  EXPECT_EQ(SinglePos('&', "ab&", pos), 3);
+  EXPECT_EQ(SinglePos('&', "a&&b", pos), 0);
+  EXPECT_EQ(NumSingleChar('&', "&a&&b&c"), 2);
+  EXPECT_EQ(NumChar('a', "banana"), 3);
+  EXPECT_EQ(NumCharInStr('a', "banana"), 3);
+
+  EXPECT_EQ(FirstChar("&|", "\"a&b\"|c&d", pos), '|');
+  EXPECT_EQ(pos, 6);
+  EXPECT_EQ(FirstChar("&", "\"a&b\"", pos), '\0');
+  EXPECT_EQ(pos, -1);
+
+  AnsiString s = "key=value";
+  EXPECT_EQ(GetToken(s, "="), "key");
+  EXPECT_EQ(s, "value");
+  s = "a::b";
+  EXPECT_EQ(GetToken(s, "::"), "a");
+  EXPECT_EQ(s, ":b");  // only the delimiter's first character goes
+  EXPECT_EQ(GetToken(s, ";"), "");
+  EXPECT_EQ(s, ":b");
+
+  EXPECT_TRUE(IsURL("http://x"));
+  EXPECT_TRUE(IsURL("mailto:a@b"));
+  EXPECT_FALSE(IsURL("www.x"));
+  s = "https://host/a://b";
+  StripURLProtocol(s);
+  EXPECT_EQ(s, "host/a://b");
+  s = "mailto:a@b";
+  StripURLProtocol(s);
+  EXPECT_EQ(s, "a@b");
+
+  EXPECT_EQ(StrPosWide(u"\u20AC", u"a\u20ACb"), 2);
+  EXPECT_EQ(StrPosWide(u"", u"abc"), 0);
+  EXPECT_EQ(StrPosWide(u"abcd", u"abc"), 0);
+}
+
+TEST(SmallRoutines, LimitsCellNamesAndRectangles) {
+  const std::vector<std::tuple<int, int, int, int>> limits = {
+      // value, min, max, result
+      {0, 5, 5, 0}, {0, 1, 10, 1}, {20, 0, 10, 10}, {-3, 0, 10, -3}, {20, 1, 0, 20}, {5, 1, 10, 5},
+  };
+  for (const auto& [value, min, max, result] : limits)
+    EXPECT_EQ(CheckLimits(value, min, max), result) << value << " in " << min << ".." << max;
+  EXPECT_EQ(Max(2, 3), 3);
+  EXPECT_EQ(Min(2, 3), 2);
+
+  TPoint point{-1, -1};
+  EXPECT_TRUE(NameToCell("r3c7", point));
+  EXPECT_EQ(point, Point(7, 3));
+  EXPECT_TRUE(NameToCell("R12C0", point));
+  EXPECT_EQ(point, Point(0, 12));
+  point = Point(-1, -1);
+  for (const char* bad : {"R3", "R3C", "RxC7", "A3C7", "r3d7"}) {
+    EXPECT_FALSE(NameToCell(bad, point)) << bad;
+    EXPECT_EQ(point, Point(-1, -1)) << bad;
+  }
+
+  EXPECT_TRUE(IsInGridRect({1, 2, 3, 4}, 3, 2));
+  EXPECT_FALSE(IsInGridRect({1, 2, 3, 4}, 4, 2));
+  EXPECT_EQ(RectString(Rect(1, 2, 3, 4)), "[1:2][3:4]");
+}
+
+TEST_F(LocaleTest, DecimalSeparatorFixedOnlyForCommaLocales) {
+  EXPECT_EQ(FixDecimalSeparator("1,5"), "1,5");
+  FormatSettings.DecimalSeparator = ',';
+  EXPECT_EQ(FixDecimalSeparator("1,5,6"), "1.5,6");
+}
+
+TEST(Classification, TextTypes) {
+  const std::vector<std::tuple<AnsiString, bool, TTextType>> cases = {
+      {"", true, ttText},
+      {"=A1+1", false, ttFormula},
+      {AnsiString("|\\\0a", 4), true, ttUnicode},
+      {AnsiString("|\\\0=", 4), true, ttFormula},
+      {"{\\rtf1 x}", true, ttRTF},
+      {"a <b>bold</b>", true, ttHTML},
+      {"<B>bold", true, ttHTML},
+      {"<I>it", true, ttHTML},
+      {"<b>bold", true, ttText},
+      {"a </b>", false, ttText},
+      {"http://x", true, ttText},
+  };
+  for (const auto& [text, markup, type] : cases) EXPECT_EQ(TextType(text, markup), type) << text;
+}
+
+TEST_F(LocaleTest, NumbersAndSeparators) {
+  const std::vector<std::pair<const char*, int>> types = {
+      {"", 2},  {"123", 0},       {"-12", 0},   {"-", 0},     {"1,000", 1},    {"1,000,000", 2},
+      {"1.5", 1}, {"-1,234.5", 1}, {"1.2.3", 2}, {"1-2", 2},   {"--1", 2},      {"12a", 2},
+  };
+  for (const auto& [text, type] : types) EXPECT_EQ(IsType(text), type) << text;
+
+  const std::vector<std::pair<const char*, const char*>> plain = {
+      {"", ""}, {"1,234.50", "1234.50"}, {"(1,234)", "-1234"}, {"$ -12", "-12"},
+      {"1.5e3 kg", "1.5e3"}, {"EUR 7", "7"},
+  };
+  for (const auto& [text, number] : plain) EXPECT_EQ(RemoveSeps(text), number) << text;
+
+  FormatSettings.DecimalSeparator = ',';
+  FormatSettings.ThousandSeparator = '.';
+  EXPECT_EQ(RemoveSeps("1.234,5"), "1234.5");
+  EXPECT_EQ(IsType("1.234,5"), 1);
+}
+
+TEST(Classification, DateTexts) {
+  for (const char* text : {"1/2/3", "12/31/2004"}) EXPECT_TRUE(IsDateStr(text)) << text;
+  for (const char* text : {"/1/2", "1//2", "1/2", "12"}) EXPECT_FALSE(IsDateStr(text)) << text;
+}
+
+TEST(Dates, ShortDatesTakeFourDigitYearsAsTheyStand) {
+  const std::vector<std::tuple<const char*, int, int, int>> us = {
+      {"2/3/04", 2004, 2, 3}, {"2/3/26", 1926, 2, 3}, {"2/3/2004", 2004, 2, 3},
+      {"12.31.1999", 1999, 12, 31}, {"1-2-25", 2025, 1, 2}, {"2/3/100", 100, 2, 3},
+  };
+  for (const auto& [text, y, m, d] : us) EXPECT_EQ(StrToShortdateUS(text), EncodeDate(y, m, d)) << text;
+  EXPECT_EQ(StrToShortDateEU("3/2/2004"), EncodeDate(2004, 2, 3));
+  EXPECT_EQ(StrToShortDateEU("31.12.99"), EncodeDate(1999, 12, 31));
+  for (const char* none : {"20040203", "2/3", "a/3/4", "2/3/x"}) EXPECT_EQ(StrToShortdateUS(none), 0.0) << none;
+  EXPECT_THROW(StrToShortdateUS("2/30/04"), EConvertError);
+}
+
+TEST(Dates, NextDateStepsByOneUnit) {
+  const TDateTime start = EncodeDate(2004, 1, 31);
+  EXPECT_EQ(GetNextDate(start, 0, 0, 3, 0), EncodeDate(2004, 2, 3));
+  EXPECT_EQ(GetNextDate(start, 2, 0, 0, 0), EncodeDate(2006, 1, 31));
+  EXPECT_EQ(GetNextDate(EncodeDate(2004, 11, 15), 0, 3, 0, 0), EncodeDate(2005, 2, 15));
+  EXPECT_EQ(GetNextDate(EncodeDate(2004, 2, 15), 0, -3, 0, 0), EncodeDate(2003, 11, 15));
+  EXPECT_EQ(GetNextDate(start, 1, 1, 0, 7.5), start + 7.5);
+  EXPECT_THROW(GetNextDate(start, 0, 1, 0, 0), EConvertError);  // 31 February
+}
+
+TEST(Colours, HtmlAndDarkened) {
+  EXPECT_EQ(HTMLColor(RGB(0x12, 0xAB, 0xFF)), "12ABFF");
+  EXPECT_EQ(HTMLColor(clBlack), "000000");
+  EXPECT_EQ(DarkenColor(RGB(200, 101, 0)), RGB(100, 50, 0));
+  EXPECT_EQ(DarkenColor(clBtnFace), RGB(GetRValue(ColorToRGB(clBtnFace)) / 2, GetGValue(ColorToRGB(clBtnFace)) / 2,
+                                        GetBValue(ColorToRGB(clBtnFace)) / 2));
+}
+
+TEST(Clipboard, FragmentOffsetsCountBytesOfTheUtf8Text) {
+  AnsiString s = "<b>caf\xC3\xA9</b>";  // 11 characters, 12 bytes
+  MakeFragment(s);
+  const size_t header = 97;
+  EXPECT_EQ(s.substr(0, header),
+            "Version:1.0\r\nStartHTML:00000097\r\nEndHTML:00000251\r\n"
+            "StartFragment:00000207\r\nEndFragment:00000219\r\n");
+  EXPECT_EQ(s.size(), 251u);
+  EXPECT_EQ(s.substr(207, 12), "<b>caf\xC3\xA9</b>");
+  EXPECT_EQ(s.substr(219), "<!--EndFragment--></body></html>");
+  EXPECT_NE(s.find("charset=utf-8"), AnsiString::npos);
+}
+
+TEST(Filter, PatternsComparisonsAndWildcards) {
+  const std::vector<std::tuple<const char*, const char*, bool>> cases = {
+      {">=10", "10", true},   {">10", "10", false},     {">9", "10", true},  // numbers, not texts
+      {"<=2.5", "2.5", true}, {"<2.5", "1,000", false},
+      {">b", "c", true},      {">b", "a", false},       {">\"b\"", "c", true},
+      {">1/2/2004", "1/3/2004", true}, {"<1/2/2004", "12/31/2003", true},
+      {">5&<10", "7", true},  {">5&<10", "12", false},
+      {">5^<2", "1", true},   {">5^<2", "3", false},
+      {"a*a", "a", false},    {"a*a", "aba", true},     {"a**c", "abc", true},
+      {"!a*", "abc", false},  {"!a*", "xyz", true},
+      {"a?c", "abc", true},   {"a?c", "ac", false},     {"a\\*", "a*", true}, {"a\\*", "ab", false},
+      {"\"a b\"", "a b", true}, {"", "", true},         {"abc", "ab", false},
+  };
+  for (const auto& [pattern, value, result] : cases) EXPECT_EQ(Matches(pattern, value), result) << pattern << " / " << value;
+}
+
+TEST(Filter, ExpressionsJoinPartsLeftToRight) {
+  const std::vector<std::tuple<const char*, const char*, bool, bool>> cases = {
+      // filter, value, case sensitive, result
+      {"a*|b*", "apple", true, true},     {"a*|b*", "banana", true, true},
+      {"a*|b*", "cherry", true, false},   {"=a*|b*", "banana", true, true},
+      {" a* | b* ", "banana", true, true}, {"a*&*e", "apple", true, true},
+      {"a*&*e", "avocado", true, false},  {"x*;a*", "apple", true, true},
+      {"A*", "apple", true, false},       {"A*", "apple", false, true},
+      {"\xC3\xA9*", "\xC3\x89t\xC3\xA9", false, true},  // locale-aware upper case
+      {"a*&b*|c*", "cat", true, true},    // (a & b) | c, no precedence
+      {"c*|a*&b*", "cat", true, false},   // (c | a) & b
+      {"\"a|b\"", "a|b", true, true},     {"\"a b\"", "a b", true, true},
+  };
+  for (const auto& [filter, value, cs, result] : cases)
+    EXPECT_EQ(MatchStrEx(filter, value, cs), result) << filter << " / " << value;
 }
 
 }  // namespace
