@@ -91,6 +91,11 @@ TDateTime StrToShortDateEU(std::string_view s);
 
 AnsiString HTMLColor(TColor color);  // "RRGGBB" of a plain RGB colour
 TColor DarkenColor(TColor color);
+// Cell text (UTF-8) to the OEM code page of console files and back; the
+// text ends at its first character 0. Characters the code page lacks become
+// '?'.
+void StringToOem(AnsiString& s);
+void OemToString(AnsiString& s);
 // "|\" followed by each UTF-16 code unit as two characters, high byte first.
 AnsiString EncodeWideStr(const WideString& text);
 // Reverses EncodeWideStr; any other text is the cell's own (UTF-8) text.

@@ -1,5 +1,5 @@
 // The grid's utility routines: line-break codecs, search and classification
-// of cell texts, dates, colours, wide text, the clipboard fragment, the
+// of cell texts, dates, colours, wide and OEM text, the clipboard fragment, the
 // filter matcher and gradient fills.
 #include <gtest/gtest.h>
 
@@ -321,6 +321,22 @@ TEST(Filter, ExpressionsJoinPartsLeftToRight) {
   };
   for (const auto& [filter, value, cs, result] : cases)
     EXPECT_EQ(MatchStrEx(filter, value, cs), result) << filter << " / " << value;
+}
+
+
+TEST(OemText, ConvertsCellTextToTheConsoleCodePageAndBack) {
+  AnsiString s = "Gr\xC3\xBC\xC3\x9F" "e \xE2\x94\x80 \xE2\x82\xAC";  // "Grüße ─ €"
+  StringToOem(s);
+  EXPECT_EQ(s, "Gr\x81\xE1" "e \xC4 ?");  // the euro sign has no OEM character
+  OemToString(s);
+  EXPECT_EQ(s, "Gr\xC3\xBC\xC3\x9F" "e \xE2\x94\x80 ?");
+
+  s = AnsiString("ab\0cd", 5);  // the text ends at character 0
+  StringToOem(s);
+  EXPECT_EQ(s, "ab");
+  s = AnsiString("\xFF\x00x", 3);
+  OemToString(s);
+  EXPECT_EQ(s, "\xC2\xA0");
 }
 
 }  // namespace
