@@ -1,30 +1,115 @@
-// Gradient fills.
+// Gradient fills and progress painters of cells.
+#include <algorithm>
+#include <cmath>
+
 #include "grid/zgutil.h"
 
-#include <algorithm>
+namespace {
+
+// Nearest integer, halves to the even neighbour.
+int RoundEven(double value) { return static_cast<int>(std::lrint(value)); }
+
+void SetPenAndBrush(TCanvas* canvas, TColor color) {
+  canvas->Pen()->SetColor(color);
+  canvas->Brush()->SetColor(color);
+}
+
+}  // namespace
 
 void DrawGradient(TCanvas* canvas, TColor from, TColor to, int steps, TRect r, bool horizontal) {
-  TBrush* brush = canvas->Brush();
-  TPen* pen = canvas->Pen();
-  brush->SetStyle(bsSolid);
+  canvas->Brush()->SetStyle(bsSolid);
   if (to == clNone) {
-    brush->SetColor(from);
-    pen->SetColor(from);
-    canvas->FillRect(r);
+    SetPenAndBrush(canvas, ColorToRGB(from));
+    canvas->Rectangle(r);
     return;
   }
-  steps = std::max(steps, 1);
+  if (steps == 0) steps = 1;
   const TColor a = ColorToRGB(from), b = ColorToRGB(to);
-  const int length = horizontal ? r.Width() : r.Height();
+  const double dR = double(GetRValue(b) - GetRValue(a)) / steps;
+  const double dG = double(GetGValue(b) - GetGValue(a)) / steps;
+  const double dB = double(GetBValue(b) - GetBValue(a)) / steps;
+  const double band = double(horizontal ? r.Right - r.Left : r.Bottom - r.Top) / steps;
+  const int w = RoundEven(band);
+  // Bands overlap by a pixel so no gap shows; the last one stops a step
+  // short of `to`.
   for (int i = 0; i < steps; ++i) {
-    auto channel = [&](int ca, int cb) { return steps == 1 ? ca : ca + (cb - ca) * i / (steps - 1); };
-    const TColor band = RGB(channel(GetRValue(a), GetRValue(b)), channel(GetGValue(a), GetGValue(b)),
-                            channel(GetBValue(a), GetBValue(b)));
-    brush->SetColor(band);
-    pen->SetColor(band);
-    const int start = length * i / steps, end = length * (i + 1) / steps;
-    if (end <= start) continue;
-    canvas->FillRect(horizontal ? TRect{r.Left + start, r.Top, r.Left + end, r.Bottom}
-                                : TRect{r.Left, r.Top + start, r.Right, r.Top + end});
+    SetPenAndBrush(canvas, RGB(GetRValue(a) + RoundEven(i * dR), GetGValue(a) + RoundEven(i * dG),
+                               GetBValue(a) + RoundEven(i * dB)));
+    const int offset = RoundEven(i * band);
+    if (horizontal)
+      canvas->Rectangle(r.Left + offset, r.Top, r.Left + offset + w + 1, r.Bottom);
+    else
+      canvas->Rectangle(r.Left, r.Top + offset, r.Right, r.Top + offset + w + 1);
+  }
+}
+
+TColor GradientAt(TColor from, TColor to, int first, int last, int position) {
+  if (to == clNone) return from;
+  const TColor a = ColorToRGB(from), b = ColorToRGB(to);
+  if (last == first) return a;  // a gradient of no length has only its start
+  const double scale = double(position) / (last - first);
+  auto channel = [&](int ca, int cb) { return ca + RoundEven((cb - ca) * scale); };
+  return RGB(channel(GetRValue(a), GetRValue(b)), channel(GetGValue(a), GetGValue(b)),
+             channel(GetBValue(a), GetBValue(b)));
+}
+
+void DrawProgressLin(TCanvas* canvas, TRect rect, TColor doneColor, TColor doneTextColor, TColor restColor,
+                     TColor restTextColor, int position, int marginX, int marginY, int min, int max,
+                     const AnsiString& format, TColor borderColor, bool raised) {
+  const TColor background = canvas->Brush()->Color();
+  SetPenAndBrush(canvas, doneColor);
+  canvas->Font()->SetColor(doneTextColor);
+
+  AnsiString text;
+  int percent = position;
+  if (format.empty()) {
+    text = IntToStr(position) + "%";
+  } else {
+    text = Format(format, {position});
+    percent = max == 0 ? 0 : RoundEven(double(position - min) * 100 / max);
+  }
+  percent = std::max(std::min(percent, max), min);
+
+  TRect inner = rect;
+  InflateRect(inner, -marginX, -marginY);
+  TRect done = inner;
+  done.Right = inner.Left + RoundEven(double(inner.Right - inner.Left) * percent / 100);
+
+  const int x = inner.Left + (inner.Width() - canvas->TextWidth(text)) / 2;
+  const int y = inner.Top + (inner.Height() - (raised ? -1 : 1) * canvas->TextHeight(text)) / 2;
+  canvas->TextRect(done, x, y, text);
+  SetPenAndBrush(canvas, restColor);
+  canvas->Font()->SetColor(restTextColor);
+  canvas->TextRect(Rect(done.Right, inner.Top, inner.Right, inner.Bottom), x, y, text);
+
+  InflateRect(inner, 1, 1);
+  if (borderColor != clNone) {
+    canvas->Brush()->SetColor(borderColor);
+    canvas->FrameRect(inner);
+  }
+  InflateRect(inner, 1, 1);
+  canvas->Brush()->SetColor(background);
+  canvas->FrameRect(inner);
+}
+
+void DrawRangeIndicator(TCanvas* canvas, TRect rect, int value, int range, bool showValue, TColor negativeColor,
+                        TColor positiveColor) {
+  TRect r = rect;
+  InflateRect(r, -2, -2);
+  const int half = (r.Right - r.Left) / 2;
+  if (range <= 0) {
+    value = 0;  // no range: an empty bar
+  } else {
+    value = std::max(-range, std::min(value, range));
+  }
+  const int length = range <= 0 ? 0 : RoundEven(double(value) * half / range);
+  if (length != 0) {
+    SetPenAndBrush(canvas, value >= 0 ? positiveColor : negativeColor);
+    const int middle = r.Left + half;
+    canvas->Rectangle(std::min(middle, middle + length), r.Top, std::max(middle, middle + length), r.Bottom);
+  }
+  if (showValue) {
+    canvas->Brush()->SetStyle(bsClear);
+    canvas->DrawText(IntToStr(value), r, DT_CENTER | DT_SINGLELINE);
   }
 }

@@ -115,7 +115,24 @@ bool Matches(std::string_view pattern, std::string_view value);
 
 // ---- Painting ----
 
-// Fills r in `steps` bands (0 counts as 1) running linearly per RGB channel
-// from `from` to `to`, stacked top to bottom, or left to right when
-// `horizontal`; with `to` clNone r is filled with `from`.
+// Fills r in `steps` bands (0 counts as 1) stacked top to bottom, or left to
+// right when `horizontal`; band i has the colour `from` + i steps toward `to`
+// (the last band is a step short of `to`) and overlaps the next by a pixel.
+// With `to` clNone r is one rectangle of `from`. Pen and brush keep the last
+// colour.
 void DrawGradient(TCanvas* canvas, TColor from, TColor to, int steps, TRect r, bool horizontal);
+// The colour at `position` of a gradient over first..last; `from` unchanged
+// when `to` is clNone.
+TColor GradientAt(TColor from, TColor to, int first, int last, int position);
+// A horizontal bar within the margins of rect with its text centred; the
+// text changes colour where the done part ends. With a format the part is
+// (position - min) * 100 / max percent (none when max is 0), else position
+// percent. Leaves the brush in the colour it had.
+void DrawProgressLin(TCanvas* canvas, TRect rect, TColor doneColor, TColor doneTextColor, TColor restColor,
+                     TColor restTextColor, int position, int marginX, int marginY, int min, int max,
+                     const AnsiString& format, TColor borderColor, bool raised);
+// A bar from the middle of rect, right for positive values and left for
+// negative ones, value limited to -range..range; no bar when range is not
+// positive.
+void DrawRangeIndicator(TCanvas* canvas, TRect rect, int value, int range, bool showValue, TColor negativeColor,
+                        TColor positiveColor);

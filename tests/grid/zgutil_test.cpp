@@ -11,23 +11,90 @@
 
 namespace {
 
-TEST(Gradient, BandsRunFromTheFirstColourToTheSecond) {
-  QImage image(20, 10, QImage::Format_RGB32);
+// A canvas on a white image.
+struct Painting {
+  explicit Painting(int width, int height) : image(width, height, QImage::Format_RGB32) {
+    image.fill(Qt::white);
+    canvas.Attach(&image);
+  }
+  QImage image;
   TCanvas canvas;
-  canvas.Attach(&image);
-  DrawGradient(&canvas, clBlack, clWhite, 2, {0, 0, 20, 10}, true);
-  EXPECT_EQ(canvas.Pixels(0, 5), clBlack);
-  EXPECT_EQ(canvas.Pixels(9, 5), clBlack);
-  EXPECT_EQ(canvas.Pixels(10, 5), clWhite);
-  EXPECT_EQ(canvas.Pixels(19, 5), clWhite);
+};
 
-  DrawGradient(&canvas, clRed, clBlue, 0, {0, 0, 20, 10}, false);  // 0 steps count as 1
-  EXPECT_EQ(canvas.Pixels(3, 9), clRed);
-  DrawGradient(&canvas, clLime, clNone, 64, {0, 0, 20, 10}, false);
-  EXPECT_EQ(canvas.Pixels(19, 9), clLime);
+TEST(Gradient, BandsStepTowardTheTargetAndOverlapByAPixel) {
+  Painting p(120, 10);
+  DrawGradient(&p.canvas, clBlack, clWhite, 2, {0, 0, 100, 10}, true);
+  for (int x : {0, 49}) EXPECT_EQ(p.canvas.Pixels(x, 5), clBlack) << x;
+  for (int x : {50, 75, 100}) EXPECT_EQ(p.canvas.Pixels(x, 5), RGB(128, 128, 128)) << x;  // 127.5 to even
+  EXPECT_EQ(p.canvas.Pixels(101, 5), clWhite);  // untouched
+  EXPECT_EQ(p.canvas.Pen()->Color(), RGB(128, 128, 128));
 
-  DrawGradient(&canvas, RGB(0, 0, 0), RGB(0, 200, 0), 3, {0, 0, 20, 9}, false);
-  EXPECT_EQ(canvas.Pixels(5, 4), RGB(0, 100, 0));  // the middle band
+  // Vertical, 3 steps of 66.67 over 9 rows: bands at rows 0, 3 and 6.
+  DrawGradient(&p.canvas, RGB(0, 0, 0), RGB(0, 200, 0), 3, {0, 0, 20, 9}, false);
+  EXPECT_EQ(p.canvas.Pixels(5, 2), RGB(0, 0, 0));
+  EXPECT_EQ(p.canvas.Pixels(5, 4), RGB(0, 67, 0));
+  EXPECT_EQ(p.canvas.Pixels(5, 9), RGB(0, 133, 0));  // the last band, one row past Bottom
+}
+
+TEST(Gradient, SingleColourCases) {
+  Painting p(20, 10);
+  DrawGradient(&p.canvas, clRed, clBlue, 0, {0, 0, 20, 10}, false);  // 0 steps count as 1: all `from`
+  EXPECT_EQ(p.canvas.Pixels(3, 9), clRed);
+  DrawGradient(&p.canvas, clBtnFace, clNone, 64, {0, 0, 20, 10}, false);
+  EXPECT_EQ(p.canvas.Pixels(0, 0), ColorToRGB(clBtnFace));
+  EXPECT_EQ(p.canvas.Pixels(19, 9), ColorToRGB(clBtnFace));
+
+  EXPECT_EQ(GradientAt(clBtnFace, clNone, 0, 10, 5), clBtnFace);
+  EXPECT_EQ(GradientAt(clBlack, RGB(255, 10, 0), 0, 10, 5), RGB(128, 5, 0));
+  EXPECT_EQ(GradientAt(clBlack, clWhite, 3, 3, 1), clBlack);  // no length: no division
+}
+
+TEST(Progress, BarFillsItsShareAndKeepsTheBackground) {
+  Painting p(120, 20);
+  p.canvas.Brush()->SetColor(clYellow);
+  DrawProgressLin(&p.canvas, {0, 0, 104, 20}, clBlue, clWhite, clSilver, clBlack, 30, 2, 2, 0, 100, "", clRed, false);
+  // Inner 2..102: 30 of its 100 pixels are done.
+  EXPECT_EQ(p.canvas.Pixels(3, 17), clBlue);
+  EXPECT_EQ(p.canvas.Pixels(31, 17), clBlue);
+  EXPECT_EQ(p.canvas.Pixels(32, 17), clSilver);
+  EXPECT_EQ(p.canvas.Pixels(101, 17), clSilver);
+  EXPECT_EQ(p.canvas.Pixels(1, 10), clRed);      // border
+  EXPECT_EQ(p.canvas.Pixels(0, 10), clYellow);   // background frame
+  EXPECT_EQ(p.canvas.Brush()->Color(), clYellow);
+
+  // With a format the share is (position - min) * 100 / max.
+  DrawProgressLin(&p.canvas, {0, 0, 104, 20}, clBlue, clWhite, clSilver, clBlack, 60, 2, 2, 10, 200, "%d units",
+                  clNone, false);
+  EXPECT_EQ(p.canvas.Pixels(26, 17), clBlue);  // 25 percent
+  EXPECT_EQ(p.canvas.Pixels(28, 17), clSilver);
+
+  // A maximum of 0 draws an empty bar.
+  DrawProgressLin(&p.canvas, {0, 0, 104, 20}, clBlue, clWhite, clSilver, clBlack, 60, 2, 2, 0, 0, "%d", clNone, false);
+  EXPECT_EQ(p.canvas.Pixels(3, 17), clSilver);
+}
+
+TEST(Progress, RangeIndicatorGrowsFromTheMiddle) {
+  Painting p(104, 20);
+  DrawRangeIndicator(&p.canvas, {0, 0, 104, 20}, 150, 100, true, clRed, clGreen);
+  // r = 2..102, half 50: the full right half, the value shown as 100.
+  EXPECT_EQ(p.canvas.Pixels(51, 16), clWhite);
+  EXPECT_EQ(p.canvas.Pixels(53, 16), clGreen);
+  EXPECT_EQ(p.canvas.Pixels(101, 16), clGreen);
+  bool dark = false;
+  for (int x = 40; x < 64 && !dark; ++x)
+    for (int y = 2; y < 14 && !dark; ++y) dark = GetGValue(p.canvas.Pixels(x, y)) < 64;
+  EXPECT_TRUE(dark) << "the value is written at the top";
+
+  Painting q(104, 20);
+  DrawRangeIndicator(&q.canvas, {0, 0, 104, 20}, -50, 100, false, clRed, clGreen);
+  EXPECT_EQ(q.canvas.Pixels(27, 10), clRed);
+  EXPECT_EQ(q.canvas.Pixels(51, 10), clRed);
+  EXPECT_EQ(q.canvas.Pixels(26, 10), clWhite);
+  EXPECT_EQ(q.canvas.Pixels(53, 10), clWhite);
+
+  Painting empty(104, 20);
+  DrawRangeIndicator(&empty.canvas, {0, 0, 104, 20}, 5, 0, false, clRed, clGreen);  // no range: no bar
+  for (int x = 0; x < 104; ++x) ASSERT_EQ(empty.canvas.Pixels(x, 10), clWhite) << x;
 }
 
 TEST(WideText, EncodesHighByteFirstAndRoundTrips) {
