@@ -1,6 +1,7 @@
 // Gradient fills and progress painters of cells.
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "grid/zgutil.h"
 
@@ -112,4 +113,67 @@ void DrawRangeIndicator(TCanvas* canvas, TRect rect, int value, int range, bool 
     canvas->Brush()->SetStyle(bsClear);
     canvas->DrawText(IntToStr(value), r, DT_CENTER | DT_SINGLELINE);
   }
+}
+
+namespace {
+
+// Fills the 4-connected area around (x, y) up to pixels of `border` with the
+// brush colour, within the canvas's clipping rectangle.
+void FloodFillToBorder(TCanvas* canvas, int x, int y, TColor border) {
+  const TRect clip = canvas->ClipRect();
+  if (!clip.Contains(Point(x, y))) return;
+  const TColor fill = ColorToRGB(canvas->Brush()->Color());
+  border = ColorToRGB(border);
+  std::vector<bool> seen(static_cast<size_t>(clip.Width()) * clip.Height());
+  std::vector<TPoint> pending{Point(x, y)};
+  while (!pending.empty()) {
+    const TPoint p = pending.back();
+    pending.pop_back();
+    if (!clip.Contains(p)) continue;
+    const size_t index = static_cast<size_t>(p.Y - clip.Top) * clip.Width() + (p.X - clip.Left);
+    if (seen[index] || canvas->Pixels(p.X, p.Y) == border) continue;
+    seen[index] = true;
+    canvas->SetPixel(p.X, p.Y, fill);
+    pending.insert(pending.end(), {Point(p.X + 1, p.Y), Point(p.X - 1, p.Y), Point(p.X, p.Y + 1), Point(p.X, p.Y - 1)});
+  }
+}
+
+}  // namespace
+
+void DrawProgressPie(TCanvas* canvas, TRect rect, TColor color, int position, bool outside) {
+  constexpr TColor kOutline = 0x808080;
+  canvas->Pen()->SetColor(kOutline);
+  canvas->Pen()->SetWidth(1);
+  canvas->Ellipse(rect);
+  const int cx = rect.Left + (rect.Right - rect.Left) / 2;
+  const int cy = rect.Top + (rect.Bottom - rect.Top) / 2;
+  canvas->MoveTo(cx, rect.Top);
+  canvas->LineTo(cx, cy);
+  const double angle = position / 100.0 * 2 * M_PI;
+  canvas->MoveTo(cx, cy);
+  canvas->LineTo(cx + RoundEven(std::sin(angle) * (rect.Right - rect.Left + 1) * 0.5),
+                 cy - RoundEven(std::cos(angle) * (rect.Bottom - rect.Top + 1) * 0.5));
+  canvas->Brush()->SetColor(color);
+  FloodFillToBorder(canvas, cx + 2, outside ? rect.Top - 2 : rect.Top + 2, kOutline);
+}
+
+void DrawComboButton(TCanvas* canvas, TRect rect) {
+  TRect button = Rect(rect.Right - 16, rect.Top + 1, rect.Right, rect.Bottom - 1);
+  OffsetRect(button, -2, 0);
+  DrawFrameControl(canvas, &button, DFC_SCROLL, DFCS_SCROLLCOMBOBOX | DFCS_FLAT);
+}
+
+void DrawBitmapTransp(TCanvas* canvas, TBitmap* bitmap, TColor backgroundColor, TRect rect) {
+  const int width = bitmap->Width(), height = bitmap->Height();
+  TBitmap copy;
+  copy.SetSize(width, height);
+  TCanvas* target = copy.Canvas();
+  target->Brush()->SetColor(backgroundColor);
+  target->FillRect(Rect(0, 0, width, height));
+  TCanvas* source = bitmap->Canvas();
+  const TColor transparent = source->Pixels(0, 0);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      if (const TColor pixel = source->Pixels(x, y); pixel != transparent) target->SetPixel(x, y, pixel);
+  canvas->CopyRect(Rect(rect.Left, rect.Top, rect.Left + width, rect.Top + height), target, Rect(0, 0, width, height));
 }

@@ -136,3 +136,12 @@ void DrawProgressLin(TCanvas* canvas, TRect rect, TColor doneColor, TColor doneT
 // positive.
 void DrawRangeIndicator(TCanvas* canvas, TRect rect, int value, int range, bool showValue, TColor negativeColor,
                         TColor positiveColor);
+// A pie in rect filled in `color` clockwise from twelve o'clock to position
+// percent (with `outside`, the area above the pie's top is filled instead).
+void DrawProgressPie(TCanvas* canvas, TRect rect, TColor color, int position, bool outside);
+// The drop-down button at the right end of rect, in the classic flat look
+// (the platform has no visual styles).
+void DrawComboButton(TCanvas* canvas, TRect rect);
+// Draws bitmap at rect's top-left corner at its own size, its top-left
+// pixel's colour replaced by backgroundColor.
+void DrawBitmapTransp(TCanvas* canvas, TBitmap* bitmap, TColor backgroundColor, TRect rect);

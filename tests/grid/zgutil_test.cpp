@@ -97,6 +97,45 @@ TEST(Progress, RangeIndicatorGrowsFromTheMiddle) {
   for (int x = 0; x < 104; ++x) ASSERT_EQ(empty.canvas.Pixels(x, 10), clWhite) << x;
 }
 
+TEST(Progress, PieFillsClockwiseFromTwelve) {
+  Painting p(60, 60);
+  DrawProgressPie(&p.canvas, {0, 0, 41, 41}, clBlue, 25, false);
+  // Centre (20, 20); a quarter: the sector from twelve to three o'clock.
+  EXPECT_EQ(p.canvas.Pixels(28, 10), clBlue);   // upper right
+  EXPECT_EQ(p.canvas.Pixels(12, 10), clWhite);  // upper left
+  EXPECT_EQ(p.canvas.Pixels(28, 30), clWhite);  // lower right
+  EXPECT_EQ(p.canvas.Pixels(50, 50), clWhite);  // outside the pie
+  EXPECT_EQ(p.canvas.Pixels(20, 5), RGB(128, 128, 128));  // the line to twelve o'clock
+
+  Painting q(60, 60);
+  DrawProgressPie(&q.canvas, {0, 0, 41, 41}, clBlue, 75, false);
+  EXPECT_EQ(q.canvas.Pixels(28, 30), clBlue);
+  EXPECT_EQ(q.canvas.Pixels(12, 30), clBlue);
+  EXPECT_EQ(q.canvas.Pixels(12, 10), clWhite);
+}
+
+TEST(Painters, ComboButtonAndTransparentBitmap) {
+  Painting p(60, 20);
+  DrawComboButton(&p.canvas, {0, 0, 60, 20});
+  // Button 42..58 x 1..19: drawn there, nothing right of it.
+  EXPECT_NE(p.canvas.Pixels(50, 10), clWhite);
+  EXPECT_EQ(p.canvas.Pixels(59, 10), clWhite);
+  EXPECT_EQ(p.canvas.Pixels(30, 10), clWhite);
+
+  TBitmap glyph;
+  glyph.SetSize(4, 3);
+  glyph.Canvas()->Brush()->SetColor(clFuchsia);
+  glyph.Canvas()->FillRect({0, 0, 4, 3});
+  glyph.Canvas()->SetPixel(2, 1, clRed);
+  Painting q(10, 10);
+  DrawBitmapTransp(&q.canvas, &glyph, clLime, {5, 5, 10, 10});
+  EXPECT_EQ(q.canvas.Pixels(5, 5), clLime);
+  EXPECT_EQ(q.canvas.Pixels(7, 6), clRed);
+  EXPECT_EQ(q.canvas.Pixels(8, 7), clLime);
+  EXPECT_EQ(q.canvas.Pixels(9, 7), clWhite);  // own size only
+  EXPECT_EQ(q.canvas.Pixels(5, 8), clWhite);
+}
+
 TEST(WideText, EncodesHighByteFirstAndRoundTrips) {
   const WideString text = u"A\u20ACz";
   const AnsiString stored = EncodeWideStr(text);
