@@ -20,9 +20,10 @@ bool SplitShortDate(std::string_view s, int& first, int& second, int& year) {
          TryStrToInt(s.substr(next + 1), year);
 }
 
-// Two-digit years: 0..25 are this century, the rest the last one.
+// Two-digit years: 0..25 are this century, 26..99 the last one; other
+// years stand as written.
 int ExpandYear(int year) {
-  if (year >= 100) return year;
+  if (year < 0 || year >= 100) return year;
   return year <= 25 ? year + 2000 : year + 1900;
 }
 

@@ -363,6 +363,7 @@ TEST(Dates, ShortDatesTakeFourDigitYearsAsTheyStand) {
   EXPECT_EQ(StrToShortDateEU("31.12.99"), EncodeDate(1999, 12, 31));
   for (const char* none : {"20040203", "2/3", "a/3/4", "2/3/x"}) EXPECT_EQ(StrToShortdateUS(none), 0.0) << none;
   EXPECT_THROW(StrToShortdateUS("2/30/04"), EConvertError);
+  EXPECT_THROW(StrToShortdateUS("2/3/-5"), EConvertError);
 }
 
 TEST(Dates, NextDateStepsByOneUnit) {
