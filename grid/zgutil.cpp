@@ -1,8 +1,10 @@
 // Gradient fills and progress painters of cells.
+#include <QLineEdit>
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
+#include "framework/standardcontrols.h"
 #include "grid/zgutil.h"
 
 namespace {
@@ -176,4 +178,49 @@ void DrawBitmapTransp(TCanvas* canvas, TBitmap* bitmap, TColor backgroundColor, 
     for (int x = 0; x < width; ++x)
       if (const TColor pixel = source->Pixels(x, y); pixel != transparent) target->SetPixel(x, y, pixel);
   canvas->CopyRect(Rect(rect.Left, rect.Top, rect.Left + width, rect.Top + height), target, Rect(0, 0, width, height));
+}
+
+namespace {
+
+// The top-left client position of character `index` in a single-line edit.
+TPoint PosFromChar(QLineEdit* edit, int index) {
+  edit->setCursorPosition(index);
+  const QRect cursor = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+  return Point(cursor.left(), cursor.top());
+}
+
+}  // namespace
+
+void DrawErrorLines(TWinControl* control, TCanvas* canvas, const AnsiString& text, TRect rect, int lineOffset,
+                    int firstChar, int charCount) {
+  // Character positions are those of an edit of the cell's size and font.
+  TEdit measure(nullptr);
+  measure.SetVisible(false);
+  measure.SetParent(control);
+  measure.SetBounds(rect.Left, rect.Top, rect.Width(), rect.Height());
+  measure.SetText(text);
+  auto* edit = static_cast<QLineEdit*>(measure.Widget());
+  const int length = static_cast<int>(edit->text().size());
+
+  TPoint start = PosFromChar(edit, std::min(firstChar, length));
+  if (length <= firstChar) start.X += 4;
+  TPoint end;
+  if (length > firstChar + charCount) {
+    end = PosFromChar(edit, firstChar + charCount - 1);
+  } else {
+    end = PosFromChar(edit, std::max(length - 1, 0));
+    end.X += 4;
+    end.Y = start.Y;
+  }
+
+  canvas->Pen()->SetColor(clRed);
+  canvas->Pen()->SetWidth(2);
+  int x = rect.Left + start.X;
+  canvas->MoveTo(x, rect.Top + start.Y + lineOffset + 3);
+  bool up = true;
+  do {  // at least one segment, and one past the end
+    x += 3;
+    canvas->LineTo(x, rect.Top + end.Y + lineOffset + (up ? 0 : 3));
+    up = !up;
+  } while (x <= rect.Left + end.X);
 }

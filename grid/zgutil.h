@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "framework/canvas.h"
+#include "framework/controls.h"
 #include "framework/datetime.h"
 #include "framework/grids.h"
 #include "framework/strings.h"
@@ -145,3 +146,8 @@ void DrawComboButton(TCanvas* canvas, TRect rect);
 // Draws bitmap at rect's top-left corner at its own size, its top-left
 // pixel's colour replaced by backgroundColor.
 void DrawBitmapTransp(TCanvas* canvas, TBitmap* bitmap, TColor backgroundColor, TRect rect);
+// The red zigzag under charCount characters of text from the 0-based
+// character firstChar, as the text shows in a single-line edit placed on
+// control at rect; lineOffset moves it down.
+void DrawErrorLines(TWinControl* control, TCanvas* canvas, const AnsiString& text, TRect rect, int lineOffset,
+                    int firstChar, int charCount);

@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "framework/forms.h"
 #include "grid/zgutil.h"
 
 namespace {
@@ -134,6 +135,45 @@ TEST(Painters, ComboButtonAndTransparentBitmap) {
   EXPECT_EQ(q.canvas.Pixels(8, 7), clLime);
   EXPECT_EQ(q.canvas.Pixels(9, 7), clWhite);  // own size only
   EXPECT_EQ(q.canvas.Pixels(5, 8), clWhite);
+}
+
+// The columns holding red pixels of the zigzag.
+std::vector<int> RedColumns(const TCanvas& canvas, int width, int height) {
+  std::vector<int> columns;
+  for (int x = 0; x < width; ++x)
+    for (int y = 0; y < height; ++y)
+      if (canvas.Pixels(x, y) == clRed) {
+        columns.push_back(x);
+        break;
+      }
+  return columns;
+}
+
+TEST(Painters, ErrorLinesZigzagUnderTheChosenCharacters) {
+  TForm form(nullptr);
+  const AnsiString text = "hello wrold again";
+  Painting whole(300, 40);
+  DrawErrorLines(&form, &whole.canvas, text, {0, 0, 300, 24}, 0, 0, 5);
+  Painting word(300, 40);
+  DrawErrorLines(&form, &word.canvas, text, {0, 0, 300, 24}, 0, 6, 5);
+  const std::vector<int> first = RedColumns(whole.canvas, 300, 40);
+  const std::vector<int> second = RedColumns(word.canvas, 300, 40);
+  ASSERT_FALSE(first.empty());
+  ASSERT_FALSE(second.empty());
+  // Two words of five letters: the second line starts where the first ends
+  // (past the blank) and is about as long.
+  EXPECT_GT(second.front(), first.back() - 3);
+  const int firstSpan = first.back() - first.front(), secondSpan = second.back() - second.front();
+  EXPECT_GT(firstSpan, 10);
+  EXPECT_GT(secondSpan, firstSpan / 2);
+  EXPECT_LT(secondSpan, firstSpan * 2);
+
+  // Past the end of the text the line sits a few pixels after the last character.
+  Painting past(300, 40);
+  DrawErrorLines(&form, &past.canvas, text, {0, 0, 300, 24}, 0, 40, 3);
+  const std::vector<int> tail = RedColumns(past.canvas, 300, 40);
+  ASSERT_FALSE(tail.empty());
+  EXPECT_GT(tail.front(), second.back());
 }
 
 TEST(WideText, EncodesHighByteFirstAndRoundTrips) {
