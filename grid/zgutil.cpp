@@ -1,49 +1,226 @@
+// Gradient fills and progress painters of cells.
+#include <QLineEdit>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "framework/standardcontrols.h"
 #include "grid/zgutil.h"
 
-#include <algorithm>
+namespace {
+
+// Nearest integer, halves to the even neighbour.
+int RoundEven(double value) { return static_cast<int>(std::lrint(value)); }
+
+void SetPenAndBrush(TCanvas* canvas, TColor color) {
+  canvas->Pen()->SetColor(color);
+  canvas->Brush()->SetColor(color);
+}
+
+}  // namespace
 
 void DrawGradient(TCanvas* canvas, TColor from, TColor to, int steps, TRect r, bool horizontal) {
-  TBrush* brush = canvas->Brush();
-  TPen* pen = canvas->Pen();
-  brush->SetStyle(bsSolid);
+  canvas->Brush()->SetStyle(bsSolid);
   if (to == clNone) {
-    brush->SetColor(from);
-    pen->SetColor(from);
-    canvas->FillRect(r);
+    SetPenAndBrush(canvas, ColorToRGB(from));
+    canvas->Rectangle(r);
     return;
   }
-  steps = std::max(steps, 1);
+  if (steps == 0) steps = 1;
   const TColor a = ColorToRGB(from), b = ColorToRGB(to);
-  const int length = horizontal ? r.Width() : r.Height();
+  const double dR = double(GetRValue(b) - GetRValue(a)) / steps;
+  const double dG = double(GetGValue(b) - GetGValue(a)) / steps;
+  const double dB = double(GetBValue(b) - GetBValue(a)) / steps;
+  const double band = double(horizontal ? r.Right - r.Left : r.Bottom - r.Top) / steps;
+  const int w = RoundEven(band);
+  // Bands overlap by a pixel so no gap shows; the last one stops a step
+  // short of `to`.
   for (int i = 0; i < steps; ++i) {
-    auto channel = [&](int ca, int cb) { return steps == 1 ? ca : ca + (cb - ca) * i / (steps - 1); };
-    const TColor band = RGB(channel(GetRValue(a), GetRValue(b)), channel(GetGValue(a), GetGValue(b)),
-                            channel(GetBValue(a), GetBValue(b)));
-    brush->SetColor(band);
-    pen->SetColor(band);
-    const int start = length * i / steps, end = length * (i + 1) / steps;
-    if (end <= start) continue;
-    canvas->FillRect(horizontal ? TRect{r.Left + start, r.Top, r.Left + end, r.Bottom}
-                                : TRect{r.Left, r.Top + start, r.Right, r.Top + end});
+    SetPenAndBrush(canvas, RGB(GetRValue(a) + RoundEven(i * dR), GetGValue(a) + RoundEven(i * dG),
+                               GetBValue(a) + RoundEven(i * dB)));
+    const int offset = RoundEven(i * band);
+    if (horizontal)
+      canvas->Rectangle(r.Left + offset, r.Top, r.Left + offset + w + 1, r.Bottom);
+    else
+      canvas->Rectangle(r.Left, r.Top + offset, r.Right, r.Top + offset + w + 1);
   }
 }
 
-AnsiString EncodeWideStr(const WideString& text) {
-  AnsiString result = "|\\";
-  for (char16_t unit : text) {
-    result += static_cast<char>(unit >> 8);
-    result += static_cast<char>(unit & 0xFF);
-  }
-  return result;
+TColor GradientAt(TColor from, TColor to, int first, int last, int position) {
+  if (to == clNone) return from;
+  const TColor a = ColorToRGB(from), b = ColorToRGB(to);
+  if (last == first) return a;  // a gradient of no length has only its start
+  const double scale = double(position) / (last - first);
+  auto channel = [&](int ca, int cb) { return ca + RoundEven((cb - ca) * scale); };
+  return RGB(channel(GetRValue(a), GetRValue(b)), channel(GetGValue(a), GetGValue(b)),
+             channel(GetBValue(a), GetBValue(b)));
 }
 
-WideString DecodeWideStr(const AnsiString& text) {
-  WideString result;
-  if (text.size() >= 2 && text[0] == '|' && text[1] == '\\') {
-    for (size_t i = 2; i + 1 < text.size(); i += 2)
-      result += static_cast<char16_t>((static_cast<unsigned char>(text[i]) << 8) | static_cast<unsigned char>(text[i + 1]));
-    return result;
+void DrawProgressLin(TCanvas* canvas, TRect rect, TColor doneColor, TColor doneTextColor, TColor restColor,
+                     TColor restTextColor, int position, int marginX, int marginY, int min, int max,
+                     const AnsiString& format, TColor borderColor, bool raised) {
+  const TColor background = canvas->Brush()->Color();
+  SetPenAndBrush(canvas, doneColor);
+  canvas->Font()->SetColor(doneTextColor);
+
+  AnsiString text;
+  int percent = position;
+  if (format.empty()) {
+    text = IntToStr(position) + "%";
+  } else {
+    text = Format(format, {position});
+    percent = max == 0 ? 0 : RoundEven(double(position - min) * 100 / max);
   }
-  for (unsigned char c : text) result += static_cast<char16_t>(c);
-  return result;
+  percent = std::max(std::min(percent, max), min);
+
+  TRect inner = rect;
+  InflateRect(inner, -marginX, -marginY);
+  TRect done = inner;
+  done.Right = inner.Left + RoundEven(double(inner.Right - inner.Left) * percent / 100);
+
+  const int x = inner.Left + (inner.Width() - canvas->TextWidth(text)) / 2;
+  const int y = inner.Top + (inner.Height() - (raised ? -1 : 1) * canvas->TextHeight(text)) / 2;
+  canvas->TextRect(done, x, y, text);
+  SetPenAndBrush(canvas, restColor);
+  canvas->Font()->SetColor(restTextColor);
+  canvas->TextRect(Rect(done.Right, inner.Top, inner.Right, inner.Bottom), x, y, text);
+
+  InflateRect(inner, 1, 1);
+  if (borderColor != clNone) {
+    canvas->Brush()->SetColor(borderColor);
+    canvas->FrameRect(inner);
+  }
+  InflateRect(inner, 1, 1);
+  canvas->Brush()->SetColor(background);
+  canvas->FrameRect(inner);
+}
+
+void DrawRangeIndicator(TCanvas* canvas, TRect rect, int value, int range, bool showValue, TColor negativeColor,
+                        TColor positiveColor) {
+  TRect r = rect;
+  InflateRect(r, -2, -2);
+  const int half = (r.Right - r.Left) / 2;
+  if (range <= 0) {
+    value = 0;  // no range: an empty bar
+  } else {
+    value = std::max(-range, std::min(value, range));
+  }
+  const int length = range <= 0 ? 0 : RoundEven(double(value) * half / range);
+  if (length != 0) {
+    SetPenAndBrush(canvas, value >= 0 ? positiveColor : negativeColor);
+    const int middle = r.Left + half;
+    canvas->Rectangle(std::min(middle, middle + length), r.Top, std::max(middle, middle + length), r.Bottom);
+  }
+  if (showValue) {
+    canvas->Brush()->SetStyle(bsClear);
+    canvas->DrawText(IntToStr(value), r, DT_CENTER | DT_SINGLELINE);
+  }
+}
+
+namespace {
+
+// Fills the 4-connected area around (x, y) up to pixels of `border` with the
+// brush colour, within the canvas's clipping rectangle.
+void FloodFillToBorder(TCanvas* canvas, int x, int y, TColor border) {
+  const TRect clip = canvas->ClipRect();
+  if (!clip.Contains(Point(x, y))) return;
+  const TColor fill = ColorToRGB(canvas->Brush()->Color());
+  border = ColorToRGB(border);
+  std::vector<bool> seen(static_cast<size_t>(clip.Width()) * clip.Height());
+  std::vector<TPoint> pending{Point(x, y)};
+  while (!pending.empty()) {
+    const TPoint p = pending.back();
+    pending.pop_back();
+    if (!clip.Contains(p)) continue;
+    const size_t index = static_cast<size_t>(p.Y - clip.Top) * clip.Width() + (p.X - clip.Left);
+    if (seen[index] || canvas->Pixels(p.X, p.Y) == border) continue;
+    seen[index] = true;
+    canvas->SetPixel(p.X, p.Y, fill);
+    pending.insert(pending.end(), {Point(p.X + 1, p.Y), Point(p.X - 1, p.Y), Point(p.X, p.Y + 1), Point(p.X, p.Y - 1)});
+  }
+}
+
+}  // namespace
+
+void DrawProgressPie(TCanvas* canvas, TRect rect, TColor color, int position, bool outside) {
+  constexpr TColor kOutline = 0x808080;
+  canvas->Pen()->SetColor(kOutline);
+  canvas->Pen()->SetWidth(1);
+  canvas->Ellipse(rect);
+  const int cx = rect.Left + (rect.Right - rect.Left) / 2;
+  const int cy = rect.Top + (rect.Bottom - rect.Top) / 2;
+  canvas->MoveTo(cx, rect.Top);
+  canvas->LineTo(cx, cy);
+  const double angle = position / 100.0 * 2 * M_PI;
+  canvas->MoveTo(cx, cy);
+  canvas->LineTo(cx + RoundEven(std::sin(angle) * (rect.Right - rect.Left + 1) * 0.5),
+                 cy - RoundEven(std::cos(angle) * (rect.Bottom - rect.Top + 1) * 0.5));
+  canvas->Brush()->SetColor(color);
+  FloodFillToBorder(canvas, cx + 2, outside ? rect.Top - 2 : rect.Top + 2, kOutline);
+}
+
+void DrawComboButton(TCanvas* canvas, TRect rect) {
+  TRect button = Rect(rect.Right - 16, rect.Top + 1, rect.Right, rect.Bottom - 1);
+  OffsetRect(button, -2, 0);
+  DrawFrameControl(canvas, &button, DFC_SCROLL, DFCS_SCROLLCOMBOBOX | DFCS_FLAT);
+}
+
+void DrawBitmapTransp(TCanvas* canvas, TBitmap* bitmap, TColor backgroundColor, TRect rect) {
+  const int width = bitmap->Width(), height = bitmap->Height();
+  TBitmap copy;
+  copy.SetSize(width, height);
+  TCanvas* target = copy.Canvas();
+  target->Brush()->SetColor(backgroundColor);
+  target->FillRect(Rect(0, 0, width, height));
+  TCanvas* source = bitmap->Canvas();
+  const TColor transparent = source->Pixels(0, 0);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x)
+      if (const TColor pixel = source->Pixels(x, y); pixel != transparent) target->SetPixel(x, y, pixel);
+  canvas->CopyRect(Rect(rect.Left, rect.Top, rect.Left + width, rect.Top + height), target, Rect(0, 0, width, height));
+}
+
+namespace {
+
+// The top-left client position of character `index` in a single-line edit.
+TPoint PosFromChar(QLineEdit* edit, int index) {
+  edit->setCursorPosition(index);
+  const QRect cursor = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+  return Point(cursor.left(), cursor.top());
+}
+
+}  // namespace
+
+void DrawErrorLines(TWinControl* control, TCanvas* canvas, const AnsiString& text, TRect rect, int lineOffset,
+                    int firstChar, int charCount) {
+  // Character positions are those of an edit of the cell's size and font.
+  TEdit measure(nullptr);
+  measure.SetVisible(false);
+  measure.SetParent(control);
+  measure.SetBounds(rect.Left, rect.Top, rect.Width(), rect.Height());
+  measure.SetText(text);
+  auto* edit = static_cast<QLineEdit*>(measure.Widget());
+  const int length = static_cast<int>(edit->text().size());
+
+  TPoint start = PosFromChar(edit, std::min(firstChar, length));
+  if (length <= firstChar) start.X += 4;
+  TPoint end;
+  if (length > firstChar + charCount) {
+    end = PosFromChar(edit, firstChar + charCount - 1);
+  } else {
+    end = PosFromChar(edit, std::max(length - 1, 0));
+    end.X += 4;
+    end.Y = start.Y;
+  }
+
+  canvas->Pen()->SetColor(clRed);
+  canvas->Pen()->SetWidth(2);
+  int x = rect.Left + start.X;
+  canvas->MoveTo(x, rect.Top + start.Y + lineOffset + 3);
+  bool up = true;
+  do {  // at least one segment, and one past the end
+    x += 3;
+    canvas->LineTo(x, rect.Top + end.Y + lineOffset + (up ? 0 : 3));
+    up = !up;
+  } while (x <= rect.Left + end.X);
 }
