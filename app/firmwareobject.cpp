@@ -9,14 +9,15 @@ std::vector<std::uint8_t> WritePayload(std::uint8_t sector, std::uint32_t addres
                                        const std::uint8_t* data) {
   if (address > kMaxAddress || length > kMaxWriteBytes) return {};
   const std::uint8_t count = static_cast<std::uint8_t>(length);
-  std::vector<std::uint8_t> payload = {kCommandWrite,
-                                       sector,
-                                       static_cast<std::uint8_t>(address),
-                                       static_cast<std::uint8_t>(address >> 8),
-                                       static_cast<std::uint8_t>(address >> 16),
-                                       count};
-  if (count > 0 && data != nullptr) payload.insert(payload.end(), data, data + count);
-  payload.resize(kWriteHeaderBytes + count);
+  std::vector<std::uint8_t> payload(kWriteHeaderBytes + count, 0);
+  const std::uint8_t header[kWriteHeaderBytes] = {kCommandWrite,
+                                                  sector,
+                                                  static_cast<std::uint8_t>(address),
+                                                  static_cast<std::uint8_t>(address >> 8),
+                                                  static_cast<std::uint8_t>(address >> 16),
+                                                  count};
+  std::ranges::copy(header, payload.begin());
+  if (data != nullptr) std::copy_n(data, count, payload.begin() + kWriteHeaderBytes);
   return payload;
 }
 

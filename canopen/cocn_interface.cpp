@@ -1,5 +1,6 @@
 // VRK_COCN: interface and node records, opening and closing, the four threads
 // of an interface and the dispatch of received frames.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -211,7 +212,7 @@ bool SendFrame(Interface& iface, std::uint32_t identifier, std::span<const std::
   CanMessage frame{};
   frame.Id = identifier;
   frame.Length = static_cast<std::uint8_t>(data.size());
-  std::memcpy(frame.Data, data.data(), data.size());
+  std::copy(data.begin(), data.end(), frame.Data);
   return canclient::CAN_Write_Buffered(iface.CanHandle, &frame) != 0;
 }
 

@@ -8,11 +8,12 @@ function(flashwright_add_plugin name)
   target_link_libraries(${name} PRIVATE platform)
 endfunction()
 
-# One GoogleTest binary per test folder, registered with CTest test by test.
+# One GoogleTest binary per test folder, registered with CTest test by test,
+# each test labelled with its binary's name (ctest -L app_tests).
 function(flashwright_add_test name)
   add_executable(${name} ${ARGN})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main Threads::Threads)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 LABELS ${name})
 endfunction()
 
 include(GoogleTest)

@@ -46,7 +46,7 @@ void FinishWithError(Connection& c, std::uint8_t generalStatus) {
   c.failedHere = true;
   const std::uint8_t error[2] = {generalStatus, 0xFF};
   const std::size_t n = std::min<std::size_t>(2, c.input.size());
-  std::memcpy(c.input.data(), error, n);
+  std::copy_n(error, n, c.input.data());
   c.receivedLength = static_cast<std::uint16_t>(n);
   Finish(c);
 }
@@ -67,7 +67,7 @@ void Acknowledge(Card& card, Connection& c, std::uint8_t count, std::uint8_t sta
 bool Append(Connection& c, const std::uint8_t* data, std::size_t length) {
   const std::size_t room = c.input.size() - c.receivedLength;
   const std::size_t n = std::min(room, length);
-  std::memcpy(c.input.data() + c.receivedLength, data, n);
+  std::copy_n(data, n, c.input.data() + c.receivedLength);
   c.receivedLength = static_cast<std::uint16_t>(c.receivedLength + n);
   return n == length;
 }

@@ -1,7 +1,7 @@
 // The exported API of the CAN adapter drivers. Every call finds the card by
 // its handle and passes the work to the card's link; results are 1 for
 // success and 0 for failure with the reason in the last error.
-#include <cstring>
+#include <algorithm>
 #include <vector>
 
 #include "drivers/adapterexports.h"
@@ -221,7 +221,7 @@ DRIVER_EXPORT int Parameter_Get_ARRAY(std::int32_t handle, std::uint16_t number,
   return WithCommands(handle, [&](CommandChannel& channel) {
     std::vector<std::uint8_t> value;
     if (!channel.GetParameterArray(number, &value)) return false;
-    std::memcpy(buffer, value.data(), value.size());
+    std::copy(value.begin(), value.end(), buffer);
     *length = std::uint8_t(value.size());
     return true;
   });

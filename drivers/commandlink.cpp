@@ -1,7 +1,6 @@
 #include "drivers/commandlink.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "platform/iochannel.h"
 #include "platform/lasterror.h"
@@ -80,7 +79,7 @@ bool AskProductName(CommandChannel& channel, char* name) {
   const CommandChannel::Query query{command::kProductName, {}, CommandChannel::ReplyForm::kEcho, 0, 7};
   std::vector<std::uint8_t> bytes;
   if (!channel.Ask(query, &bytes)) return false;
-  std::memcpy(name, bytes.data(), bytes.size());
+  std::copy(bytes.begin(), bytes.end(), name);
   name[bytes.size()] = '\0';
   return true;
 }

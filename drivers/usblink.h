@@ -128,7 +128,6 @@ class UsbLink final : public CommandLink,
   // Auto-reset and signalled while no transmit is under way.
   platform::Handle writeEvent_ = platform::kNullHandle;
   platform::Handle thread_ = platform::kNullHandle;
-  bool registered_ = false;
 
   std::mutex mutex_;  // guards what follows
   bool closed_ = false;

@@ -236,7 +236,12 @@ void TStatusBar::Paint() {
 
 TTabSheet::TTabSheet(TComponent* owner) : TWinControl(owner) { AttachWidget(new QWidget()); }
 
-TTabSheet::~TTabSheet() = default;
+// Leaves the page control while still whole: taking a page off reads and
+// writes the sheet as a tab sheet, which it no longer is once the base class
+// destructors run.
+TTabSheet::~TTabSheet() {
+  if (pageControl_) pageControl_->RemoveControl(this);
+}
 
 void TTabSheet::SetPageControl(TPageControl* pageControl) { SetParent(pageControl); }
 

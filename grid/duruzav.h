@@ -160,13 +160,11 @@ struct TColumnSizeData {
 
 class TColumnSize : public TPersistent, public TColumnSizeData {
  public:
-  explicit TColumnSize(TVudUvizidIzed* grid) : grid_(grid) {}
   void Assign(const TPersistent* source);
   bool Stretch() const { return stretch_; }
   void SetStretch(bool value);
 
  private:
-  TVudUvizidIzed* grid_;
   bool stretch_ = false;
 };
 
@@ -500,7 +498,7 @@ class TVudUvizidIzed : public TBaseGrid {
   TCellNode cellNode_{this};
   TSizeWhileTyping sizeWhileTyping_;
   TMouseActions mouseActions_{this};
-  TColumnSize columnSize_{this};
+  TColumnSize columnSize_;
   TNavigation navigation_;
   THTMLSettings htmlSettings_;
   TPrintSettings printSettings_;

@@ -86,7 +86,9 @@ std::optional<SdoServer::Frame> SdoServer::InitiateUpload(std::uint16_t index, s
   }
   Frame frame = Addressed(kInitiateUploadResponse | kSizeIndicated, index, subIndex);
   PutU32(frame, static_cast<std::uint32_t>(size));
-  transfer_.emplace();
+  // Assigned rather than emplaced: clang cannot tell that a nested struct
+  // with member initialisers is default constructible (optional::emplace()).
+  transfer_ = Transfer{};
   transfer_->upload = true;
   transfer_->index = index;
   transfer_->subIndex = subIndex;
@@ -126,7 +128,7 @@ std::optional<SdoServer::Frame> SdoServer::InitiateDownload(const Frame& request
   if (sizeIndicated) size = GetU32(request);
   const std::uint32_t result = objects_.CheckWrite(index, subIndex, size);
   if (result != 0) return Abort(index, subIndex, result);
-  transfer_.emplace();
+  transfer_ = Transfer{};
   transfer_->index = index;
   transfer_->subIndex = subIndex;
   transfer_->size = size;

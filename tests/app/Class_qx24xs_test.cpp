@@ -21,7 +21,7 @@
 
 namespace {
 
-constexpr std::uint32_t kPassword = sim::Qx24xModuleOptions{}.password;
+const std::uint32_t kPassword = sim::Qx24xModuleOptions{}.password;
 constexpr std::uint8_t kSector = 2;
 
 enum class Transport { kSerial, kUsb };

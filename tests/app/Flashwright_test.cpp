@@ -36,7 +36,7 @@ TEST(StartUp, SelectNodeTypeGivesTheChosenBusOrNoneWhenCancelled) {
       {[](TForm_NetworkSelect& w) { harness::PressKey(w.Button_Ok, Qt::Key_Escape); }, 0},
   };
   for (const auto& [act, bus] : cases) {
-    harness::WhenIdle([&act] {
+    harness::WhenIdle([&act = act] {
       for (int i = 0; i < Application->ComponentCount(); ++i) {
         auto* select = dynamic_cast<TForm_NetworkSelect*>(Application->Components(i));
         if (select != nullptr && select->Visible()) {

@@ -1,11 +1,11 @@
 // The master's traffic, captured by the bench in pcap form, decodes as
 // DeviceNet in a standard dissector without a malformed frame.
 #include <cstdio>
-#include <filesystem>
 #include <sstream>
 #include <string>
 
 #include "tests/devicenet/dnetbench.h"
+#include "tests/support/scratch.h"
 
 namespace dnettest {
 namespace {
@@ -27,7 +27,8 @@ using CaptureTest = DnetBench;
 
 TEST_F(CaptureTest, TheMastersTrafficDecodesAsDeviceNet) {
   if (Output("command -v tshark").empty()) GTEST_SKIP() << "tshark is not installed";
-  const std::string path = ::testing::TempDir() + "devicenet_capture.pcap";
+  const benchtest::TempDir folder;  // of its own: other runs of the suite may capture at the same time
+  const std::string path = folder.File("devicenet_capture.pcap");
   ASSERT_TRUE(bus.StartCapture(path)) << bus.CaptureError();
   sim::DeviceNetSlaveConfig config = Slave(kNode);
   config.mode = sim::FlashMode::BootLoader;
@@ -59,7 +60,6 @@ TEST_F(CaptureTest, TheMastersTrafficDecodesAsDeviceNet) {
     EXPECT_EQ(line.find("malformed"), std::string::npos) << "frame " << frames + 1 << ": " << line;
   }
   EXPECT_GT(frames, 20u);
-  std::filesystem::remove(path);
 }
 
 }  // namespace

@@ -77,7 +77,7 @@ std::string Name(const testing::TestParamInfo<Transport>& info) {
   return info.param == Transport::kSerial ? "Serial" : "Usb";
 }
 
-constexpr uint32_t kPassword = sim::Qx24xModuleOptions{}.password;
+const uint32_t kPassword = sim::Qx24xModuleOptions{}.password;
 constexpr uint32_t kBadReply = 0x20000000;
 
 class Qx24xModuleTest : public testing::TestWithParam<Transport> {

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QShowEvent>
+#include <QTabWidget>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -326,6 +327,25 @@ TEST(Forms, ControlsKeepTheirState) {
   EXPECT_EQ(inner->ParentForm(), &form);
   WhenIdle([&] { inner->Click(); });
   EXPECT_EQ(form.ShowModal(), mrOk);
+}
+
+TEST(Forms, ADeletedTabSheetTakesItsTabAlong) {
+  TForm form(nullptr);
+  auto* pages = new TPageControl(&form);
+  pages->SetParent(&form);
+  TTabSheet* sheets[3];
+  for (const char* caption : {"Standard Update", "Advanced Update", "Log"}) {
+    auto* sheet = new TTabSheet(&form);
+    sheet->SetPageControl(pages);
+    sheet->SetCaption(caption);
+    sheets[pages->PageCount() - 1] = sheet;
+  }
+  delete sheets[1];
+  ASSERT_EQ(pages->PageCount(), 2);
+  ASSERT_EQ(pages->TabWidget()->count(), 2);
+  EXPECT_EQ(sheets[2]->PageIndex(), 1);
+  EXPECT_EQ(pages->TabWidget()->tabText(1).toStdString(), "Log");
+  EXPECT_EQ(pages->ControlCount(), 2);
 }
 
 TEST(Forms, HintsMenusAndDialogsGoThroughTheirServices) {
