@@ -1,5 +1,6 @@
 #include "can/canbackend.h"
 
+#include "can/ixxatbackend.h"
 #include "can/qx240backend.h"
 #include "can/sstbackend.h"
 
@@ -8,13 +9,12 @@ bool IsCanInterfaceType(std::int32_t interfaceType) {
          interfaceType == CAN_INTERFACE_AB_KFD || interfaceType == CAN_INTERFACE_IXXAT_VCI;
 }
 
-// The IXXAT VCI back-end is not part of this build; its cards fail to open
-// as they would without its library.
 CanBackend* BackendForInterfaceType(std::int32_t interfaceType) {
   switch (interfaceType) {
     case CAN_INTERFACE_QX240: return &Qx240AdapterBackend();
     case CAN_INTERFACE_AB_KFD: return &AbKfdBackend();
     case CAN_INTERFACE_SST_CAN2A: return &SstCan2aBackend();
+    case CAN_INTERFACE_IXXAT_VCI: return &IxxatVciBackend();
     default: return nullptr;
   }
 }

@@ -6,6 +6,7 @@
 
 #include "can/canconfigbinding.h"
 #include "can/cardtable.h"
+#include "can/ixxatbackend.h"
 #include "can/qx240backend.h"
 #include "platform/clock.h"
 #include "platform/lasterror.h"
@@ -441,7 +442,8 @@ int HardwareConfigurationWindow(InterfaceConfiguration* configuration) {
       return CallCanConfig(&CanConfigApi::SST_CAN2A_HardwareConfigurationWindow, configuration);
     case CAN_INTERFACE_AB_KFD:
       return CallCanConfig(&CanConfigApi::AB_KFD1770_HardwareConfigurationWindow, configuration);
-    default: return 0;  // the IXXAT board selection comes with its back-end
+    case CAN_INTERFACE_IXXAT_VCI: return IxxatHardwareConfigurationWindow(configuration);
+    default: return 0;
   }
 }
 

@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "tests/devicenet/dnetbench.h"
+#include "tests/support/ixxatbench.h"
 #include "tests/support/sstbench.h"
 
 namespace dnettest {
@@ -31,20 +32,32 @@ std::uint32_t MirrorChecksum(const std::vector<std::uint8_t>& image) {
   return sum;
 }
 
+enum class CardKind { kQx240, kSstCan2a, kIxxatVci };
+
+const char* CardSuffix(CardKind card) {
+  switch (card) {
+    case CardKind::kSstCan2a: return "OverSstCan2a";
+    case CardKind::kIxxatVci: return "OverIxxatVci";
+    default: return "";
+  }
+}
+
 struct FirmwareCase {
   bool ucmm;  // the slave is UCMM-capable
-  bool sst;   // the card is an SST CAN2A card instead of the QX240 adapter
+  CardKind card = CardKind::kQx240;
 };
 
 // Run against a Group 2 Only slave and a UCMM-capable one, whose explicit
-// connection the master opens through UCMM, and over the SST CAN2A card.
+// connection the master opens through UCMM, and over the SST CAN2A card and
+// the IXXAT board.
 class FirmwareTest : public DnetBench, public ::testing::WithParamInterface<FirmwareCase> {
  protected:
   void SetUp() override {
     DnetBench::SetUp();
-    if (GetParam().sst) {
+    if (GetParam().card != CardKind::kQx240) {
       ASSERT_TRUE(sst.Start());
-      cardInterface = benchtest::SstCan2aCard();
+      cardInterface = GetParam().card == CardKind::kSstCan2a ? benchtest::SstCan2aCard()
+                                                              : benchtest::IxxatVciCard();
     }
     sim::DeviceNetSlaveConfig config = Slave(kNode);
     config.ucmmCapable = GetParam().ucmm;
@@ -176,11 +189,12 @@ TEST_P(FirmwareTest, ResponsesLargerThanTheConnectionOrTheCallersBufferAreNotSuc
 }
 
 INSTANTIATE_TEST_SUITE_P(SlaveKinds, FirmwareTest,
-                         ::testing::Values(FirmwareCase{false, false}, FirmwareCase{true, false},
-                                           FirmwareCase{false, true}),
+                         ::testing::Values(FirmwareCase{false}, FirmwareCase{true},
+                                           FirmwareCase{false, CardKind::kSstCan2a},
+                                           FirmwareCase{false, CardKind::kIxxatVci}),
                          [](const auto& info) {
                            return std::string(info.param.ucmm ? "UcmmCapable" : "Group2Only") +
-                                  (info.param.sst ? "OverSstCan2a" : "");
+                                  CardSuffix(info.param.card);
                          });
 
 class SmallConnectionTest : public DnetBench {};

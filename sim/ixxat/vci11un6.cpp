@@ -1,0 +1,214 @@
+// The bench's stand-in for the IXXAT VCI library: each prepared board is a
+// peer of the bench's bus, reached through the endpoint that
+// FLASHWRIGHT_CAN_BUS names. A board's reader thread hands each frame its
+// receive queue accepts to the receive callback, while the controller runs.
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <thread>
+
+#include "can/ixxatvci.h"
+#include "sim/canbusclient.h"
+#include "sim/ixxat/vcibench.h"
+
+#define VCI_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+using std::int32_t;
+using std::uint16_t;
+using std::uint32_t;
+using std::uint8_t;
+
+constexpr int32_t kError = -1;
+constexpr uint32_t kClockHz = 16'000'000;
+
+struct Board {
+  int32_t type = 0;
+  int32_t number = 0;
+  vci::ReceiveCallback onReceive = nullptr;
+  sim::CanBusClient bus;
+  std::thread reader;
+  std::mutex mutex;  // everything below
+  uint32_t bitRate = 0;
+  bool running = false;
+  uint16_t transmitQueue = 0;
+  uint16_t receiveQueue = 0;
+  std::set<uint32_t> accepted;  // the receive queue's identifiers
+  std::chrono::steady_clock::time_point prepared = std::chrono::steady_clock::now();
+};
+
+std::mutex boardsMutex;
+std::map<uint16_t, std::shared_ptr<Board>> boards;
+uint16_t nextBoard = 1;
+std::atomic<uint16_t> nextQueue{1};
+
+std::shared_ptr<Board> FindBoard(uint16_t handle) {
+  std::lock_guard lock(boardsMutex);
+  auto it = boards.find(handle);
+  return it != boards.end() ? it->second : nullptr;
+}
+
+template <typename Op>
+int32_t WithBoard(uint16_t handle, Op op) {
+  std::shared_ptr<Board> board = FindBoard(handle);
+  if (board == nullptr) return kError;
+  std::lock_guard lock(board->mutex);
+  return op(*board);
+}
+
+// The controller's rate from its timing registers: the clock halved, divided
+// by the prescaler and by the quanta of one bit.
+uint32_t BitRateOf(uint8_t btr0, uint8_t btr1) {
+  const uint32_t prescaler = (btr0 & 0x3Fu) + 1;
+  const uint32_t quanta = 1 + ((btr1 & 0x0Fu) + 1) + (((btr1 >> 4) & 0x07u) + 1);
+  return kClockHz / 2 / prescaler / quanta;
+}
+
+// Frames go to the callback outside the board's lock, as from the library's
+// own thread.
+void TakeFrame(Board& board, const sim::buswire::Packet& packet) {
+  if ((packet.flags & sim::buswire::kExtended) != 0 || packet.id > 0x7FF) return;
+  VciCanObject object{};
+  uint16_t queue = 0;
+  {
+    std::lock_guard lock(board.mutex);
+    if (!board.running || !board.accepted.contains(packet.id)) return;
+    queue = board.receiveQueue;
+    object.TimeStamp = static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                 std::chrono::steady_clock::now() - board.prepared)
+                                                 .count());
+  }
+  object.Id = packet.id;
+  object.Bits = static_cast<uint8_t>(packet.length & kVciLengthMask);
+  if ((packet.flags & sim::buswire::kRemote) != 0) object.Bits |= kVciRemoteBit;
+  std::memcpy(object.Data, packet.data, sizeof object.Data);
+  if (board.onReceive != nullptr) board.onReceive(queue, 1, &object);
+}
+
+void ReadBus(Board& board) {
+  sim::buswire::Packet packet;
+  while (board.bus.Receive(packet)) TakeFrame(board, packet);
+}
+
+bool Taken(int32_t type, int32_t number) {
+  for (const auto& [handle, board] : boards) {
+    if (board->type == type && board->number == number) return true;
+  }
+  return false;
+}
+
+int32_t Send(uint16_t handle, uint16_t queue, const sim::buswire::Packet& packet) {
+  return WithBoard(handle, [&](Board& board) {
+    if (!board.running || queue != board.transmitQueue) return 0;
+    return board.bus.Send(packet) ? 1 : 0;
+  });
+}
+
+}  // namespace
+
+VCI_EXPORT int32_t VCI2_PrepareBoard(int32_t type, int32_t number, vci::MessageCallback,
+                                     vci::ReceiveCallback onReceive, vci::ExceptionCallback) {
+  if (type != sim::vcibench::kBoardType || number < 0 || number >= sim::vcibench::kBoardCount) {
+    return kError;
+  }
+  auto board = std::make_shared<Board>();
+  board->type = type;
+  board->number = number;
+  board->onReceive = onReceive;
+  std::lock_guard lock(boardsMutex);
+  if (Taken(type, number) || !board->bus.Connect()) return kError;
+  board->reader = std::thread([raw = board.get()] { ReadBus(*raw); });
+  const uint16_t handle = nextBoard++;
+  boards[handle] = std::move(board);
+  return handle;
+}
+
+VCI_EXPORT int32_t VCI_CancelBoard(uint16_t handle) {
+  std::shared_ptr<Board> board;
+  {
+    std::lock_guard lock(boardsMutex);
+    auto it = boards.find(handle);
+    if (it == boards.end()) return kError;
+    board = std::move(it->second);
+    boards.erase(it);
+  }
+  board->bus.Shutdown();
+  board->reader.join();
+  return 1;
+}
+
+VCI_EXPORT int32_t VCI_InitCan(uint16_t handle, uint8_t can, uint8_t btr0, uint8_t btr1, uint8_t) {
+  if (can != 0) return kError;
+  return WithBoard(handle, [&](Board& board) {
+    board.running = false;
+    board.bitRate = BitRateOf(btr0, btr1);
+    return 1;
+  });
+}
+
+// The controller joins the bus only at the bus's own rate, as a real one
+// would find nothing but errors on a bus of another rate.
+VCI_EXPORT int32_t VCI_StartCan(uint16_t handle, uint8_t can) {
+  if (can != 0) return kError;
+  return WithBoard(handle, [](Board& board) {
+    if (board.bitRate != board.bus.BitRate()) return 0;
+    board.running = true;
+    return 1;
+  });
+}
+
+VCI_EXPORT int32_t VCI_ResetCan(uint16_t handle, uint8_t can) {
+  if (can != 0) return kError;
+  return WithBoard(handle, [](Board& board) {
+    board.running = false;
+    return 1;
+  });
+}
+
+VCI_EXPORT int32_t VCI_ConfigQueue(uint16_t handle, uint8_t can, uint8_t kind, uint16_t size,
+                                   uint16_t, uint16_t, uint16_t, uint16_t* queue) {
+  if (can != 0 || queue == nullptr || size == 0) return kError;
+  if (kind != kVciTransmitQueue && kind != kVciReceiveQueue) return kError;
+  return WithBoard(handle, [&](Board& board) {
+    *queue = nextQueue++;
+    (kind == kVciTransmitQueue ? board.transmitQueue : board.receiveQueue) = *queue;
+    return 1;
+  });
+}
+
+// Only exact identifiers are assigned here: the mask must cover all eleven bits.
+VCI_EXPORT int32_t VCI_AssignRxQueObj(uint16_t handle, uint16_t queue, uint8_t mode, uint32_t id,
+                                      uint32_t mask) {
+  if (id > 0x7FF || mask != 0x7FF) return kError;
+  return WithBoard(handle, [&](Board& board) {
+    if (queue != board.receiveQueue || board.running) return kError;
+    if (mode == kVciAccept) board.accepted.insert(id);
+    else board.accepted.erase(id);
+    return 1;
+  });
+}
+
+VCI_EXPORT int32_t VCI_TransmitObj(uint16_t handle, uint16_t queue, uint32_t id, uint8_t length,
+                                   const uint8_t* data) {
+  if (id > 0x7FF || length > 8 || (length > 0 && data == nullptr)) return kError;
+  sim::buswire::Packet packet;
+  packet.id = id;
+  packet.length = length;
+  if (length > 0) std::memcpy(packet.data, data, length);
+  return Send(handle, queue, packet);
+}
+
+VCI_EXPORT int32_t VCI_RequestObj(uint16_t handle, uint16_t queue, uint32_t id, uint8_t length) {
+  if (id > 0x7FF || length > 8) return kError;
+  sim::buswire::Packet packet;
+  packet.id = id;
+  packet.length = length;
+  packet.flags = sim::buswire::kRemote;
+  return Send(handle, queue, packet);
+}

@@ -1,0 +1,12 @@
+#pragma once
+// The boards the bench's stand-in for the IXXAT VCI library offers, and the
+// board its registration library's selection picks.
+#include <cstdint>
+
+namespace sim::vcibench {
+
+inline constexpr std::int32_t kBoardType = 1;
+inline constexpr std::int32_t kBoardCount = 2;  // numbers 0 and 1
+inline constexpr const char* kBoardName = "VCI bench board";
+
+}  // namespace sim::vcibench
