@@ -43,7 +43,7 @@ int Run(const sim::SimOptions& options, const sigset_t& stopSignals) {
   sim::CanBusEndpoint endpoint(bench.Bus());
   if (!endpoint.Start()) return 1;
   for (const std::string& line : bench.Describe()) std::printf("%s\n", line.c_str());
-  std::printf("Bench libraries (SST CAN2A): %s=%s %s=%s/bench-libraries\n",
+  std::printf("Bench libraries (SST CAN2A, IXXAT VCI): %s=%s %s=%s/bench-libraries\n",
               sim::buswire::kEndpointVariable, endpoint.SocketPath().c_str(),
               "FLASHWRIGHT_LIBRARY_PATH", platform::ProgramDirectory().c_str());
   std::printf("Running; press Ctrl+C to stop.\n");

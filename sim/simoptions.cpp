@@ -104,7 +104,8 @@ std::string SimHelp(const PeerKindRegistry& kinds) {
   text += "  -h, --help        show this help and exit\n";
   text +=
       "\nThe bus is also offered to the bench's stand-ins for other makers' CAN\n"
-      "libraries (the SST CAN2A library \"ssc2a32\" and its driver \"ssdn32\"): the\n"
+      "libraries (the SST CAN2A library \"ssc2a32\" and its driver \"ssdn32\", the\n"
+      "IXXAT VCI library \"vci11un6\" and its registration library \"xat11reg\"): the\n"
       "program finds them when FLASHWRIGHT_LIBRARY_PATH names their folder, and they\n"
       "reach the bus through the socket that FLASHWRIGHT_CAN_BUS names (in a folder\n"
       "of the user's own). Both settings are printed at the start. Their cards go\n"
