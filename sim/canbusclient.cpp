@@ -58,11 +58,14 @@ bool CanBusClient::Connect() {
     return false;
   }
   fd_ = fd;
-  // The endpoint answers at once with the bus's bit rate.
+  // The endpoint answers at once with the bus's bit rate. It joins the bus
+  // first, so frames may come before the answer: they went out before the
+  // connection was made, and are passed over.
   const timeval bound{1, 0};
   ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
   buswire::Packet info;
-  const bool told = Receive(info) && info.flags == buswire::kBusInfo;
+  bool told = false;
+  while (!told && Receive(info)) told = info.flags == buswire::kBusInfo;
   const timeval none{0, 0};
   ::setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &none, sizeof none);
   if (!told) {

@@ -109,24 +109,27 @@ void CanBusEndpoint::AcceptLoop() {
       if (errno == EINTR || errno == ECONNABORTED) continue;
       return;  // stopped
     }
+    auto connection = std::make_unique<Connection>();
+    connection->fd = fd;
+    // Frames from the bus go out at once; a peer that does not read loses
+    // them, as a controller whose buffer is full would. The peer joins the
+    // bus before the bit rate is told, so that every frame sent after the
+    // other side's connect reaches it.
+    connection->peer = bus_.Attach("endpoint", [fd](const BusFrame& received) {
+      std::uint8_t packet[buswire::kPacketSize];
+      buswire::Encode(ToPacket(received.frame), packet);
+      ::send(fd, packet, sizeof packet, MSG_DONTWAIT | MSG_NOSIGNAL);
+    });
     buswire::Packet info;
     info.id = bus_.BitRate();
     info.flags = buswire::kBusInfo;
     std::uint8_t packet[buswire::kPacketSize];
     buswire::Encode(info, packet);
     if (::send(fd, packet, sizeof packet, MSG_NOSIGNAL) != sizeof packet) {
+      connection->peer.Detach();
       ::close(fd);
       continue;
     }
-    auto connection = std::make_unique<Connection>();
-    connection->fd = fd;
-    // Frames from the bus go out at once; a peer that does not read loses
-    // them, as a controller whose buffer is full would.
-    connection->peer = bus_.Attach("endpoint", [fd](const BusFrame& received) {
-      std::uint8_t packet[buswire::kPacketSize];
-      buswire::Encode(ToPacket(received.frame), packet);
-      ::send(fd, packet, sizeof packet, MSG_DONTWAIT | MSG_NOSIGNAL);
-    });
     Connection& served = *connection;
     std::lock_guard lock(connectionsMutex_);
     connections_.push_back(std::move(connection));

@@ -2,9 +2,9 @@
 // The bus endpoint's wire: one sequenced-packet Unix socket connection per
 // bus peer outside the bench, one packet per frame, either way:
 // u32 identifier (little-endian), u8 length, u8 flags (1 remote, 2 extended),
-// two reserved bytes, 8 data bytes. The endpoint's first packet on a new
-// connection is no frame: flags kBusInfo, the bus's bit rate in the
-// identifier field.
+// two reserved bytes, 8 data bytes. On a new connection the endpoint sends
+// one packet that is no frame: flags kBusInfo, the bus's bit rate in the
+// identifier field. Frames sent on the bus from then on all follow it.
 #include <cstdint>
 
 namespace sim::buswire {

@@ -212,3 +212,21 @@ VCI_EXPORT int32_t VCI_RequestObj(uint16_t handle, uint16_t queue, uint32_t id, 
   packet.flags = sim::buswire::kRemote;
   return Send(handle, queue, packet);
 }
+
+// For tests: hands an object to the receive callback of every running board
+// as if it had come off the wire, whatever it holds (a data-length code above
+// 8, say, which the bench's bus does not carry).
+VCI_EXPORT void Bench_Deliver(const VciCanObject* object) {
+  std::lock_guard lock(boardsMutex);
+  for (const auto& [handle, board] : boards) {
+    bool running = false;
+    uint16_t queue = 0;
+    {
+      std::lock_guard boardLock(board->mutex);
+      running = board->running;
+      queue = board->receiveQueue;
+    }
+    VciCanObject copy = *object;
+    if (running && board->onReceive != nullptr) board->onReceive(queue, 1, &copy);
+  }
+}

@@ -7,6 +7,9 @@
 #include <cstring>
 
 #include "sim/canbus.h"
+#include "can/ixxatvci.h"
+#include "platform/module.h"
+#include "tests/support/boundlibrary.h"
 #include "tests/support/eventually.h"
 #include "tests/support/ixxatbench.h"
 #include "tests/support/sstbench.h"
@@ -95,15 +98,15 @@ TEST_F(IxxatBoardTest, TwoBoardsShareTheRingButKeepTheirOwnQueues) {
   out.Id = 0x321;
   out.Length = 1;
   EXPECT_EQ(VRK_CAN(can, CAN_Transmit)(first, &out), 1);
+  sim::BusFrame sent;
+  ASSERT_EQ(peer.Receive(sent, 10s), sim::ReceiveStatus::Received);
+  EXPECT_EQ(sent.frame, sim::CanFrame::Standard(0x321, {0}));
   Close(first);
   out.Flags = kCanFlagRemote;
   EXPECT_EQ(VRK_CAN(can, CAN_Transmit)(second, &out), 1);
   out.Flags = 0;
   out.Length = 9;
   EXPECT_EQ(VRK_CAN(can, CAN_Transmit)(second, &out), 0) << "more than eight bytes";
-  sim::BusFrame sent;
-  ASSERT_EQ(peer.Receive(sent, 10s), sim::ReceiveStatus::Received);
-  EXPECT_EQ(sent.frame, sim::CanFrame::Standard(0x321, {0}));
   ASSERT_EQ(peer.Receive(sent, 10s), sim::ReceiveStatus::Received);
   EXPECT_TRUE(sent.frame.remote);
   PeerSends(sim::CanFrame::Standard(kFiltered, {4}));
@@ -114,6 +117,29 @@ TEST_F(IxxatBoardTest, TwoBoardsShareTheRingButKeepTheirOwnQueues) {
   ASSERT_EQ(VRK_CAN(can, CAN_RemoveFilter)(second, kFiltered), 1);
   PeerSends(sim::CanFrame::Standard(kFiltered, {5}));
   EXPECT_EQ(VRK_CAN(can, CAN_Receive)(second, &frame), 0);
+}
+
+// The bench's VCI library, the very file VRK_CAN loads.
+struct BenchVci : benchtest::BoundLibrary {
+  BenchVci() : BoundLibrary((platform::ProgramDirectory() + "/bench-libraries/vci11un6.so").c_str()) {}
+  BOUND_EXPORT(Bench_Deliver, void(const VciCanObject*));
+};
+
+TEST_F(IxxatBoardTest, ADataLengthCodeAboveEightGivesEightBytes) {
+  const std::int32_t card = Open(0);
+  ASSERT_EQ(VRK_CAN(can, CAN_SetOnline)(card, 1), 1);
+  BenchVci vci;
+  ASSERT_NE(vci.Bench_Deliver, nullptr);
+  VciCanObject object{};
+  object.Id = 0x55;
+  object.Bits = 15;
+  for (std::uint8_t i = 0; i < 8; ++i) object.Data[i] = static_cast<std::uint8_t>(0xA0 + i);
+  vci.Bench_Deliver(&object);
+  CanMessage frame{};
+  ASSERT_EQ(VRK_CAN(can, CAN_Receive)(card, &frame), 1);
+  EXPECT_EQ(frame.Id, 0x55u);
+  ASSERT_EQ(frame.Length, 8);
+  EXPECT_EQ(frame.Data[7], 0xA7);
 }
 
 TEST_F(IxxatBoardTest, ABoardAlreadyOpenOrUnknownDoesNotOpenAgain) {
