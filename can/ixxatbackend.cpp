@@ -130,7 +130,18 @@ constexpr BitTiming kBitTimings[] = {
     {125'000, 0x03, 0x1C}, {250'000, 0x01, 0x1C}, {500'000, 0x00, 0x1C}, {1'000'000, 0x00, 0x14},
 };
 
-uint16_t BoardOf(int32_t handle) { return static_cast<uint16_t>(static_cast<uint32_t>(handle) >> kBoardShift); }
+// The rate a board starts at when opened.
+constexpr uint32_t kOpenBitRate = 125'000;
+
+const BitTiming* TimingFor(uint32_t bitRate) {
+  const auto* timing = std::find_if(std::begin(kBitTimings), std::end(kBitTimings),
+                                    [&](const BitTiming& t) { return t.bitRate == bitRate; });
+  return timing != std::end(kBitTimings) ? timing : nullptr;
+}
+
+uint16_t BoardOf(int32_t handle) {
+  return static_cast<uint16_t>(static_cast<uint32_t>(handle) >> kBoardShift);
+}
 
 int MissingEntry() {
   platform::SetLastError(kMissingEntryError);
@@ -152,8 +163,9 @@ class IxxatBackend final : public CanBackend {
     BoardRecord record;
     record.board = static_cast<uint16_t>(board);
     ring.Clear();
+    const BitTiming& start = *TimingFor(kOpenBitRate);
     const bool configured =
-        api.VCI_InitCan(record.board, kController, 0x03, 0x1C, 0) >= 0 &&
+        api.VCI_InitCan(record.board, kController, start.btr0, start.btr1, 0) >= 0 &&
         api.VCI_ConfigQueue(record.board, kController, kVciTransmitQueue, 100, 0, 0, 0,
                             &record.transmitQueue) >= 0 &&
         api.VCI_ConfigQueue(record.board, kController, kVciReceiveQueue, 100, 13, 1, 1000,
@@ -263,9 +275,8 @@ class IxxatBackend final : public CanBackend {
   static int Known(int32_t handle) { return Find(handle) != nullptr ? 1 : 0; }
 
   static int SetBaud(const BoardRecord& record, uint32_t bitRate) {
-    const auto* timing = std::find_if(std::begin(kBitTimings), std::end(kBitTimings),
-                                      [&](const BitTiming& t) { return t.bitRate == bitRate; });
-    if (timing == std::end(kBitTimings) || api.VCI_InitCan == nullptr) return 0;
+    const BitTiming* timing = TimingFor(bitRate);
+    if (timing == nullptr || api.VCI_InitCan == nullptr) return 0;
     return api.VCI_InitCan(record.board, kController, timing->btr0, timing->btr1, 0);
   }
 

@@ -121,7 +121,8 @@ TEST_F(IxxatBoardTest, TwoBoardsShareTheRingButKeepTheirOwnQueues) {
 
 // The bench's VCI library, the very file VRK_CAN loads.
 struct BenchVci : benchtest::BoundLibrary {
-  BenchVci() : BoundLibrary((platform::ProgramDirectory() + "/bench-libraries/vci11un6.so").c_str()) {}
+  BenchVci()
+      : BoundLibrary((platform::ProgramDirectory() + "/bench-libraries/vci11un6.so").c_str()) {}
   BOUND_EXPORT(Bench_Deliver, void(const VciCanObject*));
 };
 
