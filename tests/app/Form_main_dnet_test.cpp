@@ -103,6 +103,7 @@ TEST_F(DnetWindowTest, ShowsTheBenchNodesAndUpdatesOneOfThem) {
   EXPECT_TRUE(PumpUntil([&] { return node.Restarts() > restarts && node.Mode() == sim::FlashMode::Application; }))
       << ::testing::PrintToString(windowtest::Texts(services()));
   // The sector window showed the progress window on the way and is closed now.
+  ASSERT_NE(window->DownloadWindow(), nullptr) << "no sector window was opened";
   EXPECT_FALSE(window->DownloadWindow()->Visible());
   ASSERT_FALSE(services().fileRequests.empty());
   EXPECT_EQ(services().fileRequests.back().title, "Open Hex File");

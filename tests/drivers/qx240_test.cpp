@@ -275,6 +275,17 @@ TEST_F(Qx240Test, SettingsReachTheAdapterAndQueriesReadThemBack) {
   EXPECT_EQ(state.rejectedHostFrames, 0u);
 }
 
+TEST_F(Qx240Test, AnEmptyProductNameReadsAsAnEmptyText) {
+  sim::Qx240AdapterOptions options;
+  options.productName = "";
+  StartAdapter(options);
+  ASSERT_EQ(Open(), 1);
+  char name[8];
+  std::memset(name, 'x', sizeof name);
+  EXPECT_EQ(Api().Get_Product_Name(handle_, name), 1);
+  EXPECT_STREQ(name, "");
+}
+
 TEST_F(Qx240Test, IdentityQueries) {
   sim::Qx240AdapterOptions options;
   options.serialNumber = 0xA1B2C3D4;
