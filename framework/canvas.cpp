@@ -1,6 +1,7 @@
 #include "framework/canvas.h"
 
 #include <QFontMetrics>
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegion>
@@ -65,21 +66,40 @@ int RayAngle(const QRectF& r, int x, int y) {
 
 }  // namespace
 
-// A painter on the canvas image with the clip applied; inactive when the
-// canvas has no image.
+// A painter on the canvas's device with the mapping and the clip applied:
+// the document's painter while one is open (its state restored afterwards),
+// else one of its own. Inactive when there is nothing to draw on; a paged
+// device is drawn on only through the document's painter, since each new
+// painter would start its document again.
 class CanvasPainter {
  public:
   explicit CanvasPainter(const TCanvas& canvas) {
     if (!canvas.HandleAllocated()) return;
-    painter_.begin(canvas.image_);
-    if (canvas.clip_) painter_.setClipRegion(canvas.clip_->region);
+    if (canvas.Drawing()) {
+      painter_ = canvas.document_.get();
+      painter_->save();
+      restore_ = true;
+    } else if (!dynamic_cast<QPagedPaintDevice*>(canvas.device_)) {
+      own_.begin(canvas.device_);
+      painter_ = &own_;
+    }
+    if (!Active()) return;
+    painter_->setTransform(canvas.DeviceTransform());
+    if (canvas.clip_) painter_->setClipRegion(canvas.clip_->region);
   }
-  bool Active() const { return painter_.isActive(); }
-  QPainter& operator*() { return painter_; }
-  QPainter* operator->() { return &painter_; }
+  ~CanvasPainter() {
+    if (restore_) painter_->restore();
+  }
+  CanvasPainter(const CanvasPainter&) = delete;
+  CanvasPainter& operator=(const CanvasPainter&) = delete;
+  bool Active() const { return painter_ && painter_->isActive(); }
+  QPainter& operator*() { return *painter_; }
+  QPainter* operator->() { return painter_; }
 
  private:
-  QPainter painter_;
+  QPainter own_;
+  QPainter* painter_ = nullptr;
+  bool restore_ = false;
 };
 
 TCanvas::TCanvas() {
@@ -89,16 +109,94 @@ TCanvas::TCanvas() {
   brush_.OnChange = [this](TObject*) { Changed(); };
 }
 
-TCanvas::~TCanvas() = default;
+TCanvas::~TCanvas() { EndDoc(); }
 
 void TCanvas::Attach(QImage* image) {
-  image_ = image;
+  AttachDevice(image);
+  fontPixelsPerInch_ = 96;
+}
+
+void TCanvas::AttachDevice(QPaintDevice* device) {
+  EndDoc();
+  device_ = device;
+  image_ = device && device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
+  fontPixelsPerInch_ = device && !(image_ && image_->isNull()) ? device->logicalDpiY() : 96;
+  mapMode_ = MM_TEXT;
   clip_.reset();
+}
+
+// ---- Documents and pages ----
+
+bool TCanvas::BeginDoc() {
+  if (Drawing()) return true;
+  if (!HandleAllocated()) return false;
+  auto painter = std::make_unique<QPainter>();
+  if (!painter->begin(device_)) return false;
+  document_ = std::move(painter);
+  return true;
+}
+
+bool TCanvas::NewPage() {
+  auto* paged = dynamic_cast<QPagedPaintDevice*>(device_);
+  return Drawing() && paged && paged->newPage();
+}
+
+void TCanvas::EndDoc() {
+  if (document_) document_->end();
+  document_.reset();
+}
+
+bool TCanvas::Drawing() const { return document_ && document_->isActive(); }
+
+int TCanvas::DeviceCaps(int index) const {
+  if (!device_) return 0;
+  switch (index) {
+    case HORZSIZE: return device_->widthMM();
+    case VERTSIZE: return device_->heightMM();
+    case HORZRES: return device_->width();
+    case VERTRES: return device_->height();
+    case LOGPIXELSX: return device_->logicalDpiX();
+    case LOGPIXELSY: return device_->logicalDpiY();
+    default: return 0;
+  }
+}
+
+bool TCanvas::PixelExact() const { return mapMode_ == MM_TEXT && !dynamic_cast<QPagedPaintDevice*>(device_); }
+
+QTransform TCanvas::DeviceTransform() const {
+  if (!Flipped() || !device_) return {};
+  return QTransform::fromScale(device_->logicalDpiX() / 254.0, -device_->logicalDpiY() / 254.0);
+}
+
+TRect TCanvas::Upright(const TRect& r) const {
+  return Flipped() ? TRect{r.Left, -r.Top, r.Right, -r.Bottom} : r;
+}
+
+QRect TCanvas::LogicalRect(const TRect& r) const {
+  if (!Flipped()) return ToQRect(r);
+  return QRect(std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::abs(r.Width()), std::abs(r.Height()));
+}
+
+QFont TCanvas::DeviceFont() const {
+  QFont font = font_.ToQFont();
+  // The font's pixel height is at 96 pixels per inch.
+  const double unitsPerInch = Flipped() ? 254.0 : fontPixelsPerInch_;
+  if (unitsPerInch != 96) font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pixelSize() * unitsPerInch / 96))));
+  return font;
 }
 
 // ---- Lines ----
 
 void TCanvas::DrawPixelLine(QPainter& painter, TPoint from, TPoint to) {
+  if (!PixelExact()) {
+    static const Qt::PenStyle kStyles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
+                                           Qt::DashDotDotLine};
+    const int style = pen_.Style();
+    painter.setPen(QPen(ToQColor(pen_.Color()), std::max(pen_.Width(), 1),
+                        style >= 0 && style < 5 ? kStyles[style] : Qt::SolidLine, Qt::FlatCap));
+    painter.drawLine(QPoint(from.X, from.Y), QPoint(to.X, to.Y));
+    return;
+  }
   // Bresenham, so the pixels are those Windows sets and the end point is
   // left out; dashed pens run their pattern along the pixels.
   const std::vector<int> pattern = DashPattern(pen_.Style());
@@ -264,7 +362,7 @@ void TCanvas::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int 
 void TCanvas::FillRect(const TRect& r) {
   CanvasPainter painter(*this);
   if (painter.Active() && brush_.Style() != bsClear)
-    painter->fillRect(ToQRect(r), QBrush(ToQColor(brush_.Color()), QtBrushStyle(brush_.Style())));
+    painter->fillRect(LogicalRect(r), QBrush(ToQColor(brush_.Color()), QtBrushStyle(brush_.Style())));
   Changed();
 }
 
@@ -296,14 +394,36 @@ void TCanvas::DrawFocusRect(const TRect& r) {
 // ---- Pixels ----
 
 TColor TCanvas::Pixels(int x, int y) const {
-  if (!HandleAllocated() || !image_->valid(x, y)) return clNone;
+  if (!image_ || !HandleAllocated() || !image_->valid(x, y)) return clNone;
   return FromQColor(image_->pixelColor(x, y));
 }
 
 void TCanvas::SetPixel(int x, int y, TColor color) {
-  if (!HandleAllocated() || !image_->valid(x, y)) return;
+  if (!image_ || !HandleAllocated() || !image_->valid(x, y)) return;
   if (clip_ && !clip_->region.contains(QPoint(x, y))) return;
   image_->setPixelColor(x, y, ToQColor(color));
+  Changed();
+}
+
+void TCanvas::FloodFill(int x, int y, TColor color, TFillStyle style) {
+  const TRect clip = ClipRect();
+  if (!image_ || !HandleAllocated() || !clip.Contains(Point(x, y))) return;
+  const TColor fill = ColorToRGB(brush_.Color());
+  const TColor target = style == fsSurface ? Pixels(x, y) : ColorToRGB(color);
+  // fsBorder stops at the border colour; fsSurface spreads over the colour.
+  auto fillable = [&](TColor pixel) { return (pixel == target) == (style == fsSurface); };
+  std::vector<bool> seen(static_cast<size_t>(clip.Width()) * clip.Height());
+  std::vector<TPoint> pending{Point(x, y)};
+  while (!pending.empty()) {
+    const TPoint p = pending.back();
+    pending.pop_back();
+    if (!clip.Contains(p) || !image_->valid(p.X, p.Y)) continue;
+    const size_t index = static_cast<size_t>(p.Y - clip.Top) * clip.Width() + (p.X - clip.Left);
+    if (seen[index] || !fillable(Pixels(p.X, p.Y))) continue;
+    seen[index] = true;
+    if (!clip_ || clip_->region.contains(QPoint(p.X, p.Y))) image_->setPixelColor(p.X, p.Y, ToQColor(fill));
+    pending.insert(pending.end(), {Point(p.X + 1, p.Y), Point(p.X - 1, p.Y), Point(p.X, p.Y + 1), Point(p.X, p.Y - 1)});
+  }
   Changed();
 }
 
@@ -313,26 +433,29 @@ int TCanvas::TextWidth(std::string_view text) const { return TextExtent(text).cx
 int TCanvas::TextHeight(std::string_view text) const { return TextExtent(text).cy; }
 
 TSize TCanvas::TextExtent(std::string_view text) const {
-  const QFontMetrics metrics(font_.ToQFont());
+  const QFontMetrics metrics(DeviceFont());
   return {metrics.horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))),
           metrics.height()};
 }
 
 void TCanvas::TextOut(int x, int y, std::string_view text) {
   const TSize extent = TextExtent(text);
-  TextRect(Bounds(x, y, extent.cx, extent.cy), x, y, text);
+  TextRect(Upright(Bounds(x, Upright(y), extent.cx, extent.cy)), x, y, text);
   penPos_ = {x + extent.cx, y};
 }
 
-void TCanvas::TextRect(const TRect& r, int x, int y, std::string_view text) {
+void TCanvas::TextRect(const TRect& rect, int x, int y, std::string_view text) {
   CanvasPainter painter(*this);
   if (painter.Active()) {
+    // Glyphs stand upright when y grows upward.
+    if (Flipped()) painter->scale(1, -1);
+    const TRect r = Upright(rect);
     painter->setClipRect(ToQRect(r), Qt::IntersectClip);
     if (brush_.Style() != bsClear) painter->fillRect(ToQRect(r), ToQColor(brush_.Color()));
-    painter->setFont(font_.ToQFont());
+    painter->setFont(DeviceFont());
     painter->setPen(ToQColor(font_.Color()));
     const QFontMetrics metrics(painter->font());
-    painter->drawText(QPoint(x, y + metrics.ascent()),
+    painter->drawText(QPoint(x, Upright(y) + metrics.ascent()),
                       QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
   }
   Changed();
@@ -422,8 +545,10 @@ QString ElideEnd(const QString& text, int width, const QFontMetrics& metrics) {
 
 }  // namespace
 
-int TCanvas::DrawText(std::string_view utf8, TRect& r, unsigned flags) {
-  const QFont font = font_.ToQFont();
+int TCanvas::DrawText(std::string_view utf8, TRect& rect, unsigned flags) {
+  // Laid out top-down; with y upward the rectangle is flipped and back.
+  TRect r = Upright(rect);
+  const QFont font = DeviceFont();
   const QFontMetrics metrics(font);
   QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
   if (flags & DT_EXPANDTABS) text = ExpandTabs(text, metrics);
@@ -453,6 +578,7 @@ int TCanvas::DrawText(std::string_view utf8, TRect& r, unsigned flags) {
     if (lines.size() == 1 && !(flags & DT_WORDBREAK)) r.Right = r.Left + widest;
     else r.Right = std::max(r.Right, r.Left + widest);
     r.Bottom = r.Top + textHeight;
+    rect = Upright(r);
     return textHeight;
   }
 
@@ -463,6 +589,7 @@ int TCanvas::DrawText(std::string_view utf8, TRect& r, unsigned flags) {
 
   CanvasPainter painter(*this);
   if (painter.Active()) {
+    if (Flipped()) painter->scale(1, -1);
     if (!(flags & DT_NOCLIP)) painter->setClipRect(ToQRect(r), Qt::IntersectClip);
     painter->setFont(font);
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -518,7 +645,7 @@ void TCanvas::StretchDraw(const TRect& r, const TGraphic* graphic) {
 }
 
 void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& srcRect) {
-  if (!source || !source->HandleAllocated()) return;
+  if (!source || !source->image_ || !source->HandleAllocated()) return;
   // Copy first, so a canvas can copy within itself.
   const QImage part = source->image_->copy(ToQRect(srcRect));
   CanvasPainter painter(*this);
@@ -541,29 +668,40 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& srcRect)
 
 TRect TCanvas::ClipRect() const {
   if (!HandleAllocated()) return {};
-  if (!clip_) return {0, 0, image_->width(), image_->height()};
-  const QRect b = clip_->region.boundingRect();
+  const QRect b = clip_ ? clip_->region.boundingRect()
+                       : DeviceTransform().inverted().mapRect(QRect(0, 0, device_->width(), device_->height()));
+  // With y upward the top is the larger y.
+  if (Flipped()) return {b.left(), b.top() + b.height(), b.left() + b.width(), b.top()};
   return {b.left(), b.top(), b.left() + b.width(), b.top() + b.height()};
 }
 
 void TCanvas::SetClipRect(const TRect& r) {
   clip_ = std::make_unique<Clip>();
-  clip_->region = QRegion(ToQRect(r));
+  clip_->region = QRegion(LogicalRect(r));
 }
 
 void TCanvas::IntersectClipRect(const TRect& r) {
   if (!clip_) SetClipRect(ClipRect());
-  clip_->region &= QRegion(ToQRect(r));
+  clip_->region &= QRegion(LogicalRect(r));
 }
 
 void TCanvas::ExcludeClipRect(const TRect& r) {
   if (!clip_) SetClipRect(ClipRect());
-  clip_->region -= QRegion(ToQRect(r));
+  clip_->region -= QRegion(LogicalRect(r));
 }
 
 void TCanvas::ResetClip() { clip_.reset(); }
 
 // ---- Windows-style entry points ----
+
+int GetDeviceCaps(HDC canvas, int index) { return canvas ? canvas->DeviceCaps(index) : 0; }
+
+int SetMapMode(HDC canvas, int mode) {
+  if (!canvas) return 0;
+  const int previous = canvas->MapMode();
+  canvas->SetMapMode(mode);
+  return previous;
+}
 
 int DrawText(HDC canvas, std::string_view text, TRect* r, unsigned flags) {
   return canvas && r ? canvas->DrawText(text, *r, flags) : 0;

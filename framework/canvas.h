@@ -1,9 +1,12 @@
 #pragma once
-// TCanvas: drawing into an image with the Windows pixel rules the drawing
-// code of the program assumes: a line's end point is not drawn, rectangles
-// cover Left..Right-1 and Top..Bottom-1, text backgrounds are filled unless
-// the brush is clear.
+// TCanvas: drawing into an image, a widget or a page (PDF writer, printer)
+// with the Windows pixel rules the drawing code of the program assumes: a
+// line's end point is not drawn, rectangles cover Left..Right-1 and
+// Top..Bottom-1, text backgrounds are filled unless the brush is clear.
+// Pages are drawn with vector lines; images keep the exact pixel rules.
+#include <QFont>
 #include <QImage>
+#include <QTransform>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -74,6 +77,21 @@ inline constexpr unsigned DFCS_ADJUSTRECT = 0x2000;
 inline constexpr unsigned DFCS_FLAT = 0x4000;
 inline constexpr unsigned DFCS_MONO = 0x8000;
 
+// Mapping modes: device pixels, or 0.1 mm per unit with y growing upward.
+inline constexpr int MM_TEXT = 1;
+inline constexpr int MM_LOMETRIC = 2;
+
+// Indices of GetDeviceCaps.
+inline constexpr int HORZSIZE = 4;  // millimetres
+inline constexpr int VERTSIZE = 6;
+inline constexpr int HORZRES = 8;  // pixels
+inline constexpr int VERTRES = 10;
+inline constexpr int LOGPIXELSX = 88;
+inline constexpr int LOGPIXELSY = 90;
+
+// Fill styles of FloodFill.
+enum TFillStyle { fsSurface, fsBorder };
+
 enum TCopyMode { cmSrcCopy, cmSrcAnd, cmSrcPaint, cmSrcInvert, cmDstInvert, cmBlackness, cmWhiteness };
 
 class TCanvas : public TPersistent {
@@ -81,11 +99,30 @@ class TCanvas : public TPersistent {
   TCanvas();
   ~TCanvas() override;
 
-  // The image drawn into; null detaches. The canvas does not own it.
+  // The image drawn into; null detaches. The canvas does not own it. Fonts
+  // keep their screen pixel sizes.
   void Attach(QImage* image);
+  // Any paint device; fonts are sized by the device's resolution, so an
+  // image whose dots per metre are set is a preview at that resolution.
+  // Paged devices (PDF writer, printer) draw only between BeginDoc and
+  // EndDoc, through one painter kept open for the document.
+  void AttachDevice(QPaintDevice* device);
   QImage* Target() const { return image_; }
+  QPaintDevice* Device() const { return device_; }
   HDC Handle() { return this; }
-  bool HandleAllocated() const { return image_ && !image_->isNull(); }
+  bool HandleAllocated() const { return device_ && (!image_ || !image_->isNull()); }
+
+  // ---- Documents and pages ----
+  // Opens the painter kept for every drawing until EndDoc; false when the
+  // device cannot be painted on (a PDF file that cannot be written).
+  bool BeginDoc();
+  // Starts the next page of a paged device; false on other devices.
+  bool NewPage();
+  void EndDoc();
+  bool Drawing() const;
+  int MapMode() const { return mapMode_; }
+  void SetMapMode(int mode) { mapMode_ = mode; }
+  int DeviceCaps(int index) const;
 
   TFont* Font() { return &font_; }
   TPen* Pen() { return &pen_; }
@@ -121,6 +158,10 @@ class TCanvas : public TPersistent {
   // ---- Pixels ----
   TColor Pixels(int x, int y) const;  // clNone outside the image
   void SetPixel(int x, int y, TColor color);
+  // fsBorder: the 4-connected area around (x, y) up to pixels of `color`;
+  // fsSurface: the area of the colour found at (x, y). In the brush colour,
+  // inside the clip; images only.
+  void FloodFill(int x, int y, TColor color, TFillStyle style);
 
   // ---- Text ----
   void TextOut(int x, int y, std::string_view text);
@@ -154,6 +195,16 @@ class TCanvas : public TPersistent {
  private:
   friend class CanvasPainter;
   enum { kEllipseShape, kArcShape, kPieShape, kChordShape };
+  // Whether the Windows pixel rules apply (an image or widget in device
+  // pixels) rather than vector drawing.
+  bool PixelExact() const;
+  bool Flipped() const { return mapMode_ == MM_LOMETRIC; }
+  QTransform DeviceTransform() const;
+  // Text is laid out top-down: with y upward, rectangles and y flip.
+  TRect Upright(const TRect& r) const;
+  int Upright(int y) const { return Flipped() ? -y : y; }
+  QRect LogicalRect(const TRect& r) const;
+  QFont DeviceFont() const;
   void ArcShape(int kind, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
   // Windows line pixels from `from` up to, not including, `to`.
   void DrawPixelLine(QPainter& painter, TPoint from, TPoint to);
@@ -162,6 +213,10 @@ class TCanvas : public TPersistent {
   }
 
   QImage* image_ = nullptr;
+  QPaintDevice* device_ = nullptr;
+  int fontPixelsPerInch_ = 96;
+  int mapMode_ = MM_TEXT;
+  std::unique_ptr<QPainter> document_;
   TFont font_;
   TPen pen_;
   TBrush brush_;
@@ -173,6 +228,8 @@ class TCanvas : public TPersistent {
 };
 
 // Windows-style entry points over a canvas (HDC is the canvas).
+int GetDeviceCaps(HDC canvas, int index);
+int SetMapMode(HDC canvas, int mode);  // returns the previous mode
 int DrawText(HDC canvas, std::string_view text, TRect* r, unsigned flags);
 // Draws the edges and returns true; with BF_ADJUST r shrinks by them.
 bool DrawEdge(HDC canvas, TRect* r, unsigned edge, unsigned flags);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QMimeData>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -175,6 +176,36 @@ bool TQtServices::OpenUrl(const AnsiString& url) {
 AnsiString TQtServices::ClipboardText() { return QGuiApplication::clipboard()->text().toStdString(); }
 
 void TQtServices::SetClipboardText(const AnsiString& text) { QGuiApplication::clipboard()->setText(ToQt(text)); }
+
+namespace {
+constexpr const char* kPlainText = "text/plain";
+constexpr const char* kHtml = "text/html";
+}  // namespace
+
+void TQtServices::SetClipboardData(const TClipboardData& data) {
+  auto* mime = new QMimeData;
+  mime->setText(ToQt(data.text));
+  if (!data.html.empty()) mime->setHtml(ToQt(data.html));
+  for (const auto& [type, bytes] : data.formats)
+    mime->setData(ToQt(type), QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+TClipboardData TQtServices::ClipboardData() {
+  TClipboardData data;
+  const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+  if (!mime) return data;
+  data.text = mime->text().toStdString();
+  if (mime->hasHtml()) data.html = mime->html().toStdString();
+  for (const QString& type : mime->formats()) {
+    // Text and HTML come in several spellings (charsets, X atoms); they
+    // are read above.
+    if (type.startsWith(kPlainText) || type.startsWith(kHtml) || !type.contains('/')) continue;
+    const QByteArray bytes = mime->data(type);
+    data.formats[type.toStdString()] = std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+  }
+  return data;
+}
 
 void TQtServices::Beep() { QApplication::beep(); }
 

@@ -3,7 +3,9 @@
 // dialogs, opening a web address, the clipboard, the beep and the screen
 // cursor. The program reaches them only through Services(), so tests
 // install scripted responders in place of the Qt ones.
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "framework/controls.h"
@@ -50,6 +52,16 @@ struct TFileDialogRequest {
   AnsiString fileName;
 };
 
+// Clipboard contents in several formats at once: plain text, an HTML
+// fragment (the markup itself) and further formats by MIME type, such as a
+// control's private format, as raw bytes.
+struct TClipboardData {
+  AnsiString text;
+  AnsiString html;  // empty: no HTML
+  std::map<AnsiString, std::string> formats;
+  bool operator==(const TClipboardData&) const = default;
+};
+
 class TServices {
  public:
   virtual ~TServices() = default;
@@ -62,6 +74,10 @@ class TServices {
   virtual bool OpenUrl(const AnsiString& url) = 0;
   virtual AnsiString ClipboardText() = 0;
   virtual void SetClipboardText(const AnsiString& text) = 0;
+  // Replaces the clipboard's contents with every format of data.
+  virtual void SetClipboardData(const TClipboardData& data) = 0;
+  // What the clipboard holds, whichever program put it there.
+  virtual TClipboardData ClipboardData() = 0;
   virtual void Beep() = 0;
   virtual void SetScreenCursor(TCursor cursor) = 0;
 };
@@ -79,6 +95,8 @@ class TQtServices : public TServices {
   bool OpenUrl(const AnsiString& url) override;
   AnsiString ClipboardText() override;
   void SetClipboardText(const AnsiString& text) override;
+  void SetClipboardData(const TClipboardData& data) override;
+  TClipboardData ClipboardData() override;
   void Beep() override;
   void SetScreenCursor(TCursor cursor) override;
 

@@ -117,31 +117,6 @@ void DrawRangeIndicator(TCanvas* canvas, TRect rect, int value, int range, bool 
   }
 }
 
-namespace {
-
-// Fills the 4-connected area around (x, y) up to pixels of `border` with the
-// brush colour, within the canvas's clipping rectangle.
-void FloodFillToBorder(TCanvas* canvas, int x, int y, TColor border) {
-  const TRect clip = canvas->ClipRect();
-  if (!clip.Contains(Point(x, y))) return;
-  const TColor fill = ColorToRGB(canvas->Brush()->Color());
-  border = ColorToRGB(border);
-  std::vector<bool> seen(static_cast<size_t>(clip.Width()) * clip.Height());
-  std::vector<TPoint> pending{Point(x, y)};
-  while (!pending.empty()) {
-    const TPoint p = pending.back();
-    pending.pop_back();
-    if (!clip.Contains(p)) continue;
-    const size_t index = static_cast<size_t>(p.Y - clip.Top) * clip.Width() + (p.X - clip.Left);
-    if (seen[index] || canvas->Pixels(p.X, p.Y) == border) continue;
-    seen[index] = true;
-    canvas->SetPixel(p.X, p.Y, fill);
-    pending.insert(pending.end(), {Point(p.X + 1, p.Y), Point(p.X - 1, p.Y), Point(p.X, p.Y + 1), Point(p.X, p.Y - 1)});
-  }
-}
-
-}  // namespace
-
 void DrawProgressPie(TCanvas* canvas, TRect rect, TColor color, int position, bool outside) {
   constexpr TColor kOutline = 0x808080;
   canvas->Pen()->SetColor(kOutline);
@@ -156,7 +131,7 @@ void DrawProgressPie(TCanvas* canvas, TRect rect, TColor color, int position, bo
   canvas->LineTo(cx + RoundEven(std::sin(angle) * (rect.Right - rect.Left + 1) * 0.5),
                  cy - RoundEven(std::cos(angle) * (rect.Bottom - rect.Top + 1) * 0.5));
   canvas->Brush()->SetColor(color);
-  FloodFillToBorder(canvas, cx + 2, outside ? rect.Top - 2 : rect.Top + 2, kOutline);
+  canvas->FloodFill(cx + 2, outside ? rect.Top - 2 : rect.Top + 2, kOutline, fsBorder);
 }
 
 void DrawComboButton(TCanvas* canvas, TRect rect) {

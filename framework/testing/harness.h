@@ -35,6 +35,8 @@ class TScriptedServices : public TServices {
   std::vector<TFileDialogRequest> fileRequests;
   std::vector<AnsiString> openedUrls;
   AnsiString clipboard;
+  // The formats beyond the text (their text field unused).
+  TClipboardData clipboardFormats;
   int beeps = 0;
   std::vector<TCursor> cursors;
 
@@ -42,7 +44,19 @@ class TScriptedServices : public TServices {
   bool FileDialog(const TFileDialogRequest& request, std::vector<AnsiString>& files) override;
   bool OpenUrl(const AnsiString& url) override;
   AnsiString ClipboardText() override { return clipboard; }
-  void SetClipboardText(const AnsiString& text) override { clipboard = text; }
+  void SetClipboardText(const AnsiString& text) override {
+    clipboard = text;
+    clipboardFormats = {};
+  }
+  void SetClipboardData(const TClipboardData& data) override {
+    clipboardFormats = data;
+    clipboard = data.text;
+  }
+  TClipboardData ClipboardData() override {
+    TClipboardData data = clipboardFormats;
+    data.text = clipboard;
+    return data;
+  }
   void Beep() override { ++beeps; }
   void SetScreenCursor(TCursor cursor) override { cursors.push_back(cursor); }
 

@@ -2,6 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include "framework/canvas.h"
 #include "framework/controls.h"
@@ -271,6 +275,121 @@ TEST(Canvas, PicturesLoadByContent) {
   EXPECT_THROW(picture.LoadFromFile(junk.toStdString()), EInvalidGraphic);
   EXPECT_THROW(picture.LoadFromFile((dir + "/fw_no_such_file.bmp").toStdString()), EFOpenError);
   QFile::remove(junk);
+}
+
+TEST(Canvas, FloodFillStopsAtTheBorderOrSpreadsOverASurface) {
+  Paper paper;
+  TCanvas* c = paper.c;
+  c->Brush()->SetStyle(bsClear);
+  c->Pen()->SetColor(clBlack);
+  c->Rectangle(5, 5, 15, 12);  // outline: inside is 8 x 5
+  c->Brush()->SetColor(clRed);
+  c->FloodFill(8, 8, clBlack, fsBorder);
+  EXPECT_EQ(c->Pixels(6, 6), clRed);
+  EXPECT_EQ(c->Pixels(13, 10), clRed);
+  EXPECT_EQ(c->Pixels(5, 5), clBlack);
+  EXPECT_EQ(c->Pixels(4, 8), clWhite);
+
+  // The surface outside the frame, limited by the clip.
+  c->SetClipRect({0, 0, 20, 30});
+  c->Brush()->SetColor(clBlue);
+  c->FloodFill(1, 1, clWhite, fsSurface);
+  c->ResetClip();
+  EXPECT_EQ(c->Pixels(19, 29), clBlue);
+  EXPECT_EQ(c->Pixels(20, 0), clWhite);
+  EXPECT_EQ(c->Pixels(8, 8), clRed);
+  // A start outside the image or the clip fills nothing.
+  c->FloodFill(-1, 3, clBlack, fsBorder);
+  c->FloodFill(40, 3, clBlack, fsBorder);
+  EXPECT_EQ(c->Pixels(39, 3), clWhite);
+}
+
+TEST(Canvas, FontsFollowTheDeviceResolution) {
+  TCanvas canvas;
+  QImage screen(100, 40, QImage::Format_RGB32);
+  canvas.Attach(&screen);
+  // A scalable face: the screen's "MS Sans Serif" keeps its designed sizes.
+  canvas.Font()->SetName("Tahoma");
+  const TSize atScreen = canvas.TextExtent("Preview");
+  // A preview image at twice the screen resolution draws text twice as big.
+  QImage preview(200, 80, QImage::Format_RGB32);
+  preview.setDotsPerMeterX(7559);  // 192 dots per inch
+  preview.setDotsPerMeterY(7559);
+  canvas.AttachDevice(&preview);
+  EXPECT_EQ(GetDeviceCaps(&canvas, LOGPIXELSY), 192);
+  const TSize atPreview = canvas.TextExtent("Preview");
+  EXPECT_NEAR(atPreview.cy, 2 * atScreen.cy, 2);
+  EXPECT_NEAR(atPreview.cx, 2 * atScreen.cx, atScreen.cx / 5);
+}
+
+// The words pdftotext finds in a PDF, with their boxes in points.
+struct PdfWord {
+  QString text;
+  double xMin, yMin, xMax, yMax;
+  int page;
+};
+
+std::vector<PdfWord> PdfWords(const QString& path) {
+  QProcess run;
+  run.start("pdftotext", {"-bbox", path, "-"});
+  if (!run.waitForFinished(30000)) return {};
+  const QString html = QString::fromUtf8(run.readAllStandardOutput());
+  std::vector<PdfWord> words;
+  int page = 0;
+  static const QRegularExpression token(
+      R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+  for (auto it = token.globalMatch(html); it.hasNext();) {
+    const auto m = it.next();
+    if (m.captured(0) == "<page ") {
+      ++page;
+      continue;
+    }
+    words.push_back({m.captured(5), m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                     m.captured(4).toDouble(), page});
+  }
+  return words;
+}
+
+TEST(Canvas, WritesPdfPagesInTenthsOfAMillimetre) {
+  if (QProcess::execute("sh", {"-c", "command -v pdftotext >/dev/null"}) != 0) GTEST_SKIP() << "no pdftotext";
+  QTemporaryDir dir;
+  const QString path = dir.filePath("pages.pdf");
+  {
+    QPdfWriter writer(path);
+    writer.setResolution(600);
+    writer.setPageMargins(QMarginsF());  // the origin at the paper's corner
+    TCanvas canvas;
+    canvas.AttachDevice(&writer);
+    // Nothing is drawn before the document is begun.
+    canvas.TextOut(0, 0, "Lost");
+    ASSERT_TRUE(canvas.BeginDoc());
+    EXPECT_EQ(SetMapMode(&canvas, MM_LOMETRIC), MM_TEXT);
+    const TRect page = canvas.ClipRect();
+    EXPECT_EQ(page.Top, 0);
+    EXPECT_LT(page.Bottom, -2000);  // y grows upward from the top edge
+    canvas.Pen()->SetColor(clBlack);
+    canvas.Rectangle(100, -100, 1000, -600);
+    canvas.Font()->SetName("Tahoma");
+    canvas.Font()->SetSize(12);
+    canvas.TextOut(200, -200, "Cells");
+    ASSERT_TRUE(canvas.NewPage());
+    TRect box{200, -300, 1200, -400};
+    canvas.DrawText("Second", box, DT_SINGLELINE);
+    canvas.EndDoc();
+  }
+  const std::vector<PdfWord> words = PdfWords(path);
+  ASSERT_EQ(words.size(), 2u) << (words.empty() ? "" : words[0].text.toStdString());
+  constexpr double kPointsPerUnit = 72 / 254.0;
+  const PdfWord& first = words[0];
+  EXPECT_EQ(first.text, "Cells");
+  EXPECT_EQ(first.page, 1);
+  EXPECT_NEAR(first.xMin, 200 * kPointsPerUnit, 3);
+  EXPECT_NEAR(first.yMin, 200 * kPointsPerUnit, 3);
+  // 12 points tall whatever the device's resolution.
+  EXPECT_NEAR(first.yMax - first.yMin, 12 * 1.15, 3);
+  EXPECT_EQ(words[1].text, "Second");
+  EXPECT_EQ(words[1].page, 2);
+  EXPECT_NEAR(words[1].yMin - first.yMin, 100 * kPointsPerUnit, 1);
 }
 
 }  // namespace
