@@ -279,7 +279,9 @@ TBitmap::~TBitmap() = default;
 void TBitmap::SetSize(int width, int height) {
   width = std::max(width, 0);
   height = std::max(height, 0);
-  if (width == image_.width() && height == image_.height()) return;
+  if (width == Width() && height == Height()) return;
+  width_ = width;
+  height_ = height;
   QImage resized(width, height, QImage::Format_RGB32);
   resized.fill(Qt::white);
   if (!image_.isNull()) {
@@ -292,8 +294,8 @@ void TBitmap::SetSize(int width, int height) {
   Changed();
 }
 
-void TBitmap::SetWidth(int width) { SetSize(width, image_.height()); }
-void TBitmap::SetHeight(int height) { SetSize(image_.width(), height); }
+void TBitmap::SetWidth(int width) { SetSize(width, Height()); }
+void TBitmap::SetHeight(int height) { SetSize(Width(), height); }
 
 TCanvas* TBitmap::Canvas() {
   if (!canvas_) {

@@ -181,8 +181,8 @@ class TBrush : public TGraphicsObject {
 // is held as an image; the class says how it was loaded and is saved.
 class TGraphic : public TPersistent {
  public:
-  int Width() const { return image_.width(); }
-  int Height() const { return image_.height(); }
+  virtual int Width() const { return image_.width(); }
+  virtual int Height() const { return image_.height(); }
   bool Empty() const { return image_.isNull(); }
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool on);
@@ -210,6 +210,9 @@ class TBitmap : public TGraphic {
  public:
   TBitmap();
   ~TBitmap() override;
+  // Each side as last set, even while the other is 0 and the image empty.
+  int Width() const override { return image_.isNull() ? width_ : image_.width(); }
+  int Height() const override { return image_.isNull() ? height_ : image_.height(); }
   void SetWidth(int width);
   void SetHeight(int height);
   void SetSize(int width, int height);
@@ -226,6 +229,8 @@ class TBitmap : public TGraphic {
  private:
   std::unique_ptr<TCanvas> canvas_;
   TColor transparentColor_ = clDefault;
+  int width_ = 0;
+  int height_ = 0;
 };
 
 class TIcon : public TGraphic {

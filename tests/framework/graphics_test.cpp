@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
+#include "framework/canvas.h"
 #include "framework/graphics.h"
 
 namespace {
@@ -54,6 +57,45 @@ TEST(Colours, SetSystemColorChangesOnlyItsOwnSlot) {
   SetSystemColor(static_cast<TColor>(0x8000001Du), 0x111111);  // past the table
   EXPECT_EQ(ColorToRGB(clInfoBk), 0xABCDEF);
   SetSystemColor(clInfoBk, before);
+}
+
+}  // namespace
+
+namespace {
+
+// A bitmap sized one side at a time.
+TEST(Bitmap, KeepsEachDimensionAsSetWhateverTheOrder) {
+  struct Case {
+    const char* name;
+    std::vector<std::pair<char, int>> steps;  // 'w', 'h'
+    int width, height;
+  };
+  const Case cases[] = {
+      {"width then height", {{'w', 10}, {'h', 5}}, 10, 5},
+      {"height then width", {{'h', 5}, {'w', 10}}, 10, 5},
+      {"a side back to 0 and up again", {{'w', 10}, {'h', 5}, {'w', 0}, {'w', 7}}, 7, 5},
+      {"negative clamps to 0", {{'w', -3}, {'h', 4}}, 0, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TBitmap bitmap;
+    for (auto [side, value] : c.steps) side == 'w' ? bitmap.SetWidth(value) : bitmap.SetHeight(value);
+    EXPECT_EQ(bitmap.Width(), c.width);
+    EXPECT_EQ(bitmap.Height(), c.height);
+    EXPECT_EQ(bitmap.Empty(), c.width == 0 || c.height == 0);
+  }
+}
+
+TEST(Bitmap, DrawingSurvivesASideSetToZeroOnlyAsFarAsItFits) {
+  TBitmap bitmap;
+  bitmap.SetSize(4, 4);
+  bitmap.Canvas()->SetPixel(1, 1, clRed);
+  bitmap.SetWidth(2);
+  EXPECT_EQ(bitmap.Canvas()->Pixels(1, 1), clRed);
+  bitmap.SetHeight(0);
+  bitmap.SetHeight(4);
+  EXPECT_EQ(bitmap.Width(), 2);
+  EXPECT_EQ(bitmap.Canvas()->Pixels(1, 1), clWhite);  // the image was gone while a side was 0
 }
 
 }  // namespace
