@@ -51,6 +51,14 @@ std::array<TColor, kSystemColorCount>& Palette() {
   return palette;
 }
 
+// The palette slot of a system colour; -1 for an index past the table or
+// a colour that is not a system colour.
+int SystemColorIndex(TColor color) {
+  if (!IsSystemColor(color)) return -1;
+  const std::uint32_t index = static_cast<std::uint32_t>(color) & 0x00FFFFFFu;
+  return index < kSystemColorCount ? static_cast<int>(index) : -1;
+}
+
 std::mutex& PaletteMutex() {
   static std::mutex mutex;
   return mutex;
@@ -67,9 +75,9 @@ void ReadImage(QImageReader& reader, QImage& image, const AnsiString& what) {
 
 TColor ColorToRGB(TColor color) {
   if (color == clNone || color == clDefault) return clBlack;
-  if ((color & clSystemColor) == clSystemColor) {
-    const int index = color & 0xFF;
-    if (index >= kSystemColorCount) return clBlack;
+  if (IsSystemColor(color)) {
+    const int index = SystemColorIndex(color);
+    if (index < 0) return clBlack;
     std::lock_guard lock(PaletteMutex());
     return Palette()[index];
   }
@@ -77,8 +85,8 @@ TColor ColorToRGB(TColor color) {
 }
 
 void SetSystemColor(TColor systemColor, TColor rgb) {
-  const int index = systemColor & 0xFF;
-  if ((systemColor & clSystemColor) != clSystemColor || index >= kSystemColorCount) return;
+  const int index = SystemColorIndex(systemColor);
+  if (index < 0) return;
   std::lock_guard lock(PaletteMutex());
   Palette()[index] = rgb & 0xFFFFFF;
 }
@@ -271,7 +279,9 @@ TBitmap::~TBitmap() = default;
 void TBitmap::SetSize(int width, int height) {
   width = std::max(width, 0);
   height = std::max(height, 0);
-  if (width == image_.width() && height == image_.height()) return;
+  if (width == Width() && height == Height()) return;
+  width_ = width;
+  height_ = height;
   QImage resized(width, height, QImage::Format_RGB32);
   resized.fill(Qt::white);
   if (!image_.isNull()) {
@@ -284,8 +294,8 @@ void TBitmap::SetSize(int width, int height) {
   Changed();
 }
 
-void TBitmap::SetWidth(int width) { SetSize(width, image_.height()); }
-void TBitmap::SetHeight(int height) { SetSize(image_.width(), height); }
+void TBitmap::SetWidth(int width) { SetSize(width, Height()); }
+void TBitmap::SetHeight(int height) { SetSize(Width(), height); }
 
 TCanvas* TBitmap::Canvas() {
   if (!canvas_) {

@@ -1,6 +1,7 @@
 #pragma once
-// Colours, drawing tools and pictures. Colours are 0x00BBGGRR; system
-// colours carry 0xFF000000 and resolve through one palette table.
+// Colours, drawing tools and pictures. Colours are 0x00BBGGRR; a system
+// colour is 0x80000000 | index (the value stored in colour tables and
+// property files) and resolves through one palette table.
 #include <QImage>
 #include <QColor>
 #include <QFont>
@@ -34,7 +35,7 @@ inline constexpr TColor clWhite = 0xFFFFFF;
 inline constexpr TColor clNone = 0x1FFFFFFF;
 inline constexpr TColor clDefault = 0x20000000;
 
-inline constexpr TColor clSystemColor = static_cast<TColor>(0xFF000000);
+inline constexpr TColor clSystemColor = static_cast<TColor>(0x80000000);
 inline constexpr TColor clScrollBar = clSystemColor | 0;
 inline constexpr TColor clBackground = clSystemColor | 1;
 inline constexpr TColor clActiveCaption = clSystemColor | 2;
@@ -65,8 +66,11 @@ inline constexpr TColor clGradientActiveCaption = clSystemColor | 27;
 inline constexpr TColor clGradientInactiveCaption = clSystemColor | 28;
 inline constexpr int kSystemColorCount = 29;
 
+inline bool IsSystemColor(TColor color) {
+  return (static_cast<std::uint32_t>(color) & 0xFF000000u) == static_cast<std::uint32_t>(clSystemColor);
+}
 // A plain 0x00BBGGRR value; system colours through the palette table,
-// clNone and clDefault as black.
+// clNone, clDefault and unknown system indices as black.
 TColor ColorToRGB(TColor color);
 // Changes one entry of the palette table (theme adaptation, tests).
 void SetSystemColor(TColor systemColor, TColor rgb);
@@ -177,8 +181,8 @@ class TBrush : public TGraphicsObject {
 // is held as an image; the class says how it was loaded and is saved.
 class TGraphic : public TPersistent {
  public:
-  int Width() const { return image_.width(); }
-  int Height() const { return image_.height(); }
+  virtual int Width() const { return image_.width(); }
+  virtual int Height() const { return image_.height(); }
   bool Empty() const { return image_.isNull(); }
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool on);
@@ -206,6 +210,9 @@ class TBitmap : public TGraphic {
  public:
   TBitmap();
   ~TBitmap() override;
+  // Each side as last set, even while the other is 0 and the image empty.
+  int Width() const override { return image_.isNull() ? width_ : image_.width(); }
+  int Height() const override { return image_.isNull() ? height_ : image_.height(); }
   void SetWidth(int width);
   void SetHeight(int height);
   void SetSize(int width, int height);
@@ -222,6 +229,8 @@ class TBitmap : public TGraphic {
  private:
   std::unique_ptr<TCanvas> canvas_;
   TColor transparentColor_ = clDefault;
+  int width_ = 0;
+  int height_ = 0;
 };
 
 class TIcon : public TGraphic {
