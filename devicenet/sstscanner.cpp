@@ -157,7 +157,10 @@ int Exchange(Card& card, int32_t mac, uint8_t service, uint16_t objectClass, uin
     dns.ReceiveDeviceExplicit(card.handle, static_cast<uint16_t>(mac), &service_, scratch, &length);
   };
   if (node.event != platform::kNullHandle) {
-    if (platform::WaitForSingleObject(node.event, kExchangeWaitMs) != platform::kWaitObject0) return 0;
+    if (platform::WaitForSingleObject(node.event, kExchangeWaitMs) != platform::kWaitObject0) {
+      platform::SetLastError(kDnetErrorPending);
+      return 0;
+    }
     platform::ResetEvent(node.event);
   }
   if (dns.SendDeviceExplicit(card.handle, static_cast<uint16_t>(mac), service, objectClass, instance, request,
@@ -565,7 +568,8 @@ int ScannerAddToScanlist(int32_t handle, int32_t mac, uint8_t choice, const Dnet
       char name[80];
       std::snprintf(name, sizeof name, "SST_DNSCAN_EventExplicitCard%ldNode%hdConn%d", static_cast<long>(handle),
                     static_cast<short>(mac), 0);
-      node->event = platform::CreateEvent(true, false, name);
+      // Signalled while no exchange with the node is running.
+      node->event = platform::CreateEvent(true, true, name);
     }
     if (!Registered(
             dns.RegisterDeviceEvent(handle, macId, kDnsEventExplicit, card->threadIds[0], kDnsMessageExplicit))) {

@@ -31,20 +31,33 @@ std::uint32_t MirrorChecksum(const std::vector<std::uint8_t>& image) {
   return sum;
 }
 
+enum class Card { kQx240, kSstCan2a, kSstScanner };
+
 struct FirmwareCase {
   bool ucmm;  // the slave is UCMM-capable
-  bool sst;   // the card is an SST CAN2A card instead of the QX240 adapter
+  Card card;
 };
 
+const char* CardSuffix(Card card) {
+  switch (card) {
+    case Card::kQx240: return "";
+    case Card::kSstCan2a: return "OverSstCan2a";
+    case Card::kSstScanner: return "ThroughSstScanner";
+  }
+  return "";
+}
+
 // Run against a Group 2 Only slave and a UCMM-capable one, whose explicit
-// connection the master opens through UCMM, and over the SST CAN2A card.
+// connection the master opens through UCMM, over the SST CAN2A card, and
+// through the SST scanner, whose card is the master.
 class FirmwareTest : public DnetBench, public ::testing::WithParamInterface<FirmwareCase> {
  protected:
   void SetUp() override {
     DnetBench::SetUp();
-    if (GetParam().sst) {
+    if (GetParam().card != Card::kQx240) {
       ASSERT_TRUE(sst.Start());
-      cardInterface = benchtest::SstCan2aCard();
+      cardInterface =
+          GetParam().card == Card::kSstCan2a ? benchtest::SstCan2aCard() : benchtest::SstScannerCard();
     }
     sim::DeviceNetSlaveConfig config = Slave(kNode);
     config.ucmmCapable = GetParam().ucmm;
@@ -71,7 +84,7 @@ class FirmwareTest : public DnetBench, public ::testing::WithParamInterface<Firm
     ASSERT_EQ(DNET(AddToScanlist)(card, kNode, 1, &entry), 1);
     ASSERT_TRUE(WaitForNode(kNode));
     std::uint16_t product = 0;
-    ASSERT_EQ(DNET(GetAttribute_UINT)(card, kNode, 1, 1, 3, &product), 1);
+    ASSERT_EQ(DNET(GetAttribute_UINT)(card, kNode, 1, 1, 3, &product), 1) << std::hex << platform::GetLastError();
     ASSERT_EQ(product & 0x8000, 0x8000);
     // The explicit connection, predefined or through UCMM, has the entry's sizes.
     std::uint16_t produced = 0, consumed = 0;
@@ -176,11 +189,12 @@ TEST_P(FirmwareTest, ResponsesLargerThanTheConnectionOrTheCallersBufferAreNotSuc
 }
 
 INSTANTIATE_TEST_SUITE_P(SlaveKinds, FirmwareTest,
-                         ::testing::Values(FirmwareCase{false, false}, FirmwareCase{true, false},
-                                           FirmwareCase{false, true}),
+                         ::testing::Values(FirmwareCase{false, Card::kQx240}, FirmwareCase{true, Card::kQx240},
+                                           FirmwareCase{false, Card::kSstCan2a},
+                                           FirmwareCase{false, Card::kSstScanner}),
                          [](const auto& info) {
                            return std::string(info.param.ucmm ? "UcmmCapable" : "Group2Only") +
-                                  (info.param.sst ? "OverSstCan2a" : "");
+                                  CardSuffix(info.param.card);
                          });
 
 class SmallConnectionTest : public DnetBench {};
