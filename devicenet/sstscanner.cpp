@@ -386,7 +386,14 @@ int ScannerOpen(int32_t* handle, int32_t, const InterfaceSettings* settings) {
   ResetNodes(*card);
   card->explicitTop = kExplicitTop;
   card->ioTop = kIoTop;
-  if (!StartThreads(*card)) return 0;
+  if (!StartThreads(*card)) {
+    StopThreads(*card);
+    dns.CloseCard(scannerCard);
+    std::lock_guard lock(cardsMutex);
+    card->inUse = 0;
+    card->handle = -1;
+    return 0;
+  }
   *handle = scannerCard;
   return dns.SetEventNotificationInterval(scannerCard, 10);
 }
