@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -60,14 +61,19 @@ struct Reply {
 struct Device {
   DnsDevice record{};
   uint16_t status = 0;
-  Registration statusEvent, explicitEvent;
   std::unique_ptr<Reply> reply;
+};
+
+// Registrations outlive the device: a device replaced keeps them.
+struct Registrations {
+  Registration status, answer;
 };
 
 struct Card {
   int32_t master = -1;
   std::mutex mutex;  // devices
   std::map<uint16_t, Device> devices;
+  std::map<uint16_t, Registrations> registrations;
   std::atomic<bool> running{true};
   std::thread watcher;
 };
@@ -110,7 +116,7 @@ void Watch(Card& card) {
         const uint16_t status = online != 0 ? kDnsDeviceActive : 1;
         if (status == device.status) continue;
         device.status = status;
-        Post(device.statusEvent, status, mac);
+        Post(card.registrations[mac].status, status, mac);
       }
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -230,7 +236,20 @@ DNS_EXPORT int DNS_AddDevice(int32_t handle, const DnsDevice* record) {
   return 1;
 }
 
+// A device the bench's card cannot let go: the MAC ID that
+// FLASHWRIGHT_DNSCAN_STUCK_DEVICE names, for the tests of the card's callers.
+constexpr std::uint32_t kErrorDeviceBusy = 0x20000001;
+
+bool Stuck(uint16_t mac) {
+  const char* stuck = std::getenv("FLASHWRIGHT_DNSCAN_STUCK_DEVICE");
+  return stuck != nullptr && std::atoi(stuck) == mac;
+}
+
 DNS_EXPORT int DNS_DeleteDevice(int32_t handle, uint16_t mac) {
+  if (FindCard(handle) != nullptr && Stuck(mac)) {
+    platform::SetLastError(kErrorDeviceBusy);
+    return 0;
+  }
   const int held = WithDevice(handle, mac, [mac](Card& card, Device&) {
     card.devices.erase(mac);
     return 1;
@@ -266,14 +285,15 @@ DNS_EXPORT int DNS_GetDeviceStatus(int32_t handle, uint16_t mac, uint16_t* statu
 
 DNS_EXPORT int DNS_RegisterDeviceEvent(int32_t handle, uint16_t mac, int32_t kind, std::uint32_t thread,
                                        std::uint32_t message) {
-  return WithDevice(handle, mac, [&](Card&, Device& device) {
-    Registration& registration = kind == kDnsEventExplicit ? device.explicitEvent : device.statusEvent;
+  return WithDevice(handle, mac, [&](Card& card, Device& device) {
+    Registrations& registrations = card.registrations[mac];
+    Registration& registration = kind == kDnsEventExplicit ? registrations.answer : registrations.status;
     if (registration.thread == thread && registration.message == message) {
       platform::SetLastError(kDnsErrorAlreadyRegistered);
       return 0;
     }
     registration = {thread, message};
-    Post(device.statusEvent, device.status, mac);  // the current status right away
+    Post(registrations.status, device.status, mac);  // the current status right away
     return 1;
   });
 }
@@ -297,9 +317,9 @@ DNS_EXPORT int DNS_SendDeviceExplicit(int32_t handle, uint16_t mac, uint8_t serv
     reply->service = static_cast<uint8_t>(error >> 16);
     reply->data = {static_cast<uint8_t>(error >> 8), static_cast<uint8_t>(error)};
   }
-  return WithDevice(handle, mac, [&](Card&, Device& device) {
+  return WithDevice(handle, mac, [&](Card& card, Device& device) {
     device.reply = std::move(reply);
-    Post(device.explicitEvent, 0, mac);
+    Post(card.registrations[mac].answer, 0, mac);
     return 1;
   });
 }

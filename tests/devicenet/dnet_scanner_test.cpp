@@ -87,5 +87,28 @@ TEST_F(ScannerTest, GoesOnlineAndReadsANodesIdentity) {
   EXPECT_EQ(DNET(GetConnectionSize)(card, kNode, 2, &produced, &consumed), 0);  // no poll connection
 }
 
+// A node asking for a poll connection whose sizes the entry leaves open comes
+// up with its explicit connection; the card then reads the sizes from the
+// node and replaces the scanner's device. A device the scanner cannot delete
+// keeps its first form, and the nodes after it are still served.
+TEST_F(ScannerTest, ANodeTheScannerCannotReplaceLeavesTheOthersServed) {
+  constexpr std::int32_t kStuck = 3;
+  benchtest::ScopedEnv stuck("FLASHWRIGHT_DNSCAN_STUCK_DEVICE", std::to_string(kStuck));
+  AddSlave(Slave(kStuck));
+  AddSlave(Slave(kNode));
+  Open();
+  ASSERT_EQ(DNET(SetOnline)(card, 1), 1);
+  ASSERT_EQ(DNET(StartScan)(card), 1);
+  const DnetScanlistEntry entry = DownloaderEntry();  // poll sizes 0: read from the node
+  ASSERT_EQ(DNET(AddToScanlist)(card, kStuck, 0x03, &entry), 1);
+  ASSERT_TRUE(WaitForNode(kStuck));
+  ASSERT_EQ(DNET(AddToScanlist)(card, kNode, 0x03, &entry), 1);
+  ASSERT_TRUE(WaitForNode(kNode));
+  // Once replaced, the node answers on its explicit connection.
+  std::uint16_t vendor = 0;
+  EXPECT_TRUE(Eventually([&] { return DNET(GetAttribute_UINT)(card, kNode, 1, 1, 1, &vendor) == 1; }))
+      << std::hex << platform::GetLastError();
+}
+
 }  // namespace
 }  // namespace dnettest
