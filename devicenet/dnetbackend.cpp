@@ -1,5 +1,7 @@
 #include "devicenet/dnetbackend.h"
 
+#include "devicenet/sstscanner.h"
+
 #include <cstring>
 #include <mutex>
 
@@ -54,12 +56,7 @@ const DnetBackendApi* BindBackend(DnetBackendKind kind) {
   switch (kind) {
     case DnetBackendKind::kMaster: return Bind(master);
     case DnetBackendKind::kQx241: return Bind(qx241);
-    case DnetBackendKind::kSstScanner:
-      // The scanner adapter, which runs inside this library on the scanner
-      // vendor's libraries, is not part of this build: such a card cannot be
-      // opened or configured.
-      platform::SetLastError(platform::kErrorModNotFound);
-      return nullptr;
+    case DnetBackendKind::kSstScanner: return BindSstScanner();
   }
   return nullptr;
 }

@@ -32,14 +32,16 @@ std::uint32_t MirrorChecksum(const std::vector<std::uint8_t>& image) {
   return sum;
 }
 
-enum class CardKind { kQx240, kSstCan2a, kIxxatVci };
+enum class CardKind { kQx240, kSstCan2a, kIxxatVci, kSstScanner };
 
 const char* CardSuffix(CardKind card) {
   switch (card) {
+    case CardKind::kQx240: return "";
     case CardKind::kSstCan2a: return "OverSstCan2a";
     case CardKind::kIxxatVci: return "OverIxxatVci";
-    default: return "";
+    case CardKind::kSstScanner: return "ThroughSstScanner";
   }
+  return "";
 }
 
 struct FirmwareCase {
@@ -47,17 +49,25 @@ struct FirmwareCase {
   CardKind card = CardKind::kQx240;
 };
 
+// The interface record of a bench card other than the QX240 adapter.
+InterfaceConfiguration CardInterface(CardKind card) {
+  switch (card) {
+    case CardKind::kSstCan2a: return benchtest::SstCan2aCard();
+    case CardKind::kIxxatVci: return benchtest::IxxatVciCard();
+    default: return benchtest::SstScannerCard();
+  }
+}
+
 // Run against a Group 2 Only slave and a UCMM-capable one, whose explicit
-// connection the master opens through UCMM, and over the SST CAN2A card and
-// the IXXAT board.
+// connection the master opens through UCMM, over the SST CAN2A card and the
+// IXXAT board, and through the SST scanner, whose card is the master.
 class FirmwareTest : public DnetBench, public ::testing::WithParamInterface<FirmwareCase> {
  protected:
   void SetUp() override {
     DnetBench::SetUp();
     if (GetParam().card != CardKind::kQx240) {
       ASSERT_TRUE(sst.Start());
-      cardInterface = GetParam().card == CardKind::kSstCan2a ? benchtest::SstCan2aCard()
-                                                              : benchtest::IxxatVciCard();
+      cardInterface = CardInterface(GetParam().card);
     }
     sim::DeviceNetSlaveConfig config = Slave(kNode);
     config.ucmmCapable = GetParam().ucmm;
@@ -84,7 +94,7 @@ class FirmwareTest : public DnetBench, public ::testing::WithParamInterface<Firm
     ASSERT_EQ(DNET(AddToScanlist)(card, kNode, 1, &entry), 1);
     ASSERT_TRUE(WaitForNode(kNode));
     std::uint16_t product = 0;
-    ASSERT_EQ(DNET(GetAttribute_UINT)(card, kNode, 1, 1, 3, &product), 1);
+    ASSERT_EQ(DNET(GetAttribute_UINT)(card, kNode, 1, 1, 3, &product), 1) << std::hex << platform::GetLastError();
     ASSERT_EQ(product & 0x8000, 0x8000);
     // The explicit connection, predefined or through UCMM, has the entry's sizes.
     std::uint16_t produced = 0, consumed = 0;
@@ -191,7 +201,8 @@ TEST_P(FirmwareTest, ResponsesLargerThanTheConnectionOrTheCallersBufferAreNotSuc
 INSTANTIATE_TEST_SUITE_P(SlaveKinds, FirmwareTest,
                          ::testing::Values(FirmwareCase{false}, FirmwareCase{true},
                                            FirmwareCase{false, CardKind::kSstCan2a},
-                                           FirmwareCase{false, CardKind::kIxxatVci}),
+                                           FirmwareCase{false, CardKind::kIxxatVci},
+                                           FirmwareCase{false, CardKind::kSstScanner}),
                          [](const auto& info) {
                            return std::string(info.param.ucmm ? "UcmmCapable" : "Group2Only") +
                                   CardSuffix(info.param.card);

@@ -2,7 +2,8 @@
 // The bench's bus offered to the bench libraries that stand in for the SST
 // CAN2A library: the endpoint on the test's bus, the environment that leads
 // the library loader and the libraries to it, and the interface record of an
-// SST CAN2A card. Binaries using it link sim and depend on ssc2a32 and ssdn32.
+// SST CAN2A card or scanner. Binaries using it link sim and depend on ssc2a32
+// and ssdn32 (and dnscan32 and dnerr32 for the scanner).
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -20,6 +21,14 @@ inline InterfaceConfiguration SstCan2aCard() {
   InterfaceConfiguration record{};
   record.InterfaceType = CAN_INTERFACE_SST_CAN2A;
   std::strcpy(record.AccessPoint, "CAN2A-1");
+  return record;
+}
+
+// A card of the SST DeviceNet scanner, which is itself a master on the bus.
+inline InterfaceConfiguration SstScannerCard() {
+  InterfaceConfiguration record{};
+  record.InterfaceType = DNET_INTERFACE_SST_DNSCAN;
+  std::strcpy(record.AccessPoint, "DNSCAN-1");
   return record;
 }
 
