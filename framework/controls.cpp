@@ -12,6 +12,7 @@
 #include "framework/application.h"
 #include "framework/codec.h"
 #include "framework/forms.h"
+#include "framework/hints.h"
 #include "framework/menus.h"
 #include "framework/messaging.h"
 #include "framework/thread.h"
@@ -295,15 +296,11 @@ void TControl::SetCursor(TCursor cursor) {
   Perform(CM_CURSORCHANGED);
 }
 
-void TControl::SetHint(const AnsiString& hint) {
-  hint_ = hint;
-  SetShowHint(showHint_);
-}
+void TControl::SetHint(const AnsiString& hint) { hint_ = hint; }
 
-void TControl::SetShowHint(bool on) {
-  showHint_ = on;
-  if (widget_) widget_->setToolTip(on ? QString::fromStdString(GetShortHint(hint_)) : QString());
-}
+// Hints show through the hint pipeline (framework/hints.h), not as Qt's
+// tool tips.
+void TControl::SetShowHint(bool on) { showHint_ = on; }
 
 void TControl::SetPopupMenu(TPopupMenu* menu) {
   popupMenu_ = menu;
@@ -449,7 +446,10 @@ bool TControl::HandleQtEvent(QObject* source, QEvent* event) {
       return !send(WM_MOUSEWHEEL, w, MakeLParam(g.x(), g.y())).Defaulted;
     }
     case QEvent::Enter: send(CM_MOUSEENTER, 0, 0); return false;
-    case QEvent::Leave: send(CM_MOUSELEAVE, 0, 0); return false;
+    case QEvent::Leave:
+      CancelHint();
+      send(CM_MOUSELEAVE, 0, 0);
+      return false;
     case QEvent::ContextMenu:
       if (popupMenu_) {
         const QPoint g = static_cast<QContextMenuEvent*>(event)->globalPos();
@@ -469,6 +469,12 @@ bool TControl::HandleQtEvent(QObject* source, QEvent* event) {
     case QEvent::Move:
       if (sourceWidget == widget_) TakeWidgetPosition();
       return false;
+    case QEvent::ToolTip: {
+      if (!showHint_) return false;
+      const QPoint p = local(static_cast<QHelpEvent*>(event)->pos());
+      ActivateHintOf(this, {p.x(), p.y()});
+      return true;
+    }
     case QEvent::WindowDeactivate:
       if (sourceWidget == widget_) CancelCaptureOf(this);
       return false;
