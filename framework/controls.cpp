@@ -15,6 +15,7 @@
 #include "framework/hints.h"
 #include "framework/menus.h"
 #include "framework/messaging.h"
+#include "framework/resources.h"
 #include "framework/thread.h"
 
 namespace {
@@ -292,7 +293,7 @@ void TControl::SetCursor(TCursor cursor) {
   cursor_ = cursor;
   if (!widget_) return;
   if (cursor == crDefault) widget_->unsetCursor();
-  else widget_->setCursor(QCursor(static_cast<Qt::CursorShape>(QtCursorShape(cursor))));
+  else widget_->setCursor(ToQCursor(cursor));
   Perform(CM_CURSORCHANGED);
 }
 

@@ -13,6 +13,7 @@
 #include <QUrl>
 
 #include "framework/application.h"
+#include "framework/resources.h"
 
 namespace {
 
@@ -181,7 +182,7 @@ void TQtServices::Beep() { QApplication::beep(); }
 void TQtServices::SetScreenCursor(TCursor cursor) {
   if (overridden_) QGuiApplication::restoreOverrideCursor();
   overridden_ = cursor != crDefault;
-  if (overridden_) QGuiApplication::setOverrideCursor(QCursor(static_cast<Qt::CursorShape>(QtCursorShape(cursor))));
+  if (overridden_) QGuiApplication::setOverrideCursor(ToQCursor(cursor));
 }
 
 // ---- Free functions ----
