@@ -92,6 +92,22 @@ TResourcePainter PanCursor(int dx, int dy) {
   };
 }
 
+// The mark of the wheel-click point: a ring with arrow heads along the axes
+// panning can take, on the transparent colour (its top-left pixel).
+TResourcePainter PanMark(bool horizontal, bool vertical) {
+  return [=](TCanvas& c, int w, int h) {
+    Clear(c, w, h, clFuchsia);
+    if (horizontal) {
+      PanCursor(-1, 0)(c, w, h);
+      PanCursor(1, 0)(c, w, h);
+    }
+    if (vertical) {
+      PanCursor(0, -1)(c, w, h);
+      PanCursor(0, 1)(c, w, h);
+    }
+  };
+}
+
 std::string Numbered(const char* prefix, int n) { return prefix + std::string(n < 10 ? "0" : "") + std::to_string(n); }
 
 struct Registrar {
@@ -117,6 +133,9 @@ void RegisterGridResources() {
   RegisterBitmapResource("XPNODEC", 9, 9, Node(false));
   RegisterBitmapResource("XPNODEO", 9, 9, Node(true));
   RegisterBitmapResource("ZGFILT", 16, 16, Filter);
+  RegisterBitmapResource("INTLI1", 32, 32, PanMark(true, true));
+  RegisterBitmapResource("INTLI2", 32, 32, PanMark(true, false));
+  RegisterBitmapResource("INTLI3", 32, 32, PanMark(false, true));
 
   // Neutral, down, left, right, up, up-right, up-left, down-right,
   // down-left.

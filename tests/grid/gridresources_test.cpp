@@ -12,7 +12,7 @@ TEST(GridResources, EveryBuiltInBitmapLoadsAtItsSize) {
   const Case cases[] = {
       {"ZGCHK01", 20}, {"ZGCHK04", 20}, {"ZGCHK05", 16}, {"ZGCHK08", 16}, {"ZGRAD01", 16},
       {"ZGRAD08", 16}, {"ZGLEAFCLOSE", 16}, {"ZGLEAFOPEN", 16}, {"XPNODEC", 9}, {"XPNODEO", 9},
-      {"ZGFILT", 16},
+      {"ZGFILT", 16}, {"INTLI1", 32}, {"INTLI2", 32}, {"INTLI3", 32},
   };
   for (const Case& k : cases) {
     TBitmap bitmap;
@@ -24,7 +24,7 @@ TEST(GridResources, EveryBuiltInBitmapLoadsAtItsSize) {
 }
 
 TEST(GridResources, CheckedAndUncheckedGlyphsDiffer) {
-  const char* pairs[][2] = {{"ZGCHK01", "ZGCHK02"}, {"ZGRAD05", "ZGRAD06"}, {"XPNODEC", "XPNODEO"}};
+  const char* pairs[][2] = {{"ZGCHK01", "ZGCHK02"}, {"ZGRAD05", "ZGRAD06"}, {"XPNODEC", "XPNODEO"}, {"INTLI2", "INTLI3"}};
   for (const auto& pair : pairs) {
     TBitmap a, b;
     LoadBitmapResource(a, pair[0]);
