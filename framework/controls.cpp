@@ -12,7 +12,10 @@
 #include "framework/application.h"
 #include "framework/codec.h"
 #include "framework/forms.h"
+#include "framework/hints.h"
 #include "framework/menus.h"
+#include "framework/messaging.h"
+#include "framework/resources.h"
 #include "framework/thread.h"
 
 namespace {
@@ -81,17 +84,6 @@ unsigned short VirtualKey(const QKeyEvent& e) {
   }
 }
 
-TShiftState ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons = Qt::NoButton) {
-  TShiftState s = 0;
-  if (modifiers & Qt::ShiftModifier) s |= ssShift;
-  if (modifiers & Qt::ControlModifier) s |= ssCtrl;
-  if (modifiers & Qt::AltModifier) s |= ssAlt;
-  if (buttons & Qt::LeftButton) s |= ssLeft;
-  if (buttons & Qt::RightButton) s |= ssRight;
-  if (buttons & Qt::MiddleButton) s |= ssMiddle;
-  return s;
-}
-
 WPARAM MouseKeys(const QMouseEvent& e) {
   WPARAM k = 0;
   if (e.buttons() & Qt::LeftButton) k |= MK_LBUTTON;
@@ -112,7 +104,7 @@ TShiftState ShiftFromKeys(WPARAM keys) {
   return s;
 }
 
-TShiftState CurrentShift() { return ShiftOf(QGuiApplication::queryKeyboardModifiers()); }
+TShiftState CurrentShift() { return KeyboardShiftState() & (ssShift | ssCtrl | ssAlt); }
 
 unsigned MouseMessage(QEvent::Type type, Qt::MouseButton button) {
   const unsigned base = button == Qt::RightButton ? WM_RBUTTONDOWN : button == Qt::MiddleButton ? WM_MBUTTONDOWN : WM_LBUTTONDOWN;
@@ -301,19 +293,15 @@ void TControl::SetCursor(TCursor cursor) {
   cursor_ = cursor;
   if (!widget_) return;
   if (cursor == crDefault) widget_->unsetCursor();
-  else widget_->setCursor(QCursor(static_cast<Qt::CursorShape>(QtCursorShape(cursor))));
+  else widget_->setCursor(ToQCursor(cursor));
   Perform(CM_CURSORCHANGED);
 }
 
-void TControl::SetHint(const AnsiString& hint) {
-  hint_ = hint;
-  SetShowHint(showHint_);
-}
+void TControl::SetHint(const AnsiString& hint) { hint_ = hint; }
 
-void TControl::SetShowHint(bool on) {
-  showHint_ = on;
-  if (widget_) widget_->setToolTip(on ? QString::fromStdString(GetShortHint(hint_)) : QString());
-}
+// Hints show through the hint pipeline (framework/hints.h), not as Qt's
+// tool tips.
+void TControl::SetShowHint(bool on) { showHint_ = on; }
 
 void TControl::SetPopupMenu(TPopupMenu* menu) {
   popupMenu_ = menu;
@@ -430,6 +418,7 @@ void TControl::WndProc(TMessage& m) {
 bool TControl::HandleQtEvent(QObject* source, QEvent* event) {
   auto* sourceWidget = qobject_cast<QWidget*>(source);
   if (!widget_ || !sourceWidget) return false;
+  NoteInputEvent(event);
   auto local = [&](QPointF p) {
     return sourceWidget == widget_ ? p.toPoint() : sourceWidget->mapTo(widget_, p.toPoint());
   };
@@ -458,7 +447,10 @@ bool TControl::HandleQtEvent(QObject* source, QEvent* event) {
       return !send(WM_MOUSEWHEEL, w, MakeLParam(g.x(), g.y())).Defaulted;
     }
     case QEvent::Enter: send(CM_MOUSEENTER, 0, 0); return false;
-    case QEvent::Leave: send(CM_MOUSELEAVE, 0, 0); return false;
+    case QEvent::Leave:
+      CancelHint();
+      send(CM_MOUSELEAVE, 0, 0);
+      return false;
     case QEvent::ContextMenu:
       if (popupMenu_) {
         const QPoint g = static_cast<QContextMenuEvent*>(event)->globalPos();
@@ -478,6 +470,15 @@ bool TControl::HandleQtEvent(QObject* source, QEvent* event) {
     case QEvent::Move:
       if (sourceWidget == widget_) TakeWidgetPosition();
       return false;
+    case QEvent::ToolTip: {
+      if (!showHint_) return false;
+      const QPoint p = local(static_cast<QHelpEvent*>(event)->pos());
+      ActivateHintOf(this, {p.x(), p.y()});
+      return true;
+    }
+    case QEvent::WindowDeactivate:
+      if (sourceWidget == widget_) CancelCaptureOf(this);
+      return false;
     default: break;
   }
   auto* win = dynamic_cast<TWinControl*>(this);
@@ -488,11 +489,12 @@ bool TControl::HandleQtEvent(QObject* source, QEvent* event) {
       if (replayDepth > 0) return false;
       auto* e = static_cast<QKeyEvent*>(event);
       const unsigned short vk = VirtualKey(*e);
-      if (event->type() == QEvent::KeyRelease) return vk && !send(WM_KEYUP, vk, 0).Defaulted;
-      if (vk && !send(WM_KEYDOWN, vk, 0).Defaulted) return true;
+      const LPARAM keyData = KeyDataOf(*e);
+      if (event->type() == QEvent::KeyRelease) return vk && !send(WM_KEYUP, vk, keyData).Defaulted;
+      if (vk && !send(WM_KEYDOWN, vk, keyData).Defaulted) return true;
       const char ch = AnsiCharOf(e->text());
       if (!ch) return false;
-      const TMessage c = send(WM_CHAR, static_cast<unsigned char>(ch), 0);
+      const TMessage c = send(WM_CHAR, static_cast<unsigned char>(ch), keyData);
       if (!c.Defaulted) return true;
       if (static_cast<char>(c.WParam) == ch) return false;
       // A handler changed the character: the widget gets the new one.

@@ -14,6 +14,7 @@
 #include <QUrl>
 
 #include "framework/application.h"
+#include "framework/resources.h"
 
 namespace {
 
@@ -212,7 +213,7 @@ void TQtServices::Beep() { QApplication::beep(); }
 void TQtServices::SetScreenCursor(TCursor cursor) {
   if (overridden_) QGuiApplication::restoreOverrideCursor();
   overridden_ = cursor != crDefault;
-  if (overridden_) QGuiApplication::setOverrideCursor(QCursor(static_cast<Qt::CursorShape>(QtCursorShape(cursor))));
+  if (overridden_) QGuiApplication::setOverrideCursor(ToQCursor(cursor));
 }
 
 // ---- Free functions ----
