@@ -216,13 +216,15 @@ TEST_F(BenchTest, CloseCardStopsPromptlyAndTheSlotOpensAgain) {
   EXPECT_EQ(queue, 1) << "the reopened card starts with fresh queues";
 }
 
-TEST_F(BenchTest, HardwareWindowWithoutItsDialogLibraryReportsSuccess) {
+// No window opened, so no configuration was accepted: the call fails rather
+// than letting its caller store settings nobody chose.
+TEST_F(BenchTest, HardwareWindowWithoutItsDialogLibraryFails) {
   if (std::filesystem::exists(platform::ProgramDirectory() + "/vrk_qx24x_cfg.so")) {
     GTEST_SKIP() << "the dialog library is present; its window is not opened in tests";
   }
   InterfaceConfiguration configuration{};
   configuration.InterfaceType = CAN_INTERFACE_QX240;
-  EXPECT_EQ(VRK_CAN(library, HardwareConfigurationWindow)(&configuration), 1);
+  EXPECT_EQ(VRK_CAN(library, HardwareConfigurationWindow)(&configuration), 0);
 }
 
 }  // namespace
