@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -114,6 +115,10 @@ struct Node {
   platform::Handle event = platform::kNullHandle;
 };
 
+// The status thread writes a node's status while the callers' threads read it.
+void StoreStatus(Node& node, uint16_t status) { std::atomic_ref<uint16_t>(node.status).store(status); }
+uint16_t LoadStatus(Node& node) { return std::atomic_ref<uint16_t>(node.status).load(); }
+
 struct Card {
   int32_t inUse = 0;
   int32_t handle = -1;
@@ -124,6 +129,8 @@ struct Card {
   platform::Handle threads[2] = {platform::kNullHandle, platform::kNullHandle};
   std::uint32_t threadIds[2] = {0, 0};
   std::array<Node, kNodeCount> nodes;
+  // The status thread completes nodes while callers change the scanlist.
+  std::mutex nodesMutex;
 };
 
 std::mutex cardsMutex;
@@ -310,7 +317,8 @@ std::uint32_t StatusLoop(Card* card) {
   while (platform::GetMessage(&message) > 0) {
     const auto mac = static_cast<int32_t>(message.lParam & 0xFF);
     if (message.message != kDnsMessageStatus || mac >= kNodeCount) continue;
-    card->nodes[static_cast<std::size_t>(mac)].status = static_cast<uint16_t>(message.wParam);
+    std::lock_guard lock(card->nodesMutex);
+    StoreStatus(card->nodes[static_cast<std::size_t>(mac)], static_cast<uint16_t>(message.wParam));
     if ((message.wParam & 0xFF) == kDnsDeviceActive) CompleteNode(*card, mac);
   }
   return 0;
@@ -489,7 +497,7 @@ int ScannerGetOnline(int32_t handle, int32_t* online) {
 int ScannerNodeOnline(int32_t handle, int32_t mac, int32_t* online) {
   Node* node = FindNode(handle, mac);
   if (node == nullptr || online == nullptr) return 0;
-  *online = (node->status & 0xFF) == kDnsDeviceActive ? 1 : 0;
+  *online = (LoadStatus(*node) & 0xFF) == kDnsDeviceActive ? 1 : 0;
   return 1;
 }
 
@@ -554,6 +562,7 @@ int ScannerAddToScanlist(int32_t handle, int32_t mac, uint8_t choice, const Dnet
   Card* card = nullptr;
   Node* node = FindNode(handle, mac, &card);
   if (node == nullptr || entry == nullptr) return 0;
+  std::lock_guard lock(card->nodesMutex);
   const uint8_t wanted = static_cast<uint8_t>(node->wantedChoice | choice);
   const int ioCount = ((wanted & kChoicePoll) != 0) + ((wanted & kChoiceStrobe) != 0) + ((wanted & kChoiceCosCyclic) != 0);
   if (ioCount > 2 || (wanted & kChoiceCosCyclic) == kChoiceCosCyclic) return 0;
@@ -590,13 +599,14 @@ int ScannerRemoveFromScanlist(int32_t handle, int32_t mac, uint8_t choice) {
   Card* card = nullptr;
   Node* node = FindNode(handle, mac, &card);
   if (node == nullptr) return 0;
+  std::lock_guard lock(card->nodesMutex);
   DnsDevice current{};
   if (dns.GetDevice(handle, static_cast<uint16_t>(mac), &current) != 0) {
     if (!DeleteDevice(*card, mac)) return 0;
     platform::Sleep(kReplacePauseMs);
   }
   node->wantedChoice = static_cast<uint8_t>(node->wantedChoice & ~choice);
-  node->status = 0;
+  StoreStatus(*node, 0);
   if ((choice & kChoicePoll) != 0) node->pollPlace = 0;
   if ((choice & kChoiceStrobe) != 0) node->strobePlace = 0;
   if ((choice & kChoiceCosCyclic) != 0) node->cosPlace = 0;
@@ -606,8 +616,10 @@ int ScannerRemoveFromScanlist(int32_t handle, int32_t mac, uint8_t choice) {
 }
 
 int ScannerGetConnectionSize(int32_t handle, int32_t mac, uint16_t slot, uint16_t* produced, uint16_t* consumed) {
-  Node* node = FindNode(handle, mac);
+  Card* card = nullptr;
+  Node* node = FindNode(handle, mac, &card);
   if (node == nullptr || produced == nullptr || consumed == nullptr) return 0;
+  std::lock_guard lock(card->nodesMutex);
   const DnsDevice& r = node->record;
   int place = 0;
   switch (slot) {
