@@ -1,6 +1,6 @@
 #pragma once
-// The cell grid TVudUvizidIzed on the base grid, its exception class and its
-// settings objects.
+// The cell grid TVudUvizidIzed on the base grid; its settings objects are
+// in duruzav_settings.h.
 //
 // The implementation is split by concern: duruzav_settings.cpp (settings
 // objects), duruzav_construction.cpp (defaults, lifecycle, Assign, bounds
@@ -14,6 +14,7 @@
 #include "framework/graphics.h"
 #include "framework/strings.h"
 #include "grid/basegrid.h"
+#include "grid/duruzav_settings.h"
 
 class TForm;
 class TVudUvizidIzed;
@@ -32,265 +33,6 @@ enum TScrollType { ssNormal, ssFlat, ssEncarta };
 enum TScrollBarAlways { saNone, saVert, saHorz, saBoth };
 enum TScrollHintType { shNone, shVertical, shHorizontal, shBoth };
 enum TIntelliPan { ipVertical, ipHorizontal, ipBoth, ipNone };
-enum TNodeType { cnFlat, cn3D, cnGlyph, cnLeaf, cnXP };
-enum TGridFixedCellEdit { fceNone, fceDblClick, fceLeftClick, fceRightClick };
-enum TWheelAction { waMoveSelection, waScroll };
-enum TColumnSizeLocation { clRegistry, clIniFile };
-enum TAdvanceDirection { adLeftRight, adTopBottom };
-enum TInsertPosition { pInsertBefore, pInsertAfter };
-enum THomeEndAction { heFirstLastColumn, heFirstLastRow };
-enum TPrintPosition { ppNone, ppTopLeft, ppTopRight, ppTopCenter, ppBottomLeft, ppBottomRight, ppBottomCenter };
-enum TPrintBorders {
-  pbNoborder, pbSingle, pbDouble, pbVertical, pbHorizontal, pbAround, pbAroundVertical, pbAroundHorizontal, pbCustom
-};
-enum TPrinterOrientation { poPortrait, poLandscape };
-enum TFitToPage { fpNever, fpGrow, fpShrink, fpAlways, fpCustom };
-
-// ---- Settings objects ----
-// Each keeps its plain switches in a data record, so that Assign copies
-// every one of them; owned pictures, fonts and lists are copied by content.
-
-struct TCellNodeData {
-  TColor Color = clSilver;
-  bool ExpandOne = false;
-  TColor NodeColor = clBlack;
-  TColor TreeColor = clGray;
-};
-
-class TCellNode : public TPersistent, public TCellNodeData {
- public:
-  explicit TCellNode(TVudUvizidIzed* grid);
-  void Assign(const TPersistent* source);
-  TNodeType NodeType() const { return nodeType_; }
-  void SetNodeType(TNodeType value);
-  int NodeIndent() const { return nodeIndent_; }
-  void SetNodeIndent(int value);
-  bool ShowTree() const { return showTree_; }
-  void SetShowTree(bool value);
-  bool ShowTreeFull() const { return showTreeFull_; }
-  void SetShowTreeFull(bool value);
-  void SetTreeColor(TColor value);
-  TBitmap* ExpandGlyph() { return &expandGlyph_; }
-  TBitmap* ContractGlyph() { return &contractGlyph_; }
-  void SetExpandGlyph(const TBitmap& glyph);
-  void SetContractGlyph(const TBitmap& glyph);
-
- private:
-  // Stores a changed value and repaints the grid; an unchanged one does
-  // nothing.
-  template <class T>
-  void Change(T& field, T value);
-  TVudUvizidIzed* grid_;
-  TNodeType nodeType_ = cnXP;
-  int nodeIndent_ = 12;
-  bool showTree_ = true;
-  bool showTreeFull_ = true;
-  TBitmap expandGlyph_;
-  TBitmap contractGlyph_;
-};
-
-struct TSizeWhileTypingData {
-  bool Height = false;
-  bool Width = false;
-};
-
-class TSizeWhileTyping : public TPersistent, public TSizeWhileTypingData {
- public:
-  void Assign(const TPersistent* source);
-};
-
-struct TMouseActionsData {
-  bool AllColumnSize = false;
-  bool AllRowSize = false;
-  bool AllSelect = false;
-  bool AutoSizeColOnDblClick = true;
-  bool CaretPositioning = false;
-  bool CheckAllCheck = false;
-  bool ColSelect = false;
-  bool DirectComboDrop = false;
-  bool DirectDateDrop = false;
-  bool DirectEdit = false;
-  TGridFixedCellEdit FixedRowsEdit = fceNone;
-  TGridFixedCellEdit FixedColsEdit = fceNone;
-  bool MoveRowOnNodeClick = false;
-  bool NoAutoRangeScroll = false;
-  bool NodeAllExpandContract = false;
-  bool NoScrollOnPartialRow = false;
-  bool PreciseCheckBoxCheck = false;
-  bool RangeSelectAndEdit = false;
-  bool RowSelect = false;
-  bool RowSelectPersistent = false;
-  bool SelectOnRightClick = false;
-  bool SizeFixedCol = false;
-  bool SizeFixedRow = false;
-  int WheelIncrement = 0;
-  TWheelAction WheelAction = waMoveSelection;
-};
-
-class TMouseActions : public TPersistent, public TMouseActionsData {
- public:
-  explicit TMouseActions(TVudUvizidIzed* grid) : grid_(grid) {}
-  // Copies every switch of another TMouseActions; other sources are ignored.
-  void Assign(const TPersistent* source);
-  bool HotmailRowSelect() const { return hotmailRowSelect_; }
-  void SetHotmailRowSelect(bool value);
-  bool DisjunctRowSelect() const { return disjunct_[0]; }
-  bool DisjunctColSelect() const { return disjunct_[1]; }
-  bool DisjunctCellSelect() const { return disjunct_[2]; }
-  void SetDisjunctRowSelect(bool value) { SetDisjunct(0, value); }
-  void SetDisjunctColSelect(bool value) { SetDisjunct(1, value); }
-  void SetDisjunctCellSelect(bool value) { SetDisjunct(2, value); }
-
- private:
-  // While designing, one disjunct selection kind excludes the others.
-  void SetDisjunct(int which, bool value);
-  TVudUvizidIzed* grid_;
-  bool hotmailRowSelect_ = false;
-  std::array<bool, 3> disjunct_{};
-};
-
-struct TColumnSizeData {
-  bool Save = false;
-  AnsiString Key;
-  AnsiString Section;
-  int StretchColumn = -1;
-  bool SynchWithGrid = false;
-  TColumnSizeLocation Location = clRegistry;
-};
-
-class TColumnSize : public TPersistent, public TColumnSizeData {
- public:
-  void Assign(const TPersistent* source);
-  bool Stretch() const { return stretch_; }
-  void SetStretch(bool value);
-
- private:
-  bool stretch_ = false;
-};
-
-struct TNavigationData {
-  bool AllowInsertRow = false;
-  bool AllowDeleteRow = false;
-  bool AlwaysEdit = false;
-  bool AdvanceOnEnter = false;
-  bool AdvanceInsert = false;
-  bool AutoGotoWhenSorted = false;
-  bool AutoGotoIncremental = false;
-  bool AutoComboDropSize = false;
-  TAdvanceDirection AdvanceDirection = adLeftRight;
-  bool AllowClipboardShortCuts = false;
-  bool AllowCtrlEnter = true;
-  bool AllowSmartClipboard = false;
-  bool AllowRTFClipboard = false;
-  bool AllowFmtClipboard = false;
-  bool AllowClipboardAlways = false;
-  bool AllowClipboardRowGrow = true;
-  bool AllowClipboardColGrow = true;
-  bool AdvanceAuto = false;
-  bool AppendOnArrowDown = false;
-  bool EditSelectAll = true;
-  TInsertPosition InsertPosition = pInsertBefore;
-  bool CursorWalkEditor = false;
-  bool MoveRowOnSort = false;
-  bool ImproveMaskSel = false;
-  bool CopyHTMLTagsToClipboard = true;
-  bool KeepHorizScroll = false;
-  bool LineFeedOnEnter = false;
-  THomeEndAction HomeEndKey = heFirstLastColumn;
-  bool SkipFixedCells = true;
-  bool TabToNextAtEnd = false;
-  TAdvanceDirection TabAdvanceDirection = adLeftRight;
-};
-
-class TNavigation : public TPersistent, public TNavigationData {
- public:
-  void Assign(const TPersistent* source);
-};
-
-struct THTMLSettingsData {
-  int BorderSize = 1;
-  int CellSpacing = 0;
-  int CellPadding = 0;
-  bool SaveColor = true;
-  bool SaveFonts = true;
-  AnsiString FooterFile;
-  AnsiString HeaderFile;
-  AnsiString TableStyle;
-  AnsiString PrefixTag;
-  AnsiString SuffixTag;
-  int Width = 100;
-  bool XHTML = false;
-  bool ConvertSpecialChars = false;
-  bool AutoPreview = false;
-  bool NonBreakingText = false;
-};
-
-class THTMLSettings : public TPersistent, public THTMLSettingsData {
- public:
-  void Assign(const TPersistent* source);
-  // Column widths of the HTML export.
-  std::vector<int>& ColWidths() { return colWidths_; }
-
- private:
-  std::vector<int> colWidths_;
-};
-
-struct TPrintSettingsData {
-  int FooterSize = 0;
-  int HeaderSize = 0;
-  TPrintPosition Time = ppNone;
-  TPrintPosition Date = ppNone;
-  TPrintPosition PageNr = ppNone;
-  TPrintPosition Title = ppNone;
-  AnsiString DateFormat = "dd/mm/yyyy";
-  AnsiString TitleText;
-  TPrintBorders Borders = pbSingle;
-  TPenStyle BorderStyle = psSolid;
-  bool Centered = true;
-  bool RepeatFixedRows = false;
-  bool RepeatFixedCols = false;
-  int LeftSize = 0;
-  int RightSize = 0;
-  int ColumnSpacing = 0;
-  int RowSpacing = 0;
-  int TitleSpacing = 0;
-  TPrinterOrientation Orientation = poPortrait;
-  AnsiString PagePrefix;
-  AnsiString PageSuffix;
-  int PageNumberOffset = 0;
-  int MaxPagesOffset = 0;
-  int FixedWidth = 0;
-  int FixedHeight = 0;
-  bool UseFixedHeight = false;
-  bool UseFixedWidth = false;
-  TFitToPage FitToPage = fpNever;
-  AnsiString JobName;
-  AnsiString PageNumSep = "/";
-  bool NoAutoSize = false;
-  bool NoAutoSizeRow = false;
-  bool PrintGraphics = false;
-  bool UseDisplayFont = true;
-  bool UseDefaultOrientation = false;
-};
-
-class TPrintSettings : public TPersistent, public TPrintSettingsData {
- public:
-  void Assign(const TPersistent* source);
-  TStringList* TitleLines() { return &titleLines_; }
-  void SetTitleLines(const TStrings& lines) { titleLines_.Assign(lines); }
-  TFont* Font() { return &font_; }
-  TFont* FixedFont() { return &fixedFont_; }
-  TFont* HeaderFont() { return &headerFont_; }
-  TFont* FooterFont() { return &footerFont_; }
-  void SetFont(const TFont& f) { font_.Assign(f); }
-  void SetFixedFont(const TFont& f) { fixedFont_.Assign(f); }
-  void SetHeaderFont(const TFont& f) { headerFont_.Assign(f); }
-  void SetFooterFont(const TFont& f) { footerFont_.Assign(f); }
-
- private:
-  TStringList titleLines_;
-  TFont font_, fixedFont_, headerFont_, footerFont_;
-};
 
 // ---- Events ----
 
@@ -441,7 +183,9 @@ class TVudUvizidIzed : public TBaseGrid {
     bool FilterActive = false;
     bool SingleBorder = true;  // the grid's border style is bsSingle
   };
-  // Change them and call Invalidate when the look changes.
+  // Set a switch that has a setter below (SetActiveCellShow, SetLook, ...)
+  // through it; for the others change them and call Invalidate when the
+  // look changes.
   Settings& Props() { return settings_; }
   const Settings& Props() const { return settings_; }
 
@@ -475,6 +219,41 @@ class TVudUvizidIzed : public TBaseGrid {
   TGetCheckEvent OnGetCheckFalse;
   TGetEditorTypeEvent OnGetEditorType;
   TGetFormatEvent OnGetFormat;
+
+  // ---- Settings objects of the look, sorting, grouping, filtering and drag and drop ----
+  TBackGround* BackGround() { return &backGround_; }
+  // Copies the wallpaper settings and repaints.
+  void SetBackGround(const TBackGround& value) { backGround_.Assign(&value); }
+  TBands* Bands() { return &bands_; }
+  TSortSettings* SortSettings() { return &sortSettings_; }
+  TControlLook* ControlLook() { return &controlLook_; }
+  TGrouping* Grouping() { return &grouping_; }
+  TDragDropSettings* DragDropSettings() { return &dragDropSettings_; }
+  TBalloonSettings* Balloon() { return &balloon_; }
+  void SetBalloon(const TBalloonSettings& value) { balloon_.Assign(&value); }
+  TShowModified* ShowModified() { return &showModified_; }
+  void SetShowModified(const TShowModified& value) { showModified_.Assign(&value); }
+  TDragScrollOptions* DragScrollOptions() { return &dragScrollOptions_; }
+  TFilter* Filter() { return &filter_; }
+  // Drops from other programs reach the grid while its drop target is
+  // registered (DragDropSettings.OleDropTarget).
+  bool OleDropTargetRegistered() const { return oleDropTargetRegistered_; }
+  void RegisterOleDropTarget();
+  void RevokeOleDropTarget();
+  // The fixed cells' gradient of the glRUD and glXP looks, kept as RGB.
+  void SetRUDGradFrom(TColor color);
+  void SetRUDGradTo(TColor color);
+  // Switches of the look whose setters repaint the grid.
+  void SetActiveCellShow(bool show);
+  void SetActiveCellColor(TColor color);
+  void SetActiveCellColorTo(TColor color);
+  // Repaints only while URLs are shown.
+  void SetURLColor(TColor color);
+  void SetURLShow(bool show);
+  void SetLook(TGridLook look);
+  // ShowModified's change handler: repaints column 0, where modified rows
+  // are marked.
+  void ModifiedChanged(TObject* sender);
 
  protected:
   void Loaded() override;
@@ -522,4 +301,17 @@ class TVudUvizidIzed : public TBaseGrid {
   TForm* resizeForm_ = nullptr;
   TNotifyEvent previousFormResize_;
   TSize formSize_{};
+
+  // Settings objects of the look, sorting, grouping, filtering and drag and drop.
+  TBackGround backGround_{this};
+  TBands bands_{this};
+  TSortSettings sortSettings_{this};
+  TControlLook controlLook_{this};
+  TGrouping grouping_;
+  TDragDropSettings dragDropSettings_{this};
+  TBalloonSettings balloon_;
+  TShowModified showModified_;
+  TDragScrollOptions dragScrollOptions_;
+  TFilter filter_{this};
+  bool oleDropTargetRegistered_ = false;
 };

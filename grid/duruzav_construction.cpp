@@ -32,6 +32,7 @@ TVudUvizidIzed::TVudUvizidIzed(TComponent* owner) : TBaseGrid(owner) {
   rememberedDefaultRowHeight_ = DefaultRowHeight();
   rudTo_ = ColorToRGB(clBtnFace);
   settings_.ScrollWidth = SystemScrollBarWidth();
+  showModified_.OnChange = [this](TObject* sender) { ModifiedChanged(sender); };
 }
 
 TVudUvizidIzed::~TVudUvizidIzed() {
@@ -108,9 +109,14 @@ void TVudUvizidIzed::Assign(const TPersistent* source) {
   settings_.AutoThemeAdapt = s->settings_.AutoThemeAdapt;
   mouseActions_.Assign(&s->mouseActions_);
   navigation_.Assign(&s->navigation_);
+  grouping_.Assign(&s->grouping_);
   printSettings_.Assign(&s->printSettings_);
+  filter_.Assign(&s->filter_);
   htmlSettings_.Assign(&s->htmlSettings_);
+  bands_.Assign(&s->bands_);
   cellNode_.Assign(&s->cellNode_);
+  sortSettings_.Assign(&s->sortSettings_);
+  dragScrollOptions_.Assign(&s->dragScrollOptions_);
 
   ClearProps();
   SetColCount(s->ColCount());

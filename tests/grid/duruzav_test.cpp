@@ -193,7 +193,7 @@ class QueryTest : public ::testing::Test {
 
 TEST_F(QueryTest, CellColorAppliesActiveHeadersThenPropertiesThenTheEvent) {
   grid.SetColCount(6);
-  grid.Props().ActiveCellShow = true;
+  grid.SetActiveCellShow(true);
   grid.SetCol(3);
   grid.SetRow(5);
   auto colorOf = [&](int col, int row) {
