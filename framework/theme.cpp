@@ -99,6 +99,17 @@ TThemeService& ThemeService() { return installed ? *installed : QtThemeService()
 
 void InstallThemeService(TThemeService* service) { installed = service; }
 
+bool DrawThemePart(TWinControl* window, const AnsiString& className, TCanvas& canvas, int part, int state,
+                   const TRect& rect) {
+  TThemeService& theme = ThemeService();
+  if (!theme.IsThemeActive()) return false;
+  const HTHEME handle = theme.OpenThemeData(window, className);
+  if (!handle) return false;
+  const bool drawn = theme.DrawThemeBackground(handle, canvas, part, state, rect);
+  theme.CloseThemeData(handle);
+  return drawn;
+}
+
 bool TQtThemeService::CurrentThemeName(TThemeName& name) {
   if (!active_ || !QApplication::style()) return false;
   name = {QApplication::style()->name().toStdString(), "", ""};

@@ -71,6 +71,13 @@ TThemeService& ThemeService();
 // Installs a service (the caller keeps ownership); null restores Qt's.
 void InstallThemeService(TThemeService* service);
 
+// Opens className for window, draws one part in one state into rect and
+// closes the class again, through the service in use. False, with nothing
+// drawn, when no theme is active or the service cannot draw the part: the
+// caller then draws its classic look.
+bool DrawThemePart(TWinControl* window, const AnsiString& className, TCanvas& canvas, int part, int state,
+                   const TRect& rect);
+
 // Draws through the application's style; inactive until turned on.
 class TQtThemeService : public TThemeService {
  public:

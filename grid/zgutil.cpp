@@ -4,7 +4,9 @@
 #include <cmath>
 #include <vector>
 
+#include "framework/resources.h"
 #include "framework/standardcontrols.h"
+#include "framework/theme.h"
 #include "grid/zgutil.h"
 
 namespace {
@@ -134,9 +136,10 @@ void DrawProgressPie(TCanvas* canvas, TRect rect, TColor color, int position, bo
   canvas->FloodFill(cx + 2, outside ? rect.Top - 2 : rect.Top + 2, kOutline, fsBorder);
 }
 
-void DrawComboButton(TCanvas* canvas, TRect rect) {
+void DrawComboButton(TCanvas* canvas, TWinControl* window, TRect rect, bool themed) {
   TRect button = Rect(rect.Right - 16, rect.Top + 1, rect.Right, rect.Bottom - 1);
   OffsetRect(button, -2, 0);
+  if (themed && DrawThemePart(window, kThemeComboBox, *canvas, CP_DROPDOWNBUTTON, CBXS_NORMAL, button)) return;
   DrawFrameControl(canvas, &button, DFC_SCROLL, DFCS_SCROLLCOMBOBOX | DFCS_FLAT);
 }
 
@@ -153,6 +156,12 @@ void DrawBitmapTransp(TCanvas* canvas, TBitmap* bitmap, TColor backgroundColor, 
     for (int x = 0; x < width; ++x)
       if (const TColor pixel = source->Pixels(x, y); pixel != transparent) target->SetPixel(x, y, pixel);
   canvas->CopyRect(Rect(rect.Left, rect.Top, rect.Left + width, rect.Top + height), target, Rect(0, 0, width, height));
+}
+
+void DrawBitmapResourceTransp(TCanvas* canvas, TColor backgroundColor, TRect rect, const AnsiString& resourceName) {
+  TBitmap bitmap;
+  LoadBitmapResource(bitmap, resourceName);
+  DrawBitmapTransp(canvas, &bitmap, backgroundColor, rect);
 }
 
 namespace {

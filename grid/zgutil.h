@@ -140,12 +140,16 @@ void DrawRangeIndicator(TCanvas* canvas, TRect rect, int value, int range, bool 
 // A pie in rect filled in `color` clockwise from twelve o'clock to position
 // percent (with `outside`, the area above the pie's top is filled instead).
 void DrawProgressPie(TCanvas* canvas, TRect rect, TColor color, int position, bool outside);
-// The drop-down button at the right end of rect, in the classic flat look
-// (the platform has no visual styles).
-void DrawComboButton(TCanvas* canvas, TRect rect);
+// The drop-down button at the right end of rect: with `themed` in the
+// theme's look when a theme is active (window is the control drawn on),
+// else in the classic flat look.
+void DrawComboButton(TCanvas* canvas, TWinControl* window, TRect rect, bool themed);
 // Draws bitmap at rect's top-left corner at its own size, its top-left
 // pixel's colour replaced by backgroundColor.
 void DrawBitmapTransp(TCanvas* canvas, TBitmap* bitmap, TColor backgroundColor, TRect rect);
+// DrawBitmapTransp of the named bitmap resource; EResNotFound, with
+// nothing drawn, when there is no such resource.
+void DrawBitmapResourceTransp(TCanvas* canvas, TColor backgroundColor, TRect rect, const AnsiString& resourceName);
 // The red zigzag under charCount characters of text from the 0-based
 // character firstChar, as the text shows in a single-line edit placed on
 // control at rect; lineOffset moves it down.

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "framework/forms.h"
+#include "framework/resources.h"
+#include "framework/testing/recordingtheme.h"
+#include "framework/theme.h"
 #include "grid/zgutil.h"
 
 namespace {
@@ -117,7 +120,7 @@ TEST(Progress, PieFillsClockwiseFromTwelve) {
 
 TEST(Painters, ComboButtonAndTransparentBitmap) {
   Painting p(60, 20);
-  DrawComboButton(&p.canvas, {0, 0, 60, 20});
+  DrawComboButton(&p.canvas, nullptr, {0, 0, 60, 20}, true);
   // Button 42..58 x 1..19: drawn there, nothing right of it.
   EXPECT_NE(p.canvas.Pixels(50, 10), clWhite);
   EXPECT_EQ(p.canvas.Pixels(59, 10), clWhite);
@@ -484,6 +487,52 @@ TEST(OemText, ConvertsCellTextToTheConsoleCodePageAndBack) {
   s = AnsiString("\xFF\x00x", 3);
   OemToString(s);
   EXPECT_EQ(s, "\xC2\xA0");
+}
+
+}  // namespace
+
+namespace {
+
+// The combo button asks the theme only when its caller wants the themed
+// look and a theme is active; otherwise it draws the classic button.
+TEST(Painters, ComboButtonTakesTheThemeOnlyWhenAskedAndActive) {
+  TRecordingThemeService theme;
+  InstallThemeService(&theme);
+  Painting themed(60, 20);
+  DrawComboButton(&themed.canvas, nullptr, {0, 0, 60, 20}, true);
+  ASSERT_EQ(theme.drawn.size(), 1u);
+  EXPECT_EQ(theme.opened, std::vector<AnsiString>{kThemeComboBox});
+  EXPECT_EQ(theme.drawn[0].part, CP_DROPDOWNBUTTON);
+  EXPECT_EQ(theme.drawn[0].state, CBXS_NORMAL);
+  EXPECT_EQ(theme.drawn[0].rect, (TRect{42, 1, 58, 19}));
+  EXPECT_EQ(theme.closed, 1);
+  EXPECT_EQ(themed.canvas.Pixels(50, 10), theme.partColor);
+
+  Painting classic(60, 20);
+  DrawComboButton(&classic.canvas, nullptr, {0, 0, 60, 20}, false);
+  theme.active = false;
+  DrawComboButton(&classic.canvas, nullptr, {0, 0, 60, 20}, true);
+  EXPECT_EQ(theme.drawn.size(), 1u);
+  EXPECT_NE(classic.canvas.Pixels(50, 10), theme.partColor);
+  EXPECT_NE(classic.canvas.Pixels(50, 10), clWhite);
+  InstallThemeService(nullptr);
+}
+
+TEST(Painters, BitmapResourceDrawnTransparentOrRefusedWhole) {
+  RegisterBitmapResource("TESTDOT", 3, 3, [](TCanvas& c, int w, int h) {
+    c.Brush()->SetColor(clFuchsia);
+    c.FillRect({0, 0, w, h});
+    c.SetPixel(1, 1, clBlue);
+  });
+  Painting p(10, 10);
+  DrawBitmapResourceTransp(&p.canvas, clLime, {2, 2, 10, 10}, "TESTDOT");
+  EXPECT_EQ(p.canvas.Pixels(2, 2), clLime);
+  EXPECT_EQ(p.canvas.Pixels(3, 3), clBlue);
+  EXPECT_EQ(p.canvas.Pixels(5, 5), clWhite);
+
+  Painting untouched(10, 10);
+  EXPECT_THROW(DrawBitmapResourceTransp(&untouched.canvas, clLime, {0, 0, 10, 10}, "NOSUCHBITMAP"), EResNotFound);
+  EXPECT_EQ(untouched.canvas.Pixels(0, 0), clWhite);
 }
 
 }  // namespace
