@@ -107,6 +107,7 @@ void TComponent::DestroyComponents() {
   while (!components_.empty()) {
     TComponent* last = components_.back();
     RemoveComponent(last);
+    last->BeforeDestruction();
     delete last;
   }
 }

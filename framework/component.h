@@ -61,6 +61,10 @@ class TComponent : public TPersistent {
   void BeginLoading();
   void FinishLoading();
 
+  // Called by whoever frees the component, just before, while it is still
+  // whole (an owner freeing what it owns, for one).
+  virtual void BeforeDestruction() {}
+
  protected:
   virtual void Notification(TComponent* component, TOperation operation);
   // Runs once the component's owner has finished building it.

@@ -527,8 +527,17 @@ TWinControl::~TWinControl() {
   while (!controls_.empty()) {
     TControl* child = controls_.back();
     RemoveControl(child);
+    child->BeforeDestruction();
     delete child;
   }
+}
+
+void TWinControl::DestroyHandle() {
+  if (handleDestroyed_) return;
+  handleDestroyed_ = true;
+  Perform(WM_DESTROY);
+  for (TControl* child : std::vector<TControl*>(controls_))
+    if (auto* win = dynamic_cast<TWinControl*>(child)) win->DestroyHandle();
 }
 
 void TWinControl::InsertControl(TControl* control) {

@@ -228,6 +228,14 @@ class TWinControl : public TControl {
   // Places the children with an Align other than alNone.
   void Realign();
 
+  // Sends WM_DESTROY to the control and then to its child controls, once
+  // in the control's life. Whoever frees a control calls it first, through
+  // BeforeDestruction, while the control is still whole: its parent, its
+  // owner, a released form. A class that handles WM_DESTROY also calls it
+  // first thing in its own destructor, for when it is freed directly.
+  void DestroyHandle();
+  void BeforeDestruction() override { DestroyHandle(); }
+
   TKeyEvent OnKeyDown;
   TKeyEvent OnKeyUp;
   TKeyPressEvent OnKeyPress;
@@ -254,6 +262,7 @@ class TWinControl : public TControl {
   std::vector<TControl*> controls_;
   bool tabStop_ = true;
   int tabOrder_ = 0;
+  bool handleDestroyed_ = false;
 };
 
 // An owner-drawn control: Paint draws into the backing image through

@@ -355,7 +355,9 @@ void TForm::Close() {
 void TForm::Release() {
   QPointer<QWidget> alive(Widget());
   QTimer::singleShot(0, qApp, [this, alive] {
-    if (alive) delete this;
+    if (!alive) return;
+    BeforeDestruction();
+    delete this;
   });
 }
 

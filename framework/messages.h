@@ -25,6 +25,8 @@ inline short LoWord(LPARAM v) { return static_cast<short>(v & 0xFFFF); }
 inline short HiWord(LPARAM v) { return static_cast<short>((v >> 16) & 0xFFFF); }
 
 // ---- Window messages ----
+// Sent to a control and then to its child controls when their windows go
+// (TWinControl::DestroyHandle).
 inline constexpr unsigned WM_DESTROY = 0x0002;
 inline constexpr unsigned WM_MOVE = 0x0003;
 inline constexpr unsigned WM_SIZE = 0x0005;
@@ -68,6 +70,9 @@ inline constexpr unsigned WM_MBUTTONDOWN = 0x0207;
 inline constexpr unsigned WM_MBUTTONUP = 0x0208;
 inline constexpr unsigned WM_MBUTTONDBLCLK = 0x0209;
 inline constexpr unsigned WM_MOUSEWHEEL = 0x020A;
+// Sent to the control that loses the mouse capture; LParam is the
+// TControl* that takes it (0 when none does).
+inline constexpr unsigned WM_CAPTURECHANGED = 0x0215;
 inline constexpr unsigned WM_CUT = 0x0300;
 inline constexpr unsigned WM_COPY = 0x0301;
 inline constexpr unsigned WM_PASTE = 0x0302;

@@ -170,25 +170,30 @@ TControl* GetCapture() {
   return in.capture;
 }
 
+namespace {
+
+// Hands the mouse capture to next (or to nobody) and tells the control that
+// held it.
+void ChangeCapture(TControl* next) {
+  TControl* previous = GetCapture();
+  InputState& in = Input();
+  if (in.captureWidget && QWidget::mouseGrabber() == in.captureWidget) in.captureWidget->releaseMouse();
+  in.capture = next;
+  in.captureWidget = next ? next->Widget() : nullptr;
+  // Qt grabs only for a shown widget; a hidden one gets no input anyway.
+  if (in.captureWidget && in.captureWidget->isVisible()) in.captureWidget->grabMouse();
+  if (previous && previous != next) previous->Perform(WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(next));
+}
+
+}  // namespace
+
 TControl* SetCapture(TControl* control) {
   TControl* previous = GetCapture();
-  if (previous == control) return previous;
-  ReleaseCapture();
-  if (!control || !control->Widget()) return previous;
-  InputState& in = Input();
-  in.capture = control;
-  in.captureWidget = control->Widget();
-  // Qt grabs only for a shown widget; a hidden one gets no input anyway.
-  if (in.captureWidget->isVisible()) in.captureWidget->grabMouse();
+  if (previous != control) ChangeCapture(control && control->Widget() ? control : nullptr);
   return previous;
 }
 
-void ReleaseCapture() {
-  InputState& in = Input();
-  if (in.captureWidget && QWidget::mouseGrabber() == in.captureWidget) in.captureWidget->releaseMouse();
-  in.capture = nullptr;
-  in.captureWidget = nullptr;
-}
+void ReleaseCapture() { ChangeCapture(nullptr); }
 
 void CancelCaptureOf(TControl* control) {
   if (!control || GetCapture() != control) return;

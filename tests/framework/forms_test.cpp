@@ -80,6 +80,40 @@ TEST(Forms, AWorkerThreadRetitlesAndEndsAModalForm) {
   EXPECT_EQ(form.Widget()->windowTitle().toStdString(), "Verify Progress");
 }
 
+// Runs the event loop until the form's window is the active one, for at
+// most ten seconds of real time.
+bool RunUntilActive(TForm& form) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!form.Widget()->isActiveWindow()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    ProcessEvents();
+  }
+  return true;
+}
+// A borderless form that closes itself when it loses the activation, as
+// the grid's popup editor forms do: activating another window closes it.
+TEST(Forms, ABorderlessPopupClosesWhenAnotherWindowIsActivated) {
+  TForm main(nullptr);
+  main.SetBounds(10, 10, 300, 200);
+  main.Show();
+  TForm popup(nullptr);
+  popup.SetBorderStyle(bsNone);
+  popup.SetBounds(40, 40, 120, 80);
+  int deactivations = 0;
+  popup.OnDeactivate = [&](TObject*) {
+    ++deactivations;
+    popup.Close();
+  };
+  popup.Show();
+  ASSERT_TRUE(RunUntilActive(popup));
+  EXPECT_TRUE(popup.Visible());
+  main.Widget()->activateWindow();
+  ASSERT_TRUE(RunUntilActive(main));
+  EXPECT_EQ(deactivations, 1);
+  EXPECT_FALSE(popup.Visible());
+  EXPECT_FALSE(popup.Widget()->isVisible());
+}
+
 TEST(Forms, CloseActionsAndCloseQuery) {
   OkCancelForm form(nullptr);
   TCloseAction answer = caNone;

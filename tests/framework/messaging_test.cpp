@@ -161,6 +161,73 @@ TEST(MouseCapture, LosingTheActivationCancelsTheMode) {
   EXPECT_EQ(GetCapture(), nullptr);
 }
 
+TEST(MouseCapture, TheControlThatLosesItIsToldWhoTookIt) {
+  Recorder first, second;
+  SetCapture(&first);
+  SetCapture(&first);
+  EXPECT_TRUE(first.Of(WM_CAPTURECHANGED).empty());
+  SetCapture(&second);
+  ASSERT_EQ(first.Of(WM_CAPTURECHANGED).size(), 1u);
+  EXPECT_EQ(first.Of(WM_CAPTURECHANGED)[0].LParam, reinterpret_cast<LPARAM>(&second));
+  ReleaseCapture();
+  ASSERT_EQ(second.Of(WM_CAPTURECHANGED).size(), 1u);
+  EXPECT_EQ(second.Of(WM_CAPTURECHANGED)[0].LParam, 0);
+  ReleaseCapture();
+  EXPECT_EQ(second.Of(WM_CAPTURECHANGED).size(), 1u);
+  EXPECT_EQ(first.Of(WM_CAPTURECHANGED).size(), 1u);
+}
+
+// A control that notes each WM_DESTROY it gets, by name, in a log that
+// outlives it; one that handles the message itself says so in its
+// destructor.
+class DestroyNoter : public TCustomControl {
+ public:
+  DestroyNoter(TComponent* owner, TWinControl* parent, std::vector<AnsiString>* log, AnsiString name)
+      : TCustomControl(owner), log_(log), name_(std::move(name)) {
+    if (parent) SetParent(parent);
+  }
+  ~DestroyNoter() override { DestroyHandle(); }
+
+ protected:
+  void WndProc(TMessage& m) override {
+    if (m.Msg == WM_DESTROY) log_->push_back(name_);
+    TCustomControl::WndProc(m);
+  }
+
+ private:
+  std::vector<AnsiString>* log_;
+  AnsiString name_;
+};
+
+TEST(DestroyMessage, ReachesEachControlOnceParentsBeforeChildren) {
+  std::vector<AnsiString> log;
+  auto* top = new DestroyNoter(nullptr, nullptr, &log, "top");
+  auto* middle = new DestroyNoter(nullptr, top, &log, "middle");
+  new DestroyNoter(nullptr, middle, &log, "bottom");
+  new DestroyNoter(nullptr, top, &log, "side");
+  delete top;
+  EXPECT_EQ(log, (std::vector<AnsiString>{"top", "middle", "bottom", "side"}));
+
+  // An owner frees what it owns; a plain control, whose class does not
+  // ask for the message itself, gets it from whoever frees it.
+  log.clear();
+  auto* owner = new TComponent(nullptr);
+  new DestroyNoter(owner, nullptr, &log, "owned");
+  auto* parent = new TCustomControl(nullptr);
+  auto* plain = new TCustomControl(nullptr);
+  plain->SetParent(parent);
+  int plainDestroys = 0;
+  const TWndMethod inherited = plain->WindowProc;
+  plain->WindowProc = [&plainDestroys, inherited](TMessage& m) {
+    if (m.Msg == WM_DESTROY) ++plainDestroys;
+    inherited(m);
+  };
+  delete owner;
+  delete parent;
+  EXPECT_EQ(log, std::vector<AnsiString>{"owned"});
+  EXPECT_EQ(plainDestroys, 1);
+}
+
 TEST(KeyData, MarksTheNumericKeypad) {
   struct Case { const char* name; int qtKey; Qt::KeyboardModifiers mods; const char* text; LPARAM scan; };
   const Case cases[] = {

@@ -117,3 +117,43 @@ TEST(RealDisplay, ABusyStepBeginsWithWhatAClosedBoxUncoveredRepainted) {
 }
 
 }  // namespace
+
+namespace {
+
+// Runs the event loop until the form's window is the active one, for at
+// most twenty seconds of real time.
+bool RunUntilActive(TForm& form) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!form.Widget()->isActiveWindow()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    harness::ProcessEvents();
+  }
+  return true;
+}
+
+// A borderless popup form, as the grid's popup editors use, takes the
+// activation when shown and closes when the user activates another window.
+TEST(RealDisplay, ABorderlessPopupClosesWhenAnotherWindowIsActivated) {
+  if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs a real X display";
+  TForm main(nullptr);
+  main.SetCaption("Owner");
+  main.SetBounds(40, 40, 300, 200);
+  main.Show();
+  ASSERT_TRUE(RunUntilActive(main));
+  TForm popup(nullptr);
+  popup.SetBorderStyle(bsNone);
+  popup.SetBounds(80, 80, 120, 80);
+  int deactivations = 0;
+  popup.OnDeactivate = [&](TObject*) {
+    ++deactivations;
+    popup.Close();
+  };
+  popup.Show();
+  ASSERT_TRUE(RunUntilActive(popup));
+  main.Widget()->activateWindow();
+  ASSERT_TRUE(RunUntilActive(main));
+  EXPECT_EQ(deactivations, 1);
+  EXPECT_FALSE(popup.Visible());
+}
+
+}  // namespace
