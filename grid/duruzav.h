@@ -251,6 +251,24 @@ class TVudUvizidIzed : public TBaseGrid {
   void SetURLColor(TColor color);
   void SetURLShow(bool show);
   void SetLook(TGridLook look);
+  // Repaint when the value changed.
+  void SetSelectionColor(TColor color);
+  void SetSelectionColorTo(TColor color);
+  void SetSelectionTextColor(TColor color);
+  void SetSelectionRectangle(bool on);
+  void SetSelectionResizer(bool on);
+  void SetShowSelection(bool on);
+  void SetVAlignment(TVAlignment alignment);
+  // Repaints unless the grid is still loading.
+  void SetFlat(bool flat);
+  void SetFixedFooters(int count);
+  void SetFixedRightCols(int count);
+  // Also limits an open in-place editor.
+  void SetMaxEditLength(int length);
+  // Fits the height to whole rows again (through SetBounds).
+  void SetIntegralHeight(bool on);
+  void SetScrollBarAlways(TScrollBarAlways always);
+  void SetDragScrollOptions(const TDragScrollOptions& value) { dragScrollOptions_.Assign(&value); }
   // ShowModified's change handler: repaints column 0, where modified rows
   // are marked.
   void ModifiedChanged(TObject* sender);

@@ -348,6 +348,19 @@ void TShowModified::Assign(const TPersistent* source) {
 
 // ---- The grid's side ----
 
+namespace {
+
+// Stores a changed value and repaints the grid; an unchanged one does
+// nothing.
+template <class T>
+void RepaintOnChange(TVudUvizidIzed& grid, T& field, T value) {
+  if (field == value) return;
+  field = value;
+  grid.Invalidate();
+}
+
+}  // namespace
+
 void TVudUvizidIzed::RegisterOleDropTarget() {
   SetAcceptDrops(this, true);
   oleDropTargetRegistered_ = Widget() != nullptr;
@@ -401,3 +414,47 @@ void TVudUvizidIzed::SetLook(TGridLook look) {
 }
 
 void TVudUvizidIzed::ModifiedChanged(TObject*) { InvalidateCol(0); }
+
+void TVudUvizidIzed::SetSelectionColor(TColor color) { RepaintOnChange(*this, settings_.SelectionColor, color); }
+void TVudUvizidIzed::SetSelectionColorTo(TColor color) { RepaintOnChange(*this, settings_.SelectionColorTo, color); }
+void TVudUvizidIzed::SetSelectionTextColor(TColor color) {
+  RepaintOnChange(*this, settings_.SelectionTextColor, color);
+}
+void TVudUvizidIzed::SetSelectionRectangle(bool on) { RepaintOnChange(*this, settings_.SelectionRectangle, on); }
+void TVudUvizidIzed::SetSelectionResizer(bool on) { RepaintOnChange(*this, settings_.SelectionResizer, on); }
+void TVudUvizidIzed::SetShowSelection(bool on) { RepaintOnChange(*this, settings_.ShowSelection, on); }
+
+void TVudUvizidIzed::SetVAlignment(TVAlignment alignment) {
+  settings_.VAlignment = alignment;
+  Invalidate();
+}
+
+void TVudUvizidIzed::SetFlat(bool flat) {
+  settings_.Flat = flat;
+  if (!(ComponentState() & csLoading)) Invalidate();
+}
+
+void TVudUvizidIzed::SetFixedFooters(int count) {
+  settings_.FixedFooters = count;
+  Invalidate();
+}
+
+void TVudUvizidIzed::SetFixedRightCols(int count) {
+  settings_.FixedRightCols = count;
+  Invalidate();
+}
+
+void TVudUvizidIzed::SetMaxEditLength(int length) {
+  settings_.MaxEditLength = length;
+  if (TInplaceEdit* editor = InplaceEditor()) editor->SetMaxLength(length);
+}
+
+void TVudUvizidIzed::SetIntegralHeight(bool on) {
+  settings_.IntegralHeight = on;
+  SetBounds(Left(), Top(), Width(), Height());
+}
+
+void TVudUvizidIzed::SetScrollBarAlways(TScrollBarAlways always) {
+  settings_.ScrollBarAlways = always;
+  UpdateScrollBars(true);
+}

@@ -306,21 +306,18 @@ TEST(GridOnForm, IntegralHeightAndAlwaysShownScrollBars) {
   TForm form(nullptr);
   TVudUvizidIzed grid(&form);
   grid.SetColCount(2);
-  grid.Props().IntegralHeight = true;
   grid.SetBounds(0, 0, 400, 200);
+  grid.SetIntegralHeight(true);
   EXPECT_EQ(grid.Height(), 193);
 
   grid.SetRowCount(3);
-  grid.Props().ScrollBarAlways = saBoth;
-  grid.UpdateScrollBars(false);
+  grid.SetScrollBarAlways(saBoth);
   EXPECT_TRUE(grid.ScrollBarShown(true) && grid.ScrollBarShown(false));
   EXPECT_FALSE(grid.ScrollBarEnabled(true) || grid.ScrollBarEnabled(false));
-  grid.Props().ScrollBarAlways = saVert;
-  grid.UpdateScrollBars(false);
+  grid.SetScrollBarAlways(saVert);
   EXPECT_TRUE(grid.ScrollBarShown(true));
   EXPECT_FALSE(grid.ScrollBarShown(false));
-  grid.Props().ScrollBarAlways = saNone;
-  grid.UpdateScrollBars(true);
+  grid.SetScrollBarAlways(saNone);
   EXPECT_FALSE(grid.ScrollBarShown(true) || grid.ScrollBarShown(false));
   grid.SetRowCount(40);  // rows no longer fit
   EXPECT_TRUE(grid.ScrollBarShown(true) && grid.ScrollBarEnabled(true));

@@ -111,12 +111,27 @@ TEST_F(SettingsTest, LookSettersRepaintAndTheOthersOnlyStore) {
       {"Look", [&] { grid.SetLook(glSoft); }, true},
       {"ActiveCellColorTo", [&] { grid.SetActiveCellColorTo(clRed); }, true},
       {"ShowModified.Color", [&] { grid.ShowModified()->SetColor(clLime); }, true},
+      {"SelectionColor unchanged", [&] { grid.SetSelectionColor(grid.Props().SelectionColor); }, false},
+      {"SelectionTextColor", [&] { grid.SetSelectionTextColor(clRed); }, true},
+      {"ShowSelection", [&] { grid.SetShowSelection(false); }, true},
+      {"VAlignment", [&] { grid.SetVAlignment(vtaBottom); }, true},
+      {"FixedFooters", [&] { grid.SetFixedFooters(1); }, true},
+      {"MaxEditLength", [&] { grid.SetMaxEditLength(5); }, false},
   };
   for (const Case& c : cases) EXPECT_EQ(Repaints(c.set), c.repaints) << c.what;
   EXPECT_EQ(grid.Bands()->Period(), 5);
   EXPECT_EQ(grid.SortSettings()->GetUpGlyph()->Width(), 8);
   EXPECT_EQ(grid.Props().URLColor, clGreen);
   EXPECT_EQ(grid.Props().Look, glSoft);
+}
+
+TEST_F(SettingsTest, MaxEditLengthLimitsAnOpenEditor) {
+  grid.SetOptions(grid.Options() | goEditing);
+  grid.ShowEditor();
+  ASSERT_NE(grid.InplaceEditor(), nullptr);
+  grid.SetMaxEditLength(5);
+  EXPECT_EQ(grid.InplaceEditor()->MaxLength(), 5);
+  EXPECT_EQ(grid.Props().MaxEditLength, 5);
 }
 
 TEST_F(SettingsTest, FixedGradientColoursReachTheGridAsRGB) {
