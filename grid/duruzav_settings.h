@@ -8,6 +8,7 @@
 // listener) is a getter and setter pair. Assign copies what each class
 // copies from another object of the same class and ignores any other
 // source.
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
@@ -353,8 +354,9 @@ class TBands : public TGridLookSettings {
   void SetSecondaryColor(TColor value);
   int SecondaryLength() const { return secondaryLength_; }
   void SetSecondaryLength(int value);
-  // Rows of one primary and one secondary band together.
-  int Period() const { return primaryLength_ + secondaryLength_; }
+  // Rows of one primary and one secondary band together; at least 1, so
+  // that painters may take a row number modulo it whatever the lengths.
+  int Period() const { return std::max(1, primaryLength_ + secondaryLength_); }
   bool Print = false;
 
  private:

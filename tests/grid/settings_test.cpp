@@ -120,6 +120,10 @@ TEST_F(SettingsTest, LookSettersRepaintAndTheOthersOnlyStore) {
   };
   for (const Case& c : cases) EXPECT_EQ(Repaints(c.set), c.repaints) << c.what;
   EXPECT_EQ(grid.Bands()->Period(), 5);
+  // Lengths that leave no band at all still give a period to count rows by.
+  grid.Bands()->SetPrimaryLength(0);
+  grid.Bands()->SetSecondaryLength(-2);
+  EXPECT_EQ(grid.Bands()->Period(), 1);
   EXPECT_EQ(grid.SortSettings()->GetUpGlyph()->Width(), 8);
   EXPECT_EQ(grid.Props().URLColor, clGreen);
   EXPECT_EQ(grid.Props().Look, glSoft);
