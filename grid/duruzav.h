@@ -258,11 +258,12 @@ class TVudUvizidIzed : public TBaseGrid {
   void SetSelectionRectangle(bool on);
   void SetSelectionResizer(bool on);
   void SetShowSelection(bool on);
+  // Repaint the grid.
   void SetVAlignment(TVAlignment alignment);
-  // Repaints unless the grid is still loading.
-  void SetFlat(bool flat);
   void SetFixedFooters(int count);
   void SetFixedRightCols(int count);
+  // Repaints unless the grid is still loading.
+  void SetFlat(bool flat);
   // Also limits an open in-place editor.
   void SetMaxEditLength(int length);
   // Fits the height to whole rows again (through SetBounds).
