@@ -30,9 +30,16 @@ bool MonthFirst() {
   return PosAfter("M", format, 0) < PosAfter("D", format, 0);
 }
 
-namespace {
-
 double TimeOfDay(TDateTime value) { return value.Val - std::trunc(value.Val); }
+
+int SaturatedSum(std::int64_t a, std::int64_t b) {
+  return static_cast<int>(
+      std::clamp<std::int64_t>(a + b, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+}
+
+int Count(std::string_view text, char c) { return static_cast<int>(std::count(text.begin(), text.end(), c)); }
+
+namespace {
 
 int DaysInMonth(int year, int month) {
   TDateTime unused;
@@ -70,6 +77,10 @@ AnsiString FormatFloatValue(double v, int precision) {
 
 }  // namespace zgspin
 
+using zgspin::Contains;
+using zgspin::Count;
+using zgspin::IsControlChar;
+using zgspin::IsDigit;
 using zgspin::PosAfter;
 
 namespace {
@@ -77,21 +88,11 @@ namespace {
 constexpr int kButtonWidth = 15;
 constexpr int kButtonHeight = 17;
 
-bool IsControlChar(char key) { return static_cast<unsigned char>(key) < 32; }
-bool IsDigit(char key) { return key >= '0' && key <= '9'; }
-bool Contains(const AnsiString& text, char c) { return text.find(c) != AnsiString::npos; }
-int Count(const AnsiString& text, char c) { return static_cast<int>(std::count(text.begin(), text.end(), c)); }
-
 // Whether sep may be typed in a number: only where it stands for one of the
 // characters a number may hold.
 bool NumberCharacter(char sep) {
   const TFormatSettings& fs = FormatSettings;
   return sep == fs.DecimalSeparator || sep == fs.ThousandSeparator || sep == '-' || sep == '+';
-}
-
-int SaturatedStep(std::int64_t value) {
-  return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
-                                                   std::numeric_limits<int>::max()));
 }
 
 }  // namespace
@@ -259,7 +260,7 @@ void TZurSpinEdit::Step(int d) {
       break;
     }
     case sptTime: StepTime(d); break;
-    default: SetValue(SaturatedStep(std::int64_t{Value()} + std::int64_t{d} * increment_)); break;
+    default: SetValue(zgspin::SaturatedSum(Value(), std::int64_t{d} * increment_)); break;
   }
 }
 
@@ -457,11 +458,7 @@ bool TZurSpinEdit::IsValidChar(char& key) {
   const bool separator = key == fs.DecimalSeparator || key == fs.ThousandSeparator || key == fs.TimeSeparator ||
                          key == fs.DateSeparator;
   bool valid = separator || key == '-' || IsDigit(key) || (IsControlChar(key) && key != VK_RETURN);
-  const bool numeric = spinType_ == sptNormal || spinType_ == sptFloat;
-  if (key == fs.TimeSeparator && !(spinType_ == sptTime || (numeric && NumberCharacter(fs.TimeSeparator))))
-    valid = false;
-  if (key == fs.DateSeparator && !(spinType_ == sptDate || (numeric && NumberCharacter(fs.DateSeparator))))
-    valid = false;
+  if (!SeparatorAllowed(key)) valid = false;
   if (key == '-' && !(SelStart() == 0 && (!Contains(text, '-') || Contains(selected, '-')))) valid = false;
   if (spinType_ == sptNormal && key != '-' && !IsDigit(key)) valid = false;
   if (spinType_ == sptFloat && key != VK_RETURN && key != VK_ESCAPE) {
@@ -473,6 +470,14 @@ bool TZurSpinEdit::IsValidChar(char& key) {
   if (spinType_ == sptTime && key == fs.TimeSeparator && Count(text, fs.TimeSeparator) >= 2) valid = false;
   if (!editorEnabled_ && !IsControlChar(key)) valid = false;
   return valid;
+}
+
+bool TZurSpinEdit::SeparatorAllowed(char key) const {
+  const TFormatSettings& fs = FormatSettings;
+  const bool numeric = spinType_ == sptNormal || spinType_ == sptFloat;
+  if (key == fs.TimeSeparator && !(spinType_ == sptTime || (numeric && NumberCharacter(fs.TimeSeparator))))
+    return false;
+  return key != fs.DateSeparator || spinType_ == sptDate || (numeric && NumberCharacter(fs.DateSeparator));
 }
 
 // Whether typing at the caret would put more than Precision decimals

@@ -8,6 +8,9 @@
 // The edit's text is its only live value: the typed accessors convert from
 // and to it with the framework's locale conversions, and text that does not
 // convert reads as the kind's fallback, never as an error.
+#include <cstdint>
+#include <string_view>
+
 #include "framework/datetime.h"
 #include "framework/extracontrols.h"
 #include "framework/forms.h"
@@ -257,6 +260,8 @@ class TZurSpinEdit : public TEdit {
   void TurnReturnIntoTab(unsigned short& key);
   // True for the character of an Enter that was turned into a Tab.
   bool DropsReturnTurnedTab(const TMessage& message);
+  // False for a time or date separator that the kind of value cannot hold.
+  bool SeparatorAllowed(char key) const;
   // Whether the text holds Precision decimals after a separator left of
   // the caret, with nothing selected.
   bool DecimalsFull(const AnsiString& text) const;
@@ -307,4 +312,13 @@ TDateTime AddYears(TDateTime date, int n);
 // Float text: general format for precision 0, 4 significant digits for a
 // negative precision, else fixed with that many decimals.
 AnsiString FormatFloatValue(double v, int precision);
+// The time of day of a date-time.
+double TimeOfDay(TDateTime value);
+// An integer step that saturates at the ends of the 32-bit range.
+int SaturatedSum(std::int64_t a, std::int64_t b);
+
+inline bool IsControlChar(char key) { return static_cast<unsigned char>(key) < 32; }
+inline bool IsDigit(char key) { return key >= '0' && key <= '9'; }
+inline bool Contains(std::string_view text, char c) { return text.find(c) != std::string_view::npos; }
+int Count(std::string_view text, char c);
 }  // namespace zgspin
