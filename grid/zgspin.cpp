@@ -97,11 +97,11 @@ bool NumberCharacter(char sep) {
 
 }  // namespace
 
-TZurSpinEdit::TZurSpinEdit(TComponent* owner) : TEdit(owner) {
+TZurSpinEdit::TZurSpinEdit(TComponent* owner) : TCustomMaskEdit(owner) {
   Build([](TComponent* o) { return new TZurSpinButton(o); });
 }
 
-TZurSpinEdit::TZurSpinEdit(TComponent* owner, TMakeButton makeButton) : TEdit(owner) { Build(makeButton); }
+TZurSpinEdit::TZurSpinEdit(TComponent* owner, TMakeButton makeButton) : TCustomMaskEdit(owner) { Build(makeButton); }
 
 void TZurSpinEdit::Build(TMakeButton makeButton) {
   button_ = makeButton(this);
@@ -236,7 +236,7 @@ void TZurSpinEdit::WriteKeepingCaret(const AnsiString& text) {
 }
 
 void TZurSpinEdit::Loaded() {
-  TEdit::Loaded();
+  TCustomMaskEdit::Loaded();
   if (spinType_ == sptDate) SetText(DateToStr(storedDateValue_));
   if (spinType_ == sptTime) SetText(TimeToStr(storedTimeValue_));
   SetSpinType(spinType_);
@@ -336,7 +336,7 @@ void TZurSpinEdit::Relayout() {
 }
 
 void TZurSpinEdit::FontChanged() {
-  TEdit::FontChanged();
+  TCustomMaskEdit::FontChanged();
   Perform(WM_SIZE, 0, MakeLParam(Width(), Height()));
 }
 
@@ -388,7 +388,7 @@ void TZurSpinEdit::WndProc(TMessage& message) {
 void TZurSpinEdit::HandleCommonMessage(TMessage& message) {
   switch (message.Msg) {
     case WM_SIZE:
-      TEdit::WndProc(message);
+      TCustomMaskEdit::WndProc(message);
       if (Height() < MinimumHeight()) {
         SetHeight(MinimumHeight());
         return;
@@ -399,7 +399,7 @@ void TZurSpinEdit::HandleCommonMessage(TMessage& message) {
       if (autoSelect_ && (GetKeyState(VK_LBUTTON) >= 0 || !editorEnabled_)) SelectAll();
       break;
     case CM_EXIT:
-      TEdit::WndProc(message);
+      TCustomMaskEdit::WndProc(message);
       CheckValueOnExit();
       return;
     case WM_PASTE: case WM_CUT:
@@ -407,7 +407,7 @@ void TZurSpinEdit::HandleCommonMessage(TMessage& message) {
       return;
     default: break;
   }
-  TEdit::WndProc(message);
+  TCustomMaskEdit::WndProc(message);
 }
 
 // Through the clipboard service, as every control of the program reaches
@@ -438,7 +438,7 @@ void TZurSpinEdit::TurnReturnIntoTab(unsigned short& key) {
 void TZurSpinEdit::KeyDown(unsigned short& key, TShiftState shift) {
   if (key == VK_RETURN && returnIsTab_) TurnReturnIntoTab(key);
   if (key == VK_DELETE && !editorEnabled_) key = 0;
-  TEdit::KeyDown(key, shift);
+  TCustomMaskEdit::KeyDown(key, shift);
 }
 
 void TZurSpinEdit::KeyPress(char& key) {
@@ -447,7 +447,7 @@ void TZurSpinEdit::KeyPress(char& key) {
     key = 0;
     MessageBeep(0);
   }
-  if (key) TEdit::KeyPress(key);
+  if (key) TCustomMaskEdit::KeyPress(key);
 }
 
 bool TZurSpinEdit::IsValidChar(char& key) {

@@ -15,7 +15,7 @@
 #include "framework/extracontrols.h"
 #include "framework/forms.h"
 #include "framework/graphics.h"
-#include "framework/standardcontrols.h"
+#include "framework/maskedit.h"
 
 enum TTimeBtnStateFlag : unsigned { tbFocusRect = 1, tbAllowTimer = 2 };
 using TTimeBtnState = unsigned;
@@ -149,7 +149,7 @@ class TZurSpinButton : public TCustomControl {
 enum TZurSpinType { sptNormal, sptFloat, sptDate, sptTime, sptHex };
 enum TEditAlign { eaLeft, eaRight, eaCenter };
 
-class TZurSpinEdit : public TEdit {
+class TZurSpinEdit : public TCustomMaskEdit {
  public:
   explicit TZurSpinEdit(TComponent* owner);
   ~TZurSpinEdit() override;
@@ -296,6 +296,12 @@ class TZurSpinEdit : public TEdit {
   bool autoSelect_ = true;
   TFormBorderStyle borderStyle_ = bsSingle;
   bool returnTurnedTab_ = false;
+};
+
+// The spin editor with its edit mask in use (EditMask, from the mask edit).
+class TVavUvurSpinEdit : public TZurSpinEdit {
+ public:
+  using TZurSpinEdit::TZurSpinEdit;
 };
 
 // Shared helpers of the spin family.

@@ -139,7 +139,7 @@ void TZozEzedEdit::CheckValueOnExit() {
 }
 
 void TZozEzedEdit::Loaded() {
-  TEdit::Loaded();
+  TCustomMaskEdit::Loaded();
   normalColor_ = Color();
   if (spinType_ == sptDate) SetText(DateToStr(storedDateValue_));
   if (spinType_ == sptTime) SetText(TimeText(storedTimeValue_));
@@ -257,7 +257,7 @@ void TZozEzedEdit::KeyDown(unsigned short& key, TShiftState shift) {
   const int caret = SelStart();
   const int selLength = SelLength();
   const AnsiString before = Text();
-  TEdit::KeyDown(key, shift);
+  TCustomMaskEdit::KeyDown(key, shift);
   const bool smart = incrementSmart_ && selLength == 0;
   const bool number = spinType_ == sptNormal || spinType_ == sptFloat;
   bool restore = true;

@@ -448,4 +448,29 @@ TEST_F(SpinEdit, TheArrowsSitAtTheRightEdgeAndTheHeightHasAFloor) {
   EXPECT_EQ(edit_->Button()->Left(), 100 - 20 - 1);
 }
 
+class MaskedSpinEdit : public spintesting::SpinFixture<TVavUvurSpinEdit> {};
+
+TEST_F(MaskedSpinEdit, TheMaskIsCheckedBeforeTheValue) {
+  edit_->SetEditMask("990;0; ");
+  edit_->SetText("");
+  Select(0, 0);
+  harness::TypeText(edit_, "2x50");
+  EXPECT_EQ(edit_->Value(), 250);
+  LeaveEditor();
+  EXPECT_EQ(edit_->Text(), "100");
+
+  // An empty required place keeps the focus and the value as typed.
+  std::vector<AnsiString> reported;
+  Application->OnException = [&](TObject*, const std::exception& e) { reported.push_back(e.what()); };
+  edit_->SetEditMask("000;0; ");
+  edit_->SetFocus();
+  edit_->SetText("7");
+  other_->SetFocus();
+  harness::ProcessEvents();
+  Application->OnException = nullptr;
+  EXPECT_EQ(reported.size(), 1u);
+  EXPECT_TRUE(edit_->Focused());
+  EXPECT_EQ(edit_->Value(), 7);
+}
+
 }  // namespace
