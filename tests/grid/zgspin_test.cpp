@@ -11,6 +11,7 @@
 #include "framework/application.h"
 #include "framework/messaging.h"
 #include "framework/testing/harness.h"
+#include "framework/testing/recordingtheme.h"
 #include "grid/zgspin.h"
 #include "tests/grid/spintesting.h"
 #include "tests/platform/scoped_time_scale.h"
@@ -180,6 +181,42 @@ TEST_F(SpinButtonMouse, KeysClickTheArrowsAndMoveTheFocusMark) {
   EXPECT_EQ(downs_, 2);
   EXPECT_EQ(ups_, 1);
   EXPECT_EQ(spin_->Perform(WM_GETDLGCODE), static_cast<LRESULT>(DLGC_WANTARROWS));
+}
+
+TEST_F(SpinButtonMouse, ArrowsDrawThemedPartsOrTheirClassicLook) {
+  TRecordingThemeService theme;
+  InstallThemeService(&theme);
+  spin_->SetIsWinXP(true);
+  spin_->UpButton()->Repaint();
+  spin_->DownButton()->Repaint();
+  Press(spin_->UpButton());
+  spin_->UpButton()->Repaint();
+  Release(spin_->UpButton());
+  spin_->SetDirection(spHorizontal);
+  spin_->UpButton()->Repaint();
+  spin_->DownButton()->Repaint();
+  std::vector<std::tuple<AnsiString, int, int>> parts;
+  for (const auto& d : theme.drawn) parts.emplace_back(d.className, d.part, d.state);
+  using Part = std::tuple<AnsiString, int, int>;
+  auto drawn = [&](Part p) { return std::find(parts.begin(), parts.end(), p) != parts.end(); };
+  EXPECT_TRUE(drawn(Part{"spin", 1, 1}));  // up, normal
+  EXPECT_TRUE(drawn(Part{"spin", 2, 1}));  // down, normal
+  EXPECT_TRUE(drawn(Part{"spin", 1, 3}));  // up, pressed
+  EXPECT_TRUE(drawn(Part{"spin", 3, 1}));  // right
+  EXPECT_TRUE(drawn(Part{"spin", 4, 1}));  // left
+  EXPECT_EQ(theme.closed, static_cast<int>(theme.opened.size()));
+
+  // Without a theme the classic arrows: the up glyph's black point.
+  theme.active = false;
+  theme.drawn.clear();
+  spin_->SetDirection(spVertical);
+  spin_->UpButton()->Repaint();
+  EXPECT_TRUE(theme.drawn.empty());
+  const QImage up = spin_->UpButton()->BackingImage();
+  const int glyphLeft = (spin_->UpButton()->Width() - 9) / 2, glyphTop = (spin_->UpButton()->Height() - 6) / 2;
+  EXPECT_EQ(harness::PixelAt(up, glyphLeft + 4, glyphTop + 1), clBlack);
+  EXPECT_NE(harness::PixelAt(up, glyphLeft, glyphTop + 5), clBlack);
+  InstallThemeService(nullptr);
 }
 
 // ---- The spin editor ----
@@ -396,6 +433,22 @@ TEST_F(SpinEdit, TimesStepByFieldAndWrapAtMidnight) {
     EXPECT_EQ(edit_->Text(), c.expected);
     EXPECT_LT(edit_->TimeValue().Val, 1.0);
   }
+}
+
+TEST_F(SpinEdit, LoadingKeepsTheStoredValuesUntilItEnds) {
+  auto* loaded = new TZurSpinEdit(&form_);
+  loaded->BeginLoading();
+  loaded->SetSpinType(sptDate);
+  loaded->SetDateValue(EncodeDate(2024, 3, 15));
+  EXPECT_EQ(loaded->Text(), "0");
+  loaded->FinishLoading();
+  EXPECT_EQ(loaded->Text(), "15/03/2024");
+
+  loaded->BeginLoading();
+  loaded->SetSpinType(sptTime);
+  loaded->SetTimeValue(EncodeTime(7, 45, 0, 0));
+  loaded->FinishLoading();
+  EXPECT_EQ(loaded->Text(), "07:45:00");
 }
 
 TEST_F(SpinEdit, ATimeIsNotClampedWithTheDateLimits) {

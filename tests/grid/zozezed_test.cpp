@@ -253,6 +253,23 @@ TEST_F(ExtendedSpinEdit, UnconvertibleTextStepsFromTheFallback) {
   EXPECT_EQ(edit_->Text(), "1");
 }
 
+TEST_F(ExtendedSpinEdit, LoadingWritesTheStoredValuesWhenItEnds) {
+  auto* loaded = new TZozEzedEdit(&form_);
+  loaded->BeginLoading();
+  loaded->SetSpinType(sptHex);
+  loaded->SetHexValue(0x1F);
+  EXPECT_EQ(loaded->Text(), "0");
+  loaded->FinishLoading();
+  EXPECT_EQ(loaded->Text(), "0x1F");
+
+  loaded->BeginLoading();
+  loaded->SetSpinType(sptTime);
+  loaded->SetShowSeconds(false);
+  loaded->SetTimeValue(EncodeTime(7, 45, 30, 0));
+  loaded->FinishLoading();
+  EXPECT_EQ(loaded->Text(), "7:45");
+}
+
 TEST_F(ExtendedSpinEdit, VersionIsFixed) {
   EXPECT_EQ(edit_->GetVersionNr(), 0x01040100u);
   EXPECT_EQ(edit_->Version(), "1.4.1.0");
@@ -367,6 +384,15 @@ TEST_F(ExtendedSpinEdit, TheFocusBorderAndTheFlatUnderlineAreDrawn) {
   EXPECT_EQ(edit_->Color(), clLime);
   EXPECT_EQ(edit_->BorderStyle(), bsSingle);
   EXPECT_NE(harness::PixelAt(harness::Grab(edit_), 10, bottom), clBlue);
+}
+
+TEST_F(ExtendedSpinEdit, TheTransparentLookLetsTheParentShowThrough) {
+  form_.SetColor(clLime);
+  edit_->SetTransparent(true);
+  edit_->SetColor(clAqua);
+  EXPECT_EQ(edit_->LineEdit()->palette().color(QPalette::Base).alpha(), 0);
+  edit_->SetTransparent(false);
+  EXPECT_EQ(FromQColor(edit_->LineEdit()->palette().color(QPalette::Base)), clAqua);
 }
 
 TEST_F(ExtendedSpinEdit, AutoFocusTakesTheFocusOnMouseEntry) {
