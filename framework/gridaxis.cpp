@@ -56,6 +56,19 @@ void TGridAxis::Move(int from, int to) {
   if (nonDefault_ > 0) Rebuild();
 }
 
+void TGridAxis::Insert(int index, int count) {
+  sizes_.insert(sizes_.begin() + index, count, defaultSize_);
+  if (nonDefault_ > 0) Rebuild();
+}
+
+void TGridAxis::Erase(int index, int count) {
+  const auto first = sizes_.begin() + index, last = first + count;
+  nonDefault_ -= static_cast<int>(std::count_if(first, last, [this](int s) { return s != defaultSize_; }));
+  sizes_.erase(first, last);
+  if (nonDefault_ > 0) Rebuild();
+  else tree_.clear();
+}
+
 void TGridAxis::Rebuild() {
   const int n = Count();
   tree_.assign(n + 1, 0);

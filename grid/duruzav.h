@@ -14,7 +14,10 @@
 #include "framework/graphics.h"
 #include "framework/strings.h"
 #include "grid/basegrid.h"
+#include "grid/duruzav_model.h"
 #include "grid/duruzav_settings.h"
+#include "grid/hiddenrows.h"
+#include "grid/vazeri.h"
 
 class TForm;
 class TVudUvizidIzed;
@@ -255,6 +258,173 @@ class TVudUvizidIzed : public TBaseGrid {
   // are marked.
   void ModifiedChanged(TObject* sender);
 
+  // ---- Row and column model: hidden rows and columns, index mapping ----
+  // Display rows count only the shown rows; real rows count every row as if
+  // none were hidden. Display columns count the shown columns; a column's
+  // cells stay at its real index (below TotalColCount) while it is hidden.
+  int RemapRow(int realRow) const;
+  int DisplRowIndex(int realRow) const { return RemapRow(realRow); }
+  int RemapRowInv(int displayRow) const;
+  int RealRowIndex(int displayRow) const { return RemapRowInv(displayRow); }
+  int RemapCol(int displayCol) const;
+  int RealColIndex(int displayCol) const { return RemapCol(displayCol); }
+  int RemapColInv(int realCol) const;
+  int DisplColIndex(int realCol) override { return RemapColInv(realCol); }
+  int GetRealCol() const { return RemapCol(Col()); }
+  int GetRealRow() const { return RemapRowInv(Row()); }
+  void HideRow(int realRow) { HideRows(realRow, realRow); }
+  void HideRows(int fromReal, int toReal);
+  // Hides the listed real rows (ascending) in one pass.
+  void HideRowList(const TIntList& realRows);
+  void HideRowsEx(int fromReal, int toReal);
+  void UnHideRow(int realRow);
+  void UnHideRows(int fromReal, int toReal);
+  void UnHideRowsAll();
+  // Shows every hidden row again in one pass.
+  void UnHideRowList();
+  bool IsHiddenRow(int realRow) const { return hiddenRows_.Find(realRow) != nullptr; }
+  int NumHiddenRows() const { return hiddenRows_.Count(); }
+  int TotalRowCount() const { return RowCount() + hiddenRows_.Count(); }
+  // The kept texts and objects of a hidden row; null for a shown row.
+  TStringList* HiddenRow(int realRow) const;
+  void HideColumn(int realCol) { HideColumns(realCol, realCol); }
+  void HideColumns(int fromReal, int toReal);
+  void UnHideColumn(int realCol) { UnHideColumns(realCol, realCol); }
+  void UnHideColumns(int fromReal, int toReal);
+  void UnHideColumnsAll() { UnHideColumns(0, ColCount() + hiddenColCount_); }
+  bool IsHiddenColumn(int realCol) const { return realCol >= 0 && realCol < kHideableCols && !columnVisible_[realCol]; }
+  int NumHiddenColumns() const { return hiddenColCount_; }
+  int TotalColCount() const { return ColCount() + hiddenColCount_; }
+  bool GetVisibleCol(int realCol) const { return !IsHiddenColumn(realCol); }
+  void SetVisibleCol(int realCol, bool visible);
+  // Sets the current row and reports a new one to OnRowUpdate.
+  void SetRowEx(int row);
+  void ScrollInView(int col, int row);
+  // Shows no selection until UnHideSelection brings the saved one back.
+  void HideSelection();
+  void UnHideSelection();
+  bool SelectionHidden() const { return selectionHidden_; }
+  // Records the column order first when none is recorded.
+  void MoveColumn(int from, int to);
+  void MoveRow(int from, int to) { TCustomGrid::MoveRow(from, to); }
+  // The range of cells the exporters save.
+  bool SaveIncludesFixed = false;
+  int GetSaveStartCol() const;
+  int GetSaveStartRow() const;
+  int GetSaveEndCol() const;
+  int GetSaveEndRow() const;
+  int GetSaveColCount() const;
+  int GetSaveRowCount() const;
+  // Records the current column order; ResetColumnOrder moves the columns
+  // back to it.
+  void SetColumnOrder();
+  void ResetColumnOrder();
+  TIntList* ColumnOrder() { return &columnOrder_; }
+  WideString GetWideCells(int col, int row);
+  void SetWideCells(int col, int row, const WideString& value);
+  TRowUpdateEvent OnRowUpdate;
+
+  // ---- Row and column model: sorting ----
+  // 1 when row1 sorts after row2 in the column, 0 equal, -1 before
+  // (ascending; the direction only places blank cells).
+  int Compare(int col, int row1, int row2, TSortDirection direction);
+  // Compare with SortSettings.Direction, broken on the following columns
+  // under SortSettings.Full.
+  int CompareLine(int col, int row1, int row2);
+  // Compare by entry index of the sort index list and the entries behind it.
+  int CompareLineIndexed(int index, int row1, int row2);
+  bool SortLine(int col, int row1, int row2);
+  // Exchange sort of the normal rows by one column.
+  void SortByColumn(int col);
+  void QuickSort(int col, int left, int right);
+  void QuickSortIndexed(int left, int right);
+  virtual void SortSwapRows(int row1, int row2);
+  virtual void ClearRect(int col1, int row1, int col2, int row2);
+  virtual void QSort();
+  virtual void QSortIndexed();
+  virtual void QUnSort();
+  void InitSortXRef();
+  TIntList* SortXRef() { return &sortXRef_; }
+  TSortIndexList* SortIndexes() { return &sortIndexes_; }
+  // Set while a sort clears its scratch cells, which only borrow objects.
+  bool SortScratchClear = false;
+  TCustomCompareEvent OnCustomCompare;
+  TRawCompareEvent OnRawCompare;
+  // The sort's hooks on cell kinds and pictures: the check box state and
+  // the picture index of a cell (-1 without one).
+  virtual bool SortIsCheckBox(int col, int row);
+  virtual bool SortCheckBoxState(int col, int row);
+  virtual int SortImageIndex(int col, int row);
+  virtual AnsiString SortStrippedCell(int col, int row);
+
+  // ---- Row and column model: row and column operations ----
+  virtual void InsertRows(int row, int count);
+  virtual void RemoveRows(int row, int count);
+  virtual void RemoveRowsEx(int row, int count);
+  virtual void RemoveRowsInternal(int row, int count);
+  void IRemoveRows(int row, int count, bool renumber);
+  void AddRow();
+  void RemoveDuplicates(int col, bool caseSensitive);
+  void RemoveSelectedRows();
+  void RemoveUnSelectedRows();
+  void HideSelectedRows();
+  void HideUnSelectedRows();
+  void AddColumn() { InsertCols(ColCount(), 1); }
+  virtual void InsertCols(int col, int count);
+  virtual void RemoveCols(int col, int count);
+  void MergeCols(int col1, int col2, const AnsiString& separator);
+  void ClearRows(int row, int count);
+  void ClearCols(int col, int count);
+  void ClearNormalCols(int col, int count);
+  void ClearNormalRows(int row, int count);
+  void ClearNormalCells();
+  void ClearSelection();
+  void Clear();
+  void MergeColumnCells(int col, bool mainMerge);
+  void MergeRowCells(int row, bool mainMerge);
+  void SplitColumnCells(int col);
+  void SplitRowCells(int row);
+  void SplitAllCells();
+  bool IsWideCell(int col, int row) const;
+  bool IsCell(const AnsiString& text, int& col, int& row) const;
+
+  // ---- Row and column model: filtering ----
+  virtual bool MatchFilter(int row);
+  void FilterRow(int row);
+  void ApplyFilter();
+  void SetFilterActive(bool value);
+  bool FilterActive() const { return Props().FilterActive; }
+  TGridProgressEvent OnFilterProgress;
+
+  // ---- Row and column model: calculations, numbering, sizes and swaps ----
+  // A cell read as a number: thousand separators dropped, the decimal
+  // separator read as a point, an empty text or "-" 0; EDurUzavError "Cell
+  // does not contain a float value" otherwise. AllFloats reads real rows.
+  double GetFloats(int col, int row);
+  double GetAllFloats(int col, int realRow);
+  void SetInts(int col, int row, int value) { SetCellEx(col, row, IntToStr(value)); }
+  double ColumnSum(int col, int fromRow, int toRow);
+  double ColumnAvg(int col, int fromRow, int toRow);
+  double ColumnMin(int col, int fromRow, int toRow);
+  double ColumnMax(int col, int fromRow, int toRow);
+  double RowSum(int row, int fromCol, int toCol);
+  double RowAvg(int row, int fromCol, int toCol);
+  double RowMin(int row, int fromCol, int toCol);
+  double RowMax(int row, int fromCol, int toCol);
+  AnsiString SelectedText();
+  void AutoNumberCol(int col);
+  void AutoNumberRow(int row);
+  // Row height for that many lines of the row's first body cell's font.
+  void SizeToLines(int row, int lines, int extra);
+  void SwapColumns(int col1, int col2);
+  void SwapRows(int row1, int row2);
+  int MaxLinesInGrid();
+  int MaxLinesInRow(int row);
+  int MaxCharsInCol(int col);
+  // The limits automatic sizes keep once the grid has loaded (0: none).
+  int MinColWidth = 0;
+  int MinRowHeight = 0;
+
  protected:
   void Loaded() override;
   void Resize() override;
@@ -297,6 +467,37 @@ class TVudUvizidIzed : public TBaseGrid {
   TColor rudTo_ = clBtnFace;
   bool loadedFromStream_ = false;
   TCursor loadedCursor_ = crDefault;
+
+  // ---- Row and column model ----
+  static constexpr int kHideableCols = 512;
+  // Runs a sort of rows first..last (display) in the order a comparison
+  // gives, moving the rows once at the end.
+  void SortRows(int first, int last, const std::function<int(int, int)>& compare, int outOfOrder);
+  void ApplyRowOrder(int first, const std::vector<int>& order);
+  // Runs a whole-grid sort with the current row handling around it.
+  void SortWholeGrid(const std::function<void()>& sort, bool reportRow);
+  // After rows left: the current row back where it was, or on the last
+  // normal row when it is gone, or no selection when no normal row is left.
+  void RestoreCurrentRow(int row, int topRow);
+  int LastNormalRow() const { return RowCount() - 1 - Props().FixedFooters; }
+  // Takes the listed display rows (ascending) out in one pass, freeing
+  // their cell properties and renumbering the hidden rows behind them.
+  void RemoveRowSet(const std::vector<int>& rows);
+  // The normal display rows inside (outside) the selection.
+  std::vector<int> SelectedRows(bool selected) const;
+  double ReadFloat(const AnsiString& text) const;
+  double ColumnCalc(int col, int fromRow, int toRow, TRangeCalc how);
+  double RowCalc(int row, int fromCol, int toCol, TRangeCalc how);
+  THiddenRows hiddenRows_;
+  std::array<int, kColumnFlags> hiddenColWidths_{};
+  TGridRect savedSelection_{};
+  bool selectionHidden_ = false;
+  int rowUpdateMemory_ = -1;
+  TIntList columnOrder_{0, 0};
+  TIntList sortXRef_{0, 0};
+  TSortIndexList sortIndexes_;
+  int trackedRow_ = -1;
+  int filterFixedRows_ = 0;
 
   TForm* resizeForm_ = nullptr;
   TNotifyEvent previousFormResize_;
