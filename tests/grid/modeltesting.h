@@ -13,9 +13,9 @@ struct GridOnForm {
   TForm form{nullptr};
   TVudUvizidIzed grid{&form};
 
-  // Column col from row 1 on, growing the grid to fit.
+  // Column col from row 1 on; the grid gets just these body rows.
   void Column(int col, std::initializer_list<const char*> texts) {
-    if (grid.RowCount() < static_cast<int>(texts.size()) + 1) grid.SetRowCount(static_cast<int>(texts.size()) + 1);
+    grid.SetRowCount(static_cast<int>(texts.size()) + 1);
     int r = 1;
     for (const char* t : texts) grid.SetGridCell(col, r++, t);
   }
