@@ -9,6 +9,8 @@
 TCellProperties::TCellProperties(TBaseGrid* grid, int col, int row)
     : OwnerCol(col), OwnerRow(row), grid_(grid), wordWrap_(grid ? grid->WordWrap() : true) {}
 
+TCellProperties::~TCellProperties() { delete GraphicObject; }
+
 void TCellProperties::Assign(const TPersistent* source) {
   const auto* s = dynamic_cast<const TCellProperties*>(source);
   if (!s) return;

@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <set>
 
 #include "framework/graphics.h"
 #include "framework/strings.h"
@@ -18,8 +19,10 @@
 #include "grid/duruzav_settings.h"
 #include "grid/hiddenrows.h"
 #include "grid/vazeri.h"
+#include "grid/cellgraphic.h"
 
 class TForm;
+class TImageList;
 class TVudUvizidIzed;
 
 // ---- Enumerations of the grid's properties ----
@@ -350,12 +353,8 @@ class TVudUvizidIzed : public TBaseGrid {
   bool SortScratchClear = false;
   TCustomCompareEvent OnCustomCompare;
   TRawCompareEvent OnRawCompare;
-  // The sort's hooks on cell kinds and pictures: the check box state and
-  // the picture index of a cell (-1 without one).
-  virtual bool SortIsCheckBox(int col, int row);
-  virtual bool SortCheckBoxState(int col, int row);
-  virtual int SortImageIndex(int col, int row);
-  virtual AnsiString SortStrippedCell(int col, int row);
+  // The cell text without mark-up, as the ssHTML comparison reads it.
+  AnsiString GetStrippedCell(int col, int row);
 
   // ---- Row and column model: row and column operations ----
   virtual void InsertRows(int row, int count);
@@ -397,12 +396,8 @@ class TVudUvizidIzed : public TBaseGrid {
   TGridProgressEvent OnFilterProgress;
 
   // ---- Row and column model: calculations, numbering, sizes and swaps ----
-  // A cell read as a number: thousand separators dropped, the decimal
-  // separator read as a point, an empty text or "-" 0; EDurUzavError "Cell
-  // does not contain a float value" otherwise. AllFloats reads real rows.
-  double GetFloats(int col, int row);
+  // GetFloats by real row, hidden rows included.
   double GetAllFloats(int col, int realRow);
-  void SetInts(int col, int row, int value) { SetCellEx(col, row, IntToStr(value)); }
   double ColumnSum(int col, int fromRow, int toRow);
   double ColumnAvg(int col, int fromRow, int toRow);
   double ColumnMin(int col, int fromRow, int toRow);
@@ -424,6 +419,176 @@ class TVudUvizidIzed : public TBaseGrid {
   // The limits automatic sizes keep once the grid has loaded (0: none).
   int MinColWidth = 0;
   int MinRowHeight = 0;
+  // ---- Typed cell access and per-cell appearance ----
+  // Integer text of a cell; empty and "-" read as 0. EDurUzavError
+  // "Cell does not contain integer value" otherwise (also beyond 32 bits).
+  int GetInts(int col, int row);
+  void SetInts(int col, int row, int value);
+  // Number text of a cell after RemoveSeps; EDurUzavError
+  // "Cell does not contain a float value" otherwise.
+  double GetFloats(int col, int row);
+  // Written with FloatFormat.
+  void SetFloats(int col, int row, double value);
+  TColor GetColors(int col, int row) const;
+  void SetColors(int col, int row, TColor value);
+  TColor GetColorsTo(int col, int row) const;
+  void SetColorsTo(int col, int row, TColor value);
+  TColor GetFontColors(int col, int row) const;
+  void SetFontColors(int col, int row, TColor value);
+  TFontStyles GetFontStyles(int col, int row) const;
+  void SetFontStyles(int col, int row, TFontStyles value);
+  AnsiString GetFontNames(int col, int row) const;
+  void SetFontNames(int col, int row, const AnsiString& value);
+  int GetFontSizes(int col, int row) const;
+  void SetFontSizes(int col, int row, int value);
+  TAlignment GetAlignments(int col, int row) const;
+  void SetAlignments(int col, int row, TAlignment value);
+  void SetReadOnly(int col, int row, bool value);
+  bool GetWordWraps(int col, int row) const;
+  void SetWordWraps(int col, int row, bool value);
+  // Colour every cell of a row right of the fixed columns. clNone takes the
+  // look back to the grid's: a cell keeps its merge, graphic, object, node
+  // level, editor and read-only flag; a cell with nothing else loses its
+  // properties.
+  void SetRowColor(int row, TColor value);
+  void SetRowColorTo(int row, TColor value);
+  void SetRowFontColor(int row, TColor value);
+  // Copies the list and writes its entries into the header row (column
+  // headers) or column (row headers); "\n" becomes a line break.
+  void SetColumnHeaders(const TStrings& list);
+  void ShowColumnHeaders();
+  void SetRowHeaders(const TStrings& list);
+  void ShowRowHeaders();
+  // Grows every column width and row height by delta, the zoom level kept
+  // within -10..10; a size that would not stay above 0 is kept.
+  void Zoom(int delta);
+  int ZoomLevel() const { return zoomLevel_; }
+
+  // ---- Cell graphics ----
+  // The cell's graphic or null; column 0 answers the shared row check box
+  // while HotmailRowSelect is on.
+  virtual TCellGraphic* GetCellGraphic(int col, int row);
+  virtual TCellType GetCellType(int col, int row);
+  // Frees any old graphic and stores a new one of kind ctNone.
+  TCellGraphic* CreateCellGraphic(int col, int row);
+  bool FreeCellGraphic(int col, int row);
+  bool RemoveCellGraphic(int col, int row, TCellType kind);
+  // The room the graphic takes beside the cell text, (0, 0) without one.
+  TPoint GetCellGraphicSize(int col, int row);
+  TPoint GetPrintGraphicSize(int col, int row, int width, int height, double scale);
+  TIntList* GetCellImages(int col, int row);
+  int GetCellImageIdx(int col, int row);
+  TImageList* GridImages() const { return gridImages_; }
+  void SetImages(TImageList* images);
+
+  void AddBitmap(int col, int row, TBitmap* bitmap, bool transparent, TCellHAlign hAlign, TCellVAlign vAlign);
+  TBitmap* CreateBitmap(int col, int row, bool transparent, TCellHAlign hAlign, TCellVAlign vAlign);
+  TBitmap* GetBitmap(int col, int row);
+  void AddPicture(int col, int row, TPicture* picture, bool transparent, TStretchMode stretchMode, int padding,
+                  TCellHAlign hAlign, TCellVAlign vAlign);
+  TPicture* CreatePicture(int col, int row, bool transparent, TStretchMode stretchMode, int padding,
+                          TCellHAlign hAlign, TCellVAlign vAlign);
+  TPicture* GetPicture(int col, int row);
+  void AddIcon(int col, int row, TIcon* icon, TCellHAlign hAlign, TCellVAlign vAlign);
+  TIcon* CreateIcon(int col, int row, TCellHAlign hAlign, TCellVAlign vAlign);
+  void AddImageIdx(int col, int row, int index, TCellHAlign hAlign, TCellVAlign vAlign);
+  bool GetImageIdx(int col, int row, int& index);
+  void AddDataImage(int col, int row, int index, TCellHAlign hAlign, TCellVAlign vAlign);
+  bool HasDataImage(int col, int row);
+  void AddMultiImage(int col, int row, int dir, TCellHAlign hAlign, TCellVAlign vAlign);
+  void MultiImageChanged(TObject* sender, int col, int row);
+  void AddProgress(int col, int row, TColor color1, TColor color2);
+  void AddProgressEx(int col, int row, TColor color1, TColor color2, TColor color3, TColor color4);
+  void AddProgressFormatted(int col, int row, TColor color1, TColor color2, TColor color3, TColor color4,
+                            const AnsiString& format, int min, int max);
+  void AddProgressPie(int col, int row, TColor color, int value);
+  void SetProgressPie(int col, int row, int value);
+  void AddRangeIndicator(int col, int row, int range, TColor color1, TColor color2, bool showValue);
+  void AddComment(int col, int row, const AnsiString& comment);
+  void AddColorComment(int col, int row, const AnsiString& comment, TColor color);
+  bool IsComment(int col, int row, AnsiString& comment);
+  void RemoveAllComments();
+  void AddMarker(int col, int row, int errFrom, int errLen);
+  void GetMarker(int col, int row, int& errFrom, int& errLen);
+  void RemoveMarker(int col, int row);
+  void RemoveAllMarkers();
+  void AddRotated(int col, int row, int angle, const AnsiString& text);
+  void SetRotated(int col, int row, int angle);
+  bool IsRotated(int col, int row, int& angle);
+  void AddButton(int col, int row, int width, int height, const AnsiString& caption, TCellHAlign hAlign,
+                 TCellVAlign vAlign);
+  void AddBitButton(int col, int row, int width, int height, const AnsiString& caption, TBitmap* glyph,
+                    TCellHAlign hAlign, TCellVAlign vAlign);
+  TBitmap* CreateBitButton(int col, int row, int width, int height, const AnsiString& caption, TCellHAlign hAlign,
+                           TCellVAlign vAlign);
+  void SetButtonText(int col, int row, const AnsiString& caption);
+  AnsiString GetButtonText(int col, int row);
+  void PushButton(int col, int row, bool pushed);
+  bool HasButton(int col, int row);
+  TRect ButtonRect(int col, int row);
+  void AddCheckBox(int col, int row, bool state, bool data);
+  bool HasCheckBox(int col, int row);
+  bool HasDataCheckBox(int col, int row);
+  bool HasDataCell(int col, int row);
+  bool HasStaticEdit(int col, int row);
+  bool GetCheckBoxState(int col, int row, bool& state);
+  void SetCheckBoxState(int col, int row, bool state);
+  virtual bool ToggleCheck(int col, int row, bool fromUser);
+  bool ToggleCheckBox(int col, int row) { return ToggleCheck(col, row, false); }
+  void CheckAll(int col);
+  void UnCheckAll(int col);
+  bool IsInCheckBox(int col, int row, int x, int y);
+  void AddRadio(int col, int row, int dirRadio, int defaultIndex, TStringList* strings);
+  TCellGraphic* CreateRadio(int col, int row, int dirRadio, int defaultIndex);
+  bool GetRadioIdx(int col, int row, int& index);
+  bool SetRadioIdx(int col, int row, int index);
+  TStringList* GetRadioStrings(int col, int row);
+  bool IsRadio(int col, int row);
+  // Moves to the next item, wrapping after the last; true when it moved.
+  bool ToggleRadio(int col, int row, bool fromUser);
+  bool RemoveBitmap(int col, int row) { return RemoveCellGraphic(col, row, ctBitmap); }
+  bool RemovePicture(int col, int row) { return RemoveCellGraphic(col, row, ctPicture); }
+  bool RemoveIcon(int col, int row) { return RemoveCellGraphic(col, row, ctIcon); }
+  bool RemoveImageIdx(int col, int row) { return RemoveCellGraphic(col, row, ctImageList); }
+  bool RemoveDataImage(int col, int row) { return RemoveCellGraphic(col, row, ctDataImage); }
+  bool RemoveMultiImage(int col, int row);
+  bool RemoveProgress(int col, int row) { return RemoveCellGraphic(col, row, ctProgress); }
+  bool RemoveProgressPie(int col, int row) { return RemoveCellGraphic(col, row, ctProgressPie); }
+  bool RemoveRangeIndicator(int col, int row) { return RemoveCellGraphic(col, row, ctRangeIndicator); }
+  bool RemoveComment(int col, int row) { return RemoveCellGraphic(col, row, ctComment); }
+  bool RemoveRotated(int col, int row) { return RemoveCellGraphic(col, row, ctRotated); }
+  bool RemoveRadio(int col, int row) { return RemoveCellGraphic(col, row, ctRadio); }
+  void RemoveButton(int col, int row);
+  void RemoveCheckBox(int col, int row);
+  // Rows selected one by one (the row check boxes of column 0).
+  bool GetRowSelect(int row) const { return selectedRows_.count(row) != 0; }
+  void SetRowSelect(int row, bool selected);
+  void QueryAddRow(bool& canAdd);
+  void QueryInsertRow(int row, bool& canInsert);
+  std::function<void(TObject* Sender, bool& CanAdd)> OnCanAddRow;
+  std::function<void(TObject* Sender, int ARow, bool& CanInsert)> OnCanInsertRow;
+
+  // ---- Control look and banding read by the cell painters ----
+  // Kept here until the grid's settings classes hold them.
+  struct CellLookValues {
+    int CheckSize = 15;
+    int RadioSize = 10;
+    bool CheckAlwaysActive = false;
+    bool RadioAlwaysActive = false;
+    bool FlatControls = false;
+    TColor ControlColor = clBlack;
+    TColor CommentColor = clRed;
+    TColor ProgressBorderColor = clGray;
+    int ProgressMarginX = 2;
+    int ProgressMarginY = 2;
+    bool BandsActive = false;
+    bool BandsPrint = false;
+    TColor BandPrimaryColor = clInfoBk;
+    int BandPrimaryLength = 1;
+    TColor BandSecondaryColor = clWindow;
+    int BandSecondaryLength = 1;
+  };
+  CellLookValues& CellLook() { return cellLook_; }
 
  protected:
   void Loaded() override;
@@ -515,4 +680,18 @@ class TVudUvizidIzed : public TBaseGrid {
   TDragScrollOptions dragScrollOptions_;
   TFilter filter_{this};
   bool oleDropTargetRegistered_ = false;
+  // ---- Typed access and cell graphics ----
+  // The shared graphic column 0 shows while HotmailRowSelect is on.
+  TCellGraphic rowCheckGraphic_;
+  TImageList* gridImages_ = nullptr;
+  CellLookValues cellLook_;
+  int zoomLevel_ = 0;
+  std::set<int> selectedRows_;
+  // Creates the cell's properties and repaints it after a setter.
+  TCellProperties* PropsForChange(int col, int row);
+  void ResetRowLook(int row);
+  // The base cell's graphic kind, ctEmpty without one.
+  TCellType BaseCellType(int col, int row);
+  // The graphic of the real column of col, or null.
+  TCellGraphic* RealColumnGraphic(int col, int row);
 };

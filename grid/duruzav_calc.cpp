@@ -18,8 +18,6 @@ double TVudUvizidIzed::ReadFloat(const AnsiString& raw) const {
   return value;
 }
 
-double TVudUvizidIzed::GetFloats(int col, int row) { return ReadFloat(GetCellEx(col, row)); }
-
 double TVudUvizidIzed::GetAllFloats(int col, int realRow) {
   if (const TStringList* hidden = HiddenRow(realRow)) return ReadFloat(col < hidden->Count() ? hidden->Get(col) : "");
   return GetFloats(col, RemapRow(realRow));

@@ -106,11 +106,11 @@ class SortColumn {
         return Sign(Collator(false).compare(QString::fromStdU16String(grid_.GetWideCells(col_, row1)),
                                             QString::fromStdU16String(grid_.GetWideCells(col_, row2))));
       case ssHTML:
-        return Sign(grid_.SortStrippedCell(col_, row1).compare(grid_.SortStrippedCell(col_, row2)));
+        return Sign(grid_.GetStrippedCell(col_, row1).compare(grid_.GetStrippedCell(col_, row2)));
       case ssImages:
-        return ThreeWay(grid_.SortImageIndex(col_, row1), grid_.SortImageIndex(col_, row2));
+        return ThreeWay(grid_.GetCellImageIdx(col_, row1), grid_.GetCellImageIdx(col_, row2));
       case ssCheckBox:
-        return ThreeWay(grid_.SortCheckBoxState(col_, row1), grid_.SortCheckBoxState(col_, row2));
+        return ThreeWay(CheckState(row1), CheckState(row2));
       default:
         return Sign(t1.compare(t2));
     }
@@ -139,8 +139,14 @@ class SortColumn {
     return texts_[row];
   }
 
+  bool CheckState(int row) const {
+    bool state = false;
+    grid_.GetCheckBoxState(col_, row, state);
+    return state;
+  }
+
   TSortStyle AutomaticStyle(int row, const AnsiString& text) const {
-    if (grid_.SortIsCheckBox(col_, row)) return ssCheckBox;
+    if (IsCheckBoxKind(grid_.GetCellType(col_, row))) return ssCheckBox;
     if (IsType(text) < 2) return ssNumeric;
     return LooksLikeDate(text) ? ssDate : ssAlphabetic;
   }
@@ -299,12 +305,9 @@ bool TVudUvizidIzed::SortLine(int col, int row1, int row2) {
   }
 }
 
-// The hooks on cell kinds, until typed cell access answers them.
-bool TVudUvizidIzed::SortIsCheckBox(int, int) { return false; }
-bool TVudUvizidIzed::SortCheckBoxState(int col, int row) { return GetCellEx(col, row) == CheckTrue(); }
-int TVudUvizidIzed::SortImageIndex(int, int) { return -1; }
-
-AnsiString TVudUvizidIzed::SortStrippedCell(int col, int row) {
+// Mark-up tags dropped; the mark-up engine's own stripping takes this
+// place once it is there.
+AnsiString TVudUvizidIzed::GetStrippedCell(int col, int row) {
   AnsiString text = GetCellEx(col, row), plain;
   bool inTag = false;
   for (char c : text) {
