@@ -356,6 +356,54 @@ class TVudUvizidIzed : public TBaseGrid {
   // The cell text without mark-up, as the ssHTML comparison reads it.
   AnsiString GetStrippedCell(int col, int row);
 
+  // ---- Row and column model: nodes ----
+  // Rows are real unless named display. A node's span counts its own row;
+  // a span below 1 reaches to the next node.
+  void AddNode(int row, int span);
+  void AddSummary(int row);
+  void RemoveNode(int row);
+  void RemoveAllNodes();
+  bool IsNode(int displayRow);
+  bool IsSummary(int displayRow);
+  // True for a contracted node.
+  bool GetNodeState(int displayRow);
+  void SetNodeState(int displayRow, bool contracted);
+  int GetNodeLevel(int displayRow);
+  int GetNodeSpan(int displayRow);
+  void SetNodeSpan(int displayRow, int span);
+  void UpdateNodeSpan(int displayRow, int delta);
+  void ExpandNode(int row);
+  void ContractNode(int row);
+  void ExpandAll();
+  void ContractAll();
+  int GetParentRow(int displayRow);
+  bool InNodeRect(int displayRow, int x);
+  int GetNodeSpanType(int displayRow);
+  void InsertNormalRow(int row);
+  void RemoveNormalRow(int row);
+  void InsertChildRow(int row, int offset);
+  void RemoveChildRow(int row);
+  int NodeCount() const { return nodeCount_; }
+  bool HasNodes() override { return nodeCount_ > 0; }
+  int NodeIndent(int row) override;
+  virtual void QSortGroup();
+  virtual void QSortGroupIndexed();
+
+  // ---- Row and column model: grouping ----
+  // -1 ungroups, a column above 0 groups by it; other values do nothing.
+  void SetGroupColumn(int col);
+  int GroupColumn() const { return groupColumn_; }
+  virtual void Group(int col);
+  virtual void UnGroup();
+  void GroupSum(int col) { GroupCalc(col, 1); }
+  void GroupAvg(int col) { GroupCalc(col, 2); }
+  void GroupMin(int col) { GroupCalc(col, 3); }
+  void GroupMax(int col) { GroupCalc(col, 4); }
+  void GroupCount(int col) { GroupCalc(col, 5); }
+  // Writes a per-group figure of a column (1 sum, 2 average, 3 minimum,
+  // 4 maximum, 5 data rows) into each header or summary row.
+  void GroupCalc(int col, int kind);
+
   // ---- Row and column model: row and column operations ----
   virtual void InsertRows(int row, int count);
   virtual void RemoveRows(int row, int count);
@@ -662,6 +710,21 @@ class TVudUvizidIzed : public TBaseGrid {
   TIntList sortXRef_{0, 0};
   TSortIndexList sortIndexes_;
   int trackedRow_ = -1;
+  int nodeCount_ = 0;
+  // The group column and what it held while it is out of the grid.
+  int groupColumn_ = -1;
+  int groupColumnWidth_ = 0;
+  AnsiString groupHeaderText_, groupFooterText_;
+  void StyleGroupRow(int row, bool header);
+  // The node graphic of a display row, null for other rows.
+  TCellGraphic* NodeGraphic(int displayRow);
+  // The display row behind a node's span while its rows are shown.
+  int NodeEnd(int displayRow);
+  // The real rows a node covers, its own included.
+  int NodeRealSpan(int displayRow);
+  void AddNodeLevel(int realRow, int count, int delta);
+  void InsertRowBeforeShown(int displayRow);
+  void QSortGroupInt(bool indexed);
   int filterFixedRows_ = 0;
 
   TForm* resizeForm_ = nullptr;

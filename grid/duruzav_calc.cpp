@@ -34,7 +34,9 @@ double TVudUvizidIzed::ColumnCalc(int col, int fromRow, int toRow, TRangeCalc ho
   const int rowLimit = allRows ? TotalRowCount() : RowCount();
   const auto read = [&](int r) { return allRows ? GetAllFloats(col, r) : GetFloats(col, r); };
   double result = how == TRangeCalc::Sum ? 0 : read(fromRow);
+  const bool grouped = !allRows && groupColumn_ > 0;
   for (int r = std::max(fromRow, 0); r <= toRow && r < rowLimit; ++r) {
+    if (grouped && (IsNode(r) || IsSummary(r))) continue;
     if (!IsBaseCell(col, allRows ? DisplRowIndex(r) : r)) continue;
     double value;
     try {

@@ -163,6 +163,7 @@ void TVudUvizidIzed::ClearNormalRows(int row, int count) {
 }
 
 void TVudUvizidIzed::ClearNormalCells() {
+  if (FixedCols() == 0 && HasNodes()) RemoveAllNodes();
   ClearRect(FixedCols(), FixedRows(), TotalColCount() - 1 - Props().FixedRightCols, LastNormalRow());
 }
 
@@ -171,7 +172,10 @@ void TVudUvizidIzed::ClearSelection() {
   ClearRect(RemapCol(sel.Left), sel.Top, RemapCol(sel.Right), sel.Bottom);
 }
 
-void TVudUvizidIzed::Clear() { ClearRect(0, 0, TotalColCount() - 1, RowCount() - 1); }
+void TVudUvizidIzed::Clear() {
+  if (HasNodes()) RemoveAllNodes();
+  ClearRect(0, 0, TotalColCount() - 1, RowCount() - 1);
+}
 
 // ---- Merging and splitting ----
 
