@@ -683,9 +683,8 @@ class TVudUvizidIzed : public TBaseGrid {
 
   // ---- Row and column model ----
   static constexpr int kHideableCols = 512;
-  // Runs a sort of rows first..last (display) in the order a comparison
-  // gives, moving the rows once at the end.
-  void SortRows(int first, int last, const std::function<int(int, int)>& compare, int outOfOrder);
+  // Moves rows first.. into the order a sort found: row first+i takes the
+  // row order[i], and the cross-reference list and tracked row follow.
   void ApplyRowOrder(int first, const std::vector<int>& order);
   // Runs a whole-grid sort with the current row handling around it.
   void SortWholeGrid(const std::function<void()>& sort, bool reportRow);

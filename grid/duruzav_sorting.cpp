@@ -10,6 +10,7 @@
 #include <QCollatorSortKey>
 #include <algorithm>
 #include <numeric>
+#include <optional>
 
 #include "framework/datetime.h"
 #include "grid/duruzav.h"
@@ -59,6 +60,24 @@ class SortColumn {
     style_ = grid.SortSettings()->AutoFormat ? ssAutomatic : ssAlphabetic;
     grid.GetColFormat(col, style_, prefix_, suffix_);
   }
+
+  // A style whose comparison reads only a key made from each text alone:
+  // a number, or a locale collation key.
+  bool KeyedStyle() const {
+    const bool keyed = style_ == ssNumeric || style_ == ssFinancial || style_ == ssAnsiAlphaCase ||
+                       style_ == ssAnsiAlphaNoCase;
+    return keyed && !grid_.SortSettings()->IgnoreBlanks;
+  }
+  bool NumericStyle() const { return style_ == ssNumeric || style_ == ssFinancial; }
+  // A number key; a text that does not convert keeps no value.
+  std::optional<double> NumberKey(int row) {
+    double value;
+    return ConvertNumber(style_ == ssFinancial, Text(row, 0), value) ? std::optional(value) : std::nullopt;
+  }
+  QCollatorSortKey CollationKey(const QCollator& collator, int row) {
+    return collator.sortKey(QString::fromStdString(Text(row, 0)));
+  }
+  bool CaseSensitive() const { return style_ == ssAnsiAlphaCase; }
 
   int Compare(int row1, int row2, TSortDirection direction) {
     const AnsiString& t1 = Text(row1, 0);
@@ -223,11 +242,15 @@ class SortKeys {
 
   int Compare(int col, int row1, int row2, TSortDirection direction) {
     if (col < 0 || col >= static_cast<int>(columns_.size())) return SortColumn(grid_, col, false).Compare(row1, row2, direction);
-    if (!columns_[col]) columns_[col] = std::make_unique<SortColumn>(grid_, col, cache_);
-    return columns_[col]->Compare(row1, row2, direction);
+    return Column(col).Compare(row1, row2, direction);
   }
 
   // Ties go on to the next columns, hidden ones included.
+  SortColumn& Column(int col) {
+    if (!columns_[col]) columns_[col] = std::make_unique<SortColumn>(grid_, col, cache_);
+    return *columns_[col];
+  }
+
   int CompareLine(int col, int row1, int row2) {
     const TSortSettings& s = *grid_.SortSettings();
     for (;; ++col) {
@@ -257,26 +280,56 @@ int OutOfOrder(const TVudUvizidIzed& grid) {
   return const_cast<TVudUvizidIzed&>(grid).SortSettings()->Direction == sdAscending ? 1 : -1;
 }
 
-// Stable bottom-up merge sort of row indexes: a row goes behind another
-// only when the comparison says they are out of order.
-std::vector<int> MergeSortRows(int first, int last, const std::function<int(int, int)>& compare, int outOfOrder) {
-  const int n = last - first + 1;
-  std::vector<int> rows(n), merged(n);
-  std::iota(rows.begin(), rows.end(), first);
+// Stable bottom-up merge sort: an item goes behind another only when the
+// comparison says they are out of order.
+template <class Item, class Compare>
+void MergeSort(std::vector<Item>& items, Compare compare, int outOfOrder) {
+  const int n = static_cast<int>(items.size());
+  std::vector<Item> merged = items;  // items need not be default-constructible
   for (int width = 1; width < n; width *= 2) {
     for (int lo = 0; lo < n; lo += 2 * width) {
       const int mid = std::min(lo + width, n), hi = std::min(lo + 2 * width, n);
-      int i = lo, j = mid, k = lo;
-      if (mid < hi && compare(rows[mid - 1], rows[mid]) != outOfOrder) {
-        std::copy(rows.begin() + lo, rows.begin() + hi, merged.begin() + lo);
+      if (mid >= hi || compare(items[mid - 1], items[mid]) != outOfOrder) {
+        std::move(items.begin() + lo, items.begin() + hi, merged.begin() + lo);
         continue;
       }
-      while (i < mid && j < hi) merged[k++] = compare(rows[i], rows[j]) == outOfOrder ? rows[j++] : rows[i++];
-      std::copy(rows.begin() + i, rows.begin() + mid, merged.begin() + k);
-      std::copy(rows.begin() + j, rows.begin() + hi, merged.begin() + k + (mid - i));
+      int i = lo, j = mid, k = lo;
+      while (i < mid && j < hi)
+        merged[k++] = std::move(compare(items[i], items[j]) == outOfOrder ? items[j++] : items[i++]);
+      std::move(items.begin() + i, items.begin() + mid, merged.begin() + k);
+      std::move(items.begin() + j, items.begin() + hi, merged.begin() + k + (mid - i));
     }
-    rows.swap(merged);
+    items.swap(merged);
   }
+}
+
+template <class Compare>
+std::vector<int> SortedRows(int first, int last, Compare compare, int outOfOrder) {
+  std::vector<int> rows(last - first + 1);
+  std::iota(rows.begin(), rows.end(), first);
+  MergeSort(rows, compare, outOfOrder);
+  return rows;
+}
+
+// Sorts rows by keys made once per row, in row order, so that the sort
+// itself reads compact keys; ties go to the full comparison of the next
+// columns.
+template <class Key, class MakeKey, class CompareKeys>
+std::vector<int> SortedByKeys(int first, int last, MakeKey makeKey, CompareKeys compareKeys,
+                              const std::function<int(int, int)>& tieBreak, int outOfOrder) {
+  std::vector<std::pair<Key, int>> items;
+  items.reserve(last - first + 1);
+  for (int r = first; r <= last; ++r) items.emplace_back(makeKey(r), r);
+  MergeSort(
+      items,
+      [&](const auto& a, const auto& b) {
+        const int res = compareKeys(a.first, b.first);
+        return res != 0 ? res : tieBreak(a.second, b.second);
+      },
+      outOfOrder);
+  std::vector<int> rows;
+  rows.reserve(items.size());
+  for (const auto& item : items) rows.push_back(item.second);
   return rows;
 }
 
@@ -372,21 +425,41 @@ void TVudUvizidIzed::ApplyRowOrder(int first, const std::vector<int>& order) {
     trackedRow_ = first + static_cast<int>(std::find(order.begin(), order.end(), trackedRow_) - order.begin());
 }
 
-void TVudUvizidIzed::SortRows(int first, int last, const std::function<int(int, int)>& compare, int outOfOrder) {
-  if (last <= first) return;
-  ApplyRowOrder(first, MergeSortRows(first, last, compare, outOfOrder));
-}
-
 // ---- Sorts ----
 
 void TVudUvizidIzed::QuickSort(int col, int left, int right) {
+  if (right <= left) return;
   SortKeys keys(*this, true);
-  SortRows(left, right, [&](int a, int b) { return keys.CompareLine(col, a, b); }, OutOfOrder(*this));
+  const int outOfOrder = OutOfOrder(*this);
+  if (col < 0 || col >= TotalColCount() || !keys.Column(col).KeyedStyle()) {
+    ApplyRowOrder(left, SortedRows(left, right, [&](int a, int b) { return keys.CompareLine(col, a, b); }, outOfOrder));
+    return;
+  }
+  const bool full = SortSettings()->Full && col <= TotalColCount() - 2;
+  const std::function<int(int, int)> tieBreak = [&](int a, int b) { return full ? keys.CompareLine(col + 1, a, b) : 0; };
+  SortColumn& column = keys.Column(col);
+  if (column.NumericStyle()) {
+    const auto compareNumbers = [](const std::optional<double>& a, const std::optional<double>& b) {
+      if (!a && !b) return 0;
+      return ThreeWay(a.value_or(0), b.value_or(0));
+    };
+    ApplyRowOrder(left, SortedByKeys<std::optional<double>>(
+                            left, right, [&](int r) { return column.NumberKey(r); }, compareNumbers, tieBreak, outOfOrder));
+    return;
+  }
+  QCollator collator;
+  collator.setCaseSensitivity(column.CaseSensitive() ? Qt::CaseSensitive : Qt::CaseInsensitive);
+  // A collation key per row makes each comparison a byte compare.
+  const auto compareCollated = [](const QCollatorSortKey& a, const QCollatorSortKey& b) { return Sign(a.compare(b)); };
+  ApplyRowOrder(left, SortedByKeys<QCollatorSortKey>(
+                          left, right, [&](int r) { return column.CollationKey(collator, r); }, compareCollated,
+                          tieBreak, outOfOrder));
 }
 
 void TVudUvizidIzed::QuickSortIndexed(int left, int right) {
+  if (right <= left) return;
   SortKeys keys(*this, true);
-  SortRows(left, right, [&](int a, int b) { return keys.CompareLineIndexed(0, a, b); }, 1);
+  ApplyRowOrder(left, SortedRows(left, right, [&](int a, int b) { return keys.CompareLineIndexed(0, a, b); }, 1));
 }
 
 void TVudUvizidIzed::SortByColumn(int col) {
