@@ -404,6 +404,22 @@ class TVudUvizidIzed : public TBaseGrid {
   // 4 maximum, 5 data rows) into each header or summary row.
   void GroupCalc(int col, int kind);
 
+  // ---- Row and column model: search and find ----
+  // The first normal row whose sort column (column 1 unless the sort is
+  // shown) starts with text, compared upper-cased; -1 when none.
+  int Search(const AnsiString& text);
+  // Whether a cell matches the text and parameters of the last find.
+  bool MatchCell(int col, int row, bool wide);
+  // The next matching cell after start ((-1, -1): from the first cell, or
+  // the last with fnBackward); (-1, -1) when none. A search text of two
+  // double quotes finds empty cells.
+  TPoint Find(TPoint start, const AnsiString& text, TFindParameters params);
+  TPoint FindWide(TPoint start, const WideString& text, TFindParameters params);
+  TPoint FindFirst(const AnsiString& text, TFindParameters params);
+  TPoint FindNext();
+  int FindPresetCol = 0;
+  int FindPresetRow = 0;
+
   // ---- Row and column model: row and column operations ----
   virtual void InsertRows(int row, int count);
   virtual void RemoveRows(int row, int count);
@@ -710,6 +726,12 @@ class TVudUvizidIzed : public TBaseGrid {
   TSortIndexList sortIndexes_;
   int trackedRow_ = -1;
   int nodeCount_ = 0;
+  // The last find: its parameters, texts and hit.
+  TFindParameters findParams_ = 0;
+  AnsiString findText_;
+  WideString findWideText_;
+  TPoint lastHit_{-1, -1};
+  TPoint FindInternal(TPoint start, bool wide);
   // The group column and what it held while it is out of the grid.
   int groupColumn_ = -1;
   int groupColumnWidth_ = 0;
