@@ -117,7 +117,8 @@ const AnsiString& TStringGrid::CellText(int col, int row) const {
 
 void TStringGrid::ExchangeRows(int row1, int row2) {
   if (row1 == row2) return;
-  At(0, row1), At(0, row2);  // range checks
+  if (row1 < 0 || row2 < 0 || row1 >= RowCount() || row2 >= RowCount())
+    throw EInvalidOperation("Grid index out of range (" + IntToStr(row1) + ", " + IntToStr(row2) + ")");
   for (auto& column : cells_) std::swap(column[row1], column[row2]);
   const int height1 = RowHeights(row1), height2 = RowHeights(row2);
   if (height1 != height2) {

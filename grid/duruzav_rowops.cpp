@@ -44,7 +44,12 @@ void TVudUvizidIzed::RemoveRowSet(const std::vector<int>& rows) {
   std::vector<char> leaving(RowCount(), 0);
   for (int r : rows) leaving[r] = 1;
   for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
-    ClearPropRect(0, *it, StoredColCount() - 1, *it);
+    for (int c = 0; c < StoredColCount(); ++c) {
+      if (GetGridObject(c, *it)) {
+        ClearPropRect(0, *it, StoredColCount() - 1, *it);
+        break;
+      }
+    }
     hiddenRows_.RowsRemoved(*it, 1);
   }
   std::vector<int> order;
