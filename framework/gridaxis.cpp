@@ -69,6 +69,14 @@ void TGridAxis::Erase(int index, int count) {
   else tree_.clear();
 }
 
+void TGridAxis::Permute(int first, const std::vector<int>& order) {
+  if (nonDefault_ == 0) return;
+  std::vector<int> sizes(order.size());
+  for (size_t i = 0; i < order.size(); ++i) sizes[i] = sizes_[order[i]];
+  std::copy(sizes.begin(), sizes.end(), sizes_.begin() + first);
+  Rebuild();
+}
+
 void TGridAxis::Rebuild() {
   const int n = Count();
   tree_.assign(n + 1, 0);

@@ -28,6 +28,8 @@ class TGridAxis {
   // from index.
   void Insert(int index, int count);
   void Erase(int index, int count);
+  // Entries first.. take the sizes of the entries order[i].
+  void Permute(int first, const std::vector<int>& order);
   // Whether every entry has the default size.
   bool AllDefault() const { return nonDefault_ == 0; }
 

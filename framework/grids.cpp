@@ -59,6 +59,14 @@ void TCustomGrid::RowsErased(int index, int count) {
   Invalidate();
 }
 
+void TCustomGrid::PermuteRowHeights(int first, const std::vector<int>& order) {
+  if (rows_.AllDefault()) return;
+  rows_.Permute(first, order);
+  RowHeightsChanged();
+  SyncScrollBars();
+  Invalidate();
+}
+
 void TCustomGrid::SetFixedCols(int count) {
   if (count < 0 || count >= ColCount()) throw EInvalidOperation("Fixed column count must be less than column count");
   fixedCols_ = count;

@@ -239,6 +239,8 @@ class TCustomGrid : public TCustomControl {
   // moved its data already.
   void RowsInserted(int index, int count);
   void RowsErased(int index, int count);
+  // Rows first.. take the heights of the rows order[i].
+  void PermuteRowHeights(int first, const std::vector<int>& order);
 
  private:
   int ColumnLeft(int col) const;

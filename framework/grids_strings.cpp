@@ -137,11 +137,7 @@ void TStringGrid::PermuteRows(int first, const std::vector<int>& order) {
     for (int i = 0; i < n; ++i) moved[i] = std::move(column[order[i]]);
     std::move(moved.begin(), moved.end(), column.begin() + first);
   }
-  if (!RowAxis().AllDefault()) {
-    std::vector<int> heights(n);
-    for (int i = 0; i < n; ++i) heights[i] = RowHeights(order[i]);
-    for (int i = 0; i < n; ++i) SetRowHeights(first + i, heights[i]);
-  }
+  PermuteRowHeights(first, order);
   Invalidate();
 }
 

@@ -59,10 +59,13 @@ class Sorting : public ::testing::Test, public GridOnForm {};
 
 TEST_F(Sorting, OrdinalSortAndUnsortRestoresTheFirstOrder) {
   Column(1, {"b", "a", "B", ""});
+  grid.SetRowHeights(1, 50);
   grid.SortSettings()->AutoFormat = false;
   grid.SortSettings()->Column = 1;
   grid.QSort();
   EXPECT_EQ(Texts(1), (Strings{"", "B", "a", "b"}));
+  EXPECT_EQ(grid.RowHeights(4), 50);  // the height goes with its row
+  EXPECT_EQ(grid.RowHeights(1), grid.DefaultRowHeight());
   grid.SortSettings()->Direction = sdDescending;
   grid.QSort();
   EXPECT_EQ(Texts(1), (Strings{"b", "a", "B", ""}));
