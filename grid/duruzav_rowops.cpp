@@ -125,7 +125,10 @@ void TVudUvizidIzed::RemoveCols(int col, int count) {
   for (int c = col; c < kHideableCols; ++c) columnVisible_[c] = c + count < kHideableCols ? columnVisible_[c + count] : true;
   hiddenColCount_ -= hidden;
   SetReservedCols(hiddenColCount_);
-  SetColCount(ColCount() - shown);
+  // The storage drops the moved-out columns; with only hidden ones gone the
+  // shown count stays and the storage is trimmed by hand.
+  if (shown > 0) SetColCount(ColCount() - shown);
+  else SizeChanged(ColCount(), RowCount());
 }
 
 void TVudUvizidIzed::MergeCols(int col1, int col2, const AnsiString& separator) {

@@ -74,6 +74,13 @@ TEST_F(RowOperations, ColumnsAreInsertedRemovedAndMerged) {
   EXPECT_EQ(grid.GetGridCell(1, 1), "c1 c2");
   EXPECT_EQ(grid.GetGridCell(2, 1), "c3");
   EXPECT_EQ(grid.ColCount(), 4);
+
+  grid.HideColumn(2);  // removing only a hidden column leaves the shown ones
+  grid.RemoveCols(2, 1);
+  EXPECT_EQ(grid.ColCount(), 3);
+  EXPECT_EQ(grid.TotalColCount(), 3);
+  EXPECT_EQ(grid.StoredColCount(), 3);
+  EXPECT_EQ(grid.GetGridCell(2, 1), "c4");
 }
 
 TEST_F(RowOperations, ClearingReachesHiddenColumnsAndFreesCellProperties) {
