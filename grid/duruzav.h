@@ -395,6 +395,11 @@ class TVudUvizidIzed : public TBaseGrid {
   int GroupColumn() const { return groupColumn_; }
   virtual void Group(int col);
   virtual void UnGroup();
+  // A second level inside the groups: runs of equal values of col get a
+  // header row (the value in col + 1) that is a node with group value col;
+  // the values leave col. The main group's memory is left alone.
+  virtual void SubGroup(int col);
+  virtual void SubUnGroup(int col);
   void GroupSum(int col) { GroupCalc(col, 1); }
   void GroupAvg(int col) { GroupCalc(col, 2); }
   void GroupMin(int col) { GroupCalc(col, 3); }
@@ -736,7 +741,8 @@ class TVudUvizidIzed : public TBaseGrid {
   int groupColumn_ = -1;
   int groupColumnWidth_ = 0;
   AnsiString groupHeaderText_, groupFooterText_;
-  void StyleGroupRow(int row, bool header);
+  int subGroupColumn_ = -1;
+  void StyleGroupRow(int row, bool header, int textCol = 1);
   // The node graphic of a display row, null for other rows.
   TCellGraphic* NodeGraphic(int displayRow);
   // The display row behind a node's span while its rows are shown.

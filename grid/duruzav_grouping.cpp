@@ -9,18 +9,19 @@ void TVudUvizidIzed::SetGroupColumn(int col) {
   else if (col > 0) Group(col);
 }
 
-// After the group column left, the header text stands in column 1.
-void TVudUvizidIzed::StyleGroupRow(int row, bool header) {
+// After the group column left, the header text stands in column 1; a
+// sub-group header's in the column behind its sub-group column.
+void TVudUvizidIzed::StyleGroupRow(int row, bool header, int textCol) {
   const TGrouping& g = *Grouping();
   const bool merge = header ? g.MergeHeader : g.MergeSummary;
   const TColor color = header ? g.HeaderColor : g.SummaryColor;
   const TColor colorTo = header ? g.HeaderColorTo : g.SummaryColorTo;
   const TColor text = header ? g.HeaderTextColor : g.SummaryTextColor;
   if (merge) {
-    MergeCells(1, row, ColCount() - 1, 1);
-    if (color != clNone) SetColors(1, row, color);
-    if (colorTo != clNone) SetColorsTo(1, row, colorTo);
-    if (text != clNone) SetFontColors(1, row, text);
+    MergeCells(textCol, row, ColCount() - textCol, 1);
+    if (color != clNone) SetColors(textCol, row, color);
+    if (colorTo != clNone) SetColorsTo(textCol, row, colorTo);
+    if (text != clNone) SetFontColors(textCol, row, text);
     return;
   }
   if (color != clNone) SetRowColor(row, color);
@@ -109,6 +110,57 @@ void TVudUvizidIzed::UnGroup() {
   RemoveRowSet(leaving);
   nodeCount_ = std::max(nodeCount_, 0);
   groupColumn_ = -1;
+}
+
+// Groups are handled from the last to the first, and inside each the runs
+// from the last to the first, so that inserted rows move no row still to
+// be handled.
+void TVudUvizidIzed::SubGroup(int col) {
+  if (col < std::max(FixedCols(), 1) || col + 1 >= ColCount()) return;
+  ExpandAll();
+  subGroupColumn_ = col;
+  std::vector<std::pair<int, int>> groups;  // first and last data row
+  for (int r = FixedRows(); r <= LastNormalRow(); ++r)
+    if (IsNode(r) && GetNodeSpan(r) > 1) groups.emplace_back(r + 1, r + GetNodeSpan(r) - 1);
+  if (groups.empty() && nodeCount_ == 0) groups.emplace_back(FixedRows(), LastNormalRow());
+  for (auto g = groups.rbegin(); g != groups.rend(); ++g) {
+    std::vector<std::pair<int, int>> runs;  // first row and length
+    for (int r = g->first; r <= g->second; ++r) {
+      if (runs.empty() || GetGridCell(col, r) != GetGridCell(col, runs.back().first)) runs.emplace_back(r, 0);
+      ++runs.back().second;
+    }
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+      const AnsiString value = GetGridCell(col, run->first);
+      InsertChildRow(RemapRowInv(run->first), 0);
+      const int header = run->first;
+      SetGridCell(col + 1, header, value);
+      for (int r = header + 1; r <= header + run->second; ++r) SetGridCell(col, r, AnsiString());
+      AddNode(RemapRowInv(header), run->second + 1);
+      NodeGraphic(header)->CellValue = col;
+      StyleGroupRow(header, true, col + 1);
+    }
+  }
+  SetRow(FixedRows());
+}
+
+void TVudUvizidIzed::SubUnGroup(int col) {
+  ExpandAll();
+  AnsiString header;
+  for (int r = FixedRows(); r <= LastNormalRow();) {
+    TCellGraphic* node = NodeGraphic(r);
+    if (node && node->CellValue == col) {
+      header = GetGridCell(col + 1, r);
+      RemoveNode(RemapRowInv(r));
+      SplitRowCells(r);
+      RemoveChildRow(RemapRowInv(r));
+      continue;
+    }
+    // Rows outside every sub-group get no value back.
+    if (node || IsSummary(r)) header.clear();
+    else SetGridCell(col, r, header);
+    ++r;
+  }
+  if (subGroupColumn_ == col) subGroupColumn_ = -1;
 }
 
 void TVudUvizidIzed::GroupCalc(int col, int kind) {

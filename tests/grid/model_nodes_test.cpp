@@ -166,3 +166,35 @@ TEST_F(Grouping, ColumnZeroAndColumnsPastTheGridAreRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+using modeltesting::GridOnForm;
+using Strings = std::vector<std::string>;
+
+TEST(SubGrouping, ASecondLevelInsideTheGroupsComesAndGoesAndTheMainGroupStaysRestorable) {
+  GridOnForm g;
+  g.Column(1, {"x1", "x2", "x3", "x4"});
+  g.Column(2, {"A", "A", "A", "B"});
+  g.Column(3, {"p", "p", "q", "p"});
+  g.grid.SetColWidths(2, 77);
+  g.grid.Group(2);  // column 3 is now column 2
+  g.grid.SubGroup(2);
+  EXPECT_EQ(g.Texts(1), (Strings{"A", "", "x1", "x2", "", "x3", "B", "", "x4"}));
+  EXPECT_EQ(g.Texts(3), (Strings{"", "p", "", "", "q", "", "", "p", ""}));
+  EXPECT_EQ(g.grid.GetNodeSpan(1), 6);
+  EXPECT_EQ(g.grid.GetNodeSpan(2), 3);
+  EXPECT_EQ(g.grid.GetNodeLevel(2), 2);
+  g.grid.ContractNode(g.grid.RemapRowInv(2));
+  EXPECT_EQ(g.Texts(1), (Strings{"A", "", "", "x3", "B", "", "x4"}));
+
+  g.grid.SubUnGroup(2);
+  EXPECT_EQ(g.Texts(1), (Strings{"A", "x1", "x2", "x3", "B", "x4"}));
+  EXPECT_EQ(g.Texts(2), (Strings{"", "p", "p", "q", "", "p"}));
+  EXPECT_EQ(g.grid.GetNodeSpan(1), 4);
+  g.grid.UnGroup();
+  EXPECT_EQ(g.Texts(2), (Strings{"A", "A", "A", "B"}));
+  EXPECT_EQ(g.grid.ColWidths(2), 77);
+}
+
+}  // namespace
