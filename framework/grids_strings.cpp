@@ -133,7 +133,11 @@ void TStringGrid::PermuteRows(int first, const std::vector<int>& order) {
   const int n = static_cast<int>(order.size());
   if (n == 0) return;
   std::vector<Cell> moved(n);
+  const auto empty = [](const Cell& c) { return c.text.empty() && !c.object; };
   for (auto& column : cells_) {
+    // An empty column stays as it is; a sequential look is cheaper than
+    // moving its cells.
+    if (std::all_of(column.begin() + first, column.begin() + first + n, empty)) continue;
     for (int i = 0; i < n; ++i) moved[i] = std::move(column[order[i]]);
     std::move(moved.begin(), moved.end(), column.begin() + first);
   }

@@ -311,26 +311,21 @@ std::vector<int> SortedRows(int first, int last, Compare compare, int outOfOrder
   return rows;
 }
 
-// Sorts rows by keys made once per row, in row order, so that the sort
-// itself reads compact keys; ties go to the full comparison of the next
-// columns.
+// Sorts rows by keys made once per row, in row order, so that no text is
+// converted twice; ties go to the full comparison of the next columns.
 template <class Key, class MakeKey, class CompareKeys>
 std::vector<int> SortedByKeys(int first, int last, MakeKey makeKey, CompareKeys compareKeys,
                               const std::function<int(int, int)>& tieBreak, int outOfOrder) {
-  std::vector<std::pair<Key, int>> items;
-  items.reserve(last - first + 1);
-  for (int r = first; r <= last; ++r) items.emplace_back(makeKey(r), r);
-  MergeSort(
-      items,
-      [&](const auto& a, const auto& b) {
-        const int res = compareKeys(a.first, b.first);
-        return res != 0 ? res : tieBreak(a.second, b.second);
+  std::vector<Key> keys;
+  keys.reserve(last - first + 1);
+  for (int r = first; r <= last; ++r) keys.push_back(makeKey(r));
+  return SortedRows(
+      first, last,
+      [&](int a, int b) {
+        const int res = compareKeys(keys[a - first], keys[b - first]);
+        return res != 0 ? res : tieBreak(a, b);
       },
       outOfOrder);
-  std::vector<int> rows;
-  rows.reserve(items.size());
-  for (const auto& item : items) rows.push_back(item.second);
-  return rows;
 }
 
 }  // namespace
