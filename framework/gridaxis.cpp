@@ -56,6 +56,27 @@ void TGridAxis::Move(int from, int to) {
   if (nonDefault_ > 0) Rebuild();
 }
 
+void TGridAxis::Insert(int index, int count) {
+  sizes_.insert(sizes_.begin() + index, count, defaultSize_);
+  if (nonDefault_ > 0) Rebuild();
+}
+
+void TGridAxis::Erase(int index, int count) {
+  const auto first = sizes_.begin() + index, last = first + count;
+  nonDefault_ -= static_cast<int>(std::count_if(first, last, [this](int s) { return s != defaultSize_; }));
+  sizes_.erase(first, last);
+  if (nonDefault_ > 0) Rebuild();
+  else tree_.clear();
+}
+
+void TGridAxis::Permute(int first, const std::vector<int>& order) {
+  if (nonDefault_ == 0) return;
+  std::vector<int> sizes(order.size());
+  for (size_t i = 0; i < order.size(); ++i) sizes[i] = sizes_[order[i]];
+  std::copy(sizes.begin(), sizes.end(), sizes_.begin() + first);
+  Rebuild();
+}
+
 void TGridAxis::Rebuild() {
   const int n = Count();
   tree_.assign(n + 1, 0);

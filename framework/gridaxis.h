@@ -24,6 +24,14 @@ class TGridAxis {
   void SetLineWidth(int width) { lineWidth_ = width; }
   // Takes the entry at from out and puts it back at to.
   void Move(int from, int to);
+  // Opens count default-sized entries at index / takes count entries out
+  // from index.
+  void Insert(int index, int count);
+  void Erase(int index, int count);
+  // Entries first.. take the sizes of the entries order[i].
+  void Permute(int first, const std::vector<int>& order);
+  // Whether every entry has the default size.
+  bool AllDefault() const { return nonDefault_ == 0; }
 
   // The sizes of the first count entries, without lines.
   std::int64_t SizeSum(int count) const;

@@ -44,6 +44,29 @@ void TCustomGrid::SetRowCount(int count) {
   Invalidate();
 }
 
+void TCustomGrid::RowsInserted(int index, int count) {
+  rows_.Insert(index, count);
+  ClampCurrent();
+  SyncScrollBars();
+  Invalidate();
+}
+
+void TCustomGrid::RowsErased(int index, int count) {
+  rows_.Erase(index, count);
+  if (fixedRows_ >= RowCount()) fixedRows_ = RowCount() - 1;
+  ClampCurrent();
+  SyncScrollBars();
+  Invalidate();
+}
+
+void TCustomGrid::PermuteRowHeights(int first, const std::vector<int>& order) {
+  if (rows_.AllDefault()) return;
+  rows_.Permute(first, order);
+  RowHeightsChanged();
+  SyncScrollBars();
+  Invalidate();
+}
+
 void TCustomGrid::SetFixedCols(int count) {
   if (count < 0 || count >= ColCount()) throw EInvalidOperation("Fixed column count must be less than column count");
   fixedCols_ = count;

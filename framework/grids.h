@@ -235,6 +235,12 @@ class TCustomGrid : public TCustomControl {
   // The column widths and row heights with their running offsets.
   const TGridAxis& ColAxis() const { return cols_; }
   const TGridAxis& RowAxis() const { return rows_; }
+  // Rows opened at (taken out from) index in the geometry; the subclass has
+  // moved its data already.
+  void RowsInserted(int index, int count);
+  void RowsErased(int index, int count);
+  // Rows first.. take the heights of the rows order[i].
+  void PermuteRowHeights(int first, const std::vector<int>& order);
 
  private:
   int ColumnLeft(int col) const;
@@ -296,6 +302,29 @@ class TStringGrid : public TCustomGrid {
   void SetCols(int col, const std::vector<AnsiString>& texts);
   void SetRows(int row, const std::vector<AnsiString>& texts);
 
+  // ---- Whole stored rows ----
+  // Columns kept beyond ColCount (a descendant's hidden columns): their
+  // cells stay stored and addressable by their index, and every operation
+  // below moves them with their row.
+  int StoredColCount() const { return static_cast<int>(cells_.size()); }
+  // The stored text without a copy; an empty text outside the grid.
+  const AnsiString& CellText(int col, int row) const;
+  // Exchanges two rows' cells, and their heights.
+  void ExchangeRows(int row1, int row2);
+  // Rows first .. first+order.size()-1 take the cells and heights of the
+  // rows order[i] (a permutation of that range).
+  void PermuteRows(int first, const std::vector<int>& order);
+  // Opens count empty default-height rows at row; moves the rows behind.
+  void InsertRowsAt(int row, int count);
+  // Takes count rows out at row (at least one row stays); their objects
+  // are not freed, their owner has taken them.
+  void EraseRowsAt(int row, int count);
+  // Moves a stored column's cells (not its width) from one index to another.
+  void MoveStoredColumn(int from, int to);
+  // A row's texts and objects over all stored columns, and back.
+  void ReadRow(int row, TStrings& items) const;
+  void WriteRow(int row, const TStrings& items);
+
  protected:
   void DrawCell(int col, int row, TRect rect, TGridDrawState state) override;
   AnsiString GetEditText(int col, int row) override;
@@ -306,8 +335,11 @@ class TStringGrid : public TCustomGrid {
   // Told once of each object that a smaller ColCount or RowCount drops from
   // its cells and that no kept cell holds (an owner frees it here).
   virtual void ObjectDropped(TObject* object);
+  // Keeps count columns stored beyond ColCount.
+  void SetReservedCols(int count);
 
  private:
+  int reservedCols_ = 0;
   struct Cell {
     AnsiString text;
     TObject* object = nullptr;

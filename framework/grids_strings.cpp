@@ -7,12 +7,12 @@
 TStringGrid::TStringGrid(TComponent* owner) : TCustomGrid(owner) { SizeChanged(0, 0); }
 
 const TStringGrid::Cell* TStringGrid::Find(int col, int row) const {
-  if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return nullptr;
+  if (col < 0 || row < 0 || col >= StoredColCount() || row >= RowCount()) return nullptr;
   return &cells_[col][row];
 }
 
 TStringGrid::Cell& TStringGrid::At(int col, int row) {
-  if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount())
+  if (col < 0 || row < 0 || col >= StoredColCount() || row >= RowCount())
     throw EInvalidOperation("Grid index out of range (" + IntToStr(col) + ", " + IntToStr(row) + ")");
   return cells_[col][row];
 }
@@ -61,14 +61,15 @@ void TStringGrid::ObjectDropped(TObject*) {}
 void TStringGrid::SizeChanged(int oldColCount, int oldRowCount) {
   // Each object that no kept cell still holds is reported once. Only the
   // dropped cells are visited, so growing costs no more than the cells added.
+  const int storedCols = ColCount() + reservedCols_;
   std::set<TObject*> dropped;
   for (int c = 0; c < static_cast<int>(cells_.size()); ++c)
-    for (int r = c >= ColCount() ? 0 : RowCount(); r < static_cast<int>(cells_[c].size()); ++r)
+    for (int r = c >= storedCols ? 0 : RowCount(); r < static_cast<int>(cells_[c].size()); ++r)
       if (cells_[c][r].object) dropped.insert(cells_[c][r].object);
-  for (int c = 0; c < std::min<int>(cells_.size(), ColCount()) && !dropped.empty(); ++c)
+  for (int c = 0; c < std::min<int>(cells_.size(), storedCols) && !dropped.empty(); ++c)
     for (int r = 0; r < std::min<int>(cells_[c].size(), RowCount()); ++r) dropped.erase(cells_[c][r].object);
   for (TObject* object : dropped) ObjectDropped(object);
-  cells_.resize(ColCount());
+  cells_.resize(storedCols);
   for (auto& column : cells_) column.resize(RowCount());
   TCustomGrid::SizeChanged(oldColCount, oldRowCount);
 }
@@ -102,3 +103,79 @@ void TStringGrid::DrawCell(int col, int row, TRect rect, TGridDrawState state) {
 AnsiString TStringGrid::GetEditText(int col, int row) { return Cells(col, row); }
 
 void TStringGrid::SetEditText(int col, int row, const AnsiString& value) { SetCells(col, row, value); }
+
+void TStringGrid::SetReservedCols(int count) {
+  reservedCols_ = std::max(count, 0);
+  SizeChanged(ColCount(), RowCount());
+}
+
+const AnsiString& TStringGrid::CellText(int col, int row) const {
+  static const AnsiString empty;
+  const Cell* c = Find(col, row);
+  return c ? c->text : empty;
+}
+
+void TStringGrid::ExchangeRows(int row1, int row2) {
+  if (row1 == row2) return;
+  if (row1 < 0 || row2 < 0 || row1 >= RowCount() || row2 >= RowCount())
+    throw EInvalidOperation("Grid index out of range (" + IntToStr(row1) + ", " + IntToStr(row2) + ")");
+  for (auto& column : cells_) std::swap(column[row1], column[row2]);
+  const int height1 = RowHeights(row1), height2 = RowHeights(row2);
+  if (height1 != height2) {
+    SetRowHeights(row1, height2);
+    SetRowHeights(row2, height1);
+  }
+  InvalidateRow(row1);
+  InvalidateRow(row2);
+}
+
+void TStringGrid::PermuteRows(int first, const std::vector<int>& order) {
+  const int n = static_cast<int>(order.size());
+  if (n == 0) return;
+  std::vector<Cell> moved(n);
+  const auto empty = [](const Cell& c) { return c.text.empty() && !c.object; };
+  for (auto& column : cells_) {
+    // An empty column stays as it is; a sequential look is cheaper than
+    // moving its cells.
+    if (std::all_of(column.begin() + first, column.begin() + first + n, empty)) continue;
+    for (int i = 0; i < n; ++i) moved[i] = std::move(column[order[i]]);
+    std::move(moved.begin(), moved.end(), column.begin() + first);
+  }
+  PermuteRowHeights(first, order);
+  Invalidate();
+}
+
+void TStringGrid::InsertRowsAt(int row, int count) {
+  row = std::clamp(row, 0, RowCount());
+  if (count < 1) return;
+  for (auto& column : cells_) column.insert(column.begin() + row, count, Cell{});
+  RowsInserted(row, count);
+}
+
+void TStringGrid::EraseRowsAt(int row, int count) {
+  count = std::min(count, RowCount() - row);
+  if (row < 0 || count < 1) return;
+  count = std::min(count, RowCount() - 1);  // the grid keeps one row
+  for (auto& column : cells_) column.erase(column.begin() + row, column.begin() + row + count);
+  RowsErased(row, count);
+}
+
+void TStringGrid::ReadRow(int row, TStrings& items) const {
+  items.Clear();
+  for (int c = 0; c < StoredColCount(); ++c) items.AddObject(CellText(c, row), Objects(c, row));
+}
+
+void TStringGrid::WriteRow(int row, const TStrings& items) {
+  for (int c = 0; c < StoredColCount(); ++c) {
+    Cell& cell = At(c, row);
+    cell.text = c < items.Count() ? items.Get(c) : AnsiString();
+    cell.object = c < items.Count() ? items.GetObject(c) : nullptr;
+  }
+  InvalidateRow(row);
+}
+
+void TStringGrid::MoveStoredColumn(int from, int to) {
+  if (from == to || from < 0 || to < 0 || from >= StoredColCount() || to >= StoredColCount()) return;
+  ColumnMovedData(from, to);
+  Invalidate();
+}

@@ -37,6 +37,10 @@ enum TEditorType {
 class TCellProperties : public TPersistent {
  public:
   TCellProperties(TBaseGrid* grid, int col, int row);
+  TCellProperties(const TCellProperties&) = delete;
+  TCellProperties& operator=(const TCellProperties&) = delete;
+  // Frees the cell's graphic with the cell.
+  ~TCellProperties() override;
 
   // Copies everything but BrushColorTo, the cell and graphic objects and
   // the grid link; any other source is ignored.
@@ -48,7 +52,7 @@ class TCellProperties : public TPersistent {
   int OwnerCol = 0;
   int OwnerRow = 0;
   TObject* CellObject = nullptr;   // not owned
-  TObject* GraphicObject = nullptr;
+  TObject* GraphicObject = nullptr;  // owned
   TBrushStyle BrushStyle = bsSolid;
   TColor BrushColor() const { return brushColor_; }
   void SetBrushColor(TColor color);

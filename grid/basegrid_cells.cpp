@@ -9,6 +9,8 @@
 TCellProperties::TCellProperties(TBaseGrid* grid, int col, int row)
     : OwnerCol(col), OwnerRow(row), grid_(grid), wordWrap_(grid ? grid->WordWrap() : true) {}
 
+TCellProperties::~TCellProperties() { delete GraphicObject; }
+
 void TCellProperties::Assign(const TPersistent* source) {
   const auto* s = dynamic_cast<const TCellProperties*>(source);
   if (!s) return;
@@ -129,7 +131,7 @@ void TBaseGrid::ClearPropCell(int col, int row) {
 // freed once, and only when no cell outside the rectangle still holds it.
 void TBaseGrid::ClearPropRect(int col1, int row1, int col2, int row2) {
   col1 = std::max(col1, 0), row1 = std::max(row1, 0);
-  col2 = std::min(col2, ColCount() - 1), row2 = std::min(row2, RowCount() - 1);
+  col2 = std::min(col2, StoredColCount() - 1), row2 = std::min(row2, RowCount() - 1);
   std::set<TObject*> released;
   for (int c = col1; c <= col2; ++c) {
     for (int r = row1; r <= row2; ++r) {
@@ -138,7 +140,7 @@ void TBaseGrid::ClearPropRect(int col1, int row1, int col2, int row2) {
     }
   }
   if (released.empty()) return;
-  for (int c = 0; c < ColCount(); ++c)
+  for (int c = 0; c < StoredColCount(); ++c)
     for (int r = 0; r < RowCount(); ++r) released.erase(GetGridObject(c, r));
   for (TObject* p : released) delete p;
 }

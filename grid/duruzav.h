@@ -10,13 +10,19 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <set>
 
 #include "framework/graphics.h"
 #include "framework/strings.h"
 #include "grid/basegrid.h"
+#include "grid/duruzav_model.h"
 #include "grid/duruzav_settings.h"
+#include "grid/hiddenrows.h"
+#include "grid/vazeri.h"
+#include "grid/cellgraphic.h"
 
 class TForm;
+class TImageList;
 class TVudUvizidIzed;
 
 // ---- Enumerations of the grid's properties ----
@@ -274,6 +280,404 @@ class TVudUvizidIzed : public TBaseGrid {
   // are marked.
   void ModifiedChanged(TObject* sender);
 
+  // ---- Row and column model: hidden rows and columns, index mapping ----
+  // Display rows count only the shown rows; real rows count every row as if
+  // none were hidden. Display columns count the shown columns; a column's
+  // cells stay at its real index (below TotalColCount) while it is hidden.
+  int RemapRow(int realRow) const;
+  int DisplRowIndex(int realRow) const { return RemapRow(realRow); }
+  int RemapRowInv(int displayRow) const;
+  int RealRowIndex(int displayRow) const { return RemapRowInv(displayRow); }
+  int RemapCol(int displayCol) const;
+  int RealColIndex(int displayCol) const { return RemapCol(displayCol); }
+  int RemapColInv(int realCol) const;
+  int DisplColIndex(int realCol) override { return RemapColInv(realCol); }
+  int GetRealCol() const { return RemapCol(Col()); }
+  int GetRealRow() const { return RemapRowInv(Row()); }
+  void HideRow(int realRow) { HideRows(realRow, realRow); }
+  void HideRows(int fromReal, int toReal);
+  // Hides the listed real rows (ascending) in one pass.
+  void HideRowList(const TIntList& realRows);
+  void HideRowsEx(int fromReal, int toReal);
+  void UnHideRow(int realRow);
+  void UnHideRows(int fromReal, int toReal);
+  void UnHideRowsAll();
+  // Shows every hidden row again in one pass.
+  void UnHideRowList();
+  bool IsHiddenRow(int realRow) const { return hiddenRows_.Find(realRow) != nullptr; }
+  int NumHiddenRows() const { return hiddenRows_.Count(); }
+  int TotalRowCount() const { return RowCount() + hiddenRows_.Count(); }
+  // The kept texts and objects of a hidden row; null for a shown row.
+  TStringList* HiddenRow(int realRow) const;
+  void HideColumn(int realCol) { HideColumns(realCol, realCol); }
+  void HideColumns(int fromReal, int toReal);
+  void UnHideColumn(int realCol) { UnHideColumns(realCol, realCol); }
+  void UnHideColumns(int fromReal, int toReal);
+  void UnHideColumnsAll() { UnHideColumns(0, ColCount() + hiddenColCount_); }
+  bool IsHiddenColumn(int realCol) const { return realCol >= 0 && realCol < kHideableCols && !columnVisible_[realCol]; }
+  int NumHiddenColumns() const { return hiddenColCount_; }
+  int TotalColCount() const { return ColCount() + hiddenColCount_; }
+  bool GetVisibleCol(int realCol) const { return !IsHiddenColumn(realCol); }
+  void SetVisibleCol(int realCol, bool visible);
+  // Sets the current row and reports a new one to OnRowUpdate.
+  void SetRowEx(int row);
+  void ScrollInView(int col, int row);
+  // Shows no selection until UnHideSelection brings the saved one back.
+  void HideSelection();
+  void UnHideSelection();
+  bool SelectionHidden() const { return selectionHidden_; }
+  // Records the column order first when none is recorded.
+  void MoveColumn(int from, int to);
+  void MoveRow(int from, int to) { TCustomGrid::MoveRow(from, to); }
+  // The range of cells the exporters save.
+  bool SaveIncludesFixed = false;
+  int GetSaveStartCol() const;
+  int GetSaveStartRow() const;
+  int GetSaveEndCol() const;
+  int GetSaveEndRow() const;
+  int GetSaveColCount() const;
+  int GetSaveRowCount() const;
+  // Records the current column order; ResetColumnOrder moves the columns
+  // back to it.
+  void SetColumnOrder();
+  void ResetColumnOrder();
+  TIntList* ColumnOrder() { return &columnOrder_; }
+  WideString GetWideCells(int col, int row);
+  void SetWideCells(int col, int row, const WideString& value);
+  TRowUpdateEvent OnRowUpdate;
+
+  // ---- Row and column model: sorting ----
+  // 1 when row1 sorts after row2 in the column, 0 equal, -1 before
+  // (ascending; the direction only places blank cells).
+  int Compare(int col, int row1, int row2, TSortDirection direction);
+  // Compare with SortSettings.Direction, broken on the following columns
+  // under SortSettings.Full.
+  int CompareLine(int col, int row1, int row2);
+  // Compare by entry index of the sort index list and the entries behind it.
+  int CompareLineIndexed(int index, int row1, int row2);
+  bool SortLine(int col, int row1, int row2);
+  // Exchange sort of the normal rows by one column.
+  void SortByColumn(int col);
+  void QuickSort(int col, int left, int right);
+  void QuickSortIndexed(int left, int right);
+  virtual void SortSwapRows(int row1, int row2);
+  virtual void ClearRect(int col1, int row1, int col2, int row2);
+  virtual void QSort();
+  virtual void QSortIndexed();
+  virtual void QUnSort();
+  void InitSortXRef();
+  TIntList* SortXRef() { return &sortXRef_; }
+  TSortIndexList* SortIndexes() { return &sortIndexes_; }
+  // Set while a sort clears its scratch cells, which only borrow objects.
+  bool SortScratchClear = false;
+  TCustomCompareEvent OnCustomCompare;
+  TRawCompareEvent OnRawCompare;
+  // The cell text without mark-up, as the ssHTML comparison reads it.
+  AnsiString GetStrippedCell(int col, int row);
+
+  // ---- Row and column model: nodes ----
+  // Rows are real unless named display. A node's span counts its own row;
+  // a span below 1 reaches to the next node.
+  void AddNode(int row, int span);
+  void AddSummary(int row);
+  void RemoveNode(int row);
+  void RemoveAllNodes();
+  bool IsNode(int displayRow);
+  bool IsSummary(int displayRow);
+  // True for a contracted node.
+  bool GetNodeState(int displayRow);
+  void SetNodeState(int displayRow, bool contracted);
+  int GetNodeLevel(int displayRow);
+  int GetNodeSpan(int displayRow);
+  void SetNodeSpan(int displayRow, int span);
+  void UpdateNodeSpan(int displayRow, int delta);
+  void ExpandNode(int row);
+  void ContractNode(int row);
+  void ExpandAll();
+  void ContractAll();
+  int GetParentRow(int displayRow);
+  bool InNodeRect(int displayRow, int x);
+  int GetNodeSpanType(int displayRow);
+  void InsertNormalRow(int row);
+  void RemoveNormalRow(int row);
+  void InsertChildRow(int row, int offset);
+  void RemoveChildRow(int row);
+  int NodeCount() const { return nodeCount_; }
+  bool HasNodes() override { return nodeCount_ > 0; }
+  int NodeIndent(int row) override;
+  virtual void QSortGroup();
+  virtual void QSortGroupIndexed();
+
+  // ---- Row and column model: grouping ----
+  // -1 ungroups, a column above 0 groups by it; other values do nothing.
+  void SetGroupColumn(int col);
+  int GroupColumn() const { return groupColumn_; }
+  virtual void Group(int col);
+  virtual void UnGroup();
+  // A second level inside the groups: runs of equal values of col get a
+  // header row (the value in col + 1) that is a node with group value col;
+  // the values leave col. The main group's memory is left alone.
+  virtual void SubGroup(int col);
+  virtual void SubUnGroup(int col);
+  void GroupSum(int col) { GroupCalc(col, 1); }
+  void GroupAvg(int col) { GroupCalc(col, 2); }
+  void GroupMin(int col) { GroupCalc(col, 3); }
+  void GroupMax(int col) { GroupCalc(col, 4); }
+  void GroupCount(int col) { GroupCalc(col, 5); }
+  // Writes a per-group figure of a column (1 sum, 2 average, 3 minimum,
+  // 4 maximum, 5 data rows) into each header or summary row.
+  void GroupCalc(int col, int kind);
+
+  // ---- Row and column model: search and find ----
+  // The first normal row whose sort column (column 1 unless the sort is
+  // shown) starts with text, compared upper-cased; -1 when none.
+  int Search(const AnsiString& text);
+  // Whether a cell matches the text and parameters of the last find.
+  bool MatchCell(int col, int row, bool wide);
+  // The next matching cell after start ((-1, -1): from the first cell, or
+  // the last with fnBackward); (-1, -1) when none. A search text of two
+  // double quotes finds empty cells.
+  TPoint Find(TPoint start, const AnsiString& text, TFindParameters params);
+  TPoint FindWide(TPoint start, const WideString& text, TFindParameters params);
+  TPoint FindFirst(const AnsiString& text, TFindParameters params);
+  TPoint FindNext();
+  int FindPresetCol = 0;
+  int FindPresetRow = 0;
+
+  // ---- Row and column model: row and column operations ----
+  virtual void InsertRows(int row, int count);
+  virtual void RemoveRows(int row, int count);
+  virtual void RemoveRowsEx(int row, int count);
+  virtual void RemoveRowsInternal(int row, int count);
+  void IRemoveRows(int row, int count, bool renumber);
+  void AddRow();
+  void RemoveDuplicates(int col, bool caseSensitive);
+  void RemoveSelectedRows();
+  void RemoveUnSelectedRows();
+  void HideSelectedRows();
+  void HideUnSelectedRows();
+  void AddColumn() { InsertCols(ColCount(), 1); }
+  virtual void InsertCols(int col, int count);
+  virtual void RemoveCols(int col, int count);
+  void MergeCols(int col1, int col2, const AnsiString& separator);
+  void ClearRows(int row, int count);
+  void ClearCols(int col, int count);
+  void ClearNormalCols(int col, int count);
+  void ClearNormalRows(int row, int count);
+  void ClearNormalCells();
+  void ClearSelection();
+  void Clear();
+  void MergeColumnCells(int col, bool mainMerge);
+  void MergeRowCells(int row, bool mainMerge);
+  void SplitColumnCells(int col);
+  void SplitRowCells(int row);
+  void SplitAllCells();
+  bool IsWideCell(int col, int row) const;
+  bool IsCell(const AnsiString& text, int& col, int& row) const;
+
+  // ---- Row and column model: filtering ----
+  virtual bool MatchFilter(int row);
+  void FilterRow(int row);
+  void ApplyFilter();
+  void SetFilterActive(bool value);
+  bool FilterActive() const { return Props().FilterActive; }
+  TGridProgressEvent OnFilterProgress;
+
+  // ---- Row and column model: calculations, numbering, sizes and swaps ----
+  // GetFloats by real row, hidden rows included.
+  double GetAllFloats(int col, int realRow);
+  double ColumnSum(int col, int fromRow, int toRow);
+  double ColumnAvg(int col, int fromRow, int toRow);
+  double ColumnMin(int col, int fromRow, int toRow);
+  double ColumnMax(int col, int fromRow, int toRow);
+  double RowSum(int row, int fromCol, int toCol);
+  double RowAvg(int row, int fromCol, int toCol);
+  double RowMin(int row, int fromCol, int toCol);
+  double RowMax(int row, int fromCol, int toCol);
+  AnsiString SelectedText();
+  void AutoNumberCol(int col);
+  void AutoNumberRow(int row);
+  // Row height for that many lines of the row's first body cell's font.
+  void SizeToLines(int row, int lines, int extra);
+  void SwapColumns(int col1, int col2);
+  void SwapRows(int row1, int row2);
+  int MaxLinesInGrid();
+  int MaxLinesInRow(int row);
+  int MaxCharsInCol(int col);
+  // The limits automatic sizes keep once the grid has loaded (0: none).
+  int MinColWidth = 0;
+  int MinRowHeight = 0;
+  // ---- Typed cell access and per-cell appearance ----
+  // Integer text of a cell; empty and "-" read as 0. EDurUzavError
+  // "Cell does not contain integer value" otherwise (also beyond 32 bits).
+  int GetInts(int col, int row);
+  void SetInts(int col, int row, int value);
+  // Number text of a cell after RemoveSeps; EDurUzavError
+  // "Cell does not contain a float value" otherwise.
+  double GetFloats(int col, int row);
+  // Written with FloatFormat.
+  void SetFloats(int col, int row, double value);
+  TColor GetColors(int col, int row) const;
+  void SetColors(int col, int row, TColor value);
+  TColor GetColorsTo(int col, int row) const;
+  void SetColorsTo(int col, int row, TColor value);
+  TColor GetFontColors(int col, int row) const;
+  void SetFontColors(int col, int row, TColor value);
+  TFontStyles GetFontStyles(int col, int row) const;
+  void SetFontStyles(int col, int row, TFontStyles value);
+  AnsiString GetFontNames(int col, int row) const;
+  void SetFontNames(int col, int row, const AnsiString& value);
+  int GetFontSizes(int col, int row) const;
+  void SetFontSizes(int col, int row, int value);
+  TAlignment GetAlignments(int col, int row) const;
+  void SetAlignments(int col, int row, TAlignment value);
+  void SetReadOnly(int col, int row, bool value);
+  bool GetWordWraps(int col, int row) const;
+  void SetWordWraps(int col, int row, bool value);
+  // Colour every cell of a row right of the fixed columns. clNone takes the
+  // look back to the grid's: a cell keeps its merge, graphic, object, node
+  // level, editor and read-only flag; a cell with nothing else loses its
+  // properties.
+  void SetRowColor(int row, TColor value);
+  void SetRowColorTo(int row, TColor value);
+  void SetRowFontColor(int row, TColor value);
+  // Copies the list and writes its entries into the header row (column
+  // headers) or column (row headers); "\n" becomes a line break.
+  void SetColumnHeaders(const TStrings& list);
+  void ShowColumnHeaders();
+  void SetRowHeaders(const TStrings& list);
+  void ShowRowHeaders();
+  // Grows every column width and row height by delta, the zoom level kept
+  // within -10..10; a size that would not stay above 0 is kept.
+  void Zoom(int delta);
+  int ZoomLevel() const { return zoomLevel_; }
+
+  // ---- Cell graphics ----
+  // The cell's graphic or null; column 0 answers the shared row check box
+  // while HotmailRowSelect is on.
+  virtual TCellGraphic* GetCellGraphic(int col, int row);
+  virtual TCellType GetCellType(int col, int row);
+  // Frees any old graphic and stores a new one of kind ctNone.
+  TCellGraphic* CreateCellGraphic(int col, int row);
+  bool FreeCellGraphic(int col, int row);
+  bool RemoveCellGraphic(int col, int row, TCellType kind);
+  // The room the graphic takes beside the cell text, (0, 0) without one.
+  TPoint GetCellGraphicSize(int col, int row);
+  TPoint GetPrintGraphicSize(int col, int row, int width, int height, double scale);
+  TIntList* GetCellImages(int col, int row);
+  int GetCellImageIdx(int col, int row);
+  TImageList* GridImages() const { return gridImages_; }
+  void SetImages(TImageList* images);
+
+  void AddBitmap(int col, int row, TBitmap* bitmap, bool transparent, TCellHAlign hAlign, TCellVAlign vAlign);
+  TBitmap* CreateBitmap(int col, int row, bool transparent, TCellHAlign hAlign, TCellVAlign vAlign);
+  TBitmap* GetBitmap(int col, int row);
+  void AddPicture(int col, int row, TPicture* picture, bool transparent, TStretchMode stretchMode, int padding,
+                  TCellHAlign hAlign, TCellVAlign vAlign);
+  TPicture* CreatePicture(int col, int row, bool transparent, TStretchMode stretchMode, int padding,
+                          TCellHAlign hAlign, TCellVAlign vAlign);
+  TPicture* GetPicture(int col, int row);
+  void AddIcon(int col, int row, TIcon* icon, TCellHAlign hAlign, TCellVAlign vAlign);
+  TIcon* CreateIcon(int col, int row, TCellHAlign hAlign, TCellVAlign vAlign);
+  void AddImageIdx(int col, int row, int index, TCellHAlign hAlign, TCellVAlign vAlign);
+  bool GetImageIdx(int col, int row, int& index);
+  void AddDataImage(int col, int row, int index, TCellHAlign hAlign, TCellVAlign vAlign);
+  bool HasDataImage(int col, int row);
+  void AddMultiImage(int col, int row, int dir, TCellHAlign hAlign, TCellVAlign vAlign);
+  void MultiImageChanged(TObject* sender, int col, int row);
+  void AddProgress(int col, int row, TColor color1, TColor color2);
+  void AddProgressEx(int col, int row, TColor color1, TColor color2, TColor color3, TColor color4);
+  void AddProgressFormatted(int col, int row, TColor color1, TColor color2, TColor color3, TColor color4,
+                            const AnsiString& format, int min, int max);
+  void AddProgressPie(int col, int row, TColor color, int value);
+  void SetProgressPie(int col, int row, int value);
+  void AddRangeIndicator(int col, int row, int range, TColor color1, TColor color2, bool showValue);
+  void AddComment(int col, int row, const AnsiString& comment);
+  void AddColorComment(int col, int row, const AnsiString& comment, TColor color);
+  bool IsComment(int col, int row, AnsiString& comment);
+  void RemoveAllComments();
+  void AddMarker(int col, int row, int errFrom, int errLen);
+  void GetMarker(int col, int row, int& errFrom, int& errLen);
+  void RemoveMarker(int col, int row);
+  void RemoveAllMarkers();
+  void AddRotated(int col, int row, int angle, const AnsiString& text);
+  void SetRotated(int col, int row, int angle);
+  bool IsRotated(int col, int row, int& angle);
+  void AddButton(int col, int row, int width, int height, const AnsiString& caption, TCellHAlign hAlign,
+                 TCellVAlign vAlign);
+  void AddBitButton(int col, int row, int width, int height, const AnsiString& caption, TBitmap* glyph,
+                    TCellHAlign hAlign, TCellVAlign vAlign);
+  TBitmap* CreateBitButton(int col, int row, int width, int height, const AnsiString& caption, TCellHAlign hAlign,
+                           TCellVAlign vAlign);
+  void SetButtonText(int col, int row, const AnsiString& caption);
+  AnsiString GetButtonText(int col, int row);
+  void PushButton(int col, int row, bool pushed);
+  bool HasButton(int col, int row);
+  TRect ButtonRect(int col, int row);
+  void AddCheckBox(int col, int row, bool state, bool data);
+  bool HasCheckBox(int col, int row);
+  bool HasDataCheckBox(int col, int row);
+  bool HasDataCell(int col, int row);
+  bool HasStaticEdit(int col, int row);
+  bool GetCheckBoxState(int col, int row, bool& state);
+  void SetCheckBoxState(int col, int row, bool state);
+  virtual bool ToggleCheck(int col, int row, bool fromUser);
+  bool ToggleCheckBox(int col, int row) { return ToggleCheck(col, row, false); }
+  void CheckAll(int col);
+  void UnCheckAll(int col);
+  bool IsInCheckBox(int col, int row, int x, int y);
+  void AddRadio(int col, int row, int dirRadio, int defaultIndex, TStringList* strings);
+  TCellGraphic* CreateRadio(int col, int row, int dirRadio, int defaultIndex);
+  bool GetRadioIdx(int col, int row, int& index);
+  bool SetRadioIdx(int col, int row, int index);
+  TStringList* GetRadioStrings(int col, int row);
+  bool IsRadio(int col, int row);
+  // Moves to the next item, wrapping after the last; true when it moved.
+  bool ToggleRadio(int col, int row, bool fromUser);
+  bool RemoveBitmap(int col, int row) { return RemoveCellGraphic(col, row, ctBitmap); }
+  bool RemovePicture(int col, int row) { return RemoveCellGraphic(col, row, ctPicture); }
+  bool RemoveIcon(int col, int row) { return RemoveCellGraphic(col, row, ctIcon); }
+  bool RemoveImageIdx(int col, int row) { return RemoveCellGraphic(col, row, ctImageList); }
+  bool RemoveDataImage(int col, int row) { return RemoveCellGraphic(col, row, ctDataImage); }
+  bool RemoveMultiImage(int col, int row);
+  bool RemoveProgress(int col, int row) { return RemoveCellGraphic(col, row, ctProgress); }
+  bool RemoveProgressPie(int col, int row) { return RemoveCellGraphic(col, row, ctProgressPie); }
+  bool RemoveRangeIndicator(int col, int row) { return RemoveCellGraphic(col, row, ctRangeIndicator); }
+  bool RemoveComment(int col, int row) { return RemoveCellGraphic(col, row, ctComment); }
+  bool RemoveRotated(int col, int row) { return RemoveCellGraphic(col, row, ctRotated); }
+  bool RemoveRadio(int col, int row) { return RemoveCellGraphic(col, row, ctRadio); }
+  void RemoveButton(int col, int row);
+  void RemoveCheckBox(int col, int row);
+  // Rows selected one by one (the row check boxes of column 0).
+  bool GetRowSelect(int row) const { return selectedRows_.count(row) != 0; }
+  void SetRowSelect(int row, bool selected);
+  void QueryAddRow(bool& canAdd);
+  void QueryInsertRow(int row, bool& canInsert);
+  std::function<void(TObject* Sender, bool& CanAdd)> OnCanAddRow;
+  std::function<void(TObject* Sender, int ARow, bool& CanInsert)> OnCanInsertRow;
+
+  // ---- Control look and banding read by the cell painters ----
+  // Kept here until the grid's settings classes hold them.
+  struct CellLookValues {
+    int CheckSize = 15;
+    int RadioSize = 10;
+    bool CheckAlwaysActive = false;
+    bool RadioAlwaysActive = false;
+    bool FlatControls = false;
+    TColor ControlColor = clBlack;
+    TColor CommentColor = clRed;
+    TColor ProgressBorderColor = clGray;
+    int ProgressMarginX = 2;
+    int ProgressMarginY = 2;
+    bool BandsActive = false;
+    bool BandsPrint = false;
+    TColor BandPrimaryColor = clInfoBk;
+    int BandPrimaryLength = 1;
+    TColor BandSecondaryColor = clWindow;
+    int BandSecondaryLength = 1;
+  };
+  CellLookValues& CellLook() { return cellLook_; }
+
  protected:
   void Loaded() override;
   void Resize() override;
@@ -317,6 +721,58 @@ class TVudUvizidIzed : public TBaseGrid {
   bool loadedFromStream_ = false;
   TCursor loadedCursor_ = crDefault;
 
+  // ---- Row and column model ----
+  static constexpr int kHideableCols = 512;
+  // Moves rows first.. into the order a sort found: row first+i takes the
+  // row order[i], and the cross-reference list and tracked row follow.
+  void ApplyRowOrder(int first, const std::vector<int>& order);
+  // Runs a whole-grid sort with the current row handling around it.
+  void SortWholeGrid(const std::function<void()>& sort, bool reportRow);
+  // After rows left: the current row back where it was, or on the last
+  // normal row when it is gone, or no selection when no normal row is left.
+  void RestoreCurrentRow(int row, int topRow);
+  int LastNormalRow() const { return RowCount() - 1 - Props().FixedFooters; }
+  // Takes the listed display rows (ascending) out in one pass, freeing
+  // their cell properties and renumbering the hidden rows behind them.
+  void RemoveRowSet(const std::vector<int>& rows);
+  // The normal display rows inside (outside) the selection.
+  std::vector<int> SelectedRows(bool selected) const;
+  double ReadFloat(const AnsiString& text) const;
+  double ColumnCalc(int col, int fromRow, int toRow, TRangeCalc how);
+  double RowCalc(int row, int fromCol, int toCol, TRangeCalc how);
+  THiddenRows hiddenRows_;
+  std::array<int, kColumnFlags> hiddenColWidths_{};
+  TGridRect savedSelection_{};
+  bool selectionHidden_ = false;
+  int rowUpdateMemory_ = -1;
+  TIntList columnOrder_{0, 0};
+  TIntList sortXRef_{0, 0};
+  TSortIndexList sortIndexes_;
+  int trackedRow_ = -1;
+  int nodeCount_ = 0;
+  // The last find: its parameters, texts and hit.
+  TFindParameters findParams_ = 0;
+  AnsiString findText_;
+  WideString findWideText_;
+  TPoint lastHit_{-1, -1};
+  TPoint FindInternal(TPoint start, bool wide);
+  // The group column and what it held while it is out of the grid.
+  int groupColumn_ = -1;
+  int groupColumnWidth_ = 0;
+  AnsiString groupHeaderText_, groupFooterText_;
+  int subGroupColumn_ = -1;
+  void StyleGroupRow(int row, bool header, int textCol = 1);
+  // The node graphic of a display row, null for other rows.
+  TCellGraphic* NodeGraphic(int displayRow);
+  // The display row behind a node's span while its rows are shown.
+  int NodeEnd(int displayRow);
+  // The real rows a node covers, its own included.
+  int NodeRealSpan(int displayRow);
+  void AddNodeLevel(int realRow, int count, int delta);
+  void InsertRowBeforeShown(int displayRow);
+  void QSortGroupInt(bool indexed);
+  int filterFixedRows_ = 0;
+
   TForm* resizeForm_ = nullptr;
   TNotifyEvent previousFormResize_;
   TSize formSize_{};
@@ -333,4 +789,18 @@ class TVudUvizidIzed : public TBaseGrid {
   TDragScrollOptions dragScrollOptions_;
   TFilter filter_{this};
   bool oleDropTargetRegistered_ = false;
+  // ---- Typed access and cell graphics ----
+  // The shared graphic column 0 shows while HotmailRowSelect is on.
+  TCellGraphic rowCheckGraphic_;
+  TImageList* gridImages_ = nullptr;
+  CellLookValues cellLook_;
+  int zoomLevel_ = 0;
+  std::set<int> selectedRows_;
+  // Creates the cell's properties and repaints it after a setter.
+  TCellProperties* PropsForChange(int col, int row);
+  void ResetRowLook(int row);
+  // The base cell's graphic kind, ctEmpty without one.
+  TCellType BaseCellType(int col, int row);
+  // The graphic of the real column of col, or null.
+  TCellGraphic* RealColumnGraphic(int col, int row);
 };
