@@ -10,6 +10,7 @@
 #include "framework/messaging.h"
 #include "framework/services.h"
 #include "grid/zgedit.h"
+#include "grid/zguni.h"
 
 namespace {
 
@@ -189,6 +190,7 @@ void TEditWithButton<TEditBase>::ShowContextMenu(QObject*, QEvent* event) {
 }
 
 template class TEditWithButton<TEdit>;
+template class TEditWithButton<TCustomUNIEdit>;
 
 // ---- TZurEditBtn ----
 
