@@ -35,6 +35,7 @@ class TDorUzavaButton : public TGraphicControl {
  protected:
   void Paint() override;
   void WndProc(TMessage& message) override;
+  void DefaultHandler(TMessage& message) override;
   bool ClicksOnMouseUp() const override { return false; }
 
  private:

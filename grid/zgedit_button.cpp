@@ -37,6 +37,13 @@ void TDorUzavaButton::WndProc(TMessage& m) {
   TGraphicControl::WndProc(m);
 }
 
+// The button keeps its mouse buttons: none goes on to the edit it sits in,
+// which would move its caret and drop its selection.
+void TDorUzavaButton::DefaultHandler(TMessage& m) {
+  if (m.Msg >= WM_LBUTTONDOWN && m.Msg <= WM_MBUTTONDBLCLK) return;
+  TGraphicControl::DefaultHandler(m);
+}
+
 bool TDorUzavaButton::PaintThemedFrame(const TRect& r) {
   TThemeService& themes = ThemeService();
   const HTHEME theme = themes.OpenThemeData(Parent(), kThemeButton);

@@ -43,9 +43,12 @@ TEST_F(EditBtnTest, ANewEditShowsZeroAndItsButtonActsOnPressAndF4) {
   harness::PressKey(&edit, Qt::Key_F4);
   EXPECT_EQ(clicks, 1);
 
+  edit.SelectAll();
   PressButton();
   EXPECT_EQ(clicks, 2);
   EXPECT_TRUE(edit.EditButton()->Button()->Down());
+  // The press stays with the button: the edit keeps its selection.
+  EXPECT_EQ(edit.LineEdit()->selectedText().toStdString(), "0");
   // Letting go outside the button does not take the press back.
   ReleaseButtonAt(200, 200);
   EXPECT_EQ(clicks, 2);
