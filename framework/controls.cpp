@@ -492,6 +492,7 @@ bool TControl::HandleQtEvent(QObject* source, QEvent* event) {
       const LPARAM keyData = KeyDataOf(*e);
       if (event->type() == QEvent::KeyRelease) return vk && !send(WM_KEYUP, vk, keyData).Defaulted;
       if (vk && !send(WM_KEYDOWN, vk, keyData).Defaulted) return true;
+      if (WideCharMessages()) return SendWideChars(source, *e, keyData);
       const char ch = AnsiCharOf(e->text());
       if (!ch) return false;
       const TMessage c = send(WM_CHAR, static_cast<unsigned char>(ch), keyData);
@@ -517,6 +518,26 @@ bool TControl::HandleQtEvent(QObject* source, QEvent* event) {
     }
     default: return false;
   }
+}
+
+bool TControl::SendWideChars(QObject* source, const QKeyEvent& event, LPARAM keyData) {
+  const QString text = event.text();
+  QString passed;
+  bool changed = false;
+  for (const QChar unit : text) {
+    TMessage m{WM_CHAR, unit.unicode(), keyData, 0, false};
+    WindowProc(m);
+    const QChar out(static_cast<char16_t>(m.WParam & 0xFFFF));
+    if (m.Defaulted) passed += out;
+    changed = changed || !m.Defaulted || out != unit;
+  }
+  if (!changed) return false;
+  if (passed.isEmpty()) return true;
+  QKeyEvent replacement(QEvent::KeyPress, 0, event.modifiers(), passed);
+  ++replayDepth;
+  QCoreApplication::sendEvent(source, &replacement);
+  --replayDepth;
+  return true;
 }
 
 // ---- TWinControl ----
@@ -659,7 +680,9 @@ void TWinControl::WndProc(TMessage& m) {
       if (preview) form->PreviewChar(key);
       if (key) KeyPress(key);
       if (key == 0) return;
-      m.WParam = static_cast<unsigned char>(key);
+      // The handlers see one byte; the rest of the word is kept for the
+      // controls that hold wider characters there.
+      m.WParam = (m.WParam & ~WPARAM{0xFF}) | static_cast<unsigned char>(key);
       break;
     }
     case CM_ENTER: DoEnter(); return;

@@ -21,6 +21,7 @@
 
 class QWidget;
 class QEvent;
+class QKeyEvent;
 class QObject;
 class TWinControl;
 class TPopupMenu;
@@ -173,6 +174,9 @@ class TControl : public TComponent {
   // Whether mouse-up after mouse-down inside the control makes a click
   // (owner-drawn controls and labels); wrapped Qt widgets click by signal.
   virtual bool ClicksOnMouseUp() const { return false; }
+  // Whether the control's character messages carry UTF-16 code units (a
+  // control that holds Unicode text) rather than Windows-1252 bytes.
+  virtual bool WideCharMessages() const { return false; }
   // Off the window thread: queues fn there and returns true (Invalidate,
   // Repaint and a form's caption may be called from worker threads).
   bool DeferToWindowThread(const std::function<void()>& fn);
@@ -185,6 +189,9 @@ class TControl : public TComponent {
 
  private:
   void UpdateWidgetFont();
+  // Sends a key's text as one WM_CHAR per UTF-16 code unit; true when the
+  // key event must not reach Qt (the characters were taken or replaced).
+  bool SendWideChars(QObject* source, const QKeyEvent& event, LPARAM keyData);
 
   QPointer<QWidget> widget_;
   TWinControl* parent_ = nullptr;

@@ -502,12 +502,7 @@ TComboBox::TComboBox(TComponent* owner) : TWinControl(owner), combo_(new ComboWi
   SetColor(clWindow);
   SetDropDownCount(8);
   // Only the user's choices and typing count as changes.
-  QObject::connect(combo_, &QComboBox::activated, combo_, [this](int) {
-    Application->Guard(this, [this] {
-      if (OnSelect) OnSelect(this);
-      Change();
-    });
-  });
+  QObject::connect(combo_, &QComboBox::activated, combo_, [this](int) { Application->Guard(this, [this] { Select(); }); });
 }
 
 TComboBox::~TComboBox() = default;
@@ -569,6 +564,11 @@ void TComboBox::Clear() {
 
 void TComboBox::Change() {
   if (OnChange) OnChange(this);
+}
+
+void TComboBox::Select() {
+  if (OnSelect) OnSelect(this);
+  Change();
 }
 
 bool TComboBox::WantsDialogKey(unsigned short) const { return DroppedDown(); }

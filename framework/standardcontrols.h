@@ -269,6 +269,8 @@ class TComboBox : public TWinControl {
  protected:
   bool WantsDialogKey(unsigned short key) const override;
   virtual void Change();
+  // The user chose an item from the list: OnSelect, then Change.
+  virtual void Select();
   void ColorChanged() override;
 
  private:
