@@ -120,6 +120,7 @@ class TCanvas::CallRecord {
       call.fontSize = canvas.font_.Size();
       call.fontColor = canvas.font_.Color();
       call.fontStyle = canvas.font_.Style();
+      call.fontOrientation = canvas.font_.Orientation();
       canvas.OnCall(call);
     }
   }
@@ -649,8 +650,18 @@ int TCanvas::DrawText(std::string_view utf8, TRect& rect, unsigned flags) {
       if (flags & DT_CENTER) x = r.Left + (r.Width() - width) / 2;
       else if (flags & DT_RIGHT) x = r.Right - width;
       const int top = y + static_cast<int>(i) * lineHeight;
-      if (brush_.Style() != bsClear) painter->fillRect(QRect(x, top, width, lineHeight), ToQColor(brush_.Color()));
       painter->setPen(ToQColor(font_.Color()));
+      if (font_.Orientation() != 0) {
+        // Turned about the start of its baseline, unclipped, on no background.
+        painter->save();
+        painter->setClipping(false);
+        painter->translate(x, top + metrics.ascent());
+        painter->rotate(-font_.Orientation() / 10.0);
+        painter->drawText(QPoint(0, 0), line.text);
+        painter->restore();
+        continue;
+      }
+      if (brush_.Style() != bsClear) painter->fillRect(QRect(x, top, width, lineHeight), ToQColor(brush_.Color()));
       painter->drawText(QPoint(x, top + metrics.ascent()), line.text);
       if (line.underline >= 0 && line.underline < line.text.size()) {
         const int ux = x + metrics.horizontalAdvance(line.text.left(line.underline));

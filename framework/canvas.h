@@ -109,6 +109,7 @@ struct TCanvasCall {
   int fontSize = 0;
   TColor fontColor = clBlack;
   TFontStyles fontStyle = 0;
+  int fontOrientation = 0;
 };
 
 class TCanvas : public TPersistent {

@@ -108,6 +108,8 @@ void Engine::SelectFont(const State& state) {
   if (font.Size() != state.fontSize) font.SetSize(state.fontSize);
   if (font.Color() != state.fontColor) font.SetColor(state.fontColor);
   if (font.Style() != state.fontStyle) font.SetStyle(state.fontStyle);
+  // Rotated text is measured along its baseline, as unrotated text.
+  font.SetOrientation(state.rotation);
 }
 
 int Engine::PieceWidth(const AnsiString& piece) const {

@@ -9,6 +9,8 @@
 #include "framework/testing/recordingtheme.h"
 #include "grid/picturecontainer.h"
 #include "grid/zghtmle.h"
+#include "framework/streams.h"
+#include "tests/support/giffixture.h"
 #include "tests/support/recordingcanvas.h"
 #include "tests/support/scratch.h"
 
@@ -358,6 +360,94 @@ TEST_F(MarkupEngine, ImageListPictures) {
   EXPECT_EQ(Draw(rec.canvas, "<IMG SRC=\"IDX:1\">", {.measureOnly = true, .images = &images}).xSize, 16);
   EXPECT_EQ(Draw(rec.canvas, "<IMG SRC=\"idx:2\">", {.measureOnly = true, .images = &images}).xSize, 0);
   EXPECT_EQ(Draw(rec.canvas, "<IMG SRC=\"IDX:0\">", {.measureOnly = true}).xSize, 0);
+}
+
+TEST_F(MarkupEngine, AnimatedPictureShowsItsFrameOnTheClearedScreen) {
+  const std::string gif = benchtest::MakeGif(12, 10, {{.left = 0, .top = 0, .width = 12, .height = 10, .colorIndex = 1},
+                                                      {.left = 4, .top = 3, .width = 5, .height = 4, .colorIndex = 2}});
+  TPictureContainer container(nullptr);
+  TPictureItem* item = container.Items()->Add();
+  item->SetName("anim");
+  TMemoryStream stream;
+  stream.WriteBuffer(gif.data(), static_cast<std::int64_t>(gif.size()));
+  stream.SetPosition(0);
+  item->Picture()->LoadFromStream(&stream);
+  item->Picture()->SetFrame(2);
+  rec.canvas.Brush()->SetColor(clAqua);
+  const Drawn d = Draw(rec.canvas, "<IMG SRC=\"anim\">", {.container = &container});
+  EXPECT_EQ(d.xSize, 12);
+  const std::vector<TCanvasCall> cleared = rec.Named("FillRect");
+  ASSERT_EQ(cleared.size(), 1u);
+  EXPECT_EQ(cleared[0].args, (std::vector<int>{1, 0, 13, 10}));
+  EXPECT_EQ(cleared[0].brushColor, clAqua);
+  const std::vector<TCanvasCall> drawn = rec.Named("StretchDraw");
+  ASSERT_EQ(drawn.size(), 1u);
+  EXPECT_EQ(drawn[0].args, (std::vector<int>{1 + 4, 3, 1 + 4 + 5, 3 + 4}));
+}
+
+TEST_F(MarkupEngine, BodyBackgroundIsTiledOverTheRectangleOnly) {
+  const benchtest::TempDir dir;
+  TPictureContainer container(nullptr);
+  TPictureItem* item = container.Items()->Add();
+  item->SetName("tile");
+  item->Picture()->LoadFromFile(WritePicture(dir, "t.png", 10, 10));
+  container.Items()->Add()->SetName("empty");
+  Draw(rec.canvas, "<BODY BACKGROUND=\"tile\">x", {.bounds = {0, 0, 25, 25}, .container = &container});
+  EXPECT_EQ(rec.Named("StretchDraw").size(), 9u);
+  EXPECT_EQ(rec.Image().pixelColor(24, 24), QColor(Qt::red));
+  EXPECT_EQ(rec.Image().pixelColor(26, 5), QColor(Qt::white));
+  // An empty picture draws nothing (and does not loop).
+  rec.calls.clear();
+  Draw(rec.canvas, "<BODY BACKGROUND=\"empty\">x", {.bounds = {0, 0, 25, 25}, .container = &container});
+  EXPECT_TRUE(rec.Named("StretchDraw").empty());
+}
+
+TEST_F(MarkupEngine, RotatedTextRestoresTheRotationItFound) {
+  Draw(rec.canvas, "a<R a=\"90\">b<R A=\"45\">c</R>d</R>e");
+  EXPECT_EQ(Drew("a").fontOrientation, 0);
+  EXPECT_EQ(Drew("b").fontOrientation, 900);
+  EXPECT_EQ(Drew("c").fontOrientation, 450);
+  EXPECT_EQ(Drew("d").fontOrientation, 900);
+  EXPECT_EQ(Drew("e").fontOrientation, 0);
+  EXPECT_EQ(rec.canvas.Font()->Orientation(), 0);
+}
+
+TEST_F(MarkupEngine, IndentParagraphBackgroundAndPictureAlignment) {
+  Draw(rec.canvas, "a<IND x=\"50\">b<IND x=\"5\">c<BR><P BGCOLOR=\"#00FF00\">d</P>e", {.bounds = {0, 0, 200, 100}});
+  EXPECT_EQ(Drew("b").args[0], 50);
+  EXPECT_EQ(Drew("c").args[0], 50 + Width("b"));  // only forward
+  EXPECT_EQ(Drew("d").brushColor, RGB(0, 0xFF, 0));
+  EXPECT_EQ(Drew("e").brushStyle, bsClear);
+  const std::vector<TCanvasCall> fills = rec.Named("FillRect");
+  ASSERT_FALSE(fills.empty());
+  EXPECT_EQ(fills[0].args, (std::vector<int>{0, GhHeight(), 200, 2 * GhHeight()}));
+
+  const benchtest::TempDir dir;
+  TPictureContainer container(nullptr);
+  TPictureItem* item = container.Items()->Add();
+  item->SetName("tall");
+  item->Picture()->LoadFromFile(WritePicture(dir, "tall.png", 8, 40));
+  rec.calls.clear();
+  Draw(rec.canvas, "x<IMG SRC=\"tall\" ALIGN=\"TOP\">", {.container = &container});
+  EXPECT_EQ(Drew("x").args[3], GhHeight());  // the text's bottom at the top of the picture's band
+  rec.calls.clear();
+  Draw(rec.canvas, "x<IMG SRC=\"tall\">", {.container = &container});
+  EXPECT_EQ(Drew("x").args[3], 40);
+}
+
+TEST_F(MarkupEngine, AnAnchorOverTwoLinesIsHitOnItsSecondLine) {
+  const Options narrow{.bounds = {0, 0, Width("aaa bbb ") + 2, 100}};
+  const AnsiString text = "aaa <A HREF=\"x\">bbb ccc</A>";
+  Options at = narrow;
+  at.x = 3;
+  at.y = GhHeight() + GhHeight() / 2;
+  at.hitTestOnly = true;
+  const Drawn d = Draw(rec.canvas, text, at);
+  EXPECT_TRUE(d.hit);
+  EXPECT_EQ(d.anchor, "x");
+  EXPECT_EQ(d.mouseLink, 1);
+  // The part on its last line, from that line's left.
+  EXPECT_EQ(d.hoverRect, (TRect{1, GhHeight(), 1 + Width("ccc"), 2 * GhHeight()}));
 }
 
 class MarkupControls : public MarkupEngine {
