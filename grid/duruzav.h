@@ -490,6 +490,12 @@ class TVudUvizidIzed : public TBaseGrid {
   double GetFloats(int col, int row);
   // Written with FloatFormat.
   void SetFloats(int col, int row, double value);
+  // The cell text without mark-up.
+  AnsiString GetStrippedCell(int col, int row) { return StripCellMarkup(GetCellEx(col, row)); }
+  // The value of the in-cell control with that ID, empty when there is none;
+  // the setter rewrites it only where the control is found.
+  AnsiString GetCtrlVal(int col, int row, const AnsiString& controlName);
+  void SetCtrlVal(int col, int row, const AnsiString& controlName, const AnsiString& value);
   TColor GetColors(int col, int row) const;
   void SetColors(int col, int row, TColor value);
   TColor GetColorsTo(int col, int row) const;
@@ -761,7 +767,7 @@ class TVudUvizidIzed : public TBaseGrid {
   std::optional<int> PaintedInteger(int col, int row);
   void ReportDrawProblem(int col, int row, const AnsiString& problem);
   bool CellEnabled(int col, int row);
-  // Text kinds the grid draws but other units render.
+  // Mark-up cell texts, through the mark-up renderer.
   TSize DrawMarkupText(TCanvas* canvas, const AnsiString& text, TRect r, bool draw);
   AnsiString StripCellMarkup(const AnsiString& text) const;
   TBitmap rowIndicator_;
