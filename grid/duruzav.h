@@ -693,6 +693,11 @@ class TVudUvizidIzed : public TBaseGrid {
   // graphic asks (a progress cell without a number, a picture that cannot
   // be read); painting goes on.
   std::function<void(TObject* Sender, int ACol, int ARow, const AnsiString& Problem)> OnCellDrawProblem;
+  // The feedback while a column (x) or row (y) border is dragged: a dotted
+  // line that inverts what lies under it, so that it shows on any colour and
+  // drawing it again at the same place takes it away.
+  void DrawSizingLine(int x);
+  void DrawSizingLineR(int y);
   // Shown in the fixed column of the current row.
   TBitmap* RowIndicator() { return &rowIndicator_; }
 
@@ -762,6 +767,7 @@ class TVudUvizidIzed : public TBaseGrid {
   void DrawRadioGroup(CellPaint& paint, const TRect& r, bool disabled);
   void DrawProgressCell(CellPaint& paint, TRect r);
   void DrawRotatedText(CellPaint& paint, TRect r);
+  void DrawInvertedLine(int x1, int y1, int x2, int y2);
   // The cell's integer for a painter: nullopt (reported once) when the
   // text is none.
   std::optional<int> PaintedInteger(int col, int row);

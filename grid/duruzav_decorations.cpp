@@ -282,23 +282,31 @@ void TVudUvizidIzed::DrawRadioGroup(CellPaint& paint, const TRect& r, bool disab
   canvas->Brush()->SetStyle(bsSolid);
 }
 
-// Turned text is drawn through a painter of its own: the canvas knows no
-// text escapement.
+// Turned text is drawn upright into an image of its own that is then
+// turned: the canvas knows no text escapement, and glyphs drawn turned would
+// each fill a glyph cache that lives as long as the font engine.
 void TVudUvizidIzed::DrawRotatedText(CellPaint& paint, TRect r) {
   InflateRect(r, -2, -2);
   const int width = r.Right - r.Left, height = r.Bottom - r.Top;
   if (width <= 0 || height <= 0) return;
+  const QFont font = paint.canvas->Font()->ToQFont();
+  const QString text = QString::fromStdString(GetCellEx(paint.col, paint.row));
+  const QFontMetrics metrics(font);
+  QImage upright(std::max(1, metrics.horizontalAdvance(text)), std::max(1, metrics.height()),
+                 QImage::Format_ARGB32_Premultiplied);
+  upright.fill(Qt::transparent);
+  {
+    QPainter painter(&upright);
+    painter.setFont(font);
+    painter.setPen(ToQColor(paint.canvas->Font()->Color()));
+    painter.drawText(QPointF(0, metrics.ascent()), text);
+  }
+  const QImage turned = upright.transformed(QTransform().rotate(-paint.graphic->CellAngle), Qt::SmoothTransformation);
   QImage layer(width, height, QImage::Format_ARGB32_Premultiplied);
   layer.fill(Qt::transparent);
   {
     QPainter painter(&layer);
-    painter.setFont(paint.canvas->Font()->ToQFont());
-    painter.setPen(ToQColor(paint.canvas->Font()->Color()));
-    const QString text = QString::fromStdString(GetCellEx(paint.col, paint.row));
-    const QFontMetrics metrics(painter.font());
-    painter.translate(width / 2.0, height / 2.0);
-    painter.rotate(-paint.graphic->CellAngle);
-    painter.drawText(QPointF(-metrics.horizontalAdvance(text) / 2.0, metrics.ascent() / 2.0), text);
+    painter.drawImage(QPointF((width - turned.width()) / 2.0, (height - turned.height()) / 2.0), turned);
   }
   TBitmap bitmap;
   bitmap.SetImage(layer);

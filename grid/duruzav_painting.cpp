@@ -1,6 +1,8 @@
 // The cell painter: the fixed-cell looks, the cell text in its kinds
 // (plain, mark-up, rich, wide), the borders, the graphic, the user's
 // drawing events and the focus rectangle.
+#include <algorithm>
+
 #include "framework/codec.h"
 #include "grid/duruzav_cellpaint.h"
 #include "grid/richtext.h"
@@ -179,4 +181,26 @@ void TVudUvizidIzed::DrawPlainText(CellPaint& paint, AnsiString text, TRect& r) 
   GetMarker(paint.col, paint.row, errFrom, errLen);
   if (errLen > 0) DrawErrorLines(this, canvas, text, r, canvas->TextHeight("hg"), errFrom, errLen);
   if (url) canvas->Font()->SetStyle(savedStyle);
+}
+
+// A black pen in XOR mode changes nothing: the line inverts instead.
+void TVudUvizidIzed::DrawInvertedLine(int x1, int y1, int x2, int y2) {
+  TCanvas* canvas = Canvas();
+  TPen saved;
+  saved.Assign(*canvas->Pen());
+  canvas->Pen()->SetColor(clBlack);
+  canvas->Pen()->SetStyle(psDot);
+  canvas->Pen()->SetMode(pmNot);
+  canvas->Pen()->SetWidth(1);
+  canvas->MoveTo(x1, y1);
+  canvas->LineTo(x2, y2);
+  canvas->Pen()->Assign(saved);
+}
+
+void TVudUvizidIzed::DrawSizingLine(int x) {
+  DrawInvertedLine(x, 0, x, std::max(Height(), GetCellRect(0, RowCount() - 1).Bottom));
+}
+
+void TVudUvizidIzed::DrawSizingLineR(int y) {
+  DrawInvertedLine(0, y, std::max(Width(), GetCellRect(ColCount() - 1, 0).Right), y);
 }

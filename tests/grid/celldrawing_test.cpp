@@ -273,3 +273,25 @@ TEST_F(CellDrawing, MultilineCellsAreAMatterOfTheirOwnGrid) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CellDrawing, SizingLinesShowOnAnyColourAndVanishWhenDrawnAgain) {
+  grid->Repaint();
+  const QImage before = grid->BackingImage().copy();
+  const TRect cell = grid->CellRect(2, 3);
+  const int x = cell.Left + 10;
+  grid->DrawSizingLine(x);
+  int changed = 0;
+  for (int y = 0; y < before.height(); ++y)
+    changed += harness::PixelAt(grid->BackingImage(), x, y) != harness::PixelAt(before, x, y);
+  EXPECT_GT(changed, before.height() / 4) << "the line is visible on the white cells";
+  grid->DrawSizingLine(x);
+  EXPECT_EQ(grid->BackingImage(), before);
+  grid->DrawSizingLineR(cell.Top + 5);
+  EXPECT_NE(grid->BackingImage(), before);
+  grid->DrawSizingLineR(cell.Top + 5);
+  EXPECT_EQ(grid->BackingImage(), before);
+}
+
+}  // namespace
