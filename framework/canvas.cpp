@@ -102,6 +102,36 @@ class CanvasPainter {
   bool restore_ = false;
 };
 
+// Tells OnCall of the outermost drawing call only.
+class TCanvas::CallRecord {
+ public:
+  CallRecord(TCanvas& canvas, const char* name, std::initializer_list<int> args, std::string_view text = {})
+      : canvas_(canvas) {
+    if (canvas.callDepth_++ == 0 && name && canvas.OnCall) {
+      TCanvasCall call;
+      call.name = name;
+      call.args = args;
+      call.text = AnsiString(text);
+      call.penColor = canvas.pen_.Color();
+      call.penWidth = canvas.pen_.Width();
+      call.brushColor = canvas.brush_.Color();
+      call.brushStyle = canvas.brush_.Style();
+      call.fontName = canvas.font_.Name();
+      call.fontSize = canvas.font_.Size();
+      call.fontColor = canvas.font_.Color();
+      call.fontStyle = canvas.font_.Style();
+      call.fontOrientation = canvas.font_.Orientation();
+      canvas.OnCall(call);
+    }
+  }
+  ~CallRecord() { --canvas_.callDepth_; }
+  CallRecord(const CallRecord&) = delete;
+  CallRecord& operator=(const CallRecord&) = delete;
+
+ private:
+  TCanvas& canvas_;
+};
+
 TCanvas::TCanvas() {
   // Fonts, pens and brushes report their changes as the canvas's.
   font_.OnChange = [this](TObject*) { Changed(); };
@@ -236,15 +266,18 @@ void TCanvas::DrawPixelLine(QPainter& painter, TPoint from, TPoint to) {
 }
 
 void TCanvas::MoveTo(int x, int y) {
+  const CallRecord record(*this, "MoveTo", {x, y});
   penPos_ = {x, y};
   dashPhase_ = 0;
 }
 
 void TCanvas::LineTo(int x, int y) {
+  const CallRecord record(*this, "LineTo", {x, y});
   Polyline({penPos_, {x, y}});
 }
 
 void TCanvas::Polyline(const std::vector<TPoint>& points) {
+  const CallRecord record(*this, "Polyline", {static_cast<int>(points.size())});
   if (points.empty()) return;
   CanvasPainter painter(*this);
   if (painter.Active() && pen_.Style() != psClear) {
@@ -264,6 +297,7 @@ void TCanvas::Polyline(const std::vector<TPoint>& points) {
 }
 
 void TCanvas::Polygon(const std::vector<TPoint>& points) {
+  const CallRecord record(*this, "Polygon", {static_cast<int>(points.size())});
   if (points.size() < 2) return;
   CanvasPainter painter(*this);
   if (painter.Active()) {
@@ -285,6 +319,7 @@ void TCanvas::Polygon(const std::vector<TPoint>& points) {
 }
 
 void TCanvas::Rectangle(int left, int top, int right, int bottom) {
+  const CallRecord record(*this, "Rectangle", {left, top, right, bottom});
   if (right < left) std::swap(left, right);
   if (bottom < top) std::swap(top, bottom);
   CanvasPainter painter(*this);
@@ -314,6 +349,7 @@ void TCanvas::Rectangle(int left, int top, int right, int bottom) {
 }
 
 void TCanvas::RoundRect(int left, int top, int right, int bottom, int cornerWidth, int cornerHeight) {
+  const CallRecord record(*this, "RoundRect", {left, top, right, bottom, cornerWidth, cornerHeight});
   CanvasPainter painter(*this);
   if (painter.Active()) {
     painter->setCompositionMode(PenRasterOp(pen_.Mode()));
@@ -347,19 +383,24 @@ void TCanvas::ArcShape(int kind, int x1, int y1, int x2, int y2, int x3, int y3,
 }
 
 void TCanvas::Ellipse(int left, int top, int right, int bottom) {
+  const CallRecord record(*this, "Ellipse", {left, top, right, bottom});
   ArcShape(kEllipseShape, left, top, right, bottom, 0, 0, 0, 0);
 }
 void TCanvas::Arc(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  const CallRecord record(*this, "Arc", {x1, y1, x2, y2, x3, y3, x4, y4});
   ArcShape(kArcShape, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 void TCanvas::Pie(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  const CallRecord record(*this, "Pie", {x1, y1, x2, y2, x3, y3, x4, y4});
   ArcShape(kPieShape, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 void TCanvas::Chord(int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4) {
+  const CallRecord record(*this, "Chord", {x1, y1, x2, y2, x3, y3, x4, y4});
   ArcShape(kChordShape, x1, y1, x2, y2, x3, y3, x4, y4);
 }
 
 void TCanvas::FillRect(const TRect& r) {
+  const CallRecord record(*this, "FillRect", {r.Left, r.Top, r.Right, r.Bottom});
   CanvasPainter painter(*this);
   if (painter.Active() && brush_.Style() != bsClear)
     painter->fillRect(LogicalRect(r), QBrush(ToQColor(brush_.Color()), QtBrushStyle(brush_.Style())));
@@ -367,6 +408,7 @@ void TCanvas::FillRect(const TRect& r) {
 }
 
 void TCanvas::FrameRect(const TRect& r) {
+  const CallRecord record(*this, "FrameRect", {r.Left, r.Top, r.Right, r.Bottom});
   CanvasPainter painter(*this);
   if (painter.Active() && !r.IsEmpty()) {
     const QColor c = ToQColor(brush_.Color());
@@ -379,6 +421,7 @@ void TCanvas::FrameRect(const TRect& r) {
 }
 
 void TCanvas::DrawFocusRect(const TRect& r) {
+  const CallRecord record(*this, "DrawFocusRect", {r.Left, r.Top, r.Right, r.Bottom});
   CanvasPainter painter(*this);
   if (painter.Active() && !r.IsEmpty()) {
     painter->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
@@ -399,6 +442,7 @@ TColor TCanvas::Pixels(int x, int y) const {
 }
 
 void TCanvas::SetPixel(int x, int y, TColor color) {
+  const CallRecord record(*this, "SetPixel", {x, y, color});
   if (!image_ || !HandleAllocated() || !image_->valid(x, y)) return;
   if (clip_ && !clip_->region.contains(QPoint(x, y))) return;
   image_->setPixelColor(x, y, ToQColor(color));
@@ -406,6 +450,7 @@ void TCanvas::SetPixel(int x, int y, TColor color) {
 }
 
 void TCanvas::FloodFill(int x, int y, TColor color, TFillStyle style) {
+  const CallRecord record(*this, "FloodFill", {x, y, color, style});
   const TRect clip = ClipRect();
   if (!image_ || !HandleAllocated() || !clip.Contains(Point(x, y))) return;
   const TColor fill = ColorToRGB(brush_.Color());
@@ -439,12 +484,14 @@ TSize TCanvas::TextExtent(std::string_view text) const {
 }
 
 void TCanvas::TextOut(int x, int y, std::string_view text) {
+  const CallRecord record(*this, "TextOut", {x, y}, text);
   const TSize extent = TextExtent(text);
   TextRect(Upright(Bounds(x, Upright(y), extent.cx, extent.cy)), x, y, text);
   penPos_ = {x + extent.cx, y};
 }
 
 void TCanvas::TextRect(const TRect& rect, int x, int y, std::string_view text) {
+  const CallRecord record(*this, "TextRect", {rect.Left, rect.Top, rect.Right, rect.Bottom, x, y}, text);
   CanvasPainter painter(*this);
   if (painter.Active()) {
     // Glyphs stand upright when y grows upward.
@@ -546,6 +593,9 @@ QString ElideEnd(const QString& text, int width, const QFontMetrics& metrics) {
 }  // namespace
 
 int TCanvas::DrawText(std::string_view utf8, TRect& rect, unsigned flags) {
+  // Measuring draws nothing and is not told.
+  const CallRecord record(*this, (flags & DT_CALCRECT) ? nullptr : "DrawText",
+                          {rect.Left, rect.Top, rect.Right, rect.Bottom, static_cast<int>(flags)}, utf8);
   // Laid out top-down; with y upward the rectangle is flipped and back.
   TRect r = Upright(rect);
   const QFont font = DeviceFont();
@@ -600,8 +650,18 @@ int TCanvas::DrawText(std::string_view utf8, TRect& rect, unsigned flags) {
       if (flags & DT_CENTER) x = r.Left + (r.Width() - width) / 2;
       else if (flags & DT_RIGHT) x = r.Right - width;
       const int top = y + static_cast<int>(i) * lineHeight;
-      if (brush_.Style() != bsClear) painter->fillRect(QRect(x, top, width, lineHeight), ToQColor(brush_.Color()));
       painter->setPen(ToQColor(font_.Color()));
+      if (font_.Orientation() != 0) {
+        // Turned about the start of its baseline, unclipped, on no background.
+        painter->save();
+        painter->setClipping(false);
+        painter->translate(x, top + metrics.ascent());
+        painter->rotate(-font_.Orientation() / 10.0);
+        painter->drawText(QPoint(0, 0), line.text);
+        painter->restore();
+        continue;
+      }
+      if (brush_.Style() != bsClear) painter->fillRect(QRect(x, top, width, lineHeight), ToQColor(brush_.Color()));
       painter->drawText(QPoint(x, top + metrics.ascent()), line.text);
       if (line.underline >= 0 && line.underline < line.text.size()) {
         const int ux = x + metrics.horizontalAdvance(line.text.left(line.underline));
@@ -633,11 +693,13 @@ QImage WithTransparency(const TGraphic* graphic) {
 }  // namespace
 
 void TCanvas::Draw(int x, int y, const TGraphic* graphic) {
+  const CallRecord record(*this, "Draw", {x, y, graphic ? graphic->Width() : 0, graphic ? graphic->Height() : 0});
   if (!graphic || graphic->Empty()) return;
   StretchDraw(Bounds(x, y, graphic->Width(), graphic->Height()), graphic);
 }
 
 void TCanvas::StretchDraw(const TRect& r, const TGraphic* graphic) {
+  const CallRecord record(*this, "StretchDraw", {r.Left, r.Top, r.Right, r.Bottom});
   if (!graphic || graphic->Empty()) return;
   CanvasPainter painter(*this);
   if (painter.Active()) painter->drawImage(ToQRect(r), WithTransparency(graphic));
@@ -645,6 +707,7 @@ void TCanvas::StretchDraw(const TRect& r, const TGraphic* graphic) {
 }
 
 void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& srcRect) {
+  const CallRecord record(*this, "CopyRect", {dest.Left, dest.Top, dest.Right, dest.Bottom, srcRect.Left, srcRect.Top, srcRect.Right, srcRect.Bottom});
   if (!source || !source->image_ || !source->HandleAllocated()) return;
   // Copy first, so a canvas can copy within itself.
   const QImage part = source->image_->copy(ToQRect(srcRect));

@@ -7,6 +7,7 @@
 #include <QFont>
 #include <QImage>
 #include <QTransform>
+#include <functional>
 #include <memory>
 #include <string_view>
 #include <vector>
@@ -93,6 +94,23 @@ inline constexpr int LOGPIXELSY = 90;
 enum TFillStyle { fsSurface, fsBorder };
 
 enum TCopyMode { cmSrcCopy, cmSrcAnd, cmSrcPaint, cmSrcInvert, cmDstInvert, cmBlackness, cmWhiteness };
+
+// One drawing call as a recorder sees it, with the tools in force: tests
+// check exact layouts with it.
+struct TCanvasCall {
+  AnsiString name;        // the method: "TextRect", "DrawText", "FillRect", ...
+  std::vector<int> args;  // its integer arguments in order, a rectangle as four
+  AnsiString text;        // its text, when it has one
+  TColor penColor = clBlack;
+  int penWidth = 1;
+  TColor brushColor = clWhite;
+  TBrushStyle brushStyle = bsSolid;
+  AnsiString fontName;
+  int fontSize = 0;
+  TColor fontColor = clBlack;
+  TFontStyles fontStyle = 0;
+  int fontOrientation = 0;
+};
 
 class TCanvas : public TPersistent {
  public:
@@ -191,9 +209,13 @@ class TCanvas : public TPersistent {
   void ResetClip();
 
   TNotifyEvent OnChange;
+  // Told of every drawing call made on the canvas from outside (the calls a
+  // drawing method makes of the canvas's own are not told again).
+  std::function<void(const TCanvasCall&)> OnCall;
 
  private:
   friend class CanvasPainter;
+  class CallRecord;
   enum { kEllipseShape, kArcShape, kPieShape, kChordShape };
   // Whether the Windows pixel rules apply (an image or widget in device
   // pixels) rather than vector drawing.
@@ -225,6 +247,7 @@ class TCanvas : public TPersistent {
   struct Clip;
   std::unique_ptr<Clip> clip_;
   int dashPhase_ = 0;
+  int callDepth_ = 0;
 };
 
 // Windows-style entry points over a canvas (HDC is the canvas).

@@ -73,3 +73,17 @@ QCursor ToQCursor(TCursor cursor) {
   pixmap.setMask(pixmap.createMaskFromColor(QColor(255, 0, 255)));
   return QCursor(pixmap, res.hotX, res.hotY);
 }
+
+namespace {
+std::map<AnsiString, std::string, NoCase>& DataResources() {
+  static std::map<AnsiString, std::string, NoCase> resources;
+  return resources;
+}
+}  // namespace
+
+void RegisterDataResource(const AnsiString& name, std::string bytes) { DataResources()[name] = std::move(bytes); }
+
+const std::string* FindDataResource(const AnsiString& name) {
+  const auto it = DataResources().find(name);
+  return it == DataResources().end() ? nullptr : &it->second;
+}

@@ -33,3 +33,10 @@ TCursor LoadCursorResource(int id);
 class QCursor;
 // The Qt cursor of a standard or loaded cursor.
 QCursor ToQCursor(TCursor cursor);
+
+// Data resources: raw bytes of the program (pictures, documents), by name;
+// a numbered resource is named "#" and its number, as resource numbers are
+// written. Names compare without case.
+void RegisterDataResource(const AnsiString& name, std::string bytes);
+// Null when no data resource has that name.
+const std::string* FindDataResource(const AnsiString& name);

@@ -10,6 +10,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 
 #include "framework/graphics.h"
@@ -517,6 +518,12 @@ class TVudUvizidIzed : public TBaseGrid {
   double GetFloats(int col, int row);
   // Written with FloatFormat.
   void SetFloats(int col, int row, double value);
+  // The cell text without mark-up.
+  AnsiString GetStrippedCell(int col, int row) { return StripCellMarkup(GetCellEx(col, row)); }
+  // The value of the in-cell control with that ID, empty when there is none;
+  // the setter rewrites it only where the control is found.
+  AnsiString GetCtrlVal(int col, int row, const AnsiString& controlName);
+  void SetCtrlVal(int col, int row, const AnsiString& controlName, const AnsiString& value);
   TColor GetColors(int col, int row) const;
   void SetColors(int col, int row, TColor value);
   TColor GetColorsTo(int col, int row) const;
@@ -678,6 +685,50 @@ class TVudUvizidIzed : public TBaseGrid {
   };
   CellLookValues& CellLook() { return cellLook_; }
 
+  // ---- Appearance queries ----
+  struct TCellAlignment {
+    TAlignment HAlign;
+    TVAlignment VAlign;
+  };
+  // Left or, with AutoNumAlign, right for numbers; then the cell's own
+  // alignment; then OnGetAlignment.
+  TCellAlignment GetCellAlignment(int col, int row);
+  // The graphic with its size, placement and whether the text shows too.
+  TCellGraphic* GetGraphicDetails(int col, int row, int& width, int& height, bool& displayText,
+                                  TCellHAlign& hAlign, TCellVAlign& vAlign);
+  // The cell text, numbers formatted through OnGetFloatFormat; never throws.
+  virtual AnsiString GetFormattedCell(int col, int row);
+  // The pixels the cell's text needs on the grid canvas.
+  TPoint GetCellTextSize(int col, int row, bool wrapInColumn);
+  // The value of a formula cell: this grid has no formula engine.
+  virtual AnsiString CalcCell(int col, int row) { return GetCellEx(col, row); }
+  virtual void LoadCell(int col, int row, AnsiString value);
+  virtual AnsiString SaveCell(int col, int row);
+  bool SaveDisplayedText = true;
+  bool SaveWithMarkup = true;
+  // Text inset inside a cell: X from left and right, Y from the top.
+  TPoint XYOffset{2, 2};
+  std::function<void(TObject* Sender, int ACol, int ARow, bool& IsFloat, AnsiString& FloatFormat)> OnGetFloatFormat;
+  std::function<void(TObject* Sender, int ACol, int ARow, AnsiString& Value)> OnLoadCell;
+  std::function<void(TObject* Sender, int ACol, int ARow, AnsiString& Value)> OnSaveCell;
+
+  // ---- Cell drawing ----
+  std::function<void(TObject* Sender, int ACol, int ARow, TRect Rect, TGridDrawState State)> OnDrawCell;
+  std::function<void(TObject* Sender, TCanvas* Canvas, int ACol, int ARow, TGridDrawState AState, TRect ARect,
+                     bool Printing)>
+      OnCustomCellDraw;
+  // Reported once per cell and problem when a cell cannot be drawn as its
+  // graphic asks (a progress cell without a number, a picture that cannot
+  // be read); painting goes on.
+  std::function<void(TObject* Sender, int ACol, int ARow, const AnsiString& Problem)> OnCellDrawProblem;
+  // The feedback while a column (x) or row (y) border is dragged: a dotted
+  // line that inverts what lies under it, so that it shows on any colour and
+  // drawing it again at the same place takes it away.
+  void DrawSizingLine(int x);
+  void DrawSizingLineR(int y);
+  // Shown in the fixed column of the current row.
+  TBitmap* RowIndicator() { return &rowIndicator_; }
+
  protected:
   void Loaded() override;
   void Resize() override;
@@ -796,6 +847,32 @@ class TVudUvizidIzed : public TBaseGrid {
   CellLookValues cellLook_;
   int zoomLevel_ = 0;
   std::set<int> selectedRows_;
+
+  // ---- Cell drawing ----
+  // What one DrawGridCell call shares with its sub-painters.
+  struct CellPaint;
+  void DrawCellText(CellPaint& paint);
+  void DrawPlainText(CellPaint& paint, AnsiString text, TRect& r);
+  void DrawCellBorders(int col, int row, TRect r);
+  void DrawCellGraphic(CellPaint& paint, TRect r);
+  void DrawCheckGlyph(const TRect& g, bool checked, bool enabled);
+  void DrawRadioGroup(CellPaint& paint, const TRect& r, bool disabled);
+  void DrawProgressCell(CellPaint& paint, TRect r);
+  void DrawRotatedText(CellPaint& paint, TRect r);
+  void DrawInvertedLine(int x1, int y1, int x2, int y2);
+  // The cell's integer for a painter: nullopt (reported once) when the
+  // text is none.
+  std::optional<int> PaintedInteger(int col, int row);
+  void ReportDrawProblem(int col, int row, const AnsiString& problem);
+  bool CellEnabled(int col, int row);
+  // Mark-up cell texts, through the mark-up renderer.
+  TSize DrawMarkupText(TCanvas* canvas, const AnsiString& text, TRect r, bool draw);
+  AnsiString StripCellMarkup(const AnsiString& text) const;
+  TBitmap rowIndicator_;
+  // Drawing flags of text without word wrap; Multilinecells clears the
+  // single-line flag for this grid only.
+  unsigned singleLineFlag_ = DT_SINGLELINE;
+  std::set<std::pair<int, int>> reportedProblems_;
   // Creates the cell's properties and repaints it after a setter.
   TCellProperties* PropsForChange(int col, int row);
   void ResetRowLook(int row);

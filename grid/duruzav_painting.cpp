@@ -1,81 +1,206 @@
-// How a cell looks: its brush, font and alignment in a fixed order of
-// overrides, and its text.
-#include "grid/duruzav.h"
+// The cell painter: the fixed-cell looks, the cell text in its kinds
+// (plain, mark-up, rich, wide), the borders, the graphic, the user's
+// drawing events and the focus rectangle.
+#include <algorithm>
+
+#include "framework/codec.h"
+#include "grid/duruzav_cellpaint.h"
+#include "grid/richtext.h"
+#include "grid/zgutil.h"
+
 
 namespace {
 
-unsigned TextFlags(TAlignment hAlign, TVAlignment vAlign, bool wordWrap) {
-  unsigned flags = DT_NOPREFIX;
-  flags |= hAlign == taRightJustify ? DT_RIGHT : hAlign == taCenter ? DT_CENTER : DT_LEFT;
-  if (wordWrap) return flags | DT_WORDBREAK;
-  flags |= DT_SINGLELINE;
-  return flags | (vAlign == vtaCenter ? DT_VCENTER : vAlign == vtaBottom ? DT_BOTTOM : DT_TOP);
-}
+unsigned HorizontalFlag(TAlignment a) { return a == taRightJustify ? DT_RIGHT : a == taCenter ? DT_CENTER : DT_LEFT; }
+unsigned VerticalFlag(TVAlignment a) { return a == vtaCenter ? DT_VCENTER : a == vtaBottom ? DT_BOTTOM : DT_TOP; }
 
 }  // namespace
 
-// Later steps override earlier ones: the grid's font and colour, the cell's
-// properties, fixed cells, the colour event, then the selection.
-void TVudUvizidIzed::GetVisualProperties(int col, int row, TGridDrawState& state, bool print, bool select, bool,
-                                         TBrush* brush, TColor& colorTo, TFont* font, TAlignment& hAlign,
-                                         TVAlignment& vAlign, bool& wordWrap) {
-  const bool fixedArea = col < FixedCols() || row < FixedRows();
-  if (fixedArea) font->Assign(print && !printSettings_.UseDisplayFont ? *printSettings_.FixedFont() : fixedFont_);
-  else font->Assign(print && !printSettings_.UseDisplayFont ? *printSettings_.Font() : *Font());
-
-  TColor color = clNone;
-  colorTo = clNone;
-  if (const TCellProperties* p = PropsAt(col, row)) {
-    color = p->BrushColor();
-    if (p->FontColor != clNone) font->SetColor(p->FontColor);
-    if (p->FontStyle != 0) font->SetStyle(p->FontStyle);
-    if (p->FontSize != 0) font->SetSize(p->FontSize);
-    if (!p->FontName.empty()) font->SetName(p->FontName);
-    wordWrap = p->WordWrap();
-    colorTo = p->BrushColorTo();
+void TVudUvizidIzed::DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect, TGridDrawState state) {
+  if (settings_.Multilinecells) singleLineFlag_ = 0;
+  CellPaint paint{canvas, col, row, rect, state};
+  paint.fixed = IsFixed(col, row) || col < FixedCols() || row < FixedRows();
+  // The frame has already asked the appearance of the cell (its colours
+  // are on the canvas, its state in `state`): asking again would fire the
+  // colour event twice per cell.
+  paint.wordWrap = WordWrap();
+  if (const TCellProperties* p = PropsAt(col, row)) paint.wordWrap = p->WordWrap();
+  GetCellWordWrap(col, row, paint.wordWrap);
+  const TCellAlignment alignment = GetCellAlignment(col, row);
+  paint.hAlign = alignment.HAlign;
+  paint.vAlign = alignment.VAlign;
+  paint.graphic = GetGraphicDetails(col, row, paint.grW, paint.grH, paint.showText, paint.grHA, paint.grVA);
+  if (col == 0 && HasNodes()) {
+    if (const TCellProperties* p = PropsAt(0, row)) paint.grW = p->NodeLevel * 12 + 4;
   }
-  if (color == clNone) {
-    color = Color();
-    if (fixedArea || col >= ColCount() - settings_.FixedRightCols || row >= RowCount() - settings_.FixedFooters)
-      color = FixedColor();
-  }
-  brush->SetColor(color);
+  const bool focused = paint.state & gdFocused;
+  if ((paint.state & gdSelected) && !focused && settings_.SelectionColor == clNone)
+    canvas->Brush()->SetColor(clHighlight);
+  paint.savedBrush = canvas->Brush()->Color();
+  paint.savedFont = canvas->Font()->Color();
 
-  const bool fixed = IsFixed(col, row) || fixedArea;
-  if (fixed && !print) {
-    brush->SetColor(FixedColor());
-    font->Assign(fixedFont_);
-    state |= gdFixed;
-  }
-  if (print) GetCellPrintColor(col, row, state, brush, font);
-  else GetCellColor(col, row, state, brush, font);
-
-  if (!fixed && !print && select && settings_.ShowSelection && IsSelected(col, row)) {
-    brush->SetColor(settings_.SelectionColor);
-    colorTo = settings_.SelectionColorTo;
-    font->SetColor(settings_.SelectionTextColor);
-    state |= gdSelected;
+  const bool indicatorShown = col == 0 && row == Row() && FixedCols() > 0 && !rowIndicator_.Empty();
+  if (indicatorShown) {
+    const int h = paint.r.Bottom - paint.r.Top;
+    const int y = settings_.VAlignment == vtaCenter   ? paint.r.Top + (h - rowIndicator_.Height()) / 2
+                  : settings_.VAlignment == vtaBottom ? paint.r.Bottom - rowIndicator_.Height()
+                                                      : paint.r.Top;
+    DrawBitmapTransp(canvas, &rowIndicator_, canvas->Brush()->Color(), Bounds(paint.r.Left + 2, y, 0, 0));
+    paint.r.Left += rowIndicator_.Width() + 2;
   }
 
-  GetCellWordWrap(col, row, wordWrap);
-  hAlign = taLeftJustify;
-  vAlign = settings_.VAlignment;
-  if (const TCellProperties* p = PropsAt(col, row)) hAlign = p->Alignment;
-  GetCellAlign(col, row, hAlign, vAlign);
+  const int savedRight = paint.r.Right;
+  DrawCellText(paint);
+  paint.r.Right = savedRight;
+  canvas->Brush()->SetColor(paint.savedBrush);
+  canvas->Font()->SetColor(paint.savedFont);
+
+  InflateRect(paint.r, 1, 1);
+  DrawCellBorders(col, row, paint.r);
+  if (indicatorShown) paint.r.Left -= rowIndicator_.Width();
+  if (paint.graphic) DrawCellGraphic(paint, paint.r);
+
+  if (OnDrawCell) {
+    const TRect inner{paint.r.Left + 1, paint.r.Top + 1, paint.r.Right - GridLineWidth(),
+                      paint.r.Bottom - GridLineWidth()};
+    OnDrawCell(this, col, row, inner, paint.state);
+  }
+  if (OnCustomCellDraw) OnCustomCellDraw(this, canvas, col, row, paint.state, paint.r, false);
+
+  const TPoint base = BaseCell(col, row);
+  if (!settings_.HideFocusRect && base.X == Col() && base.Y == Row() && Focused() && !(Options() & goRowSelect)) {
+    TRect focus = paint.r;
+    InflateRect(focus, GridLineWidth() - 1, GridLineWidth() - 1);
+    focus.Right -= 1;
+    focus.Bottom -= 1;
+    canvas->DrawFocusRect(focus);
+  }
 }
 
-void TVudUvizidIzed::DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect, TGridDrawState) {
-  TAlignment hAlign = taLeftJustify;
-  TVAlignment vAlign = settings_.VAlignment;
-  if (const TCellProperties* p = PropsAt(col, row)) hAlign = p->Alignment;
-  GetCellAlign(col, row, hAlign, vAlign);
-  bool wordWrap = WordWrap() && settings_.Multilinecells;
-  if (const TCellProperties* p = PropsAt(col, row)) wordWrap = p->WordWrap();
-  GetCellWordWrap(col, row, wordWrap);
+void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
+  TCanvas* canvas = paint.canvas;
+  TRect r = paint.r;
+  paint.urlColor = settings_.URLColor;
 
-  TRect text = rect;
-  InflateRect(text, -2, -1);
+  const bool focused = paint.state & gdFocused;
+  const bool selected = (paint.state & gdSelected) || IsSelected(paint.col, paint.row);
+  if (selected && !paint.fixed && (!focused || (Options() & goDrawFocusSelected))) {
+    if (settings_.ShowSelection) {
+      if (settings_.SelectionColor != clNone) canvas->Brush()->SetColor(settings_.SelectionColor);
+      if (settings_.SelectionTextColor != clNone) canvas->Font()->SetColor(settings_.SelectionTextColor);
+      paint.urlColor = settings_.SelectionTextColor;
+    } else if (!Focused() || HasCheckBox(paint.col, paint.row)) {
+      canvas->Brush()->SetColor(paint.savedBrush);
+      canvas->Font()->SetColor(paint.savedFont);
+    }
+  }
+
+  AnsiString text = GetFormattedCell(paint.col, paint.row);
+  TTextType kind = TextType(text, settings_.EnableHTML);
+  if (kind == ttFormula) {
+    text = CalcCell(paint.col, paint.row);
+    kind = TextType(text, settings_.EnableHTML);
+  }
+  bool isPassword = false;
+  GetCellPassword(paint.col, paint.row, isPassword);
+  if (isPassword) StringToPassword(text, passwordChar_);
+
+  if (!paint.showText) return;
+
+  r.Left += XYOffset.X;
+  r.Right -= XYOffset.X;
+  r.Top += XYOffset.Y;
+  if (paint.graphic) {
+    switch (paint.grHA) {
+      case haBeforeText: r.Left += paint.grW; break;
+      case haAfterText: r.Right -= paint.grW; break;
+      default: break;
+    }
+    if (paint.grVA == vaAboveText) r.Top += paint.grH;
+    if (paint.grVA == vaUnderText) r.Bottom -= paint.grH;
+  }
+  if (paint.col == 0 && HasNodes() && GetCellType(0, paint.row) != ctNode) r.Left += NodeIndent(paint.row);
+
+  switch (kind) {
+    case ttHTML: {
+      r.Left -= 1;
+      canvas->Brush()->SetStyle(bsClear);
+      const TSize size = DrawMarkupText(canvas, text, r, true);
+      canvas->Brush()->SetStyle(bsSolid);
+      paint.textW = size.cx + 2;
+      break;
+    }
+    case ttRTF:
+      canvas->Brush()->SetStyle(bsClear);
+      DrawRichText(canvas, text, r);
+      canvas->Brush()->SetStyle(bsSolid);
+      break;
+    case ttUnicode: {
+      const unsigned wrap = paint.wordWrap || settings_.Multilinecells ? DT_WORDBREAK : DT_SINGLELINE | DT_END_ELLIPSIS;
+      canvas->Brush()->SetStyle(bsClear);
+      canvas->DrawText(WideToUtf8(DecodeWideStr(text)), r,
+                       VerticalFlag(paint.vAlign) | HorizontalFlag(paint.hAlign) | DT_NOPREFIX | wrap);
+      canvas->Brush()->SetStyle(bsSolid);
+      break;
+    }
+    default:
+      DrawPlainText(paint, text, r);
+      break;
+  }
+}
+
+void TVudUvizidIzed::DrawPlainText(CellPaint& paint, AnsiString text, TRect& r) {
+  TCanvas* canvas = paint.canvas;
+  const bool url = settings_.URLShow && IsURL(GetCellEx(paint.col, paint.row));
+  const TFontStyles savedStyle = canvas->Font()->Style();
+  if (url) {
+    if (!settings_.URLFull) StripURLProtocol(text);
+    canvas->Font()->SetStyle(savedStyle | fsUnderline);
+    canvas->Font()->SetColor(paint.urlColor);
+  }
+  unsigned flags = DT_EDITCONTROL;
+  if (LinesInText(text, settings_.Multilinecells) == 1 && !paint.wordWrap) {
+    const auto lineBreak = text.find_first_of("\r\n");
+    if (lineBreak != AnsiString::npos) text.resize(lineBreak);
+    flags = DT_SINGLELINE;
+    if (settings_.EnhTextSize) flags |= DT_END_ELLIPSIS;
+  }
+  if (paint.wordWrap && !settings_.Multilinecells && settings_.EnhTextSize) flags |= DT_END_ELLIPSIS;
+  const unsigned wrapFlag = paint.wordWrap ? DT_WORDBREAK | DT_EDITCONTROL : singleLineFlag_;
+  flags |= DT_EXPANDTABS | DT_NOPREFIX | wrapFlag | HorizontalFlag(paint.hAlign) | VerticalFlag(paint.vAlign);
   canvas->Brush()->SetStyle(bsClear);
-  canvas->DrawText(GetCellEx(col, row), text, TextFlags(hAlign, vAlign, wordWrap));
+  if (paint.graphic && !text.empty()) {
+    TRect measured = r;
+    canvas->DrawText(text, measured, flags | DT_CALCRECT);
+    paint.textW = measured.Right - r.Left + 2;
+  }
+  canvas->DrawText(text, r, flags);
   canvas->Brush()->SetStyle(bsSolid);
+
+  int errFrom = 0, errLen = 0;
+  GetMarker(paint.col, paint.row, errFrom, errLen);
+  if (errLen > 0) DrawErrorLines(this, canvas, text, r, canvas->TextHeight("hg"), errFrom, errLen);
+  if (url) canvas->Font()->SetStyle(savedStyle);
+}
+
+// A black pen in XOR mode changes nothing: the line inverts instead.
+void TVudUvizidIzed::DrawInvertedLine(int x1, int y1, int x2, int y2) {
+  TCanvas* canvas = Canvas();
+  TPen saved;
+  saved.Assign(*canvas->Pen());
+  canvas->Pen()->SetColor(clBlack);
+  canvas->Pen()->SetStyle(psDot);
+  canvas->Pen()->SetMode(pmNot);
+  canvas->Pen()->SetWidth(1);
+  canvas->MoveTo(x1, y1);
+  canvas->LineTo(x2, y2);
+  canvas->Pen()->Assign(saved);
+}
+
+void TVudUvizidIzed::DrawSizingLine(int x) {
+  DrawInvertedLine(x, 0, x, std::max(Height(), GetCellRect(0, RowCount() - 1).Bottom));
+}
+
+void TVudUvizidIzed::DrawSizingLineR(int y) {
+  DrawInvertedLine(0, y, std::max(Width(), GetCellRect(ColCount() - 1, 0).Right), y);
 }

@@ -1,0 +1,28 @@
+#pragma once
+// What one cell paint shares between the cell painter and its
+// sub-painters (text, borders, graphic).
+#include "grid/duruzav.h"
+
+struct TVudUvizidIzed::CellPaint {
+  TCanvas* canvas;
+  int col;
+  int row;
+  TRect r;
+  TGridDrawState state;
+  bool fixed = false;
+  TAlignment hAlign = taLeftJustify;
+  TVAlignment vAlign = vtaTop;
+  bool wordWrap = true;
+  TCellGraphic* graphic = nullptr;
+  // Size and place of the graphic; the text's width once drawn (0 when not
+  // measured), which places graphics beside the text.
+  int grW = 0;
+  int grH = 0;
+  bool showText = true;
+  TCellHAlign grHA = haLeft;
+  TCellVAlign grVA = vaTop;
+  TColor savedBrush = clNone;
+  TColor savedFont = clNone;
+  int textW = 0;
+  TColor urlColor = clNone;
+};
