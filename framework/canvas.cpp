@@ -213,7 +213,10 @@ QRect TCanvas::LogicalRect(const TRect& r) const {
 }
 
 const QFontMetrics& TCanvas::Metrics() const {
-  if (!metrics_) metrics_ = std::make_unique<QFontMetrics>(DeviceFont());
+  if (!metrics_) {
+    metricsFont_ = DeviceFont();
+    metrics_ = std::make_unique<QFontMetrics>(metricsFont_);
+  }
   return *metrics_;
 }
 
@@ -609,8 +612,8 @@ int TCanvas::DrawText(std::string_view utf8, TRect& rect, unsigned flags) {
                           {rect.Left, rect.Top, rect.Right, rect.Bottom, static_cast<int>(flags)}, utf8);
   // Laid out top-down; with y upward the rectangle is flipped and back.
   TRect r = Upright(rect);
-  const QFont font = DeviceFont();
   const QFontMetrics& metrics = Metrics();
+  const QFont& font = metricsFont_;
   QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
   if (flags & DT_EXPANDTABS) text = ExpandTabs(text, metrics);
 

@@ -256,6 +256,7 @@ class TCanvas : public TPersistent {
   int dashPhase_ = 0;
   int callDepth_ = 0;
   mutable std::unique_ptr<QFontMetrics> metrics_;
+  mutable QFont metricsFont_;  // the device font metrics_ was made of
 };
 
 // Windows-style entry points over a canvas (HDC is the canvas).
