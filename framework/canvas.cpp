@@ -134,7 +134,10 @@ class TCanvas::CallRecord {
 
 TCanvas::TCanvas() {
   // Fonts, pens and brushes report their changes as the canvas's.
-  font_.OnChange = [this](TObject*) { Changed(); };
+  font_.OnChange = [this](TObject*) {
+    metrics_.reset();
+    Changed();
+  };
   pen_.OnChange = [this](TObject*) { Changed(); };
   brush_.OnChange = [this](TObject*) { Changed(); };
 }
@@ -144,10 +147,12 @@ TCanvas::~TCanvas() { EndDoc(); }
 void TCanvas::Attach(QImage* image) {
   AttachDevice(image);
   fontPixelsPerInch_ = 96;
+  metrics_.reset();
 }
 
 void TCanvas::AttachDevice(QPaintDevice* device) {
   EndDoc();
+  metrics_.reset();
   device_ = device;
   image_ = device && device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
   fontPixelsPerInch_ = device && !(image_ && image_->isNull()) ? device->logicalDpiY() : 96;
@@ -205,6 +210,14 @@ TRect TCanvas::Upright(const TRect& r) const {
 QRect TCanvas::LogicalRect(const TRect& r) const {
   if (!Flipped()) return ToQRect(r);
   return QRect(std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::abs(r.Width()), std::abs(r.Height()));
+}
+
+const QFontMetrics& TCanvas::Metrics() const {
+  if (!metrics_) {
+    metricsFont_ = DeviceFont();
+    metrics_ = std::make_unique<QFontMetrics>(metricsFont_);
+  }
+  return *metrics_;
 }
 
 QFont TCanvas::DeviceFont() const {
@@ -475,10 +488,11 @@ void TCanvas::FloodFill(int x, int y, TColor color, TFillStyle style) {
 // ---- Text ----
 
 int TCanvas::TextWidth(std::string_view text) const { return TextExtent(text).cx; }
-int TCanvas::TextHeight(std::string_view text) const { return TextExtent(text).cy; }
+// A line's height does not depend on its characters.
+int TCanvas::TextHeight(std::string_view) const { return Metrics().height(); }
 
 TSize TCanvas::TextExtent(std::string_view text) const {
-  const QFontMetrics metrics(DeviceFont());
+  const QFontMetrics& metrics = Metrics();
   return {metrics.horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))),
           metrics.height()};
 }
@@ -598,8 +612,8 @@ int TCanvas::DrawText(std::string_view utf8, TRect& rect, unsigned flags) {
                           {rect.Left, rect.Top, rect.Right, rect.Bottom, static_cast<int>(flags)}, utf8);
   // Laid out top-down; with y upward the rectangle is flipped and back.
   TRect r = Upright(rect);
-  const QFont font = DeviceFont();
-  const QFontMetrics metrics(font);
+  const QFontMetrics& metrics = Metrics();
+  const QFont& font = metricsFont_;
   QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
   if (flags & DT_EXPANDTABS) text = ExpandTabs(text, metrics);
 
@@ -621,10 +635,9 @@ int TCanvas::DrawText(std::string_view utf8, TRect& rect, unsigned flags) {
 
   const int lineHeight = metrics.height() + ((flags & DT_EXTERNALLEADING) ? std::max(metrics.leading(), 0) : 0);
   const int textHeight = lineHeight * static_cast<int>(lines.size());
-  int widest = 0;
-  for (const TextLine& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line.text));
-
   if (flags & DT_CALCRECT) {
+    int widest = 0;
+    for (const TextLine& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line.text));
     if (lines.size() == 1 && !(flags & DT_WORDBREAK)) r.Right = r.Left + widest;
     else r.Right = std::max(r.Right, r.Left + widest);
     r.Bottom = r.Top + textHeight;
@@ -645,7 +658,9 @@ int TCanvas::DrawText(std::string_view utf8, TRect& rect, unsigned flags) {
     for (size_t i = 0; i < lines.size(); ++i) {
       TextLine line = lines[i];
       if (flags & DT_END_ELLIPSIS) line.text = ElideEnd(line.text, r.Width(), metrics);
-      const int width = metrics.horizontalAdvance(line.text);
+      // Measured only when placing or filling needs it.
+      const bool measured = (flags & (DT_CENTER | DT_RIGHT)) || brush_.Style() != bsClear;
+      const int width = measured ? metrics.horizontalAdvance(line.text) : 0;
       int x = r.Left;
       if (flags & DT_CENTER) x = r.Left + (r.Width() - width) / 2;
       else if (flags & DT_RIGHT) x = r.Right - width;

@@ -48,6 +48,9 @@ bool Engine::Run(const AnsiString& text) {
   state.fontColor = baseColor_;
   state.fontStyle = baseStyle_;
 
+  // One painter for all the pieces of an image rather than one per piece.
+  const bool ownPainter = Drawing(Pass::Second) && canvas_.Target() && !canvas_.Drawing() && canvas_.BeginDoc();
+
   const AnsiString prepared = PrepareText(text, in_.variant == Variant::Label);
   std::string_view rest = prepared;
   int top = in_.bounds.Top;
@@ -63,6 +66,8 @@ bool Engine::Run(const AnsiString& text) {
     const State lineStart = state;
 
     bool endText = false;
+    measuredWidths_.clear();
+    replayed_ = 0;
     size_t consumed = LayoutLine(rest, state, line, Pass::Measure, endText);
     if (consumed == 0 && !endText) consumed = 1;  // nothing fitted: never loop on the same text
     const std::string_view lineText = rest.substr(0, consumed);
@@ -93,6 +98,7 @@ bool Engine::Run(const AnsiString& text) {
   }
   hit = hit || objectHit_;
 
+  if (ownPainter) canvas_.EndDoc();
   canvas_.SetFont(baseFont);
   if (out_.ySize == 0) out_.ySize = canvas_.TextHeight("gh");
   canvas_.Pen()->SetColor(penColor);
@@ -189,7 +195,10 @@ size_t Engine::LayoutLine(std::string_view text, State& state, Line& line, Pass 
 bool Engine::LayoutPiece(const AnsiString& piece, State& state, Line& line, Pass pass, bool& endText) {
   if (state.hidden) return true;
   SelectFont(state);
-  const int width = PieceWidth(piece);
+  // The second pass takes the same pieces in the same fonts: their widths
+  // are those the measuring pass found.
+  const bool replayed = pass == Pass::Second && replayed_ < measuredWidths_.size();
+  const int width = replayed ? measuredWidths_[replayed_++] : PieceWidth(piece);
   if (pass == Pass::Measure) {
     const int room = line.rect.Width();
     const bool fits = line.width + width < room || width >= room || !line.endsWithBlank;
@@ -197,6 +206,7 @@ bool Engine::LayoutPiece(const AnsiString& piece, State& state, Line& line, Pass
     // Without wrapping, the piece that overflows is the last one shown.
     if (!fits && line.pieces > 0) endText = true;
     out_.plainText += piece;
+    measuredWidths_.push_back(width);
   }
   const int height = canvas_.TextHeight(piece);
   line.height = std::max(line.height, height);
@@ -220,8 +230,18 @@ bool Engine::LayoutPiece(const AnsiString& piece, State& state, Line& line, Pass
   line.width += width;
   ++line.pieces;
   line.endsWithBlank = piece.back() == ' ';
-  line.trailingBlank = line.endsWithBlank ? canvas_.TextWidth(" ") : 0;
+  if (pass == Pass::Measure) line.trailingBlank = line.endsWithBlank ? BlankWidth(state) : 0;
   return true;
+}
+
+int Engine::BlankWidth(const State& state) {
+  if (blankFontName_ != state.fontName || blankFontSize_ != state.fontSize || blankFontStyle_ != state.fontStyle) {
+    blankFontName_ = state.fontName;
+    blankFontSize_ = state.fontSize;
+    blankFontStyle_ = state.fontStyle;
+    blankWidth_ = canvas_.TextWidth(" ");
+  }
+  return blankWidth_;
 }
 
 void Engine::DrawPiece(const AnsiString& piece, const State& state, TRect rect, int width) {

@@ -145,6 +145,7 @@ class Engine {
   bool Drawing(Pass pass) const { return pass == Pass::Second && !in_.hitTestOnly && !in_.measureOnly; }
   void SelectFont(const State& state);
   int PieceWidth(const AnsiString& piece) const;
+  int BlankWidth(const State& state);
   void DrawPiece(const AnsiString& piece, const State& state, TRect rect, int width);
   void DrawErrorZigzag(int left, int right, int baseline);
   void PlaceLine(const State& state, Line& line) const;
@@ -194,6 +195,12 @@ class Engine {
   bool anchorHit_ = false;
   bool objectHit_ = false;
   bool lineHadAnchorHit_ = false;
+  std::vector<int> measuredWidths_;  // of the current line's pieces
+  size_t replayed_ = 0;
+  AnsiString blankFontName_;  // the font blankWidth_ was measured in
+  int blankFontSize_ = -1;
+  TFontStyles blankFontStyle_ = 0;
+  int blankWidth_ = 0;
 };
 
 }  // namespace markup
