@@ -143,7 +143,7 @@ void TROVUveza::SetAutoSizing(bool on) {
   Invalidate();
 }
 
-void TROVUveza::SetAutoSizeType(TAutoSizeType type) {
+void TROVUveza::SetAutoSizeType(Rovuveza::TAutoSizeType type) {
   autoSizeType_ = type;
   SetAutoSizing(autoSizing_);
 }
@@ -165,7 +165,7 @@ ROVUVEZA_SETTER(BevelWidth, int, bevelWidth_)
 ROVUVEZA_SETTER(BorderWidth, int, borderWidth_)
 ROVUVEZA_SETTER(BorderStyle, TFormBorderStyle, borderStyle_)
 ROVUVEZA_SETTER(ColorTo, TColor, colorTo_)
-ROVUVEZA_SETTER(GradientType, TGradientType, gradientType_)
+ROVUVEZA_SETTER(GradientType, Rovuveza::TGradientType, gradientType_)
 ROVUVEZA_SETTER(LineWidth, int, lineWidth_)
 ROVUVEZA_SETTER(Hover, bool, hover_)
 ROVUVEZA_SETTER(HoverColor, TColor, hoverColor_)
@@ -175,7 +175,7 @@ ROVUVEZA_SETTER(ShadowOffset, int, shadowOffset_)
 ROVUVEZA_SETTER(Transparent, bool, transparent_)
 ROVUVEZA_SETTER_ON_CHANGE(Ellipsis, bool, ellipsis_)
 ROVUVEZA_SETTER_ON_CHANGE(URLColor, TColor, urlColor_)
-ROVUVEZA_SETTER_ON_CHANGE(VAlignment, TVAlignment, vAlignment_)
+ROVUVEZA_SETTER_ON_CHANGE(VAlignment, Rovuveza::TVAlignment, vAlignment_)
 #undef ROVUVEZA_SETTER
 #undef ROVUVEZA_SETTER_ON_CHANGE
 

@@ -13,12 +13,27 @@
 #include "framework/strings.h"
 #include "grid/picturecontainer.h"
 
+// The label's own types; the grid has types of these names with other
+// members, so these live in the label's namespace (their values need no
+// qualification).
+namespace Rovuveza {
 enum TAutoSizeType { asVertical, asHorizontal, asBoth };
 enum TGradientType { gtFullHorizontal, gtFullVertical, gtBottomLine, gtCenterLine, gtTopLine };
 enum TVAlignment { tvaTop, tvaCenter, tvaBottom };
-
 using TAnchorClick = std::function<void(TObject* Sender, const AnsiString& Anchor)>;
 using TAnchorHintEvent = std::function<void(TObject* Sender, AnsiString& Anchor)>;
+}  // namespace Rovuveza
+using Rovuveza::asBoth;
+using Rovuveza::asHorizontal;
+using Rovuveza::asVertical;
+using Rovuveza::gtBottomLine;
+using Rovuveza::gtCenterLine;
+using Rovuveza::gtFullHorizontal;
+using Rovuveza::gtFullVertical;
+using Rovuveza::gtTopLine;
+using Rovuveza::tvaBottom;
+using Rovuveza::tvaCenter;
+using Rovuveza::tvaTop;
 
 // What one pass of the mark-up engine over the label's text gives back.
 struct TLabelMarkupResult {
@@ -54,8 +69,8 @@ class TROVUveza : public TGraphicControl {
   // ---- Look ----
   bool AutoSizing() const { return autoSizing_; }
   void SetAutoSizing(bool on);
-  TAutoSizeType AutoSizeType() const { return autoSizeType_; }
-  void SetAutoSizeType(TAutoSizeType type);
+  Rovuveza::TAutoSizeType AutoSizeType() const { return autoSizeType_; }
+  void SetAutoSizeType(Rovuveza::TAutoSizeType type);
   TBevelCut BevelInner() const { return bevelInner_; }
   void SetBevelInner(TBevelCut cut);
   TBevelCut BevelOuter() const { return bevelOuter_; }
@@ -68,8 +83,8 @@ class TROVUveza : public TGraphicControl {
   void SetBorderStyle(TFormBorderStyle style);
   TColor ColorTo() const { return colorTo_; }
   void SetColorTo(TColor color);
-  TGradientType GradientType() const { return gradientType_; }
-  void SetGradientType(TGradientType type);
+  Rovuveza::TGradientType GradientType() const { return gradientType_; }
+  void SetGradientType(Rovuveza::TGradientType type);
   int LineWidth() const { return lineWidth_; }
   void SetLineWidth(int width);
   bool Ellipsis() const { return ellipsis_; }
@@ -86,8 +101,8 @@ class TROVUveza : public TGraphicControl {
   void SetShadowOffset(int offset);
   TColor URLColor() const { return urlColor_; }
   void SetURLColor(TColor color);
-  TVAlignment VAlignment() const { return vAlignment_; }
-  void SetVAlignment(TVAlignment alignment);
+  Rovuveza::TVAlignment VAlignment() const { return vAlignment_; }
+  void SetVAlignment(Rovuveza::TVAlignment alignment);
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool on);
 
@@ -138,10 +153,10 @@ class TROVUveza : public TGraphicControl {
   AnsiString GetVersion() const;
   void SetVersion(const AnsiString&) {}
 
-  TAnchorClick OnAnchorClick;
-  TAnchorClick OnAnchorEnter;
-  TAnchorClick OnAnchorExit;
-  TAnchorHintEvent OnAnchorHint;
+  Rovuveza::TAnchorClick OnAnchorClick;
+  Rovuveza::TAnchorClick OnAnchorEnter;
+  Rovuveza::TAnchorClick OnAnchorExit;
+  Rovuveza::TAnchorHintEvent OnAnchorHint;
   TNotifyEvent OnMouseEnter;
   TNotifyEvent OnMouseLeave;
 
@@ -167,7 +182,7 @@ class TROVUveza : public TGraphicControl {
   std::unique_ptr<THTMLPictureCache> pictureCache_;
   std::unique_ptr<TStringList> htmlText_;
   bool autoSizing_ = false;
-  TAutoSizeType autoSizeType_ = asVertical;
+  Rovuveza::TAutoSizeType autoSizeType_ = asVertical;
   bool anchorHint_ = false;
   bool hintShowFull_ = false;
   bool htmlHint_ = false;
@@ -177,7 +192,7 @@ class TROVUveza : public TGraphicControl {
   int borderWidth_ = 0;
   TFormBorderStyle borderStyle_ = bsNone;
   TColor colorTo_ = clNone;
-  TGradientType gradientType_ = gtFullHorizontal;
+  Rovuveza::TGradientType gradientType_ = gtFullHorizontal;
   int lineWidth_ = 0;
   bool ellipsis_ = false;
   bool hover_ = false;
@@ -186,7 +201,7 @@ class TROVUveza : public TGraphicControl {
   TColor shadowColor_ = clGray;
   int shadowOffset_ = 2;
   TColor urlColor_ = clBlue;
-  TVAlignment vAlignment_ = tvaTop;
+  Rovuveza::TVAlignment vAlignment_ = tvaTop;
   bool transparent_ = false;
   TImageList* images_ = nullptr;
   TPictureContainer* pictureContainer_ = nullptr;
