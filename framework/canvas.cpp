@@ -120,6 +120,7 @@ class TCanvas::CallRecord {
       call.fontSize = canvas.font_.Size();
       call.fontColor = canvas.font_.Color();
       call.fontStyle = canvas.font_.Style();
+      call.fontOrientation = canvas.font_.Orientation();
       canvas.OnCall(call);
     }
   }
@@ -133,7 +134,10 @@ class TCanvas::CallRecord {
 
 TCanvas::TCanvas() {
   // Fonts, pens and brushes report their changes as the canvas's.
-  font_.OnChange = [this](TObject*) { Changed(); };
+  font_.OnChange = [this](TObject*) {
+    metrics_.reset();
+    Changed();
+  };
   pen_.OnChange = [this](TObject*) { Changed(); };
   brush_.OnChange = [this](TObject*) { Changed(); };
 }
@@ -143,10 +147,12 @@ TCanvas::~TCanvas() { EndDoc(); }
 void TCanvas::Attach(QImage* image) {
   AttachDevice(image);
   fontPixelsPerInch_ = 96;
+  metrics_.reset();
 }
 
 void TCanvas::AttachDevice(QPaintDevice* device) {
   EndDoc();
+  metrics_.reset();
   device_ = device;
   image_ = device && device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
   fontPixelsPerInch_ = device && !(image_ && image_->isNull()) ? device->logicalDpiY() : 96;
@@ -204,6 +210,11 @@ TRect TCanvas::Upright(const TRect& r) const {
 QRect TCanvas::LogicalRect(const TRect& r) const {
   if (!Flipped()) return ToQRect(r);
   return QRect(std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::abs(r.Width()), std::abs(r.Height()));
+}
+
+const QFontMetrics& TCanvas::Metrics() const {
+  if (!metrics_) metrics_ = std::make_unique<QFontMetrics>(DeviceFont());
+  return *metrics_;
 }
 
 QFont TCanvas::DeviceFont() const {
@@ -474,10 +485,11 @@ void TCanvas::FloodFill(int x, int y, TColor color, TFillStyle style) {
 // ---- Text ----
 
 int TCanvas::TextWidth(std::string_view text) const { return TextExtent(text).cx; }
-int TCanvas::TextHeight(std::string_view text) const { return TextExtent(text).cy; }
+// A line's height does not depend on its characters.
+int TCanvas::TextHeight(std::string_view) const { return Metrics().height(); }
 
 TSize TCanvas::TextExtent(std::string_view text) const {
-  const QFontMetrics metrics(DeviceFont());
+  const QFontMetrics& metrics = Metrics();
   return {metrics.horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))),
           metrics.height()};
 }
@@ -598,7 +610,7 @@ int TCanvas::DrawText(std::string_view utf8, TRect& rect, unsigned flags) {
   // Laid out top-down; with y upward the rectangle is flipped and back.
   TRect r = Upright(rect);
   const QFont font = DeviceFont();
-  const QFontMetrics metrics(font);
+  const QFontMetrics& metrics = Metrics();
   QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
   if (flags & DT_EXPANDTABS) text = ExpandTabs(text, metrics);
 
@@ -620,10 +632,9 @@ int TCanvas::DrawText(std::string_view utf8, TRect& rect, unsigned flags) {
 
   const int lineHeight = metrics.height() + ((flags & DT_EXTERNALLEADING) ? std::max(metrics.leading(), 0) : 0);
   const int textHeight = lineHeight * static_cast<int>(lines.size());
-  int widest = 0;
-  for (const TextLine& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line.text));
-
   if (flags & DT_CALCRECT) {
+    int widest = 0;
+    for (const TextLine& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line.text));
     if (lines.size() == 1 && !(flags & DT_WORDBREAK)) r.Right = r.Left + widest;
     else r.Right = std::max(r.Right, r.Left + widest);
     r.Bottom = r.Top + textHeight;
@@ -644,13 +655,25 @@ int TCanvas::DrawText(std::string_view utf8, TRect& rect, unsigned flags) {
     for (size_t i = 0; i < lines.size(); ++i) {
       TextLine line = lines[i];
       if (flags & DT_END_ELLIPSIS) line.text = ElideEnd(line.text, r.Width(), metrics);
-      const int width = metrics.horizontalAdvance(line.text);
+      // Measured only when placing or filling needs it.
+      const bool measured = (flags & (DT_CENTER | DT_RIGHT)) || brush_.Style() != bsClear;
+      const int width = measured ? metrics.horizontalAdvance(line.text) : 0;
       int x = r.Left;
       if (flags & DT_CENTER) x = r.Left + (r.Width() - width) / 2;
       else if (flags & DT_RIGHT) x = r.Right - width;
       const int top = y + static_cast<int>(i) * lineHeight;
-      if (brush_.Style() != bsClear) painter->fillRect(QRect(x, top, width, lineHeight), ToQColor(brush_.Color()));
       painter->setPen(ToQColor(font_.Color()));
+      if (font_.Orientation() != 0) {
+        // Turned about the start of its baseline, unclipped, on no background.
+        painter->save();
+        painter->setClipping(false);
+        painter->translate(x, top + metrics.ascent());
+        painter->rotate(-font_.Orientation() / 10.0);
+        painter->drawText(QPoint(0, 0), line.text);
+        painter->restore();
+        continue;
+      }
+      if (brush_.Style() != bsClear) painter->fillRect(QRect(x, top, width, lineHeight), ToQColor(brush_.Color()));
       painter->drawText(QPoint(x, top + metrics.ascent()), line.text);
       if (line.underline >= 0 && line.underline < line.text.size()) {
         const int ux = x + metrics.horizontalAdvance(line.text.left(line.underline));

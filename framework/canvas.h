@@ -5,6 +5,7 @@
 // Top..Bottom-1, text backgrounds are filled unless the brush is clear.
 // Pages are drawn with vector lines; images keep the exact pixel rules.
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QTransform>
 #include <functional>
@@ -109,6 +110,7 @@ struct TCanvasCall {
   int fontSize = 0;
   TColor fontColor = clBlack;
   TFontStyles fontStyle = 0;
+  int fontOrientation = 0;
 };
 
 class TCanvas : public TPersistent {
@@ -138,7 +140,10 @@ class TCanvas : public TPersistent {
   void EndDoc();
   bool Drawing() const;
   int MapMode() const { return mapMode_; }
-  void SetMapMode(int mode) { mapMode_ = mode; }
+  void SetMapMode(int mode) {
+    mapMode_ = mode;
+    metrics_.reset();
+  }
   int DeviceCaps(int index) const;
 
   TFont* Font() { return &font_; }
@@ -226,6 +231,9 @@ class TCanvas : public TPersistent {
   int Upright(int y) const { return Flipped() ? -y : y; }
   QRect LogicalRect(const TRect& r) const;
   QFont DeviceFont() const;
+  // The device font's metrics, kept until the font, device or mapping mode
+  // changes (text is measured far more often than fonts change).
+  const QFontMetrics& Metrics() const;
   void ArcShape(int kind, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
   // Windows line pixels from `from` up to, not including, `to`.
   void DrawPixelLine(QPainter& painter, TPoint from, TPoint to);
@@ -247,6 +255,7 @@ class TCanvas : public TPersistent {
   std::unique_ptr<Clip> clip_;
   int dashPhase_ = 0;
   int callDepth_ = 0;
+  mutable std::unique_ptr<QFontMetrics> metrics_;
 };
 
 // Windows-style entry points over a canvas (HDC is the canvas).

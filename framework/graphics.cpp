@@ -144,6 +144,13 @@ void TFont::Assign(const TFont& other) {
   style_ = other.style_;
   pitch_ = other.pitch_;
   charset_ = other.charset_;
+  orientation_ = other.orientation_;
+  Changed();
+}
+
+void TFont::SetOrientation(int tenths) {
+  if (orientation_ == tenths) return;
+  orientation_ = tenths;
   Changed();
 }
 

@@ -115,6 +115,10 @@ class TFont : public TGraphicsObject {
   void SetPitch(TFontPitch pitch);
   int Charset() const { return charset_; }
   void SetCharset(int charset) { charset_ = charset; }
+  // Tenths of a degree counter-clockwise: text drawn with DrawText turns
+  // about the start of its baseline (the platform font's escapement).
+  int Orientation() const { return orientation_; }
+  void SetOrientation(int tenths);
   void Assign(const TFont& other);
   QFont ToQFont() const;
 
@@ -125,6 +129,7 @@ class TFont : public TGraphicsObject {
   TFontStyles style_ = 0;
   TFontPitch pitch_ = fpDefault;
   int charset_ = 1;
+  int orientation_ = 0;
 };
 
 enum TPenStyle { psSolid, psDash, psDot, psDashDot, psDashDotDot, psClear, psInsideFrame };
