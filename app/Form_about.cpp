@@ -1,7 +1,5 @@
 #include "app/Form_about.h"
 
-#include "framework/services.h"
-
 TAboutBox::TAboutBox(TComponent* owner) : TForm(owner) {
   SetCaption("About");
   SetBorderStyle(bsDialog);
@@ -24,10 +22,13 @@ TAboutBox::TAboutBox(TComponent* owner) : TForm(owner) {
   Platform = AddLabel("Platform", 88, 72);
   PlatformName = AddLabel("Linux", 160, 72);
 
-  WebSiteLink = AddLabel(kWebSite, 8, 120);
-  WebSiteLink->Font()->SetColor(clBlue);
-  WebSiteLink->SetCursor(crHandPoint);
-  WebSiteLink->OnClick = [](TObject*) { Services().OpenUrl(kWebSite); };
+  WebSiteLink = new TROVUveza(this);
+  WebSiteLink->SetParent(Panel1);
+  WebSiteLink->SetBounds(8, 120, 268, 17);
+  WebSiteLink->SetColor(Panel1->Color());
+  WebSiteLink->SetAutoSizing(true);
+  WebSiteLink->SetAutoSizeType(asBoth);
+  WebSiteLink->HTMLText()->SetText(AnsiString("<A href=\"") + kWebSite + "\">" + kWebSite + "</A>");
 
   OKButton = new TButton(this);
   OKButton->SetParent(this);

@@ -3,6 +3,7 @@
 #include "framework/extracontrols.h"
 #include "framework/forms.h"
 #include "framework/standardcontrols.h"
+#include "grid/rovuveza.h"
 
 class TAboutBox : public TForm {
  public:
@@ -18,8 +19,9 @@ class TAboutBox : public TForm {
   TLabel* Platform;
   TLabel* PlatformName;
   TLabel* ProductName;
-  // Shows the link text; a click hands the address to the desktop.
-  TLabel* WebSiteLink;
+  // Shows the web site as a link; a click on it hands the address to the
+  // desktop.
+  TROVUveza* WebSiteLink;
   TButton* OKButton;
 
  private:
