@@ -373,8 +373,6 @@ class TVudUvizidIzed : public TBaseGrid {
   bool SortScratchClear = false;
   TCustomCompareEvent OnCustomCompare;
   TRawCompareEvent OnRawCompare;
-  // The cell text without mark-up, as the ssHTML comparison reads it.
-  AnsiString GetStrippedCell(int col, int row);
 
   // ---- Row and column model: nodes ----
   // Rows are real unless named display. A node's span counts its own row;

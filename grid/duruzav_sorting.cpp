@@ -353,19 +353,6 @@ bool TVudUvizidIzed::SortLine(int col, int row1, int row2) {
   }
 }
 
-// Mark-up tags dropped; the mark-up engine's own stripping takes this
-// place once it is there.
-AnsiString TVudUvizidIzed::GetStrippedCell(int col, int row) {
-  AnsiString text = GetCellEx(col, row), plain;
-  bool inTag = false;
-  for (char c : text) {
-    if (c == '<') inTag = true;
-    else if (c == '>') inTag = false;
-    else if (!inTag) plain += c;
-  }
-  return plain;
-}
-
 // ---- Moving rows ----
 
 void TVudUvizidIzed::InitSortXRef() {
