@@ -10,6 +10,7 @@
 #include "platform/registry.h"
 #include "sim/canbus.h"
 #include "sim/kfd/kfdmodule.h"
+#include "tests/config/dialoglibraries.h"
 #include "tests/config/dialogtest.h"
 #include "tests/support/ixxatbench.h"
 #include "tests/support/scratch.h"
@@ -18,19 +19,6 @@
 namespace {
 
 using namespace dialogtest;
-
-struct CanCfgLibrary : benchtest::BoundLibrary {
-  CanCfgLibrary() : BoundLibrary("VRK_CAN_CFG.dll") {}
-  BOUND_EXPORT(CANConfigurationWindow, int(InterfaceConfiguration*, CANConfiguration*));
-  BOUND_EXPORT(SST_CAN2A_HardwareConfigurationWindow, int(InterfaceConfiguration*));
-  BOUND_EXPORT(AB_KFD1770_HardwareConfigurationWindow, int(InterfaceConfiguration*));
-};
-
-struct DnetCfgLibrary : benchtest::BoundLibrary {
-  DnetCfgLibrary() : BoundLibrary("VRK_DNET_CFG.dll") {}
-  BOUND_EXPORT(DeviceNetConfigurationWindow, int(InterfaceConfiguration*, DeviceNetConfiguration*));
-  BOUND_EXPORT(SST_DNSCAN_HardwareConfigurationWindow, int(InterfaceConfiguration*));
-};
 
 // Each box's text and caption.
 using BoxList = std::vector<std::pair<std::string, std::string>>;
@@ -64,8 +52,8 @@ class InterfaceKindDialogTest : public ::testing::Test {
   benchtest::SstBusEndpoint endpoint{bus};
   sim::KfdModule kfd;
   std::optional<benchtest::ScopedEnv> kfdPort;
-  CanCfgLibrary can;
-  DnetCfgLibrary dnet;
+  const CanCfgLibrary& can = CanCfg();
+  const DnetCfgLibrary& dnet = DnetCfg();
 };
 
 TEST_F(InterfaceKindDialogTest, TestButtonsOpenTheCardsOnTheBench) {
