@@ -22,6 +22,7 @@
 
 #include "can/ixxatvci.h"
 #include "sim/canbusclient.h"
+#include "sim/handletable.h"
 #include "sim/ixxat/vcibench.h"
 
 #define VCI_EXPORT extern "C" __attribute__((visibility("default")))
@@ -61,16 +62,10 @@ struct Board {
   std::chrono::steady_clock::time_point prepared = std::chrono::steady_clock::now();
 };
 
-std::mutex boardsMutex;
-std::map<uint16_t, std::shared_ptr<Board>> boards;
-uint16_t nextBoard = 1;
+sim::HandleTable<Board, uint16_t> boards;
 std::atomic<uint16_t> nextQueue{1};
 
-std::shared_ptr<Board> FindBoard(uint16_t handle) {
-  std::lock_guard lock(boardsMutex);
-  auto it = boards.find(handle);
-  return it != boards.end() ? it->second : nullptr;
-}
+std::shared_ptr<Board> FindBoard(uint16_t handle) { return boards.Find(handle); }
 
 template <typename Op>
 int32_t WithBoard(uint16_t handle, Op op) {
@@ -140,13 +135,6 @@ void ReadBus(Board& board) {
   while (board.bus.Receive(packet)) TakeFrame(board, packet);
 }
 
-bool Taken(int32_t type, int32_t number) {
-  for (const auto& [handle, board] : boards) {
-    if (board->type == type && board->number == number) return true;
-  }
-  return false;
-}
-
 int32_t Send(uint16_t handle, uint16_t queue, const sim::buswire::Packet& packet) {
   return WithBoard(handle, [&](Board& board) {
     if (!board.running || queue != board.transmitQueue) return 0;
@@ -165,23 +153,22 @@ VCI_EXPORT int32_t VCI2_PrepareBoard(int32_t type, int32_t number, vci::MessageC
   board->type = type;
   board->number = number;
   board->onReceive = onReceive;
-  std::lock_guard lock(boardsMutex);
-  if (Taken(type, number) || !board->bus.Connect()) return kError;
-  board->reader = std::thread([raw = board.get()] { ReadBus(*raw); });
-  const uint16_t handle = nextBoard++;
-  boards[handle] = std::move(board);
+  if (!board->bus.Connect()) return kError;
+  Board& prepared = *board;
+  const uint16_t handle = boards.Add(std::move(board), [&](const Board& open) {
+    return open.type == type && open.number == number;
+  });
+  if (handle == 0) {
+    prepared.bus.Shutdown();
+    return kError;
+  }
+  prepared.reader = std::thread([&prepared] { ReadBus(prepared); });
   return handle;
 }
 
 VCI_EXPORT int32_t VCI_CancelBoard(uint16_t handle) {
-  std::shared_ptr<Board> board;
-  {
-    std::lock_guard lock(boardsMutex);
-    auto it = boards.find(handle);
-    if (it == boards.end()) return kError;
-    board = std::move(it->second);
-    boards.erase(it);
-  }
+  std::shared_ptr<Board> board = boards.Take(handle);
+  if (board == nullptr) return kError;
   board->bus.Shutdown();
   board->reader.join();
   return 1;
@@ -276,16 +263,15 @@ VCI_EXPORT int32_t VCI_RequestObj(uint16_t handle, uint16_t queue, uint32_t id, 
 // as if it had come off the wire, whatever it holds (a data-length code above
 // 8, say, which the bench's bus does not carry).
 VCI_EXPORT void Bench_Deliver(const VciCanObject* object) {
-  std::lock_guard lock(boardsMutex);
-  for (const auto& [handle, board] : boards) {
+  boards.ForEach([object](Board& board) {
     bool running = false;
     uint16_t queue = 0;
     {
-      std::lock_guard boardLock(board->mutex);
-      running = board->running;
-      queue = board->receiveQueue;
+      std::lock_guard boardLock(board.mutex);
+      running = board.running;
+      queue = board.receiveQueue;
     }
     VciCanObject copy = *object;
-    if (running && board->onReceive != nullptr) board->onReceive(queue, 1, &copy);
-  }
+    if (running && board.onReceive != nullptr) board.onReceive(queue, 1, &copy);
+  });
 }
