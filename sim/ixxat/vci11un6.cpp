@@ -154,15 +154,13 @@ VCI_EXPORT int32_t VCI2_PrepareBoard(int32_t type, int32_t number, vci::MessageC
   board->number = number;
   board->onReceive = onReceive;
   if (!board->bus.Connect()) return kError;
-  Board& prepared = *board;
-  const uint16_t handle = boards.Add(std::move(board), [&](const Board& open) {
-    return open.type == type && open.number == number;
-  });
+  const uint16_t handle =
+      boards.Add(board, [&](const Board& open) { return open.type == type && open.number == number; });
   if (handle == 0) {
-    prepared.bus.Shutdown();
+    board->bus.Shutdown();
     return kError;
   }
-  prepared.reader = std::thread([&prepared] { ReadBus(prepared); });
+  board->reader = std::thread([raw = board.get()] { ReadBus(*raw); });
   return handle;
 }
 
