@@ -259,10 +259,12 @@ int TForm_FW_Download_Main::StopNetworkAccess() {
   Button_Browse->SetEnabled(false);
   Timer_Browse->SetEnabled(false);
   if (nodeThread_) {
-    // WaitFor serves a table refresh the thread may be waiting in.
-    nodeThread_->Stop();
-    nodeThread_->WaitFor();
-    nodeThread_.reset();
+    // Taken out first: WaitFor serves the calls the thread has queued (a
+    // table refresh it may be waiting in, a lost interface), and a loss
+    // handled in there must find the network stopping, not report twice.
+    const std::unique_ptr<TThread_NodesOnline> thread = std::move(nodeThread_);
+    thread->Stop();
+    thread->WaitFor();
   }
   if (downloader_) downloader_->GoOffline();
   RefreshNodeGrid();

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstring>
 #include <mutex>
+#include <set>
 
 #include "can/ixxatvci.h"
 #include "can/lazylibrary.h"
@@ -24,6 +25,7 @@ constexpr std::size_t kRingSize = 255;
 constexpr std::size_t kRecordCount = 10;
 constexpr uint32_t kMissingEntryError = 0xFFFFFFFF;
 constexpr uint32_t kStandardIdMask = 2047;
+constexpr uint32_t kAllIdentifiers = 0xFFFFFFFF;
 constexpr uint8_t kReceivedRemoteFlags = 0x90;
 
 struct VciApi {
@@ -115,10 +117,26 @@ struct BoardRecord {
   uint16_t transmitQueue = 0;
   uint16_t receiveQueue = 0;
   bool online = false;
+  std::set<uint32_t> accepted;  // as assigned to the receive queue
+
+  // Withdrawing every identifier (all bits set) changes something while any
+  // is accepted.
+  bool ChangesFilter(uint32_t id, uint8_t mode) const {
+    if (mode == kVciAccept) return !accepted.contains(id);
+    return id == kAllIdentifiers ? !accepted.empty() : accepted.contains(id);
+  }
+  void NoteFilter(uint32_t id, uint8_t mode) {
+    if (mode == kVciAccept) accepted.insert(id);
+    else if (id == kAllIdentifiers) accepted.clear();
+    else accepted.erase(id);
+  }
 };
 
 std::array<BoardRecord, kRecordCount> records;
 std::mutex recordsMutex;
+// Filter changes stop and restart a running controller: one at a time, and
+// never across a change of the online state.
+std::mutex controllerMutex;
 
 struct BitTiming {
   uint32_t bitRate;
@@ -281,6 +299,7 @@ class IxxatBackend final : public CanBackend {
   }
 
   static int SetOnline(BoardRecord& record, bool on) {
+    std::lock_guard lock(controllerMutex);
     if (on) {
       if (api.VCI_StartCan == nullptr) return 0;
       const int32_t result = api.VCI_StartCan(record.board, kController);
@@ -294,16 +313,21 @@ class IxxatBackend final : public CanBackend {
   }
 
   // The receive queue's assignment is the acceptance filter; the controller
-  // takes a new one only while stopped.
-  static int AssignIdentifier(const BoardRecord& record, uint32_t id, uint8_t mode) {
+  // takes a new one only while stopped. An assignment that changes nothing
+  // leaves the running controller alone, and a refused one fails even when
+  // the controller restarts.
+  static int AssignIdentifier(BoardRecord& record, uint32_t id, uint8_t mode) {
     if (api.VCI_AssignRxQueObj == nullptr) return 0;
+    std::lock_guard lock(controllerMutex);
+    if (!record.ChangesFilter(id, mode)) return 1;
     const bool restart = record.online;
     if (restart && (api.VCI_ResetCan == nullptr || api.VCI_StartCan == nullptr)) return 0;
     if (restart) api.VCI_ResetCan(record.board, kController);
-    const int32_t assigned =
-        api.VCI_AssignRxQueObj(record.board, record.receiveQueue, mode, id, kStandardIdMask);
-    if (restart) return api.VCI_StartCan(record.board, kController);
-    return assigned == 1 ? 1 : 0;
+    const bool assigned =
+        api.VCI_AssignRxQueObj(record.board, record.receiveQueue, mode, id, kStandardIdMask) == 1;
+    if (assigned) record.NoteFilter(id, mode);
+    const bool running = !restart || api.VCI_StartCan(record.board, kController) != 0;
+    return assigned && running ? 1 : 0;
   }
 };
 

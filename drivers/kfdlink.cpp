@@ -16,9 +16,6 @@
 namespace drivers {
 namespace {
 
-// The card handle of a DF1 link names the open port.
-class PortObject final : public platform::KernelObject {};
-
 // The module's DeviceNet object, class 3 instance 1, and its filter object.
 constexpr std::uint8_t kServiceStart = 0x06;
 constexpr std::uint8_t kServiceStop = 0x07;
@@ -44,11 +41,7 @@ std::uint64_t After(std::uint32_t ms) { return Now() + std::uint64_t(ms) * 1000;
 }  // namespace
 
 std::uint32_t KfdLink::LineRate(std::int32_t comBaud) {
-  switch (comBaud) {
-    case 9600: case 38400: case 57600: case 100000: case 115200: case 128000:
-      return std::uint32_t(comBaud);
-    default: return 19200;
-  }
+  return LineRateOf(comBaud, {9600, 38400, 57600, 100000, 115200, 128000});
 }
 
 bool KfdLink::ModuleAccepts(std::uint32_t id, std::int32_t macId) {
@@ -59,19 +52,9 @@ bool KfdLink::ModuleAccepts(std::uint32_t id, std::int32_t macId) {
 }
 
 std::shared_ptr<KfdLink> KfdLink::Open(const KfdLinkOptions& options) {
-  const std::string portName = SerialLink::PortName(options.comPort);
-  if (portName.empty()) {
-    Fail(kErrorComPortNumber);
-    return nullptr;
-  }
-  std::shared_ptr<KfdLink> link(new KfdLink);
-  if (!link->Start(options, portName)) {
-    const std::uint32_t code = platform::GetLastError();
-    link->Close();
-    platform::SetLastError(code);
-    return nullptr;
-  }
-  return link;
+  return OpenOnComPort<KfdLink>(
+      options.comPort, [] { return std::shared_ptr<KfdLink>(new KfdLink); },
+      [&](KfdLink& link, const std::string& port) { return link.Start(options, port); });
 }
 
 KfdLink::~KfdLink() { Close(); }
@@ -87,7 +70,7 @@ bool KfdLink::Start(const KfdLinkOptions& options, const std::string& portName) 
   // What the module sent before this open belongs to an earlier session.
   port_.Purge(platform::kPurgeRxClear | platform::kPurgeTxClear);
 
-  handle_ = platform::RegisterObject(std::make_shared<PortObject>());
+  handle_ = platform::RegisterObject(std::make_shared<ComPortObject>());
   char mutexName[64];
   std::snprintf(mutexName, sizeof mutexName, "Mutex_QX240K_CAN_Lock%ld", 0L);
   writeMutex_ = platform::CreateMutex(false, mutexName);

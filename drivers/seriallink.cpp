@@ -14,9 +14,6 @@
 namespace drivers {
 namespace {
 
-// The card handle of a serial link names the open port.
-class PortObject final : public platform::KernelObject {};
-
 bool Fail(std::uint32_t code) {
   platform::SetLastError(code);
   return false;
@@ -34,27 +31,23 @@ std::string SerialLink::PortName(int comPort) {
   }
 }
 
-std::uint32_t SerialLink::LineRate(std::int32_t comBaud) {
-  switch (comBaud) {
-    case 9600: case 19200: case 38400: case 57600: return std::uint32_t(comBaud);
-    default: return 19200;
-  }
+void CloseKeepingError(Link& link) {
+  const std::uint32_t code = platform::GetLastError();
+  link.Close();
+  platform::SetLastError(code);
 }
 
+std::uint32_t LineRateOf(std::int32_t comBaud, std::initializer_list<std::uint32_t> rates) {
+  const bool runs = std::find(rates.begin(), rates.end(), std::uint32_t(comBaud)) != rates.end();
+  return runs ? std::uint32_t(comBaud) : 19200;
+}
+
+std::uint32_t SerialLink::LineRate(std::int32_t comBaud) { return LineRateOf(comBaud, {9600, 19200, 38400, 57600}); }
+
 std::shared_ptr<SerialLink> SerialLink::Open(const SerialLinkOptions& options) {
-  const std::string portName = PortName(options.comPort);
-  if (portName.empty()) {
-    Fail(kErrorComPortNumber);
-    return nullptr;
-  }
-  std::shared_ptr<SerialLink> link(new SerialLink);
-  if (!link->Start(options, portName)) {
-    const std::uint32_t code = platform::GetLastError();
-    link->Close();
-    platform::SetLastError(code);
-    return nullptr;
-  }
-  return link;
+  return OpenOnComPort<SerialLink>(
+      options.comPort, [] { return std::shared_ptr<SerialLink>(new SerialLink); },
+      [&](SerialLink& link, const std::string& port) { return link.Start(options, port); });
 }
 
 SerialLink::~SerialLink() { Close(); }
@@ -75,7 +68,7 @@ bool SerialLink::Start(const SerialLinkOptions& options, const std::string& port
   // What the interface sent before this open belongs to an earlier session.
   port_.Purge(platform::kPurgeRxClear | platform::kPurgeTxClear);
 
-  handle_ = platform::RegisterObject(std::make_shared<PortObject>());
+  handle_ = platform::RegisterObject(std::make_shared<ComPortObject>());
   char mutexName[64];
   const long portIndex = portName.back() - '1';  // COM1: 0
   std::snprintf(mutexName, sizeof mutexName, options.writeMutexFormat, portIndex);

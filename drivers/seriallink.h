@@ -4,6 +4,7 @@
 // CAN frames and replies, and the command exchanges.
 #include <condition_variable>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -12,9 +13,20 @@
 #include "drivers/commandlink.h"
 #include "drivers/framering.h"
 #include "drivers/serialframe.h"
+#include "platform/kernelobject.h"
+#include "platform/lasterror.h"
 #include "platform/serial.h"
 
 namespace drivers {
+
+// The card handle of a link on a COM port names the open port.
+class ComPortObject final : public platform::KernelObject {};
+
+// Closes a link that could not start, keeping the reason in the last error.
+void CloseKeepingError(Link& link);
+
+// comBaud when the line runs at that rate (one of rates), else 19200.
+std::uint32_t LineRateOf(std::int32_t comBaud, std::initializer_list<std::uint32_t> rates);
 
 struct SerialLinkOptions {
   int comPort = 0;       // 1 to 4, or the legacy addresses 0x3F8 and 0x2F8
@@ -143,5 +155,22 @@ class SerialLink final : public CommandLink,
   FrameRing<DeviceFrame, kReplyRingSize> replies_;
   platform::Handle receiveEvent_ = platform::kNullHandle;
 };
+
+// Opens a link on the COM port numbered comPort: make() builds it, then
+// start(link, port name) runs it. Null when the number names no port or the
+// link cannot start; a link that cannot start is closed again, and the
+// reason stays in the last error.
+template <typename LinkType, typename Make, typename Start>
+std::shared_ptr<LinkType> OpenOnComPort(int comPort, Make make, Start start) {
+  const std::string portName = SerialLink::PortName(comPort);
+  if (portName.empty()) {
+    platform::SetLastError(kErrorComPortNumber);
+    return nullptr;
+  }
+  std::shared_ptr<LinkType> link = make();
+  if (start(*link, portName)) return link;
+  CloseKeepingError(*link);
+  return nullptr;
+}
 
 }  // namespace drivers

@@ -7,8 +7,10 @@
 //     --usb        the adapter on USB instead of the serial port COM1
 //     --all-cpus   let the threads spread over every processor
 // and, where a benchmark offers it,
-//     --interface qx240|kfd   the QX240 adapter (the default) or the 1770-KFD
-//                             module on COM1
+//     --interface qx240|kfd|sst|ixxat|dnscan
+//                  the QX240 adapter (the default), the 1770-KFD module on
+//                  COM1, or a card of the bench's SST CAN2A, IXXAT VCI or SST
+//                  scanner library
 //
 // By default a benchmark keeps all its threads on one processor. On a virtual
 // machine, waking a thread whose virtual processor has halted costs tens of
@@ -30,7 +32,10 @@
 
 #include "config/interfaceconfiguration.h"
 #include "sim/benchthread.h"
+#include "platform/module.h"
 #include "sim/canbus.h"
+#include "sim/canbusendpoint.h"
+#include "sim/canbuswire.h"
 #include "sim/kfd/kfdmodule.h"
 #include "sim/qx240/qx240adapter.h"
 #include "sim/qx240/qx240usbadapter.h"
@@ -38,9 +43,32 @@
 
 namespace perf {
 
+// The interface kinds a benchmark may go through.
+enum class InterfaceKind { kQx240, kKfd, kSst, kIxxat, kDnscan };
+
+struct InterfaceKindName {
+  InterfaceKind kind;
+  const char* option;  // as given after --interface
+  const char* link;    // as printed
+};
+inline constexpr InterfaceKindName kInterfaceKinds[] = {
+    {InterfaceKind::kQx240, "qx240", "COM1"},
+    {InterfaceKind::kKfd, "kfd", "1770-KFD on COM1"},
+    {InterfaceKind::kSst, "sst", "SST CAN2A card"},
+    {InterfaceKind::kIxxat, "ixxat", "IXXAT VCI board"},
+    {InterfaceKind::kDnscan, "dnscan", "SST scanner card"},
+};
+
+inline std::optional<InterfaceKind> InterfaceKindOf(const std::string& option) {
+  for (const InterfaceKindName& name : kInterfaceKinds) {
+    if (option == name.option) return name.kind;
+  }
+  return std::nullopt;
+}
+
 struct BenchSettings {
   bool usb = false;
-  bool kfd = false;
+  InterfaceKind interface = InterfaceKind::kQx240;
   bool allCpus = false;
   std::string rest;  // the first argument that is not an option, if any
 
@@ -52,19 +80,18 @@ struct BenchSettings {
         settings.usb = true;
       } else if (argument == "--all-cpus") {
         settings.allCpus = true;
-      } else if (interfaceOption && argument == "--interface" && i + 1 < argc &&
-                 (argv[i + 1] == std::string("kfd") || argv[i + 1] == std::string("qx240"))) {
-        settings.kfd = argv[++i] == std::string("kfd");
+      } else if (interfaceOption && argument == "--interface" && i + 1 < argc && InterfaceKindOf(argv[i + 1])) {
+        settings.interface = *InterfaceKindOf(argv[++i]);
       } else if (settings.rest.empty() && argument.rfind("--", 0) != 0) {
         settings.rest = argument;
       } else {
         std::fprintf(stderr, "unknown argument %s (options: --usb, --all-cpus%s)\n", argument.c_str(),
-                     interfaceOption ? ", --interface qx240|kfd" : "");
+                     interfaceOption ? ", --interface qx240|kfd|sst|ixxat|dnscan" : "");
         std::exit(2);
       }
     }
-    if (settings.kfd && settings.usb) {
-      std::fprintf(stderr, "the 1770-KFD is on COM1 only: --usb does not go with --interface kfd\n");
+    if (settings.usb && settings.interface != InterfaceKind::kQx240) {
+      std::fprintf(stderr, "--usb is the QX240 adapter's: it goes with no other --interface\n");
       std::exit(2);
     }
     return settings;
@@ -87,20 +114,32 @@ struct BenchSettings {
     std::printf("threads on processor %d (--all-cpus to spread them), link %s\n", cpu, LinkName());
   }
 
-  const char* LinkName() const { return kfd ? "1770-KFD on COM1" : usb ? "USB" : "COM1"; }
+  const char* LinkName() const {
+    if (usb) return "USB";
+    for (const InterfaceKindName& name : kInterfaceKinds) {
+      if (name.kind == interface) return name.link;
+    }
+    return "";
+  }
 };
 
 // The bench's QX240 adapter on the bus, on COM1 (a pseudo-terminal) or on USB
-// (the provider's folder of this process's own), or its 1770-KFD module on
-// COM1, and the interface record that reaches it.
+// (the provider's folder of this process's own), its 1770-KFD module on COM1,
+// or the bus offered to the bench's vendor libraries (found through the
+// library path), and the interface record that reaches it.
 class AdapterLink {
  public:
-  AdapterLink(sim::CanBus& bus, bool usb, bool kfd = false) {
-    if (kfd) {
+  AdapterLink(sim::CanBus& bus, bool usb, InterfaceKind kind = InterfaceKind::kQx240) : kind_(kind) {
+    if (kind == InterfaceKind::kKfd) {
       kfdModule_.emplace();
       if (!kfdModule_->Start()) Fail("the module could not open a pseudo-terminal");
       kfdModule_->AttachToBus(bus);
       comPortVariable_.emplace("FLASHWRIGHT_COM1", kfdModule_->SlavePath());
+    } else if (kind != InterfaceKind::kQx240) {
+      busEndpoint_.emplace(bus);
+      if (!busEndpoint_->Start()) Fail("the bus could not be offered to the vendor libraries");
+      busVariable_.emplace(sim::buswire::kEndpointVariable, busEndpoint_->SocketPath());
+      libraryPathVariable_.emplace("FLASHWRIGHT_LIBRARY_PATH", platform::ProgramDirectory() + "/bench-libraries");
     } else if (usb) {
       usbFolder_.emplace("flashwright-bench-usb");
       usbFolderVariable_.emplace("FLASHWRIGHT_USB_DIR", usbFolder_->Path().string());
@@ -119,14 +158,28 @@ class AdapterLink {
   AdapterLink& operator=(const AdapterLink&) = delete;
 
   // The adapter's name on the bus: the sender of every frame the program sends.
-  const char* PeerName() const { return kfdModule_ ? "kfd" : usbAdapter_ ? "qx240-usb" : "qx240"; }
+  const char* PeerName() const {
+    return kfdModule_ ? "kfd" : busEndpoint_ ? "endpoint" : usbAdapter_ ? "qx240-usb" : "qx240";
+  }
 
   // The 1770-KFD module, when the link goes through it.
   const sim::KfdModule* Kfd() const { return kfdModule_ ? &*kfdModule_ : nullptr; }
 
   InterfaceConfiguration Interface() const {
     InterfaceConfiguration record{};
-    record.InterfaceType = kfdModule_ ? CAN_INTERFACE_AB_KFD : CAN_INTERFACE_QX240;
+    switch (kind_) {
+      case InterfaceKind::kKfd: record.InterfaceType = CAN_INTERFACE_AB_KFD; break;
+      case InterfaceKind::kSst:
+        record.InterfaceType = CAN_INTERFACE_SST_CAN2A;
+        std::strcpy(record.AccessPoint, "CAN2A-1");
+        return record;
+      case InterfaceKind::kIxxat: record.InterfaceType = CAN_INTERFACE_IXXAT_VCI; return record;  // board 0
+      case InterfaceKind::kDnscan:
+        record.InterfaceType = DNET_INTERFACE_SST_DNSCAN;
+        std::strcpy(record.AccessPoint, "DNSCAN-1");
+        return record;
+      case InterfaceKind::kQx240: record.InterfaceType = CAN_INTERFACE_QX240; break;
+    }
     if (usbAdapter_) {
       std::strcpy(record.AccessPoint, "1");  // the first adapter present
     } else {
@@ -142,12 +195,14 @@ class AdapterLink {
     std::exit(1);
   }
 
+  InterfaceKind kind_;
   // The folder outlives the adapter that serves in it.
   std::optional<benchtest::TempDir> usbFolder_;
-  std::optional<benchtest::ScopedEnv> usbFolderVariable_, comPortVariable_;
+  std::optional<benchtest::ScopedEnv> usbFolderVariable_, comPortVariable_, busVariable_, libraryPathVariable_;
   std::optional<sim::Qx240Adapter> serialAdapter_;
   std::optional<sim::Qx240UsbAdapter> usbAdapter_;
   std::optional<sim::KfdModule> kfdModule_;
+  std::optional<sim::CanBusEndpoint> busEndpoint_;
 };
 
 // Per-thread figures from the scheduler's records, split between the bench's

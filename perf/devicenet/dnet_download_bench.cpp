@@ -11,7 +11,11 @@
 // line in either direction at the line's 57600 Bd (10 bits a byte), and there
 // is no target.
 //
-//   dnet_download_bench [--interface qx240|kfd] [--usb] [--all-cpus]
+// Through the bench's SST CAN2A card, IXXAT board or SST scanner the bound is
+// the bus, as for the QX240 adapter (the scanner is itself the master: its
+// frames are counted the same way).
+//
+//   dnet_download_bench [--interface qx240|kfd|sst|ixxat|dnscan] [--usb] [--all-cpus]
 //                                                (target: 1.3 or better)
 #include <algorithm>
 #include <chrono>
@@ -81,7 +85,7 @@ int main(int argc, char** argv) {
   options.logCapacity = 1 << 20;
   sim::CanBus bus(options);
   perf::DeliveryProbe probe(bus);
-  perf::AdapterLink link(bus, settings.usb, settings.kfd);
+  perf::AdapterLink link(bus, settings.usb, settings.interface);
 
   sim::DeviceNetSlaveConfig config;
   config.mac = kNode;

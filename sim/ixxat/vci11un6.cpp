@@ -2,18 +2,27 @@
 // peer of the bench's bus, reached through the endpoint that
 // FLASHWRIGHT_CAN_BUS names. A board's reader thread hands each frame its
 // receive queue accepts to the receive callback, while the controller runs.
+//
+// A filter change stops the controller for a moment. On a wire the sender of
+// a frame nobody acknowledged repeats it until the controller is back; the
+// bench's bus has no acknowledgement, so a board that was running holds what
+// arrives while stopped and takes it in when started again (frames older
+// than a sender would keep repeating are dropped).
 #include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <thread>
+#include <vector>
 
 #include "can/ixxatvci.h"
 #include "sim/canbusclient.h"
+#include "sim/handletable.h"
 #include "sim/ixxat/vcibench.h"
 
 #define VCI_EXPORT extern "C" __attribute__((visibility("default")))
@@ -27,6 +36,14 @@ using std::uint8_t;
 
 constexpr int32_t kError = -1;
 constexpr uint32_t kClockHz = 16'000'000;
+constexpr uint32_t kAllIdentifiers = 0xFFFFFFFF;
+constexpr std::size_t kHeldFrames = 100;
+constexpr auto kRepeatSpan = std::chrono::seconds(1);
+
+struct HeldFrame {
+  sim::buswire::Packet packet;
+  std::chrono::steady_clock::time_point arrived;
+};
 
 struct Board {
   int32_t type = 0;
@@ -37,22 +54,18 @@ struct Board {
   std::mutex mutex;  // everything below
   uint32_t bitRate = 0;
   bool running = false;
+  bool paused = false;          // stopped after running: frames are held
+  std::deque<HeldFrame> held;
   uint16_t transmitQueue = 0;
   uint16_t receiveQueue = 0;
   std::set<uint32_t> accepted;  // the receive queue's identifiers
   std::chrono::steady_clock::time_point prepared = std::chrono::steady_clock::now();
 };
 
-std::mutex boardsMutex;
-std::map<uint16_t, std::shared_ptr<Board>> boards;
-uint16_t nextBoard = 1;
+sim::HandleTable<Board, uint16_t> boards;
 std::atomic<uint16_t> nextQueue{1};
 
-std::shared_ptr<Board> FindBoard(uint16_t handle) {
-  std::lock_guard lock(boardsMutex);
-  auto it = boards.find(handle);
-  return it != boards.end() ? it->second : nullptr;
-}
+std::shared_ptr<Board> FindBoard(uint16_t handle) { return boards.Find(handle); }
 
 template <typename Op>
 int32_t WithBoard(uint16_t handle, Op op) {
@@ -70,37 +83,56 @@ uint32_t BitRateOf(uint8_t btr0, uint8_t btr1) {
   return kClockHz / 2 / prescaler / quanta;
 }
 
-// Frames go to the callback outside the board's lock, as from the library's
-// own thread.
-void TakeFrame(Board& board, const sim::buswire::Packet& packet) {
-  if ((packet.flags & sim::buswire::kExtended) != 0 || packet.id > 0x7FF) return;
+VciCanObject ObjectOf(const Board& board, const sim::buswire::Packet& packet,
+                      std::chrono::steady_clock::time_point arrived) {
   VciCanObject object{};
-  uint16_t queue = 0;
-  {
-    std::lock_guard lock(board.mutex);
-    if (!board.running || !board.accepted.contains(packet.id)) return;
-    queue = board.receiveQueue;
-    object.TimeStamp = static_cast<uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                 std::chrono::steady_clock::now() - board.prepared)
-                                                 .count());
-  }
   object.Id = packet.id;
   object.Bits = static_cast<uint8_t>(packet.length & kVciLengthMask);
   if ((packet.flags & sim::buswire::kRemote) != 0) object.Bits |= kVciRemoteBit;
   std::memcpy(object.Data, packet.data, sizeof object.Data);
-  if (board.onReceive != nullptr) board.onReceive(queue, 1, &object);
+  object.TimeStamp = static_cast<uint32_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(arrived - board.prepared).count());
+  return object;
+}
+
+// Frames go to the callback outside the board's lock, as from the library's
+// own thread.
+void Deliver(Board& board, uint16_t queue, std::vector<VciCanObject>& objects) {
+  if (objects.empty() || board.onReceive == nullptr) return;
+  board.onReceive(queue, static_cast<uint16_t>(objects.size()), objects.data());
+}
+
+void TakeFrame(Board& board, const sim::buswire::Packet& packet) {
+  if ((packet.flags & sim::buswire::kExtended) != 0 || packet.id > 0x7FF) return;
+  std::vector<VciCanObject> objects;
+  uint16_t queue = 0;
+  {
+    std::lock_guard lock(board.mutex);
+    const auto now = std::chrono::steady_clock::now();
+    if (board.paused && board.held.size() < kHeldFrames) board.held.push_back({packet, now});
+    if (!board.running || !board.accepted.contains(packet.id)) return;
+    queue = board.receiveQueue;
+    objects.push_back(ObjectOf(board, packet, now));
+  }
+  Deliver(board, queue, objects);
+}
+
+// The frames held while stopped that the filter now accepts, in arrival order.
+std::vector<VciCanObject> TakeHeld(Board& board) {
+  std::vector<VciCanObject> objects;
+  const auto oldest = std::chrono::steady_clock::now() - kRepeatSpan;
+  for (const HeldFrame& frame : board.held) {
+    if (frame.arrived >= oldest && board.accepted.contains(frame.packet.id)) {
+      objects.push_back(ObjectOf(board, frame.packet, frame.arrived));
+    }
+  }
+  board.held.clear();
+  return objects;
 }
 
 void ReadBus(Board& board) {
   sim::buswire::Packet packet;
   while (board.bus.Receive(packet)) TakeFrame(board, packet);
-}
-
-bool Taken(int32_t type, int32_t number) {
-  for (const auto& [handle, board] : boards) {
-    if (board->type == type && board->number == number) return true;
-  }
-  return false;
 }
 
 int32_t Send(uint16_t handle, uint16_t queue, const sim::buswire::Packet& packet) {
@@ -121,23 +153,20 @@ VCI_EXPORT int32_t VCI2_PrepareBoard(int32_t type, int32_t number, vci::MessageC
   board->type = type;
   board->number = number;
   board->onReceive = onReceive;
-  std::lock_guard lock(boardsMutex);
-  if (Taken(type, number) || !board->bus.Connect()) return kError;
+  if (!board->bus.Connect()) return kError;
+  const uint16_t handle =
+      boards.Add(board, [&](const Board& open) { return open.type == type && open.number == number; });
+  if (handle == 0) {
+    board->bus.Shutdown();
+    return kError;
+  }
   board->reader = std::thread([raw = board.get()] { ReadBus(*raw); });
-  const uint16_t handle = nextBoard++;
-  boards[handle] = std::move(board);
   return handle;
 }
 
 VCI_EXPORT int32_t VCI_CancelBoard(uint16_t handle) {
-  std::shared_ptr<Board> board;
-  {
-    std::lock_guard lock(boardsMutex);
-    auto it = boards.find(handle);
-    if (it == boards.end()) return kError;
-    board = std::move(it->second);
-    boards.erase(it);
-  }
+  std::shared_ptr<Board> board = boards.Take(handle);
+  if (board == nullptr) return kError;
   board->bus.Shutdown();
   board->reader.join();
   return 1;
@@ -146,7 +175,8 @@ VCI_EXPORT int32_t VCI_CancelBoard(uint16_t handle) {
 VCI_EXPORT int32_t VCI_InitCan(uint16_t handle, uint8_t can, uint8_t btr0, uint8_t btr1, uint8_t) {
   if (can != 0) return kError;
   return WithBoard(handle, [&](Board& board) {
-    board.running = false;
+    board.running = board.paused = false;
+    board.held.clear();
     board.bitRate = BitRateOf(btr0, btr1);
     return 1;
   });
@@ -156,16 +186,26 @@ VCI_EXPORT int32_t VCI_InitCan(uint16_t handle, uint8_t can, uint8_t btr0, uint8
 // would find nothing but errors on a bus of another rate.
 VCI_EXPORT int32_t VCI_StartCan(uint16_t handle, uint8_t can) {
   if (can != 0) return kError;
-  return WithBoard(handle, [](Board& board) {
-    if (board.bitRate != board.bus.BitRate()) return 0;
-    board.running = true;
-    return 1;
-  });
+  std::shared_ptr<Board> board = FindBoard(handle);
+  if (board == nullptr) return kError;
+  std::vector<VciCanObject> held;
+  uint16_t queue = 0;
+  {
+    std::lock_guard lock(board->mutex);
+    if (board->bitRate != board->bus.BitRate()) return 0;
+    board->running = true;
+    board->paused = false;
+    held = TakeHeld(*board);
+    queue = board->receiveQueue;
+  }
+  Deliver(*board, queue, held);
+  return 1;
 }
 
 VCI_EXPORT int32_t VCI_ResetCan(uint16_t handle, uint8_t can) {
   if (can != 0) return kError;
   return WithBoard(handle, [](Board& board) {
+    board.paused = board.running;
     board.running = false;
     return 1;
   });
@@ -182,13 +222,17 @@ VCI_EXPORT int32_t VCI_ConfigQueue(uint16_t handle, uint8_t can, uint8_t kind, u
   });
 }
 
-// Only exact identifiers are assigned here: the mask must cover all eleven bits.
+// Only exact identifiers are assigned here: the mask must cover all eleven
+// bits. Rejecting the identifier with every bit set withdraws them all.
 VCI_EXPORT int32_t VCI_AssignRxQueObj(uint16_t handle, uint16_t queue, uint8_t mode, uint32_t id,
                                       uint32_t mask) {
-  if (id > 0x7FF || mask != 0x7FF) return kError;
+  const bool withdrawAll = mode == kVciReject && id == kAllIdentifiers;
+  if ((id > 0x7FF && !withdrawAll) || mask != 0x7FF) return kError;
+  if (mode != kVciAccept && mode != kVciReject) return kError;
   return WithBoard(handle, [&](Board& board) {
     if (queue != board.receiveQueue || board.running) return kError;
-    if (mode == kVciAccept) board.accepted.insert(id);
+    if (withdrawAll) board.accepted.clear();
+    else if (mode == kVciAccept) board.accepted.insert(id);
     else board.accepted.erase(id);
     return 1;
   });
@@ -217,16 +261,15 @@ VCI_EXPORT int32_t VCI_RequestObj(uint16_t handle, uint16_t queue, uint32_t id, 
 // as if it had come off the wire, whatever it holds (a data-length code above
 // 8, say, which the bench's bus does not carry).
 VCI_EXPORT void Bench_Deliver(const VciCanObject* object) {
-  std::lock_guard lock(boardsMutex);
-  for (const auto& [handle, board] : boards) {
+  boards.ForEach([object](Board& board) {
     bool running = false;
     uint16_t queue = 0;
     {
-      std::lock_guard boardLock(board->mutex);
-      running = board->running;
-      queue = board->receiveQueue;
+      std::lock_guard boardLock(board.mutex);
+      running = board.running;
+      queue = board.receiveQueue;
     }
     VciCanObject copy = *object;
-    if (running && board->onReceive != nullptr) board->onReceive(queue, 1, &copy);
-  }
+    if (running && board.onReceive != nullptr) board.onReceive(queue, 1, &copy);
+  });
 }

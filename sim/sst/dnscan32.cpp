@@ -20,6 +20,7 @@
 #include "platform/lasterror.h"
 #include "platform/module.h"
 #include "platform/threadmessage.h"
+#include "sim/handletable.h"
 
 #define DNS_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -80,9 +81,7 @@ struct Card {
 
 DriverVersionFn driverVersion = nullptr;
 MasterApi master{};
-std::mutex cardsMutex;
-std::map<int32_t, std::shared_ptr<Card>> cards;
-int32_t nextHandle = 1;
+sim::HandleTable<Card, int32_t> cards;
 
 bool BindMaster() {
   if (master.OpenCard != nullptr) return true;
@@ -95,11 +94,7 @@ bool BindMaster() {
   return master.OpenCard != nullptr;
 }
 
-std::shared_ptr<Card> FindCard(int32_t handle) {
-  std::lock_guard lock(cardsMutex);
-  auto it = cards.find(handle);
-  return it != cards.end() ? it->second : nullptr;
-}
+std::shared_ptr<Card> FindCard(int32_t handle) { return cards.Find(handle); }
 
 void Post(const Registration& registration, std::uintptr_t wParam, uint16_t mac) {
   if (registration.thread != 0) platform::PostThreadMessage(registration.thread, registration.message, wParam, mac);
@@ -168,21 +163,13 @@ DNS_EXPORT int DNS_OpenCard(int32_t* handle, const char*) {
   auto card = std::make_shared<Card>();
   if (master.OpenCard(&card->master, can.InterfaceType, SettingsOf(&can)) == 0) return 0;
   card->watcher = std::thread([raw = card.get()] { Watch(*raw); });
-  std::lock_guard lock(cardsMutex);
-  *handle = nextHandle++;
-  cards[*handle] = std::move(card);
+  *handle = cards.Add(std::move(card));
   return 1;
 }
 
 DNS_EXPORT int DNS_CloseCard(int32_t handle) {
-  std::shared_ptr<Card> card;
-  {
-    std::lock_guard lock(cardsMutex);
-    auto it = cards.find(handle);
-    if (it == cards.end()) return 0;
-    card = std::move(it->second);
-    cards.erase(it);
-  }
+  std::shared_ptr<Card> card = cards.Take(handle);
+  if (card == nullptr) return 0;
   card->running = false;
   card->watcher.join();
   return master.CloseCard(card->master);

@@ -16,6 +16,7 @@
 #include "platform/module.h"
 #include "platform/threadmessage.h"
 #include "sim/canbusclient.h"
+#include "sim/handletable.h"
 
 #define C2A_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -42,16 +43,10 @@ struct Card {
   std::chrono::steady_clock::time_point opened = std::chrono::steady_clock::now();
 };
 
-std::mutex cardsMutex;
-std::map<int32_t, std::shared_ptr<Card>> cards;
-int32_t nextHandle = 1;
+sim::HandleTable<Card, int32_t> cards;
 DriverVersionFn driverVersion = nullptr;
 
-std::shared_ptr<Card> FindCard(int32_t handle) {
-  std::lock_guard lock(cardsMutex);
-  auto it = cards.find(handle);
-  return it != cards.end() ? it->second : nullptr;
-}
+std::shared_ptr<Card> FindCard(int32_t handle) { return cards.Find(handle); }
 
 // Stamps in milliseconds since the card opened, split into two 16-bit words.
 void Stamp(const Card& card, SstCanMessage& message) {
@@ -127,21 +122,13 @@ C2A_EXPORT int C2A_OpenCard(int32_t* handle, const char*, int32_t, int32_t, int3
   auto card = std::make_shared<Card>();
   if (!card->bus.Connect()) return 0;
   card->reader = std::thread([raw = card.get()] { ReadBus(*raw); });
-  std::lock_guard lock(cardsMutex);
-  *handle = nextHandle++;
-  cards[*handle] = std::move(card);
+  *handle = cards.Add(std::move(card));
   return 1;
 }
 
 C2A_EXPORT int C2A_CloseCard(int32_t handle) {
-  std::shared_ptr<Card> card;
-  {
-    std::lock_guard lock(cardsMutex);
-    auto it = cards.find(handle);
-    if (it == cards.end()) return 0;
-    card = std::move(it->second);
-    cards.erase(it);
-  }
+  std::shared_ptr<Card> card = cards.Take(handle);
+  if (card == nullptr) return 0;
   card->bus.Shutdown();
   card->reader.join();
   return 1;

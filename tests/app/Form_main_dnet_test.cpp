@@ -191,7 +191,7 @@ TEST_F(DnetWindowTest, UnpluggedAdapterIsReportedAsAtStart) {
   // Its pseudo-terminal's name goes back to the system, which may hand it to
   // anyone: the port is pointed where no device can appear.
   benchtest::ScopedEnv gone("FLASHWRIGHT_COM1", "/nonexistent/ttyS0");
-  EXPECT_TRUE(PumpUntil([&] { return window->Button_NetworkStart->Enabled(); }, 10000));
+  EXPECT_TRUE(PumpUntil([&] { return window->Button_NetworkStart->Enabled(); }));
   EXPECT_FALSE(window->Button_NetworkStop->Enabled());
   EXPECT_EQ(window->RowNode(1), TForm_FW_Download_Main::kNoNode);
   EXPECT_EQ(windowtest::Texts(services()), std::vector<std::string>{"Cannot Open Interface"});
@@ -211,12 +211,12 @@ TEST_F(DnetWindowTest, UnpluggedAdapterIsReportedOnceTheSectorWindowCloses) {
   app->Rescript();
   app->InSectorWindow(1, [&](TForm_FW_Download&) {
     adapter.Stop();
-    EXPECT_TRUE(PumpUntil([&] { return window->RowNode(1) == TForm_FW_Download_Main::kNoNode; }, 10000));
+    EXPECT_TRUE(PumpUntil([&] { return window->RowNode(1) == TForm_FW_Download_Main::kNoNode; }));
     PumpUntil([] { return false; }, 500);  // the refresh's queued call has run
     EXPECT_TRUE(window->Button_NetworkStop->Enabled());
     EXPECT_TRUE(services().boxes.empty()) << app->AllTexts();
   });
-  EXPECT_TRUE(window->Button_NetworkStart->Enabled());
+  EXPECT_TRUE(PumpUntil([&] { return window->Button_NetworkStart->Enabled(); }));
   EXPECT_FALSE(window->Button_NetworkStop->Enabled());
   EXPECT_EQ(windowtest::Texts(services()), std::vector<std::string>{"Cannot Open Interface"});
 }

@@ -62,11 +62,19 @@ class SettingsStore {
 
   static constexpr const char* kBase = "[HKEY_LOCAL_MACHINE\\Software\\Vorkelt, LLC.\\Flashwright\\";
 
-  static std::string DeviceNet() {
-    return std::string(kBase) +
-           "DeviceNet Configuration]\n\"Interface Type\"=dword:00000001\n\"BaudRate\"=dword:0001e848\n"
-           "\"MacId\"=dword:00000000\n\"ScanInterval\"=dword:00000064\n\n" +
-           Qx240OnCom1();
+  static std::string DeviceNet() { return DeviceNet(1, Qx240OnCom1()); }
+  // On the interface of that type, whose interface key the caller gives
+  // (Interface(), below).
+  static std::string DeviceNet(std::uint32_t interfaceType, const std::string& interfaceKey) {
+    char type[16];
+    std::snprintf(type, sizeof type, "%08x", interfaceType);
+    return std::string(kBase) + "DeviceNet Configuration]\n\"Interface Type\"=dword:" + type +
+           "\n\"BaudRate\"=dword:0001e848\n\"MacId\"=dword:00000000\n\"ScanInterval\"=dword:00000064\n\n" +
+           interfaceKey;
+  }
+  // The interface key of that display name holding these value lines.
+  static std::string Interface(const std::string& name, const std::string& values) {
+    return std::string(kBase) + "Interface Configuration\\" + name + "]\n" + values + "\n";
   }
   static std::string CANopen() {
     return std::string(kBase) +
@@ -83,8 +91,7 @@ class SettingsStore {
 
  private:
   static std::string Qx240OnCom1() {
-    return std::string(kBase) + "Interface Configuration\\VRK QX240]\n\"ComPort\"=dword:00000001\n"
-                                "\"ComBaud\"=dword:0000e100\n\n";
+    return Interface("VRK QX240", "\"ComPort\"=dword:00000001\n\"ComBaud\"=dword:0000e100\n");
   }
   std::string path_;
 };

@@ -119,6 +119,28 @@ TEST_F(IxxatBoardTest, TwoBoardsShareTheRingButKeepTheirOwnQueues) {
   EXPECT_EQ(VRK_CAN(can, CAN_Receive)(second, &frame), 0);
 }
 
+TEST_F(IxxatBoardTest, ARefusedFilterFailsWhileTheControllerRunsOn) {
+  const std::int32_t card = Open(0);
+  // The bench's library takes eleven-bit identifiers only.
+  EXPECT_EQ(VRK_CAN(can, CAN_AddFilter)(card, 0x800), 0) << "offline";
+  ASSERT_EQ(VRK_CAN(can, CAN_SetOnline)(card, 1), 1);
+  ASSERT_EQ(VRK_CAN(can, CAN_AddFilter)(card, kFiltered), 1);
+  EXPECT_EQ(VRK_CAN(can, CAN_AddFilter)(card, 0x800), 0) << "online: the restart does not hide it";
+  EXPECT_EQ(VRK_CAN(can, CAN_AddFilter)(card, kFiltered), 1) << "already accepted";
+
+  // The controller came back after the refused change.
+  PeerSends(sim::CanFrame::Standard(kFiltered, {1}));
+  CanMessage frame{};
+  ASSERT_TRUE(Receives(card, frame));
+  EXPECT_EQ(frame.Data[0], 1);
+
+  // Withdrawing every identifier (all bits set) closes the filter.
+  ASSERT_EQ(VRK_CAN(can, CAN_RemoveFilter)(card, 0xFFFFFFFF), 1);
+  EXPECT_EQ(VRK_CAN(can, CAN_RemoveFilter)(card, 0xFFFFFFFF), 1) << "nothing left to withdraw";
+  PeerSends(sim::CanFrame::Standard(kFiltered, {2}));
+  EXPECT_EQ(VRK_CAN(can, CAN_Receive)(card, &frame), 0);
+}
+
 // The bench's VCI library, the very file VRK_CAN loads.
 struct BenchVci : benchtest::BoundLibrary {
   BenchVci()

@@ -8,6 +8,7 @@
 #include "sim/qx240/qx240usbadapter.h"
 #include "platform/osversion.h"
 #include "platform/registry.h"
+#include "tests/config/dialoglibraries.h"
 #include "tests/config/dialogtest.h"
 #include "tests/support/qx240bench.h"
 
@@ -15,20 +16,7 @@ namespace {
 
 using namespace dialogtest;
 
-struct CanCfgLibrary : benchtest::BoundLibrary {
-  CanCfgLibrary() : BoundLibrary("VRK_CAN_CFG.dll") {}
-  BOUND_EXPORT(CANConfigurationWindow, int(InterfaceConfiguration*, CANConfiguration*));
-  BOUND_EXPORT(SST_CAN2A_HardwareConfigurationWindow, int(InterfaceConfiguration*));
-  BOUND_EXPORT(AB_KFD1770_HardwareConfigurationWindow, int(InterfaceConfiguration*));
-  BOUND_EXPORT(VRK_QX240S_HardwareConfigurationWindow, int(InterfaceConfiguration*));
-  BOUND_EXPORT(VRK_QX240U_HardwareConfigurationWindow, int(InterfaceConfiguration*));
-  BOUND_EXPORT(VersionInformationWindow, int(int));
-};
-
-const CanCfgLibrary& Library() {
-  static const CanCfgLibrary library;
-  return library;
-}
+const CanCfgLibrary& Library() { return CanCfg(); }
 
 class CanDialogTest : public ::testing::Test {
  protected:

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/osversion.h"
+#include "tests/config/dialoglibraries.h"
 #include "tests/config/dialogtest.h"
 #include "tests/devicenet/dnetbench.h"
 
@@ -13,19 +14,7 @@ namespace {
 
 using namespace dialogtest;
 
-struct DnetCfgLibrary : benchtest::BoundLibrary {
-  DnetCfgLibrary() : BoundLibrary("VRK_DNET_CFG.dll") {}
-  BOUND_EXPORT(DeviceNetConfigurationWindow, int(InterfaceConfiguration*, DeviceNetConfiguration*));
-  BOUND_EXPORT(VRK_QX241S_HardwareConfigurationWindow, int(InterfaceConfiguration*));
-  BOUND_EXPORT(VRK_QX241U_HardwareConfigurationWindow, int(int));
-  BOUND_EXPORT(SST_DNSCAN_HardwareConfigurationWindow, int(InterfaceConfiguration*));
-  BOUND_EXPORT(VersionInformationWindow, int(int));
-};
-
-const DnetCfgLibrary& Library() {
-  static const DnetCfgLibrary library;
-  return library;
-}
+const DnetCfgLibrary& Library() { return DnetCfg(); }
 
 class DnetDialogTest : public ::testing::Test {
  protected:
