@@ -661,27 +661,6 @@ class TVudUvizidIzed : public TBaseGrid {
   std::function<void(TObject* Sender, bool& CanAdd)> OnCanAddRow;
   std::function<void(TObject* Sender, int ARow, bool& CanInsert)> OnCanInsertRow;
 
-  // ---- Control look and banding read by the cell painters ----
-  // Kept here until the grid's settings classes hold them.
-  struct CellLookValues {
-    int CheckSize = 15;
-    int RadioSize = 10;
-    bool CheckAlwaysActive = false;
-    bool RadioAlwaysActive = false;
-    bool FlatControls = false;
-    TColor ControlColor = clBlack;
-    TColor CommentColor = clRed;
-    TColor ProgressBorderColor = clGray;
-    int ProgressMarginX = 2;
-    int ProgressMarginY = 2;
-    bool BandsActive = false;
-    bool BandsPrint = false;
-    TColor BandPrimaryColor = clInfoBk;
-    int BandPrimaryLength = 1;
-    TColor BandSecondaryColor = clWindow;
-    int BandSecondaryLength = 1;
-  };
-  CellLookValues& CellLook() { return cellLook_; }
 
   // ---- Appearance queries ----
   struct TCellAlignment {
@@ -842,7 +821,8 @@ class TVudUvizidIzed : public TBaseGrid {
   // The shared graphic column 0 shows while HotmailRowSelect is on.
   TCellGraphic rowCheckGraphic_;
   TImageList* gridImages_ = nullptr;
-  CellLookValues cellLook_;
+  // Check boxes and radio buttons drawn as frame controls rather than bitmaps.
+  bool FlatControls() const { return controlLook_.ControlStyle() == csClassic || controlLook_.ControlStyle() == csFlat; }
   int zoomLevel_ = 0;
   std::set<int> selectedRows_;
 

@@ -38,13 +38,12 @@ void TVudUvizidIzed::GetVisualProperties(int col, int row, TGridDrawState& state
   }
   if (color == clNone) {
     color = Color();
-    const CellLookValues& look = cellLook_;
-    const bool bandPass = look.BandsActive && (look.BandsPrint == print || !print);
+    const bool bandPass = bands_.Active() && (bands_.Print == print || !print);
     const bool normalCell = col >= FixedCols() && col < ColCount() - settings_.FixedRightCols &&
                             row >= FixedRows() && row < RowCount() - settings_.FixedFooters;
-    const int period = look.BandPrimaryLength + look.BandSecondaryLength;
+    const int period = bands_.PrimaryLength() + bands_.SecondaryLength();
     if (bandPass && normalCell && period > 0)
-      color = (row - FixedRows()) % period >= look.BandPrimaryLength ? look.BandSecondaryColor : look.BandPrimaryColor;
+      color = (row - FixedRows()) % period >= bands_.PrimaryLength() ? bands_.SecondaryColor() : bands_.PrimaryColor();
     if (fixedArea || DisplColIndex(col) >= ColCount() - settings_.FixedRightCols ||
         row >= RowCount() - settings_.FixedFooters)
       color = FixedColor();
@@ -113,12 +112,12 @@ TCellGraphic* TVudUvizidIzed::GetGraphicDetails(int col, int row, int& width, in
       displayText = gridImages_ == nullptr;
       break;
     case ctCheckBox:
-      width = height = cellLook_.CheckSize;
+      width = height = controlLook_.CheckSize();
       break;
     case ctDataCheckBox:
     case ctVirtCheckBox:
     case ctRowCheckBox:
-      width = height = cellLook_.CheckSize;
+      width = height = controlLook_.CheckSize();
       displayText = false;
       break;
     case ctRotated:

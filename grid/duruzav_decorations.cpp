@@ -130,8 +130,8 @@ void TVudUvizidIzed::DrawCellGraphic(CellPaint& paint, TRect r) {
       DrawRotatedText(paint, r);
       break;
     case ctComment:
-      if (cellLook_.CommentColor != clNone) {
-        const TColor color = g->CellAngle != clNone ? g->CellAngle : cellLook_.CommentColor;
+      if (controlLook_.CommentColor() != clNone) {
+        const TColor color = g->CellAngle != clNone ? g->CellAngle : controlLook_.CommentColor();
         canvas->Pen()->SetColor(color);
         canvas->Brush()->SetColor(color);
         canvas->Polygon({{r.Right - 7, r.Top + 1}, {r.Right - 2, r.Top + 1}, {r.Right - 2, r.Top + 6}});
@@ -143,7 +143,7 @@ void TVudUvizidIzed::DrawCellGraphic(CellPaint& paint, TRect r) {
       break;
     case ctRangeIndicator:
       if (const std::optional<int> value = PaintedInteger(paint.col, paint.row)) {
-        InflateRect(r, -cellLook_.ProgressMarginX, -cellLook_.ProgressMarginY);
+        InflateRect(r, -controlLook_.ProgressMarginX(), -controlLook_.ProgressMarginY());
         DrawRangeIndicator(canvas, r, *value, g->CellIndex, g->CellBoolean, g->SecondColor(), g->FirstColor());
       }
       break;
@@ -223,16 +223,16 @@ void TVudUvizidIzed::DrawProgressCell(CellPaint& paint, TRect r) {
   const TColor rest = ColorToRGB(g->SecondColor());
   const TColor barText = g->CellBoolean ? static_cast<TColor>(g->CellIndex) : (~bar & 0xFFFFFF);
   const TColor restText = g->CellBoolean ? static_cast<TColor>(g->CellAngle) : (~rest & 0xFFFFFF);
-  DrawProgressLin(paint.canvas, r, bar, barText, rest, restText, position, cellLook_.ProgressMarginX,
-                  cellLook_.ProgressMarginY, g->CellErrFrom, g->CellErrLen, g->CellText, cellLook_.ProgressBorderColor,
+  DrawProgressLin(paint.canvas, r, bar, barText, rest, restText, position, controlLook_.ProgressMarginX(),
+                  controlLook_.ProgressMarginY(), g->CellErrFrom, g->CellErrLen, g->CellText, controlLook_.ProgressBorderColor,
                   false);
 }
 
 void TVudUvizidIzed::DrawCheckGlyph(const TRect& g, bool checked, bool enabled) {
   TCanvas* canvas = Canvas();
-  if (cellLook_.CheckAlwaysActive) enabled = true;
-  if (cellLook_.FlatControls) {
-    const int size = cellLook_.CheckSize;
+  if (controlLook_.CheckAlwaysActive) enabled = true;
+  if (FlatControls()) {
+    const int size = controlLook_.CheckSize();
     TRect box = Bounds(g.Left + (g.Right - g.Left - size) / 2, g.Top + (g.Bottom - g.Top - size) / 2, size, size);
     DrawFrameControl(canvas, &box, DFC_BUTTON,
                      DFCS_BUTTONCHECK | DFCS_FLAT | (checked ? DFCS_CHECKED : 0) | (enabled ? 0 : DFCS_INACTIVE));
@@ -248,9 +248,9 @@ void TVudUvizidIzed::DrawRadioGroup(CellPaint& paint, const TRect& r, bool disab
   const TCellGraphic* g = paint.graphic;
   const TStringList* captions = g->RadioStrings();
   if (!captions) return;
-  if (cellLook_.RadioAlwaysActive) disabled = false;
-  const bool flat = cellLook_.FlatControls;
-  const int itemSize = flat ? cellLook_.RadioSize : 16;
+  if (controlLook_.RadioAlwaysActive) disabled = false;
+  const bool flat = FlatControls();
+  const int itemSize = flat ? controlLook_.RadioSize() : 16;
   const int lineHeight = flat ? canvas->TextHeight("gh") : std::max(16, canvas->TextHeight("gh"));
   const AnsiString cellText = GetCellEx(paint.col, paint.row);
   canvas->Brush()->SetStyle(bsClear);

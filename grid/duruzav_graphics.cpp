@@ -8,7 +8,7 @@
 TCellGraphic* TVudUvizidIzed::GetCellGraphic(int col, int row) {
   if (col == 0 && mouseActions_.HotmailRowSelect()) {
     rowCheckGraphic_.CellType = ctRowCheckBox;
-    rowCheckGraphic_.CellTransparent = cellLook_.FlatControls;
+    rowCheckGraphic_.CellTransparent = FlatControls();
     rowCheckGraphic_.CellBoolean = GetRowSelect(row);
     return &rowCheckGraphic_;
   }
@@ -105,7 +105,7 @@ TPoint TVudUvizidIzed::GetCellGraphicSize(int col, int row) {
     case ctDataCheckBox:
     case ctVirtCheckBox:
     case ctRowCheckBox:
-      size = {cellLook_.CheckSize, cellLook_.CheckSize};
+      size = {controlLook_.CheckSize(), controlLook_.CheckSize()};
       break;
     case ctRadio:
       if (const TStringList* items = g->RadioStrings()) {
@@ -467,7 +467,7 @@ void TVudUvizidIzed::AddCheckBox(int col, int row, bool state, bool data) {
   const TCellVAlign vAlign = settings_.VAlignment == vtaCenter   ? vaCenter
                              : settings_.VAlignment == vtaBottom ? vaBottom
                                                                  : vaTop;
-  CreateCellGraphic(col, row)->SetCheckBox(state, data, cellLook_.FlatControls, haBeforeText, vAlign);
+  CreateCellGraphic(col, row)->SetCheckBox(state, data, FlatControls(), haBeforeText, vAlign);
 }
 
 bool TVudUvizidIzed::HasCheckBox(int col, int row) { return IsCheckBoxKind(BaseCellType(col, row)); }
@@ -535,7 +535,7 @@ void TVudUvizidIzed::SetCheckBoxState(int col, int row, bool state) {
 bool TVudUvizidIzed::ToggleCheck(int col, int row, bool fromUser) {
   TCellGraphic* g = GetCellGraphic(col, row);
   if (!g || !IsCheckBoxKind(g->CellType)) return false;
-  if (fromUser && !cellLook_.CheckAlwaysActive) {
+  if (fromUser && !controlLook_.CheckAlwaysActive) {
     bool canEdit = true;
     GetCellReadOnly(col, row, canEdit);
     if (!canEdit) return false;
@@ -563,7 +563,7 @@ bool TVudUvizidIzed::IsInCheckBox(int col, int row, int x, int y) {
   if (!g || !IsCheckBoxKind(g->CellType)) return false;
   if (!mouseActions_.PreciseCheckBoxCheck) return true;
   const TRect r = CellRect(DisplColIndex(col), row);
-  const int size = cellLook_.CheckSize;
+  const int size = controlLook_.CheckSize();
   const int height = r.Bottom - r.Top, width = r.Right - r.Left;
   const int top = g->CellVAlign == vaBottom   ? r.Bottom - 2 - size
                   : g->CellVAlign == vaCenter ? r.Top + (height - size) / 2
@@ -628,7 +628,7 @@ bool TVudUvizidIzed::ToggleRadio(int col, int row, bool fromUser) {
   TCellGraphic* g = GetCellGraphic(col, row);
   TStringList* items = g ? g->RadioStrings() : nullptr;
   if (!items || items->Count() == 0 || g->CellIndex >= items->Count()) return false;
-  if (fromUser && !cellLook_.RadioAlwaysActive) {
+  if (fromUser && !controlLook_.RadioAlwaysActive) {
     bool canEdit = true;
     GetCellReadOnly(col, row, canEdit);
     if (!canEdit) return false;

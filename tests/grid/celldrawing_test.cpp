@@ -42,12 +42,12 @@ class CellDrawing : public ::testing::Test {
 };
 
 TEST_F(CellDrawing, BandsColourRowsWithoutTheirOwnColour) {
-  TVudUvizidIzed::CellLookValues& look = grid->CellLook();
-  look.BandsActive = true;
-  look.BandPrimaryColor = clYellow;
-  look.BandPrimaryLength = 2;
-  look.BandSecondaryColor = clAqua;
-  look.BandSecondaryLength = 1;
+  TBands& bands = *grid->Bands();
+  bands.SetActive(true);
+  bands.SetPrimaryColor(clYellow);
+  bands.SetPrimaryLength(2);
+  bands.SetSecondaryColor(clAqua);
+  bands.SetSecondaryLength(1);
   grid->SetColors(2, 2, clLime);
   grid->Repaint();
   const TColor expected[] = {clYellow, clYellow, clAqua, clYellow, clYellow, clAqua, clYellow};
@@ -55,8 +55,8 @@ TEST_F(CellDrawing, BandsColourRowsWithoutTheirOwnColour) {
   EXPECT_EQ(Centre(2, 2), clLime) << "a cell's own colour wins over the band";
   EXPECT_EQ(Centre(0, 3), ColorToRGB(grid->FixedColor()));
 
-  look.BandSecondaryLength = 0;
-  look.BandPrimaryLength = 0;
+  bands.SetSecondaryLength(0);
+  bands.SetPrimaryLength(0);
   grid->Repaint();
   EXPECT_EQ(Centre(3, 3), ColorToRGB(grid->Color())) << "a band period of 0 keeps the grid colour";
 }

@@ -167,7 +167,7 @@ TEST_F(CellGraphics, UserTogglesRespectReadOnlyUnlessAlwaysActive) {
   grid.SetReadOnly(1, 1, true);
   EXPECT_FALSE(grid.ToggleCheck(1, 1, true));
   EXPECT_TRUE(grid.ToggleCheck(1, 1, false));
-  grid.CellLook().CheckAlwaysActive = true;
+  grid.ControlLook()->CheckAlwaysActive = true;
   EXPECT_TRUE(grid.ToggleCheck(1, 1, true));
 }
 
