@@ -15,16 +15,11 @@
 #include "framework/forms.h"
 #include "framework/sysutils.h"
 #include "framework/testing/harness.h"
+#include "gridtesting.h"
 
 namespace spintesting {
 
-inline void SendMouse(TControl* control, QEvent::Type type, Qt::MouseButtons buttons, int x, int y) {
-  QWidget* w = control->Widget();
-  const QPointF local(x, y);
-  QMouseEvent event(type, local, w->mapToGlobal(local), type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
-                    buttons, Qt::NoModifier);
-  QCoreApplication::sendEvent(w, &event);
-}
+using gridtesting::SendMouse;
 
 // Handles events until done() holds or the patience (real time) runs out.
 inline bool WaitUntil(const std::function<bool()>& done,
