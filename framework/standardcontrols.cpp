@@ -15,6 +15,7 @@
 
 #include "framework/application.h"
 #include "framework/forms.h"
+#include "framework/services.h"
 
 namespace {
 
@@ -352,6 +353,22 @@ TMemo::TMemo(TComponent* owner) : TWinControl(owner), edit_(new QPlainTextEdit()
   Connect(edit_, &QPlainTextEdit::textChanged, this, [this] {
     if (OnChange) OnChange(this);
   });
+}
+
+void TEdit::PasteOrCutSelection(unsigned msg) {
+  if (msg == WM_PASTE) {
+    SetSelText(Services().ClipboardText());
+    return;
+  }
+  if (SelLength() == 0) return;
+  Services().SetClipboardText(SelText());
+  SetSelText("");
+}
+
+unsigned ClipboardCommandOfKey(unsigned short key, TShiftState shift) {
+  if (((shift & ssCtrl) && key == 'V') || ((shift & ssShift) && key == VK_INSERT)) return WM_PASTE;
+  if (((shift & ssCtrl) && key == 'X') || ((shift & ssShift) && key == VK_DELETE)) return WM_CUT;
+  return 0;
 }
 
 TMemo::~TMemo() = default;

@@ -129,6 +129,10 @@ class TStaticText : public TWinControl {
   bool autoSize_ = true;
 };
 
+// WM_PASTE for the keys that paste in an edit (Ctrl+V, Shift+Insert), WM_CUT
+// for those that cut (Ctrl+X, Shift+Delete), 0 for any other.
+unsigned ClipboardCommandOfKey(unsigned short key, TShiftState shift);
+
 class TEdit : public TWinControl {
  public:
   explicit TEdit(TComponent* owner);
@@ -147,6 +151,9 @@ class TEdit : public TWinControl {
   AnsiString SelText() const;
   void SetSelText(const AnsiString& text);
   void SelectAll();
+  // Pastes the clipboard's text over the selection (WM_PASTE) or moves the
+  // selection to the clipboard (WM_CUT), through the clipboard service.
+  void PasteOrCutSelection(unsigned msg);
   void Clear() { SetText(""); }
   bool Modified() const { return modified_; }
   void SetModified(bool on) { modified_ = on; }

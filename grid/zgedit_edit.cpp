@@ -18,14 +18,6 @@ namespace {
 // the button.
 constexpr int kButtonGap = 3;
 
-bool IsPasteKey(unsigned short key, TShiftState shift) {
-  return ((shift & ssCtrl) && key == 'V') || ((shift & ssShift) && key == VK_INSERT);
-}
-
-bool IsCutKey(unsigned short key, TShiftState shift) {
-  return ((shift & ssCtrl) && key == 'X') || ((shift & ssShift) && key == VK_DELETE);
-}
-
 // The actions of the line edit's own menu that change the text.
 bool ChangesText(const QAction* action) {
   static const char* const kEditing[] = {"edit-undo", "edit-redo", "edit-cut", "edit-paste", "edit-delete"};
@@ -119,12 +111,7 @@ void TEditWithButton<TEditBase>::KeyDown(unsigned short& key, TShiftState shift)
 template <class TEditBase>
 void TEditWithButton<TEditBase>::PasteOrCut(unsigned msg) {
   if (!editorEnabled_ || this->ReadOnly()) return;
-  if (msg == WM_CUT) {
-    Services().SetClipboardText(this->TEdit::SelText());
-    this->TEdit::SetSelText("");
-  } else {
-    this->TEdit::SetSelText(Services().ClipboardText());
-  }
+  this->PasteOrCutSelection(msg);
 }
 
 // Keys that change the text otherwise than by a character: paste and cut
@@ -133,8 +120,8 @@ template <class TEditBase>
 bool TEditWithButton<TEditBase>::HandleEditingKey(TMessage& m) {
   const auto key = static_cast<unsigned short>(m.WParam);
   const TShiftState shift = KeyboardShiftState();
-  if (IsPasteKey(key, shift) || IsCutKey(key, shift)) {
-    this->Perform(IsPasteKey(key, shift) ? WM_PASTE : WM_CUT);
+  if (const unsigned command = ClipboardCommandOfKey(key, shift)) {
+    this->Perform(command);
     return true;
   }
   return key == VK_DELETE && !editorEnabled_;

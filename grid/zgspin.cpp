@@ -352,11 +352,7 @@ bool TZurSpinEdit::HandleEditorKeyMessage(TMessage& message) {
     QCoreApplication::sendEvent(LineEdit(), &tab);
     return true;
   }
-  const bool ctrl = GetKeyState(VK_CONTROL) < 0;
-  const bool shift = GetKeyState(VK_SHIFT) < 0;
-  unsigned command = 0;
-  if ((ctrl && key == 'V') || (shift && key == VK_INSERT)) command = WM_PASTE;
-  else if ((ctrl && key == 'X') || (shift && key == VK_DELETE)) command = WM_CUT;
+  const unsigned command = ClipboardCommandOfKey(key, KeyboardShiftState());
   if (!command) return false;
   Perform(command);
   return true;
@@ -403,23 +399,11 @@ void TZurSpinEdit::HandleCommonMessage(TMessage& message) {
       CheckValueOnExit();
       return;
     case WM_PASTE: case WM_CUT:
-      if (editorEnabled_ && !ReadOnly()) PasteOrCut(message.Msg);
+      if (editorEnabled_ && !ReadOnly()) PasteOrCutSelection(message.Msg);
       return;
     default: break;
   }
   TCustomMaskEdit::WndProc(message);
-}
-
-// Through the clipboard service, as every control of the program reaches
-// the clipboard.
-void TZurSpinEdit::PasteOrCut(unsigned msg) {
-  if (msg == WM_PASTE) {
-    SetSelText(Services().ClipboardText());
-    return;
-  }
-  if (SelLength() == 0) return;
-  Services().SetClipboardText(SelText());
-  SetSelText("");
 }
 
 bool TZurSpinEdit::DropsReturnTurnedTab(const TMessage& message) {

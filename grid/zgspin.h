@@ -273,7 +273,6 @@ class TZurSpinEdit : public TCustomMaskEdit {
  private:
   void Build(TMakeButton makeButton);
   void PostTab();
-  void PasteOrCut(unsigned msg);
   void Step(int d);
   void StepTime(int d);
 
