@@ -506,6 +506,26 @@ class TVudUvizidIzed : public TBaseGrid {
   // The limits automatic sizes keep once the grid has loaded (0: none).
   int MinColWidth = 0;
   int MinRowHeight = 0;
+  // ---- Row and column model: automatic sizing and the per-cell selection ----
+  // Fits a column to its widest cell, fixed rows included; growOnly never
+  // narrows it.
+  void SizeToWidth(int col, bool growOnly);
+  // Fits a row to its tallest cell; keeps the in-place editor showing when
+  // the new height scrolls rows out of view while typing.
+  void SizeToHeight(int row, bool growOnly);
+  void AutoSizeCol(int col) { SizeToWidth(col, false); }
+  void AutoSizeRow(int row) { SizeToHeight(row, false); }
+  void AutoSizeColumns(bool doFixedCols, int extra);
+  void AutoSizeRows(bool doFixedRows, int extra);
+  // Columns take their widest cell's width, rows only grow.
+  void AutoSizeCells(bool doFixed, int extraX, int extraY);
+  // Switched on, sizes the body columns with 10 pixels to spare.
+  void SetAutoSizeP(bool on);
+  // False in the fixed rows and columns; the row's flag under disjunct row
+  // selection, else the selection rectangle.
+  bool IsSelected(int col, int row) const;
+  // Lets a descendant change the width a column is about to be sized to.
+  virtual void UpdateAutoColSize(int col, int& width);
   // ---- Typed cell access and per-cell appearance ----
   // Integer text of a cell; empty and "-" read as 0. EDurUzavError
   // "Cell does not contain integer value" otherwise (also beyond 32 bits).

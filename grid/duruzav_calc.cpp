@@ -4,6 +4,7 @@
 
 #include "grid/duruzav.h"
 #include "grid/plainfloat.h"
+#include "grid/richtext.h"
 #include "grid/zgutil.h"
 
 // ---- Numbers ----
@@ -87,16 +88,42 @@ double TVudUvizidIzed::RowAvg(int row, int fromCol, int toCol) {
 
 // ---- Selection, numbering ----
 
+namespace {
+
+// Rich-text cells give their plain text.
+AnsiString PlainCellText(const AnsiString& text) {
+  if (text.find("{\\") == AnsiString::npos) return text;
+  QTextDocument document;
+  RichTextToDocument(text, document);
+  return document.toPlainText().toStdString();
+}
+
+}  // namespace
+
 AnsiString TVudUvizidIzed::SelectedText() {
   TGridRect sel = Selection();
   if ((Options() & goRowSelect) && DragDropSettings()->OleEntireRows) sel.Left = 0, sel.Right = ColCount() - 1;
-  AnsiString text;
-  for (int r = sel.Top; r <= sel.Bottom; ++r) {
-    if (r > sel.Top) text += "\r\n";
+  const auto rowText = [&](int r) {
+    AnsiString line;
     for (int c = sel.Left; c <= sel.Right; ++c) {
-      if (c > sel.Left) text += '\t';
-      text += GetCellEx(c, r);
+      if (c > sel.Left) line += '\t';
+      line += PlainCellText(GetCellEx(c, r));
     }
+    return line;
+  };
+  // Disjunct row selection gives the flagged rows, else the rectangle's.
+  const bool disjunct = mouseActions_.DisjunctRowSelect();
+  const auto selected = [&](int r) {
+    if (!disjunct) return true;
+    return GetRowSelect(mouseActions_.RowSelectPersistent ? RemapRowInv(r) : r);
+  };
+  AnsiString text;
+  bool first = true;
+  for (int r = disjunct ? FixedRows() : sel.Top; r <= (disjunct ? RowCount() - 1 : sel.Bottom); ++r) {
+    if (!selected(r)) continue;
+    if (!first) text += "\r\n";
+    text += rowText(r);
+    first = false;
   }
   return text;
 }

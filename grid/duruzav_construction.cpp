@@ -84,6 +84,8 @@ void TVudUvizidIzed::Loaded() {
   rememberedFixedRows_ = FixedRows();
   rememberedFixedCols_ = FixedCols();
   rememberedDefaultRowHeight_ = DefaultRowHeight();
+  MinColWidth = 10;
+  MinRowHeight = DefaultRowHeight();
   loadedFromStream_ = true;
   if (Options() & goAlwaysShowEditor) {
     navigation_.AlwaysEdit = true;
