@@ -729,6 +729,9 @@ class TVudUvizidIzed : public TBaseGrid {
   void DrawSizingLineR(int y);
   // Shown in the fixed column of the current row.
   TBitmap* RowIndicator() { return &rowIndicator_; }
+  // The sort glyph of real column col centred near (x, y): the direction
+  // of the sort, or the column's key number among the sort indexes.
+  void DrawSortIndicator(TCanvas* canvas, int col, int x, int y);
 
  protected:
   void Loaded() override;
@@ -882,4 +885,9 @@ class TVudUvizidIzed : public TBaseGrid {
   TCellType BaseCellType(int col, int row);
   // The graphic of the real column of col, or null.
   TCellGraphic* RealColumnGraphic(int col, int row);
+  // ---- Cell drawing: the sort indicator in the header ----
+  // Whether the cell shows the sort indicator, and its height there.
+  bool SortIndicatorShown(const CellPaint& paint) const;
+  int SortIndicatorY(const CellPaint& paint, const TRect& r) const;
+  int PlainSortIndicatorX(const CellPaint& paint, const AnsiString& text);
 };

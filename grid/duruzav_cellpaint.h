@@ -28,4 +28,6 @@ struct TVudUvizidIzed::CellPaint {
   TColor savedFont = clNone;
   int textW = 0;
   TColor urlColor = clNone;
+  // The header sort indicator shows in this cell.
+  bool sortIndicator = false;
 };

@@ -121,32 +121,58 @@ void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
     if (paint.grVA == vaUnderText) r.Bottom -= paint.grH;
   }
   if (paint.realCol == 0 && HasNodes() && GetCellType(0, paint.row) != ctNode) r.Left += NodeIndent(paint.row);
+  paint.sortIndicator = SortIndicatorShown(paint);
+  const int sortY = SortIndicatorY(paint, r);
+  // Mark-up and wide text keep room for the indicator right of the text.
+  const int sortRoom = paint.sortIndicator ? 10 : 0;
 
   switch (kind) {
     case ttHTML: {
       r.Left -= 1;
+      r.Right -= sortRoom;
       canvas->Brush()->SetStyle(bsClear);
       const TSize size = DrawMarkupText(canvas, text, r, true);
       canvas->Brush()->SetStyle(bsSolid);
       paint.textW = size.cx + 2;
+      if (paint.sortIndicator) DrawSortIndicator(canvas, paint.realCol, r.Right + 2, sortY);
       break;
     }
     case ttRTF:
       canvas->Brush()->SetStyle(bsClear);
       DrawRichText(canvas, text, r);
       canvas->Brush()->SetStyle(bsSolid);
+      if (paint.sortIndicator) DrawSortIndicator(canvas, paint.realCol, PlainSortIndicatorX(paint, ""), sortY);
       break;
     case ttUnicode: {
+      r.Right -= sortRoom;
       const unsigned wrap = paint.wordWrap || settings_.Multilinecells ? DT_WORDBREAK : DT_SINGLELINE | DT_END_ELLIPSIS;
       canvas->Brush()->SetStyle(bsClear);
       canvas->DrawText(WideToUtf8(DecodeWideStr(text)), r,
                        VerticalFlag(paint.vAlign) | HorizontalFlag(paint.hAlign) | DT_NOPREFIX | wrap);
       canvas->Brush()->SetStyle(bsSolid);
+      if (paint.sortIndicator) DrawSortIndicator(canvas, paint.realCol, r.Right + 3, sortY);
       break;
     }
     default:
       DrawPlainText(paint, text, r);
+      if (paint.sortIndicator) DrawSortIndicator(canvas, paint.realCol, PlainSortIndicatorX(paint, text), sortY);
       break;
+  }
+}
+
+// Right of the text, within the cell less room for the glyph; beside a
+// graphic on the left, after it.
+int TVudUvizidIzed::PlainSortIndicatorX(const CellPaint& paint, const AnsiString& text) {
+  const TRect& cell = paint.r;
+  const int width = cell.Right - cell.Left;
+  const int w = std::max(0, std::min(paint.canvas->TextWidth(text), width - 16));
+  const bool graphicLeft = paint.graphic && (paint.grHA == haLeft ||
+                                             (paint.grHA == haBeforeText && paint.hAlign == taLeftJustify));
+  const int gx = graphicLeft ? paint.grW : 0;
+  switch (paint.hAlign) {
+    case taRightJustify: return cell.Right - w - 10;
+    case taCenter: return cell.Left + 8;
+    default: return cell.Left + w + 10 + gx;
   }
 }
 
@@ -158,6 +184,11 @@ void TVudUvizidIzed::DrawPlainText(CellPaint& paint, AnsiString text, TRect& r) 
     if (!settings_.URLFull) StripURLProtocol(text);
     canvas->Font()->SetStyle(savedStyle | fsUnderline);
     canvas->Font()->SetColor(paint.urlColor);
+  }
+  if (paint.sortIndicator) {
+    constexpr int kSortMargin = 14;
+    if (paint.hAlign == taLeftJustify) r.Right -= kSortMargin;
+    else r.Left += kSortMargin + (paint.hAlign == taCenter ? 10 : 0);
   }
   unsigned flags = DT_EDITCONTROL;
   if (LinesInText(text, settings_.Multilinecells) == 1 && !paint.wordWrap) {
