@@ -56,7 +56,7 @@ void TVudUvizidIzed::SetObjectsEx(int col, int realRow, TObject* object) {
   auto* props = dynamic_cast<TCellProperties*>(hidden->GetObject(col));
   if (!props) {
     if (!object) return;
-    props = new TCellProperties(this, col, realRow);
+    props = new TCellProperties(this, col, RemapRow(realRow));
     hidden->PutObject(col, props);
   }
   props->CellObject = object;
