@@ -576,6 +576,30 @@ class TVudUvizidIzed : public TBaseGrid {
   // within -10..10; a size that would not stay above 0 is kept.
   void Zoom(int delta);
   int ZoomLevel() const { return zoomLevel_; }
+  // ---- Typed cell access: real and unsorted indexes ----
+  // Cells by real column and real row, hidden rows included: a hidden row
+  // answers from the texts and objects it keeps.
+  AnsiString GetCellsEx(int col, int realRow);
+  void SetCellsEx(int col, int realRow, const AnsiString& value);
+  WideString GetWideCellsEx(int col, int realRow);
+  void SetWideCellsEx(int col, int realRow, const WideString& value);
+  TObject* GetObjectsEx(int col, int realRow);
+  void SetObjectsEx(int col, int realRow, TObject* object);
+  void SetAllFloats(int col, int realRow, double value);
+  // Width of a real column, the remembered one while it is hidden.
+  int GetAllColWidths(int col) const;
+  void SetAllColWidths(int col, int width);
+  int GetAllColCount() const { return TotalColCount(); }
+  int GetAllRowCount() const { return TotalRowCount(); }
+  // The row that display row `row` was before the last sort, as a real row.
+  int SortedRowIndex(int row);
+  // The display row now holding the row that stood at `row` before the last
+  // sort: `row` itself while nothing was sorted, the cross-reference's
+  // length for a row it does not hold.
+  int UnSortedRowIndex(int row);
+  // The cell by its row before the last sort.
+  AnsiString GetUnSortedCell(int col, int row);
+  void SetUnSortedCell(int col, int row, const AnsiString& value);
 
   // ---- Cell graphics ----
   // The cell's graphic or null; column 0 answers the shared row check box
@@ -725,6 +749,9 @@ class TVudUvizidIzed : public TBaseGrid {
   void DrawSizingLineR(int y);
   // Shown in the fixed column of the current row.
   TBitmap* RowIndicator() { return &rowIndicator_; }
+  // The sort glyph of real column col centred near (x, y): the direction
+  // of the sort, or the column's key number among the sort indexes.
+  void DrawSortIndicator(TCanvas* canvas, int col, int x, int y);
 
  protected:
   void Loaded() override;
@@ -878,4 +905,9 @@ class TVudUvizidIzed : public TBaseGrid {
   TCellType BaseCellType(int col, int row);
   // The graphic of the real column of col, or null.
   TCellGraphic* RealColumnGraphic(int col, int row);
+  // ---- Cell drawing: the sort indicator in the header ----
+  // Whether the cell shows the sort indicator, and its height there.
+  bool SortIndicatorShown(const CellPaint& paint) const;
+  int SortIndicatorY(const CellPaint& paint, const TRect& r) const;
+  int PlainSortIndicatorX(const CellPaint& paint, const AnsiString& text);
 };

@@ -17,7 +17,7 @@ bool IsNumberText(const AnsiString& text) { return IsType(Trim(text)) < 2; }
 
 // Later steps override earlier ones: the grid's font and colour, the cell's
 // properties, bands, fixed cells, the colour event, then the selection.
-void TVudUvizidIzed::GetVisualProperties(int col, int row, TGridDrawState& state, bool print, bool select, bool,
+void TVudUvizidIzed::GetVisualProperties(int col, int row, TGridDrawState& state, bool print, bool select, bool remap,
                                          TBrush* brush, TColor& colorTo, TFont* font, TAlignment& hAlign,
                                          TVAlignment& vAlign, bool& wordWrap) {
   const bool fixedArea = col < FixedCols() || row < FixedRows();
@@ -25,9 +25,13 @@ void TVudUvizidIzed::GetVisualProperties(int col, int row, TGridDrawState& state
   if (fixedArea) font->Assign(printFonts ? *printSettings_.FixedFont() : fixedFont_);
   else font->Assign(printFonts ? *printSettings_.Font() : *Font());
 
+  // What the cell holds is asked at its real column; where it shows (fixed
+  // areas, selection) at the column it was asked for.
+  const int realCol = remap ? RemapCol(col) : col;
+  const int shownCol = remap ? col : DisplColIndex(col);
   TColor color = clNone;
   colorTo = clNone;
-  if (const TCellProperties* p = PropsAt(col, row)) {
+  if (const TCellProperties* p = PropsAt(realCol, row)) {
     color = p->BrushColor();
     if (p->FontColor != clNone) font->SetColor(p->FontColor);
     if (p->FontStyle != 0) font->SetStyle(p->FontStyle);
@@ -39,12 +43,12 @@ void TVudUvizidIzed::GetVisualProperties(int col, int row, TGridDrawState& state
   if (color == clNone) {
     color = Color();
     const bool bandPass = bands_.Active() && (bands_.Print == print || !print);
-    const bool normalCell = col >= FixedCols() && col < ColCount() - settings_.FixedRightCols &&
+    const bool normalCell = col >= FixedCols() && col < ColCount() - settings_.FixedRightCols + NumHiddenColumns() &&
                             row >= FixedRows() && row < RowCount() - settings_.FixedFooters;
     const int period = bands_.PrimaryLength() + bands_.SecondaryLength();
     if (bandPass && normalCell && period > 0)
       color = (row - FixedRows()) % period >= bands_.PrimaryLength() ? bands_.SecondaryColor() : bands_.PrimaryColor();
-    if (fixedArea || DisplColIndex(col) >= ColCount() - settings_.FixedRightCols ||
+    if (fixedArea || shownCol >= ColCount() - settings_.FixedRightCols ||
         row >= RowCount() - settings_.FixedFooters)
       color = FixedColor();
   }
@@ -56,8 +60,8 @@ void TVudUvizidIzed::GetVisualProperties(int col, int row, TGridDrawState& state
     font->Assign(fixedFont_);
     state |= gdFixed;
   }
-  if (print) GetCellPrintColor(col, row, state, brush, font);
-  else GetCellColor(col, row, state, brush, font);
+  if (print) GetCellPrintColor(realCol, row, state, brush, font);
+  else GetCellColor(realCol, row, state, brush, font);
 
   if (!fixed && !print && select && settings_.ShowSelection && IsSelected(col, row)) {
     brush->SetColor(settings_.SelectionColor);
@@ -66,8 +70,8 @@ void TVudUvizidIzed::GetVisualProperties(int col, int row, TGridDrawState& state
     state |= gdSelected;
   }
 
-  GetCellWordWrap(col, row, wordWrap);
-  const TCellAlignment alignment = GetCellAlignment(col, row);
+  GetCellWordWrap(realCol, row, wordWrap);
+  const TCellAlignment alignment = GetCellAlignment(realCol, row);
   hAlign = alignment.HAlign;
   vAlign = alignment.VAlign;
 }

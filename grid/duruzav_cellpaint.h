@@ -5,7 +5,10 @@
 
 struct TVudUvizidIzed::CellPaint {
   TCanvas* canvas;
+  // The column where the cell shows, and the one its texts, properties
+  // and graphic are stored at (they differ while columns are hidden).
   int col;
+  int realCol;
   int row;
   TRect r;
   TGridDrawState state;
@@ -25,4 +28,6 @@ struct TVudUvizidIzed::CellPaint {
   TColor savedFont = clNone;
   int textW = 0;
   TColor urlColor = clNone;
+  // The header sort indicator shows in this cell.
+  bool sortIndicator = false;
 };

@@ -122,8 +122,8 @@ void TVudUvizidIzed::DrawCellGraphic(CellPaint& paint, TRect r) {
       place.Left = std::max(place.Left, r.Left + 1);
       place.Right = place.Left + paint.grW;
       bool checked = false;
-      GetCheckBoxState(paint.col, paint.row, checked);
-      DrawCheckGlyph(place, checked, CellEnabled(paint.col, paint.row));
+      GetCheckBoxState(paint.realCol, paint.row, checked);
+      DrawCheckGlyph(place, checked, CellEnabled(paint.realCol, paint.row));
       break;
     }
     case ctRotated:
@@ -142,7 +142,7 @@ void TVudUvizidIzed::DrawCellGraphic(CellPaint& paint, TRect r) {
       DrawProgressPie(canvas, Bounds(place.Left, place.Top, 20, 20), g->FirstColor(), g->CellAngle, false);
       break;
     case ctRangeIndicator:
-      if (const std::optional<int> value = PaintedInteger(paint.col, paint.row)) {
+      if (const std::optional<int> value = PaintedInteger(paint.realCol, paint.row)) {
         InflateRect(r, -controlLook_.ProgressMarginX(), -controlLook_.ProgressMarginY());
         DrawRangeIndicator(canvas, r, *value, g->CellIndex, g->CellBoolean, g->SecondColor(), g->FirstColor());
       }
@@ -162,7 +162,7 @@ void TVudUvizidIzed::DrawCellGraphic(CellPaint& paint, TRect r) {
     case ctBitButton: {
       const unsigned offset = static_cast<unsigned>(place.Left - paint.r.Left) & 0xFFFF;
       g->CellValue = static_cast<double>(offset | (static_cast<unsigned>(place.Top - paint.r.Top) << 16));
-      const bool enabled = CellEnabled(paint.col, paint.row);
+      const bool enabled = CellEnabled(paint.realCol, paint.row);
       unsigned state = DFCS_BUTTONPUSH | (g->CellBoolean ? DFCS_PUSHED : 0) | (enabled ? 0 : DFCS_INACTIVE);
       TRect face = place;
       DrawFrameControl(canvas, &face, DFC_BUTTON, state);
@@ -188,7 +188,7 @@ void TVudUvizidIzed::DrawCellGraphic(CellPaint& paint, TRect r) {
       if (const TIcon* icon = g->Icon(); icon && !icon->Empty()) canvas->Draw(place.Left, place.Top, icon);
       break;
     case ctRadio:
-      DrawRadioGroup(paint, r, !CellEnabled(paint.col, paint.row));
+      DrawRadioGroup(paint, r, !CellEnabled(paint.realCol, paint.row));
       break;
     case ctImageList:
       if (gridImages_) gridImages_->Draw(canvas, place.Left, place.Top, g->CellIndex);
@@ -204,7 +204,7 @@ void TVudUvizidIzed::DrawCellGraphic(CellPaint& paint, TRect r) {
       break;
     case ctDataImage:
       if (!gridImages_) break;
-      if (const std::optional<int> value = PaintedInteger(paint.col, paint.row)) {
+      if (const std::optional<int> value = PaintedInteger(paint.realCol, paint.row)) {
         const int index = *value + g->CellIndex;
         if (index >= 0 && index < gridImages_->Count()) gridImages_->Draw(canvas, place.Left, place.Top, index);
       }
@@ -217,7 +217,7 @@ void TVudUvizidIzed::DrawCellGraphic(CellPaint& paint, TRect r) {
 // A progress cell whose text is no number draws an empty bar.
 void TVudUvizidIzed::DrawProgressCell(CellPaint& paint, TRect r) {
   const TCellGraphic* g = paint.graphic;
-  const int position = PaintedInteger(paint.col, paint.row).value_or(0);
+  const int position = PaintedInteger(paint.realCol, paint.row).value_or(0);
   InflateRect(r, -2, -2);
   const TColor bar = ColorToRGB(g->FirstColor());
   const TColor rest = ColorToRGB(g->SecondColor());
@@ -252,7 +252,7 @@ void TVudUvizidIzed::DrawRadioGroup(CellPaint& paint, const TRect& r, bool disab
   const bool flat = FlatControls();
   const int itemSize = flat ? controlLook_.RadioSize() : 16;
   const int lineHeight = flat ? canvas->TextHeight("gh") : std::max(16, canvas->TextHeight("gh"));
-  const AnsiString cellText = GetCellEx(paint.col, paint.row);
+  const AnsiString cellText = GetCellEx(paint.realCol, paint.row);
   canvas->Brush()->SetStyle(bsClear);
   int advance = 0;
   for (int i = 0; i < captions->Count(); ++i) {
@@ -290,7 +290,7 @@ void TVudUvizidIzed::DrawRotatedText(CellPaint& paint, TRect r) {
   const int width = r.Right - r.Left, height = r.Bottom - r.Top;
   if (width <= 0 || height <= 0) return;
   const QFont font = paint.canvas->Font()->ToQFont();
-  const QString text = QString::fromStdString(GetCellEx(paint.col, paint.row));
+  const QString text = QString::fromStdString(GetCellEx(paint.realCol, paint.row));
   const QFontMetrics metrics(font);
   QImage upright(std::max(1, metrics.horizontalAdvance(text)), std::max(1, metrics.height()),
                  QImage::Format_ARGB32_Premultiplied);

@@ -54,7 +54,7 @@ TCellType TVudUvizidIzed::BaseCellType(int col, int row) {
   return GetCellType(base.X, base.Y);
 }
 
-TCellGraphic* TVudUvizidIzed::RealColumnGraphic(int col, int row) { return GetCellGraphic(col, row); }
+TCellGraphic* TVudUvizidIzed::RealColumnGraphic(int col, int row) { return GetCellGraphic(RemapCol(col), row); }
 
 void TVudUvizidIzed::SetImages(TImageList* images) {
   if (gridImages_ == images) return;
@@ -127,7 +127,7 @@ TPoint TVudUvizidIzed::GetCellGraphicSize(int col, int row) {
       }
       break;
     case ctPicture: {
-      const TRect r = CellRect(col, row);
+      const TRect r = CellRect(DisplColIndex(col), row);
       size = g->GetPictureSize(r.Right - r.Left, r.Bottom - r.Top, false);
       break;
     }
@@ -141,7 +141,7 @@ TPoint TVudUvizidIzed::GetCellGraphicSize(int col, int row) {
     default:
       break;
   }
-  const TRect r = CellRect(col, row);
+  const TRect r = CellRect(DisplColIndex(col), row);
   if (g->CellHAlign == haFull) size.X = r.Right - r.Left;
   if (g->CellVAlign == vaFull) size.Y = r.Bottom - r.Top;
   return size;
@@ -165,7 +165,7 @@ TPoint TVudUvizidIzed::GetPrintGraphicSize(int col, int row, int width, int heig
       return {static_cast<int>(std::lround(p.X / scale)), static_cast<int>(std::lround(p.Y / scale))};
     }
     case ctProgress:
-      return {ColWidths(col), RowHeights(row)};
+      return {GetAllColWidths(col), RowHeights(row)};
     case ctButton:
     case ctBitButton:
       return {g->ButtonWidth(), g->ButtonHeight()};
@@ -176,7 +176,7 @@ TPoint TVudUvizidIzed::GetPrintGraphicSize(int col, int row, int width, int heig
       const TCellHAlign hAlign = g->CellHAlign;
       const TCellVAlign vAlign = g->CellVAlign;
       TPoint size = GetCellGraphicSize(col, row);
-      const TRect r = CellRect(col, row);
+      const TRect r = CellRect(DisplColIndex(col), row);
       if (hAlign == haFull && size.X == r.Right - r.Left) size.X = 0;
       if (vAlign == vaFull && size.Y == r.Bottom - r.Top) size.Y = 0;
       return size;

@@ -18,19 +18,20 @@ unsigned VerticalFlag(TVAlignment a) { return a == vtaCenter ? DT_VCENTER : a ==
 
 void TVudUvizidIzed::DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect, TGridDrawState state) {
   if (settings_.Multilinecells) singleLineFlag_ = 0;
-  CellPaint paint{canvas, col, row, rect, state};
+  const int realCol = RemapCol(col);
+  CellPaint paint{canvas, col, realCol, row, rect, state};
   paint.fixed = IsFixed(col, row) || col < FixedCols() || row < FixedRows();
   // The frame has already asked the appearance of the cell (its colours
   // are on the canvas, its state in `state`): asking again would fire the
   // colour event twice per cell.
   paint.wordWrap = WordWrap();
-  if (const TCellProperties* p = PropsAt(col, row)) paint.wordWrap = p->WordWrap();
-  GetCellWordWrap(col, row, paint.wordWrap);
-  const TCellAlignment alignment = GetCellAlignment(col, row);
+  if (const TCellProperties* p = PropsAt(realCol, row)) paint.wordWrap = p->WordWrap();
+  GetCellWordWrap(realCol, row, paint.wordWrap);
+  const TCellAlignment alignment = GetCellAlignment(realCol, row);
   paint.hAlign = alignment.HAlign;
   paint.vAlign = alignment.VAlign;
-  paint.graphic = GetGraphicDetails(col, row, paint.grW, paint.grH, paint.showText, paint.grHA, paint.grVA);
-  if (col == 0 && HasNodes()) {
+  paint.graphic = GetGraphicDetails(realCol, row, paint.grW, paint.grH, paint.showText, paint.grHA, paint.grVA);
+  if (realCol == 0 && HasNodes()) {
     if (const TCellProperties* p = PropsAt(0, row)) paint.grW = p->NodeLevel * 12 + 4;
   }
   const bool focused = paint.state & gdFocused;
@@ -39,7 +40,7 @@ void TVudUvizidIzed::DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect
   paint.savedBrush = canvas->Brush()->Color();
   paint.savedFont = canvas->Font()->Color();
 
-  const bool indicatorShown = col == 0 && row == Row() && FixedCols() > 0 && !rowIndicator_.Empty();
+  const bool indicatorShown = realCol == 0 && row == Row() && FixedCols() > 0 && !rowIndicator_.Empty();
   if (indicatorShown) {
     const int h = paint.r.Bottom - paint.r.Top;
     const int y = settings_.VAlignment == vtaCenter   ? paint.r.Top + (h - rowIndicator_.Height()) / 2
@@ -56,16 +57,16 @@ void TVudUvizidIzed::DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect
   canvas->Font()->SetColor(paint.savedFont);
 
   InflateRect(paint.r, 1, 1);
-  DrawCellBorders(col, row, paint.r);
+  DrawCellBorders(realCol, row, paint.r);
   if (indicatorShown) paint.r.Left -= rowIndicator_.Width();
   if (paint.graphic) DrawCellGraphic(paint, paint.r);
 
   if (OnDrawCell) {
     const TRect inner{paint.r.Left + 1, paint.r.Top + 1, paint.r.Right - GridLineWidth(),
                       paint.r.Bottom - GridLineWidth()};
-    OnDrawCell(this, col, row, inner, paint.state);
+    OnDrawCell(this, realCol, row, inner, paint.state);
   }
-  if (OnCustomCellDraw) OnCustomCellDraw(this, canvas, col, row, paint.state, paint.r, false);
+  if (OnCustomCellDraw) OnCustomCellDraw(this, canvas, realCol, row, paint.state, paint.r, false);
 
   const TPoint base = BaseCell(col, row);
   if (!settings_.HideFocusRect && base.X == Col() && base.Y == Row() && Focused() && !(Options() & goRowSelect)) {
@@ -89,20 +90,20 @@ void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
       if (settings_.SelectionColor != clNone) canvas->Brush()->SetColor(settings_.SelectionColor);
       if (settings_.SelectionTextColor != clNone) canvas->Font()->SetColor(settings_.SelectionTextColor);
       paint.urlColor = settings_.SelectionTextColor;
-    } else if (!Focused() || HasCheckBox(paint.col, paint.row)) {
+    } else if (!Focused() || HasCheckBox(paint.realCol, paint.row)) {
       canvas->Brush()->SetColor(paint.savedBrush);
       canvas->Font()->SetColor(paint.savedFont);
     }
   }
 
-  AnsiString text = GetFormattedCell(paint.col, paint.row);
+  AnsiString text = GetFormattedCell(paint.realCol, paint.row);
   TTextType kind = TextType(text, settings_.EnableHTML);
   if (kind == ttFormula) {
-    text = CalcCell(paint.col, paint.row);
+    text = CalcCell(paint.realCol, paint.row);
     kind = TextType(text, settings_.EnableHTML);
   }
   bool isPassword = false;
-  GetCellPassword(paint.col, paint.row, isPassword);
+  GetCellPassword(paint.realCol, paint.row, isPassword);
   if (isPassword) StringToPassword(text, passwordChar_);
 
   if (!paint.showText) return;
@@ -119,44 +120,75 @@ void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
     if (paint.grVA == vaAboveText) r.Top += paint.grH;
     if (paint.grVA == vaUnderText) r.Bottom -= paint.grH;
   }
-  if (paint.col == 0 && HasNodes() && GetCellType(0, paint.row) != ctNode) r.Left += NodeIndent(paint.row);
+  if (paint.realCol == 0 && HasNodes() && GetCellType(0, paint.row) != ctNode) r.Left += NodeIndent(paint.row);
+  paint.sortIndicator = SortIndicatorShown(paint);
+  const int sortY = SortIndicatorY(paint, r);
+  // Mark-up and wide text keep room for the indicator right of the text.
+  const int sortRoom = paint.sortIndicator ? 10 : 0;
 
   switch (kind) {
     case ttHTML: {
       r.Left -= 1;
+      r.Right -= sortRoom;
       canvas->Brush()->SetStyle(bsClear);
       const TSize size = DrawMarkupText(canvas, text, r, true);
       canvas->Brush()->SetStyle(bsSolid);
       paint.textW = size.cx + 2;
+      if (paint.sortIndicator) DrawSortIndicator(canvas, paint.realCol, r.Right + 2, sortY);
       break;
     }
     case ttRTF:
       canvas->Brush()->SetStyle(bsClear);
       DrawRichText(canvas, text, r);
       canvas->Brush()->SetStyle(bsSolid);
+      if (paint.sortIndicator) DrawSortIndicator(canvas, paint.realCol, PlainSortIndicatorX(paint, ""), sortY);
       break;
     case ttUnicode: {
+      r.Right -= sortRoom;
       const unsigned wrap = paint.wordWrap || settings_.Multilinecells ? DT_WORDBREAK : DT_SINGLELINE | DT_END_ELLIPSIS;
       canvas->Brush()->SetStyle(bsClear);
       canvas->DrawText(WideToUtf8(DecodeWideStr(text)), r,
                        VerticalFlag(paint.vAlign) | HorizontalFlag(paint.hAlign) | DT_NOPREFIX | wrap);
       canvas->Brush()->SetStyle(bsSolid);
+      if (paint.sortIndicator) DrawSortIndicator(canvas, paint.realCol, r.Right + 3, sortY);
       break;
     }
     default:
       DrawPlainText(paint, text, r);
+      if (paint.sortIndicator) DrawSortIndicator(canvas, paint.realCol, PlainSortIndicatorX(paint, text), sortY);
       break;
+  }
+}
+
+// Right of the text, within the cell less room for the glyph; beside a
+// graphic on the left, after it.
+int TVudUvizidIzed::PlainSortIndicatorX(const CellPaint& paint, const AnsiString& text) {
+  const TRect& cell = paint.r;
+  const int width = cell.Right - cell.Left;
+  const int w = std::max(0, std::min(paint.canvas->TextWidth(text), width - 16));
+  const bool graphicLeft = paint.graphic && (paint.grHA == haLeft ||
+                                             (paint.grHA == haBeforeText && paint.hAlign == taLeftJustify));
+  const int gx = graphicLeft ? paint.grW : 0;
+  switch (paint.hAlign) {
+    case taRightJustify: return cell.Right - w - 10;
+    case taCenter: return cell.Left + 8;
+    default: return cell.Left + w + 10 + gx;
   }
 }
 
 void TVudUvizidIzed::DrawPlainText(CellPaint& paint, AnsiString text, TRect& r) {
   TCanvas* canvas = paint.canvas;
-  const bool url = settings_.URLShow && IsURL(GetCellEx(paint.col, paint.row));
+  const bool url = settings_.URLShow && IsURL(GetCellEx(paint.realCol, paint.row));
   const TFontStyles savedStyle = canvas->Font()->Style();
   if (url) {
     if (!settings_.URLFull) StripURLProtocol(text);
     canvas->Font()->SetStyle(savedStyle | fsUnderline);
     canvas->Font()->SetColor(paint.urlColor);
+  }
+  if (paint.sortIndicator) {
+    constexpr int kSortMargin = 14;
+    if (paint.hAlign == taLeftJustify) r.Right -= kSortMargin;
+    else r.Left += kSortMargin + (paint.hAlign == taCenter ? 10 : 0);
   }
   unsigned flags = DT_EDITCONTROL;
   if (LinesInText(text, settings_.Multilinecells) == 1 && !paint.wordWrap) {
@@ -178,7 +210,7 @@ void TVudUvizidIzed::DrawPlainText(CellPaint& paint, AnsiString text, TRect& r) 
   canvas->Brush()->SetStyle(bsSolid);
 
   int errFrom = 0, errLen = 0;
-  GetMarker(paint.col, paint.row, errFrom, errLen);
+  GetMarker(paint.realCol, paint.row, errFrom, errLen);
   if (errLen > 0) DrawErrorLines(this, canvas, text, r, canvas->TextHeight("hg"), errFrom, errLen);
   if (url) canvas->Font()->SetStyle(savedStyle);
 }
