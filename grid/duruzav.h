@@ -812,7 +812,8 @@ class TVudUvizidIzed : public TBaseGrid {
   void RemoveRowSet(const std::vector<int>& rows);
   // The normal display rows inside (outside) the selection.
   std::vector<int> SelectedRows(bool selected) const;
-  double ReadFloat(const AnsiString& text) const;
+  // A cell's text as GetFloats reads it, wherever the text comes from.
+  static double FloatOfCellText(const AnsiString& cell);
   double ColumnCalc(int col, int fromRow, int toRow, TRangeCalc how);
   double RowCalc(int row, int fromCol, int toCol, TRangeCalc how);
   THiddenRows hiddenRows_;

@@ -3,26 +3,12 @@
 #include <algorithm>
 
 #include "grid/duruzav.h"
-#include "grid/plainfloat.h"
 #include "grid/richtext.h"
 #include "grid/zgutil.h"
 
 // ---- Numbers ----
 
-double TVudUvizidIzed::ReadFloat(const AnsiString& raw) const {
-  AnsiString text = raw;
-  std::erase(text, FormatSettings.ThousandSeparator);
-  std::replace(text.begin(), text.end(), FormatSettings.DecimalSeparator, '.');
-  if (text.empty() || text == "-") return 0;
-  double value = 0;
-  if (!PlainToFloat(text, value)) throw EDurUzavError("Cell does not contain a float value");
-  return value;
-}
-
-double TVudUvizidIzed::GetAllFloats(int col, int realRow) {
-  if (const TStringList* hidden = HiddenRow(realRow)) return ReadFloat(col < hidden->Count() ? hidden->Get(col) : "");
-  return GetFloats(col, RemapRow(realRow));
-}
+double TVudUvizidIzed::GetAllFloats(int col, int realRow) { return FloatOfCellText(GetCellsEx(col, realRow)); }
 
 // ---- Column and row calculations ----
 

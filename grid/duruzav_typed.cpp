@@ -25,10 +25,11 @@ int TVudUvizidIzed::GetInts(int col, int row) {
 
 void TVudUvizidIzed::SetInts(int col, int row, int value) { SetCellEx(col, row, IntToStr(value)); }
 
+double TVudUvizidIzed::GetFloats(int col, int row) { return FloatOfCellText(GetCellEx(col, row)); }
+
 // RemoveSeps leaves '.' as the decimal point whatever the locale uses. A
 // text it reduces to nothing ("abc") is no number, not zero.
-double TVudUvizidIzed::GetFloats(int col, int row) {
-  const AnsiString cell = GetCellEx(col, row);
+double TVudUvizidIzed::FloatOfCellText(const AnsiString& cell) {
   const AnsiString text = RemoveSeps(cell);
   std::string_view number = NumberOrZero(text.empty() ? std::string_view(cell) : std::string_view(text));
   if (number.size() > 1 && number.front() == '+') number.remove_prefix(1);
