@@ -1,11 +1,14 @@
 #include "framework/canvas.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegion>
 #include <cmath>
+#include <string>
+#include <unordered_map>
 
 struct TCanvas::Clip {
   QRegion region;
@@ -491,10 +494,40 @@ int TCanvas::TextWidth(std::string_view text) const { return TextExtent(text).cx
 // A line's height does not depend on its characters.
 int TCanvas::TextHeight(std::string_view) const { return Metrics().height(); }
 
+namespace {
+
+// Widths of text already measured, per device font. Shaping text is the dear
+// part of measuring it, and grids, labels and mark-up measure the same short
+// texts in the same few fonts at every paint. A width depends only on the
+// device font and the text, so the cache serves every canvas of the thread.
+class TextWidthCache {
+ public:
+  int Width(const QFont& font, const QFontMetrics& metrics, std::string_view text) {
+    if (entries_ >= kMaxEntries) {
+      widths_.clear();
+      entries_ = 0;
+    }
+    auto& widths = widths_[font];
+    auto [it, added] = widths.try_emplace(std::string(text), 0);
+    if (added) {
+      it->second = metrics.horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+      ++entries_;
+    }
+    return it->second;
+  }
+
+ private:
+  static constexpr size_t kMaxEntries = 8192;
+  QHash<QFont, std::unordered_map<std::string, int>> widths_;
+  size_t entries_ = 0;
+};
+
+}  // namespace
+
 TSize TCanvas::TextExtent(std::string_view text) const {
+  thread_local TextWidthCache cache;
   const QFontMetrics& metrics = Metrics();
-  return {metrics.horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))),
-          metrics.height()};
+  return {cache.Width(metricsFont_, metrics, text), metrics.height()};
 }
 
 void TCanvas::TextOut(int x, int y, std::string_view text) {
