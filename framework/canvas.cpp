@@ -138,7 +138,7 @@ class TCanvas::CallRecord {
 TCanvas::TCanvas() {
   // Fonts, pens and brushes report their changes as the canvas's.
   font_.OnChange = [this](TObject*) {
-    metrics_.reset();
+    if (!MetricsFitFont()) metrics_.reset();
     Changed();
   };
   pen_.OnChange = [this](TObject*) { Changed(); };
@@ -215,8 +215,17 @@ QRect TCanvas::LogicalRect(const TRect& r) const {
   return QRect(std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::abs(r.Width()), std::abs(r.Height()));
 }
 
+bool TCanvas::MetricsFitFont() const {
+  return metrics_ && font_.Name() == metricsName_ && font_.Size() == metricsSize_ && font_.Style() == metricsStyle_ &&
+         font_.Pitch() == metricsPitch_;
+}
+
 const QFontMetrics& TCanvas::Metrics() const {
   if (!metrics_) {
+    metricsName_ = font_.Name();
+    metricsSize_ = font_.Size();
+    metricsStyle_ = font_.Style();
+    metricsPitch_ = font_.Pitch();
     metricsFont_ = DeviceFont();
     metrics_ = std::make_unique<QFontMetrics>(metricsFont_);
   }
