@@ -1,11 +1,14 @@
 #include "framework/canvas.h"
 
 #include <QFontMetrics>
+#include <QHash>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegion>
 #include <cmath>
+#include <string>
+#include <unordered_map>
 
 struct TCanvas::Clip {
   QRegion region;
@@ -135,7 +138,7 @@ class TCanvas::CallRecord {
 TCanvas::TCanvas() {
   // Fonts, pens and brushes report their changes as the canvas's.
   font_.OnChange = [this](TObject*) {
-    metrics_.reset();
+    if (!MetricsFitFont()) metrics_.reset();
     Changed();
   };
   pen_.OnChange = [this](TObject*) { Changed(); };
@@ -212,8 +215,17 @@ QRect TCanvas::LogicalRect(const TRect& r) const {
   return QRect(std::min(r.Left, r.Right), std::min(r.Top, r.Bottom), std::abs(r.Width()), std::abs(r.Height()));
 }
 
+bool TCanvas::MetricsFitFont() const {
+  return metrics_ && font_.Name() == metricsName_ && font_.Size() == metricsSize_ && font_.Style() == metricsStyle_ &&
+         font_.Pitch() == metricsPitch_;
+}
+
 const QFontMetrics& TCanvas::Metrics() const {
   if (!metrics_) {
+    metricsName_ = font_.Name();
+    metricsSize_ = font_.Size();
+    metricsStyle_ = font_.Style();
+    metricsPitch_ = font_.Pitch();
     metricsFont_ = DeviceFont();
     metrics_ = std::make_unique<QFontMetrics>(metricsFont_);
   }
@@ -491,10 +503,40 @@ int TCanvas::TextWidth(std::string_view text) const { return TextExtent(text).cx
 // A line's height does not depend on its characters.
 int TCanvas::TextHeight(std::string_view) const { return Metrics().height(); }
 
+namespace {
+
+// Widths of text already measured, per device font. Shaping text is the dear
+// part of measuring it, and grids, labels and mark-up measure the same short
+// texts in the same few fonts at every paint. A width depends only on the
+// device font and the text, so the cache serves every canvas of the thread.
+class TextWidthCache {
+ public:
+  int Width(const QFont& font, const QFontMetrics& metrics, std::string_view text) {
+    if (entries_ >= kMaxEntries) {
+      widths_.clear();
+      entries_ = 0;
+    }
+    auto& widths = widths_[font];
+    auto [it, added] = widths.try_emplace(std::string(text), 0);
+    if (added) {
+      it->second = metrics.horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+      ++entries_;
+    }
+    return it->second;
+  }
+
+ private:
+  static constexpr size_t kMaxEntries = 8192;
+  QHash<QFont, std::unordered_map<std::string, int>> widths_;
+  size_t entries_ = 0;
+};
+
+}  // namespace
+
 TSize TCanvas::TextExtent(std::string_view text) const {
+  thread_local TextWidthCache cache;
   const QFontMetrics& metrics = Metrics();
-  return {metrics.horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))),
-          metrics.height()};
+  return {cache.Width(metricsFont_, metrics, text), metrics.height()};
 }
 
 void TCanvas::TextOut(int x, int y, std::string_view text) {

@@ -234,6 +234,9 @@ class TCanvas : public TPersistent {
   // The device font's metrics, kept until the font, device or mapping mode
   // changes (text is measured far more often than fonts change).
   const QFontMetrics& Metrics() const;
+  // Whether the font still has the face, size, style and pitch metrics_ was
+  // made of (its colour and orientation do not change the glyphs' sizes).
+  bool MetricsFitFont() const;
   void ArcShape(int kind, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
   // Windows line pixels from `from` up to, not including, `to`.
   void DrawPixelLine(QPainter& painter, TPoint from, TPoint to);
@@ -257,6 +260,10 @@ class TCanvas : public TPersistent {
   int callDepth_ = 0;
   mutable std::unique_ptr<QFontMetrics> metrics_;
   mutable QFont metricsFont_;  // the device font metrics_ was made of
+  mutable AnsiString metricsName_;
+  mutable int metricsSize_ = 0;
+  mutable TFontStyles metricsStyle_ = 0;
+  mutable TFontPitch metricsPitch_ = fpDefault;
 };
 
 // Windows-style entry points over a canvas (HDC is the canvas).

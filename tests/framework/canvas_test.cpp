@@ -322,6 +322,29 @@ TEST(Canvas, FontsFollowTheDeviceResolution) {
   EXPECT_NEAR(atPreview.cx, 2 * atScreen.cx, atScreen.cx / 5);
 }
 
+TEST(Canvas, TextIsMeasuredInTheFontOfTheMoment) {
+  TCanvas canvas;
+  QImage image(100, 40, QImage::Format_RGB32);
+  canvas.Attach(&image);
+  canvas.Font()->SetName("DejaVu Sans");
+  canvas.Font()->SetSize(8);
+  const TSize small = canvas.TextExtent("Measured");
+  // A colour or a turn leaves the sizes as they are; a size or style does not.
+  canvas.Font()->SetColor(clRed);
+  canvas.Font()->SetOrientation(900);
+  EXPECT_EQ(canvas.TextExtent("Measured"), small);
+  canvas.Font()->SetSize(16);
+  const TSize large = canvas.TextExtent("Measured");
+  EXPECT_GT(large.cx, small.cx);
+  EXPECT_GT(large.cy, small.cy);
+  canvas.Font()->SetSize(8);
+  canvas.Font()->SetStyle(fsBold);
+  EXPECT_GT(canvas.TextWidth("Measured"), small.cx);
+  canvas.Font()->SetStyle(0);
+  EXPECT_EQ(canvas.TextExtent("Measured"), small);
+  EXPECT_LT(canvas.TextWidth("Measure"), small.cx);
+}
+
 // The words pdftotext finds in a PDF, with their boxes in points.
 struct PdfWord {
   QString text;
