@@ -1,44 +1,17 @@
 // The cell's look on screen: appearance queries, bands, colour events, the
 // text kinds and the cell graphics, read back from the grid's pixels.
-#include <gtest/gtest.h>
-
 #include <cmath>
 
-#include "framework/forms.h"
-#include "framework/testing/harness.h"
-#include "grid/duruzav.h"
+#include "gridscreen.h"
 
 namespace {
 
-class CellDrawing : public ::testing::Test {
+class CellDrawing : public GridOnScreen {
  protected:
   void SetUp() override {
-    form.SetBounds(0, 0, 500, 400);
-    grid = new TVudUvizidIzed(&form);
-    grid->SetParent(&form);
-    grid->SetBounds(0, 0, 460, 360);
-    grid->SetColCount(4);
-    grid->SetRowCount(8);
+    MakeGrid(4, 8);
     grid->SetOptions(goVertLine | goHorzLine);
   }
-
-  TColor Centre(int col, int row) {
-    const TRect r = grid->CellRect(col, row);
-    return harness::PixelAt(grid->BackingImage(), r.Left + r.Width() / 2, r.Top + r.Height() / 2);
-  }
-
-  // Pixels of the cell that differ from the colour at its top-left inside.
-  int InkIn(const TRect& r) {
-    const QImage& image = grid->BackingImage();
-    const TColor ground = harness::PixelAt(image, r.Left + 2, r.Top + 2);
-    int ink = 0;
-    for (int y = r.Top + 1; y < r.Bottom - 1; ++y)
-      for (int x = r.Left + 1; x < r.Right - 1; ++x) ink += harness::PixelAt(image, x, y) != ground;
-    return ink;
-  }
-
-  TForm form{nullptr};
-  TVudUvizidIzed* grid = nullptr;
 };
 
 TEST_F(CellDrawing, BandsColourRowsWithoutTheirOwnColour) {

@@ -1,44 +1,17 @@
 // Painting while columns are hidden: every shown column draws what its real
 // column holds, and the paint events report the real column.
-#include <gtest/gtest.h>
-
 #include <vector>
 
-#include "framework/forms.h"
-#include "framework/testing/harness.h"
-#include "grid/duruzav.h"
+#include "gridscreen.h"
 
 namespace {
 
-class HiddenColumnPainting : public ::testing::Test {
+class HiddenColumnPainting : public GridOnScreen {
  protected:
   void SetUp() override {
-    form.SetBounds(0, 0, 500, 400);
-    grid = new TVudUvizidIzed(&form);
-    grid->SetParent(&form);
-    grid->SetBounds(0, 0, 460, 360);
-    grid->SetColCount(5);
-    grid->SetRowCount(6);
+    MakeGrid(5, 6);
     grid->SetOptions(goVertLine | goHorzLine);
   }
-
-  TColor Centre(int col, int row) {
-    const TRect r = grid->CellRect(col, row);
-    return harness::PixelAt(grid->BackingImage(), r.Left + r.Width() / 2, r.Top + r.Height() / 2);
-  }
-
-  int InkIn(int col, int row) {
-    const TRect r = grid->CellRect(col, row);
-    const QImage& image = grid->BackingImage();
-    const TColor ground = harness::PixelAt(image, r.Left + 2, r.Top + 2);
-    int ink = 0;
-    for (int y = r.Top + 1; y < r.Bottom - 1; ++y)
-      for (int x = r.Left + 1; x < r.Right - 1; ++x) ink += harness::PixelAt(image, x, y) != ground;
-    return ink;
-  }
-
-  TForm form{nullptr};
-  TVudUvizidIzed* grid = nullptr;
 };
 
 TEST_F(HiddenColumnPainting, ShownColumnsDrawTheirRealColumnsCells) {

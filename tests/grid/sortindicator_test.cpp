@@ -1,22 +1,13 @@
 // The sort indicator in the header row: where it shows, and the key numbers
 // of a multi-column sort.
-#include <gtest/gtest.h>
-
-#include "framework/forms.h"
-#include "framework/testing/harness.h"
-#include "grid/duruzav.h"
+#include "gridscreen.h"
 
 namespace {
 
-class SortIndicator : public ::testing::Test {
+class SortIndicator : public GridOnScreen {
  protected:
   void SetUp() override {
-    form.SetBounds(0, 0, 500, 400);
-    grid = new TVudUvizidIzed(&form);
-    grid->SetParent(&form);
-    grid->SetBounds(0, 0, 460, 360);
-    grid->SetColCount(5);
-    grid->SetRowCount(6);
+    MakeGrid(5, 6);
     grid->SortSettings()->SetShow(true);
     grid->SortSettings()->Column = 2;
   }
@@ -35,9 +26,6 @@ class SortIndicator : public ::testing::Test {
       }
     return n;
   }
-
-  TForm form{nullptr};
-  TVudUvizidIzed* grid = nullptr;
 };
 
 TEST_F(SortIndicator, ShowsInTheSortRowOfTheSortColumnOnly) {
