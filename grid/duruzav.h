@@ -18,6 +18,7 @@
 #include "grid/basegrid.h"
 #include "grid/duruzav_model.h"
 #include "grid/duruzav_settings.h"
+#include "grid/duruzav_update.h"
 #include "grid/hiddenrows.h"
 #include "grid/vazeri.h"
 #include "grid/cellgraphic.h"
@@ -753,6 +754,18 @@ class TVudUvizidIzed : public TBaseGrid {
   // of the sort, or the column's key number among the sort indexes.
   void DrawSortIndicator(TCanvas* canvas, int col, int x, int y);
 
+  // ---- Update locking and change notifications ----
+  // Nothing is painted while the update counter is above 0; the last
+  // EndUpdate repaints the whole grid once. BeginUpdate counts only while
+  // the grid is visible, StartUpdate always.
+  void BeginUpdate();
+  void EndUpdate();
+  void StartUpdate() { ++updateCount_; }
+  // The counter back to 0 without a repaint.
+  void ResetUpdate();
+  bool GetLockFlag() const { return updateCount_ != 0; }
+  void SetLockFlag(bool locked) { locked ? BeginUpdate() : EndUpdate(); }
+
  protected:
   void Loaded() override;
   void Resize() override;
@@ -762,6 +775,9 @@ class TVudUvizidIzed : public TBaseGrid {
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   AnsiString GetEditText(int col, int row) override;
   void SetEditText(int col, int row, const AnsiString& value) override;
+  // ---- Update locking: the window procedure ----
+  void WndProc(TMessage& message) override;
+  void WMPaint(TMessage& message);
 
  private:
   static constexpr int kColumnFlags = 513;
@@ -911,4 +927,6 @@ class TVudUvizidIzed : public TBaseGrid {
   bool SortIndicatorShown(const CellPaint& paint) const;
   int SortIndicatorY(const CellPaint& paint, const TRect& r) const;
   int PlainSortIndicatorX(const CellPaint& paint, const AnsiString& text);
+  // ---- Update locking and change notifications ----
+  int updateCount_ = 0;
 };
