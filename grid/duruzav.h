@@ -17,6 +17,7 @@
 #include "framework/strings.h"
 #include "grid/basegrid.h"
 #include "grid/duruzav_model.h"
+#include "grid/duruzav_footer.h"
 #include "grid/duruzav_settings.h"
 #include "grid/duruzav_update.h"
 #include "grid/hiddenrows.h"
@@ -765,6 +766,19 @@ class TVudUvizidIzed : public TBaseGrid {
   void ResetUpdate();
   bool GetLockFlag() const { return updateCount_ != 0; }
   void SetLockFlag(bool locked) { locked ? BeginUpdate() : EndUpdate(); }
+  // Columns in Left/Right, rows in Top/Bottom: fires OnCellsChanged, tells
+  // the registered notifiers in their order and recalculates the footer.
+  virtual void CellsChanged(const TRect& r);
+  virtual void CellsLoaded();
+  virtual void UpdateCell(int col, int row);
+  void RegisterNotifier(TGridChangeNotifier* notifier);
+  void UnRegisterNotifier(TGridChangeNotifier* notifier);
+  TCellsChangedEvent OnCellsChanged;
+  // ---- Footer row calculation ----
+  TFloatingFooter* FloatingFooter() { return &floatingFooter_; }
+  // Recalculates the footer cells of a real column, of every column for -1.
+  virtual void CalcFooter(int col) { DoCalcFooter(col); }
+  virtual void DoCalcFooter(int col);
 
  protected:
   void Loaded() override;
@@ -929,4 +943,8 @@ class TVudUvizidIzed : public TBaseGrid {
   int PlainSortIndicatorX(const CellPaint& paint, const AnsiString& text);
   // ---- Update locking and change notifications ----
   int updateCount_ = 0;
+  std::vector<TGridChangeNotifier*> notifiers_;
+  TFloatingFooter floatingFooter_{this};
+  // ColumnCalc with the choice of display or real rows made.
+  double ColumnCalcIn(int col, int fromRow, int toRow, TRangeCalc how, bool allRows);
 };

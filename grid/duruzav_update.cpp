@@ -49,3 +49,25 @@ void TVudUvizidIzed::WMPaint(TMessage& message) {
   }
   TBaseGrid::WndProc(message);
 }
+
+// ---- Change notifications ----
+
+void TVudUvizidIzed::CellsChanged(const TRect& r) {
+  if (OnCellsChanged) OnCellsChanged(this, r);
+  // A notifier may unregister itself when told.
+  const std::vector<TGridChangeNotifier*> notifiers = notifiers_;
+  for (TGridChangeNotifier* notifier : notifiers) notifier->CellsChanged(r);
+  CalcFooter(-1);
+}
+
+void TVudUvizidIzed::CellsLoaded() { CalcFooter(-1); }
+
+void TVudUvizidIzed::UpdateCell(int col, int) { CalcFooter(col); }
+
+void TVudUvizidIzed::RegisterNotifier(TGridChangeNotifier* notifier) {
+  if (notifier) notifiers_.push_back(notifier);
+}
+
+void TVudUvizidIzed::UnRegisterNotifier(TGridChangeNotifier* notifier) {
+  std::erase(notifiers_, notifier);
+}
