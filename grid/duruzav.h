@@ -16,6 +16,7 @@
 #include "framework/graphics.h"
 #include "framework/strings.h"
 #include "grid/basegrid.h"
+#include "grid/duruzav_frame.h"
 #include "grid/duruzav_model.h"
 #include "grid/duruzav_settings.h"
 #include "grid/hiddenrows.h"
@@ -753,6 +754,41 @@ class TVudUvizidIzed : public TBaseGrid {
   // of the sort, or the column's key number among the sort indexes.
   void DrawSortIndicator(TCanvas* canvas, int col, int x, int y);
 
+  // ---- Painting frame: background, border, themes and the hooks beside painting ----
+  // The area right of the last column and below the last row: the grid
+  // colour, the BackGround gradient or the BackGround bitmap.
+  void PaintBackground();
+  // The bitmap at (BackGround.Left, BackGround.Top), as far as it lies in r.
+  void DrawWallPaperFixed(const TRect& r);
+  // The bitmap repeated over r from (r.Left - 1, r.Top - 1).
+  void DrawWallPaperTile(const TRect& r);
+  // The thin border of the flat looks over the control's edges.
+  void NCPaintProc();
+  // A rich-text cell drawn into r, in the selection's text colour while
+  // selected (unless SelectionRTFKeep).
+  void RTFPaint(int col, int row, TCanvas* canvas, const TRect& r);
+  TXPColorScheme CurrentXPColorScheme();
+  // Stores the scheme's colours without repainting.
+  void SetTheme(TXPColorScheme scheme);
+  void ThemeAdapt() { SetTheme(CurrentXPColorScheme()); }
+  // The balloon for the cell under the client point, as the tool tip asks
+  // for it; nullopt while Balloon.Enable is off. The cell becomes the
+  // balloon cell.
+  std::optional<TBalloonTip> BalloonTipAt(TPoint p);
+  TPoint BalloonCell() const { return balloonCell_; }
+  virtual void ExportNotification(TGridExportState, int) {}
+  virtual void ImportNotification(TGridImportState, int) {}
+  virtual void EditProgress(const AnsiString&, const TPoint&, int) {}
+  virtual void SelectionChanged(int left, int top, int right, int bottom);
+  // The automatic insertion and removal of one row, nodes respected.
+  virtual void DoInsertRow(int row);
+  virtual void DoDeleteRow(int row);
+  TNotifyEvent OnAfterPaint;
+  TSelectionChangedEvent OnSelectionChanged;
+  TAutoRowEvent OnAutoInsertRow;
+  TAutoRowEvent OnAutoDeleteRow;
+  TCellBalloonEvent OnCellBalloon;
+
  protected:
   void Loaded() override;
   void Resize() override;
@@ -762,6 +798,9 @@ class TVudUvizidIzed : public TBaseGrid {
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   AnsiString GetEditText(int col, int row) override;
   void SetEditText(int col, int row, const AnsiString& value) override;
+  // ---- Painting frame ----
+  void Paint() override;
+  void WndProc(TMessage& message) override;
 
  private:
   static constexpr int kColumnFlags = 513;
@@ -911,4 +950,18 @@ class TVudUvizidIzed : public TBaseGrid {
   bool SortIndicatorShown(const CellPaint& paint) const;
   int SortIndicatorY(const CellPaint& paint, const TRect& r) const;
   int PlainSortIndicatorX(const CellPaint& paint, const AnsiString& text);
+  // ---- Painting frame ----
+  // Set when visual styles were active at construction.
+  bool themedLook_ = ThemesActive();
+  static bool ThemesActive();
+  TPoint balloonCell_{-1, -1};
+  // Whether updates are locked, which holds the border back.
+  bool PaintingHeldOff() const;
+  // The frame's looks of a fixed cell: the header gradient before the text,
+  // the list-view header item, the edge lines after it.
+  void DrawFixedGradient(CellPaint& paint);
+  void DrawListViewHeader(CellPaint& paint);
+  void DrawFixedEdges(CellPaint& paint);
+  void DrawFixedRightColLines(CellPaint& paint);
+  void DrawSelectionRectangle(const CellPaint& paint, const TRect& r);
 };
