@@ -18,7 +18,9 @@
 #include "grid/basegrid.h"
 #include "grid/duruzav_frame.h"
 #include "grid/duruzav_model.h"
+#include "grid/duruzav_footer.h"
 #include "grid/duruzav_settings.h"
+#include "grid/duruzav_update.h"
 #include "grid/hiddenrows.h"
 #include "grid/vazeri.h"
 #include "grid/cellgraphic.h"
@@ -754,6 +756,30 @@ class TVudUvizidIzed : public TBaseGrid {
   // of the sort, or the column's key number among the sort indexes.
   void DrawSortIndicator(TCanvas* canvas, int col, int x, int y);
 
+  // ---- Update locking and change notifications ----
+  // Nothing is painted while the update counter is above 0; the last
+  // EndUpdate repaints the whole grid once. BeginUpdate counts only while
+  // the grid is visible, StartUpdate always.
+  void BeginUpdate();
+  void EndUpdate();
+  void StartUpdate() { ++updateCount_; }
+  // The counter back to 0 without a repaint.
+  void ResetUpdate();
+  bool GetLockFlag() const { return updateCount_ != 0; }
+  void SetLockFlag(bool locked) { locked ? BeginUpdate() : EndUpdate(); }
+  // Columns in Left/Right, rows in Top/Bottom: fires OnCellsChanged, tells
+  // the registered notifiers in their order and recalculates the footer.
+  virtual void CellsChanged(const TRect& r);
+  virtual void CellsLoaded();
+  virtual void UpdateCell(int col, int row);
+  void RegisterNotifier(TGridChangeNotifier* notifier);
+  void UnRegisterNotifier(TGridChangeNotifier* notifier);
+  TCellsChangedEvent OnCellsChanged;
+  // ---- Footer row calculation ----
+  TFloatingFooter* FloatingFooter() { return &floatingFooter_; }
+  // Recalculates the footer cells of a real column, of every column for -1.
+  virtual void CalcFooter(int col) { DoCalcFooter(col); }
+  virtual void DoCalcFooter(int col);
   // ---- Painting frame: background, border, themes and the hooks beside painting ----
   // The area right of the last column and below the last row: the grid
   // colour, the BackGround gradient or the BackGround bitmap.
@@ -798,9 +824,14 @@ class TVudUvizidIzed : public TBaseGrid {
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   AnsiString GetEditText(int col, int row) override;
   void SetEditText(int col, int row, const AnsiString& value) override;
+  // ---- Update locking: the window procedure ----
+  void WndProc(TMessage& message) override;
+  void WMPaint(TMessage& message);
   // ---- Painting frame ----
   void Paint() override;
-  void WndProc(TMessage& message) override;
+  // The flat border after the platform's non-client painting, unless
+  // updates are locked.
+  void WMNCPaint(TMessage& message);
 
  private:
   static constexpr int kColumnFlags = 513;
@@ -950,13 +981,17 @@ class TVudUvizidIzed : public TBaseGrid {
   bool SortIndicatorShown(const CellPaint& paint) const;
   int SortIndicatorY(const CellPaint& paint, const TRect& r) const;
   int PlainSortIndicatorX(const CellPaint& paint, const AnsiString& text);
+  // ---- Update locking and change notifications ----
+  int updateCount_ = 0;
+  std::vector<TGridChangeNotifier*> notifiers_;
+  TFloatingFooter floatingFooter_{this};
+  // ColumnCalc with the choice of display or real rows made.
+  double ColumnCalcIn(int col, int fromRow, int toRow, TRangeCalc how, bool allRows);
   // ---- Painting frame ----
   // Set when visual styles were active at construction.
   bool themedLook_ = ThemesActive();
   static bool ThemesActive();
   TPoint balloonCell_{-1, -1};
-  // Whether updates are locked, which holds the border back.
-  bool PaintingHeldOff() const;
   // The frame's looks of a fixed cell: the header gradient before the text,
   // the list-view header item, the edge lines after it.
   void DrawFixedGradient(CellPaint& paint);

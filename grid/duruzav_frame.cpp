@@ -100,8 +100,6 @@ void TVudUvizidIzed::DrawWallPaperTile(const TRect& r) {
 
 bool TVudUvizidIzed::ThemesActive() { return ThemeService().IsThemeActive(); }
 
-bool TVudUvizidIzed::PaintingHeldOff() const { return false; }
-
 void TVudUvizidIzed::NCPaintProc() {
   const TGridLook look = settings_.Look;
   if (look != glSoft && look != glRUD && look != glXP && look != glListView) return;
@@ -123,13 +121,9 @@ void TVudUvizidIzed::NCPaintProc() {
   canvas->Pen()->Assign(saved);
 }
 
-void TVudUvizidIzed::WndProc(TMessage& message) {
-  if (message.Msg != WM_NCPAINT) {
-    TBaseGrid::WndProc(message);
-    return;
-  }
+void TVudUvizidIzed::WMNCPaint(TMessage& message) {
   TBaseGrid::WndProc(message);
-  if (!PaintingHeldOff()) NCPaintProc();
+  if (!GetLockFlag()) NCPaintProc();
   message.Result = 0;
 }
 
