@@ -726,6 +726,9 @@ void TCustomControl::PaintNow() {
   dirty_ = false;
   try {
     Perform(WM_PAINT);
+    // No area lies outside the client here: a control's frame is painted
+    // over the edges of what it has just painted.
+    Perform(WM_NCPAINT);
   } catch (...) {
     painting_ = false;
     throw;

@@ -16,6 +16,7 @@
 #include "framework/graphics.h"
 #include "framework/strings.h"
 #include "grid/basegrid.h"
+#include "grid/duruzav_frame.h"
 #include "grid/duruzav_model.h"
 #include "grid/duruzav_footer.h"
 #include "grid/duruzav_settings.h"
@@ -779,9 +780,6 @@ class TVudUvizidIzed : public TBaseGrid {
   // Recalculates the footer cells of a real column, of every column for -1.
   virtual void CalcFooter(int col) { DoCalcFooter(col); }
   virtual void DoCalcFooter(int col);
-  // ---- Notification hooks for descendants ----
-  // Announces the rows of an export, a calculation or a find; empty here.
-  virtual void ExportNotification(TGridExportState, int) {}
   // ---- Controls placed in cells ----
   // The control placed in cell (col, row), col as stored; null for none.
   TControl* GetCellControls(int col, int row);
@@ -804,6 +802,40 @@ class TVudUvizidIzed : public TBaseGrid {
   // The columns of the selection rectangle into the flags; replace clears
   // the flags of the other normal columns.
   void SelectToColSelect(bool replace);
+  // ---- Painting frame: background, border, themes and the hooks beside painting ----
+  // The area right of the last column and below the last row: the grid
+  // colour, the BackGround gradient or the BackGround bitmap.
+  void PaintBackground();
+  // The bitmap at (BackGround.Left, BackGround.Top), as far as it lies in r.
+  void DrawWallPaperFixed(const TRect& r);
+  // The bitmap repeated over r from (r.Left - 1, r.Top - 1).
+  void DrawWallPaperTile(const TRect& r);
+  // The thin border of the flat looks over the control's edges.
+  void NCPaintProc();
+  // A rich-text cell drawn into r, in the selection's text colour while
+  // selected (unless SelectionRTFKeep).
+  void RTFPaint(int col, int row, TCanvas* canvas, const TRect& r);
+  TXPColorScheme CurrentXPColorScheme();
+  // Stores the scheme's colours without repainting.
+  void SetTheme(TXPColorScheme scheme);
+  void ThemeAdapt() { SetTheme(CurrentXPColorScheme()); }
+  // The balloon for the cell under the client point, as the tool tip asks
+  // for it; nullopt while Balloon.Enable is off. The cell becomes the
+  // balloon cell.
+  std::optional<TBalloonTip> BalloonTipAt(TPoint p);
+  TPoint BalloonCell() const { return balloonCell_; }
+  virtual void ExportNotification(TGridExportState, int) {}
+  virtual void ImportNotification(TGridImportState, int) {}
+  virtual void EditProgress(const AnsiString&, const TPoint&, int) {}
+  virtual void SelectionChanged(int left, int top, int right, int bottom);
+  // The automatic insertion and removal of one row, nodes respected.
+  virtual void DoInsertRow(int row);
+  virtual void DoDeleteRow(int row);
+  TNotifyEvent OnAfterPaint;
+  TSelectionChangedEvent OnSelectionChanged;
+  TAutoRowEvent OnAutoInsertRow;
+  TAutoRowEvent OnAutoDeleteRow;
+  TCellBalloonEvent OnCellBalloon;
 
  protected:
   void Loaded() override;
@@ -817,6 +849,11 @@ class TVudUvizidIzed : public TBaseGrid {
   // ---- Update locking: the window procedure ----
   void WndProc(TMessage& message) override;
   void WMPaint(TMessage& message);
+  // ---- Painting frame ----
+  void Paint() override;
+  // The flat border after the platform's non-client painting, unless
+  // updates are locked.
+  void WMNCPaint(TMessage& message);
 
  private:
   static constexpr int kColumnFlags = 513;
@@ -978,4 +1015,16 @@ class TVudUvizidIzed : public TBaseGrid {
   void CellControlsRowsRemoved(const std::vector<int>& displayRows);
   // ColumnCalc with the choice of display or real rows made.
   double ColumnCalcIn(int col, int fromRow, int toRow, TRangeCalc how, bool allRows);
+  // ---- Painting frame ----
+  // Set when visual styles were active at construction.
+  bool themedLook_ = ThemesActive();
+  static bool ThemesActive();
+  TPoint balloonCell_{-1, -1};
+  // The frame's looks of a fixed cell: the header gradient before the text,
+  // the list-view header item, the edge lines after it.
+  void DrawFixedGradient(CellPaint& paint);
+  void DrawListViewHeader(CellPaint& paint);
+  void DrawFixedEdges(CellPaint& paint);
+  void DrawFixedRightColLines(CellPaint& paint);
+  void DrawSelectionRectangle(const CellPaint& paint, const TRect& r);
 };

@@ -39,6 +39,7 @@ void TVudUvizidIzed::DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect
     canvas->Brush()->SetColor(clHighlight);
   paint.savedBrush = canvas->Brush()->Color();
   paint.savedFont = canvas->Font()->Color();
+  DrawFixedGradient(paint);
 
   const bool indicatorShown = realCol == 0 && row == Row() && FixedCols() > 0 && !rowIndicator_.Empty();
   if (indicatorShown) {
@@ -49,6 +50,7 @@ void TVudUvizidIzed::DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect
     DrawBitmapTransp(canvas, &rowIndicator_, canvas->Brush()->Color(), Bounds(paint.r.Left + 2, y, 0, 0));
     paint.r.Left += rowIndicator_.Width() + 2;
   }
+  DrawListViewHeader(paint);
 
   const int savedRight = paint.r.Right;
   DrawCellText(paint);
@@ -59,6 +61,8 @@ void TVudUvizidIzed::DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect
   InflateRect(paint.r, 1, 1);
   DrawCellBorders(realCol, row, paint.r);
   if (indicatorShown) paint.r.Left -= rowIndicator_.Width();
+  DrawFixedEdges(paint);
+  DrawFixedRightColLines(paint);
   if (paint.graphic) DrawCellGraphic(paint, paint.r);
 
   if (OnDrawCell) {
@@ -106,6 +110,7 @@ void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
   GetCellPassword(paint.realCol, paint.row, isPassword);
   if (isPassword) StringToPassword(text, passwordChar_);
 
+  DrawSelectionRectangle(paint, r);
   if (!paint.showText) return;
 
   r.Left += XYOffset.X;
@@ -138,9 +143,12 @@ void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
       break;
     }
     case ttRTF:
+      canvas->Pen()->SetColor(canvas->Brush()->Color());
+      if (!(selected && !focused && settings_.SelectionColor == clNone)) canvas->Rectangle(r);
       canvas->Brush()->SetStyle(bsClear);
-      DrawRichText(canvas, text, r);
+      RTFPaint(paint.realCol, paint.row, canvas, r);
       canvas->Brush()->SetStyle(bsSolid);
+      canvas->Font()->SetColor(clBlack);
       if (paint.sortIndicator) DrawSortIndicator(canvas, paint.realCol, PlainSortIndicatorX(paint, ""), sortY);
       break;
     case ttUnicode: {

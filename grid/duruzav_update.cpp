@@ -39,6 +39,10 @@ void TVudUvizidIzed::WndProc(TMessage& message) {
     WMPaint(message);
     return;
   }
+  if (message.Msg == WM_NCPAINT) {
+    WMNCPaint(message);
+    return;
+  }
   TBaseGrid::WndProc(message);
 }
 

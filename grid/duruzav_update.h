@@ -32,7 +32,3 @@ class TGridUpdate {
  private:
   TVudUvizidIzed& grid_;
 };
-
-// What an export (or a walk over rows that announces itself like one)
-// reports to the grid's ExportNotification hook.
-enum TGridExportState { esExportStart, esExportNewRow, esExportDone, esExportSelRow, esExportFail };

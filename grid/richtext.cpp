@@ -219,11 +219,15 @@ AnsiString DocumentToRichText(const QTextDocument& document) {
 }
 
 void DrawRichText(TCanvas* canvas, const AnsiString& rtf, const TRect& r) {
-  QPaintDevice* device = canvas->Device();
-  if (!device || r.Right <= r.Left || r.Bottom <= r.Top) return;
   QTextDocument document;
   document.setDefaultFont(canvas->Font()->ToQFont());
   RichTextToDocument(rtf, document);
+  DrawRichDocument(canvas, document, r);
+}
+
+void DrawRichDocument(TCanvas* canvas, QTextDocument& document, const TRect& r) {
+  QPaintDevice* device = canvas->Device();
+  if (!device || r.Right <= r.Left || r.Bottom <= r.Top) return;
   document.setDocumentMargin(0);
   document.setTextWidth(r.Right - r.Left);
   QPainter painter(device);
@@ -234,4 +238,12 @@ void DrawRichText(TCanvas* canvas, const AnsiString& rtf, const TRect& r) {
   context.clip = clip;
   context.palette.setColor(QPalette::Text, ToQColor(canvas->Font()->Color()));
   document.documentLayout()->draw(&painter, context);
+}
+
+void ColourRichText(QTextDocument& document, TColor color) {
+  QTextCursor cursor(&document);
+  cursor.select(QTextCursor::Document);
+  QTextCharFormat format;
+  format.setForeground(ToQColor(color));
+  cursor.mergeCharFormat(format);
 }

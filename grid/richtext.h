@@ -14,3 +14,7 @@ void RichTextToDocument(const AnsiString& rtf, QTextDocument& document);
 AnsiString DocumentToRichText(const QTextDocument& document);
 // Draws RTF into r, clipped to it.
 void DrawRichText(TCanvas* canvas, const AnsiString& rtf, const TRect& r);
+// Draws a document into r, clipped to it; its width becomes r's.
+void DrawRichDocument(TCanvas* canvas, QTextDocument& document, const TRect& r);
+// Gives all the document's text one colour.
+void ColourRichText(QTextDocument& document, TColor color);

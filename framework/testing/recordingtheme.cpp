@@ -2,7 +2,7 @@
 
 bool TRecordingThemeService::CurrentThemeName(TThemeName& name) {
   if (!active) return false;
-  name = {"recording", "NormalColor", "NormalSize"};
+  name = {"recording", colorName, "NormalSize"};
   return true;
 }
 

@@ -19,6 +19,8 @@ class TRecordingThemeService : public TThemeService {
   int closed = 0;
   // The colour each drawn part is filled with.
   TColor partColor = clFuchsia;
+  // The colour name CurrentThemeName reports.
+  AnsiString colorName = "NormalColor";
 
   bool IsThemeActive() override { return active; }
   bool CurrentThemeName(TThemeName& name) override;

@@ -8,6 +8,8 @@ class SortIndicator : public GridOnScreen {
  protected:
   void SetUp() override {
     MakeGrid(5, 6);
+    // A plain header, so that every pixel of the indicator stands out.
+    grid->SetLook(glStandard);
     grid->SortSettings()->SetShow(true);
     grid->SortSettings()->Column = 2;
   }

@@ -8,6 +8,7 @@
 #include "framework/forms.h"
 #include "framework/testing/harness.h"
 #include "grid/duruzav.h"
+#include "grid/zgutil.h"
 #include "tests/grid/gridtesting.h"
 
 namespace {
@@ -111,9 +112,14 @@ TEST_F(NodeTableTest, TheSelectedRowAndTheHeaderPaintInTheirColours) {
     const TRect r = grid->CellRect(col, 4);
     EXPECT_EQ(harness::PixelAt(image, r.Right - 6, r.Top + 3), grid->Props().SelectionColor) << "column " << col;
   }
+  // The header in the grid's XP look: a gradient from white down towards
+  // the button face and a darkened bottom edge. Its top two pixel rows lie
+  // under the grid's border.
   const TRect header = grid->CellRect(3, 0);
-  EXPECT_EQ(harness::PixelAt(image, header.Right - 6, header.Top + 3), ColorToRGB(grid->FixedColor()));
-  EXPECT_EQ(harness::PixelAt(image, header.Left + 5, header.Bottom - 1), clGray);
+  EXPECT_EQ(harness::PixelAt(image, header.Right - 6, header.Top + 1), 0x808080);
+  EXPECT_EQ(harness::PixelAt(image, header.Right - 6, header.Top + 2), grid->GradientRUDFrom());
+  EXPECT_LT(GetGValue(harness::PixelAt(image, header.Right - 6, header.Bottom - 3)), GetGValue(grid->GradientRUDFrom()));
+  EXPECT_EQ(harness::PixelAt(image, header.Left + 5, header.Bottom - 1), DarkenColor(grid->FixedColor()));
 }
 
 TEST_F(NodeTableTest, SettingTheRowCountKeepsTheHeader) {
