@@ -1013,6 +1013,8 @@ class TVudUvizidIzed : public TBaseGrid {
   // Before display rows (ascending) are removed: their controls leave the
   // list, those behind them move up with their rows.
   void CellControlsRowsRemoved(const std::vector<int>& displayRows);
+  // Before rows are inserted at a display row: the controls behind move down.
+  void CellControlsRowsInserted(int displayRow, int count);
   void WriteFooterExtreme(int col, const std::function<double()>& calc);
   // ColumnCalc with the choice of display or real rows made.
   double ColumnCalcIn(int col, int fromRow, int toRow, TRangeCalc how, bool allRows);

@@ -54,3 +54,10 @@ void TVudUvizidIzed::CellControlsRowsRemoved(const std::vector<int>& displayRows
     }
   }
 }
+
+void TVudUvizidIzed::CellControlsRowsInserted(int displayRow, int count) {
+  if (cellControls_.Count() == 0) return;
+  const int at = displayRow < RowCount() ? RemapRowInv(displayRow) : TotalRowCount();
+  for (int i = 0; i < cellControls_.Count(); ++i)
+    if (TControlItem* item = cellControls_.Items(i); item->Y >= at) item->Y += count;
+}

@@ -11,7 +11,9 @@
 void TVudUvizidIzed::InsertRows(int row, int count) {
   if (count < 1) return;
   row = std::clamp(row, 0, RowCount());
+  CellControlsRowsInserted(row, count);
   InsertRowsAt(row, count);
+  CellControlsUpdate();
   if (!(ComponentState() & csDestroying)) CellsChanged(TRect{0, row, ColCount() - 1, row + count});
 }
 

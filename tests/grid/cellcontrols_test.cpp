@@ -45,7 +45,10 @@ TEST_F(CellControls, FollowsItsRowThroughHidingAndRemoving) {
   EXPECT_EQ(edit->BoundsRect(), CellBox(2, 3));
   grid.UnHideRowsAll();
   EXPECT_EQ(edit->BoundsRect(), CellBox(2, 4));
-  grid.RemoveRows(1, 2);
+  grid.InsertRows(4, 1);  // rows coming in at the control's row push it down
+  EXPECT_EQ(edit->BoundsRect(), CellBox(2, 5));
+  grid.InsertRows(6, 1);
+  grid.RemoveRows(1, 3);
   EXPECT_EQ(edit->BoundsRect(), CellBox(2, 2));
   grid.RemoveRows(2, 1);  // its own row goes: the control is hidden for good
   EXPECT_FALSE(edit->Visible());
