@@ -49,7 +49,11 @@ void TVudUvizidIzed::RemoveRowsInternal(int row, int count) {
 void TVudUvizidIzed::RemoveRows(int row, int count) { TVudUvizidIzed::RemoveRowsInternal(row, count); }
 void TVudUvizidIzed::RemoveRowsEx(int row, int count) { TVudUvizidIzed::RemoveRowsInternal(row, count); }
 
-void TVudUvizidIzed::AddRow() { InsertRowsAt(RowCount(), 1); }
+// The footer row stays the last row.
+void TVudUvizidIzed::AddRow() {
+  if (floatingFooter_.FixedLastRow()) InsertRows(RowCount() - 1, 1);
+  else InsertRowsAt(RowCount(), 1);
+}
 
 void TVudUvizidIzed::RemoveRowSet(const std::vector<int>& rows) {
   if (rows.empty()) return;

@@ -1,5 +1,7 @@
 // The disjunct column selection: columns selected one by one, kept as flags
 // by column number apart from the selection rectangle.
+#include <algorithm>
+
 #include "grid/duruzav.h"
 
 void TVudUvizidIzed::CheckColSelectIndex(int col) const {

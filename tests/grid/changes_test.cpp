@@ -117,6 +117,14 @@ TEST_F(Footer, VisibilityMakesTheLastRowTheFixedFooter) {
   EXPECT_FALSE(grid.LastRowFooter());
 }
 
+TEST_F(Footer, AnAddedRowGoesBeforeTheFooterRow) {
+  footer().SetColumnCalc(1, acCOUNT);
+  grid.AddRow();
+  EXPECT_EQ(grid.RowCount(), 6);
+  EXPECT_EQ(grid.GetGridCell(1, 4), "");
+  EXPECT_EQ(FooterText(), "4.00");
+}
+
 TEST_F(Footer, UpdateCellRecalculatesItsColumnOnly) {
   grid.SetGridCell(2, 1, "5");
   footer().SetColumnCalc(1, acSUM);
