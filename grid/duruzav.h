@@ -999,4 +999,11 @@ class TVudUvizidIzed : public TBaseGrid {
   void DrawFixedEdges(CellPaint& paint);
   void DrawFixedRightColLines(CellPaint& paint);
   void DrawSelectionRectangle(const CellPaint& paint, const TRect& r);
+  // The bitmap repeated over r from (r.Left - 1, r.Top - 1), the first
+  // tiles starting at phase inside the bitmap.
+  void TileBitmap(const TRect& r, TPoint phase);
+  // A cell's share of the BackGround wallpaper or gradient.
+  void DrawCellBackground(const CellPaint& paint, const TRect& r);
+  void DrawCellWallpaperTiled(const CellPaint& paint, const TRect& r);
+  void DrawCellBackgroundGradient(TRect r);
 };

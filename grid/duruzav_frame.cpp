@@ -84,14 +84,16 @@ void TVudUvizidIzed::DrawWallPaperFixed(const TRect& r) {
   Canvas()->CopyRect(shown, bitmap->Canvas(), source);
 }
 
-void TVudUvizidIzed::DrawWallPaperTile(const TRect& r) {
+void TVudUvizidIzed::DrawWallPaperTile(const TRect& r) { TileBitmap(r, {0, 0}); }
+
+void TVudUvizidIzed::TileBitmap(const TRect& r, TPoint phase) {
   TBitmap* bitmap = backGround_.Bitmap();
   const int w = bitmap->Width(), h = bitmap->Height();
   if (w <= 0 || h <= 0) return;
-  for (int y = r.Top - 1; y < r.Bottom; y += h) {
-    for (int x = r.Left - 1; x < r.Right; x += w) {
-      const TRect dest{x, y, std::min(x + w, r.Right), std::min(y + h, r.Bottom)};
-      Canvas()->CopyRect(dest, bitmap->Canvas(), {0, 0, dest.Width(), dest.Height()});
+  for (int y = r.Top - 1, sy = phase.Y % h; y < r.Bottom; y += h - sy, sy = 0) {
+    for (int x = r.Left - 1, sx = phase.X % w; x < r.Right; x += w - sx, sx = 0) {
+      const TRect dest{x, y, std::min(x + w - sx, r.Right), std::min(y + h - sy, r.Bottom)};
+      Canvas()->CopyRect(dest, bitmap->Canvas(), Bounds(sx, sy, dest.Width(), dest.Height()));
     }
   }
 }

@@ -110,6 +110,7 @@ void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
   GetCellPassword(paint.realCol, paint.row, isPassword);
   if (isPassword) StringToPassword(text, passwordChar_);
 
+  DrawCellBackground(paint, r);
   DrawSelectionRectangle(paint, r);
   if (!paint.showText) return;
 
