@@ -53,6 +53,10 @@ void TVudUvizidIzed::DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect
   DrawListViewHeader(paint);
 
   const int savedRight = paint.r.Right;
+  if (!paint.fixed && controlLook_.DropDownAlwaysVisible() && HasCombo(col, row)) {
+    DrawComboButton(canvas, this, paint.r, themedLook_);
+    paint.r.Right -= 16;
+  }
   DrawCellText(paint);
   paint.r.Right = savedRight;
   canvas->Brush()->SetColor(paint.savedBrush);
