@@ -797,6 +797,8 @@ class TVudUvizidIzed : public TBaseGrid {
   // Stores the scheme's colours without repainting.
   void SetTheme(TXPColorScheme scheme);
   void ThemeAdapt() { SetTheme(CurrentXPColorScheme()); }
+  // Switched on, adapts the colours to the theme now (and when loaded).
+  void SetAutoThemeAdapt(bool on);
   // The balloon for the cell under the client point, as the tool tip asks
   // for it; nullopt while Balloon.Enable is off. The cell becomes the
   // balloon cell.

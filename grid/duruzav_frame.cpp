@@ -164,6 +164,13 @@ void TVudUvizidIzed::SetTheme(TXPColorScheme scheme) {
   settings_.ActiveCellColorTo = c.activeTo;
 }
 
+void TVudUvizidIzed::SetAutoThemeAdapt(bool on) {
+  settings_.AutoThemeAdapt = on;
+  if (!on) return;
+  ThemeAdapt();
+  Invalidate();
+}
+
 // ---- Rich text ----
 
 void TVudUvizidIzed::RTFPaint(int col, int row, TCanvas* canvas, const TRect& r) {

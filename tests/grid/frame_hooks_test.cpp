@@ -49,8 +49,11 @@ TEST_F(FrameHooks, TheSchemeFollowsTheActiveThemesColourName) {
   }
   themes.colorName = "HomeStead";
   grid->ThemeAdapt();
-  InstallThemeService(nullptr);
   EXPECT_EQ(grid->GradientRUDFrom(), 0xCFF0EA);
+  themes.colorName = "Metallic";
+  grid->SetAutoThemeAdapt(true);
+  InstallThemeService(nullptr);
+  EXPECT_EQ(grid->GradientRUDFrom(), 0xECE2E1);
 }
 
 TEST_F(FrameHooks, TheBalloonShowsTheCellsPlainTextCutToWhatATipHolds) {
