@@ -780,6 +780,28 @@ class TVudUvizidIzed : public TBaseGrid {
   // Recalculates the footer cells of a real column, of every column for -1.
   virtual void CalcFooter(int col) { DoCalcFooter(col); }
   virtual void DoCalcFooter(int col);
+  // ---- Controls placed in cells ----
+  // The control placed in cell (col, row), col as stored; null for none.
+  TControl* GetCellControls(int col, int row);
+  // Places the control in the cell (parented to the grid, sized to the
+  // cell); null takes the cell's control out of the grid's list.
+  void SetCellControls(int col, int row, TControl* control);
+  // Puts every control on its cell and hides those of hidden cells and of
+  // cells out of view.
+  void CellControlsUpdate();
+  // ---- Disjunct column selection ----
+  // Flags of columns selected one by one; EDurUzavError "Invalid column
+  // accessed" outside 0..ColCount-1.
+  bool GetColSelect(int col);
+  void SetColSelect(int col, bool select);
+  int GetColSelectCount() const;
+  void ClearColSelect();
+  // The columns' flags with DisjunctColSelect, else the selection rectangle;
+  // columns beyond the grid are skipped.
+  void SelectCols(int col, int count);
+  // The columns of the selection rectangle into the flags; replace clears
+  // the flags of the other normal columns.
+  void SelectToColSelect(bool replace);
   // ---- Painting frame: background, border, themes and the hooks beside painting ----
   // The area right of the last column and below the last row: the grid
   // colour, the BackGround gradient or the BackGround bitmap.
@@ -987,6 +1009,15 @@ class TVudUvizidIzed : public TBaseGrid {
   int updateCount_ = 0;
   std::vector<TGridChangeNotifier*> notifiers_;
   TFloatingFooter floatingFooter_{this};
+  TControlList cellControls_;
+  std::vector<char> colSelect_;
+  void CheckColSelectIndex(int col) const;
+  // Before display rows (ascending) are removed: their controls leave the
+  // list, those behind them move up with their rows.
+  void CellControlsRowsRemoved(const std::vector<int>& displayRows);
+  // Before rows are inserted at a display row: the controls behind move down.
+  void CellControlsRowsInserted(int displayRow, int count);
+  void WriteFooterExtreme(int col, const std::function<double()>& calc);
   // ColumnCalc with the choice of display or real rows made.
   double ColumnCalcIn(int col, int fromRow, int toRow, TRangeCalc how, bool allRows);
   // ---- Painting frame ----

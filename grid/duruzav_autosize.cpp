@@ -65,7 +65,10 @@ void TVudUvizidIzed::AutoSizeColumns(bool doFixedCols, int extra) {
 }
 
 void TVudUvizidIzed::AutoSizeRows(bool doFixedRows, int extra) {
+  if (RowCount() == 0) return;
+  ExportNotification(esExportStart, -1);
   for (int r = doFixedRows ? 0 : FixedRows(); r < RowCount(); ++r) {
+    ExportNotification(esExportNewRow, r);
     if (!WordWrap()) {
       SizeToLines(r, MaxLinesInRow(r), extra);
       continue;
@@ -73,9 +76,11 @@ void TVudUvizidIzed::AutoSizeRows(bool doFixedRows, int extra) {
     AutoSizeRow(r);
     if (extra != 0) SetRowHeights(r, CheckLimits(RowHeights(r) + extra, MinRowHeight, 0));
   }
+  ExportNotification(esExportDone, -1);
 }
 
 void TVudUvizidIzed::AutoSizeCells(bool doFixed, int extraX, int extraY) {
+  TGridUpdate update(*this);
   for (int c = doFixed ? 0 : FixedCols(); c < ColCount(); ++c) {
     const int rc = RemapCol(c);
     int columnWidth = 0;
@@ -105,5 +110,6 @@ bool TVudUvizidIzed::IsSelected(int col, int row) const {
   if (row < FixedRows() || col < FixedCols()) return false;
   if (mouseActions_.DisjunctRowSelect())
     return GetRowSelect(mouseActions_.RowSelectPersistent ? RemapRowInv(row) : row);
+  if (mouseActions_.DisjunctColSelect()) return col < static_cast<int>(colSelect_.size()) && colSelect_[col];
   return TBaseGrid::IsSelected(col, row);
 }

@@ -26,9 +26,11 @@ double TVudUvizidIzed::ColumnCalcIn(int col, int fromRow, int toRow, TRangeCalc 
   const auto read = [&](int r) { return allRows ? GetAllFloats(col, r) : GetFloats(col, r); };
   double result = how == TRangeCalc::Sum ? 0 : read(fromRow);
   const bool grouped = !allRows && groupColumn_ > 0;
+  ExportNotification(esExportStart, -1);
   for (int r = std::max(fromRow, 0); r <= toRow && r < rowLimit; ++r) {
     if (grouped && (IsNode(r) || IsSummary(r))) continue;
     if (!IsBaseCell(col, allRows ? DisplRowIndex(r) : r)) continue;
+    ExportNotification(esExportNewRow, r);
     double value;
     try {
       value = read(r);
@@ -38,6 +40,7 @@ double TVudUvizidIzed::ColumnCalcIn(int col, int fromRow, int toRow, TRangeCalc 
     if (how == TRangeCalc::Sum) result += value;
     else if (how == TRangeCalc::Min ? value < result : value > result) result = value;
   }
+  ExportNotification(esExportDone, -1);
   return result;
 }
 

@@ -70,11 +70,15 @@ void TVudUvizidIzed::SetFilterActive(bool value) {
   Props().FilterActive = value;
   if (value) {
     filterFixedRows_ = FixedRows();
-    ApplyFilter();
+    {
+      TGridUpdate update(*this);
+      ApplyFilter();
+    }
     selectionHidden_ = false;
-    return;
+  } else {
+    UnHideRowList();
+    if (filterFixedRows_ < RowCount()) SetFixedRows(filterFixedRows_);
+    if (selectionHidden_) UnHideSelection();
   }
-  UnHideRowList();
-  if (filterFixedRows_ < RowCount()) SetFixedRows(filterFixedRows_);
-  if (selectionHidden_) UnHideSelection();
+  CalcFooter(-1);
 }

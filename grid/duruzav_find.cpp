@@ -95,9 +95,12 @@ TPoint TVudUvizidIzed::FindInternal(TPoint start, bool wide) {
     const long long at = rowsFirst ? (start.Y - r0) * inner + (start.X - c0) : (start.X - c0) * inner + (start.Y - r0);
     i = ((backward ? at - 1 : at + 1) + total) % total;
   }
+  ExportNotification(esExportStart, -1);
   for (; i >= 0 && i < total; i += backward ? -1 : 1) {
     const TPoint cell = cellAt(i);
+    ExportNotification(esExportNewRow, cell.X);
     if (!MatchCell(cell.X, cell.Y, wide)) continue;
+    ExportNotification(esExportFail, -1);
     lastHit_ = cell;
     if (p & fnAutoGoto) {
       SetRowEx(cell.Y);
@@ -105,5 +108,6 @@ TPoint TVudUvizidIzed::FindInternal(TPoint start, bool wide) {
     }
     return cell;
   }
+  ExportNotification(esExportDone, -1);
   return {-1, -1};
 }

@@ -40,6 +40,18 @@ void TFloatingFooter::SetColumnCalc(int col, TColumnCalcType type) {
 
 // ---- Calculation ----
 
+// A minimum or maximum starts from the first data cell, which must be a
+// number; when it is not, the footer shows nothing rather than failing the
+// change that asked for the footer.
+void TVudUvizidIzed::WriteFooterExtreme(int col, const std::function<double()>& calc) {
+  const int footerRow = RowCount() - 1;
+  try {
+    SetFloats(col, footerRow, calc());
+  } catch (const EDurUzavError&) {
+    SetCellEx(col, footerRow, AnsiString());
+  }
+}
+
 // The data rows lie between the fixed rows and the footer row. With the
 // hidden rows counted they are read by real row, the footer row being the
 // real row behind them; a range of display rows that reached the footer
@@ -63,8 +75,8 @@ void TVudUvizidIzed::DoCalcFooter(int col) {
         break;
       }
       case acCOUNT: SetFloats(c, footerRow, RowCount() - 1 - FixedRows() + hidden); break;
-      case acMIN: SetFloats(c, footerRow, calc(c, TRangeCalc::Min)); break;
-      case acMAX: SetFloats(c, footerRow, calc(c, TRangeCalc::Max)); break;
+      case acMIN: WriteFooterExtreme(c, [&] { return calc(c, TRangeCalc::Min); }); break;
+      case acMAX: WriteFooterExtreme(c, [&] { return calc(c, TRangeCalc::Max); }); break;
       case acCUSTOM: {
         AnsiString value;
         if (floatingFooter_.OnCalcFooter) floatingFooter_.OnCalcFooter(this, c, footerRow + hidden, value);

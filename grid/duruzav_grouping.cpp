@@ -33,6 +33,7 @@ void TVudUvizidIzed::StyleGroupRow(int row, bool header, int textCol) {
 // added at the end and every row is moved once to its place.
 void TVudUvizidIzed::Group(int col) {
   if (col < std::max(FixedCols(), 1) || col >= ColCount()) return;
+  TGridUpdate update(*this);
   if (groupColumn_ > 0) UnGroup();
   groupColumn_ = col;
   groupColumnWidth_ = ColWidths(col);
@@ -81,10 +82,12 @@ void TVudUvizidIzed::Group(int col) {
     }
   }
   SetRow(FixedRows());
+  CellsChanged(TRect{0, FixedRows(), ColCount() - 1, RowCount() - 1});
 }
 
 void TVudUvizidIzed::UnGroup() {
   if (groupColumn_ <= 0) return;
+  TGridUpdate update(*this);
   ExpandAll();
   const int col = groupColumn_;
   InsertCols(col, 1);
@@ -117,6 +120,7 @@ void TVudUvizidIzed::UnGroup() {
 // be handled.
 void TVudUvizidIzed::SubGroup(int col) {
   if (col < std::max(FixedCols(), 1) || col + 1 >= ColCount()) return;
+  TGridUpdate update(*this);
   ExpandAll();
   subGroupColumn_ = col;
   std::vector<std::pair<int, int>> groups;  // first and last data row
@@ -144,6 +148,7 @@ void TVudUvizidIzed::SubGroup(int col) {
 }
 
 void TVudUvizidIzed::SubUnGroup(int col) {
+  TGridUpdate update(*this);
   ExpandAll();
   AnsiString header;
   for (int r = FixedRows(); r <= LastNormalRow();) {

@@ -88,6 +88,7 @@ void TVudUvizidIzed::HideRowList(const TIntList& realRows) {
   EraseRowsAt(RowCount() - static_cast<int>(rows.size()), static_cast<int>(rows.size()));
   hiddenRows_.Merge(std::move(items));
   RestoreCurrentRow(row, top);
+  CellControlsUpdate();
 }
 
 void TVudUvizidIzed::HideRowsEx(int fromReal, int toReal) {
@@ -118,6 +119,10 @@ void TVudUvizidIzed::UnHideRows(int fromReal, int toReal) {
     k += run;
   }
   for (int k = last - 1; k >= first; --k) hiddenRows_.Take(k);
+  if (last > first) {
+    CellsChanged(TRect{0, RemapRow(fromReal), ColCount() - 1, RemapRow(std::min(toReal, TotalRowCount() - 1))});
+  }
+  CellControlsUpdate();
 }
 
 void TVudUvizidIzed::UnHideRowsAll() {
@@ -144,6 +149,7 @@ void TVudUvizidIzed::UnHideRowList() {
   }
   while (next < shown) order.push_back(next++);
   PermuteRows(0, order);
+  CellControlsUpdate();
 }
 
 // ---- Hiding columns ----
@@ -167,6 +173,7 @@ void TVudUvizidIzed::HideColumns(int fromReal, int toReal) {
     SetColCount(ColCount() - 1);
   }
   Invalidate();
+  CellControlsUpdate();
 }
 
 void TVudUvizidIzed::UnHideColumns(int fromReal, int toReal) {
@@ -182,6 +189,7 @@ void TVudUvizidIzed::UnHideColumns(int fromReal, int toReal) {
     SetColWidths(display, hiddenColWidths_[c]);
   }
   Invalidate();
+  CellControlsUpdate();
 }
 
 // ---- Current row, view and selection ----

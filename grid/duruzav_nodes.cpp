@@ -1,6 +1,7 @@
 // Nodes: rows that fold the rows of their span away and show them again,
 // nested by level.
 #include <algorithm>
+#include <optional>
 
 #include "grid/duruzav.h"
 
@@ -153,12 +154,17 @@ void TVudUvizidIzed::ExpandNode(int row) {
   if (g->CellIndex == 0)
     while (e < RowCount() && !IsNode(e)) ++e;
   const int current = Row(), top = TopRow();
+  // Cell controls are placed while the rows come back, which needs painting.
+  std::optional<TGridUpdate> update;
+  if (cellControls_.Count() == 0) update.emplace(*this);
   // The rows hidden between the node and the next shown row come back.
   const int last = e < RowCount() ? RemapRowInv(e) - 1 : TotalRowCount() - 1;
   UnHideRows(RemapRowInv(d) + 1, last);
   SetRow(current);
   SetTopRow(top);
   InvalidateRow(d);
+  update.reset();
+  CalcFooter(-1);
 }
 
 void TVudUvizidIzed::ContractNode(int row) {
@@ -174,15 +180,18 @@ void TVudUvizidIzed::ContractNode(int row) {
     if (TCellGraphic* nested = NodeGraphic(r)) nested->CellBoolean = false;
   if (last > row) HideRows(row + 1, last);
   InvalidateRow(d);
+  CalcFooter(-1);
 }
 
 void TVudUvizidIzed::ExpandAll() {
   UnHideRowList();
   for (int r = FixedRows(); r < RowCount(); ++r)
     if (TCellGraphic* g = NodeGraphic(r)) g->CellBoolean = false;
+  CalcFooter(-1);
 }
 
 void TVudUvizidIzed::ContractAll() {
+  TGridUpdate update(*this);
   ExpandAll();
   TIntList rows(0, 0);
   for (int r = FixedRows(); r < RowCount();) {
@@ -197,6 +206,7 @@ void TVudUvizidIzed::ContractAll() {
     r = std::max(end, r + 1);
   }
   HideRowList(rows);
+  CalcFooter(-1);
 }
 
 // ---- Structure ----

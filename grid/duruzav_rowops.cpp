@@ -1,6 +1,7 @@
 // Inserting, removing and clearing rows and columns, merging runs of equal
 // cells and splitting merged cells.
 #include <algorithm>
+#include <numeric>
 #include <unordered_set>
 
 #include "grid/duruzav.h"
@@ -9,7 +10,11 @@
 
 void TVudUvizidIzed::InsertRows(int row, int count) {
   if (count < 1) return;
-  InsertRowsAt(std::clamp(row, 0, RowCount()), count);
+  row = std::clamp(row, 0, RowCount());
+  CellControlsRowsInserted(row, count);
+  InsertRowsAt(row, count);
+  CellControlsUpdate();
+  if (!(ComponentState() & csDestroying)) CellsChanged(TRect{0, row, ColCount() - 1, row + count});
 }
 
 // Hidden rows behind the removed ones are renumbered by the real indexes of
@@ -19,9 +24,17 @@ void TVudUvizidIzed::IRemoveRows(int row, int count, bool renumber) {
   count = std::min(count, RowCount() - row);
   if (count < 1) return;
   const int current = Row(), top = TopRow();
-  if (renumber) hiddenRows_.RowsRemoved(row, count);
+  TGridUpdate update(*this);
+  if (renumber) {
+    std::vector<int> rows(count);
+    std::iota(rows.begin(), rows.end(), row);
+    CellControlsRowsRemoved(rows);
+    hiddenRows_.RowsRemoved(row, count);
+  }
   EraseRowsAt(row, count);
   RestoreCurrentRow(current, top);
+  CellsChanged(TRect{0, row, ColCount() - 1, row + count});
+  CellControlsUpdate();
 }
 
 void TVudUvizidIzed::RemoveRowsInternal(int row, int count) {
@@ -41,6 +54,8 @@ void TVudUvizidIzed::AddRow() { InsertRowsAt(RowCount(), 1); }
 void TVudUvizidIzed::RemoveRowSet(const std::vector<int>& rows) {
   if (rows.empty()) return;
   const int current = Row(), top = TopRow();
+  TGridUpdate update(*this);
+  CellControlsRowsRemoved(rows);
   std::vector<char> leaving(RowCount(), 0);
   for (int r : rows) leaving[r] = 1;
   for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
@@ -60,6 +75,8 @@ void TVudUvizidIzed::RemoveRowSet(const std::vector<int>& rows) {
   PermuteRows(0, order);
   EraseRowsAt(RowCount() - static_cast<int>(rows.size()), static_cast<int>(rows.size()));
   RestoreCurrentRow(current, top);
+  CellsChanged(TRect{0, rows.front(), ColCount() - 1, rows.back()});
+  CellControlsUpdate();
 }
 
 void TVudUvizidIzed::RemoveDuplicates(int col, bool caseSensitive) {
@@ -73,11 +90,17 @@ void TVudUvizidIzed::RemoveDuplicates(int col, bool caseSensitive) {
   RemoveRowSet(duplicates);
 }
 
+// Under disjunct row selection the rows' own flags decide, read by real
+// row when the flags stay with their rows.
 std::vector<int> TVudUvizidIzed::SelectedRows(bool selected) const {
   const TGridRect sel = Selection();
+  const auto isSelected = [&](int r) {
+    if (mouseActions_.DisjunctRowSelect()) return GetRowSelect(mouseActions_.RowSelectPersistent ? RemapRowInv(r) : r);
+    return r >= sel.Top && r <= sel.Bottom;
+  };
   std::vector<int> rows;
   for (int r = FixedRows(); r <= LastNormalRow(); ++r)
-    if ((r >= sel.Top && r <= sel.Bottom) == selected) rows.push_back(r);
+    if (isSelected(r) == selected) rows.push_back(r);
   return rows;
 }
 
@@ -87,6 +110,7 @@ void TVudUvizidIzed::RemoveUnSelectedRows() { RemoveRowSet(SelectedRows(false));
 namespace {
 
 void HideDisplayRows(TVudUvizidIzed& grid, const std::vector<int>& rows) {
+  TGridUpdate update(grid);
   TIntList reals(0, 0);
   for (int r : rows) reals.Insert(reals.Count(), grid.RemapRowInv(r));
   grid.HideRowList(reals);
@@ -129,6 +153,7 @@ void TVudUvizidIzed::RemoveCols(int col, int count) {
   // shown count stays and the storage is trimmed by hand.
   if (shown > 0) SetColCount(ColCount() - shown);
   else SizeChanged(ColCount(), RowCount());
+  CellsChanged(TRect{col, 0, col + count, RowCount() - 1});
 }
 
 void TVudUvizidIzed::MergeCols(int col1, int col2, const AnsiString& separator) {
@@ -149,9 +174,11 @@ void TVudUvizidIzed::ClearRect(int col1, int row1, int col2, int row2) {
   } else {
     ClearPropRect(col1, row1, col2, row2);
   }
+  if (ComponentState() & csDestroying) return;
   for (int r = row1; r <= row2; ++r)
     for (int c = col1; c <= col2; ++c)
       if (!CellText(c, r).empty()) SetGridCell(c, r, AnsiString());
+  CellsChanged(TRect{col1, row1, col2, row2});
 }
 
 void TVudUvizidIzed::ClearRows(int row, int count) {
@@ -175,7 +202,16 @@ void TVudUvizidIzed::ClearNormalCells() {
   ClearRect(FixedCols(), FixedRows(), TotalColCount() - 1 - Props().FixedRightCols, LastNormalRow());
 }
 
+// Disjunct selections clear their flagged rows or columns; with both on,
+// both are cleared.
 void TVudUvizidIzed::ClearSelection() {
+  const bool rows = mouseActions_.DisjunctRowSelect(), cols = mouseActions_.DisjunctColSelect();
+  if (rows)
+    for (int r : SelectedRows(true)) ClearRows(r, 1);
+  if (cols)
+    for (int c = FixedCols(); c < ColCount(); ++c)
+      if (GetColSelect(c)) ClearCols(RemapCol(c), 1);
+  if (rows || cols) return;
   const TGridRect sel = Selection();
   ClearRect(RemapCol(sel.Left), sel.Top, RemapCol(sel.Right), sel.Bottom);
 }

@@ -473,6 +473,7 @@ void TVudUvizidIzed::QSortIndexed() {
 // A sort that fails (a date that does not convert) has moved no row: the
 // rows move only once the order is complete.
 void TVudUvizidIzed::SortWholeGrid(const std::function<void()>& sort, bool reportRow) {
+  TGridUpdate update(*this);
   const int row = Row();
   trackedRow_ = row;
   sort();
@@ -487,6 +488,7 @@ void TVudUvizidIzed::SortWholeGrid(const std::function<void()>& sort, bool repor
 }
 
 void TVudUvizidIzed::QUnSort() {
+  TGridUpdate update(*this);
   const int n = std::min(RowCount(), sortXRef_.Count());
   std::vector<int> order(n);
   std::iota(order.begin(), order.end(), 0);

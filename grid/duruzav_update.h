@@ -10,7 +10,8 @@ class TObject;
 class TVudUvizidIzed;
 
 // A listener that the grid tells about every changed range of cells
-// (register it with RegisterNotifier; the grid does not own it).
+// (register it with RegisterNotifier; the grid does not own it: unregister
+// it before it goes).
 class TGridChangeNotifier {
  public:
   virtual ~TGridChangeNotifier() = default;

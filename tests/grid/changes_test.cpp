@@ -76,6 +76,19 @@ TEST_F(Footer, CalculationsOfTheDataRows) {
   EXPECT_EQ(FooterText(), "kept");
 }
 
+// ColumnMin and ColumnMax refuse a first cell that is no number; the footer
+// then shows nothing, and the change that asked for it goes through.
+TEST_F(Footer, AnExtremeWithoutANumberToStartFromLeavesTheFooterEmpty) {
+  footer().SetColumnCalc(1, acMIN);
+  footer().SetColumnCalc(2, acMAX);
+  grid.SetGridCell(1, 1, "x");
+  grid.SetGridCell(2, 1, "x");
+  grid.RemoveRows(3, 1);
+  EXPECT_EQ(FooterText(1), "");
+  EXPECT_EQ(FooterText(2), "");
+  EXPECT_EQ(grid.RowCount(), 4);
+}
+
 TEST_F(Footer, CalculatesOnlyAsAVisibleFixedLastRow) {
   footer().SetColumnCalc(1, acSUM);
   grid.SetGridCell(1, 4, "");
