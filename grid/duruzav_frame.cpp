@@ -186,6 +186,7 @@ void TVudUvizidIzed::RTFPaint(int col, int row, TCanvas* canvas, const TRect& r)
     selected = GetRowSelect(mouse.RowSelectPersistent ? RemapRowInv(row) : row);
   else
     selected = Selection().Contains(displayCol, row) && !focused;
+  if (mouse.DisjunctColSelect()) selected = selected || GetColSelect(displayCol);
   if (selected && !settings_.SelectionRTFKeep && canvas->MapMode() == MM_TEXT)
     ColourRichText(document, settings_.SelectionTextColor);
 

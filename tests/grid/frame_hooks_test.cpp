@@ -126,6 +126,13 @@ TEST_F(FrameHooks, ASelectedRichCellIsDrawnInTheSelectionsTextColour) {
   grid->Props().SelectionRTFKeep = true;
   EXPECT_EQ(count(true), 0);
   EXPECT_GT(count(false), 0);
+
+  grid->Props().SelectionRTFKeep = false;
+  grid->SetSelection({2, 2, 2, 2});
+  EXPECT_EQ(count(true), 0) << "outside the selection";
+  grid->MouseActions()->SetDisjunctColSelect(true);
+  grid->SetColSelect(1, true);
+  EXPECT_GT(count(true), 0) << "in a column selected one by one";
 }
 
 TEST_F(FrameHooks, EveryPaintEndsWithTheAfterPaintEvent) {
