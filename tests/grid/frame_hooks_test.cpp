@@ -135,6 +135,22 @@ TEST_F(FrameHooks, ASelectedRichCellIsDrawnInTheSelectionsTextColour) {
   EXPECT_GT(count(true), 0) << "in a column selected one by one";
 }
 
+TEST_F(FrameHooks, AnOpenEditorIsFramedInTheGridLinesColour) {
+  grid->SetOptions(grid->Options() | goEditing);
+  grid->SetGridLineColor(clRed);
+  const TRect cell = grid->CellRect(1, 1);
+  auto topLeft = [&] {
+    grid->Repaint();
+    return harness::PixelAt(grid->BackingImage(), cell.Left + 5, cell.Top);
+  };
+  EXPECT_NE(topLeft(), clRed);
+  grid->ShowEditor();
+  ASSERT_TRUE(grid->EditorMode());
+  EXPECT_EQ(topLeft(), clRed);
+  grid->SetOptions(grid->Options() & ~(goVertLine | goHorzLine));
+  EXPECT_EQ(topLeft(), ColorToRGB(grid->Color())) << "without lines the frame takes the grid colour";
+}
+
 TEST_F(FrameHooks, EveryPaintEndsWithTheAfterPaintEvent) {
   int painted = 0;
   grid->OnAfterPaint = [&](TObject* sender) {
