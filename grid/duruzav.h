@@ -819,6 +819,8 @@ class TVudUvizidIzed : public TBaseGrid {
   // Stores the scheme's colours without repainting.
   void SetTheme(TXPColorScheme scheme);
   void ThemeAdapt() { SetTheme(CurrentXPColorScheme()); }
+  // Switched on, adapts the colours to the theme now (and when loaded).
+  void SetAutoThemeAdapt(bool on);
   // The balloon for the cell under the client point, as the tool tip asks
   // for it; nullopt while Balloon.Enable is off. The cell becomes the
   // balloon cell.
@@ -1030,4 +1032,11 @@ class TVudUvizidIzed : public TBaseGrid {
   void DrawFixedEdges(CellPaint& paint);
   void DrawFixedRightColLines(CellPaint& paint);
   void DrawSelectionRectangle(const CellPaint& paint, const TRect& r);
+  // The bitmap repeated over r from (r.Left - 1, r.Top - 1), the first
+  // tiles starting at phase inside the bitmap.
+  void TileBitmap(const TRect& r, TPoint phase);
+  // A cell's share of the BackGround wallpaper or gradient.
+  void DrawCellBackground(const CellPaint& paint, const TRect& r);
+  void DrawCellWallpaperTiled(const CellPaint& paint, const TRect& r);
+  void DrawCellBackgroundGradient(TRect r);
 };

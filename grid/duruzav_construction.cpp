@@ -92,6 +92,7 @@ void TVudUvizidIzed::Loaded() {
     SetOptions(Options() & ~goAlwaysShowEditor);
   }
   UpdateScrollBars(false);
+  if (settings_.AutoThemeAdapt) ThemeAdapt();
 }
 
 void TVudUvizidIzed::Assign(const TPersistent* source) {

@@ -84,14 +84,16 @@ void TVudUvizidIzed::DrawWallPaperFixed(const TRect& r) {
   Canvas()->CopyRect(shown, bitmap->Canvas(), source);
 }
 
-void TVudUvizidIzed::DrawWallPaperTile(const TRect& r) {
+void TVudUvizidIzed::DrawWallPaperTile(const TRect& r) { TileBitmap(r, {0, 0}); }
+
+void TVudUvizidIzed::TileBitmap(const TRect& r, TPoint phase) {
   TBitmap* bitmap = backGround_.Bitmap();
   const int w = bitmap->Width(), h = bitmap->Height();
   if (w <= 0 || h <= 0) return;
-  for (int y = r.Top - 1; y < r.Bottom; y += h) {
-    for (int x = r.Left - 1; x < r.Right; x += w) {
-      const TRect dest{x, y, std::min(x + w, r.Right), std::min(y + h, r.Bottom)};
-      Canvas()->CopyRect(dest, bitmap->Canvas(), {0, 0, dest.Width(), dest.Height()});
+  for (int y = r.Top - 1, sy = phase.Y % h; y < r.Bottom; y += h - sy, sy = 0) {
+    for (int x = r.Left - 1, sx = phase.X % w; x < r.Right; x += w - sx, sx = 0) {
+      const TRect dest{x, y, std::min(x + w - sx, r.Right), std::min(y + h - sy, r.Bottom)};
+      Canvas()->CopyRect(dest, bitmap->Canvas(), Bounds(sx, sy, dest.Width(), dest.Height()));
     }
   }
 }
@@ -162,6 +164,13 @@ void TVudUvizidIzed::SetTheme(TXPColorScheme scheme) {
   settings_.ActiveCellColorTo = c.activeTo;
 }
 
+void TVudUvizidIzed::SetAutoThemeAdapt(bool on) {
+  settings_.AutoThemeAdapt = on;
+  if (!on) return;
+  ThemeAdapt();
+  Invalidate();
+}
+
 // ---- Rich text ----
 
 void TVudUvizidIzed::RTFPaint(int col, int row, TCanvas* canvas, const TRect& r) {
@@ -177,6 +186,7 @@ void TVudUvizidIzed::RTFPaint(int col, int row, TCanvas* canvas, const TRect& r)
     selected = GetRowSelect(mouse.RowSelectPersistent ? RemapRowInv(row) : row);
   else
     selected = Selection().Contains(displayCol, row) && !focused;
+  if (mouse.DisjunctColSelect()) selected = selected || GetColSelect(displayCol);
   if (selected && !settings_.SelectionRTFKeep && canvas->MapMode() == MM_TEXT)
     ColourRichText(document, settings_.SelectionTextColor);
 

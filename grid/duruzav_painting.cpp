@@ -53,6 +53,10 @@ void TVudUvizidIzed::DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect
   DrawListViewHeader(paint);
 
   const int savedRight = paint.r.Right;
+  if (!paint.fixed && controlLook_.DropDownAlwaysVisible() && HasCombo(col, row)) {
+    DrawComboButton(canvas, this, paint.r, themedLook_);
+    paint.r.Right -= 16;
+  }
   DrawCellText(paint);
   paint.r.Right = savedRight;
   canvas->Brush()->SetColor(paint.savedBrush);
@@ -110,6 +114,7 @@ void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
   GetCellPassword(paint.realCol, paint.row, isPassword);
   if (isPassword) StringToPassword(text, passwordChar_);
 
+  DrawCellBackground(paint, r);
   DrawSelectionRectangle(paint, r);
   if (!paint.showText) return;
 

@@ -426,7 +426,7 @@ void TVudUvizidIzed::SetShowSelection(bool on) { RepaintOnChange(*this, settings
 
 void TVudUvizidIzed::SetVAlignment(TVAlignment alignment) {
   settings_.VAlignment = alignment;
-  Invalidate();
+  if (!GetLockFlag()) Invalidate();
 }
 
 void TVudUvizidIzed::SetFlat(bool flat) {

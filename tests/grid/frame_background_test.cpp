@@ -1,6 +1,7 @@
 // The area beside and below a short grid's cells, painted by the real paint
 // of a grid on a form: the grid colour, a gradient or a wallpaper bitmap.
 #include "gridscreen.h"
+#include "grid/zgutil.h"
 
 namespace {
 
@@ -34,7 +35,6 @@ TEST_F(FrameBackground, AGradientFillsOnlyTheAreaOutsideTheCells) {
   EXPECT_EQ(At(300, 2), clRed) << "the first band has the start colour";
   EXPECT_NE(At(300, 340), clRed);
   EXPECT_EQ(At(300, 340), At(50, 340)) << "a vertical gradient is level across the right and bottom strips";
-  EXPECT_EQ(Centre(2, 2), ColorToRGB(grid->Color())) << "the cells keep their own colour";
 
   back.SetDisplay(bdGradientHorz);
   EXPECT_EQ(At(300, 2), At(300, 340));
@@ -55,8 +55,11 @@ TEST_F(FrameBackground, AFixedWallpaperShowsOnlyWhereItMeetsTheEmptyArea) {
   back.SetTop(40);
   back.SetDisplay(bdFixed);
   EXPECT_EQ(At(200, 70), clLime);
-  EXPECT_EQ(At(185, 45), ColorToRGB(grid->Color())) << "not over the cells";
+  EXPECT_EQ(At(185, 45), clLime) << "the normal cells show their part of it";
   EXPECT_EQ(At(230, 70), ColorToRGB(grid->Color())) << "not beyond the bitmap";
+  grid->BackGround()->SetCells(bcFixed);
+  EXPECT_EQ(At(185, 45), ColorToRGB(grid->Color())) << "a wallpaper of the fixed cells leaves the normal ones";
+  EXPECT_EQ(At(200, 70), clLime);
 }
 
 TEST_F(FrameBackground, TilesStartAtTheScrollingAreaOrTheClientCorner) {
@@ -78,17 +81,47 @@ TEST_F(FrameBackground, TilesStartAtTheScrollingAreaOrTheClientCorner) {
   EXPECT_EQ(At(205, 82), ColorToRGB(grid->Color())) << "a tile for the fixed cells only leaves the area alone";
 }
 
+TEST_F(FrameBackground, CellTilesRunOnFromCellToCell) {
+  SetMarkedTile();
+  grid->BackGround()->SetCells(bcAll);
+  // Each cell starts its tiles at its distance from cell (0, 0): the red
+  // pixels of every cell lie on one 10-pixel lattice from the corner.
+  for (const TPoint p : {TPoint{140, 30}, TPoint{140, 50}, TPoint{80, 50}, TPoint{30, 50}})
+    EXPECT_EQ(At(p.X, p.Y), clRed) << p.X << ", " << p.Y;
+  EXPECT_EQ(At(141, 30), clYellow);
+
+  grid->BackGround()->SetCells(bcNormal);
+  EXPECT_EQ(At(64 + 70, 21 + 10), clRed) << "the normal cells' tiles start at the first normal cell";
+  EXPECT_NE(At(30, 50), clRed) << "the fixed cells keep their look";
+}
+
+TEST_F(FrameBackground, CellsInTheSelectionOrWithTheirOwnColourShowNoBackground) {
+  TBackGround& back = *grid->BackGround();
+  back.SetColor(clRed);
+  back.SetColorTo(clBlue);
+  back.SetDisplay(bdGradientVert);
+  grid->SetColors(1, 2, clLime);
+  EXPECT_EQ(At(150, 43), GradientAt(clRed, clBlue, 0, grid->Height(), 43)) << "a share of the control's gradient";
+  EXPECT_EQ(Centre(1, 2), clLime);
+  EXPECT_EQ(Centre(1, 1), grid->Props().SelectionColor);
+}
+
 TEST_F(FrameBackground, NothingIsPaintedWhileTheLastRowAndColumnAreOutOfView) {
   grid->SetColCount(30);
   grid->SetRowCount(100);
-  SetMarkedTile();
-  grid->BackGround()->SetCells(bcAll);
-  grid->Repaint();
-  const QImage& image = grid->BackingImage();
-  int red = 0;
-  for (int y = 2; y < image.height() - 2; ++y)
-    for (int x = 2; x < image.width() - 2; ++x) red += harness::PixelAt(image, x, y) == clRed;
-  EXPECT_EQ(red, 0);
+  TBitmap lime;
+  lime.SetSize(40, 40);
+  lime.Canvas()->Brush()->SetColor(clLime);
+  lime.Canvas()->FillRect({0, 0, 40, 40});
+  TBackGround& back = *grid->BackGround();
+  back.SetBitmap(lime);
+  back.SetLeft(300);
+  back.SetTop(200);
+  back.SetDisplay(bdFixed);
+  back.SetCells(bcFixed);
+  EXPECT_NE(At(320, 220), clLime);
+  grid->SetRowCount(5);
+  EXPECT_EQ(At(320, 220), clLime) << "below the last row";
 }
 
 }  // namespace

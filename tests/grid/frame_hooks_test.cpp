@@ -49,8 +49,11 @@ TEST_F(FrameHooks, TheSchemeFollowsTheActiveThemesColourName) {
   }
   themes.colorName = "HomeStead";
   grid->ThemeAdapt();
-  InstallThemeService(nullptr);
   EXPECT_EQ(grid->GradientRUDFrom(), 0xCFF0EA);
+  themes.colorName = "Metallic";
+  grid->SetAutoThemeAdapt(true);
+  InstallThemeService(nullptr);
+  EXPECT_EQ(grid->GradientRUDFrom(), 0xECE2E1);
 }
 
 TEST_F(FrameHooks, TheBalloonShowsTheCellsPlainTextCutToWhatATipHolds) {
@@ -123,6 +126,29 @@ TEST_F(FrameHooks, ASelectedRichCellIsDrawnInTheSelectionsTextColour) {
   grid->Props().SelectionRTFKeep = true;
   EXPECT_EQ(count(true), 0);
   EXPECT_GT(count(false), 0);
+
+  grid->Props().SelectionRTFKeep = false;
+  grid->SetSelection({2, 2, 2, 2});
+  EXPECT_EQ(count(true), 0) << "outside the selection";
+  grid->MouseActions()->SetDisjunctColSelect(true);
+  grid->SetColSelect(1, true);
+  EXPECT_GT(count(true), 0) << "in a column selected one by one";
+}
+
+TEST_F(FrameHooks, AnOpenEditorIsFramedInTheGridLinesColour) {
+  grid->SetOptions(grid->Options() | goEditing);
+  grid->SetGridLineColor(clRed);
+  const TRect cell = grid->CellRect(1, 1);
+  auto topLeft = [&] {
+    grid->Repaint();
+    return harness::PixelAt(grid->BackingImage(), cell.Left + 5, cell.Top);
+  };
+  EXPECT_NE(topLeft(), clRed);
+  grid->ShowEditor();
+  ASSERT_TRUE(grid->EditorMode());
+  EXPECT_EQ(topLeft(), clRed);
+  grid->SetOptions(grid->Options() & ~(goVertLine | goHorzLine));
+  EXPECT_EQ(topLeft(), ColorToRGB(grid->Color())) << "without lines the frame takes the grid colour";
 }
 
 TEST_F(FrameHooks, EveryPaintEndsWithTheAfterPaintEvent) {

@@ -112,4 +112,28 @@ TEST_F(FrameLooks, TheSelectionRectangleFramesTheSelection) {
   EXPECT_EQ(At(187, 58), clBlack) << "the resizer in the bottom-right corner";
 }
 
+TEST_F(FrameLooks, ComboCellsShowTheirButtonWhenAsked) {
+  grid->SetColWidths(1, 120);
+  grid->SetCellEx(1, 2, AnsiString(40, 'W'));
+  grid->OnHasComboBox = [](TObject*, int col, int row, bool& has) { has = col == 1 && row == 2; };
+  const TRect cell = grid->CellRect(1, 2);
+  const TRect button{cell.Right - 18, cell.Top + 2, cell.Right - 4, cell.Bottom - 2};
+  const int textOnly = InkIn(button);
+  grid->ControlLook()->SetDropDownAlwaysVisible(true);
+  grid->Repaint();
+  EXPECT_NE(InkIn(button), textOnly);
+
+  TRecordingThemeService themes;
+  InstallThemeService(&themes);
+  MakeGrid(4, 4);
+  grid->SetColWidths(1, 120);
+  grid->OnHasComboBox = [](TObject*, int col, int row, bool& has) { has = col == 1 && row == 2; };
+  grid->ControlLook()->SetDropDownAlwaysVisible(true);
+  grid->Repaint();
+  InstallThemeService(nullptr);
+  ASSERT_FALSE(themes.drawn.empty()) << "themed when visual styles were active";
+  EXPECT_EQ(themes.drawn.back().className, kThemeComboBox);
+  EXPECT_EQ(themes.drawn.back().rect.Right, grid->CellRect(1, 2).Right - 1 - 2);
+}
+
 }  // namespace
