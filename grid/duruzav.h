@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <tuple>
 
 #include "framework/graphics.h"
 #include "framework/strings.h"
@@ -626,6 +627,12 @@ class TVudUvizidIzed : public TBaseGrid {
   TPicture* CreatePicture(int col, int row, bool transparent, TStretchMode stretchMode, int padding,
                           TCellHAlign hAlign, TCellVAlign vAlign);
   TPicture* GetPicture(int col, int row);
+  // A picture read from its file whenever the cell is drawn.
+  void AddFilePicture(int col, int row, TFilePicture* picture, bool transparent, TStretchMode stretchMode,
+                      int padding, TCellHAlign hAlign, TCellVAlign vAlign);
+  TFilePicture* CreateFilePicture(int col, int row, bool transparent, TStretchMode stretchMode, int padding,
+                                  TCellHAlign hAlign, TCellVAlign vAlign);
+  TFilePicture* GetFilePicture(int col, int row);
   void AddIcon(int col, int row, TIcon* icon, TCellHAlign hAlign, TCellVAlign vAlign);
   TIcon* CreateIcon(int col, int row, TCellHAlign hAlign, TCellVAlign vAlign);
   void AddImageIdx(int col, int row, int index, TCellHAlign hAlign, TCellVAlign vAlign);
@@ -685,6 +692,7 @@ class TVudUvizidIzed : public TBaseGrid {
   bool ToggleRadio(int col, int row, bool fromUser);
   bool RemoveBitmap(int col, int row) { return RemoveCellGraphic(col, row, ctBitmap); }
   bool RemovePicture(int col, int row) { return RemoveCellGraphic(col, row, ctPicture); }
+  bool RemoveFilePicture(int col, int row) { return RemoveCellGraphic(col, row, ctFilePicture); }
   bool RemoveIcon(int col, int row) { return RemoveCellGraphic(col, row, ctIcon); }
   bool RemoveImageIdx(int col, int row) { return RemoveCellGraphic(col, row, ctImageList); }
   bool RemoveDataImage(int col, int row) { return RemoveCellGraphic(col, row, ctDataImage); }
@@ -884,6 +892,7 @@ class TVudUvizidIzed : public TBaseGrid {
   void DrawCheckGlyph(const TRect& g, bool checked, bool enabled);
   void DrawRadioGroup(CellPaint& paint, const TRect& r, bool disabled);
   void DrawProgressCell(CellPaint& paint, TRect r);
+  void DrawFilePicture(CellPaint& paint, const TRect& place);
   void DrawRotatedText(CellPaint& paint, TRect r);
   void DrawInvertedLine(int x1, int y1, int x2, int y2);
   // The cell's integer for a painter: nullopt (reported once) when the
@@ -898,7 +907,7 @@ class TVudUvizidIzed : public TBaseGrid {
   // Drawing flags of text without word wrap; Multilinecells clears the
   // single-line flag for this grid only.
   unsigned singleLineFlag_ = DT_SINGLELINE;
-  std::set<std::pair<int, int>> reportedProblems_;
+  std::set<std::tuple<int, int, AnsiString>> reportedProblems_;
   // Creates the cell's properties and repaints it after a setter.
   TCellProperties* PropsForChange(int col, int row);
   void ResetRowLook(int row);
@@ -911,4 +920,11 @@ class TVudUvizidIzed : public TBaseGrid {
   bool SortIndicatorShown(const CellPaint& paint) const;
   int SortIndicatorY(const CellPaint& paint, const TRect& r) const;
   int PlainSortIndicatorX(const CellPaint& paint, const AnsiString& text);
+  // ---- Cell drawing: the node tree in column 0 ----
+  // The node level kept in column 0 of a display row, 0 without one.
+  int RowNodeLevel(int row);
+  // Moves the cell's left edge to the row's indent.
+  void DrawTreeLines(CellPaint& paint);
+  void DrawNodeGlyph(CellPaint& paint, TRect r);
+  void DrawNodeBox(TCanvas* canvas, TRect r, bool contracted, bool flat);
 };

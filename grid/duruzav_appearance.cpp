@@ -136,7 +136,8 @@ TCellGraphic* TVudUvizidIzed::GetGraphicDetails(int col, int row, int& width, in
         height = gridImages_->Height() * (g->CellBoolean ? 1 : list->Count());
       }
       break;
-    case ctPicture: {
+    case ctPicture:
+    case ctFilePicture: {
       const TPoint size = CellSize(col, row);
       const TPoint fitted = g->GetPictureSize(size.X, size.Y, false);
       width = fitted.X, height = fitted.Y;

@@ -59,6 +59,7 @@ void TVudUvizidIzed::DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect
   InflateRect(paint.r, 1, 1);
   DrawCellBorders(realCol, row, paint.r);
   if (indicatorShown) paint.r.Left -= rowIndicator_.Width();
+  DrawTreeLines(paint);
   if (paint.graphic) DrawCellGraphic(paint, paint.r);
 
   if (OnDrawCell) {
