@@ -708,6 +708,14 @@ class TVudUvizidIzed : public TBaseGrid {
   // Rows selected one by one (the row check boxes of column 0).
   bool GetRowSelect(int row) const { return selectedRows_.count(row) != 0; }
   void SetRowSelect(int row, bool selected);
+  // Columns selected one by one; EDurUzavError "Invalid column accessed"
+  // outside 0..ColCount-1.
+  bool GetColSelect(int col) const;
+  void SetColSelect(int col, bool selected);
+  // Single cells selected one by one under DisjunctCellSelect; without it
+  // the range selection answers.
+  bool GetSelectedCells(int col, int row) const;
+  void SetSelectedCells(int col, int row, bool selected);
   void QueryAddRow(bool& canAdd);
   void QueryInsertRow(int row, bool& canInsert);
   std::function<void(TObject* Sender, bool& CanAdd)> OnCanAddRow;
@@ -768,6 +776,7 @@ class TVudUvizidIzed : public TBaseGrid {
   void ScrollBarPolicy(bool vertical, bool fits, bool& show, bool& enable) const override;
   void DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect, TGridDrawState state) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   AnsiString GetEditText(int col, int row) override;
   void SetEditText(int col, int row, const AnsiString& value) override;
 
@@ -881,6 +890,20 @@ class TVudUvizidIzed : public TBaseGrid {
   bool FlatControls() const { return controlLook_.ControlStyle() == csClassic || controlLook_.ControlStyle() == csFlat; }
   int zoomLevel_ = 0;
   std::set<int> selectedRows_;
+  // ---- Selection look ----
+  std::set<int> selectedCols_;
+  TIntList selectedCells_{0, 0};
+  // Set while the left button, pressed in a cell without Ctrl, drags a range.
+  bool mouseRangeSelecting_ = false;
+  void CheckSelectColumn(int col) const;
+  int SelectedCellIndex(int col, int row) const;
+  void SelectionLook(TBrush* brush, TColor& colorTo, TFont* font) const;
+  // The row the disjunct row selection keeps a display row's mark under.
+  int DisjunctRow(int row) const { return mouseActions_.RowSelectPersistent ? RemapRowInv(row) : row; }
+
+  // The selection colours over what the cell would show otherwise.
+  void ApplySelectionLook(int col, int row, bool fixed, bool print, bool select, TGridDrawState& state, TBrush* brush,
+                          TColor& colorTo, TFont* font);
 
   // ---- Cell drawing ----
   // What one DrawGridCell call shares with its sub-painters.
@@ -927,4 +950,7 @@ class TVudUvizidIzed : public TBaseGrid {
   void DrawTreeLines(CellPaint& paint);
   void DrawNodeGlyph(CellPaint& paint, TRect r);
   void DrawNodeBox(TCanvas* canvas, TRect r, bool contracted, bool flat);
+  // ---- Cell drawing: the disjunct selection ----
+  bool HeldByRowSelect(const CellPaint& paint) const;
+  void UnselectOutsideDisjunct(CellPaint& paint);
 };

@@ -63,12 +63,7 @@ void TVudUvizidIzed::GetVisualProperties(int col, int row, TGridDrawState& state
   if (print) GetCellPrintColor(realCol, row, state, brush, font);
   else GetCellColor(realCol, row, state, brush, font);
 
-  if (!fixed && !print && select && settings_.ShowSelection && IsSelected(col, row)) {
-    brush->SetColor(settings_.SelectionColor);
-    colorTo = settings_.SelectionColorTo;
-    font->SetColor(settings_.SelectionTextColor);
-    state |= gdSelected;
-  }
+  ApplySelectionLook(col, row, fixed, print, select, state, brush, colorTo, font);
 
   GetCellWordWrap(realCol, row, wordWrap);
   const TCellAlignment alignment = GetCellAlignment(realCol, row);

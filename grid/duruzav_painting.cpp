@@ -85,7 +85,7 @@ void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
   paint.urlColor = settings_.URLColor;
 
   const bool focused = paint.state & gdFocused;
-  const bool selected = (paint.state & gdSelected) || IsSelected(paint.col, paint.row);
+  const bool selected = (paint.state & gdSelected) || HeldByRowSelect(paint);
   if (selected && !paint.fixed && (!focused || (Options() & goDrawFocusSelected))) {
     if (settings_.ShowSelection) {
       if (settings_.SelectionColor != clNone) canvas->Brush()->SetColor(settings_.SelectionColor);
@@ -106,6 +106,7 @@ void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
   bool isPassword = false;
   GetCellPassword(paint.realCol, paint.row, isPassword);
   if (isPassword) StringToPassword(text, passwordChar_);
+  UnselectOutsideDisjunct(paint);
 
   if (!paint.showText) return;
 
@@ -159,6 +160,29 @@ void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
       if (paint.sortIndicator) DrawSortIndicator(canvas, paint.realCol, PlainSortIndicatorX(paint, text), sortY);
       break;
   }
+}
+
+// A row of the disjunct selection shows selected across its normal
+// columns while whole rows are selected.
+bool TVudUvizidIzed::HeldByRowSelect(const CellPaint& paint) const {
+  if (!mouseActions_.DisjunctRowSelect() || !(Options() & goRowSelect)) return false;
+  const bool normalColumn = paint.col >= FixedCols() && paint.col < ColCount() - settings_.FixedRightCols;
+  return normalColumn && GetRowSelect(DisjunctRow(paint.row));
+}
+
+// Under disjunct row or column selection only the held rows (columns) show
+// selected: any other normal cell gets the grid's colours and the colour
+// event again.
+void TVudUvizidIzed::UnselectOutsideDisjunct(CellPaint& paint) {
+  if (paint.col < FixedCols() || paint.row < FixedRows()) return;
+  const bool rowOut = mouseActions_.DisjunctRowSelect() && !GetRowSelect(DisjunctRow(paint.row));
+  const bool colOut = mouseActions_.DisjunctColSelect() && !GetColSelect(paint.col);
+  if (!rowOut && !colOut) return;
+  TCanvas* canvas = paint.canvas;
+  paint.urlColor = settings_.URLColor;
+  canvas->Brush()->SetColor(Color());
+  canvas->Font()->SetColor(Font()->Color());
+  GetCellColor(paint.realCol, paint.row, paint.state, canvas->Brush(), canvas->Font());
 }
 
 // Right of the text, within the cell less room for the glyph; beside a
