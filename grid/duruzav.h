@@ -25,6 +25,7 @@
 
 class TForm;
 class TImageList;
+class TRichEdit;
 class TVudUvizidIzed;
 
 // ---- Enumerations of the grid's properties ----
@@ -104,7 +105,8 @@ class TVudUvizidIzed : public TBaseGrid {
   virtual AnsiString GetCheckTrue(int col, int row);
   virtual AnsiString GetCheckFalse(int col, int row);
   virtual bool GetFilter(int row);
-  bool GetReadOnly(int col, int row) const;
+  // Creates the cell's properties when it has none.
+  bool GetReadOnly(int col, int row);
 
   // ---- Base grid hooks ----
   bool IsFixed(int col, int row) override;
@@ -765,6 +767,38 @@ class TVudUvizidIzed : public TBaseGrid {
   void DrawSizingLineR(int y);
   // Shown in the fixed column of the current row.
   TBitmap* RowIndicator() { return &rowIndicator_; }
+  // ---- Cell access: edit path, rich text, cell controls, print columns, version ----
+  // Writes the current cell (its base cell in a merged area) as the
+  // in-place editor would.
+  virtual void SetEditCell(const AnsiString& value);
+  // Rich text between a cell and a rich edit; an empty cell clears the edit.
+  void CellToRich(int col, int row, TRichEdit* richEdit);
+  void RichToCell(int col, int row, TRichEdit* richEdit);
+  AnsiString RichToString(TRichEdit* richEdit);
+  // A control placed over the cell and parented to the grid; null takes
+  // it out of the cell (the control itself stays the caller's).
+  TControl* GetCellControls(int col, int row) const;
+  void SetCellControls(int col, int row, TControl* control);
+  // The cells that hold a control.
+  int CellControlCount() const { return cellControlCount_; }
+  TControlList* CellControls() { return &cellControls_; }
+  // The widths and offsets printing found for columns 0..511;
+  // EDurUzavError "Columns is not in valid range" outside.
+  int GetPrintColWidth(int col) const;
+  int GetPrintColOffset(int col) const;
+  // Major, minor, release and build, one byte each from the highest down.
+  virtual int GetVersionNr();
+  AnsiString GetVersion();
+  // The version is the grid's own: what is written is ignored.
+  void SetVersion(const AnsiString&) {}
+  // Asked before a column is sized from the header (row) or a row from
+  // the fixed column; Allow false refuses.
+  std::function<void(TObject* Sender, int ACol, bool& Allow)> OnColumnSize;
+  std::function<void(TObject* Sender, int ARow, bool& Allow)> OnRowSize;
+  // The mark of wheel-click panning at the point where it started, by
+  // IntelliPan; erasing repaints what it covered.
+  void DrawIntelliFocusPoint();
+  void EraseIntelliFocusPoint();
   // The sort glyph of real column col centred near (x, y): the direction
   // of the sort, or the column's key number among the sort indexes.
   void DrawSortIndicator(TCanvas* canvas, int col, int x, int y);
@@ -779,6 +813,9 @@ class TVudUvizidIzed : public TBaseGrid {
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   AnsiString GetEditText(int col, int row) override;
   void SetEditText(int col, int row, const AnsiString& value) override;
+  void CalcSizingState(int x, int y, TGridState& state, int& index, int& sizingPos, int& sizingOfs) override;
+  // Where wheel-click panning started, in client pixels.
+  TPoint wheelClickPoint_{0, 0};
 
  private:
   static constexpr int kColumnFlags = 513;
@@ -890,6 +927,13 @@ class TVudUvizidIzed : public TBaseGrid {
   bool FlatControls() const { return controlLook_.ControlStyle() == csClassic || controlLook_.ControlStyle() == csFlat; }
   int zoomLevel_ = 0;
   std::set<int> selectedRows_;
+  // ---- Cell access ----
+  static constexpr int kPrintColumns = 512;
+  void CheckPrintColumn(int col) const;
+  TControlList cellControls_;
+  int cellControlCount_ = 0;
+  std::array<int, kPrintColumns> printColWidths_{};
+  std::array<int, kPrintColumns> printColOffsets_{};
   // ---- Selection look ----
   std::set<int> selectedCols_;
   TIntList selectedCells_{0, 0};

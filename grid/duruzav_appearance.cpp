@@ -7,6 +7,7 @@
 #include "framework/imglist.h"
 #include "framework/sysutils.h"
 #include "grid/duruzav.h"
+#include "grid/richtext.h"
 #include "grid/zgutil.h"
 
 namespace {
@@ -169,8 +170,11 @@ AnsiString TVudUvizidIzed::GetFormattedCell(int col, int row) {
   }
 }
 
+// The cell being edited measures what its editor holds.
 TPoint TVudUvizidIzed::GetCellTextSize(int col, int row, bool wrapInColumn) {
-  AnsiString text = GetFormattedCell(col, row);
+  const bool editing = EditorMode() && DisplColIndex(col) == Col() && row == Row();
+  TInplaceEdit* editor = editing ? InplaceEditor() : nullptr;
+  AnsiString text = editor ? editor->GetText() : GetFormattedCell(col, row);
   const TTextType kind = TextType(text, settings_.EnableHTML);
   TCanvas* canvas = Canvas();
   TGridDrawState state = 0;
@@ -198,11 +202,20 @@ TPoint TVudUvizidIzed::GetCellTextSize(int col, int row, bool wrapInColumn) {
     canvas->DrawText(WideToUtf8(DecodeWideStr(text)), r, DT_CALCRECT | DT_NOPREFIX | wrap);
     return {r.Right - r.Left + 2 * XYOffset.X, r.Bottom - r.Top};
   }
+  if (kind == ttRTF) {
+    // Wrapped in the cell's width as the cell shows it, or on one line for
+    // the width it would take.
+    const bool wrap = wrapInColumn && WordWrap();
+    const TSize size = MeasureRichText(canvas, text, wrap ? cell.Right - cell.Left : 0);
+    return {size.cx + 2 * XYOffset.X, size.cy + 2 * XYOffset.Y};
+  }
   TPoint size;
   if (wrapInColumn) {
     TRect r = cell;
     r.Left += 2 + XYOffset.X, r.Right -= 2 + XYOffset.X;
     r.Top += 2 + XYOffset.Y, r.Bottom -= 2 + XYOffset.Y;
+    // The empty line after a final line break counts while it is typed.
+    if (editing && !text.empty() && text.back() == '\n') text += 'w';
     canvas->DrawText(text, r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
     size = {r.Right - r.Left + 2 * XYOffset.X, r.Bottom - r.Top + 2 * XYOffset.Y};
   } else {
