@@ -69,8 +69,8 @@ TEST_F(CellAccess, ControlsArePlacedOverTheirCellAndCounted) {
   grid->SetCellControls(2, 2, &first);
   const TRect r = grid->CellRect(2, 2);
   EXPECT_EQ(first.Parent(), grid);
-  EXPECT_EQ(TRect(first.Left(), first.Top(), first.Left() + first.Width(), first.Top() + first.Height()),
-            TRect(r.Left, r.Top, r.Right - 1, r.Bottom - 1));
+  EXPECT_EQ((TRect{first.Left(), first.Top(), first.Left() + first.Width(), first.Top() + first.Height()}),
+            (TRect{r.Left, r.Top, r.Right - 1, r.Bottom - 1}));
   EXPECT_EQ(grid->CellControlCount(), 1);
 
   grid->SetCellControls(2, 2, &second);
