@@ -58,6 +58,24 @@ TEST_F(SelectionLook, OnlyTheHeldRowsColumnsOrCellsShowSelected) {
   }
 }
 
+TEST_F(SelectionLook, TextOfARangeCellOutsideTheDisjunctRowsKeepsTheFontColour) {
+  grid->SetSelectionTextColor(clRed);
+  grid->MouseActions()->SetDisjunctRowSelect(true);
+  grid->SetRowSelect(3, true);
+  grid->SetSelection({1, 1, 3, 3});
+  for (int row : {2, 3}) grid->SetCellEx(2, row, "WWWW");
+  grid->Repaint();
+  auto red = [&](int col, int row) {
+    const TRect r = grid->CellRect(col, row);
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x)
+        if (harness::PixelAt(grid->BackingImage(), x, y) == clRed) return true;
+    return false;
+  };
+  EXPECT_TRUE(red(2, 3)) << "a held row";
+  EXPECT_FALSE(red(2, 2)) << "in the range, but not held";
+}
+
 TEST_F(SelectionLook, TheCurrentCellOutsideTheCellListKeepsTheGridLook) {
   grid->SetColors(1, 1, clAqua);
   grid->MouseActions()->SetDisjunctCellSelect(true);
