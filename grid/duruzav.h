@@ -799,6 +799,15 @@ class TVudUvizidIzed : public TBaseGrid {
   // IntelliPan; erasing repaints what it covered.
   void DrawIntelliFocusPoint();
   void EraseIntelliFocusPoint();
+  // Copies a list; null leaves the lookup items as they are.
+  void SetLookupItems(const TStringList* list);
+  void SetFixedFont(const TFont& font);
+  // The rich-text editor's selection change, passed on.
+  void RichSelChange(TObject* sender);
+  TNotifyEvent OnRichEditSelectionChange;
+  // The cursor, remembered as the grid's own.
+  TCursor GetCursorEx() const { return Cursor(); }
+  void SetCursorEx(TCursor cursor);
   // The sort glyph of real column col centred near (x, y): the direction
   // of the sort, or the column's key number among the sort indexes.
   void DrawSortIndicator(TCanvas* canvas, int col, int x, int y);

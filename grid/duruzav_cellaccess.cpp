@@ -1,7 +1,7 @@
 // Cell access beside the typed values: the current cell through the edit
 // path, rich text through a rich edit, controls placed in cells, the print
-// column table, the version, column and row sizing permission and the
-// wheel-click panning mark.
+// column table, the version, small setters, column and row sizing
+// permission and the wheel-click panning mark.
 #include "framework/resources.h"
 #include "framework/standardcontrols.h"
 #include "grid/duruzav.h"
@@ -83,6 +83,26 @@ AnsiString TVudUvizidIzed::GetVersion() {
   const auto nr = static_cast<unsigned>(GetVersionNr());
   return IntToStr(nr >> 24) + "." + IntToStr((nr >> 16) & 0xFF) + "." + IntToStr((nr >> 8) & 0xFF) + "." +
          IntToStr(nr & 0xFF);
+}
+
+// ---- Small setters ----
+
+void TVudUvizidIzed::SetLookupItems(const TStringList* list) {
+  if (list) lookupItems_.Assign(*list);
+}
+
+void TVudUvizidIzed::SetFixedFont(const TFont& font) {
+  fixedFont_.Assign(font);
+  Invalidate();
+}
+
+void TVudUvizidIzed::RichSelChange(TObject* sender) {
+  if (OnRichEditSelectionChange) OnRichEditSelectionChange(sender);
+}
+
+void TVudUvizidIzed::SetCursorEx(TCursor cursor) {
+  SetCursor(cursor);
+  loadedCursor_ = cursor;
 }
 
 // ---- Sizing with the mouse ----

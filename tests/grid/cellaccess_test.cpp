@@ -86,7 +86,7 @@ TEST_F(CellAccess, ControlsArePlacedOverTheirCellAndCounted) {
   EXPECT_FALSE(grid->HasCellProperties(3, 3)) << "taking nothing out creates nothing";
 }
 
-TEST_F(CellAccess, PrintColumnsVersionAndReadOnly) {
+TEST_F(CellAccess, PrintColumnsVersionLookupItemsAndReadOnly) {
   for (int col : {-1, 512}) {
     try {
       grid->GetPrintColWidth(col);
@@ -101,6 +101,12 @@ TEST_F(CellAccess, PrintColumnsVersionAndReadOnly) {
   EXPECT_EQ(grid->GetVersion(), "3.3.2.9");
   grid->SetVersion("9.9.9.9");
   EXPECT_EQ(grid->GetVersion(), "3.3.2.9");
+
+  TStringList items;
+  items.Add("one");
+  grid->SetLookupItems(&items);
+  grid->SetLookupItems(nullptr);
+  EXPECT_EQ(grid->LookupItems()->Count(), 1) << "null keeps the items";
 
   EXPECT_FALSE(grid->GetReadOnly(1, 1));
   EXPECT_TRUE(grid->HasCellProperties(1, 1)) << "the read-only getter creates the properties";
