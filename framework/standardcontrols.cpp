@@ -11,6 +11,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <algorithm>
 
 #include "framework/application.h"
@@ -661,3 +663,38 @@ void TListBox::SetSorted(bool on) { items_->SetSorted(on); }
 int TListBox::TopIndex() const { return list_->indexAt(QPoint(1, 1)).row(); }
 void TListBox::Clear() { items_->Clear(); }
 void TListBox::ColorChanged() { SetBackground(list_, QPalette::Base, Color()); }
+
+// ---- TCustomRichEdit ----
+
+TCustomRichEdit::TCustomRichEdit(TComponent* owner) : TWinControl(owner), edit_(new QTextEdit()) {
+  AttachWidget(edit_);
+  RouteEventsOf(edit_->viewport());
+  edit_->setAcceptRichText(true);
+  SetBounds(0, 0, 185, 89);
+  SetColor(clWindow);
+  Connect(edit_, &QTextEdit::textChanged, this, [this] {
+    if (OnChange) OnChange(this);
+  });
+  Connect(edit_, &QTextEdit::selectionChanged, this, [this] {
+    if (OnSelectionChange) OnSelectionChange(this);
+  });
+}
+
+TCustomRichEdit::~TCustomRichEdit() = default;
+
+QTextDocument* TCustomRichEdit::Document() const { return edit_->document(); }
+
+AnsiString TCustomRichEdit::GetText() const { return edit_->toPlainText().replace('\n', "\r\n").toStdString(); }
+
+void TCustomRichEdit::SetText(const AnsiString& text) {
+  edit_->setPlainText(ToQt(text).replace("\r\n", "\n").replace('\r', '\n'));
+}
+
+void TCustomRichEdit::Clear() { edit_->clear(); }
+
+void TCustomRichEdit::SetWordWrap(bool on) {
+  wordWrap_ = on;
+  edit_->setLineWrapMode(on ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
+}
+
+void TCustomRichEdit::ColorChanged() { SetBackground(edit_, QPalette::Base, Color()); }

@@ -12,6 +12,8 @@ class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
+class QTextDocument;
+class QTextEdit;
 
 // The item list of a list control: kept here and mirrored into the widget
 // through the hooks.
@@ -316,4 +318,37 @@ class TListBox : public TWinControl {
   std::unique_ptr<TControlStrings> items_;
   int itemHeight_ = 13;
   int programmatic_ = 0;
+};
+
+// A text control whose characters carry fonts, sizes, styles and colours.
+// Its document is where formatted text is read into and written from; the
+// file formats of such text belong to the units that use them.
+class TCustomRichEdit : public TWinControl {
+ public:
+  explicit TCustomRichEdit(TComponent* owner);
+  ~TCustomRichEdit() override;
+
+  QTextDocument* Document() const;
+  // The text without its formats, lines ended by CR LF.
+  AnsiString GetText() const override;
+  void SetText(const AnsiString& text) override;
+  void Clear();
+  bool WordWrap() const { return wordWrap_; }
+  void SetWordWrap(bool on);
+  QTextEdit* TextEdit() const { return edit_; }
+
+  TNotifyEvent OnChange;
+  TNotifyEvent OnSelectionChange;
+
+ protected:
+  void ColorChanged() override;
+
+ private:
+  QTextEdit* edit_;
+  bool wordWrap_ = true;
+};
+
+class TRichEdit : public TCustomRichEdit {
+ public:
+  using TCustomRichEdit::TCustomRichEdit;
 };

@@ -65,6 +65,13 @@ void TCellGraphic::SetPicture(TPicture* picture, bool transparent, TStretchMode 
   CellVAlign = vAlign;
 }
 
+void TCellGraphic::SetFilePicture(TFilePicture* picture, bool transparent, TStretchMode stretchMode, int padding,
+                                  TCellHAlign hAlign, TCellVAlign vAlign) {
+  SetPicture(nullptr, transparent, stretchMode, padding, hAlign, vAlign);
+  CellType = ctFilePicture;
+  first_ = picture;
+}
+
 void TCellGraphic::SetCheckBox(bool value, bool data, bool flat, TCellHAlign hAlign, TCellVAlign vAlign) {
   CellType = data ? ctDataCheckBox : ctCheckBox;
   CellBoolean = value;
@@ -140,6 +147,9 @@ T* Attached(TObject* object) {
 TBitmap* TCellGraphic::Bitmap() const { return CellType == ctBitmap ? Attached<TBitmap>(first_) : nullptr; }
 TIcon* TCellGraphic::Icon() const { return CellType == ctIcon ? Attached<TIcon>(second_) : nullptr; }
 TPicture* TCellGraphic::Picture() const { return CellType == ctPicture ? Attached<TPicture>(first_) : nullptr; }
+TFilePicture* TCellGraphic::FilePicture() const {
+  return CellType == ctFilePicture ? Attached<TFilePicture>(first_) : nullptr;
+}
 TStringList* TCellGraphic::RadioStrings() const {
   return CellType == ctRadio ? Attached<TStringList>(first_) : nullptr;
 }
@@ -147,9 +157,10 @@ TIntList* TCellGraphic::Images() const { return CellType == ctImages ? Attached<
 TBitmap* TCellGraphic::Glyph() const { return CellType == ctBitButton ? Attached<TBitmap>(first_) : nullptr; }
 
 TPoint TCellGraphic::GetPictureSize(int width, int height, bool) const {
-  const TPicture* picture = Picture();
-  if (!picture) return {0, 0};
-  const int w = picture->Width(), h = picture->Height();
+  int w = 0, h = 0;
+  if (const TPicture* picture = Picture()) w = picture->Width(), h = picture->Height();
+  else if (const TFilePicture* file = FilePicture()) w = file->Width(), h = file->Height();
+  else return {0, 0};
   const int roomW = width - CellIndex, roomH = height - CellIndex;
   const bool fits = w <= roomW && h <= roomH;
   auto withAspect = [&](bool limitToOne) {

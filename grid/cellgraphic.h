@@ -37,6 +37,8 @@ class TCellGraphic : public TPersistent {
   void SetIcon(TIcon* icon, TCellHAlign hAlign, TCellVAlign vAlign);
   void SetPicture(TPicture* picture, bool transparent, TStretchMode stretchMode, int padding, TCellHAlign hAlign,
                   TCellVAlign vAlign);
+  void SetFilePicture(TFilePicture* picture, bool transparent, TStretchMode stretchMode, int padding,
+                      TCellHAlign hAlign, TCellVAlign vAlign);
   void SetCheckBox(bool value, bool data, bool flat, TCellHAlign hAlign, TCellVAlign vAlign);
   void SetButton(int width, int height, const AnsiString& caption, TCellHAlign hAlign, TCellVAlign vAlign);
   void SetBitButton(int width, int height, const AnsiString& caption, TBitmap* glyph, TCellHAlign hAlign,
@@ -54,6 +56,7 @@ class TCellGraphic : public TPersistent {
   TBitmap* Bitmap() const;
   TIcon* Icon() const;
   TPicture* Picture() const;
+  TFilePicture* FilePicture() const;
   TStringList* RadioStrings() const;
   TIntList* Images() const;
   TBitmap* Glyph() const;

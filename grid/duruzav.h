@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <tuple>
 
 #include "framework/graphics.h"
 #include "framework/strings.h"
@@ -27,6 +28,7 @@
 
 class TForm;
 class TImageList;
+class TRichEdit;
 class TVudUvizidIzed;
 
 // ---- Enumerations of the grid's properties ----
@@ -106,7 +108,8 @@ class TVudUvizidIzed : public TBaseGrid {
   virtual AnsiString GetCheckTrue(int col, int row);
   virtual AnsiString GetCheckFalse(int col, int row);
   virtual bool GetFilter(int row);
-  bool GetReadOnly(int col, int row) const;
+  // Creates the cell's properties when it has none.
+  bool GetReadOnly(int col, int row);
 
   // ---- Base grid hooks ----
   bool IsFixed(int col, int row) override;
@@ -629,6 +632,12 @@ class TVudUvizidIzed : public TBaseGrid {
   TPicture* CreatePicture(int col, int row, bool transparent, TStretchMode stretchMode, int padding,
                           TCellHAlign hAlign, TCellVAlign vAlign);
   TPicture* GetPicture(int col, int row);
+  // A picture read from its file whenever the cell is drawn.
+  void AddFilePicture(int col, int row, TFilePicture* picture, bool transparent, TStretchMode stretchMode,
+                      int padding, TCellHAlign hAlign, TCellVAlign vAlign);
+  TFilePicture* CreateFilePicture(int col, int row, bool transparent, TStretchMode stretchMode, int padding,
+                                  TCellHAlign hAlign, TCellVAlign vAlign);
+  TFilePicture* GetFilePicture(int col, int row);
   void AddIcon(int col, int row, TIcon* icon, TCellHAlign hAlign, TCellVAlign vAlign);
   TIcon* CreateIcon(int col, int row, TCellHAlign hAlign, TCellVAlign vAlign);
   void AddImageIdx(int col, int row, int index, TCellHAlign hAlign, TCellVAlign vAlign);
@@ -688,6 +697,7 @@ class TVudUvizidIzed : public TBaseGrid {
   bool ToggleRadio(int col, int row, bool fromUser);
   bool RemoveBitmap(int col, int row) { return RemoveCellGraphic(col, row, ctBitmap); }
   bool RemovePicture(int col, int row) { return RemoveCellGraphic(col, row, ctPicture); }
+  bool RemoveFilePicture(int col, int row) { return RemoveCellGraphic(col, row, ctFilePicture); }
   bool RemoveIcon(int col, int row) { return RemoveCellGraphic(col, row, ctIcon); }
   bool RemoveImageIdx(int col, int row) { return RemoveCellGraphic(col, row, ctImageList); }
   bool RemoveDataImage(int col, int row) { return RemoveCellGraphic(col, row, ctDataImage); }
@@ -703,6 +713,10 @@ class TVudUvizidIzed : public TBaseGrid {
   // Rows selected one by one (the row check boxes of column 0).
   bool GetRowSelect(int row) const { return selectedRows_.count(row) != 0; }
   void SetRowSelect(int row, bool selected);
+  // Single cells selected one by one under DisjunctCellSelect; without it
+  // the range selection answers.
+  bool GetSelectedCells(int col, int row) const;
+  void SetSelectedCells(int col, int row, bool selected);
   void QueryAddRow(bool& canAdd);
   void QueryInsertRow(int row, bool& canInsert);
   std::function<void(TObject* Sender, bool& CanAdd)> OnCanAddRow;
@@ -752,6 +766,43 @@ class TVudUvizidIzed : public TBaseGrid {
   void DrawSizingLineR(int y);
   // Shown in the fixed column of the current row.
   TBitmap* RowIndicator() { return &rowIndicator_; }
+  // ---- Cell access: edit path, rich text, cell controls, print columns, version ----
+  // Writes the current cell (its base cell in a merged area) as the
+  // in-place editor would.
+  virtual void SetEditCell(const AnsiString& value);
+  // Rich text between a cell and a rich edit; an empty cell clears the edit.
+  void CellToRich(int col, int row, TRichEdit* richEdit);
+  void RichToCell(int col, int row, TRichEdit* richEdit);
+  AnsiString RichToString(TRichEdit* richEdit);
+  // The cells that hold a control.
+  int CellControlCount() const { return cellControlCount_; }
+  TControlList* CellControls() { return &cellControls_; }
+  // The widths and offsets printing found for columns 0..511;
+  // EDurUzavError "Columns is not in valid range" outside.
+  int GetPrintColWidth(int col) const;
+  int GetPrintColOffset(int col) const;
+  // Major, minor, release and build, one byte each from the highest down.
+  virtual int GetVersionNr();
+  AnsiString GetVersion();
+  // The version is the grid's own: what is written is ignored.
+  void SetVersion(const AnsiString&) {}
+  // Asked before a column is sized from the header (row) or a row from
+  // the fixed column; Allow false refuses.
+  std::function<void(TObject* Sender, int ACol, bool& Allow)> OnColumnSize;
+  std::function<void(TObject* Sender, int ARow, bool& Allow)> OnRowSize;
+  // The mark of wheel-click panning at the point where it started, by
+  // IntelliPan; erasing repaints what it covered.
+  void DrawIntelliFocusPoint();
+  void EraseIntelliFocusPoint();
+  // Copies a list; null leaves the lookup items as they are.
+  void SetLookupItems(const TStringList* list);
+  void SetFixedFont(const TFont& font);
+  // The rich-text editor's selection change, passed on.
+  void RichSelChange(TObject* sender);
+  TNotifyEvent OnRichEditSelectionChange;
+  // The cursor, remembered as the grid's own.
+  TCursor GetCursorEx() const { return Cursor(); }
+  void SetCursorEx(TCursor cursor);
   // The sort glyph of real column col centred near (x, y): the direction
   // of the sort, or the column's key number among the sort indexes.
   void DrawSortIndicator(TCanvas* canvas, int col, int x, int y);
@@ -782,9 +833,10 @@ class TVudUvizidIzed : public TBaseGrid {
   virtual void DoCalcFooter(int col);
   // ---- Controls placed in cells ----
   // The control placed in cell (col, row), col as stored; null for none.
-  TControl* GetCellControls(int col, int row);
+  TControl* GetCellControls(int col, int row) const;
   // Places the control in the cell (parented to the grid, sized to the
-  // cell); null takes the cell's control out of the grid's list.
+  // cell); null takes the cell's control out of the grid's list (the
+  // control itself stays the caller's).
   void SetCellControls(int col, int row, TControl* control);
   // Puts every control on its cell and hides those of hidden cells and of
   // cells out of view.
@@ -792,7 +844,7 @@ class TVudUvizidIzed : public TBaseGrid {
   // ---- Disjunct column selection ----
   // Flags of columns selected one by one; EDurUzavError "Invalid column
   // accessed" outside 0..ColCount-1.
-  bool GetColSelect(int col);
+  bool GetColSelect(int col) const;
   void SetColSelect(int col, bool select);
   int GetColSelectCount() const;
   void ClearColSelect();
@@ -846,6 +898,7 @@ class TVudUvizidIzed : public TBaseGrid {
   void ScrollBarPolicy(bool vertical, bool fits, bool& show, bool& enable) const override;
   void DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect, TGridDrawState state) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   AnsiString GetEditText(int col, int row) override;
   void SetEditText(int col, int row, const AnsiString& value) override;
   // ---- Update locking: the window procedure ----
@@ -856,6 +909,9 @@ class TVudUvizidIzed : public TBaseGrid {
   // The flat border after the platform's non-client painting, unless
   // updates are locked.
   void WMNCPaint(TMessage& message);
+  void CalcSizingState(int x, int y, TGridState& state, int& index, int& sizingPos, int& sizingOfs) override;
+  // Where wheel-click panning started, in client pixels.
+  TPoint wheelClickPoint_{0, 0};
 
  private:
   static constexpr int kColumnFlags = 513;
@@ -967,6 +1023,23 @@ class TVudUvizidIzed : public TBaseGrid {
   bool FlatControls() const { return controlLook_.ControlStyle() == csClassic || controlLook_.ControlStyle() == csFlat; }
   int zoomLevel_ = 0;
   std::set<int> selectedRows_;
+  // ---- Cell access ----
+  static constexpr int kPrintColumns = 512;
+  void CheckPrintColumn(int col) const;
+  std::array<int, kPrintColumns> printColWidths_{};
+  std::array<int, kPrintColumns> printColOffsets_{};
+  // ---- Selection look ----
+  TIntList selectedCells_{0, 0};
+  // Set while the left button, pressed in a cell without Ctrl, drags a range.
+  bool mouseRangeSelecting_ = false;
+  int SelectedCellIndex(int col, int row) const;
+  void SelectionLook(TBrush* brush, TColor& colorTo, TFont* font) const;
+  // The row the disjunct row selection keeps a display row's mark under.
+  int DisjunctRow(int row) const { return mouseActions_.RowSelectPersistent ? RemapRowInv(row) : row; }
+
+  // The selection colours over what the cell would show otherwise.
+  void ApplySelectionLook(int col, int row, bool fixed, bool print, bool select, TGridDrawState& state, TBrush* brush,
+                          TColor& colorTo, TFont* font);
 
   // ---- Cell drawing ----
   // What one DrawGridCell call shares with its sub-painters.
@@ -978,6 +1051,7 @@ class TVudUvizidIzed : public TBaseGrid {
   void DrawCheckGlyph(const TRect& g, bool checked, bool enabled);
   void DrawRadioGroup(CellPaint& paint, const TRect& r, bool disabled);
   void DrawProgressCell(CellPaint& paint, TRect r);
+  void DrawFilePicture(CellPaint& paint, const TRect& place);
   void DrawRotatedText(CellPaint& paint, TRect r);
   void DrawInvertedLine(int x1, int y1, int x2, int y2);
   // The cell's integer for a painter: nullopt (reported once) when the
@@ -992,7 +1066,7 @@ class TVudUvizidIzed : public TBaseGrid {
   // Drawing flags of text without word wrap; Multilinecells clears the
   // single-line flag for this grid only.
   unsigned singleLineFlag_ = DT_SINGLELINE;
-  std::set<std::pair<int, int>> reportedProblems_;
+  std::set<std::tuple<int, int, AnsiString>> reportedProblems_;
   // Creates the cell's properties and repaints it after a setter.
   TCellProperties* PropsForChange(int col, int row);
   void ResetRowLook(int row);
@@ -1010,6 +1084,7 @@ class TVudUvizidIzed : public TBaseGrid {
   std::vector<TGridChangeNotifier*> notifiers_;
   TFloatingFooter floatingFooter_{this};
   TControlList cellControls_;
+  int cellControlCount_ = 0;
   std::vector<char> colSelect_;
   void CheckColSelectIndex(int col) const;
   // Before display rows (ascending) are removed: their controls leave the
@@ -1039,4 +1114,14 @@ class TVudUvizidIzed : public TBaseGrid {
   void DrawCellBackground(const CellPaint& paint, const TRect& r);
   void DrawCellWallpaperTiled(const CellPaint& paint, const TRect& r);
   void DrawCellBackgroundGradient(TRect r);
+  // ---- Cell drawing: the node tree in column 0 ----
+  // The node level kept in column 0 of a display row, 0 without one.
+  int RowNodeLevel(int row);
+  // Moves the cell's left edge to the row's indent.
+  void DrawTreeLines(CellPaint& paint);
+  void DrawNodeGlyph(CellPaint& paint, TRect r);
+  void DrawNodeBox(TCanvas* canvas, TRect r, bool contracted, bool flat);
+  // ---- Cell drawing: the disjunct selection ----
+  bool HeldByRowSelect(const CellPaint& paint) const;
+  void UnselectOutsideDisjunct(CellPaint& paint);
 };

@@ -7,6 +7,7 @@
 #include "framework/imglist.h"
 #include "framework/sysutils.h"
 #include "grid/duruzav.h"
+#include "grid/richtext.h"
 #include "grid/zgutil.h"
 
 namespace {
@@ -63,12 +64,7 @@ void TVudUvizidIzed::GetVisualProperties(int col, int row, TGridDrawState& state
   if (print) GetCellPrintColor(realCol, row, state, brush, font);
   else GetCellColor(realCol, row, state, brush, font);
 
-  if (!fixed && !print && select && settings_.ShowSelection && IsSelected(col, row)) {
-    brush->SetColor(settings_.SelectionColor);
-    colorTo = settings_.SelectionColorTo;
-    font->SetColor(settings_.SelectionTextColor);
-    state |= gdSelected;
-  }
+  ApplySelectionLook(col, row, fixed, print, select, state, brush, colorTo, font);
 
   GetCellWordWrap(realCol, row, wordWrap);
   const TCellAlignment alignment = GetCellAlignment(realCol, row);
@@ -136,7 +132,8 @@ TCellGraphic* TVudUvizidIzed::GetGraphicDetails(int col, int row, int& width, in
         height = gridImages_->Height() * (g->CellBoolean ? 1 : list->Count());
       }
       break;
-    case ctPicture: {
+    case ctPicture:
+    case ctFilePicture: {
       const TPoint size = CellSize(col, row);
       const TPoint fitted = g->GetPictureSize(size.X, size.Y, false);
       width = fitted.X, height = fitted.Y;
@@ -173,8 +170,11 @@ AnsiString TVudUvizidIzed::GetFormattedCell(int col, int row) {
   }
 }
 
+// The cell being edited measures what its editor holds.
 TPoint TVudUvizidIzed::GetCellTextSize(int col, int row, bool wrapInColumn) {
-  AnsiString text = GetFormattedCell(col, row);
+  const bool editing = EditorMode() && DisplColIndex(col) == Col() && row == Row();
+  TInplaceEdit* editor = editing ? InplaceEditor() : nullptr;
+  AnsiString text = editor ? editor->GetText() : GetFormattedCell(col, row);
   const TTextType kind = TextType(text, settings_.EnableHTML);
   TCanvas* canvas = Canvas();
   TGridDrawState state = 0;
@@ -202,11 +202,20 @@ TPoint TVudUvizidIzed::GetCellTextSize(int col, int row, bool wrapInColumn) {
     canvas->DrawText(WideToUtf8(DecodeWideStr(text)), r, DT_CALCRECT | DT_NOPREFIX | wrap);
     return {r.Right - r.Left + 2 * XYOffset.X, r.Bottom - r.Top};
   }
+  if (kind == ttRTF) {
+    // Wrapped in the cell's width as the cell shows it, or on one line for
+    // the width it would take.
+    const bool wrap = wrapInColumn && WordWrap();
+    const TSize size = MeasureRichText(canvas, text, wrap ? cell.Right - cell.Left : 0);
+    return {size.cx + 2 * XYOffset.X, size.cy + 2 * XYOffset.Y};
+  }
   TPoint size;
   if (wrapInColumn) {
     TRect r = cell;
     r.Left += 2 + XYOffset.X, r.Right -= 2 + XYOffset.X;
     r.Top += 2 + XYOffset.Y, r.Bottom -= 2 + XYOffset.Y;
+    // The empty line after a final line break counts while it is typed.
+    if (editing && !text.empty() && text.back() == '\n') text += 'w';
     canvas->DrawText(text, r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL);
     size = {r.Right - r.Left + 2 * XYOffset.X, r.Bottom - r.Top + 2 * XYOffset.Y};
   } else {

@@ -4,19 +4,28 @@
 
 #include "grid/duruzav.h"
 
-TControl* TVudUvizidIzed::GetCellControls(int col, int row) {
-  return HasCellProperties(col, row) ? GetCellProperties(col, row)->Control : nullptr;
+TControl* TVudUvizidIzed::GetCellControls(int col, int row) const {
+  const TCellProperties* p = PropsAt(col, row);
+  return p ? p->Control : nullptr;
 }
 
+// The control covers the cell but its grid lines. The count of cells with a
+// control falls again when a cell's control is taken away, so that it stays
+// the number of cells that hold one.
 void TVudUvizidIzed::SetCellControls(int col, int row, TControl* control) {
   const int realRow = RemapRowInv(row);
   if (const int old = cellControls_.ControlIndex(col, realRow); old >= 0) cellControls_.RemoveControl(old);
   if (!control) {
-    if (HasCellProperties(col, row)) GetCellProperties(col, row)->Control = nullptr;
+    if (TCellProperties* p = HasCellProperties(col, row) ? GetCellProperties(col, row) : nullptr; p && p->Control) {
+      p->Control = nullptr;
+      --cellControlCount_;
+    }
     return;
   }
+  TCellProperties* p = GetCellProperties(col, row);
+  if (!p->Control) ++cellControlCount_;
   cellControls_.AddControl(col, realRow, control);
-  GetCellProperties(col, row)->Control = control;
+  p->Control = control;
   control->SetParent(this);
   const TRect r = CellRect(RemapColInv(col), row);
   control->SetBounds(r.Left, r.Top, r.Width() - 1, r.Height() - 1);

@@ -12,6 +12,8 @@ struct TVudUvizidIzed::CellPaint {
   int row;
   TRect r;
   TGridDrawState state;
+  // The cell's left edge as the painter got it: node indents count from it.
+  int left = r.Left;
   bool fixed = false;
   TAlignment hAlign = taLeftJustify;
   TVAlignment vAlign = vtaTop;

@@ -45,7 +45,7 @@ bool TVudUvizidIzed::CellEnabled(int col, int row) {
 }
 
 void TVudUvizidIzed::ReportDrawProblem(int col, int row, const AnsiString& problem) {
-  if (!reportedProblems_.insert({col, row}).second) return;
+  if (!reportedProblems_.insert({col, row, problem}).second) return;
   if (OnCellDrawProblem) OnCellDrawProblem(this, col, row, problem);
 }
 
@@ -184,6 +184,9 @@ void TVudUvizidIzed::DrawCellGraphic(CellPaint& paint, TRect r) {
         else canvas->StretchDraw(place, p->Graphic());
       }
       break;
+    case ctFilePicture:
+      DrawFilePicture(paint, place);
+      break;
     case ctIcon:
       if (const TIcon* icon = g->Icon(); icon && !icon->Empty()) canvas->Draw(place.Left, place.Top, icon);
       break;
@@ -201,6 +204,9 @@ void TVudUvizidIzed::DrawCellGraphic(CellPaint& paint, TRect r) {
           (g->CellBoolean ? x : y) += g->CellBoolean ? gridImages_->Width() : gridImages_->Height();
         }
       }
+      break;
+    case ctNode:
+      DrawNodeGlyph(paint, r);
       break;
     case ctDataImage:
       if (!gridImages_) break;
@@ -226,6 +232,18 @@ void TVudUvizidIzed::DrawProgressCell(CellPaint& paint, TRect r) {
   DrawProgressLin(paint.canvas, r, bar, barText, rest, restText, position, controlLook_.ProgressMarginX(),
                   controlLook_.ProgressMarginY(), g->CellErrFrom, g->CellErrLen, g->CellText, controlLook_.ProgressBorderColor,
                   false);
+}
+
+// The file is read on every paint; one that cannot be read leaves the cell
+// empty and is reported once, not thrown into every paint.
+void TVudUvizidIzed::DrawFilePicture(CellPaint& paint, const TRect& place) {
+  const TFilePicture* picture = paint.graphic->FilePicture();
+  if (!picture) return;
+  try {
+    picture->DrawPicture(paint.canvas, place);
+  } catch (const Exception& e) {
+    ReportDrawProblem(paint.realCol, paint.row, e.Message);
+  }
 }
 
 void TVudUvizidIzed::DrawCheckGlyph(const TRect& g, bool checked, bool enabled) {

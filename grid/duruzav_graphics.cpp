@@ -126,7 +126,8 @@ TPoint TVudUvizidIzed::GetCellGraphicSize(int col, int row) {
                               : TPoint{gridImages_->Width(), n * gridImages_->Height()};
       }
       break;
-    case ctPicture: {
+    case ctPicture:
+    case ctFilePicture: {
       const TRect r = CellRect(DisplColIndex(col), row);
       size = g->GetPictureSize(r.Right - r.Left, r.Bottom - r.Top, false);
       break;
@@ -159,7 +160,8 @@ TPoint TVudUvizidIzed::GetPrintGraphicSize(int col, int row, int width, int heig
       return {0, 0};
     case ctDataImage:
       return gridImages_ ? TPoint{gridImages_->Width(), gridImages_->Height()} : TPoint{0, 0};
-    case ctPicture: {
+    case ctPicture:
+    case ctFilePicture: {
       if (scale <= 0) scale = 1;
       const TPoint p = g->GetPictureSize(width, height, false);
       return {static_cast<int>(std::lround(p.X / scale)), static_cast<int>(std::lround(p.Y / scale))};
@@ -221,6 +223,25 @@ TPicture* TVudUvizidIzed::CreatePicture(int col, int row, bool transparent, TStr
 TPicture* TVudUvizidIzed::GetPicture(int col, int row) {
   const TCellGraphic* g = GetCellGraphic(col, row);
   return g ? g->Picture() : nullptr;
+}
+
+void TVudUvizidIzed::AddFilePicture(int col, int row, TFilePicture* picture, bool transparent,
+                                    TStretchMode stretchMode, int padding, TCellHAlign hAlign, TCellVAlign vAlign) {
+  CreateCellGraphic(col, row)->SetFilePicture(picture, transparent, stretchMode, padding, hAlign, vAlign);
+}
+
+TFilePicture* TVudUvizidIzed::CreateFilePicture(int col, int row, bool transparent, TStretchMode stretchMode,
+                                                int padding, TCellHAlign hAlign, TCellVAlign vAlign) {
+  TCellGraphic* g = CreateCellGraphic(col, row);
+  auto* picture = new TFilePicture;
+  g->CellCreated = true;
+  g->SetFilePicture(picture, transparent, stretchMode, padding, hAlign, vAlign);
+  return picture;
+}
+
+TFilePicture* TVudUvizidIzed::GetFilePicture(int col, int row) {
+  const TCellGraphic* g = GetCellGraphic(col, row);
+  return g ? g->FilePicture() : nullptr;
 }
 
 void TVudUvizidIzed::AddIcon(int col, int row, TIcon* icon, TCellHAlign hAlign, TCellVAlign vAlign) {

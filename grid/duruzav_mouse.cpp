@@ -16,6 +16,7 @@ bool TVudUvizidIzed::PressInsideCell(int x, int col, int row) const {
 
 void TVudUvizidIzed::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   const TGridCoord hit = MouseCoord(x, y);
+  if (button == mbLeft && hit.X >= 0 && hit.Y >= 0 && !(shift & ssCtrl)) mouseRangeSelecting_ = true;
   if (button == mbRight && mouseActions_.SelectOnRightClick && hit.X >= FixedCols() && hit.Y >= FixedRows())
     FocusCell(hit.X, hit.Y, true);
   TBaseGrid::MouseDown(button, shift, x, y);
@@ -33,4 +34,9 @@ void TVudUvizidIzed::MouseDown(TMouseButton button, TShiftState shift, int x, in
   if (button != mbLeft) return;
   const bool sizing = GridState() == gsColSizing || GridState() == gsRowSizing;
   if (!sizing && PressInsideCell(x, hit.X, hit.Y) && OnClickCell) OnClickCell(this, hit.Y, hit.X);
+}
+
+void TVudUvizidIzed::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  if (button == mbLeft) mouseRangeSelecting_ = false;
+  TBaseGrid::MouseUp(button, shift, x, y);
 }

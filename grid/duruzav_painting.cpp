@@ -67,6 +67,7 @@ void TVudUvizidIzed::DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect
   if (indicatorShown) paint.r.Left -= rowIndicator_.Width();
   DrawFixedEdges(paint);
   DrawFixedRightColLines(paint);
+  DrawTreeLines(paint);
   if (paint.graphic) DrawCellGraphic(paint, paint.r);
 
   if (OnDrawCell) {
@@ -92,7 +93,7 @@ void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
   paint.urlColor = settings_.URLColor;
 
   const bool focused = paint.state & gdFocused;
-  const bool selected = (paint.state & gdSelected) || IsSelected(paint.col, paint.row);
+  const bool selected = (paint.state & gdSelected) || HeldByRowSelect(paint);
   if (selected && !paint.fixed && (!focused || (Options() & goDrawFocusSelected))) {
     if (settings_.ShowSelection) {
       if (settings_.SelectionColor != clNone) canvas->Brush()->SetColor(settings_.SelectionColor);
@@ -113,6 +114,7 @@ void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
   bool isPassword = false;
   GetCellPassword(paint.realCol, paint.row, isPassword);
   if (isPassword) StringToPassword(text, passwordChar_);
+  UnselectOutsideDisjunct(paint);
 
   DrawCellBackground(paint, r);
   DrawSelectionRectangle(paint, r);
@@ -171,6 +173,29 @@ void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
       if (paint.sortIndicator) DrawSortIndicator(canvas, paint.realCol, PlainSortIndicatorX(paint, text), sortY);
       break;
   }
+}
+
+// A row of the disjunct selection shows selected across its normal
+// columns while whole rows are selected.
+bool TVudUvizidIzed::HeldByRowSelect(const CellPaint& paint) const {
+  if (!mouseActions_.DisjunctRowSelect() || !(Options() & goRowSelect)) return false;
+  const bool normalColumn = paint.col >= FixedCols() && paint.col < ColCount() - settings_.FixedRightCols;
+  return normalColumn && GetRowSelect(DisjunctRow(paint.row));
+}
+
+// Under disjunct row or column selection only the held rows (columns) show
+// selected: any other normal cell gets the grid's colours and the colour
+// event again.
+void TVudUvizidIzed::UnselectOutsideDisjunct(CellPaint& paint) {
+  if (paint.col < FixedCols() || paint.row < FixedRows()) return;
+  const bool rowOut = mouseActions_.DisjunctRowSelect() && !GetRowSelect(DisjunctRow(paint.row));
+  const bool colOut = mouseActions_.DisjunctColSelect() && !GetColSelect(paint.col);
+  if (!rowOut && !colOut) return;
+  TCanvas* canvas = paint.canvas;
+  paint.urlColor = settings_.URLColor;
+  canvas->Brush()->SetColor(Color());
+  canvas->Font()->SetColor(Font()->Color());
+  GetCellColor(paint.realCol, paint.row, paint.state, canvas->Brush(), canvas->Font());
 }
 
 // Right of the text, within the cell less room for the glyph; beside a

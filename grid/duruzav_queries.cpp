@@ -60,10 +60,7 @@ void TVudUvizidIzed::GetCellFixed(int col, int row, bool& isFixed) {
   if (!isFixed && OnIsFixedCell) OnIsFixedCell(this, row, col, isFixed);
 }
 
-bool TVudUvizidIzed::GetReadOnly(int col, int row) const {
-  const TCellProperties* p = PropsAt(col, row);
-  return p && p->ReadOnly;
-}
+bool TVudUvizidIzed::GetReadOnly(int col, int row) { return GetCellProperties(col, row)->ReadOnly; }
 
 void TVudUvizidIzed::GetCellReadOnly(int col, int row, bool& canEdit) {
   const TPoint base = BaseCell(col, row);

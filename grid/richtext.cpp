@@ -5,6 +5,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <cctype>
+#include <cmath>
 #include <map>
 #include <vector>
 
@@ -218,10 +219,29 @@ AnsiString DocumentToRichText(const QTextDocument& document) {
   return out + '\n' + body + "}";
 }
 
-void DrawRichText(TCanvas* canvas, const AnsiString& rtf, const TRect& r) {
-  QTextDocument document;
+namespace {
+
+// The text in the canvas font where it names none, laid out without margin.
+void LayOut(TCanvas* canvas, const AnsiString& rtf, QTextDocument& document) {
   document.setDefaultFont(canvas->Font()->ToQFont());
   RichTextToDocument(rtf, document);
+  document.setDocumentMargin(0);
+}
+
+}  // namespace
+
+TSize MeasureRichText(TCanvas* canvas, const AnsiString& rtf, int width) {
+  QTextDocument document;
+  LayOut(canvas, rtf, document);
+  if (width > 0) document.setTextWidth(width);
+  const QSizeF size = document.size();
+  return {static_cast<int>(std::ceil(width > 0 ? size.width() : document.idealWidth())),
+          static_cast<int>(std::ceil(size.height()))};
+}
+
+void DrawRichText(TCanvas* canvas, const AnsiString& rtf, const TRect& r) {
+  QTextDocument document;
+  LayOut(canvas, rtf, document);
   DrawRichDocument(canvas, document, r);
 }
 

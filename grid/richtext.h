@@ -12,6 +12,9 @@
 void RichTextToDocument(const AnsiString& rtf, QTextDocument& document);
 // Writes the document's text and character formats as RTF.
 AnsiString DocumentToRichText(const QTextDocument& document);
+// The pixels RTF takes in the canvas font: wrapped at width, or its natural
+// width when width is 0.
+TSize MeasureRichText(TCanvas* canvas, const AnsiString& rtf, int width);
 // Draws RTF into r, clipped to it.
 void DrawRichText(TCanvas* canvas, const AnsiString& rtf, const TRect& r);
 // Draws a document into r, clipped to it; its width becomes r's.

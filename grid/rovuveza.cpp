@@ -7,6 +7,7 @@
 #include "framework/messaging.h"
 #include "framework/services.h"
 #include "grid/zghtmle.h"
+#include "grid/zgutil.h"
 
 namespace {
 
@@ -43,22 +44,6 @@ void GradientFill(TCanvas* canvas, TColor from, TColor to, bool horizontal, cons
     else
       canvas->Rectangle(r.Left, r.Top + offset, r.Right, std::min(r.Top + end, r.Bottom));
   }
-}
-
-// A raised or sunken frame `width` pixels wide inside r; r shrinks by it.
-void Frame3D(TCanvas* canvas, TRect& r, TColor topColor, TColor bottomColor, int width) {
-  canvas->Pen()->SetWidth(1);
-  --r.Bottom;
-  --r.Right;
-  for (; width > 0; --width) {
-    canvas->Pen()->SetColor(topColor);
-    canvas->Polyline({{r.Left, r.Bottom}, {r.Left, r.Top}, {r.Right, r.Top}});
-    canvas->Pen()->SetColor(bottomColor);
-    canvas->Polyline({{r.Right, r.Top}, {r.Right, r.Bottom}, {r.Left - 1, r.Bottom}});
-    InflateRect(r, -1, -1);
-  }
-  ++r.Bottom;
-  ++r.Right;
 }
 
 void ShrinkRect(TRect& r, int by) { InflateRect(r, -by, -by); }

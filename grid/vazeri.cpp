@@ -1,6 +1,8 @@
 #include "grid/vazeri.h"
 
+#include "framework/canvas.h"
 #include "framework/controls.h"
+#include "framework/graphics.h"
 #include "framework/strings.h"
 
 namespace {
@@ -131,4 +133,29 @@ void TControlList::RemoveControl(int index) {
   CheckListIndex(index, Count());
   delete items_[index];
   items_.erase(items_.begin() + index);
+}
+
+// ---- TFilePicture ----
+
+void TFilePicture::SetFileName(const AnsiString& name) {
+  fileName_ = name;
+  TPicture picture;
+  picture.LoadFromFile(name);
+  width_ = picture.Width();
+  height_ = picture.Height();
+}
+
+void TFilePicture::DrawPicture(TCanvas* canvas, const TRect& rect) const {
+  if (fileName_.empty()) return;
+  TPicture picture;
+  picture.LoadFromFile(fileName_);
+  canvas->StretchDraw(rect, picture.Graphic());
+}
+
+void TFilePicture::Assign(const TPersistent* source) {
+  const auto* other = dynamic_cast<const TFilePicture*>(source);
+  if (!other) return;
+  fileName_ = other->fileName_;
+  width_ = other->width_;
+  height_ = other->height_;
 }

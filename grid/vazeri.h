@@ -6,7 +6,10 @@
 #include <vector>
 
 #include "framework/component.h"
+#include "framework/strings.h"
+#include "framework/types.h"
 
+class TCanvas;
 class TControl;
 class QWidget;
 
@@ -85,4 +88,28 @@ class TControlList {
 
  private:
   std::vector<TControlItem*> items_;
+};
+
+// A cell picture given by a file name: read from disk whenever it is drawn,
+// so that the cell shows the file as it is now. Reading a missing,
+// unreadable or unknown file raises the framework's picture error.
+class TFilePicture : public TPersistent {
+ public:
+  const AnsiString& Filename() const { return fileName_; }
+  // Keeps the name, then reads the file for its size; the name stays set
+  // when the read fails.
+  void SetFileName(const AnsiString& name);
+  // The picture's size when the name was set.
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  // Draws the file stretched into rect; an empty name draws nothing and
+  // reads no file.
+  void DrawPicture(TCanvas* canvas, const TRect& rect) const;
+  // Copies name and size of another file picture; other sources are ignored.
+  void Assign(const TPersistent* source);
+
+ private:
+  AnsiString fileName_;
+  int width_ = 0;
+  int height_ = 0;
 };

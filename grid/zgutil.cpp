@@ -48,6 +48,21 @@ void DrawGradient(TCanvas* canvas, TColor from, TColor to, int steps, TRect r, b
   }
 }
 
+void Frame3D(TCanvas* canvas, TRect& r, TColor topColor, TColor bottomColor, int width) {
+  canvas->Pen()->SetWidth(1);
+  --r.Bottom;
+  --r.Right;
+  for (; width > 0; --width) {
+    canvas->Pen()->SetColor(topColor);
+    canvas->Polyline({{r.Left, r.Bottom}, {r.Left, r.Top}, {r.Right, r.Top}});
+    canvas->Pen()->SetColor(bottomColor);
+    canvas->Polyline({{r.Right, r.Top}, {r.Right, r.Bottom}, {r.Left - 1, r.Bottom}});
+    InflateRect(r, -1, -1);
+  }
+  ++r.Bottom;
+  ++r.Right;
+}
+
 TColor GradientAt(TColor from, TColor to, int first, int last, int position) {
   if (to == clNone) return from;
   const TColor a = ColorToRGB(from), b = ColorToRGB(to);

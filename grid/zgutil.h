@@ -116,6 +116,8 @@ bool Matches(std::string_view pattern, std::string_view value);
 
 // ---- Painting ----
 
+// A raised or sunken frame `width` pixels wide inside r; r shrinks by it.
+void Frame3D(TCanvas* canvas, TRect& r, TColor topColor, TColor bottomColor, int width);
 // Fills r in `steps` bands (0 counts as 1) stacked top to bottom, or left to
 // right when `horizontal`; band i has the colour `from` + i steps toward `to`
 // (the last band is a step short of `to`) and overlaps the next by a pixel.
