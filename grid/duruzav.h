@@ -762,6 +762,10 @@ class TVudUvizidIzed : public TBaseGrid {
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   AnsiString GetEditText(int col, int row) override;
   void SetEditText(int col, int row, const AnsiString& value) override;
+  // ---- Row and column model: moving a column ----
+  // A moved column's cells, saved cells of hidden rows, visibility flag and
+  // saved width go by real index, so that hidden columns keep their place.
+  void ColumnMovedData(int from, int to) override;
 
  private:
   static constexpr int kColumnFlags = 513;
