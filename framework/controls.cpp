@@ -721,7 +721,7 @@ void TCustomControl::Resize() {
 }
 
 void TCustomControl::PaintNow() {
-  if (backing_.isNull() || painting_) return;
+  if (backing_.isNull() || painting_ || !redraw_) return;
   painting_ = true;
   dirty_ = false;
   try {
@@ -754,6 +754,12 @@ void TCustomControl::Update() { PaintIfNeeded(); }
 void TCustomControl::WndProc(TMessage& m) {
   if (m.Msg == WM_PAINT) {
     Paint();
+    return;
+  }
+  if (m.Msg == WM_SETREDRAW) {
+    // Turning redrawing on paints nothing by itself: the sender
+    // invalidates what it changed.
+    redraw_ = m.WParam != 0;
     return;
   }
   TWinControl::WndProc(m);

@@ -289,6 +289,9 @@ class TCustomControl : public TWinControl {
 
   // Called by the widget's paint event.
   void PaintIfNeeded();
+  // False between WM_SETREDRAW 0 and WM_SETREDRAW 1: nothing is painted,
+  // what was invalidated meanwhile waits.
+  bool RedrawEnabled() const { return redraw_; }
 
  protected:
   void WndProc(TMessage& message) override;
@@ -303,6 +306,7 @@ class TCustomControl : public TWinControl {
   TCanvas canvas_;
   bool dirty_ = true;
   bool painting_ = false;
+  bool redraw_ = true;
 };
 
 // A control without focus of its own (labels, images, gauges).

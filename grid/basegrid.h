@@ -30,6 +30,9 @@ enum TEditorType {
   edUniEditBtn, edUniMemo
 };
 
+// The calculation a footer cell shows.
+enum TColumnCalcType { acNONE, acSUM, acAVG, acCOUNT, acMIN, acMAX, acSPREAD, acCUSTOM };
+
 // The properties of one cell, kept in its object slot and owned by the
 // grid. The span fields merge cells: the base (top-left) cell of an area of
 // n x m cells holds spans (n - 1, m - 1); every covered cell holds its
@@ -79,6 +82,7 @@ class TCellProperties : public TPersistent {
   AnsiString FontName;
   bool ReadOnly = false;
   TControl* Control = nullptr;  // not owned
+  TColumnCalcType CalcType = acNONE;  // of a footer cell
 
  private:
   void RepaintOwner();

@@ -34,6 +34,7 @@ void TCellProperties::Assign(const TPersistent* source) {
   SetWordWrap(s->wordWrap_);
   NodeLevel = s->NodeLevel;
   Control = s->Control;
+  CalcType = s->CalcType;
 }
 
 TPoint TCellProperties::GetBaseCell(int col, int row) const {

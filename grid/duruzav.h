@@ -17,7 +17,9 @@
 #include "framework/strings.h"
 #include "grid/basegrid.h"
 #include "grid/duruzav_model.h"
+#include "grid/duruzav_footer.h"
 #include "grid/duruzav_settings.h"
+#include "grid/duruzav_update.h"
 #include "grid/hiddenrows.h"
 #include "grid/vazeri.h"
 #include "grid/cellgraphic.h"
@@ -753,6 +755,31 @@ class TVudUvizidIzed : public TBaseGrid {
   // of the sort, or the column's key number among the sort indexes.
   void DrawSortIndicator(TCanvas* canvas, int col, int x, int y);
 
+  // ---- Update locking and change notifications ----
+  // Nothing is painted while the update counter is above 0; the last
+  // EndUpdate repaints the whole grid once. BeginUpdate counts only while
+  // the grid is visible, StartUpdate always.
+  void BeginUpdate();
+  void EndUpdate();
+  void StartUpdate() { ++updateCount_; }
+  // The counter back to 0 without a repaint.
+  void ResetUpdate();
+  bool GetLockFlag() const { return updateCount_ != 0; }
+  void SetLockFlag(bool locked) { locked ? BeginUpdate() : EndUpdate(); }
+  // Columns in Left/Right, rows in Top/Bottom: fires OnCellsChanged, tells
+  // the registered notifiers in their order and recalculates the footer.
+  virtual void CellsChanged(const TRect& r);
+  virtual void CellsLoaded();
+  virtual void UpdateCell(int col, int row);
+  void RegisterNotifier(TGridChangeNotifier* notifier);
+  void UnRegisterNotifier(TGridChangeNotifier* notifier);
+  TCellsChangedEvent OnCellsChanged;
+  // ---- Footer row calculation ----
+  TFloatingFooter* FloatingFooter() { return &floatingFooter_; }
+  // Recalculates the footer cells of a real column, of every column for -1.
+  virtual void CalcFooter(int col) { DoCalcFooter(col); }
+  virtual void DoCalcFooter(int col);
+
  protected:
   void Loaded() override;
   void Resize() override;
@@ -766,6 +793,9 @@ class TVudUvizidIzed : public TBaseGrid {
   // A moved column's cells, saved cells of hidden rows, visibility flag and
   // saved width go by real index, so that hidden columns keep their place.
   void ColumnMovedData(int from, int to) override;
+  // ---- Update locking: the window procedure ----
+  void WndProc(TMessage& message) override;
+  void WMPaint(TMessage& message);
 
  private:
   static constexpr int kColumnFlags = 513;
@@ -915,4 +945,10 @@ class TVudUvizidIzed : public TBaseGrid {
   bool SortIndicatorShown(const CellPaint& paint) const;
   int SortIndicatorY(const CellPaint& paint, const TRect& r) const;
   int PlainSortIndicatorX(const CellPaint& paint, const AnsiString& text);
+  // ---- Update locking and change notifications ----
+  int updateCount_ = 0;
+  std::vector<TGridChangeNotifier*> notifiers_;
+  TFloatingFooter floatingFooter_{this};
+  // ColumnCalc with the choice of display or real rows made.
+  double ColumnCalcIn(int col, int fromRow, int toRow, TRangeCalc how, bool allRows);
 };

@@ -17,7 +17,11 @@ double TVudUvizidIzed::GetAllFloats(int col, int realRow) { return FloatOfCellTe
 // areas and texts that are no numbers are skipped; only the seeding first
 // cell of a minimum or maximum must be a number.
 double TVudUvizidIzed::ColumnCalc(int col, int fromRow, int toRow, TRangeCalc how) {
-  const bool allRows = toRow > RowCount();
+  const int shownLimit = floatingFooter_.Visible() ? RowCount() - 1 : RowCount();
+  return ColumnCalcIn(col, fromRow, toRow, how, toRow > shownLimit);
+}
+
+double TVudUvizidIzed::ColumnCalcIn(int col, int fromRow, int toRow, TRangeCalc how, bool allRows) {
   const int rowLimit = allRows ? TotalRowCount() : RowCount();
   const auto read = [&](int r) { return allRows ? GetAllFloats(col, r) : GetFloats(col, r); };
   double result = how == TRangeCalc::Sum ? 0 : read(fromRow);
