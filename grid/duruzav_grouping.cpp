@@ -121,6 +121,7 @@ void TVudUvizidIzed::SubGroup(int col) {
   if (col < std::max(FixedCols(), 1) || col + 1 >= ColCount()) return;
   // One sub-group level at a time.
   if (subGroupColumn_ >= 0) SubUnGroup(subGroupColumn_);
+  const TGridUpdate update(*this);
   ExpandAll();
   subGroupColumn_ = col;
   std::vector<std::pair<int, int>> groups;  // first and last data row
