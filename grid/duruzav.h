@@ -882,6 +882,11 @@ class TVudUvizidIzed : public TBaseGrid {
   void InsertRowBeforeShown(int displayRow);
   void QSortGroupInt(bool indexed);
   int filterFixedRows_ = 0;
+  // ---- Row and column model: columns inserted and removed ----
+  // The per-column tables and the saved cells of hidden rows open (close)
+  // count entries at real column col.
+  void ColumnTablesInserted(int col, int count);
+  void ColumnTablesRemoved(int col, int count);
 
   TForm* resizeForm_ = nullptr;
   TNotifyEvent previousFormResize_;

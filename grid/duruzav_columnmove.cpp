@@ -1,6 +1,7 @@
-// Moving a column: the framework grid has moved its width by display index;
-// everything the grid keeps per real column follows here.
+// Moving, inserting and removing columns: everything the grid keeps per
+// real column follows its column.
 #include <algorithm>
+#include <set>
 
 #include "grid/duruzav.h"
 
@@ -27,6 +28,7 @@ void MoveEntry(Table& table, int from, int to) {
 
 }  // namespace
 
+// The framework grid has moved the column's width by display index.
 void TVudUvizidIzed::ColumnMovedData(int from, int to) {
   const int realFrom = RemapCol(from), realTo = RemapCol(to);
   // A column moved with the mouse records the order as MoveColumn does.
@@ -50,4 +52,47 @@ void TVudUvizidIzed::ColumnMovedData(int from, int to) {
   for (int i = 0; i < sortIndexes_.Count(); ++i)
     sortIndexes_.SetSortColumns(i, MovedIndex(sortIndexes_.SortColumns(i), realFrom, realTo));
   if (const int col = MovedIndex(Col(), from, to); col != Col()) SetCol(col);
+}
+
+// ---- Columns inserted and removed ----
+
+void TVudUvizidIzed::ColumnTablesInserted(int col, int count) {
+  for (int c = kHideableCols - 1; c >= col + count; --c) {
+    columnVisible_[c] = columnVisible_[c - count];
+    hiddenColWidths_[c] = hiddenColWidths_[c - count];
+  }
+  for (int c = col; c < std::min(col + count, kHideableCols); ++c) {
+    columnVisible_[c] = true;
+    hiddenColWidths_[c] = 0;
+  }
+  // A hidden row shorter than col has no cells there to move.
+  for (int k = 0; k < hiddenRows_.Count(); ++k) {
+    TStringList& cells = *hiddenRows_.Items(k)->Items();
+    for (int i = 0; i < count && col <= cells.Count(); ++i) cells.Insert(col, AnsiString());
+  }
+}
+
+void TVudUvizidIzed::ColumnTablesRemoved(int col, int count) {
+  for (int c = col; c < kHideableCols; ++c) {
+    const bool kept = c + count < kHideableCols;
+    columnVisible_[c] = kept ? columnVisible_[c + count] : true;
+    hiddenColWidths_[c] = kept ? hiddenColWidths_[c + count] : 0;
+  }
+  std::set<TObject*> dropped;
+  for (int k = 0; k < hiddenRows_.Count(); ++k) {
+    TStringList& cells = *hiddenRows_.Items(k)->Items();
+    for (int i = 0; i < count && col < cells.Count(); ++i) {
+      if (TObject* object = cells.GetObject(col)) dropped.insert(object);
+      cells.Delete(col);
+    }
+  }
+  if (dropped.empty()) return;
+  // A properties object copied into several cells is freed with the last.
+  for (int k = 0; k < hiddenRows_.Count(); ++k) {
+    const TStringList& cells = *hiddenRows_.Items(k)->Items();
+    for (int c = 0; c < cells.Count(); ++c) dropped.erase(cells.GetObject(c));
+  }
+  for (int c = 0; c < StoredColCount(); ++c)
+    for (int r = 0; r < RowCount(); ++r) dropped.erase(GetGridObject(c, r));
+  for (TObject* object : dropped) delete object;
 }

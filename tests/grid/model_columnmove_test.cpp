@@ -1,4 +1,5 @@
-// Moving columns while some columns and rows are hidden.
+// Moving, inserting and removing columns while some columns and rows are
+// hidden.
 #include <gtest/gtest.h>
 
 #include "modeltesting.h"
@@ -18,6 +19,8 @@ struct HiddenBothSides : GridOnForm {
       grid.SetColWidths(c, 20 + c);
       for (int r = 0; r < 4; ++r) grid.SetGridCell(c, r, std::to_string(c) + std::to_string(r));
     }
+    // The hidden row keeps cell properties, which a removal must free.
+    grid.GetCellProperties(3, 2)->FontSize = 20;
     grid.HideColumn(2);
     grid.HideColumn(4);
     grid.HideRow(2);
@@ -86,6 +89,30 @@ TEST_F(ColumnMoveWithHidden, AMoveThroughTheFrameworkGridRecordsTheOrderToo) {
   EXPECT_EQ(grid.ColumnOrder()->Items(1), 3);
   grid.ResetColumnOrder();
   EXPECT_EQ(ShownRow(2), (Strings{"03", "13", "33", "53"}));
+}
+
+TEST(ColumnInsertRemove, HiddenRowsAndColumnsFollowTheColumnsBehind) {
+  struct Case {
+    bool insert;
+    int col, count;  // real
+    Strings whole;   // row 2 (hidden meanwhile) with all shown; "D" the default width
+  };
+  const Case cases[] = {
+      {true, 1, 1, {"02/20", "/D", "12/21", "22/22", "32/23", "42/24", "52/25"}},
+      {true, 3, 2, {"02/20", "12/21", "22/22", "/D", "/D", "32/23", "42/24", "52/25"}},
+      {false, 3, 1, {"02/20", "12/21", "22/22", "42/24", "52/25"}},
+      {false, 2, 1, {"02/20", "12/21", "32/23", "42/24", "52/25"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE((c.insert ? "insert " : "remove ") + std::to_string(c.col));
+    HiddenBothSides g;
+    if (c.insert) g.grid.InsertCols(c.col, c.count);
+    else g.grid.RemoveCols(c.col, c.count);
+    Strings whole = c.whole;
+    for (auto& cell : whole)
+      if (cell.ends_with("/D")) cell.replace(cell.size() - 1, 1, std::to_string(g.grid.DefaultColWidth()));
+    EXPECT_EQ(g.AllShown(2), whole);
+  }
 }
 
 }  // namespace
