@@ -38,7 +38,8 @@ Strings CollatorOrder(const Strings& texts, bool caseSensitive) {
 class LocaleSort : public ::testing::TestWithParam<const char*> {
  protected:
   void SetUp() override { QLocale::setDefault(QLocale(GetParam())); }
-  void TearDown() override { QLocale::setDefault(QLocale::c()); }
+  void TearDown() override { QLocale::setDefault(before_); }
+  const QLocale before_;
 };
 
 TEST_P(LocaleSort, RowsFollowTheCollatorsCompareInBothCases) {
