@@ -882,11 +882,6 @@ class TVudUvizidIzed : public TBaseGrid {
   void InsertRowBeforeShown(int displayRow);
   void QSortGroupInt(bool indexed);
   int filterFixedRows_ = 0;
-  // ---- Row and column model: columns inserted and removed ----
-  // The per-column tables and the saved cells of hidden rows open (close)
-  // count entries at real column col.
-  void ColumnTablesInserted(int col, int count);
-  void ColumnTablesRemoved(int col, int count);
 
   TForm* resizeForm_ = nullptr;
   TNotifyEvent previousFormResize_;
@@ -956,4 +951,9 @@ class TVudUvizidIzed : public TBaseGrid {
   TFloatingFooter floatingFooter_{this};
   // ColumnCalc with the choice of display or real rows made.
   double ColumnCalcIn(int col, int fromRow, int toRow, TRangeCalc how, bool allRows);
+  // ---- Row and column model: columns inserted and removed ----
+  // The per-column tables and the saved cells of hidden rows open (close)
+  // count entries at real column col.
+  void ColumnTablesInserted(int col, int count);
+  void ColumnTablesRemoved(int col, int count);
 };
