@@ -176,6 +176,7 @@ void TStringGrid::WriteRow(int row, const TStrings& items) {
 
 void TStringGrid::MoveStoredColumn(int from, int to) {
   if (from == to || from < 0 || to < 0 || from >= StoredColCount() || to >= StoredColCount()) return;
-  ColumnMovedData(from, to);
+  // The storage alone: a descendant's hook is for columns the user moves.
+  TStringGrid::ColumnMovedData(from, to);
   Invalidate();
 }

@@ -901,6 +901,10 @@ class TVudUvizidIzed : public TBaseGrid {
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   AnsiString GetEditText(int col, int row) override;
   void SetEditText(int col, int row, const AnsiString& value) override;
+  // ---- Row and column model: moving a column ----
+  // A moved column's cells, saved cells of hidden rows, visibility flag and
+  // saved width go by real index, so that hidden columns keep their place.
+  void ColumnMovedData(int from, int to) override;
   // ---- Update locking: the window procedure ----
   void WndProc(TMessage& message) override;
   void WMPaint(TMessage& message);
@@ -1124,4 +1128,9 @@ class TVudUvizidIzed : public TBaseGrid {
   // ---- Cell drawing: the disjunct selection ----
   bool HeldByRowSelect(const CellPaint& paint) const;
   void UnselectOutsideDisjunct(CellPaint& paint);
+  // ---- Row and column model: columns inserted and removed ----
+  // The per-column tables and the saved cells of hidden rows open (close)
+  // count entries at real column col.
+  void ColumnTablesInserted(int col, int count);
+  void ColumnTablesRemoved(int col, int count);
 };

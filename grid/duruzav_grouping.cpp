@@ -88,6 +88,7 @@ void TVudUvizidIzed::Group(int col) {
 void TVudUvizidIzed::UnGroup() {
   if (groupColumn_ <= 0) return;
   TGridUpdate update(*this);
+  if (subGroupColumn_ >= 0) SubUnGroup(subGroupColumn_);
   ExpandAll();
   const int col = groupColumn_;
   InsertCols(col, 1);
@@ -117,10 +118,13 @@ void TVudUvizidIzed::UnGroup() {
 
 // Groups are handled from the last to the first, and inside each the runs
 // from the last to the first, so that inserted rows move no row still to
-// be handled.
+// be handled. Each run gets its header row above it and, with summaries,
+// its summary row below it, both inside the enclosing group.
 void TVudUvizidIzed::SubGroup(int col) {
   if (col < std::max(FixedCols(), 1) || col + 1 >= ColCount()) return;
-  TGridUpdate update(*this);
+  // One sub-group level at a time.
+  if (subGroupColumn_ >= 0) SubUnGroup(subGroupColumn_);
+  const TGridUpdate update(*this);
   ExpandAll();
   subGroupColumn_ = col;
   std::vector<std::pair<int, int>> groups;  // first and last data row
@@ -135,6 +139,13 @@ void TVudUvizidIzed::SubGroup(int col) {
     }
     for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
       const AnsiString value = GetGridCell(col, run->first);
+      if (Grouping()->Summary) {
+        const int last = run->first + run->second - 1;
+        InsertChildRow(RemapRowInv(last), 1);
+        AddSummary(RemapRowInv(last + 1));
+        GetCellGraphic(0, last + 1)->CellValue = col;
+        StyleGroupRow(last + 1, false, col + 1);
+      }
       InsertChildRow(RemapRowInv(run->first), 0);
       const int header = run->first;
       SetGridCell(col + 1, header, value);
@@ -160,6 +171,11 @@ void TVudUvizidIzed::SubUnGroup(int col) {
       RemoveChildRow(RemapRowInv(r));
       continue;
     }
+    if (IsSummary(r) && GetCellGraphic(0, r)->CellValue == col) {
+      SplitRowCells(r);
+      RemoveChildRow(RemapRowInv(r));
+      continue;
+    }
     // Rows outside every sub-group get no value back.
     if (node || IsSummary(r)) header.clear();
     else SetGridCell(col, r, header);
@@ -168,24 +184,28 @@ void TVudUvizidIzed::SubUnGroup(int col) {
   if (subGroupColumn_ == col) subGroupColumn_ = -1;
 }
 
+// Sub-groups get their figures as the groups do. A group's figures are
+// of its data rows alone, never of the header and summary rows of the
+// sub-groups inside it; a figure goes into a summary row only where there
+// is one below the group, never into the data row that follows it.
 void TVudUvizidIzed::GroupCalc(int col, int kind) {
-  for (int r = FixedRows(); r < RowCount();) {
+  for (int r = FixedRows(); r < RowCount(); ++r) {
     const int span = GetNodeSpan(r);
-    if (span < 1) {
-      ++r;
-      continue;
+    if (span < 1) continue;
+    const int last = r + span - 1;
+    const int target = Grouping()->Summary && IsSummary(r + span) ? r + span : r;
+    int first = -1, dataRows = 0;
+    for (int d = r + 1; d <= last; ++d) {
+      if (IsNode(d) || IsSummary(d)) continue;
+      if (first < 0) first = d;
+      ++dataRows;
     }
-    const int first = r + 1, last = r + span - 1;
-    const int target = Grouping()->Summary ? r + span : r;
-    double value = span - 1;
-    switch (kind) {
-      case 1: value = ColumnSum(col, first, last); break;
-      case 2: value = ColumnAvg(col, first, last); break;
-      case 3: value = ColumnMin(col, first, last); break;
-      case 4: value = ColumnMax(col, first, last); break;
-      default: break;
-    }
-    if (target < RowCount()) SetFloats(col, target, value);
-    r += span;
+    double value = dataRows;
+    if (dataRows == 0) value = 0;
+    else if (kind == 1) value = ColumnSum(col, first, last);
+    else if (kind == 2) value = ColumnSum(col, first, last) / dataRows;
+    else if (kind == 3) value = ColumnMin(col, first, last);
+    else if (kind == 4) value = ColumnMax(col, first, last);
+    SetFloats(col, target, value);
   }
 }

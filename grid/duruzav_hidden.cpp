@@ -271,13 +271,7 @@ void TVudUvizidIzed::SetColumnOrder() {
 
 void TVudUvizidIzed::MoveColumn(int from, int to) {
   if (columnOrder_.Count() == 0) SetColumnOrder();
-  if (from == to || from < 0 || to < 0 || from >= ColCount() || to >= ColCount()) return;
   TCustomGrid::MoveColumn(from, to);
-  if (from < columnOrder_.Count() && to < columnOrder_.Count()) {
-    const int entry = columnOrder_.Items(from);
-    columnOrder_.Delete(from);
-    columnOrder_.Insert(to, entry);
-  }
 }
 
 void TVudUvizidIzed::ResetColumnOrder() {

@@ -136,8 +136,7 @@ void TVudUvizidIzed::InsertCols(int col, int count) {
   for (int i = 0; i < count; ++i) MoveStoredColumn(StoredColCount() - 1, col);
   for (int d = ColCount() - 1; d >= display + count; --d) SetColWidths(d, ColWidths(d - count));
   for (int d = display; d < display + count; ++d) SetColWidths(d, DefaultColWidth());
-  for (int c = kHideableCols - 1; c >= col + count; --c) columnVisible_[c] = columnVisible_[c - count];
-  for (int c = col; c < std::min(col + count, kHideableCols); ++c) columnVisible_[c] = true;
+  ColumnTablesInserted(col, count);
 }
 
 void TVudUvizidIzed::RemoveCols(int col, int count) {
@@ -150,7 +149,7 @@ void TVudUvizidIzed::RemoveCols(int col, int count) {
   const int display = RemapColInv(col);
   for (int d = display; d + shown < ColCount(); ++d) SetColWidths(d, ColWidths(d + shown));
   for (int i = 0; i < count; ++i) MoveStoredColumn(col, StoredColCount() - 1);
-  for (int c = col; c < kHideableCols; ++c) columnVisible_[c] = c + count < kHideableCols ? columnVisible_[c + count] : true;
+  ColumnTablesRemoved(col, count);
   hiddenColCount_ -= hidden;
   SetReservedCols(hiddenColCount_);
   // The storage drops the moved-out columns; with only hidden ones gone the

@@ -7,12 +7,12 @@
 // column's format is asked once and the values its rows convert to are kept,
 // so that no text is converted twice.
 #include <QCollator>
-#include <QCollatorSortKey>
 #include <algorithm>
 #include <numeric>
 #include <optional>
 
 #include "framework/datetime.h"
+#include "grid/collationkeys.h"
 #include "grid/duruzav.h"
 #include "grid/plainfloat.h"
 #include "grid/zgutil.h"
@@ -42,7 +42,10 @@ QCollator& Collator(bool caseSensitive) {
     c.setCaseSensitivity(Qt::CaseInsensitive);
     return c;
   }();
-  return caseSensitive ? sensitive : insensitive;
+  QCollator& collator = caseSensitive ? sensitive : insensitive;
+  // The locale of the moment, as the keys of a sort take it.
+  if (collator.locale() != QLocale()) collator.setLocale(QLocale());
+  return collator;
 }
 
 bool LooksLikeDate(const AnsiString& text) {
@@ -74,10 +77,15 @@ class SortColumn {
     double value;
     return ConvertNumber(style_ == ssFinancial, Text(row, 0), value) ? std::optional(value) : std::nullopt;
   }
-  QCollatorSortKey CollationKey(const QCollator& collator, int row) {
-    return collator.sortKey(QString::fromStdString(Text(row, 0)));
+  // The locale order keys of every row of the grid, made on first use.
+  const TCollationKeys& Collation() {
+    if (!collation_) {
+      collation_.emplace(style_ == ssAnsiAlphaCase);
+      collation_->Reserve(grid_.RowCount());
+      for (int r = 0; r < grid_.RowCount(); ++r) collation_->Add(Text(r, 0));
+    }
+    return *collation_;
   }
-  bool CaseSensitive() const { return style_ == ssAnsiAlphaCase; }
 
   int Compare(int row1, int row2, TSortDirection direction) {
     const AnsiString& t1 = Text(row1, 0);
@@ -212,12 +220,8 @@ class SortColumn {
   }
 
   int CompareCollated(bool caseSensitive, int row1, int row2, const AnsiString& t1, const AnsiString& t2) {
-    QCollator& collator = Collator(caseSensitive);
-    if (!cache_) return Sign(collator.compare(QString::fromStdString(t1), QString::fromStdString(t2)));
-    if (keys_.empty()) keys_.resize(grid_.RowCount());
-    for (auto [row, text] : {std::pair{row1, &t1}, std::pair{row2, &t2}})
-      if (!keys_[row]) keys_[row] = std::make_unique<QCollatorSortKey>(collator.sortKey(QString::fromStdString(*text)));
-    return Sign(keys_[row1]->compare(*keys_[row2]));
+    if (cache_) return Collation().Compare(row1, row2);
+    return Sign(Collator(caseSensitive).compare(QString::fromStdString(t1), QString::fromStdString(t2)));
   }
 
   TVudUvizidIzed& grid_;
@@ -232,7 +236,7 @@ class SortColumn {
   std::vector<char> numberState_;
   std::vector<double> dates_;
   std::vector<char> dateKnown_;
-  std::vector<std::unique_ptr<QCollatorSortKey>> keys_;
+  std::optional<TCollationKeys> collation_;
 };
 
 // The columns of one comparison or one sort.
@@ -313,9 +317,9 @@ std::vector<int> SortedRows(int first, int last, Compare compare, int outOfOrder
 
 // Sorts rows by keys made once per row, in row order, so that no text is
 // converted twice; ties go to the full comparison of the next columns.
-template <class Key, class MakeKey, class CompareKeys>
-std::vector<int> SortedByKeys(int first, int last, MakeKey makeKey, CompareKeys compareKeys,
-                              const std::function<int(int, int)>& tieBreak, int outOfOrder) {
+template <class Key, class MakeKey, class CompareKeys, class TieBreak>
+std::vector<int> SortedByKeys(int first, int last, MakeKey makeKey, CompareKeys compareKeys, TieBreak tieBreak,
+                              int outOfOrder) {
   std::vector<Key> keys;
   keys.reserve(last - first + 1);
   for (int r = first; r <= last; ++r) keys.push_back(makeKey(r));
@@ -418,7 +422,7 @@ void TVudUvizidIzed::QuickSort(int col, int left, int right) {
     return;
   }
   const bool full = SortSettings()->Full && col <= TotalColCount() - 2;
-  const std::function<int(int, int)> tieBreak = [&](int a, int b) { return full ? keys.CompareLine(col + 1, a, b) : 0; };
+  const auto tieBreak = [&](int a, int b) { return full ? keys.CompareLine(col + 1, a, b) : 0; };
   SortColumn& column = keys.Column(col);
   if (column.NumericStyle()) {
     const auto compareNumbers = [](const std::optional<double>& a, const std::optional<double>& b) {
@@ -429,13 +433,14 @@ void TVudUvizidIzed::QuickSort(int col, int left, int right) {
                             left, right, [&](int r) { return column.NumberKey(r); }, compareNumbers, tieBreak, outOfOrder));
     return;
   }
-  QCollator collator;
-  collator.setCaseSensitivity(column.CaseSensitive() ? Qt::CaseSensitive : Qt::CaseInsensitive);
-  // A collation key per row makes each comparison a byte compare.
-  const auto compareCollated = [](const QCollatorSortKey& a, const QCollatorSortKey& b) { return Sign(a.compare(b)); };
-  ApplyRowOrder(left, SortedByKeys<QCollatorSortKey>(
-                          left, right, [&](int r) { return column.CollationKey(collator, r); }, compareCollated,
-                          tieBreak, outOfOrder));
+  const TCollationKeys& collation = column.Collation();
+  ApplyRowOrder(left, SortedRows(
+                          left, right,
+                          [&](int a, int b) {
+                            const int res = collation.Compare(a, b);
+                            return res != 0 ? res : tieBreak(a, b);
+                          },
+                          outOfOrder));
 }
 
 void TVudUvizidIzed::QuickSortIndexed(int left, int right) {
