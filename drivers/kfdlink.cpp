@@ -160,8 +160,11 @@ void KfdLink::OnEvent(df1::Parser::Event event, const df1::Message& message) {
       return;
     }
     case Event::kMessage:
-      Respond(df1::kAck);
+      // Taken in before it is acknowledged: once the module has our ACK, the
+      // message is where the next command's clearing finds it, so an answer
+      // that came before a command is never taken for that command's answer.
       Deliver(message);
+      Respond(df1::kAck);
       return;
     case Event::kBadMessage:
       Respond(df1::kNak);

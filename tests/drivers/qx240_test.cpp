@@ -21,6 +21,7 @@
 #include "sim/canbus.h"
 #include "sim/qx240/qx240adapter.h"
 #include "tests/platform/scoped_time_scale.h"
+#include "tests/support/eventually.h"
 #include "tests/drivers/adapterapi.h"
 
 namespace {
@@ -580,14 +581,18 @@ TEST_F(Qx240Test, MalformedRepliesFailTheirCallAndTheNextCallWorks) {
     const char* what;
     Bytes reply;
     uint32_t error;
+    // The call waits out the query time: no reply frame comes. A reply that
+    // fails the call as it arrives gets the query's full time instead, so
+    // that it is never left to arrive during the next call.
+    bool waitsOut;
   };
   const Case cases[] = {
-      {"no reply", {}, 0xFFF0},
-      {"bad checksum", badChecksum, 0xFFF0},
-      {"wrong length", DeviceFrame(0xFFFFFFFF, 0, 2, {1, 2}), 0xFFF0},
-      {"length 0", DeviceFrame(0xFFFFFFFF, 0, 0, {}), 0xFFF0},
-      {"length above 8", DeviceFrame(0xFFFFFFFF, 0, 12, {1, 2, 3, 4}), 0xFFF0},
-      {"a CAN frame", DeviceFrame(0x123, 0, 4, {1, 2, 3, 4}), 0xFFF0},
+      {"no reply", {}, 0xFFF0, true},
+      {"bad checksum", badChecksum, 0xFFF0, true},
+      {"wrong length", DeviceFrame(0xFFFFFFFF, 0, 2, {1, 2}), 0xFFF0, false},
+      {"length 0", DeviceFrame(0xFFFFFFFF, 0, 0, {}), 0xFFF0, false},
+      {"length above 8", DeviceFrame(0xFFFFFFFF, 0, 12, {1, 2, 3, 4}), 0xFFF0, false},
+      {"a CAN frame", DeviceFrame(0x123, 0, 4, {1, 2, 3, 4}), 0xFFF0, true},
   };
   for (const Case& c : cases) {
     adapter_->SetCommandInterceptor([&](std::span<const uint8_t> command) -> std::optional<Bytes> {
@@ -595,11 +600,15 @@ TEST_F(Qx240Test, MalformedRepliesFailTheirCallAndTheNextCallWorks) {
       return std::nullopt;
     });
     uint32_t serial = 0;
+    const std::size_t commandsBefore = Commands().size();
     {
-      ScopedTimeScale fast(20);
+      ScopedTimeScale fast(c.waitsOut ? 20 : 1);
       EXPECT_EQ(Api().Get_Serial_Number(handle_, &serial), 0) << c.what;
     }
     EXPECT_EQ(platform::GetLastError(), c.error) << c.what;
+    // A sped-up wait may end before the adapter took the query: it must
+    // answer it as this case says, not as the next call's interceptor would.
+    ASSERT_TRUE(benchtest::Eventually([&] { return Commands().size() > commandsBefore; })) << c.what;
     adapter_->SetCommandInterceptor(nullptr);
     EXPECT_EQ(Api().Get_Serial_Number(handle_, &serial), 1) << c.what;
     EXPECT_EQ(serial, 0x00240001u) << c.what;
@@ -650,17 +659,23 @@ TEST_F(Qx240Test, ArrayRepliesAreBoundsChecked) {
   struct Case {
     Bytes reply;
     int result;
+    bool waitsForTheRest;
   };
-  for (const Case& c : {Case{overlong, 0}, Case{truncated, 0}, Case{exact, 1}}) {
-    adapter_->SetCommandInterceptor([&](std::span<const uint8_t>) -> std::optional<Bytes> {
+  for (const Case& c : {Case{overlong, 0, false}, Case{truncated, 0, true}, Case{exact, 1, false}}) {
+    // Only the parameter query is answered here: the adapter answers no
+    // other command the open sends (its last one, the reset, may still be
+    // on its way).
+    adapter_->SetCommandInterceptor([&](std::span<const uint8_t> command) -> std::optional<Bytes> {
+      if (command[0] != 0x7E) return std::nullopt;
+      // The wait for the rest is sped up once the first frame goes out, so
+      // the first frame itself always has the query's full time.
+      if (c.waitsForTheRest) platform::SetTimeScale(20);
       return c.reply;
     });
     uint8_t length = 0;
     uint8_t buffer[255];
     std::memset(buffer, 0xEE, sizeof buffer);
-    // Only the failing replies wait out the query time: speed that up, and
-    // leave real time to the reply that must arrive.
-    ScopedTimeScale fast(c.result ? 1 : 20);
+    ScopedTimeScale realTime(1);
     EXPECT_EQ(Api().Parameter_Get_ARRAY(handle_, 9, &length, buffer), c.result);
     if (c.result) {
       EXPECT_EQ(Bytes(buffer, buffer + length), (Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
@@ -670,7 +685,8 @@ TEST_F(Qx240Test, ArrayRepliesAreBoundsChecked) {
     }
   }
   // A product name reply longer than the name a frame can carry.
-  adapter_->SetCommandInterceptor([&](std::span<const uint8_t>) -> std::optional<Bytes> {
+  adapter_->SetCommandInterceptor([&](std::span<const uint8_t> command) -> std::optional<Bytes> {
+    if (command[0] != 0x79) return std::nullopt;
     return DeviceFrame(0xFFFFFFFF, 1, 9, {0x79, 'A', 'B', 'C', 'D', 'E', 'F', 'G'});
   });
   char name[16] = "";
@@ -683,18 +699,23 @@ TEST_F(Qx240Test, StaleReplyIsNotTakenByTheNextQuery) {
   using Bytes = std::vector<uint8_t>;
   // The adapter answers the bit-rate query twice; the second answer must not
   // become the serial number.
+  // A CAN frame follows the duplicate, to show when the duplicate is in.
   adapter_->SetCommandInterceptor([&](std::span<const uint8_t> command) -> std::optional<Bytes> {
     if (command[0] != 0x06) return std::nullopt;
-    return Concat(DeviceFrame(0xFFFFFFFF, 0, 4, {0x48, 0xE8, 0x01, 0x00}),
-                  DeviceFrame(0xFFFFFFFF, 0, 4, {0xEF, 0xBE, 0xAD, 0xDE}));
+    return Concat(Concat(DeviceFrame(0xFFFFFFFF, 0, 4, {0x48, 0xE8, 0x01, 0x00}),
+                         DeviceFrame(0xFFFFFFFF, 0, 4, {0xEF, 0xBE, 0xAD, 0xDE})),
+                  DeviceFrame(0x123, 0, 1, {0x55}));
   });
   uint32_t baud = 0, serial = 0;
   EXPECT_EQ(Api().CAN_GetBaud(handle_, &baud), 1);
   EXPECT_EQ(baud, 125000u);
   // A plain reply carries no code: the duplicate can only be told apart once
   // it is in, before the next query is written, as on a line where it follows
-  // the first at once. Give a loaded machine time to deliver it.
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  // the first at once. The link parses in order: once the CAN frame is
+  // there, so is the duplicate.
+  CanMessage marker{};
+  ASSERT_TRUE(benchtest::Eventually([&] { return Api().CAN_Receive(handle_, &marker) == 1; }));
+  EXPECT_EQ(marker.Id, 0x123u);
   EXPECT_EQ(Api().Get_Serial_Number(handle_, &serial), 1);
   EXPECT_EQ(serial, 0x00240001u);
 }
