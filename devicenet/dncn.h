@@ -127,7 +127,11 @@ enum class Allocation : std::uint8_t {
 enum class Step : std::uint8_t { kStart = 0, kWaiting = 1, kFailed = 3 };
 
 struct Node {
-  // Scan and node status threads hold it while they work on the node.
+  // Scan and node status threads hold it while they work on the node, and the
+  // scanlist calls while they change what is wanted: a change that fell
+  // between a release's "nothing wanted" verdict and the record's reset would
+  // be wiped. The holder may wait on exchanges with the node; nothing under it
+  // waits for a caller of the scanlist calls.
   std::recursive_mutex workMutex;
   // Guards the slot pointers (held only for a moment).
   mutable std::mutex slotMutex;

@@ -468,6 +468,7 @@ std::uint64_t MaintainNode(Card& card, Node& node, int mac) {
 
 bool AddToScanlist(Card& card, int mac, std::uint8_t choice, const DnetScanlistEntry& entry) {
   Node& node = card.EnsureNode(mac);
+  std::lock_guard work(node.workMutex);
   if (choice & kChoiceExplicit) {
     const bool defaultSizes = entry.ExplicitProducedSize == 0 || entry.ExplicitConsumedSize == 0;
     node.explicitProduced = defaultSizes ? kDefaultExplicitSize : entry.ExplicitProducedSize;
@@ -513,6 +514,7 @@ bool AddToScanlist(Card& card, int mac, std::uint8_t choice, const DnetScanlistE
 bool RemoveFromScanlist(Card& card, int mac, std::uint8_t choice) {
   Node* node = card.NodeAt(mac);
   if (node == nullptr) return true;
+  std::lock_guard work(node->workMutex);
   node->scanlistChoice &= static_cast<std::uint8_t>(~choice);
   node->wantedSet &= static_cast<std::uint8_t>(~choice);
   if (choice & kChoiceExplicit) node->wantedUcmm &= static_cast<std::uint8_t>(~kChoiceExplicit);
