@@ -890,6 +890,11 @@ class TVudUvizidIzed : public TBaseGrid {
   TAutoRowEvent OnAutoInsertRow;
   TAutoRowEvent OnAutoDeleteRow;
   TCellBalloonEvent OnCellBalloon;
+  // ---- Modified rows ----
+  // Marks kept by row number; they stay at their numbers when rows move.
+  bool GetRowModified(int row) const;
+  void SetRowModified(int row, bool modified);
+  void ClearModifiedRows();
 
  protected:
   void Loaded() override;
@@ -1133,4 +1138,8 @@ class TVudUvizidIzed : public TBaseGrid {
   // count entries at real column col.
   void ColumnTablesInserted(int col, int count);
   void ColumnTablesRemoved(int col, int count);
+  // ---- Modified rows ----
+  TIntList modifiedRows_{0, 0};
+  // The bar at the right edge of a modified row's column 0 cell.
+  void DrawModifiedMarker(const CellPaint& paint);
 };

@@ -51,6 +51,7 @@ void TVudUvizidIzed::DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect
     paint.r.Left += rowIndicator_.Width() + 2;
   }
   DrawListViewHeader(paint);
+  DrawModifiedMarker(paint);
 
   const int savedRight = paint.r.Right;
   if (!paint.fixed && controlLook_.DropDownAlwaysVisible() && HasCombo(col, row)) {
