@@ -1,6 +1,8 @@
 // Column and row calculations, the selection as text, numbering, sizing to
 // lines, swaps of columns and rows, and line and character counts.
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "grid/duruzav.h"
 #include "grid/richtext.h"
@@ -151,16 +153,27 @@ void TVudUvizidIzed::SizeToLines(int row, int lines, int extra) {
 // ---- Swaps ----
 
 void TVudUvizidIzed::SwapColumns(int col1, int col2) {
-  if (col1 == col2) return;
+  // Real indexes, hidden columns included: a column's cells, its hidden
+  // flag, its width and its cells in hidden rows go together.
   const int low = std::min(col1, col2), high = std::max(col1, col2);
+  if (low == high || low < 0 || high >= TotalColCount()) return;
+  std::vector<int> widths;
+  for (int c = low; c <= high; ++c) widths.push_back(GetAllColWidths(c));
+  std::swap(widths.front(), widths.back());
   MoveStoredColumn(low, high);
   MoveStoredColumn(high - 1, low);
-  const int d1 = RemapColInv(col1), d2 = RemapColInv(col2);
-  const int width1 = ColWidths(d1);
-  SetColWidths(d1, ColWidths(d2));
-  SetColWidths(d2, width1);
+  for (int k = 0; k < hiddenRows_.Count(); ++k) {
+    TStringList& cells = *hiddenRows_.Items(k)->Items();
+    while (cells.Count() <= high) cells.Add(AnsiString());
+    cells.Exchange(low, high);
+  }
+  if (high < kHideableCols) std::swap(columnVisible_[low], columnVisible_[high]);
+  // The shown columns of the range keep their display places, so their
+  // widths are written back by real index once the flags have moved.
+  for (int c = low; c <= high; ++c) SetAllColWidths(c, widths[c - low]);
   if (SortSettings()->Column == col1) SortSettings()->Column = col2;
   else if (SortSettings()->Column == col2) SortSettings()->Column = col1;
+  Invalidate();
 }
 
 void TVudUvizidIzed::SwapRows(int row1, int row2) { ExchangeRows(row1, row2); }
