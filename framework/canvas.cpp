@@ -252,7 +252,7 @@ QFont TCanvas::DeviceFont() const {
 
 // ---- Lines ----
 
-void TCanvas::DrawPixelLine(QPainter& painter, TPoint from, TPoint to) {
+void TCanvas::DrawPixelLine(QPainter& painter, TPoint from, TPoint to, bool outline) {
   if (!PixelExact()) {
     static const Qt::PenStyle kStyles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
                                            Qt::DashDotDotLine};
@@ -301,9 +301,11 @@ void TCanvas::DrawPixelLine(QPainter& painter, TPoint from, TPoint to) {
     painter.drawPoints(points);
     return;
   }
-  // A mirrored point x is the device pixel width - x, as Windows maps it
-  // (one right of where a mirrored fill from x begins).
-  for (QPoint& p : points) p.setX(mirrorWidth_ - p.x());
+  // A mirrored line point x is the device pixel width - x, as Windows maps
+  // it (one right of where a mirrored fill from x begins); the outline of
+  // a shape mirrors with the shape's area.
+  const int mirrorOf0 = outline ? mirrorWidth_ - 1 : mirrorWidth_;
+  for (QPoint& p : points) p.setX(mirrorOf0 - p.x());
   painter.setTransform(UnmirroredTransform());
   painter.drawPoints(points);
   painter.setTransform(DeviceTransform());
@@ -375,10 +377,10 @@ void TCanvas::Rectangle(int left, int top, int right, int bottom) {
     if (pen_.Style() != psClear) {
       painter->setCompositionMode(PenRasterOp(pen_.Mode()));
       if (pen_.Width() <= 1) {
-        DrawPixelLine(*painter, {left, top}, {right - 1, top});
-        DrawPixelLine(*painter, {right - 1, top}, {right - 1, bottom - 1});
-        DrawPixelLine(*painter, {right - 1, bottom - 1}, {left, bottom - 1});
-        DrawPixelLine(*painter, {left, bottom - 1}, {left, top});
+        DrawPixelLine(*painter, {left, top}, {right - 1, top}, true);
+        DrawPixelLine(*painter, {right - 1, top}, {right - 1, bottom - 1}, true);
+        DrawPixelLine(*painter, {right - 1, bottom - 1}, {left, bottom - 1}, true);
+        DrawPixelLine(*painter, {left, bottom - 1}, {left, top}, true);
       } else {
         const int w = pen_.Width();
         const QColor c = ToQColor(pen_.Color());

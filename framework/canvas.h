@@ -250,7 +250,8 @@ class TCanvas : public TPersistent {
   bool MetricsFitFont() const;
   void ArcShape(int kind, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
   // Windows line pixels from `from` up to, not including, `to`.
-  void DrawPixelLine(QPainter& painter, TPoint from, TPoint to);
+  // An outline pixel mirrors as the area it covers.
+  void DrawPixelLine(QPainter& painter, TPoint from, TPoint to, bool outline = false);
   void Changed() {
     if (OnChange) OnChange(this);
   }
