@@ -87,8 +87,10 @@ class CanvasPainter {
       painter_ = &own_;
     }
     if (!Active()) return;
-    painter_->setTransform(canvas.DeviceTransform());
+    // The clip is kept in unmirrored coordinates.
+    painter_->setTransform(canvas.UnmirroredTransform());
     if (canvas.clip_) painter_->setClipRegion(canvas.clip_->region);
+    if (canvas.mirrorWidth_) painter_->setTransform(canvas.DeviceTransform());
   }
   ~CanvasPainter() {
     if (restore_) painter_->restore();
@@ -160,6 +162,7 @@ void TCanvas::AttachDevice(QPaintDevice* device) {
   image_ = device && device->devType() == QInternal::Image ? static_cast<QImage*>(device) : nullptr;
   fontPixelsPerInch_ = device && !(image_ && image_->isNull()) ? device->logicalDpiY() : 96;
   mapMode_ = MM_TEXT;
+  mirrorWidth_ = 0;
   clip_.reset();
 }
 
@@ -201,10 +204,17 @@ int TCanvas::DeviceCaps(int index) const {
 
 bool TCanvas::PixelExact() const { return mapMode_ == MM_TEXT && !dynamic_cast<QPagedPaintDevice*>(device_); }
 
-QTransform TCanvas::DeviceTransform() const {
+QTransform TCanvas::UnmirroredTransform() const {
   if (!Flipped() || !device_) return {};
   return QTransform::fromScale(device_->logicalDpiX() / 254.0, -device_->logicalDpiY() / 254.0);
 }
+
+QTransform TCanvas::MirrorTransform() const {
+  if (!mirrorWidth_) return {};
+  return {-1, 0, 0, 1, static_cast<qreal>(mirrorWidth_), 0};
+}
+
+QTransform TCanvas::DeviceTransform() const { return MirrorTransform() * UnmirroredTransform(); }
 
 TRect TCanvas::Upright(const TRect& r) const {
   return Flipped() ? TRect{r.Left, -r.Top, r.Right, -r.Bottom} : r;
@@ -242,7 +252,7 @@ QFont TCanvas::DeviceFont() const {
 
 // ---- Lines ----
 
-void TCanvas::DrawPixelLine(QPainter& painter, TPoint from, TPoint to) {
+void TCanvas::DrawPixelLine(QPainter& painter, TPoint from, TPoint to, bool outline) {
   if (!PixelExact()) {
     static const Qt::PenStyle kStyles[] = {Qt::SolidLine, Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
                                            Qt::DashDotDotLine};
@@ -287,7 +297,18 @@ void TCanvas::DrawPixelLine(QPainter& painter, TPoint from, TPoint to) {
     }
   }
   painter.setPen(QPen(ToQColor(pen_.Color()), 1));
+  if (!mirrorWidth_) {
+    painter.drawPoints(points);
+    return;
+  }
+  // A mirrored line point x is the device pixel width - x, as Windows maps
+  // it (one right of where a mirrored fill from x begins); the outline of
+  // a shape mirrors with the shape's area.
+  const int mirrorOf0 = outline ? mirrorWidth_ - 1 : mirrorWidth_;
+  for (QPoint& p : points) p.setX(mirrorOf0 - p.x());
+  painter.setTransform(UnmirroredTransform());
   painter.drawPoints(points);
+  painter.setTransform(DeviceTransform());
 }
 
 void TCanvas::MoveTo(int x, int y) {
@@ -356,10 +377,10 @@ void TCanvas::Rectangle(int left, int top, int right, int bottom) {
     if (pen_.Style() != psClear) {
       painter->setCompositionMode(PenRasterOp(pen_.Mode()));
       if (pen_.Width() <= 1) {
-        DrawPixelLine(*painter, {left, top}, {right - 1, top});
-        DrawPixelLine(*painter, {right - 1, top}, {right - 1, bottom - 1});
-        DrawPixelLine(*painter, {right - 1, bottom - 1}, {left, bottom - 1});
-        DrawPixelLine(*painter, {left, bottom - 1}, {left, top});
+        DrawPixelLine(*painter, {left, top}, {right - 1, top}, true);
+        DrawPixelLine(*painter, {right - 1, top}, {right - 1, bottom - 1}, true);
+        DrawPixelLine(*painter, {right - 1, bottom - 1}, {left, bottom - 1}, true);
+        DrawPixelLine(*painter, {left, bottom - 1}, {left, top}, true);
       } else {
         const int w = pen_.Width();
         const QColor c = ToQColor(pen_.Color());
@@ -788,7 +809,7 @@ void TCanvas::CopyRect(const TRect& dest, TCanvas* source, const TRect& srcRect)
 
 TRect TCanvas::ClipRect() const {
   if (!HandleAllocated()) return {};
-  const QRect b = clip_ ? clip_->region.boundingRect()
+  const QRect b = clip_ ? MirrorTransform().mapRect(clip_->region.boundingRect())
                        : DeviceTransform().inverted().mapRect(QRect(0, 0, device_->width(), device_->height()));
   // With y upward the top is the larger y.
   if (Flipped()) return {b.left(), b.top() + b.height(), b.left() + b.width(), b.top()};
@@ -797,17 +818,17 @@ TRect TCanvas::ClipRect() const {
 
 void TCanvas::SetClipRect(const TRect& r) {
   clip_ = std::make_unique<Clip>();
-  clip_->region = QRegion(LogicalRect(r));
+  clip_->region = MirrorTransform().map(QRegion(LogicalRect(r)));
 }
 
 void TCanvas::IntersectClipRect(const TRect& r) {
   if (!clip_) SetClipRect(ClipRect());
-  clip_->region &= QRegion(LogicalRect(r));
+  clip_->region &= MirrorTransform().map(QRegion(LogicalRect(r)));
 }
 
 void TCanvas::ExcludeClipRect(const TRect& r) {
   if (!clip_) SetClipRect(ClipRect());
-  clip_->region -= QRegion(LogicalRect(r));
+  clip_->region -= MirrorTransform().map(QRegion(LogicalRect(r)));
 }
 
 void TCanvas::ResetClip() { clip_.reset(); }

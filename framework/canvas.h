@@ -8,6 +8,7 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QTransform>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -145,6 +146,13 @@ class TCanvas : public TPersistent {
     metrics_.reset();
   }
   int DeviceCaps(int index) const;
+  // Mirrors every drawing horizontally within [0, width): x is drawn at
+  // width - x, so a rectangle [l, r) covers the device's [width - r,
+  // width - l) and right-to-left controls can draw in their own order.
+  // Zero restores the normal mapping. Clips keep the device area they
+  // covered when they were set; Pixels and SetPixel stay in device pixels.
+  void SetHorizontalMirror(int width) { mirrorWidth_ = std::max(width, 0); }
+  int HorizontalMirror() const { return mirrorWidth_; }
 
   TFont* Font() { return &font_; }
   TPen* Pen() { return &pen_; }
@@ -226,6 +234,9 @@ class TCanvas : public TPersistent {
   bool PixelExact() const;
   bool Flipped() const { return mapMode_ == MM_LOMETRIC; }
   QTransform DeviceTransform() const;
+  // The horizontal mirror alone (its own inverse), and the mapping without it.
+  QTransform MirrorTransform() const;
+  QTransform UnmirroredTransform() const;
   // Text is laid out top-down: with y upward, rectangles and y flip.
   TRect Upright(const TRect& r) const;
   int Upright(int y) const { return Flipped() ? -y : y; }
@@ -239,7 +250,8 @@ class TCanvas : public TPersistent {
   bool MetricsFitFont() const;
   void ArcShape(int kind, int x1, int y1, int x2, int y2, int x3, int y3, int x4, int y4);
   // Windows line pixels from `from` up to, not including, `to`.
-  void DrawPixelLine(QPainter& painter, TPoint from, TPoint to);
+  // An outline pixel mirrors as the area it covers.
+  void DrawPixelLine(QPainter& painter, TPoint from, TPoint to, bool outline = false);
   void Changed() {
     if (OnChange) OnChange(this);
   }
@@ -248,6 +260,7 @@ class TCanvas : public TPersistent {
   QPaintDevice* device_ = nullptr;
   int fontPixelsPerInch_ = 96;
   int mapMode_ = MM_TEXT;
+  int mirrorWidth_ = 0;
   std::unique_ptr<QPainter> document_;
   TFont font_;
   TPen pen_;

@@ -190,6 +190,7 @@ void TControl::RouteEventsOf(QWidget* inner) {
 void TControl::SetParent(TWinControl* parent) {
   if (parent == parent_) return;
   if (parent == this) throw EInvalidOperation("A control cannot be its own parent");
+  const TBiDiMode before = BiDiMode();
   if (parent_) parent_->RemoveControl(this);
   if (parent) {
     parent->InsertControl(this);
@@ -197,6 +198,38 @@ void TControl::SetParent(TWinControl* parent) {
     widget_->hide();
     widget_->setParent(nullptr);
   }
+  NotifyBiDiMode(before);
+}
+
+// ---- Bidirectional mode ----
+
+TBiDiMode TControl::BiDiMode() const {
+  if (parentBiDiMode_ && parent_) return parent_->BiDiMode();
+  return biDiMode_;
+}
+
+void TControl::SetBiDiMode(TBiDiMode mode) {
+  const TBiDiMode before = BiDiMode();
+  biDiMode_ = mode;
+  parentBiDiMode_ = false;
+  NotifyBiDiMode(before);
+}
+
+void TControl::SetParentBiDiMode(bool on) {
+  const TBiDiMode before = BiDiMode();
+  // Leaving the parent keeps the mode it gave.
+  if (!on) biDiMode_ = before;
+  parentBiDiMode_ = on;
+  NotifyBiDiMode(before);
+}
+
+void TControl::NotifyBiDiMode(TBiDiMode before) {
+  if (BiDiMode() == before) return;
+  BiDiModeChanged();
+  const auto* container = dynamic_cast<const TWinControl*>(this);
+  if (!container) return;
+  for (TControl* child : container->controls_)
+    if (child->parentBiDiMode_) child->NotifyBiDiMode(before);
 }
 
 void TControl::ApplyGeometry() {

@@ -53,6 +53,9 @@ inline constexpr TCursor crSizeAll = -22;
 enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
+// Bidirectional modes: right-to-left layout and reading, right-to-left
+// reading with left-to-right layout, or right-to-left reading only.
+enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 
 using TWndMethod = std::function<void(TMessage&)>;
 using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
@@ -120,6 +123,18 @@ class TControl : public TComponent {
   TAlign Align() const { return align_; }
   void SetAlign(TAlign align);
 
+  // The bidirectional mode: the parent's while ParentBiDiMode is set (the
+  // default), which setting a mode of its own clears.
+  TBiDiMode BiDiMode() const;
+  void SetBiDiMode(TBiDiMode mode);
+  bool ParentBiDiMode() const { return parentBiDiMode_; }
+  void SetParentBiDiMode(bool on);
+  // Whether the control lays itself out from the right (bdRightToLeft),
+  // and whether its text reads from the right (every mode but
+  // bdLeftToRight).
+  virtual bool UseRightToLeftAlignment() const { return BiDiMode() == bdRightToLeft; }
+  virtual bool UseRightToLeftReading() const { return BiDiMode() != bdLeftToRight; }
+
   // Repaints later (Invalidate), now (Repaint), or what is pending (Update).
   // Invalidate and Repaint may be called from any thread.
   virtual void Invalidate();
@@ -171,6 +186,8 @@ class TControl : public TComponent {
   virtual void Resize();
   virtual void FontChanged();
   virtual void ColorChanged();
+  // The mode in force changed (its own or its parent's); repaints.
+  virtual void BiDiModeChanged() { Invalidate(); }
   // Whether mouse-up after mouse-down inside the control makes a click
   // (owner-drawn controls and labels); wrapped Qt widgets click by signal.
   virtual bool ClicksOnMouseUp() const { return false; }
@@ -192,6 +209,9 @@ class TControl : public TComponent {
   // Sends a key's text as one WM_CHAR per UTF-16 code unit; true when the
   // key event must not reach Qt (the characters were taken or replaced).
   bool SendWideChars(QObject* source, const QKeyEvent& event, LPARAM keyData);
+  // Runs BiDiModeChanged here and in the children that follow the parent
+  // when the mode in force is no longer `before`.
+  void NotifyBiDiMode(TBiDiMode before);
 
   QPointer<QWidget> widget_;
   TWinControl* parent_ = nullptr;
@@ -207,6 +227,8 @@ class TControl : public TComponent {
   bool showHint_ = false;
   TPopupMenu* popupMenu_ = nullptr;
   TAlign align_ = alNone;
+  TBiDiMode biDiMode_ = bdLeftToRight;
+  bool parentBiDiMode_ = true;
   friend class TWinControl;
 };
 

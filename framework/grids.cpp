@@ -194,6 +194,7 @@ static int EntryAt(const TGridAxis& axis, int pos, int fixed, int first) {
 }
 
 TGridCoord TCustomGrid::MouseCoord(int x, int y) const {
+  x = LayoutX(x);
   const int col = EntryAt(cols_, x, fixedCols_, LeftCol());
   const int row = EntryAt(rows_, y, fixedRows_, TopRow());
   if (col < 0 || row < 0 || x < 0 || y < 0 || x >= ClientWidth() || y >= ClientHeight()) return {-1, -1};

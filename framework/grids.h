@@ -138,8 +138,12 @@ class TCustomGrid : public TCustomControl {
   // ---- Geometry ----
   // Client rectangle of a visible cell (empty when scrolled out of view).
   TRect CellRect(int col, int row) const;
-  // The cell under a client point; -1, -1 outside the cells.
+  // The cell under a client point; -1, -1 outside the cells. A grid laid
+  // out from the right (UseRightToLeftAlignment) draws its columns
+  // mirrored, so client points are mirrored back first.
   TGridCoord MouseCoord(int x, int y) const;
+  // The x of a client point in the grid's own left-to-right layout.
+  int LayoutX(int x) const { return UseRightToLeftAlignment() ? ClientWidth() - 1 - x : x; }
   void MouseToCell(int x, int y, int& col, int& row) const;
   void InvalidateCell(int col, int row);
   void InvalidateRow(int row);
@@ -241,6 +245,8 @@ class TCustomGrid : public TCustomControl {
   void RowsErased(int index, int count);
   // Rows first.. take the heights of the rows order[i].
   void PermuteRowHeights(int first, const std::vector<int>& order);
+  // The horizontal bar runs from the right in a right-to-left layout.
+  void BiDiModeChanged() override;
 
  private:
   int ColumnLeft(int col) const;

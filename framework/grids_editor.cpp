@@ -60,7 +60,9 @@ void TCustomGrid::ShowEditor() {
 void TCustomGrid::UpdateEditorBounds() {
   if (!editor_) return;
   const TRect r = CellRect(editorCell_.X, editorCell_.Y);
-  editor_->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+  // Over the cell where it shows: mirrored in a right-to-left layout.
+  const int left = UseRightToLeftAlignment() ? ClientWidth() - r.Right : r.Left;
+  editor_->SetBounds(left, r.Top, r.Width(), r.Height());
 }
 
 void TCustomGrid::HideEditor() {

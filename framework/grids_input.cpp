@@ -95,6 +95,7 @@ void TCustomGrid::KeyPress(char& key) {
 // ---- Mouse ----
 
 void TCustomGrid::CalcSizingState(int x, int y, TGridState& state, int& index, int& sizingPos, int& sizingOfs) {
+  x = LayoutX(x);
   state = gsNormal;
   index = -1;
   auto nearLine = [&](int pos, int count, int fixed, int first, auto edgeOf) {
@@ -160,7 +161,7 @@ void TCustomGrid::MouseUp(TMouseButton button, TShiftState shift, int x, int y) 
     gridState_ = gsNormal;
     switch (ended) {
       case gsColSizing:
-        SetColWidths(sizingIndex_, x - sizingOfs_ - ColumnLeft(sizingIndex_));
+        SetColWidths(sizingIndex_, LayoutX(x) - sizingOfs_ - ColumnLeft(sizingIndex_));
         break;
       case gsRowSizing:
         SetRowHeights(sizingIndex_, y - sizingOfs_ - RowTop(sizingIndex_));

@@ -25,6 +25,10 @@ void TCustomGrid::Paint() {
   TRect region = invalid_;
   invalid_ = {};
   if (region.IsEmpty() || !IntersectRect(region, region, ClientRect())) region = ClientRect();
+  // A right-to-left grid draws its cells in their own order on a mirrored
+  // canvas: column 0 comes out at the right edge.
+  const int mirrorBefore = canvas->HorizontalMirror();
+  if (UseRightToLeftAlignment()) canvas->SetHorizontalMirror(ClientWidth());
   canvas->SetClipRect(region);
   canvas->Brush()->SetStyle(bsSolid);
   canvas->Brush()->SetColor(Color());
@@ -65,6 +69,7 @@ void TCustomGrid::Paint() {
     }
   }
   canvas->ResetClip();
+  canvas->SetHorizontalMirror(mirrorBefore);
 }
 
 void TCustomGrid::DrawCell(int col, int row, TRect rect, TGridDrawState state) {

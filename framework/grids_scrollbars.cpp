@@ -65,7 +65,14 @@ void TCustomGrid::SyncScrollBars() {
   hbar_->setVisible(hbarShown_);
   vbar_->setEnabled(vbarEnabled_);
   hbar_->setEnabled(hbarEnabled_);
+  hbar_->setInvertedAppearance(UseRightToLeftAlignment());
+  hbar_->setInvertedControls(UseRightToLeftAlignment());
   vbar_->setValue(VertScrollPos());
   hbar_->setValue(HorzScrollPos());
   syncingBars_ = false;
+}
+
+void TCustomGrid::BiDiModeChanged() {
+  SyncScrollBars();
+  TCustomControl::BiDiModeChanged();
 }

@@ -250,6 +250,11 @@ class TBaseGrid : public TStringGrid {
                                    TVAlignment& vAlign, bool& wordWrap);
   virtual int DisplColIndex(int col);
 
+  // ---- Right-to-left layout ----
+  // Mirrors the canvas horizontally over the client width (true) or
+  // restores the normal mapping (false).
+  void SetGridOrientation(bool rightToLeft);
+
  protected:
   void Notification(TComponent* component, TOperation operation) override;
   void Paint() override;

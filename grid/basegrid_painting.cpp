@@ -127,8 +127,11 @@ void TBaseGrid::DrawCell(int col, int row, TRect rect, TGridDrawState state) {
     canvas->LineTo(rect.Right - h + 1, rect.Bottom - h);
   }
   if (lineWidth && ((!fixed && (options & goVertLine)) || (fixed && (options & goFixedVertLine)))) {
-    canvas->MoveTo(rect.Right - h, rect.Bottom - h);
-    canvas->LineTo(rect.Right - h, rect.Top - h);
+    // On the mirrored canvas a line at x lands on the device pixel just
+    // left of the one a fill at x covers: one further keeps it in the cell.
+    const int x = UseRightToLeftAlignment() ? rect.Right - h + 1 : rect.Right - h;
+    canvas->MoveTo(x, rect.Bottom - h);
+    canvas->LineTo(x, rect.Top - h);
   }
 
   const int shrink = fixed ? 1 : gridLineWidth_;
@@ -136,6 +139,8 @@ void TBaseGrid::DrawCell(int col, int row, TRect rect, TGridDrawState state) {
   DrawGridCell(canvas, col, row, rect, state);
   canvas->SetClipRect(savedClip);
 }
+
+void TBaseGrid::SetGridOrientation(bool rightToLeft) { Canvas()->SetHorizontalMirror(rightToLeft ? ClientWidth() : 0); }
 
 void TBaseGrid::DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect, TGridDrawState) {
   canvas->Brush()->SetStyle(bsClear);

@@ -85,7 +85,8 @@ void TVudUvizidIzed::SetCursorEx(TCursor cursor) {
 // of a row from the fixed column.
 void TVudUvizidIzed::CalcSizingState(int x, int y, TGridState& state, int& index, int& sizingPos, int& sizingOfs) {
   TBaseGrid::CalcSizingState(x, y, state, index, sizingPos, sizingOfs);
-  const TGridCoord left = MouseCoord(x - 6, y);
+  // The column being sized lies before the border in reading order.
+  const TGridCoord left = MouseCoord(UseRightToLeftAlignment() ? x + 6 : x - 6, y);
   if (left.Y >= 0 && left.Y < FixedRows()) {
     bool allow = true;
     if (OnColumnSize) OnColumnSize(this, left.X, allow);

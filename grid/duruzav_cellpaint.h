@@ -33,3 +33,30 @@ struct TVudUvizidIzed::CellPaint {
   // The header sort indicator shows in this cell.
   bool sortIndicator = false;
 };
+
+// Text and glyphs read normally on a right-to-left grid: while one is drawn
+// the canvas mirror is off and its rectangle is mirrored by hand instead;
+// both come back when the scope ends.
+class TUnmirroredOutput {
+ public:
+  TUnmirroredOutput(TVudUvizidIzed& grid, TRect& r) : grid_(grid), r_(r), saved_(r) {
+    if (!grid.UseRightToLeftAlignment()) return;
+    active_ = true;
+    grid.SetGridOrientation(false);
+    const int width = grid.ClientWidth();
+    r = {width - saved_.Right, r.Top, width - saved_.Left, r.Bottom};
+  }
+  ~TUnmirroredOutput() {
+    if (!active_) return;
+    grid_.SetGridOrientation(true);
+    r_ = saved_;
+  }
+  TUnmirroredOutput(const TUnmirroredOutput&) = delete;
+  TUnmirroredOutput& operator=(const TUnmirroredOutput&) = delete;
+
+ private:
+  TVudUvizidIzed& grid_;
+  TRect& r_;
+  const TRect saved_;
+  bool active_ = false;
+};

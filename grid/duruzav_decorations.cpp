@@ -246,8 +246,10 @@ void TVudUvizidIzed::DrawFilePicture(CellPaint& paint, const TRect& place) {
   }
 }
 
-void TVudUvizidIzed::DrawCheckGlyph(const TRect& g, bool checked, bool enabled) {
+void TVudUvizidIzed::DrawCheckGlyph(const TRect& glyph, bool checked, bool enabled) {
   TCanvas* canvas = Canvas();
+  TRect g = glyph;
+  const TUnmirroredOutput unmirrored(*this, g);
   if (controlLook_.CheckAlwaysActive) enabled = true;
   if (FlatControls()) {
     const int size = controlLook_.CheckSize();

@@ -16,6 +16,9 @@
 void TVudUvizidIzed::Paint() {
   TCanvas* canvas = Canvas();
   canvas->Pen()->SetStyle(psSolid);
+  // Everything below draws in the grid's own order; a right-to-left grid
+  // mirrors it as a whole.
+  SetGridOrientation(UseRightToLeftAlignment());
   TBaseGrid::Paint();
   if (EditorMode()) {
     // The editor covers the cell but not its lines: they are drawn again
@@ -28,6 +31,7 @@ void TVudUvizidIzed::Paint() {
   }
   canvas->Pen()->SetColor(clBlack);
   PaintBackground();
+  SetGridOrientation(false);
   if (OnAfterPaint) OnAfterPaint(this);
 }
 

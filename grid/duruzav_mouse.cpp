@@ -11,6 +11,7 @@ constexpr int kCellEdgeMargin = 4;
 bool TVudUvizidIzed::PressInsideCell(int x, int col, int row) const {
   if (!(Options() & goColSizing)) return true;
   const TRect r = TBaseGrid::CellRect(col, row);
+  x = LayoutX(x);
   return x - r.Left >= kCellEdgeMargin && r.Right - x >= kCellEdgeMargin;
 }
 

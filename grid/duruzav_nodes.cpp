@@ -222,7 +222,11 @@ int TVudUvizidIzed::GetParentRow(int displayRow) {
 
 bool TVudUvizidIzed::InNodeRect(int displayRow, int x) {
   const int level = GetNodeLevel(displayRow), indent = CellNode()->NodeIndent();
-  return (level - 1) * indent < x && x < level * indent;
+  if (!UseRightToLeftAlignment()) return (level - 1) * indent < x && x < level * indent;
+  // The band counts from the right edge of the cells, left of which the
+  // client ends (the vertical bar stays outside it).
+  const int right = ClientWidth();
+  return right - 2 - level * indent <= x && x < right - (level - 1) * indent;
 }
 
 int TVudUvizidIzed::GetNodeSpanType(int displayRow) {

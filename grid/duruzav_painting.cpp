@@ -144,7 +144,10 @@ void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
       r.Left -= 1;
       r.Right -= sortRoom;
       canvas->Brush()->SetStyle(bsClear);
-      const TSize size = DrawMarkupText(canvas, text, r, true);
+      const TSize size = [&] {
+        const TUnmirroredOutput unmirrored(*this, r);
+        return DrawMarkupText(canvas, text, r, true);
+      }();
       canvas->Brush()->SetStyle(bsSolid);
       paint.textW = size.cx + 2;
       if (paint.sortIndicator) DrawSortIndicator(canvas, paint.realCol, r.Right + 2, sortY);
@@ -154,7 +157,10 @@ void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
       canvas->Pen()->SetColor(canvas->Brush()->Color());
       if (!(selected && !focused && settings_.SelectionColor == clNone)) canvas->Rectangle(r);
       canvas->Brush()->SetStyle(bsClear);
-      RTFPaint(paint.realCol, paint.row, canvas, r);
+      {
+        const TUnmirroredOutput unmirrored(*this, r);
+        RTFPaint(paint.realCol, paint.row, canvas, r);
+      }
       canvas->Brush()->SetStyle(bsSolid);
       canvas->Font()->SetColor(clBlack);
       if (paint.sortIndicator) DrawSortIndicator(canvas, paint.realCol, PlainSortIndicatorX(paint, ""), sortY);
@@ -163,8 +169,11 @@ void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
       r.Right -= sortRoom;
       const unsigned wrap = paint.wordWrap || settings_.Multilinecells ? DT_WORDBREAK : DT_SINGLELINE | DT_END_ELLIPSIS;
       canvas->Brush()->SetStyle(bsClear);
-      canvas->DrawText(WideToUtf8(DecodeWideStr(text)), r,
-                       VerticalFlag(paint.vAlign) | HorizontalFlag(paint.hAlign) | DT_NOPREFIX | wrap);
+      {
+        const TUnmirroredOutput unmirrored(*this, r);
+        canvas->DrawText(WideToUtf8(DecodeWideStr(text)), r,
+                         VerticalFlag(paint.vAlign) | HorizontalFlag(paint.hAlign) | DT_NOPREFIX | wrap);
+      }
       canvas->Brush()->SetStyle(bsSolid);
       if (paint.sortIndicator) DrawSortIndicator(canvas, paint.realCol, r.Right + 3, sortY);
       break;
@@ -245,7 +254,10 @@ void TVudUvizidIzed::DrawPlainText(CellPaint& paint, AnsiString text, TRect& r) 
     canvas->DrawText(text, measured, flags | DT_CALCRECT);
     paint.textW = measured.Right - r.Left + 2;
   }
-  canvas->DrawText(text, r, flags);
+  {
+    const TUnmirroredOutput unmirrored(*this, r);
+    canvas->DrawText(text, r, flags);
+  }
   canvas->Brush()->SetStyle(bsSolid);
 
   int errFrom = 0, errLen = 0;
