@@ -25,6 +25,19 @@ class FrameBackground : public GridOnScreen {
     tile.Canvas()->SetPixel(0, 0, clRed);
     grid->BackGround()->SetBitmap(tile);
   }
+
+  // A 40 x 40 lime bitmap placed with its corner at (left, top).
+  void SetFixedLimeWallpaper(int left, int top) {
+    TBitmap lime;
+    lime.SetSize(40, 40);
+    lime.Canvas()->Brush()->SetColor(clLime);
+    lime.Canvas()->FillRect({0, 0, 40, 40});
+    TBackGround& back = *grid->BackGround();
+    back.SetBitmap(lime);
+    back.SetLeft(left);
+    back.SetTop(top);
+    back.SetDisplay(bdFixed);
+  }
 };
 
 TEST_F(FrameBackground, AGradientFillsOnlyTheAreaOutsideTheCells) {
@@ -45,15 +58,7 @@ TEST_F(FrameBackground, AGradientFillsOnlyTheAreaOutsideTheCells) {
 }
 
 TEST_F(FrameBackground, AFixedWallpaperShowsOnlyWhereItMeetsTheEmptyArea) {
-  TBitmap lime;
-  lime.SetSize(40, 40);
-  lime.Canvas()->Brush()->SetColor(clLime);
-  lime.Canvas()->FillRect({0, 0, 40, 40});
-  TBackGround& back = *grid->BackGround();
-  back.SetBitmap(lime);
-  back.SetLeft(180);
-  back.SetTop(40);
-  back.SetDisplay(bdFixed);
+  SetFixedLimeWallpaper(180, 40);
   EXPECT_EQ(At(200, 70), clLime);
   EXPECT_EQ(At(185, 45), clLime) << "the normal cells show their part of it";
   EXPECT_EQ(At(230, 70), ColorToRGB(grid->Color())) << "not beyond the bitmap";
@@ -109,16 +114,8 @@ TEST_F(FrameBackground, CellsInTheSelectionOrWithTheirOwnColourShowNoBackground)
 TEST_F(FrameBackground, NothingIsPaintedWhileTheLastRowAndColumnAreOutOfView) {
   grid->SetColCount(30);
   grid->SetRowCount(100);
-  TBitmap lime;
-  lime.SetSize(40, 40);
-  lime.Canvas()->Brush()->SetColor(clLime);
-  lime.Canvas()->FillRect({0, 0, 40, 40});
-  TBackGround& back = *grid->BackGround();
-  back.SetBitmap(lime);
-  back.SetLeft(300);
-  back.SetTop(200);
-  back.SetDisplay(bdFixed);
-  back.SetCells(bcFixed);
+  SetFixedLimeWallpaper(300, 200);
+  grid->BackGround()->SetCells(bcFixed);
   EXPECT_NE(At(320, 220), clLime);
   grid->SetRowCount(5);
   EXPECT_EQ(At(320, 220), clLime) << "below the last row";
