@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Vrk_copn_interface.h"
+#include "bindings/Vrk_copn_interface.h"
 #include "app/networkdownloader.h"
 
 class TCOPN_Downloader : public TNetworkDownloader<TVRK_COPN_Interface, TVRK_COPN_Interface::kNodeCount> {

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Vrk_dnet_interface.h"
+#include "bindings/Vrk_dnet_interface.h"
 #include "app/networkdownloader.h"
 
 class TDNet_Downloader : public TNetworkDownloader<TVRK_DNET_Interface, TVRK_DNET_Interface::kMacCount> {

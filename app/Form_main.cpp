@@ -7,7 +7,7 @@
 #include "app/Class_qx24xs.h"
 #include "app/Form_FW_Download.h"
 #include "app/Form_about.h"
-#include "app/Form_versioninformation_file.h"
+#include "bindings/Form_versioninformation_file.h"
 #include "app/Thread_nodesonline_file.h"
 #include "app/windowfit.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/librarybinding.h"
+#include "bindings/librarybinding.h"
 #include "can/vrk_can.h"
 
 // Every name the binding looks up, in lookup order; only the wrapped ones are

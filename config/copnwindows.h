@@ -4,7 +4,7 @@
 // window, whose Test opens the interface through VRK_COPN.
 #include <memory>
 
-#include "app/Vrk_copn_interface.h"
+#include "bindings/Vrk_copn_interface.h"
 #include "config/interfaceconfiguration.h"
 #include "config/serialusbform.h"
 #include "framework/forms.h"

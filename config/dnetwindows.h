@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/Vrk_dnet_interface.h"
+#include "bindings/Vrk_dnet_interface.h"
 #include "config/dialogparts.h"
 #include "config/interfaceconfiguration.h"
 #include "framework/forms.h"

@@ -2,7 +2,7 @@
 // The version window as the configuration libraries show it: over their own
 // binding of the library stack, given the caller's card, placed the way each
 // library keeps it.
-#include "app/Form_versioninformation_file.h"
+#include "bindings/Form_versioninformation_file.h"
 
 namespace dialogparts {
 

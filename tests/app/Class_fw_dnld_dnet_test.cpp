@@ -4,7 +4,7 @@
 
 #include "app/Class_intelhexfile.h"
 #include "app/Thread_download_file.h"
-#include "app/versioninformation.h"
+#include "bindings/versioninformation.h"
 #include "tests/app/apptestsupport.h"
 #include "tests/devicenet/dnetbench.h"
 

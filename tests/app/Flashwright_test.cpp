@@ -7,7 +7,7 @@
 #include "app/Form_downloadprogress_file.h"
 #include "app/Form_main.h"
 #include "app/Form_networkselect_file.h"
-#include "app/Form_versioninformation_file.h"
+#include "bindings/Form_versioninformation_file.h"
 #include "tests/app/windowtestsupport.h"
 
 namespace {

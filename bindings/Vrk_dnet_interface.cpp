@@ -1,4 +1,4 @@
-#include "app/Vrk_dnet_interface.h"
+#include "bindings/Vrk_dnet_interface.h"
 
 #include <algorithm>
 #include <cstring>

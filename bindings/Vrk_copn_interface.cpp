@@ -1,4 +1,4 @@
-#include "app/Vrk_copn_interface.h"
+#include "bindings/Vrk_copn_interface.h"
 
 #include <algorithm>
 #include <cstring>

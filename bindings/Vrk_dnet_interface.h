@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "app/librarybinding.h"
+#include "bindings/librarybinding.h"
 #include "config/interfaceconfiguration.h"
 #include "platform/module.h"
 

@@ -1,6 +1,6 @@
-#include "app/Form_versioninformation_file.h"
+#include "bindings/Form_versioninformation_file.h"
 
-#include "app/versioninformation.h"
+#include "bindings/versioninformation.h"
 
 TForm_VersionInformation::TForm_VersionInformation(TComponent* owner) : TForm(owner) {
   SetName("Form_VersionInformation");

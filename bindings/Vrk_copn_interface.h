@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/librarybinding.h"
+#include "bindings/librarybinding.h"
 #include "config/interfaceconfiguration.h"
 #include "platform/module.h"
 
