@@ -72,10 +72,15 @@ TEST_F(TablesOfANode, ShowWhatTheNodeReportsOnOneLine) {
   config.node = 7;
   config.deviceName = "Flashwright CANopen Node";
   sim::CanopenSlave node(bus, config);
+  // A name with a tab shows at once, the text after the tab at its stop.
+  config.node = 9;
+  config.deviceName = "QX\t24";
+  sim::CanopenSlave tabbed(bus, config);
 
   windowtest::MainWindowDriver app(TForm_FW_Download_Main::kCANopen, windowtest::SettingsStore::CANopen());
-  app.GoOnline({7});
+  app.GoOnline({7, 9});
   ASSERT_EQ(app.window->VudUvizidIzed_NodesOnline->GetCellEx(6, 1), "Flashwright CANopen Node");
+  ASSERT_EQ(app.window->VudUvizidIzed_NodesOnline->GetCellEx(6, 2), "QX\t24");
   EXPECT_EQ(harness::CutCaptions(app.window.get()), std::vector<AnsiString>{});
   app.InSectorWindow(1, [](TForm_FW_Download& sectors) {
     for (TTabSheet* page : {sectors.TabSheet_Standard, sectors.TabSheet_Advanced}) {
