@@ -178,7 +178,6 @@ void TForm_FW_Download::FormCreate(TObject*) {
     grid->SetColWidths(5, 75);
   }
   ShowSectorTables();
-  for (TVudUvizidIzed* grid : {VudUvizidIzed_Standard, VudUvizidIzed_Modules}) windowfit::FitColumnsToHeader(grid);
   PageControl1->SetActivePage(TabSheet_Standard);
 }
 
@@ -215,6 +214,8 @@ void TForm_FW_Download::ShowTable(TVudUvizidIzed* grid, const std::vector<TSecto
     // The sector texts are the node's bytes, one character each as the code page has them.
     for (int col = 0; col < TSectorDownload::kColumns; ++col) grid->SetCellEx(col, row, Win1252ToUtf8(rows[row][col]));
   }
+  // Captions and the node's sector texts show whole, on one line.
+  windowfit::FitColumnsToTexts(grid);
   grid->Invalidate();
 }
 

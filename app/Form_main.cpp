@@ -186,7 +186,7 @@ void TForm_FW_Download_Main::FormShow(TObject*) {
     VudUvizidIzed_NodesOnline->SetCellEx(col, 0, header[col]);
     VudUvizidIzed_NodesOnline->SetColWidths(col, kNodeColumnWidths[col]);
   }
-  windowfit::FitColumnsToHeader(VudUvizidIzed_NodesOnline);
+  windowfit::FitColumnsToTexts(VudUvizidIzed_NodesOnline);
   // The downloader lives from the first show until the program ends.
   if (!downloader_) downloader_ = CreateDownloader(mode_);
   if (downloader_) {
@@ -340,6 +340,8 @@ int TForm_FW_Download_Main::RefreshNodeGrid() {
   const int rows = std::max(row, kNodeRows + 1);
   if (grid->GetRowCountEx() > rows) grid->SetRowCountEx(rows);
   for (int free = row; free < rows; ++free) ClearNodeRow(free);
+  // What the nodes report shows whole, on one line.
+  windowfit::FitColumnsToTexts(grid);
   if (anyNode) Button_DownloadFirmware->SetEnabled(true);
   grid->Invalidate();
   if (downloader_->TakeInterfaceLost()) QueueInterfaceLost();

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "framework/canvas.h"
 #include "framework/standardcontrols.h"
 #include "grid/duruzav.h"
 
@@ -11,9 +10,6 @@ namespace windowfit {
 namespace {
 
 constexpr int kStandardButtonWidth = 75;
-// The grid draws a cell's text 2 pixels in from each side, and the cell
-// gives up its last pixel to the grid line.
-constexpr int kCellTextMargins = 2 + 2 + 1;
 
 }  // namespace
 
@@ -28,13 +24,8 @@ int PlaceButtonRow(std::initializer_list<TButton*> buttons, int left, int top, i
   return right;
 }
 
-void FitColumnsToHeader(TVudUvizidIzed* grid) {
-  TCanvas measure;
-  measure.SetFont(*grid->FixedFont());
-  for (int col = 0; col < grid->ColCount(); ++col) {
-    const int needed = measure.TextWidth(grid->GetCellEx(col, 0)) + kCellTextMargins;
-    if (grid->ColWidths(col) < needed) grid->SetColWidths(col, needed);
-  }
+void FitColumnsToTexts(TVudUvizidIzed* grid) {
+  for (int col = 0; col < grid->ColCount(); ++col) grid->SizeToWidth(col, true);
 }
 
 }  // namespace windowfit

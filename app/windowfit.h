@@ -14,8 +14,9 @@ namespace windowfit {
 // Returns the right edge of the row.
 int PlaceButtonRow(std::initializer_list<TButton*> buttons, int left, int top, int gap);
 
-// Widens every column whose title in the grid's header row would be cut in
-// the grid's fixed font; columns wide enough keep their width.
-void FitColumnsToHeader(TVudUvizidIzed* grid);
+// Widens every column whose header or cell texts the grid would cut or
+// wrap, measured as the grid draws each cell (in its font and style); a row
+// shows one line. Columns wide enough keep their width.
+void FitColumnsToTexts(TVudUvizidIzed* grid);
 
 }  // namespace windowfit

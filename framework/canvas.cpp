@@ -605,44 +605,84 @@ TextLine StripPrefix(const QString& text) {
   return line;
 }
 
-QString ExpandTabs(const QString& text, const QFontMetrics& metrics) {
-  if (!text.contains('\t')) return text;
-  const int stop = 8 * std::max(metrics.averageCharWidth(), 1);
-  QString out;
-  for (QChar c : text) {
-    if (c != '\t') {
-      out += c;
-      continue;
-    }
-    do out += ' ';
-    while (metrics.horizontalAdvance(out) % stop != 0 && metrics.horizontalAdvance(out) < 100000);
+// Measures and draws the lines of DrawText. With tabs expanded, a tab moves
+// the pen in one step to the next multiple of the tab stop (eight average
+// character widths) counted from the start of its line, so a line costs one
+// measurement of each of its runs between tabs. The average character is
+// the letter "x", as Windows defines it: the average that the text engine
+// reports for the screen's bitmap faces is far off (611 px for an 8-point
+// face).
+class LineMetrics {
+ public:
+  LineMetrics(const QFontMetrics& metrics, bool expandTabs)
+      : metrics_(metrics), tabStop_(expandTabs ? 8 * std::max(metrics.horizontalAdvance(QChar('x')), 1) : 0) {}
+
+  // Where a line may break: blanks, and tabs when they are expanded.
+  bool IsBlank(QChar c) const { return c == ' ' || (tabStop_ > 0 && c == '\t'); }
+
+  int Advance(const QString& line) const {
+    return Walk(line, [](int, const QString&) {});
   }
-  return out;
-}
+
+  // Draws the line with its baseline's start at origin.
+  void Draw(QPainter& painter, QPoint origin, const QString& line) const {
+    Walk(line, [&](int x, const QString& run) { painter.drawText(origin + QPoint(x, 0), run); });
+  }
+
+ private:
+  // Calls visit(x, run) for each run of the line between tabs; returns the
+  // pen's position after the line.
+  template <class Visit>
+  int Walk(const QString& line, Visit visit) const {
+    if (tabStop_ == 0) {
+      visit(0, line);
+      return metrics_.horizontalAdvance(line);
+    }
+    int x = 0;
+    qsizetype from = 0;
+    for (;;) {
+      const qsizetype tab = line.indexOf('\t', from);
+      const QString run = line.mid(from, tab < 0 ? -1 : tab - from);
+      if (!run.isEmpty()) {
+        visit(x, run);
+        x += metrics_.horizontalAdvance(run);
+      }
+      if (tab < 0) return x;
+      x = (x / tabStop_ + 1) * tabStop_;
+      from = tab + 1;
+    }
+  }
+
+  const QFontMetrics& metrics_;
+  int tabStop_;  // 0: tabs are not expanded
+};
 
 // Greedy breaking at blanks; a word wider than the width keeps its own line
 // (and, with DT_EDITCONTROL, is broken between characters).
-std::vector<QString> WrapParagraph(const QString& paragraph, int width, const QFontMetrics& metrics, bool breakWords) {
+std::vector<QString> WrapParagraph(const QString& paragraph, int width, const LineMetrics& measure, bool breakWords) {
   std::vector<QString> lines;
   QString line;
+  auto chopBlanks = [&] {
+    while (!line.isEmpty() && measure.IsBlank(line.back())) line.chop(1);
+  };
   int i = 0;
   while (i < paragraph.size()) {
     int end = i;
-    while (end < paragraph.size() && paragraph[end] != ' ') ++end;
+    while (end < paragraph.size() && !measure.IsBlank(paragraph[end])) ++end;
     int spaceEnd = end;
-    while (spaceEnd < paragraph.size() && paragraph[spaceEnd] == ' ') ++spaceEnd;
+    while (spaceEnd < paragraph.size() && measure.IsBlank(paragraph[spaceEnd])) ++spaceEnd;
     const QString word = paragraph.mid(i, end - i);
     const QString candidate = line + word;
-    if (!line.isEmpty() && metrics.horizontalAdvance(candidate) > width) {
-      while (line.endsWith(' ')) line.chop(1);
+    if (!line.isEmpty() && measure.Advance(candidate) > width) {
+      chopBlanks();
       lines.push_back(line);
       line.clear();
       continue;  // the word starts the next line
     }
-    if (line.isEmpty() && breakWords && metrics.horizontalAdvance(word) > width) {
+    if (line.isEmpty() && breakWords && measure.Advance(word) > width) {
       QString piece;
       for (QChar c : word) {
-        if (!piece.isEmpty() && metrics.horizontalAdvance(piece + c) > width) {
+        if (!piece.isEmpty() && measure.Advance(piece + c) > width) {
           lines.push_back(piece);
           piece.clear();
         }
@@ -655,15 +695,15 @@ std::vector<QString> WrapParagraph(const QString& paragraph, int width, const QF
     line += paragraph.mid(end, spaceEnd - end);
     i = spaceEnd;
   }
-  while (line.endsWith(' ')) line.chop(1);
+  chopBlanks();
   lines.push_back(line);
   return lines;
 }
 
-QString ElideEnd(const QString& text, int width, const QFontMetrics& metrics) {
-  if (metrics.horizontalAdvance(text) <= width) return text;
+QString ElideEnd(const QString& text, int width, const LineMetrics& measure) {
+  if (measure.Advance(text) <= width) return text;
   QString head = text;
-  while (!head.isEmpty() && metrics.horizontalAdvance(head + "...") > width) head.chop(1);
+  while (!head.isEmpty() && measure.Advance(head + "...") > width) head.chop(1);
   return head + "...";
 }
 
@@ -677,8 +717,8 @@ int TCanvas::DrawText(std::string_view utf8, TRect& rect, unsigned flags) {
   TRect r = Upright(rect);
   const QFontMetrics& metrics = Metrics();
   const QFont& font = metricsFont_;
-  QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
-  if (flags & DT_EXPANDTABS) text = ExpandTabs(text, metrics);
+  const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+  const LineMetrics measure(metrics, flags & DT_EXPANDTABS);
 
   std::vector<TextLine> lines;
   const bool noPrefix = flags & DT_NOPREFIX;
@@ -689,7 +729,7 @@ int TCanvas::DrawText(std::string_view utf8, TRect& rect, unsigned flags) {
     const QStringList paragraphs = QString(text).replace("\r\n", "\n").replace('\r', '\n').split('\n');
     for (const QString& paragraph : paragraphs) {
       if (flags & DT_WORDBREAK) {
-        for (const QString& line : WrapParagraph(paragraph, r.Width(), metrics, flags & DT_EDITCONTROL)) addLine(line);
+        for (const QString& line : WrapParagraph(paragraph, r.Width(), measure, flags & DT_EDITCONTROL)) addLine(line);
       } else {
         addLine(paragraph);
       }
@@ -700,7 +740,7 @@ int TCanvas::DrawText(std::string_view utf8, TRect& rect, unsigned flags) {
   const int textHeight = lineHeight * static_cast<int>(lines.size());
   if (flags & DT_CALCRECT) {
     int widest = 0;
-    for (const TextLine& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line.text));
+    for (const TextLine& line : lines) widest = std::max(widest, measure.Advance(line.text));
     if (lines.size() == 1 && !(flags & DT_WORDBREAK)) r.Right = r.Left + widest;
     else r.Right = std::max(r.Right, r.Left + widest);
     r.Bottom = r.Top + textHeight;
@@ -720,10 +760,10 @@ int TCanvas::DrawText(std::string_view utf8, TRect& rect, unsigned flags) {
     painter->setFont(font);
     for (size_t i = 0; i < lines.size(); ++i) {
       TextLine line = lines[i];
-      if (flags & DT_END_ELLIPSIS) line.text = ElideEnd(line.text, r.Width(), metrics);
+      if (flags & DT_END_ELLIPSIS) line.text = ElideEnd(line.text, r.Width(), measure);
       // Measured only when placing or filling needs it.
       const bool measured = (flags & (DT_CENTER | DT_RIGHT)) || brush_.Style() != bsClear;
-      const int width = measured ? metrics.horizontalAdvance(line.text) : 0;
+      const int width = measured ? measure.Advance(line.text) : 0;
       int x = r.Left;
       if (flags & DT_CENTER) x = r.Left + (r.Width() - width) / 2;
       else if (flags & DT_RIGHT) x = r.Right - width;
@@ -735,15 +775,15 @@ int TCanvas::DrawText(std::string_view utf8, TRect& rect, unsigned flags) {
         painter->setClipping(false);
         painter->translate(x, top + metrics.ascent());
         painter->rotate(-font_.Orientation() / 10.0);
-        painter->drawText(QPoint(0, 0), line.text);
+        measure.Draw(*painter, QPoint(0, 0), line.text);
         painter->restore();
         continue;
       }
       if (brush_.Style() != bsClear) painter->fillRect(QRect(x, top, width, lineHeight), ToQColor(brush_.Color()));
-      painter->drawText(QPoint(x, top + metrics.ascent()), line.text);
+      measure.Draw(*painter, QPoint(x, top + metrics.ascent()), line.text);
       if (line.underline >= 0 && line.underline < line.text.size()) {
-        const int ux = x + metrics.horizontalAdvance(line.text.left(line.underline));
-        const int uw = metrics.horizontalAdvance(line.text.at(line.underline));
+        const int ux = x + measure.Advance(line.text.left(line.underline));
+        const int uw = x + measure.Advance(line.text.left(line.underline + 1)) - ux;
         painter->fillRect(QRect(ux, top + metrics.ascent() + 1, uw, 1), ToQColor(font_.Color()));
       }
     }

@@ -154,6 +154,9 @@ int TQtServices::MessageBox(const AnsiString& text, const AnsiString& caption, u
 
 bool TQtServices::FileDialog(const TFileDialogRequest& request, std::vector<AnsiString>& files) {
   QFileDialog dialog(nullptr, ToQt(request.title), ToQt(request.initialDir), QtFilter(request.filter));
+  // The list shows each filter's description as the caller wrote it; the
+  // patterns that QtFilter appends for Qt to match stay out of sight.
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
   dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(request.save ? QFileDialog::AnyFile
                                   : request.allowMultiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);

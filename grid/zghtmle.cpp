@@ -119,10 +119,12 @@ void Engine::SelectFont(const State& state) {
 }
 
 int Engine::PieceWidth(const AnsiString& piece) const {
-  if (in_.variant == Variant::Grid) return canvas_.TextWidth(piece);
-  // The label draws with prefix processing: "&&" takes the room of one "&".
+  // A piece takes the room it is drawn in: its tabs reach their stops, and
+  // the label, which draws with prefix processing, gives "&&" the room of one "&".
+  const bool prefixed = in_.variant != Variant::Grid;
+  if (!prefixed && piece.find('\t') == AnsiString::npos) return canvas_.TextWidth(piece);
   TRect r{0, 0, 0, 0};
-  canvas_.DrawText(piece, r, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
+  canvas_.DrawText(piece, r, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS | (prefixed ? 0 : DT_NOPREFIX));
   return r.Width();
 }
 

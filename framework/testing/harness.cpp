@@ -16,6 +16,7 @@
 
 #include "framework/application.h"
 #include "framework/forms.h"
+#include "framework/grids.h"
 
 // ---- TScriptedServices ----
 
@@ -131,7 +132,31 @@ QString CaptionOf(QWidget* widget) {
   return {};
 }
 
+// The texts a grid draws that its cells cut: repainted with every text
+// measured as it is drawn, in the font of that moment, by the flags it is
+// drawn with. A cell shows one line; a text is cut when it needs more room
+// across or down than its rectangle gives.
+void CollectCutCellTexts(TCustomGrid* grid, std::vector<AnsiString>& cut) {
+  TCanvas* canvas = grid->Canvas();
+  auto told = std::move(canvas->OnCall);
+  canvas->OnCall = [&](const TCanvasCall& call) {
+    if (call.name != "DrawText" || call.text.empty() || call.args.size() < 5) return;
+    const TRect room{call.args[0], call.args[1], call.args[2], call.args[3]};
+    TRect needed = room;
+    canvas->DrawText(call.text, needed, static_cast<unsigned>(call.args[4]) | DT_CALCRECT);
+    if (needed.Width() > room.Width() || needed.Height() > room.Height()) {
+      cut.push_back((grid->Name().empty() ? AnsiString("grid") : grid->Name()) + " cell \"" + call.text + "\": needs " + std::to_string(needed.Width()) + " x " +
+                    std::to_string(needed.Height()) + " px, has " + std::to_string(room.Width()) + " x " +
+                    std::to_string(room.Height()));
+    }
+  };
+  grid->Repaint();
+  canvas->OnCall = std::move(told);
+}
+
 void CollectCutCaptions(TControl* control, std::vector<AnsiString>& cut) {
+  if (auto* grid = dynamic_cast<TCustomGrid*>(control); grid && grid->Widget() && grid->Widget()->isVisible())
+    CollectCutCellTexts(grid, cut);
   QWidget* widget = control->Widget();
   const QString caption = CaptionOf(widget);
   const int room = caption.isEmpty() ? -1 : CaptionRoom(widget);

@@ -108,8 +108,10 @@ TColor PixelAt(const QImage& image, int x, int y);
 bool SaveScreenshot(TControl* control, const AnsiString& path);
 // The captions under root (root included) that do not fit the room their
 // control gives them, measured in the control's font: buttons, labels,
-// check and radio buttons, group boxes. One line per cut caption, naming
-// it with both widths; empty when every caption shows whole.
+// check and radio buttons, group boxes, and the header and cell texts of
+// visible grids as they are painted (a cell shows one line). One line per
+// cut caption, naming it with both sizes; empty when every caption shows
+// whole.
 std::vector<AnsiString> CutCaptions(TControl* root);
 
 }  // namespace harness

@@ -1,34 +1,23 @@
 // The program's windows as the user reads them: every caption shows whole
-// in the faces the windows are drawn with, and the table headers fit their
-// columns. Run offscreen and, with the same fonts, on a real display.
+// in the faces the windows are drawn with, and the tables' headers and cells
+// fit their columns on one line. Run offscreen and, with the same fonts, on
+// a real display.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include <QDir>
 #include <QFontInfo>
-#include <QFontMetrics>
 
 #include "app/Form_FW_Download.h"
 #include "app/Form_downloadprogress_file.h"
 #include "app/Form_main.h"
 #include "framework/graphics.h"
+#include "sim/canopen/canopenslave.h"
 #include "tests/app/windowtestsupport.h"
+#include "tests/support/qx240bench.h"
 
 namespace {
-
-// The header titles of the grid that its columns cut: the grid draws a
-// cell's text 2 pixels in from each side.
-std::vector<std::string> CutHeaders(TVudUvizidIzed* grid) {
-  const QFontMetrics metrics(grid->FixedFont()->ToQFont());
-  std::vector<std::string> cut;
-  for (int col = 0; col < grid->ColCount(); ++col) {
-    const std::string title = grid->GetCellEx(col, 0);
-    const int needed = metrics.horizontalAdvance(QString::fromStdString(title));
-    if (needed > grid->ColWidths(col) - 4) cut.push_back(title + " needs " + std::to_string(needed));
-  }
-  return cut;
-}
 
 TEST(WindowText, FontsOfTheDesignAreTheRegisteredFaces) {
   if (!QDir(kWindowFontFolder).exists()) GTEST_SKIP() << "no face folder " << kWindowFontFolder;
@@ -48,7 +37,6 @@ TEST(WindowText, EveryCaptionOfTheMainDownloadAndProgressWindowsFits) {
   for (const Mode& m : modes) {
     windowtest::MainWindowDriver app(m.mode, m.settings);
     EXPECT_EQ(harness::CutCaptions(app.window.get()), std::vector<AnsiString>{}) << "mode " << int{m.mode};
-    EXPECT_EQ(CutHeaders(app.window->VudUvizidIzed_NodesOnline), std::vector<std::string>{}) << "mode " << int{m.mode};
   }
 
   TForm_FW_Download sectors(nullptr);
@@ -59,8 +47,6 @@ TEST(WindowText, EveryCaptionOfTheMainDownloadAndProgressWindowsFits) {
     harness::ProcessEvents();
     EXPECT_EQ(harness::CutCaptions(&sectors), std::vector<AnsiString>{}) << page->Caption();
   }
-  for (TVudUvizidIzed* grid : {sectors.VudUvizidIzed_Standard, sectors.VudUvizidIzed_Modules})
-    EXPECT_EQ(CutHeaders(grid), std::vector<std::string>{});
   // The row of advanced buttons stays inside its page, and the page is no
   // wider than the row or the table needs.
   const int rowRight = sectors.Button_RebootNode->Left() + sectors.Button_RebootNode->Width();
@@ -72,6 +58,38 @@ TEST(WindowText, EveryCaptionOfTheMainDownloadAndProgressWindowsFits) {
   TForm_DownloadProgress progress(nullptr);
   progress.AfterConstruction();
   EXPECT_EQ(harness::CutCaptions(&progress), std::vector<AnsiString>{});
+}
+
+// What a node reports shows whole in the node table, and the node's sector
+// texts in the sector window's tables: each row one line.
+class TablesOfANode : public benchtest::Qx240Bench {
+ protected:
+  ScopedTimeScale fast{2};
+};
+
+TEST_F(TablesOfANode, ShowWhatTheNodeReportsOnOneLine) {
+  sim::CanopenSlaveConfig config;
+  config.node = 7;
+  config.deviceName = "Flashwright CANopen Node";
+  sim::CanopenSlave node(bus, config);
+  // A name with a tab shows at once, the text after the tab at its stop.
+  config.node = 9;
+  config.deviceName = "QX\t24";
+  sim::CanopenSlave tabbed(bus, config);
+
+  windowtest::MainWindowDriver app(TForm_FW_Download_Main::kCANopen, windowtest::SettingsStore::CANopen());
+  app.GoOnline({7, 9});
+  ASSERT_EQ(app.window->VudUvizidIzed_NodesOnline->GetCellEx(6, 1), "Flashwright CANopen Node");
+  ASSERT_EQ(app.window->VudUvizidIzed_NodesOnline->GetCellEx(6, 2), "QX\t24");
+  EXPECT_EQ(harness::CutCaptions(app.window.get()), std::vector<AnsiString>{});
+  app.InSectorWindow(1, [](TForm_FW_Download& sectors) {
+    for (TTabSheet* page : {sectors.TabSheet_Standard, sectors.TabSheet_Advanced}) {
+      sectors.PageControl1->SetActivePage(page);
+      harness::ProcessEvents();
+      EXPECT_EQ(harness::CutCaptions(&sectors), std::vector<AnsiString>{}) << page->Caption();
+    }
+  });
+  app.window.reset();
 }
 
 }  // namespace

@@ -165,6 +165,53 @@ TEST(Canvas, DrawTextAlignsClipsAndElides) {
   EXPECT_EQ(b.Width(), prefix.c->TextWidth("&&"));
 }
 
+// A tab moves the pen to the next multiple of the tab stop, counted from
+// the start of its line, whatever the blank's width.
+TEST(Canvas, ExpandedTabsReachTheNextStop) {
+  TBitmap bitmap;
+  bitmap.SetSize(400, 30);
+  TCanvas& c = *bitmap.Canvas();
+  auto width = [&](const char* text, unsigned flags = DT_SINGLELINE) {
+    TRect r{0, 0, 1, 30};
+    c.DrawText(text, r, flags | DT_EXPANDTABS | DT_CALCRECT);
+    return r.Width();
+  };
+  // Eight average characters, the average being the letter "x".
+  const int stop = width("\tx") - c.TextWidth("x");
+  EXPECT_EQ(stop, 8 * c.TextWidth("x"));
+  ASSERT_GT(stop, c.TextWidth("QX"));
+  std::string pastStop = "Q";
+  while (c.TextWidth(pastStop) <= stop) pastStop += 'Q';
+  struct Case { std::string text; int expected; unsigned flags = DT_SINGLELINE; };
+  const Case cases[] = {
+      {"QX\t24", stop + c.TextWidth("24")},
+      {"\t\tx", 2 * stop + c.TextWidth("x")},
+      {"a\tb\tc\td", 3 * stop + c.TextWidth("d")},
+      {pastStop + "\ty", 2 * stop + c.TextWidth("y")},
+      {"QX\t", stop},
+      {pastStop + "\n\tx", std::max(c.TextWidth(pastStop), stop + c.TextWidth("x")), 0},  // stops start each line
+  };
+  for (const Case& k : cases) EXPECT_EQ(width(k.text.c_str(), k.flags), k.expected) << k.text;
+  // Without the flag a tab is a character like any other.
+  TRect plain{0, 0, 1000, 30};
+  c.DrawText("\tx", plain, DT_SINGLELINE | DT_CALCRECT);
+  EXPECT_EQ(plain.Width(), c.TextWidth("\tx"));
+
+  // The text after the tab is drawn at the stop.
+  c.Brush()->SetColor(clWhite);
+  c.FillRect({0, 0, 400, 30});
+  c.Brush()->SetStyle(bsClear);
+  c.Font()->SetColor(clBlack);
+  TRect r{0, 0, 400, 30};
+  c.DrawText("\tW", r, DT_SINGLELINE | DT_EXPANDTABS);
+  int firstInk = 400, lastInk = -1;
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 400; ++x)
+      if (c.Pixels(x, y) != clWhite) firstInk = std::min(firstInk, x), lastInk = std::max(lastInk, x);
+  EXPECT_GE(firstInk, stop - 1);
+  EXPECT_LE(lastInk, stop + c.TextWidth("W"));
+}
+
 TEST(Canvas, ClippingLimitsEveryDrawing) {
   Paper p;
   p.c->SetClipRect({10, 10, 20, 20});

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QRegularExpression>
 #include <QDir>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -114,6 +117,38 @@ TEST(Screen, AMessageBoxIsWideEnoughForItsCaptionAndShowsTheArrowWhileBusy) {
   Screen->SetCursor(crDefault);
   EXPECT_GT(boxWidth, titleWidth);
   EXPECT_EQ(cursorInBox, Qt::ArrowCursor);
+}
+
+// The file type list shows the description once, as written (the dialog
+// folds runs of blanks); the patterns behind it match either case.
+TEST(Dialogs, TheFileTypeShowsItsDescriptionOnceAndMatchesEitherCase) {
+  TOpenDialog open(nullptr);
+  open.Filter = "Hex Files  (*.HEX,*.H86)|*.H86;*.HEX";
+  std::vector<std::string> shown;
+  QString filter;
+  harness::WhenIdle([&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    for (const QComboBox* combo : dialog->findChildren<QComboBox*>())
+      for (int i = 0; i < combo->count(); ++i)
+        if (combo->itemText(i).contains("Hex")) shown.push_back(combo->itemText(i).toStdString());
+    ASSERT_EQ(dialog->nameFilters().size(), 1);
+    filter = dialog->nameFilters().front();
+    dialog->reject();
+  });
+  EXPECT_FALSE(open.Execute());
+  EXPECT_EQ(shown, std::vector<std::string>{"Hex Files (*.HEX,*.H86)"});
+
+  // The patterns Qt reads from the filter: those in its last parentheses.
+  const QString patterns = filter.mid(filter.lastIndexOf('(') + 1).chopped(1);
+  auto matched = [&](const QString& name) {
+    for (const QString& pattern : patterns.split(' ', Qt::SkipEmptyParts))
+      if (QRegularExpression(QRegularExpression::wildcardToRegularExpression(pattern)).match(name).hasMatch())
+        return true;
+    return false;
+  };
+  for (const char* name : {"node.h86", "NODE.H86", "node.HEX", "Node.Hex"}) EXPECT_TRUE(matched(name)) << name;
+  for (const char* name : {"node.txt", "node.h86.bak"}) EXPECT_FALSE(matched(name)) << name;
 }
 
 TEST(Dialogs, AWindowsInitialFolderOpensTheUsersDocumentsOrHome) {

@@ -193,6 +193,28 @@ TEST_F(MarkupEngine, WrappingAtBlanksAndEllipsisWithout) {
   EXPECT_EQ(d.ySize, GhHeight());
 }
 
+// A tab takes a piece's text to the next tab stop counted from the piece's
+// start, in the measure as in the drawing, in both variants.
+TEST_F(MarkupEngine, TabsReachTheNextStopOfTheirPiece) {
+  TRect probe{0, 0, 1, 1};
+  rec.canvas.DrawText("\tx", probe, DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS);
+  const int stop = probe.Width() - Width("x");
+  ASSERT_GT(stop, Width("ab"));
+  EXPECT_EQ(Draw(rec.canvas, "ab\tc", {.measureOnly = true}).xSize, stop + Width("c"));
+  EXPECT_EQ(Draw(rec.canvas, "a\tb\tc\td", {.bounds = {0, 0, 1000, 100}, .measureOnly = true}).xSize,
+            3 * stop + Width("d"));
+  Draw(rec.canvas, "ab\tc <b>d</b>", {.bounds = {0, 0, 1000, 100}});
+  EXPECT_EQ(Drew("d").args[0], 1 + stop + Width("c "));
+
+  AnsiString anchor, plain, focus;
+  int xSize = 0, ySize = 0, links = 0, mouseLink = 0;
+  TRect hover;
+  HTMLDrawEx(&rec.canvas, "ab\tc", {0, 0, 1000, 100}, nullptr, -1, -1, -1, 0, 2, false, true, false, true, false,
+             false, true, 1.0, clBlue, clNone, clNone, clGray, anchor, plain, focus, xSize, ySize, links, mouseLink,
+             hover, nullptr, nullptr, 0);
+  EXPECT_EQ(xSize, stop + Width("c"));
+}
+
 TEST_F(MarkupEngine, DrawingStopsAtTheBottomMeasuringGoesOn) {
   const AnsiString text = "1<BR>2<BR>3<BR>4";
   const int h = GhHeight();
