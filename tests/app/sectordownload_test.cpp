@@ -198,6 +198,34 @@ TEST_F(SectorTableTest, ShowingTheWindowForAnotherNodeKeepsNothingOfThePrevious)
   EXPECT_EQ(TSectorDownload::ParsePassword("zz"), 0u);
 }
 
+// A node that does not answer the download-mode query at first, as one just
+// restarted: it is asked again for a while, and only a node that never
+// answers ends the step, with its message.
+TEST_F(SectorTableTest, ANodeThatDoesNotAnswerAtOnceIsAskedAgainThenReported) {
+  struct LateNode : ScriptedNode {
+    int GetDownloadMode(int* on) override {
+      *on = 1;
+      return ++queries > silentQueries ? 1 : 0;
+    }
+    int silentQueries = 0;
+    int queries = 0;
+  };
+  ScopedTimeScale fast{50};
+  LateNode late;
+  late.SetNodeNumber(5);
+  sequence.SetDownloader(&late);
+  late.silentQueries = 3;
+  EXPECT_TRUE(sequence.Retrieve("1234ABCD"));
+  EXPECT_TRUE(prompts.Messages().empty());
+
+  late.queries = 0;
+  late.silentQueries = 1000;
+  EXPECT_FALSE(sequence.Retrieve("1234ABCD"));
+  EXPECT_EQ(prompts.Messages(), std::vector<std::string>{"Could Not Read Download Mode!\r\nNode 5 does not answer."});
+  EXPECT_LT(late.queries, 1000) << "asked for a while, not for ever";
+  EXPECT_EQ(prompts.BusyDepth(), 0);
+}
+
 // A node whose long steps (entering the download mode, erasing) tell how
 // many busy scopes were open when they ran.
 class SlowNode : public ScriptedNode {
