@@ -162,9 +162,9 @@ TEST_F(DnetWindowTest, FailedUpdatesEndInTheirMessageAndLeaveTheWindowUsable) {
   EXPECT_TRUE(app->services().boxes.empty()) << app->AllTexts();
 }
 
-// The Advanced tab: a 128 KiB download into sector 1 is cancelled; the table
-// read at once after it shows the sector empty, and neither Make Boot Sector
-// nor Execute Sector takes it.
+// The Advanced tab: a 128 KiB download into sector 1 is cancelled. Whether
+// Make Boot Sector and Execute Sector come at once or after a Retrieve
+// Configuration, the table shows the sector empty and neither takes it.
 TEST_F(DnetWindowTest, ACancelledSectorDownloadNeverBecomesTheBootSector) {
   sim::DeviceNetSlave& node = AddSlave(Slave(5));
   app->GoOnline({5});
@@ -179,25 +179,29 @@ TEST_F(DnetWindowTest, ACancelledSectorDownloadNeverBecomesTheBootSector) {
     harness::Click(sectors.Button_Retrieve);
     ASSERT_TRUE(sectors.Button_EraseModule->Enabled()) << app->AllTexts();
     restarts = node.Restarts();
-    sectors.VudUvizidIzed_Modules->SetRowEx(2);  // sector 1
-    services().Answer(IDYES);  // erase sector 1
-    harness::Click(sectors.Button_EraseModule);
-    CancelProgressOnceShown();
-    services().Answer(IDYES);  // download into sector 1
-    services().ChooseFiles({hexFile});
-    harness::Click(sectors.Button_Upgrade);
-    EXPECT_TRUE(Shown(services(), "Download Error\r\nCancelled.")) << app->AllTexts();
+    for (const bool retrieveFirst : {false, true}) {
+      SCOPED_TRACE(retrieveFirst ? "after Retrieve Configuration" : "at once");
+      sectors.VudUvizidIzed_Modules->SetRowEx(2);  // sector 1
+      services().Answer(IDYES);                    // erase sector 1
+      harness::Click(sectors.Button_EraseModule);
+      CancelProgressOnceShown();
+      services().Answer(IDYES);  // download into sector 1
+      services().ChooseFiles({hexFile});
+      harness::Click(sectors.Button_Upgrade);
+      EXPECT_TRUE(Shown(services(), "Download Error\r\nCancelled.")) << app->AllTexts();
 
-    harness::Click(sectors.Button_Retrieve);
-    EXPECT_EQ(sectors.VudUvizidIzed_Modules->GetCellEx(2, 2), "<empty>");
-    EXPECT_EQ(sectors.VudUvizidIzed_Modules->GetCellEx(4, 2), "");
-    services().boxes.clear();
-    harness::Click(sectors.Button_MakeActive);
-    harness::Click(sectors.Button_Execute);
-    EXPECT_EQ(windowtest::Texts(services()),
-              (std::vector<std::string>{"Sector Empty.\r\n Cannot make current sector the Boot Sector!",
-                                        "Sector Empty!\r\n Cannot make execute an empty sector!"}));
-    EXPECT_TRUE(sectors.Visible());
+      if (retrieveFirst) harness::Click(sectors.Button_Retrieve);
+      EXPECT_EQ(sectors.VudUvizidIzed_Modules->GetCellEx(2, 2), "<empty>");
+      EXPECT_EQ(sectors.VudUvizidIzed_Modules->GetCellEx(4, 2), "");
+      services().boxes.clear();
+      sectors.VudUvizidIzed_Modules->SetRowEx(2);
+      harness::Click(sectors.Button_MakeActive);
+      harness::Click(sectors.Button_Execute);
+      EXPECT_EQ(windowtest::Texts(services()),
+                (std::vector<std::string>{"Sector Empty.\r\n Cannot make current sector the Boot Sector!",
+                                          "Sector Empty!\r\n Cannot make execute an empty sector!"}));
+      EXPECT_TRUE(sectors.Visible());
+    }
   });
   const sim::FirmwareFlash flash = node.Flash();
   EXPECT_EQ(flash.BootSector(), 0);
