@@ -122,7 +122,7 @@ TIntelHexFile::~TIntelHexFile() { Close(); }
 std::string TIntelHexFile::ProblemReport() const {
     if (problem_ == nullptr) return {};
     const std::string where =
-        line_number_ > 0 ? "Line " + std::to_string(line_number_) + " of " + path_ : path_;
+        line_number_ > 0 && !cut_short_ ? "Line " + std::to_string(line_number_) + " of " + path_ : path_;
     return where + ": " + problem_ + ".";
 }
 
@@ -176,6 +176,7 @@ void TIntelHexFile::ResetPosition() {
     at_end_of_file_ = false;
     read_error_ = false;
     skip_rest_of_line_ = false;
+    cut_short_ = false;
 }
 
 int TIntelHexFile::Rewind() {
@@ -269,7 +270,10 @@ int TIntelHexFile::ReadRecord(std::uint32_t* address, std::uint8_t* length, std:
         AdvanceLine();
         std::string_view line;
         const LineResult result = NextLine(line);
-        if (result == LineResult::End) return Fail(kHexStatusEndOfData);
+        if (result == LineResult::End) {
+            cut_short_ = true;
+            return Fail(kHexStatusEndOfData, "the file ends without its end record: it may be cut short");
+        }
         if (result == LineResult::ReadError) return Fail(kHexStatusNoColon, "the file cannot be read");
         if (line.empty() || line.front() != ':')
             return Fail(kHexStatusNoColon, "the line does not start with \":\"");

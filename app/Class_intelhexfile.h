@@ -56,11 +56,15 @@ public:
     const std::string& Path() const { return path_; }
     // The line the latest ReadRecord ended on (1 is the first line).
     std::uint32_t LineNumber() const { return line_number_; }
-    // What is wrong when the latest Open or ReadRecord failed on the file
-    // (not at the end of the data); empty otherwise.
+    // The latest ReadRecord reached the end of the file without an end
+    // record. Its status is still the end of the data, but a file copied
+    // only in part ends so at a line boundary: no image is taken from it.
+    bool CutShort() const { return cut_short_; }
+    // What is wrong when the latest Open or ReadRecord failed on the file, or
+    // found it cut short; empty otherwise.
     std::string_view Problem() const { return problem_ != nullptr ? problem_ : ""; }
     // The problem as the user is told it: "Line 12 of PATH: problem.", or
-    // "PATH: problem." when the file could not be opened; empty when none.
+    // "PATH: problem." when it concerns the whole file; empty when none.
     std::string ProblemReport() const;
 
 private:
@@ -92,4 +96,5 @@ private:
     bool at_end_of_file_ = false;
     bool read_error_ = false;
     bool skip_rest_of_line_ = false;
+    bool cut_short_ = false;
 };

@@ -95,7 +95,9 @@ bool TDownloadPasses::NextRecord(std::uint32_t* address, std::uint8_t* length, s
     return false;
   }
   if (job_.reader->ReadRecord(address, length, data) != 0) return true;
-  passEnd_ = platform::GetLastError() == kHexStatusEndOfData ? PassEnd::EndOfData : PassEnd::Failed;
+  // The end of a file without its end record may be where a copy broke off.
+  const bool endOfData = platform::GetLastError() == kHexStatusEndOfData && !job_.reader->CutShort();
+  passEnd_ = endOfData ? PassEnd::EndOfData : PassEnd::Failed;
   if (passEnd_ == PassEnd::Failed) cause_ = job_.reader->ProblemReport();
   return false;
 }

@@ -11,6 +11,11 @@
 namespace {
 
 constexpr std::uint32_t kEraseRetryDelayMs = 1000;
+// How long a node that does not answer the download-mode query is asked
+// again, and how often: as long as the mode switch waits for a node to come
+// back.
+constexpr std::uint32_t kNodeAnswerPatienceMs = 11000;
+constexpr std::uint32_t kNodeAnswerRetryMs = 250;
 // Left in the last-error value before asking whether a sector's checksum is
 // valid: a back-end without the query answers 0 and leaves it untouched.
 constexpr std::uint32_t kNoChecksumQuery = 0xFFFFFF02;
@@ -23,6 +28,14 @@ std::string Format(const char* format, Args... args) {
   char text[128];
   std::snprintf(text, sizeof text, format, args...);
   return text;
+}
+
+// The bytes a sector holds, from the size its node reports. A sector holds
+// whole flash words, an even number of bytes: an odd size is the offset of
+// its last byte, as the maker's nodes report their 64 and 192 KiB sectors
+// (0xFFFF, 0x2FFFF).
+std::uint64_t SectorCapacity(std::uint32_t reportedSize) {
+  return reportedSize % 2 != 0 ? std::uint64_t{reportedSize} + 1 : reportedSize;
 }
 
 // A message with the cause, when known, on its second line.
@@ -59,6 +72,7 @@ void TSectorDownload::Reset() {
   Invalidate();
   descriptions_ = {};
   status_ = {};
+  unfinished_ = {};
   bootSector_ = 0;
   // Nothing is known of the new node yet: not even its first sector number.
   advanced_ = {HeaderRow(), Row{}};
@@ -82,8 +96,13 @@ std::uint32_t TSectorDownload::ParsePassword(const std::string& text) {
 int TSectorDownload::EnterDownloadMode(const std::string& passwordText) {
   if (downloader_ == nullptr) return 0;
   int inDownloadMode = 0;
-  const int result = downloader_->GetDownloadMode(&inDownloadMode);
-  if (result == 0) return 0;
+  const int result = ReadDownloadMode(inDownloadMode);
+  if (result == 0) {
+    prompt::Tell("Could Not Read Download Mode!\r\nNode " + std::to_string(downloader_->NodeNumber()) +
+                     " does not answer.",
+                 "Error");
+    return 0;
+  }
   if (inDownloadMode != 0) return result;
   if (!AskWarning("The module is not currently in the download mode.\r\nEntering Download mode will stop current "
                   "Node Application Firmware!\r\nMake sure the Node is in a safe state!\r\nEnter download mode?\r\n")) {
@@ -101,6 +120,20 @@ int TSectorDownload::EnterDownloadMode(const std::string& passwordText) {
   return entered;
 }
 
+// A node just restarted (reset into new firmware a moment ago) is listed as
+// soon as it is heard again, but its master may need a few seconds more to
+// reach it: it is given that time before the user is told it does not answer.
+int TSectorDownload::ReadDownloadMode(int& inDownloadMode) {
+  int result = downloader_->GetDownloadMode(&inDownloadMode);
+  if (result != 0) return result;
+  prompt::BusyCursor busy;
+  for (std::uint32_t waited = 0; result == 0 && waited < kNodeAnswerPatienceMs; waited += kNodeAnswerRetryMs) {
+    platform::Sleep(kNodeAnswerRetryMs);
+    result = downloader_->GetDownloadMode(&inDownloadMode);
+  }
+  return result;
+}
+
 int TSectorDownload::EraseSectorAndRefresh(std::uint8_t sector) {
   if (downloader_ == nullptr) {
     ClearSectorGrid();
@@ -108,6 +141,7 @@ int TSectorDownload::EraseSectorAndRefresh(std::uint8_t sector) {
     return 0;
   }
   const int result = EraseWhileBusy(sector);
+  if (result != 0 && sector < kMaxSectors) unfinished_[sector] = false;
   RefreshSectorGrid();
   return result;
 }
@@ -150,9 +184,10 @@ bool TSectorDownload::ChooseDownloadFile(std::uint8_t sector, std::string& path)
 std::string TSectorDownload::FileProblem(std::uint8_t sector, const std::string& path) {
   TIntelHexFile reader;
   if (reader.Open(path) == 0) return reader.ProblemReport();
-  std::uint32_t size = 0;
+  std::uint32_t reportedSize = 0;
   // Without a size from the node, the node's own refusal guards the sector's end.
-  const bool sized = downloader_->GetSectorSize(sector, &size) != 0 && size != 0;
+  const bool sized = downloader_->GetSectorSize(sector, &reportedSize) != 0 && reportedSize != 0;
+  const std::uint64_t capacity = SectorCapacity(reportedSize);
   bool hasData = false;
   std::uint32_t address = 0;
   std::uint8_t length = 0;
@@ -160,13 +195,13 @@ std::string TSectorDownload::FileProblem(std::uint8_t sector, const std::string&
   while (reader.ReadRecord(&address, &length, data) != 0) {
     if (length == 0) continue;
     hasData = true;
-    if (sized && (address >= size || length > size - address)) {
+    if (sized && std::uint64_t{address} + length > capacity) {
       return "Line " + std::to_string(reader.LineNumber()) + " of " + path +
-             Format(": the data at 0x%06X lie outside sector %u (0x%06X bytes).", static_cast<unsigned>(address),
-                    static_cast<unsigned>(sector), static_cast<unsigned>(size));
+             Format(": the data at 0x%06X lie outside sector %u (0x%06llX bytes).", static_cast<unsigned>(address),
+                    static_cast<unsigned>(sector), static_cast<unsigned long long>(capacity));
     }
   }
-  if (platform::GetLastError() != kHexStatusEndOfData) return reader.ProblemReport();
+  if (platform::GetLastError() != kHexStatusEndOfData || reader.CutShort()) return reader.ProblemReport();
   if (!hasData) return path + ": the file holds no data to download.";
   return {};
 }
@@ -180,23 +215,32 @@ int TSectorDownload::DownloadFile(std::uint8_t sector, const std::string& path) 
   }
   const TDownloadVerdict verdict = view_.RunDownload(TDownloadJob{&reader, sector, downloader_});
   if (!verdict.downloadPassed || !verdict.verifyPassed) {
-    RefreshSectorGrid();
-    prompt::Tell(WithCause(verdict.downloadPassed ? "Verify Error" : "Download Error", verdict.cause), "Warning");
-    return 0;
+    return DownloadFailed(sector, WithCause(verdict.downloadPassed ? "Verify Error" : "Download Error", verdict.cause),
+                          "Warning");
   }
   const int result = downloader_->WriteSectorChecksum(sector);
-  const std::string invalid = result != 0 ? ChecksumProblem(sector) : std::string();
+  if (result == 0) return DownloadFailed(sector, "Could Not Write Checksum", "Error");
+  const std::string invalid = ChecksumProblem(sector);
+  if (!invalid.empty()) return DownloadFailed(sector, WithCause("Download Error", invalid), "Warning");
   RefreshSectorGrid();
-  if (result == 0) {
-    prompt::Tell("Could Not Write Checksum", "Error");
-    return 0;
-  }
-  if (!invalid.empty()) {
-    prompt::Tell(WithCause("Download Error", invalid), "Warning");
-    return 0;
-  }
   prompt::Tell("Download Successful", "Success");
   return result;
+}
+
+// The sector holds part of the file at most, under no checksum the node
+// confirmed; its description record may be among the bytes written, and a
+// DeviceNet node cannot be asked whether the sector's checksum is valid. It
+// is erased again so that nothing of it can pass for firmware; when that
+// fails, the window holds it for damaged until it is erased.
+int TSectorDownload::DownloadFailed(std::uint8_t sector, std::string message, const char* caption) {
+  const bool cleared = EraseWhileBusy(sector) != 0;
+  if (sector < kMaxSectors) unfinished_[sector] = !cleared;
+  RefreshSectorGrid();
+  if (!cleared) {
+    message += "\r\nSector " + std::to_string(sector) + " could not be erased again: it holds part of the file.";
+  }
+  prompt::Tell(message, caption);
+  return 0;
 }
 
 // On DeviceNet and CANopen the verify pass compares nothing, and the sum the
@@ -390,7 +434,7 @@ void TSectorDownload::ReadSector(std::uint8_t sector, Row& texts) {
     texts[2] = "<empty>";
     return;
   }
-  switch (AskChecksum(sector)) {
+  switch (unfinished_[sector] ? ChecksumAnswer::Invalid : AskChecksum(sector)) {
     case ChecksumAnswer::Invalid:
       status_[sector] = kChecksumError;
       texts[2] = "<checksum error>";

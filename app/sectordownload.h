@@ -89,6 +89,9 @@ class TSectorDownload {
  private:
   static Row HeaderRow();
   bool SectorEmpty(std::uint8_t sector) const;
+  // The node's download mode, asked again for a while when it does not
+  // answer; the last query's result.
+  int ReadDownloadMode(int& inDownloadMode);
   int EraseWhileBusy(std::uint8_t sector);
   void Invalidate();
   enum class ChecksumAnswer { Valid, Invalid, NoQuery, Failed };
@@ -102,10 +105,15 @@ class TSectorDownload {
   // when the file was refused (with its message shown).
   bool ChooseDownloadFile(std::uint8_t sector, std::string& path);
   // Empty when the file can be downloaded into the sector as a whole: it
-  // opens, every line is a whole record with its checksum, it holds data and
-  // all of it lies inside the sector. Else what is wrong with it.
+  // opens, every line is a whole record with its checksum, it ends with its
+  // end record, it holds data and all of it lies inside the sector. Else
+  // what is wrong with it.
   std::string FileProblem(std::uint8_t sector, const std::string& path);
   int EraseAndDownloadFile(std::uint8_t sector, const std::string& path);
+  // Ends a download that did not bring the whole file into the sector under
+  // a confirmed checksum: the sector is erased again, the tables refreshed and
+  // the message shown. Returns 0.
+  int DownloadFailed(std::uint8_t sector, std::string message, const char* caption);
   // Fills the sector's record, status and texts; false when its description
   // could not be read.
   void ReadSector(std::uint8_t sector, Row& texts);
@@ -114,6 +122,9 @@ class TSectorDownload {
   TFlashwright* downloader_ = nullptr;
   std::array<SectorDescription, kMaxSectors> descriptions_{};
   std::array<SectorStatus, kMaxSectors> status_{};
+  // Sectors left holding part of a download that could not be erased again:
+  // shown with a checksum error whatever the node says, until erased.
+  std::array<bool, kMaxSectors> unfinished_{};
   std::uint8_t bootSector_ = 0;
   bool valid_ = false;
   std::vector<Row> advanced_;

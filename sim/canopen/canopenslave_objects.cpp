@@ -168,7 +168,7 @@ std::vector<std::uint8_t> CanopenSlave::Value(std::uint16_t index, std::uint8_t 
     case 0x3609: return LittleEndian(flash_.Info(sector).revision, 4);
     case 0x360B: return {flash_.BootSector()};
     case 0x360D: return {static_cast<std::uint8_t>(flash_.SectorCount())};
-    case 0x360E: return LittleEndian(flash_.SectorSize(sector), 4);
+    case 0x360E: return LittleEndian(flash_.ReportedSize(sector), 4);
     case 0x3610: return {static_cast<std::uint8_t>(flash_.ChecksumValid(sector) ? 1 : 0)};
     case 0x3611: return {static_cast<std::uint8_t>(config_.checksumWidth)};
     case 0x6000: return {subIndex == 0 ? kDigitalChannels : process_.digitalInputs[subIndex - 1]};

@@ -345,7 +345,7 @@ Reply DeviceNetSlave::FirmwareGet(std::uint8_t attribute) {
     case kSectorCount:
       return Success(get, {static_cast<std::uint8_t>(flash_.SectorCount())});
     case kSectorSize:
-      return Success(get, Udint(flash_.SectorSize(selectedSector_)));
+      return Success(get, Udint(flash_.ReportedSize(selectedSector_)));
     default:
       return Error(kAttributeNotSupported);  // also the write-only command and password
   }

@@ -13,10 +13,10 @@ constexpr std::size_t kMaxSectors = 256;  // sector numbers travel in one byte
 
 std::vector<FlashSector> FirmwareFlash::StandardLayout() {
   return {
-      {0xFFFF, {"Boot", "Boot loader", "", "", 0}},
-      {0x2FFFF, {"Application", "Application image", "", "", 0}},
-      {0x2FFFF, {"Update", "Application update", "", "", 0}},
-      {0xFFFF, {"Data", "Parameter data", "", "", 0}},
+      {0x10000, {"Boot", "Boot loader", "", "", 0}},
+      {0x30000, {"Application", "Application image", "", "", 0}},
+      {0x30000, {"Update", "Application update", "", "", 0}},
+      {0x10000, {"Data", "Parameter data", "", "", 0}},
   };
 }
 
@@ -50,6 +50,11 @@ const FirmwareFlash::Sector* FirmwareFlash::Find(std::size_t sector) const {
 std::uint32_t FirmwareFlash::SectorSize(std::size_t sector) const {
   const Sector* found = Find(sector);
   return found != nullptr ? found->layout.size : 0;
+}
+
+std::uint32_t FirmwareFlash::ReportedSize(std::size_t sector) const {
+  const std::uint32_t size = SectorSize(sector);
+  return size != 0 ? size - 1 : 0;
 }
 
 SectorInfo FirmwareFlash::Info(std::size_t sector) const {
@@ -129,7 +134,7 @@ std::uint32_t FirmwareFlash::DeviceNetSum(std::size_t sector) const {
 std::uint32_t FirmwareFlash::CanopenSum(std::size_t sector, unsigned width) const {
   const Sector* found = Find(sector);
   if (found == nullptr) return 0;
-  const std::size_t bytes = std::min<std::size_t>(found->bytes.size(), kChecksumWindow);
+  const std::size_t bytes = std::min<std::size_t>(ReportedSize(sector), kChecksumWindow);
   if (width == 16) return WordSum(*found, bytes);
   if (width != 8) return 0;
   std::uint32_t sum = 0;

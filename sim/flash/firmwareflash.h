@@ -52,7 +52,7 @@ class FirmwareFlash {
   static constexpr std::uint32_t kDescriptionAddress = 0x400;
   static constexpr std::size_t kDescriptionSize = 76;
 
-  // The layout of the maker's nodes: 0xFFFF, 0x2FFFF, 0x2FFFF, 0xFFFF bytes.
+  // The layout of the maker's nodes: sectors of 64, 192, 192 and 64 KiB.
   static std::vector<FlashSector> StandardLayout();
 
   // Every sector starts erased. Throws std::invalid_argument for no sectors,
@@ -60,8 +60,12 @@ class FirmwareFlash {
   FirmwareFlash(std::vector<FlashSector> sectors, std::uint32_t password, FlashMode mode);
 
   std::size_t SectorCount() const { return sectors_.size(); }
-  // 0 for a sector that does not exist.
+  // The bytes the sector holds; 0 for a sector that does not exist.
   std::uint32_t SectorSize(std::size_t sector) const;
+  // The sector's size as the network nodes report it (and as the program's
+  // fixed table for them has it): the offset of its last byte, 0xFFFF for a
+  // 64 KiB sector. 0 for a sector that does not exist.
+  std::uint32_t ReportedSize(std::size_t sector) const;
   // Throws std::out_of_range for a sector that does not exist.
   SectorInfo Info(std::size_t sector) const;
   void SetInfo(std::size_t sector, SectorInfo info);
@@ -76,8 +80,9 @@ class FirmwareFlash {
   // its size counting as 0xFF (as in the program's mirror).
   std::uint32_t DeviceNetSum(std::size_t sector) const;
   // The CANopen rule for a node of the given width: over the first
-  // min(size, kChecksumWindow) bytes, the byte sum for width 8 and the sum of
-  // the whole little-endian 16-bit words for width 16; 0 for any other width.
+  // min(ReportedSize, kChecksumWindow) bytes, as the program takes the
+  // reported size for the count, the byte sum for width 8 and the sum of the
+  // whole little-endian 16-bit words for width 16; 0 for any other width.
   std::uint32_t CanopenSum(std::size_t sector, unsigned width) const;
 
   // Stores a checksum for the sector; it is valid when it equals expected.

@@ -206,6 +206,37 @@ TEST_F(IntelHexFileTest, TellsWhichLineOfWhichFileIsBadAndWhy) {
     }
 }
 
+// The end of the data is told whichever way the file ends; a file that ends
+// before its end record is marked cut short, with the cause for the user.
+TEST_F(IntelHexFileTest, TellsAFileThatEndsWithoutItsEndRecord) {
+    struct Case {
+        const char* name;
+        std::string text;
+        bool cutShort;
+    };
+    const Case cases[] = {
+        {"empty file", "", true},
+        {"data records only", ":0100000011EE\n:0100010022DC\n", true},
+        {"last line without newline", ":0100000011EE", true},
+        {"a Ctrl-Z before the end record", ":0100000011EE\n\x1A\n:00000001FF\n", true},
+        {"end record", ":0100000011EE\n:00000001FF\n", false},
+        {"end record without newline, then a Ctrl-Z", ":00000001FF\x1A", false},
+        {"lines after the end record", ":00000001FF\nnot a record\n", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = WriteFile("end.hex", c.text);
+        ASSERT_EQ(reader_.Open(path), 1);
+        EXPECT_EQ(ReadPass(reader_).status, kHexStatusEndOfData);
+        EXPECT_EQ(reader_.CutShort(), c.cutShort);
+        EXPECT_EQ(reader_.ProblemReport(),
+                  c.cutShort ? path + ": the file ends without its end record: it may be cut short." : "");
+        // The next pass starts with no verdict of the last.
+        ASSERT_EQ(reader_.Rewind(), 1);
+        EXPECT_FALSE(reader_.CutShort());
+    }
+}
+
 TEST_F(IntelHexFileTest, PercentCountsLinesReadOfLinesPlusOne) {
     // Four lines: the line count is 5, and the first record needs two lines.
     ASSERT_EQ(reader_.Open(WriteFile(

@@ -25,20 +25,29 @@ using windowtest::SettingsStore;
 
 constexpr std::uint8_t kSector = 2;
 
-TEST(CopnWindow, UpdatesANodeFromTheTable) {
+// A CANopen node on the bench, reached through the QX240 adapter on COM1.
+class CopnWindowTest : public testing::Test {
+ protected:
+  static constexpr std::uint32_t kPassword = 0x1234ABCD;
+
+  void SetUp() override {
+    ASSERT_TRUE(adapter.Start());
+    adapter.AttachToBus(bus);
+    setenv("FLASHWRIGHT_COM1", adapter.SlavePath().c_str(), 1);
+    sim::CanopenSlaveConfig config;
+    config.node = 7;
+    config.password = kPassword;
+    config.deviceName = "CANopen Node";
+    node = std::make_unique<sim::CanopenSlave>(bus, config);
+  }
+
   ScopedTimeScale fast{2};
-  constexpr std::uint32_t kPassword = 0x1234ABCD;
   sim::CanBus bus;
   sim::Qx240Adapter adapter;
-  ASSERT_TRUE(adapter.Start());
-  adapter.AttachToBus(bus);
-  setenv("FLASHWRIGHT_COM1", adapter.SlavePath().c_str(), 1);
-  sim::CanopenSlaveConfig config;
-  config.node = 7;
-  config.password = kPassword;
-  config.deviceName = "CANopen Node";
-  sim::CanopenSlave node(bus, config);
+  std::unique_ptr<sim::CanopenSlave> node;
+};
 
+TEST_F(CopnWindowTest, UpdatesANodeFromTheTable) {
   MainWindowDriver app(TForm_FW_Download_Main::kCANopen, SettingsStore::CANopen());
   EXPECT_EQ(app.window->GroupBox_Interface->Caption(), "CANopen Interface:");
   EXPECT_EQ(app.window->VudUvizidIzed_NodesOnline->GetCellEx(0, 0), "Node ID");
@@ -49,13 +58,35 @@ TEST(CopnWindow, UpdatesANodeFromTheTable) {
   const std::vector<std::uint8_t> image = apptest::Image(3000, 5);
   app.UpdateNode(1, "1234abcd", app.HexFile(image));
   EXPECT_TRUE(app.Shown("Download Successful")) << app.AllTexts();
-  const sim::FirmwareFlash flash = node.Flash();
+  const sim::FirmwareFlash flash = node->Flash();
   const auto written = flash.Image(kSector);
   ASSERT_GE(written.size(), image.size());
   EXPECT_TRUE(std::equal(image.begin(), image.end(), written.begin()));
   EXPECT_TRUE(flash.ChecksumValid(kSector));
   EXPECT_EQ(flash.BootSector(), kSector);
-  EXPECT_TRUE(PumpUntil([&] { return node.Mode() == sim::FlashMode::Application; })) << app.AllTexts();
+  EXPECT_TRUE(PumpUntil([&] { return node->Mode() == sim::FlashMode::Application; })) << app.AllTexts();
+  app.window.reset();
+}
+
+// Each bad file is chosen for the node right after it was updated and reset
+// into its new firmware: every attempt ends in its own message, and the image
+// of the update stays the node's boot image.
+TEST_F(CopnWindowTest, BadFilesRightAfterAnUpdateAreRefusedWithTheirCause) {
+  MainWindowDriver app(TForm_FW_Download_Main::kCANopen, SettingsStore::CANopen());
+  app.GoOnline({7});
+  const std::string goodFile = app.HexFile(apptest::Image(2000, 5));
+  for (const auto& bad : app.BadHexFiles()) {
+    app.Rescript();
+    app.UpdateNode(1, "1234abcd", goodFile);
+    ASSERT_TRUE(app.Shown("Download Successful")) << bad.name << app.AllTexts();
+    app.Rescript();
+    app.UpdateNode(1, "1234abcd", bad.path);
+    EXPECT_TRUE(app.Shown(bad.message)) << bad.name << app.AllTexts();
+    EXPECT_FALSE(app.Shown("Download Successful")) << bad.name;
+  }
+  const sim::FirmwareFlash flash = node->Flash();
+  EXPECT_TRUE(flash.ChecksumValid(kSector));
+  EXPECT_EQ(flash.BootSector(), kSector);
   app.window.reset();
 }
 

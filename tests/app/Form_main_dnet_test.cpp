@@ -162,6 +162,75 @@ TEST_F(DnetWindowTest, FailedUpdatesEndInTheirMessageAndLeaveTheWindowUsable) {
   EXPECT_TRUE(app->services().boxes.empty()) << app->AllTexts();
 }
 
+// The Advanced tab: a 128 KiB download into sector 1 is cancelled. Whether
+// Make Boot Sector and Execute Sector come at once or after a Retrieve
+// Configuration, the table shows the sector empty and neither takes it.
+TEST_F(DnetWindowTest, ACancelledSectorDownloadNeverBecomesTheBootSector) {
+  sim::DeviceNetSlave& node = AddSlave(Slave(5));
+  app->GoOnline({5});
+  std::vector<std::uint8_t> image = apptest::Image(128 * 1024);
+  const char description[] = "Cancelled image";
+  std::copy(std::begin(description), std::end(description), image.begin() + 0x400 + 16);
+  const std::string hexFile = app->HexFile(image);
+  std::size_t restarts = 0;
+  app->InSectorWindow(1, [&](TForm_FW_Download& sectors) {
+    sectors.Edit_Password->SetText(kPasswordText);
+    services().Answer(IDYES);  // enter download mode
+    harness::Click(sectors.Button_Retrieve);
+    ASSERT_TRUE(sectors.Button_EraseModule->Enabled()) << app->AllTexts();
+    restarts = node.Restarts();
+    for (const bool retrieveFirst : {false, true}) {
+      SCOPED_TRACE(retrieveFirst ? "after Retrieve Configuration" : "at once");
+      sectors.VudUvizidIzed_Modules->SetRowEx(2);  // sector 1
+      services().Answer(IDYES);                    // erase sector 1
+      harness::Click(sectors.Button_EraseModule);
+      CancelProgressOnceShown();
+      services().Answer(IDYES);  // download into sector 1
+      services().ChooseFiles({hexFile});
+      harness::Click(sectors.Button_Upgrade);
+      EXPECT_TRUE(Shown(services(), "Download Error\r\nCancelled.")) << app->AllTexts();
+
+      if (retrieveFirst) harness::Click(sectors.Button_Retrieve);
+      EXPECT_EQ(sectors.VudUvizidIzed_Modules->GetCellEx(2, 2), "<empty>");
+      EXPECT_EQ(sectors.VudUvizidIzed_Modules->GetCellEx(4, 2), "");
+      services().boxes.clear();
+      sectors.VudUvizidIzed_Modules->SetRowEx(2);
+      harness::Click(sectors.Button_MakeActive);
+      harness::Click(sectors.Button_Execute);
+      EXPECT_EQ(windowtest::Texts(services()),
+                (std::vector<std::string>{"Sector Empty.\r\n Cannot make current sector the Boot Sector!",
+                                          "Sector Empty!\r\n Cannot make execute an empty sector!"}));
+      EXPECT_TRUE(sectors.Visible());
+    }
+  });
+  const sim::FirmwareFlash flash = node.Flash();
+  EXPECT_EQ(flash.BootSector(), 0);
+  EXPECT_EQ(node.Restarts(), restarts);
+  EXPECT_EQ(node.Mode(), sim::FlashMode::BootLoader);
+}
+
+// Each bad file is chosen for the node right after it was updated and reset
+// into its new firmware: every attempt ends in its own message, and the image
+// of the update stays the node's boot image.
+TEST_F(DnetWindowTest, BadFilesRightAfterAnUpdateAreRefusedWithTheirCause) {
+  sim::DeviceNetSlave& node = AddSlave(Slave(5));
+  app->GoOnline({5});
+  const std::vector<std::uint8_t> image = apptest::Image(2000);
+  const std::string goodFile = app->HexFile(image);
+  for (const auto& bad : app->BadHexFiles()) {
+    app->Rescript();
+    app->UpdateNode(1, kPasswordText, goodFile);
+    ASSERT_TRUE(Shown(services(), "Download Successful")) << bad.name << app->AllTexts();
+    app->Rescript();
+    app->UpdateNode(1, kPasswordText, bad.path);
+    EXPECT_TRUE(Shown(services(), bad.message)) << bad.name << app->AllTexts();
+    EXPECT_FALSE(Shown(services(), "Download Successful")) << bad.name;
+  }
+  const sim::FirmwareFlash flash = node.Flash();
+  EXPECT_TRUE(flash.ChecksumValid(kSector));
+  EXPECT_EQ(flash.BootSector(), kSector);
+}
+
 TEST_F(DnetWindowTest, StoppingAndClosingReturnPromptly) {
   AddSlave(Slave(5));
   app->GoOnline({5});

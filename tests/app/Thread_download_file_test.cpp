@@ -110,13 +110,25 @@ TEST_F(DownloadPassTest, SplitsEachRecordIntoChunksWithAClosingWrite) {
   }
 }
 
+// A copy that broke off between two records leaves a file that reads well
+// to its last line: without its end record it is never taken for an image.
+TEST_F(DownloadPassTest, AFileWithoutItsEndRecordFailsTheDownload) {
+  const std::string path = dir.File("cut.hex");
+  WriteHexFile(path, apptest::Image(250 * 16), 16, /*endRecord=*/false);
+  RecordingDownloader downloader;
+  const TDownloadPasses& result = Run(path, downloader);
+  EXPECT_FALSE(result.DownloadPassed());
+  EXPECT_EQ(result.Verdict().cause, path + ": the file ends without its end record: it may be cut short.");
+  EXPECT_EQ(observer.verifyStarts, 0);
+}
+
 TEST_F(DownloadPassTest, ReportsProgressEveryHundredRecordsAndEndsOnTheEndOfTheData) {
   const std::string path = dir.File("many.hex");
-  WriteHexFile(path, apptest::Image(250 * 16), 16, /*endRecord=*/false);
+  WriteHexFile(path, apptest::Image(250 * 16), 16);
   RecordingDownloader downloader;
   downloader.readsBack = true;
   const TDownloadPasses& result = Run(path, downloader);
-  EXPECT_TRUE(result.DownloadPassed()) << "the end of the file ends the data as an end record does";
+  EXPECT_TRUE(result.DownloadPassed());
   EXPECT_TRUE(result.VerifyPassed());
   // Two reports in the download pass; the counter runs on into the verify pass.
   ASSERT_EQ(observer.percents.size(), 5u);
@@ -203,7 +215,9 @@ TEST_F(DownloadPassTest, AFileWithoutDataIsNoDownload) {
     RecordingDownloader downloader;
     const TDownloadVerdict verdict = Run(path, downloader).Verdict();
     EXPECT_FALSE(verdict.downloadPassed);
-    EXPECT_EQ(verdict.cause, "The file holds no data to download.");
+    // An empty file has not even its end record.
+    EXPECT_EQ(verdict.cause, *text == '\0' ? path + ": the file ends without its end record: it may be cut short."
+                                           : "The file holds no data to download.");
   }
 }
 

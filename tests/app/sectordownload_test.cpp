@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "app/Class_fw_dnld_copn.h"
 #include "app/Class_fw_dnld_dnet.h"
@@ -20,7 +22,7 @@ using apptest::ScriptedPrompt;
 using Table = TSectorDownload::Table;
 
 // Runs the passes on the calling thread and can stand in for the open dialog.
-class SynchronousView : public TSectorDownloadView {
+class SynchronousView : public TSectorDownloadView, private TDownloadObserver {
  public:
   bool ChooseHexFile(std::string& path) override {
     ++dialogs;
@@ -29,13 +31,26 @@ class SynchronousView : public TSectorDownloadView {
     return true;
   }
   TDownloadVerdict RunDownload(const TDownloadJob& job) override {
-    TDownloadPasses passes(job, nullptr);
+    TDownloadPasses passes(job, this);
+    running_ = &passes;
     passes.Execute();
+    running_ = nullptr;
     return passes.Verdict();
   }
 
   std::string file;
   int dialogs = 0;
+  // Runs at the download's progress reports (the user's Cancel, a power cut).
+  std::function<void(TDownloadPasses&)> onProgress;
+
+ private:
+  void Progress(std::uint8_t) override {
+    if (onProgress) onProgress(*running_);
+  }
+  void VerifyStarted() override {}
+  void Finished() override {}
+
+  TDownloadPasses* running_ = nullptr;
 };
 
 // A node whose sectors the test describes.
@@ -183,6 +198,34 @@ TEST_F(SectorTableTest, ShowingTheWindowForAnotherNodeKeepsNothingOfThePrevious)
   EXPECT_EQ(TSectorDownload::ParsePassword("zz"), 0u);
 }
 
+// A node that does not answer the download-mode query at first, as one just
+// restarted: it is asked again for a while, and only a node that never
+// answers ends the step, with its message.
+TEST_F(SectorTableTest, ANodeThatDoesNotAnswerAtOnceIsAskedAgainThenReported) {
+  struct LateNode : ScriptedNode {
+    int GetDownloadMode(int* on) override {
+      *on = 1;
+      return ++queries > silentQueries ? 1 : 0;
+    }
+    int silentQueries = 0;
+    int queries = 0;
+  };
+  ScopedTimeScale fast{50};
+  LateNode late;
+  late.SetNodeNumber(5);
+  sequence.SetDownloader(&late);
+  late.silentQueries = 3;
+  EXPECT_TRUE(sequence.Retrieve("1234ABCD"));
+  EXPECT_TRUE(prompts.Messages().empty());
+
+  late.queries = 0;
+  late.silentQueries = 1000;
+  EXPECT_FALSE(sequence.Retrieve("1234ABCD"));
+  EXPECT_EQ(prompts.Messages(), std::vector<std::string>{"Could Not Read Download Mode!\r\nNode 5 does not answer."});
+  EXPECT_LT(late.queries, 1000) << "asked for a while, not for ever";
+  EXPECT_EQ(prompts.BusyDepth(), 0);
+}
+
 // A node whose long steps (entering the download mode, erasing) tell how
 // many busy scopes were open when they ran.
 class SlowNode : public ScriptedNode {
@@ -215,9 +258,11 @@ TEST_F(SectorTableTest, EveryLongStepRunsUnderTheBusyCursor) {
   EXPECT_NE(sequence.EnterDownloadMode("1234"), 0);
   sequence.RefreshSectorGrid();
   sequence.EraseSector(1);     // asked and erased
-  sequence.DownloadSector(3);  // the file chosen and the sector erased (the node takes no data)
+  // The file chosen and the sector erased; the node takes no data, and the
+  // sector is erased again.
+  sequence.DownloadSector(3);
   const std::vector<std::pair<std::string, int>> expected = {
-      {"enter download mode", 1}, {"erase", 1}, {"erase", 1}};
+      {"enter download mode", 1}, {"erase", 1}, {"erase", 1}, {"erase", 1}};
   EXPECT_EQ(slow.busyAtStep, expected);
   EXPECT_EQ(prompts.BusyDepth(), 0);
 }
@@ -419,8 +464,8 @@ TYPED_TEST(NetworkSectorDownloadTest, ACorruptedImageIsNeverReportedAsSuccessNor
 }
 
 // An image of a sector's firmware with its description record at 0x400.
-std::vector<std::uint8_t> DescribedImage() {
-  std::vector<std::uint8_t> image = apptest::Image(0x600, 9);
+std::vector<std::uint8_t> DescribedImage(std::size_t size = 0x600) {
+  std::vector<std::uint8_t> image = apptest::Image(size, 9);
   std::uint8_t* record = image.data() + sim::FirmwareFlash::kDescriptionAddress;
   std::fill_n(record, sim::FirmwareFlash::kDescriptionSize, 0);
   std::strcpy(reinterpret_cast<char*>(record), "Fresh");
@@ -454,6 +499,101 @@ TYPED_TEST(NetworkSectorDownloadTest, TheAdvancedCycleErasesDownloadsBootsAndExe
   EXPECT_TRUE(apptest::Eventually([&] { return this->node->Mode() == sim::FlashMode::Application; }));
   EXPECT_EQ(this->node->Flash().BootSector(), 2);
   EXPECT_TRUE(this->node->Flash().ChecksumValid(2));
+}
+
+// The nodes report a sector's size as the offset of its last byte: sector 3
+// holds 64 KiB. An image that fills it is taken whole; one byte more is
+// refused before anything is written.
+TYPED_TEST(NetworkSectorDownloadTest, AnImageThatFillsASectorExactlyIsTakenAndOneByteMoreIsNot) {
+  constexpr std::uint8_t kSector = 3;
+  auto& sequence = this->sequence;
+  ASSERT_TRUE(sequence.Retrieve("1234ABCD"));
+  EXPECT_EQ(sequence.Rows(Table::Advanced)[kSector + 1][1], "00FFFF");
+  sequence.EraseSector(kSector);
+  const std::vector<std::uint8_t> full = apptest::Image(0x10000, 11);
+  this->view.file = this->HexFile(full, "full.hex");
+  sequence.DownloadSector(kSector);
+  EXPECT_EQ(this->prompts.Messages(), (std::vector<std::string>{"Sector Erased!", "Download Successful"}));
+  const sim::FirmwareFlash filled = this->node->Flash();
+  EXPECT_TRUE(std::ranges::equal(filled.Image(kSector), full));
+  EXPECT_TRUE(filled.ChecksumValid(kSector));
+
+  sequence.EraseSector(kSector);
+  std::vector<std::uint8_t> over = full;
+  over.push_back(0x5A);
+  this->view.file = this->HexFile(over, "over.hex");
+  sequence.DownloadSector(kSector);
+  // 2048 records fill the sector; the address record and the one byte follow.
+  EXPECT_EQ(this->prompts.Messages().back(), "Download Error\r\nLine 2050 of " + this->view.file +
+                                                  ": the data at 0x010000 lie outside sector 3 (0x010000 bytes).");
+  const sim::FirmwareFlash erased = this->node->Flash();
+  EXPECT_TRUE(std::ranges::all_of(erased.Image(kSector), [](std::uint8_t b) { return b == 0xFF; }));
+}
+
+// A download cancelled part way, its description record already written,
+// leaves nothing that could pass for firmware: the table read at once after
+// it shows the sector empty, and it neither becomes the boot sector nor runs.
+TYPED_TEST(NetworkSectorDownloadTest, ACancelledDownloadLeavesTheSectorEmpty) {
+  constexpr std::uint8_t kSector = 1;
+  auto& sequence = this->sequence;
+  ASSERT_TRUE(sequence.Retrieve("1234ABCD"));
+  const std::uint8_t boot = this->node->Flash().BootSector();
+  sequence.EraseSector(kSector);
+  this->view.file = this->HexFile(DescribedImage(0x20000), "large.hex");
+  this->view.onProgress = [](TDownloadPasses& passes) { passes.Cancel(); };
+  sequence.DownloadSector(kSector);
+  EXPECT_EQ(this->prompts.Messages().back(), "Download Error\r\nCancelled.");
+
+  ASSERT_TRUE(sequence.Retrieve("1234ABCD"));
+  EXPECT_EQ(sequence.Rows(Table::Advanced)[kSector + 1],
+            (TSectorDownload::Row{"1", "02FFFF", "<empty>", "", "", "", "", ""}));
+  sequence.MakeBootSector(kSector);
+  EXPECT_FALSE(sequence.ExecuteSector(kSector));
+  const std::vector<std::string> messages = this->prompts.Messages();
+  ASSERT_GE(messages.size(), 2u);
+  EXPECT_EQ(messages[messages.size() - 2], "Sector Empty.\r\n Cannot make current sector the Boot Sector!");
+  EXPECT_EQ(messages.back(), "Sector Empty!\r\n Cannot make execute an empty sector!");
+  const sim::FirmwareFlash flash = this->node->Flash();
+  EXPECT_EQ(flash.BootSector(), boot);
+  EXPECT_TRUE(std::ranges::all_of(flash.Image(kSector), [](std::uint8_t b) { return b == 0xFF; }));
+  EXPECT_EQ(this->node->Mode(), sim::FlashMode::BootLoader);
+}
+
+// The node loses power part way: the sector cannot be erased again, and
+// once the node is back the window holds it for damaged, whatever the node
+// says of it, until it is erased.
+TYPED_TEST(NetworkSectorDownloadTest, ASectorLeftPartlyWrittenIsHeldDamagedUntilErased) {
+  constexpr std::uint8_t kSector = 1;
+  auto& sequence = this->sequence;
+  ASSERT_TRUE(sequence.Retrieve("1234ABCD"));
+  sequence.EraseSector(kSector);
+  this->view.file = this->HexFile(DescribedImage(0x4000), "cut.hex");
+  this->view.onProgress = [&](TDownloadPasses&) { this->node->PowerOff(); };
+  sequence.DownloadSector(kSector);
+  const std::string failed = this->prompts.Messages().back();
+  EXPECT_EQ(failed.rfind("Download Error\r\n", 0), 0u) << failed;
+  EXPECT_NE(failed.find("\r\nSector 1 could not be erased again: it holds part of the file."), std::string::npos)
+      << failed;
+
+  this->view.onProgress = nullptr;
+  this->node->PowerOn();
+  ASSERT_TRUE(apptest::Eventually([&] {
+    int inDownloadMode = 0;
+    return this->downloader.PresentWord(kNodeAddress) != 0 && this->downloader.GetDownloadMode(&inDownloadMode) != 0;
+  }));
+  ASSERT_TRUE(sequence.Retrieve("1234ABCD"));
+  EXPECT_EQ(sequence.Status(kSector), TSectorDownload::kChecksumError);
+  EXPECT_EQ(sequence.Rows(Table::Advanced)[kSector + 1][2], "<checksum error>");
+  sequence.MakeBootSector(kSector);
+  EXPECT_FALSE(sequence.ExecuteSector(kSector));
+  const std::vector<std::string> messages = this->prompts.Messages();
+  ASSERT_GE(messages.size(), 2u);
+  EXPECT_EQ(messages[messages.size() - 2], "Cannot Make Sector Active!\r\nChecksum Error!");
+  EXPECT_EQ(messages.back(), "Cannot Execute Sector!\r\nChecksum Error!");
+  EXPECT_NE(this->node->Flash().BootSector(), kSector);
+
+  sequence.EraseSector(kSector);
+  EXPECT_EQ(sequence.Status(kSector), TSectorDownload::kEmpty);
 }
 
 // Writes text as a file in the test's folder.
@@ -500,14 +640,16 @@ TYPED_TEST(NetworkSectorDownloadTest, AFileThatCannotBeDownloadedWholeIsRefusedB
   std::size_t lineTen = 0;
   for (int line = 0; line < 9; ++line) lineTen = goodText.find('\n', lineTen) + 1;
   const std::string truncated = TextFile(dir, "truncated.hex", goodText.substr(0, lineTen + 20));
+  const std::string cutAtRecord = TextFile(dir, "cut.hex", goodText.substr(0, lineTen));
   const std::string binary = TextFile(dir, "image.bin", std::string("\x7F" "ELF\x02\x01\x01\0", 8));
   const Case cases[] = {
       {"", ""},
-      {empty, empty + ": the file holds no data to download."},
+      {empty, empty + ": the file ends without its end record: it may be cut short."},
       {endOnly, endOnly + ": the file holds no data to download."},
       {checksum, "Line 2 of " + checksum + ": the record's checksum does not match."},
-      {outside, "Line 3 of " + outside + ": the data at 0x030000 lie outside sector 2 (0x02FFFF bytes)."},
+      {outside, "Line 3 of " + outside + ": the data at 0x030000 lie outside sector 2 (0x030000 bytes)."},
       {truncated, "Line 10 of " + truncated + ": the record's data are cut short or not hex digits."},
+      {cutAtRecord, cutAtRecord + ": the file ends without its end record: it may be cut short."},
       {binary, "Line 1 of " + binary + ": the line does not start with \":\"."},
   };
   for (const Case& refused : cases) {

@@ -172,6 +172,41 @@ class MainWindowDriver {
     return path;
   }
 
+  // Files that must never reach a node, each with the message that refuses
+  // it before anything is erased.
+  struct BadFile {
+    const char* name;
+    std::string path;
+    std::string message;
+  };
+  std::vector<BadFile> BadHexFiles() {
+    const auto file = [&](const char* name, const std::string& text) {
+      const std::string path = dir.File(name);
+      std::FILE* out = std::fopen(path.c_str(), "wb");
+      EXPECT_NE(out, nullptr);
+      if (out != nullptr) {
+        std::fwrite(text.data(), 1, text.size(), out);
+        std::fclose(out);
+      }
+      return path;
+    };
+    const std::string cutShort = dir.File("cut_short.hex");
+    apptest::WriteHexFile(cutShort, apptest::Image(256), 32, /*endRecord=*/false);
+    const std::string empty = file("empty.hex", "");
+    const std::string endOnly = file("end_only.hex", ":00000001FF\n");
+    const std::string badSum = file("bad_checksum.hex", ":0100000011EF\n:00000001FF\n");
+    const std::string nul = file("nul.hex", std::string(64, '\0'));
+    const std::string cutShortCause = ": the file ends without its end record: it may be cut short.";
+    return {
+        {"empty", empty, "Download Error\r\n" + empty + cutShortCause},
+        {"end record only", endOnly, "Download Error\r\n" + endOnly + ": the file holds no data to download."},
+        {"bad checksum", badSum,
+         "Download Error\r\nLine 1 of " + badSum + ": the record's checksum does not match."},
+        {"NUL bytes", nul, "Download Error\r\nLine 1 of " + nul + ": the line does not start with \":\"."},
+        {"cut short", cutShort, "Download Error\r\n" + cutShort + cutShortCause},
+    };
+  }
+
   bool Shown(const std::string& text) { return windowtest::Shown(services(), text); }
   std::string AllTexts() { return ::testing::PrintToString(Texts(services())); }
 

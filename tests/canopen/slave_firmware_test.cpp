@@ -249,7 +249,7 @@ TEST_F(FirmwareTest, SectorObjectsDescribeTheSelectedSector) {
   CanopenSlaveConfig config;
   config.sectors = {
       {0x8000, {"Boot", "Boot loader", "Jan 01 2024", "12:00:00", 0x0100}},
-      {0x2FFFF, {"A name longer than fifteen", std::string(40, 'd'), "Sep 30 2025 extra", "23:59:59 UTC", 0x020304}},
+      {0x30000, {"A name longer than fifteen", std::string(40, 'd'), "Sep 30 2025 extra", "23:59:59 UTC", 0x020304}},
   };
   Start(config);
   EXPECT_EQ(Read(0x360D), 2u);
@@ -258,7 +258,7 @@ TEST_F(FirmwareTest, SectorObjectsDescribeTheSelectedSector) {
     std::uint32_t revision, size;
   };
   const Expected expected[] = {
-      {"Boot", "Boot loader", "Jan 01 2024", "12:00:00", 0x0100, 0x8000},
+      {"Boot", "Boot loader", "Jan 01 2024", "12:00:00", 0x0100, 0x7FFF},
       {"A name longer t", std::string(31, 'd'), "Sep 30 2025", "23:59:59 UT", 0x020304, 0x2FFFF},
   };
   for (std::uint8_t sector = 0; sector < 2; ++sector) {

@@ -148,8 +148,9 @@ TEST_F(SlaveFirmwareTest, FirmwareAttributesAndTheirErrors) {
       {"write of 33 bytes", 0x10, {3, 0x02, 1, 0, 0, 0, 33}, {0x94, 0x09, 0xFF}},
       {"write missing data", 0x10, {3, 0x02, 1, 0, 0, 0, 2, 0xAA}, {0x94, 0x13, 0xFF}},
       {"write extra data", 0x10, {3, 0x02, 1, 0, 0, 0, 1, 0xAA, 0xBB}, {0x94, 0x15, 0xFF}},
-      {"write past sector 0", 0x10, {3, 0x02, 0, 0xFF, 0xFF, 0x00, 1, 0xAA}, {0x94, 0x09, 0xFF}},
-      {"last byte of sector 1", 0x10, {3, 0x02, 1, 0xFE, 0xFF, 0x02, 1, 0xAA}, {0x90}},
+      {"last byte of sector 0", 0x10, {3, 0x02, 0, 0xFF, 0xFF, 0x00, 1, 0xAA}, {0x90}},
+      {"write past sector 0", 0x10, {3, 0x02, 0, 0x00, 0x00, 0x01, 1, 0xAA}, {0x94, 0x09, 0xFF}},
+      {"last byte of sector 1", 0x10, {3, 0x02, 1, 0xFF, 0xFF, 0x02, 1, 0xAA}, {0x90}},
       {"write to sector 9", 0x10, {3, 0x02, 9, 0, 0, 0, 1, 0xAA}, {0x94, 0x09, 0xFF}},
       {"unknown service", 0x4B, {3}, {0x94, 0x08, 0xFF}},
   };
@@ -159,7 +160,8 @@ TEST_F(SlaveFirmwareTest, FirmwareAttributesAndTheirErrors) {
     body.insert(body.end(), c.args.begin(), c.args.end());
     EXPECT_EQ(master_.Connected(c.service, body), c.reply);
   }
-  EXPECT_EQ(slave_->Flash().Image(1)[0x2FFFE], 0xAA);
+  EXPECT_EQ(slave_->Flash().Image(0)[0xFFFF], 0xAA);
+  EXPECT_EQ(slave_->Flash().Image(1)[0x2FFFF], 0xAA);
 }
 
 TEST_F(SlaveFirmwareTest, RefusedChecksumSetLeavesTheOwnSumReadable) {
@@ -179,8 +181,10 @@ TEST(FirmwareFlashTest, ChecksumRulesOfBothNetworks) {
   ASSERT_EQ(flash.Write(0, 0, Bytes{0x01, 0x02, 0x03, 0x04, 0x05}), FlashStatus::Ok);
   // DeviceNet: the 0x2FFFE-byte window, bytes past the sector as 0xFF.
   EXPECT_EQ(flash.DeviceNetSum(0), 0x0201u + 0x0403u + 0xFF05u + 0xFFFFu * (0x17FFFu - 3));
-  // CANopen: over the sector's own bytes, a whole number of words for width 16.
-  EXPECT_EQ(flash.CanopenSum(0, 8), 15u);
+  // CANopen: over as many bytes as the node reports for the sector (the
+  // offset of its last byte), a whole number of words for width 16.
+  EXPECT_EQ(flash.ReportedSize(0), 4u);
+  EXPECT_EQ(flash.CanopenSum(0, 8), 10u);
   EXPECT_EQ(flash.CanopenSum(0, 16), 0x0201u + 0x0403u);
   EXPECT_EQ(flash.CanopenSum(0, 12), 0u);
   // A sector larger than the window is summed over the window only.

@@ -1,6 +1,7 @@
 // The Intel HEX reader on any file: every pass ends (a record at most per
 // line, then a status), never writes past the caller's 255-byte buffer, shows
-// a percent of 0 to 100, and a second pass after Rewind delivers the same.
+// a percent of 0 to 100, tells a file cut short only at the end of its data,
+// and a second pass after Rewind delivers the same.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -24,6 +25,7 @@ struct Record {
 struct Pass {
   std::vector<Record> records;
   std::uint32_t status = 0;
+  bool cutShort = false;
   bool operator==(const Pass&) const = default;
 };
 
@@ -41,6 +43,10 @@ Pass ReadPass(TIntelHexFile& reader, std::size_t lines) {
       pass.status = platform::GetLastError();
       FUZZ_CHECK(pass.status == kHexStatusEndOfData || pass.status == kHexStatusNoColon ||
             pass.status == kHexStatusMalformedLine);
+      // Only the end of the data can come without its end record, and such
+      // an end always names its cause.
+      pass.cutShort = reader.CutShort();
+      FUZZ_CHECK(!pass.cutShort || (pass.status == kHexStatusEndOfData && !reader.ProblemReport().empty()));
       return pass;
     }
     pass.records.push_back({address, std::vector<std::uint8_t>(buffer.get(), buffer.get() + length)});
