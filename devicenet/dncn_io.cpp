@@ -104,11 +104,8 @@ std::uint64_t HeartbeatSlot(Card& card, Node& node, Connection& c) {
   return NextHeartbeat(c);
 }
 
-// A node taken as gone while its status request was out (it restarted): the
-// request's end is taken, so that the connection is free for the next
-// exchange.
-// Only this thread sends status requests: it reads their flags without the
-// node's lock, which the scan may hold through a long exchange.
+// Only the node status thread sends status requests: it reads their flags
+// without the node's lock, which the scan may hold through a long exchange.
 bool StatusRequestOutstanding(const Node& node) {
   for (int slot : {kSlotExplicit, kSlotUcmm}) {
     ConnectionPtr c = node.Slot(slot);
@@ -117,6 +114,9 @@ bool StatusRequestOutstanding(const Node& node) {
   return false;
 }
 
+// A node taken as gone while its status request was out (it restarted): the
+// request's end is taken, so that the connection is free for the next
+// exchange.
 void SettleStatusRequests(Card& card, Node& node) {
   for (int slot : {kSlotExplicit, kSlotUcmm}) {
     ConnectionPtr c = node.Slot(slot);
