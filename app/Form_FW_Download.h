@@ -62,6 +62,7 @@ class TForm_FW_Download : public TForm, private TSectorDownloadView {
   // TSectorDownloadView
   bool ChooseHexFile(std::string& path) override;
   TDownloadVerdict RunDownload(const TDownloadJob& job) override;
+  void SectorTablesChanged() override { ShowSectorTables(); }
 
   void BuildTopPanel();
   void BuildStandardPage();

@@ -415,6 +415,7 @@ void TSectorDownload::RefreshSectorGrid() {
     bootSector_ = boot;
     valid_ = true;
   }
+  view_.SectorTablesChanged();
 }
 
 void TSectorDownload::ReadSector(std::uint8_t sector, Row& texts) {

@@ -24,6 +24,10 @@ class TSectorDownloadView {
   // while the progress window is shown, and returns their verdicts only once
   // the thread has ended, after a Cancel too.
   virtual TDownloadVerdict RunDownload(const TDownloadJob& job) = 0;
+  // The tables were read afresh from the node, in the middle of a step as
+  // well: a window shows them at once, so that the questions and messages
+  // that follow have the node's sectors behind them.
+  virtual void SectorTablesChanged() {}
 };
 
 class TSectorDownload {

@@ -148,6 +148,8 @@ struct Node {
   std::uint8_t allocatorMac = 0xFF;
   std::atomic<bool> ucmmNode{false};
   std::atomic<bool> faulted{false};
+  // The node was heard checking its MAC ID since the scan last looked.
+  std::atomic<bool> restarted{false};
   // The explicit sizes and times the scanlist entry gave, for every explicit
   // connection the node gets (predefined or UCMM); written by the scanlist
   // calls while the scan thread may read them.
@@ -307,6 +309,9 @@ bool AllocateBlocking(Card& card, int mac, std::uint8_t choice);
 bool ReleaseSet(Card& card, int mac, std::uint8_t choice);
 bool CloseUcmm(Card& card, Node& node, int mac);
 void ReleaseAll(Card& card);
+// A node checking its MAC ID (a check request from it) has restarted and
+// holds no connection any more. Called on the receive thread.
+void NodeRestarted(Card& card, Node& node);
 // One pass of the scan thread; returns when a node next needs it.
 std::uint64_t MaintainScan(Card& card);
 

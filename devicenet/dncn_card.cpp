@@ -306,6 +306,8 @@ void Card::OnCheckMessage(const CanMessage& frame) {
   const int source = static_cast<int>((frame.Id >> 3) & 0x3F);
   if (source != ownMac) {
     duplicateSeen_[source] = true;
+    const bool request = frame.Length >= 1 && (frame.Data[0] & 0x80) == 0;
+    if (Node* node = NodeAt(source); node != nullptr && request && state_ == kStateOnline) NodeRestarted(*this, *node);
     return;
   }
   const std::uint8_t state = state_;
@@ -431,6 +433,8 @@ Node& Card::EnsureNode(int mac) {
   if (nodes_[mac] == nullptr) {
     nodes_[mac] = std::make_unique<Node>();
     published_[mac].store(nodes_[mac].get(), std::memory_order_release);
+    // The node's check of its MAC ID tells that it restarted.
+    AddFilter(CheckId(mac));
   }
   return *nodes_[mac];
 }

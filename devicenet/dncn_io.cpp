@@ -104,6 +104,31 @@ std::uint64_t HeartbeatSlot(Card& card, Node& node, Connection& c) {
   return NextHeartbeat(c);
 }
 
+// Only the node status thread sends status requests: it reads their flags
+// without the node's lock, which the scan may hold through a long exchange.
+bool StatusRequestOutstanding(const Node& node) {
+  for (int slot : {kSlotExplicit, kSlotUcmm}) {
+    ConnectionPtr c = node.Slot(slot);
+    if (c != nullptr && c->statusRequestOutstanding) return true;
+  }
+  return false;
+}
+
+// A node taken as gone while its status request was out (it restarted): the
+// request's end is taken, so that the connection is free for the next
+// exchange.
+void SettleStatusRequests(Card& card, Node& node) {
+  for (int slot : {kSlotExplicit, kSlotUcmm}) {
+    ConnectionPtr c = node.Slot(slot);
+    if (c == nullptr || !c->statusRequestOutstanding) continue;
+    std::uint8_t answer[2];
+    std::uint16_t length = sizeof answer;
+    if (AwaitResponse(card, *c, 0, {&length, answer}) || platform::GetLastError() != kDnetErrorPending) {
+      c->statusRequestOutstanding = false;
+    }
+  }
+}
+
 }  // namespace
 
 void ResponseStatistics::Fold(float sample) {
@@ -196,7 +221,14 @@ std::uint64_t RunHeartbeat(Card& card) {
   std::uint64_t due = kNever;
   for (int mac = 0; mac < kNodeCount && !card.Closing(); ++mac) {
     Node* node = card.NodeAt(mac);
-    if (node == nullptr || !node->connected) continue;
+    if (node == nullptr) continue;
+    if (!node->connected) {
+      if (StatusRequestOutstanding(*node)) {
+        std::lock_guard lock(node->workMutex);
+        SettleStatusRequests(card, *node);
+      }
+      continue;
+    }
     std::lock_guard lock(node->workMutex);
     bool supervised = false;
     if (node->allocatedSet & kChoiceExplicit) {

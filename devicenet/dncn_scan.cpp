@@ -16,6 +16,8 @@ constexpr std::uint64_t kRetryPauseMs = 2000;
 // A connected node whose wanted I/O is not yet allocated is looked at again
 // after this, not on every pass.
 constexpr std::uint64_t kRecheckMs = 1000;
+// A node checking its MAC ID goes online a second after its last check.
+constexpr std::uint64_t kRestartCheckMs = 1000;
 constexpr std::uint8_t kUcmmOpenFormat = 0x00;  // message body format 8/8
 constexpr std::uint8_t kUcmmOpenGroup3 = 0x30;  // Group 3, source message ID 0
 constexpr std::uint8_t kAttributeAllocation = 5;
@@ -118,16 +120,28 @@ bool IsStateConflictRefusal() {
                                                       (std::uint32_t{kStatusStateConflict} << 8));
 }
 
-bool AllocateThroughGroup2(Card& card, Node& node, int mac, std::uint8_t choice) {
+// notify: as for SendRequest; the scan looks at the answer without waiting.
+bool SendGroup2Allocate(Card& card, Node& node, int mac, std::uint8_t choice, platform::WakeSchedule* notify) {
   ConnectionPtr port = UnconnectedPort(card, node, mac);
   UseGroup2Port(card, *port, mac);
-  std::uint8_t reply[8];
-  std::uint16_t length = sizeof reply;
   const auto body = AllocateBody(card, choice);
-  if (!Transact(card, *port, kServiceAllocate, body, {&length, reply}, 10u * port->replyTimeoutMs)) return false;
+  return SendRequest(card, *port, kServiceAllocate, body, notify);
+}
+
+// The node allocated the set through the Group 2 Only port.
+void TakeGroup2Allocate(Card& card, Node& node, int mac) {
   node.ucmmNode = false;
   node.allocatedByUcmm = false;
   PredefinedExplicit(card, node, mac);
+}
+
+bool AllocateThroughGroup2(Card& card, Node& node, int mac, std::uint8_t choice) {
+  if (!SendGroup2Allocate(card, node, mac, choice, nullptr)) return false;
+  ConnectionPtr port = node.Slot(kSlotUnconnected);
+  std::uint8_t reply[8];
+  std::uint16_t length = sizeof reply;
+  if (!AwaitResponse(card, *port, 10u * port->replyTimeoutMs, {&length, reply})) return false;
+  TakeGroup2Allocate(card, node, mac);
   return true;
 }
 
@@ -287,8 +301,20 @@ bool RunAllocation(Card& card, Node& node, int mac) {
       node.step = Step::kStart;
       return false;
     }
-    case Allocation::kGroup2:
-      if (AllocateThroughGroup2(card, node, mac, kChoiceExplicit)) {
+    case Allocation::kGroup2: {
+      // Sent, then looked at on later passes (woken by its end), as the UCMM
+      // opens are: a node that is not there costs the other nodes nothing.
+      if (node.step == Step::kStart) {
+        node.step = SendGroup2Allocate(card, node, mac, kChoiceExplicit, &card.scanSchedule) ? Step::kWaiting
+                                                                                            : Step::kFailed;
+        if (node.step == Step::kWaiting) return false;
+        break;
+      }
+      ConnectionPtr port = node.Slot(kSlotUnconnected);
+      std::uint8_t reply[8];
+      std::uint16_t length = sizeof reply;
+      if (AwaitResponse(card, *port, 0, {&length, reply})) {
+        TakeGroup2Allocate(card, node, mac);
         if (node.wantedUcmm & kChoiceExplicit) {
           node.wantedUcmm &= static_cast<std::uint8_t>(~kChoiceExplicit);
           node.wantedSet |= kChoiceExplicit;
@@ -296,8 +322,10 @@ bool RunAllocation(Card& card, Node& node, int mac) {
         node.allocation = Allocation::kAllocated;
         return true;
       }
+      if (platform::GetLastError() == kDnetErrorPending) return false;
       node.step = Step::kFailed;
       break;
+    }
     case Allocation::kOverUcmm:
       if (AllocateOverUcmm(card, node, mac, kChoiceExplicit)) {
         node.allocation = Allocation::kCloseUcmm;
@@ -437,18 +465,26 @@ bool ExplicitReady(const Node& node) {
 
 // When the node next needs the scan thread: a node being connected is taken a
 // step further every millisecond, unless it pauses, waits for the UCMM pacing
-// or waits for the answer to its UCMM open (whose end wakes the scan).
+// or waits for the answer to its UCMM open or Group 2 Only allocation (whose
+// end wakes the scan).
 std::uint64_t NextMaintenance(const Card& card, const Node& node) {
   if (!NeedsMaintenance(node)) return kNever;
   std::uint64_t due = std::max(NowMs() + 1, node.pauseUntilMs.load());
   const bool opening = node.allocation == Allocation::kIdle || node.allocation == Allocation::kUcmmFirst ||
                        node.allocation == Allocation::kUcmmSecond;
-  if (!opening || ExplicitReady(node)) return due;
+  const bool group2 = node.allocation == Allocation::kGroup2;
+  if ((!opening && !group2) || ExplicitReady(node)) return due;
   if (node.step == Step::kWaiting) return kNever;
-  return std::max(due, card.ucmmPacingUntilMs);
+  return group2 ? due : std::max(due, card.ucmmPacingUntilMs);
 }
 
 std::uint64_t MaintainNode(Card& card, Node& node, int mac) {
+  // A restarted node holds nothing of what was allocated: allocate anew.
+  if (node.restarted.exchange(false) && node.allocation == Allocation::kAllocated) {
+    node.allocation = Allocation::kIdle;
+    node.step = Step::kStart;
+    node.allocatorMac = 0xFF;
+  }
   const std::uint8_t unwanted = static_cast<std::uint8_t>((node.allocatedSet & ~node.wantedSet) |
                                                           (node.ucmmOpen & ~node.wantedUcmm));
   if (unwanted != 0) ReleaseWithDeletion(card, node, mac, unwanted);
@@ -599,6 +635,30 @@ void ReleaseAll(Card& card) {
     node->scanlistChoice = node->wantedSet = node->wantedUcmm = 0;
     node->connected = false;
   }
+}
+
+// What the heartbeat would conclude after its third miss, known at once: the
+// node is not connected and its connections are gone, so nothing is left to
+// release there and the answers still awaited will not come. It answers
+// nothing until its check has had its second.
+void NodeRestarted(Card& card, Node& node) {
+  node.connected = false;
+  node.faulted = true;
+  node.status = -1;
+  node.allocatedSet = 0;
+  node.ucmmOpen = 0;
+  if (ConnectionPtr c = ExplicitConnectionOf(node)) c->timedOut = true;
+  const std::uint64_t now = NowMs();
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    ConnectionPtr c = node.Slot(slot);
+    if (c == nullptr) continue;
+    std::lock_guard lock(c->mutex);
+    if (c->waiting) c->replyDeadlineMs = now;
+  }
+  node.pauseUntilMs = now + kRestartCheckMs;
+  node.restarted = true;
+  card.communicationSchedule.Wake();
+  card.scanSchedule.Wake();
 }
 
 std::uint64_t MaintainScan(Card& card) {

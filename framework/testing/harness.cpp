@@ -27,6 +27,7 @@ int TScriptedServices::MessageBox(const AnsiString& text, const AnsiString& capt
     answers_.pop_front();
   }
   boxes.push_back({text, caption, flags, answer});
+  if (whileShown) whileShown(boxes.back());
   return answer;
 }
 

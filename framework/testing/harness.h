@@ -32,6 +32,9 @@ class TScriptedServices : public TServices {
   void CancelFileDialog() { files_.push_back(std::nullopt); }
 
   std::vector<Box> boxes;
+  // Called while each box is up, once answered: a test looks there at what
+  // the windows behind it show the user.
+  std::function<void(const Box&)> whileShown;
   std::vector<TFileDialogRequest> fileRequests;
   std::vector<AnsiString> openedUrls;
   AnsiString clipboard;

@@ -113,6 +113,40 @@ TEST_F(DnetWindowTest, ShowsTheBenchNodesAndUpdatesOneOfThem) {
       << services().fileRequests.back().initialDir;
 }
 
+// A node started in its application, among nodes set up alike as on the
+// bench: from the mode switch on, the Standard table shows the node's sectors
+// behind every question and message of the update, not only once the update
+// has ended (which, when the new firmware is started, closes the window).
+TEST_F(DnetWindowTest, StandardTableShowsTheSectorsThroughTheUpdate) {
+  for (std::uint8_t mac : {5, 9, 12}) {
+    sim::DeviceNetSlaveConfig config;
+    config.mac = mac;
+    config.password = 0x1234ABCD;
+    AddSlave(config);
+  }
+  app->GoOnline({5, 9, 12});
+  const std::string hexFile = app->HexFile(apptest::Image(2000));
+  // Per box: its text, then the sector number and status of each table row.
+  std::vector<std::string> seen;
+  app->InSectorWindow(1, [&](TForm_FW_Download& sectors) {
+    services().whileShown = [&](const TScriptedServices::Box& box) {
+      TVudUvizidIzed* table = sectors.VudUvizidIzed_Standard;
+      std::string rows;
+      for (int row = 1; row < table->GetRowCountEx(); ++row) {
+        rows += " | " + std::string(table->GetCellEx(0, row)) + " " + std::string(table->GetCellEx(2, row));
+      }
+      seen.push_back(std::string(box.text) + ":" + rows);
+    };
+    app->UpgradeFirmware(sectors, kPasswordText, hexFile);
+  });
+  services().whileShown = nullptr;
+  ASSERT_EQ(seen.size(), 4u) << ::testing::PrintToString(seen);
+  EXPECT_EQ(seen[0].find(" | "), std::string::npos) << "before the switch nothing of the node is known: " << seen[0];
+  for (std::size_t box = 1; box < seen.size(); ++box) {
+    EXPECT_NE(seen[box].find(": | 1 <ok> | 2 <ok> | 3 <ok>"), std::string::npos) << seen[box];
+  }
+}
+
 TEST_F(DnetWindowTest, FailedUpdatesEndInTheirMessageAndLeaveTheWindowUsable) {
   sim::DeviceNetSlave& node = AddSlave(Slave(5));
   app->GoOnline({5});

@@ -103,6 +103,46 @@ TEST_P(SupervisionTest, RequestsToAnIdleCardAreServedAndTimedOutOnTime) {
   Silence(false);
 }
 
+// A node that restarts (power lost and back) checks its MAC ID before it goes
+// online: the master takes that as the end of the node's connections at once,
+// not only after its node status requests have gone unanswered three times,
+// and connects it again.
+TEST_P(SupervisionTest, RestartedNodeIsTakenAsGoneFromItsMacIdCheck) {
+  Connect(1000, 2500);
+  bus.Log().Clear();
+  slave->PowerOff();
+  slave->PowerOn();
+  ASSERT_TRUE(WaitForNode(kNode, false));
+  const std::vector<sim::LogEntry> sent = MasterFrames();
+  const auto unanswered = std::count_if(sent.begin(), sent.end(),
+                                        [](const sim::LogEntry& entry) { return IsStatusRequest(entry.carried.frame); });
+  EXPECT_LT(unanswered, 3) << bus.Log().Dump();
+  EXPECT_TRUE(WaitForNode(kNode)) << bus.Log().Dump();
+}
+
+// While a browse has every MAC ID on the scanlist, the Group 2 Only
+// allocation requests to the MAC IDs where nobody answers do not wait for one
+// another's reply time-outs (100 ms): a node that comes is not kept waiting
+// behind dozens of absent ones.
+TEST_P(SupervisionTest, AbsentNodesOfABrowseDoNotHoldEachOtherUp) {
+  GoOnlineAndBrowse();
+  const auto group2Allocations = [&] {
+    std::vector<sim::LogEntry> sent = MasterFrames();
+    std::erase_if(sent, [](const sim::LogEntry& entry) {
+      const sim::CanFrame& frame = entry.carried.frame;
+      return (frame.id & 0x607) != 0x406 || frame.dlc < 2 || frame.data[1] != 0x4B;
+    });
+    return sent;
+  };
+  ASSERT_TRUE(Eventually([&] { return group2Allocations().size() >= 8; }));
+  const std::vector<sim::LogEntry> sent = group2Allocations();
+  std::uint64_t closest = ~std::uint64_t{0};
+  for (std::size_t i = 1; i < sent.size(); ++i) {
+    closest = std::min(closest, sent[i].carried.timeUs - sent[i - 1].carried.timeUs);
+  }
+  EXPECT_LT(closest, 100'000u) << bus.Log().Dump();
+}
+
 INSTANTIATE_TEST_SUITE_P(SlaveKinds, SupervisionTest, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "UcmmCapable" : "Group2Only"; });
 
