@@ -37,8 +37,8 @@ void SerialLine::Close() {
     changed_.notify_all();
   }
   pty_.CancelRead();
+  pty_.Close();  // also ends a write the sender is blocked in
   if (sender_.joinable()) sender_.join();
-  pty_.Close();
 }
 
 void SerialLine::CancelRead() {
