@@ -105,8 +105,8 @@ using EventFn = int(std::int32_t, platform::Handle, std::int32_t);
 // 02, Id, Flags, Length, 8 data bytes, checksum: a frame in the adapter's
 // host framing.
 std::array<std::uint8_t, 16> LineFrame(std::uint32_t id, std::span<const std::uint8_t> data) {
-  std::array<std::uint8_t, 16> bytes{0x02, std::uint8_t(id), std::uint8_t(id >> 8), std::uint8_t(id >> 16),
-                                     std::uint8_t(id >> 24), 0, std::uint8_t(data.size())};
+  std::array<std::uint8_t, 16> bytes{{0x02, std::uint8_t(id), std::uint8_t(id >> 8), std::uint8_t(id >> 16),
+                                      std::uint8_t(id >> 24), 0, std::uint8_t(data.size())}};
   std::copy(data.begin(), data.end(), bytes.begin() + 7);
   bytes[15] = sim::SerialChecksum(std::span(bytes).subspan(1, 14));
   return bytes;
