@@ -127,11 +127,17 @@ struct BenchSettings {
 // (the provider's folder of this process's own), its 1770-KFD module on COM1,
 // or the bus offered to the bench's vendor libraries (found through the
 // library path), and the interface record that reaches it.
+//
+// The 1770-KFD module's line is paced at its bit rate: the line is the bound
+// of what goes through it, so a ratio to the line's byte time means
+// something only when the bytes take that time. The QX240 adapter's line is
+// not: the bus is the bound there, and a 16-byte frame at 57600 Bd takes
+// twelve times the bus time of the frame it carries.
 class AdapterLink {
  public:
   AdapterLink(sim::CanBus& bus, bool usb, InterfaceKind kind = InterfaceKind::kQx240) : kind_(kind) {
     if (kind == InterfaceKind::kKfd) {
-      kfdModule_.emplace();
+      kfdModule_.emplace(sim::KfdFaults{}, /*pacedLine=*/true);
       if (!kfdModule_->Start()) Fail("the module could not open a pseudo-terminal");
       kfdModule_->AttachToBus(bus);
       comPortVariable_.emplace("FLASHWRIGHT_COM1", kfdModule_->SlavePath());

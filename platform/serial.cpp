@@ -102,6 +102,20 @@ bool TakeTerminal(int fd, bool* exclusiveSet) {
   return true;
 }
 
+// The output rate of the terminal behind the channel; a pseudo-terminal's
+// master end reports its slave end's settings.
+bool OutputRate(IoChannel& channel, std::uint32_t* bitsPerSecond) {
+  IoChannel::Operation op(channel);
+  if (op.fd() < 0) {
+    SetLastError(kErrorInvalidHandle);
+    return false;
+  }
+  termios2 line{};
+  if (ioctl(op.fd(), TCGETS2, &line) != 0) return FailWithErrno();
+  *bitsPerSecond = line.c_ospeed;
+  return true;
+}
+
 }  // namespace
 
 std::string SerialDevicePath(const std::string& portName) {
@@ -188,17 +202,7 @@ bool SerialPort::SetBaudRate(std::uint32_t bitsPerSecond) {
   return true;
 }
 
-bool SerialPort::GetBaudRate(std::uint32_t* bitsPerSecond) {
-  IoChannel::Operation op(channel_);
-  if (op.fd() < 0) {
-    SetLastError(kErrorInvalidHandle);
-    return false;
-  }
-  termios2 line{};
-  if (ioctl(op.fd(), TCGETS2, &line) != 0) return FailWithErrno();
-  *bitsPerSecond = line.c_ospeed;
-  return true;
-}
+bool SerialPort::GetBaudRate(std::uint32_t* bitsPerSecond) { return OutputRate(channel_, bitsPerSecond); }
 
 void SerialPort::SetTimeouts(const SerialTimeouts& timeouts) {
   std::lock_guard lock(timeoutsMutex_);
@@ -294,6 +298,8 @@ bool PseudoTerminal::Read(void* buffer, std::size_t size, std::size_t* got,
                           std::uint32_t timeoutMs) {
   return master_.ReadStream(buffer, size, got, timeoutMs, 0);
 }
+
+bool PseudoTerminal::LineRate(std::uint32_t* bitsPerSecond) { return OutputRate(master_, bitsPerSecond); }
 
 bool PseudoTerminal::Write(const void* buffer, std::size_t size, std::size_t* written,
                            std::uint32_t timeoutMs) {

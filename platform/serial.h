@@ -119,6 +119,10 @@ class PseudoTerminal {
              std::uint32_t timeoutMs = kInfinite);
   void CancelRead() { master_.CancelRead(); }
 
+  // The bit rate the port's opener set on the line (the terminal's rate
+  // until it sets one); false (last error set) when the terminal is closed.
+  bool LineRate(std::uint32_t* bitsPerSecond);
+
  private:
   IoChannel master_;
   int heldSlave_ = -1;

@@ -18,7 +18,7 @@ BenchPeer& Bench::AddPeer(const PeerKind& kind, const PeerSettings& settings) {
 std::vector<std::string> Bench::Describe() {
   std::vector<std::string> lines;
   lines.push_back("CAN bus: " + std::to_string(bus_.BitRate()) + " bit/s, pacing " +
-                  (bus_.Pacing() ? "on" : "off"));
+                  (bus_.Pacing() ? "on" : "off") + ", serial pacing " + (bus_.SerialPacing() ? "on" : "off"));
   if (!options_.pcapPath.empty()) lines.push_back("Capture: " + options_.pcapPath);
   if (peers_.empty()) lines.push_back("No devices on the bus.");
   for (const auto& peer : peers_) {

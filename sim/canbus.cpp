@@ -431,6 +431,11 @@ bool CanBus::Pacing() const {
   return core_->options.pacing;
 }
 
+bool CanBus::SerialPacing() const {
+  std::lock_guard lock(core_->mutex);
+  return core_->options.serialPacing;
+}
+
 bool CanBus::StartCapture(const std::string& path) {
   std::lock_guard lock(core_->mutex);
   core_->captureError.clear();

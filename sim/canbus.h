@@ -23,6 +23,10 @@ struct BusOptions {
   // Hold each frame on the bus for as long as a real bus would, so that
   // traffic is never faster than on a real network. Off: frames pass at once.
   bool pacing = false;
+  // The serial lines of the bench's devices on this bus (their
+  // pseudo-terminals) hold each byte as long as a real line at the program's
+  // bit rate would; the devices take it when they start. Off: bytes pass at once.
+  bool serialPacing = false;
   std::size_t logCapacity = 65'536;  // newest entries kept in the frame log
 };
 
@@ -120,6 +124,7 @@ class CanBus {
   std::uint32_t BitRate() const;
   void SetPacing(bool pacing);
   bool Pacing() const;
+  bool SerialPacing() const;
 
   // Captures every frame the bus carries from now on into a pcap file (a
   // running capture ends first). False, with CaptureError() saying why, when

@@ -71,6 +71,8 @@ SimOptions ParseSimOptions(const std::vector<std::string>& args, const PeerKindR
       options.bench.bus.bitRate = ParseBitRate(value());
     } else if (option == "--pacing") {
       options.bench.bus.pacing = ParseOnOff(option, value());
+    } else if (option == "--serial-pacing") {
+      options.bench.bus.serialPacing = ParseOnOff(option, value());
     } else if (option == "--pcap") {
       options.bench.pcapPath = value();
       if (options.bench.pcapPath.empty()) throw std::invalid_argument("--pcap: file name missing");
@@ -95,6 +97,10 @@ std::string SimHelp(const PeerKindRegistry& kinds) {
       "                    (default 125000)\n"
       "  --pacing on|off   hold each frame on the bus as long as a real bus of that\n"
       "                    bit rate would (default on)\n"
+      "  --serial-pacing on|off\n"
+      "                    hold each byte on the serial lines of the QX240 adapter\n"
+      "                    and the 1770-KFD module as long as a real line at the\n"
+      "                    bit rate the program set would (default off)\n"
       "  --pcap FILE       capture all traffic into FILE (pcap, SocketCAN link type)\n";
   if (!kinds.Kinds().empty()) {
     text +=

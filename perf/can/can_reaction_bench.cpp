@@ -6,21 +6,32 @@
 //   vrk_can qx240.so under VRK_CAN in buffered mode (CAN_Write_Buffered, the
 //           caller's receive event, CAN_Read_Buffered), as the masters use it.
 // The master's reaction of each is printed with the hops of exchangetiming.h;
-// what a master stack adds on top of the vrk_can figure is its own.
+// what a master stack adds on top of the vrk_can figure is its own. The
+// adapter is on COM1 (a pseudo-terminal), or on USB with --usb, so the two
+// links' turnarounds compare. On COM1 the baseline comes first:
+//   line    the adapter's frames written and read straight on the port by
+//           the measuring thread, no driver: what the pseudo-terminal itself
+//           costs (the kernel hands each write to the other end through a
+//           worker thread), which the driver figure includes.
 //
-//   can_reaction_bench
+//   can_reaction_bench [--usb] [--all-cpus]
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <span>
 #include <string>
 
 #include "can/vrk_can.h"
+#include "perf/benchenvironment.h"
 #include "perf/can/onlinecard.h"
 #include "perf/exchangetiming.h"
 #include "platform/clock.h"
 #include "platform/sync.h"
+#include "platform/serial.h"
 #include "sim/canbus.h"
-#include "sim/qx240/qx240adapter.h"
+#include "sim/qx240/serialwire.h"
 
 namespace {
 
@@ -37,16 +48,13 @@ CanMessage HostFrame(int i) {
   return frame;
 }
 
-// The paced bus with the adapter the host opens as COM1, a probe, and the
-// peer that answers each host frame at once.
+// The paced bus with the adapter the host opens (COM1 or USB), a probe, and
+// the peer that answers each host frame at once.
 struct Rig {
-  Rig() : bus(Options()), probe(bus) {
-    if (!adapter.Start()) VrkCan::Fail("no pseudo-terminal for the adapter");
-    adapter.AttachToBus(bus);
+  explicit Rig(bool usb) : bus(Options()), probe(bus), link(bus, usb) {
     echo = bus.Attach("echo", [this](const sim::BusFrame& frame) {
       if (frame.frame.id == kHostId) echo.Send(sim::CanFrame::Standard(kPeerId, {1, 2, 3, 4, 5, 6, 7, 8}));
     });
-    setenv("FLASHWRIGHT_COM1", adapter.SlavePath().c_str(), 1);
   }
   static sim::BusOptions Options() {
     sim::BusOptions options;
@@ -76,7 +84,7 @@ struct Rig {
 
   sim::CanBus bus;
   perf::DeliveryProbe probe;
-  sim::Qx240Adapter adapter;
+  perf::AdapterLink link;
   sim::BusPeer echo;
 };
 
@@ -94,14 +102,40 @@ using FrameFn = int(std::int32_t, CanMessage*);
 using ConstFrameFn = int(std::int32_t, const CanMessage*);
 using EventFn = int(std::int32_t, platform::Handle, std::int32_t);
 
-void MeasureDriver() {
-  Rig rig;
+// 02, Id, Flags, Length, 8 data bytes, checksum: a frame in the adapter's
+// host framing.
+std::array<std::uint8_t, 16> LineFrame(std::uint32_t id, std::span<const std::uint8_t> data) {
+  std::array<std::uint8_t, 16> bytes{{0x02, std::uint8_t(id), std::uint8_t(id >> 8), std::uint8_t(id >> 16),
+                                      std::uint8_t(id >> 24), 0, std::uint8_t(data.size())}};
+  std::copy(data.begin(), data.end(), bytes.begin() + 7);
+  bytes[15] = sim::SerialChecksum(std::span(bytes).subspan(1, 14));
+  return bytes;
+}
+
+void MeasureLine() {
+  Rig rig(/*usb=*/false);
+  platform::SerialPort port;
+  if (!port.Open("COM1")) VrkCan::Fail("COM1 could not be opened");
+  const auto exchange = [&port](std::span<const std::uint8_t> bytes, std::size_t answer) {
+    std::size_t done = 0;
+    std::uint8_t in[16];
+    return port.Write(bytes.data(), bytes.size(), &done) && done == bytes.size() &&
+           port.Read(in, answer, &done) && done == answer;
+  };
+  const std::uint8_t sync[] = {0x10, 0x0A}, online[] = {0x81, 1};
+  if (!exchange(sync, 2) || !exchange(LineFrame(sim::kSerialCommandId, online), 0)) {
+    VrkCan::Fail("the adapter did not answer on COM1");
+  }
+  rig.Measure("line", [&](const CanMessage& frame) {
+    return exchange(LineFrame(frame.Id, std::span(frame.Data, frame.Length)), 16);
+  });
+}
+
+void MeasureDriver(bool usb) {
+  Rig rig(usb);
   platform::ModuleHandle qx240 = platform::LoadLibrary("qx240.dll");
   if (qx240 == nullptr) VrkCan::Fail("qx240.so could not be loaded");
-  InterfaceConfiguration configuration{};
-  configuration.InterfaceType = CAN_INTERFACE_QX240;
-  configuration.ComPort = 1;
-  configuration.ComBaud = 57600;
+  const InterfaceConfiguration configuration = rig.link.Interface();
   std::int32_t card = 0;
   const platform::Handle event = platform::CreateEvent(false, false, nullptr);
   if (Bind<OpenInterfaceFn>(qx240, "OpenInterface")(&card, &configuration) == 0 ||
@@ -124,10 +158,10 @@ void MeasureDriver() {
   platform::CloseHandle(event);
 }
 
-void MeasureVrkCan() {
-  Rig rig;
+void MeasureVrkCan(bool usb) {
+  Rig rig(usb);
   VrkCan can;
-  const std::int32_t card = can.OpenOnlineCard();
+  const std::int32_t card = can.OpenOnlineCard(rig.link.Interface());
   const platform::Handle event = platform::CreateEvent(false, false, nullptr);
   if (can.Entry<decltype(::CAN_RegisterBufferedReceiveEvent)>("CAN_RegisterBufferedReceiveEvent")(card, event, 1) ==
       0) {
@@ -149,8 +183,11 @@ void MeasureVrkCan() {
 
 }  // namespace
 
-int main() {
-  MeasureDriver();
-  MeasureVrkCan();
+int main(int argc, char** argv) {
+  const perf::BenchSettings settings = perf::BenchSettings::Parse(argc, argv);
+  settings.Apply();
+  if (!settings.usb) MeasureLine();
+  MeasureDriver(settings.usb);
+  MeasureVrkCan(settings.usb);
   return 0;
 }

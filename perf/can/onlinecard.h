@@ -23,11 +23,10 @@ class VrkCan {
   }
 
   // Opens COM1 (whatever FLASHWRIGHT_COM1 names) and takes it online.
-  std::int32_t OpenOnlineCard() const {
-    InterfaceConfiguration configuration{};
-    configuration.InterfaceType = CAN_INTERFACE_QX240;
-    configuration.ComPort = 1;
-    configuration.ComBaud = 57600;
+  std::int32_t OpenOnlineCard() const { return OpenOnlineCard(Com1()); }
+
+  // Opens the interface the record names and takes it online.
+  std::int32_t OpenOnlineCard(const InterfaceConfiguration& configuration) const {
     std::int32_t card = 0;
     if (Entry<decltype(::OpenInterface)>("OpenInterface")(&card, &configuration) == 0 ||
         Entry<decltype(::CAN_SetBaud)>("CAN_SetBaud")(card, 500000) == 0 ||
@@ -37,6 +36,14 @@ class VrkCan {
            std::to_string(platform::GetLastError()) + ")");
     }
     return card;
+  }
+
+  static InterfaceConfiguration Com1() {
+    InterfaceConfiguration configuration{};
+    configuration.InterfaceType = CAN_INTERFACE_QX240;
+    configuration.ComPort = 1;
+    configuration.ComBaud = 57600;
+    return configuration;
   }
 
   [[noreturn]] static void Fail(const std::string& why) {

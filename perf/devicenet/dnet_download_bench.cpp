@@ -6,10 +6,10 @@
 // the bus's own record; the figure is elapsed time over that bound.
 //
 // Through the 1770-KFD (--interface kfd) the serial line, not the bus, is the
-// bound: every frame crosses it as an acknowledged DF1 message. There the
-// figure is elapsed time over the byte time of every byte that crossed the
-// line in either direction at the line's 57600 Bd (10 bits a byte), and there
-// is no target.
+// bound: every frame crosses it as an acknowledged DF1 message, and the
+// bench's module holds each byte on the line for its time at 57600 Bd. There
+// the figure is elapsed time over the byte time of every byte that crossed the
+// line in either direction (10 bits a byte), and there is no target.
 //
 // Through the bench's SST CAN2A card, IXXAT board or SST scanner the bound is
 // the bus, as for the QX240 adapter (the scanner is itself the master: its

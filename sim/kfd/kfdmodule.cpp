@@ -67,12 +67,12 @@ bool TakeOne(std::uint32_t& count) {
 
 }  // namespace
 
-KfdModule::KfdModule(KfdFaults faults) : faults_(faults) {}
+KfdModule::KfdModule(KfdFaults faults, bool pacedLine) : faults_(faults), serial_(pacedLine) {}
 
 KfdModule::~KfdModule() { Stop(); }
 
 bool KfdModule::Start() {
-  if (!pty_.Open()) return false;
+  if (!serial_.Open()) return false;
   stopping_ = false;
   lineThread_ = StartBenchThread("kfd", [this] { ServeLine(); });
   sendThread_ = StartBenchThread("kfd-send", [this] { SendLoop(); });
@@ -86,10 +86,10 @@ void KfdModule::Stop() {
     std::lock_guard lock(mutex_);
     changed_.notify_all();
   }
-  pty_.CancelRead();
+  serial_.CancelRead();
   if (lineThread_.joinable()) lineThread_.join();
   if (sendThread_.joinable()) sendThread_.join();
-  pty_.Close();
+  serial_.Close();
 }
 
 void KfdModule::AttachToBus(CanBus& bus, const std::string& peerName) {
@@ -139,7 +139,7 @@ void KfdModule::SendToHost(std::uint16_t id, std::span<const std::uint8_t> data)
 bool KfdModule::SendRaw(std::span<const std::uint8_t> bytes) { return Write(bytes); }
 
 void KfdModule::ServeLine() {
-  ServeHostBytes(pty_, stopping_, [this](std::uint8_t byte) { HandleByte(byte); });
+  ServeHostBytes(serial_, stopping_, [this](std::uint8_t byte) { HandleByte(byte); });
 }
 
 void KfdModule::HandleByte(std::uint8_t byte) {
@@ -371,7 +371,7 @@ bool KfdModule::Deliver(const Outgoing& message) {
 bool KfdModule::Write(std::span<const std::uint8_t> bytes) {
   std::lock_guard lock(writeMutex_);
   std::size_t written = 0;
-  const bool ok = pty_.Write(bytes.data(), bytes.size(), &written, kHostWriteTimeoutMs);
+  const bool ok = serial_.Write(bytes.data(), bytes.size(), &written, kHostWriteTimeoutMs);
   lineBytesOut_ += written;
   return ok && written == bytes.size();
 }

@@ -28,7 +28,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/serial.h"
+#include "sim/qx240/serialline.h"
 #include "sim/canbus.h"
 
 namespace sim {
@@ -70,7 +70,9 @@ class KfdModule {
   using CommandInterceptor =
       std::function<std::optional<std::vector<std::uint8_t>>(std::span<const std::uint8_t>)>;
 
-  explicit KfdModule(KfdFaults faults = {});
+  // pacedLine: the bytes take their line time at the rate the host set
+  // (see serialline.h).
+  explicit KfdModule(KfdFaults faults = {}, bool pacedLine = false);
   ~KfdModule();
   KfdModule(const KfdModule&) = delete;
   KfdModule& operator=(const KfdModule&) = delete;
@@ -79,7 +81,7 @@ class KfdModule {
   // when no terminal could be opened.
   bool Start();
   void Stop();
-  const std::string& SlavePath() const { return pty_.SlavePath(); }
+  const std::string& SlavePath() const { return serial_.SlavePath(); }
 
   void AttachToBus(CanBus& bus, const std::string& peerName = "kfd");
   void DetachFromBus();
@@ -115,7 +117,7 @@ class KfdModule {
   bool Write(std::span<const std::uint8_t> bytes);
 
   KfdFaults faults_;
-  platform::PseudoTerminal pty_;
+  SerialLine serial_;
   std::thread lineThread_;
   std::thread sendThread_;
   std::atomic<bool> stopping_{false};

@@ -11,7 +11,8 @@ namespace {
 
 class KfdPeer final : public BenchPeer {
  public:
-  KfdPeer(CanBus& bus, int comPort, const KfdFaults& faults) : comPort_(comPort), module_(faults) {
+  KfdPeer(CanBus& bus, int comPort, const KfdFaults& faults)
+      : comPort_(comPort), module_(faults, bus.SerialPacing()) {
     if (!module_.Start()) {
       throw std::runtime_error("kfd: no pseudo-terminal could be opened (error " +
                                std::to_string(platform::GetLastError()) + ")");

@@ -42,7 +42,8 @@ constexpr std::uint8_t kArrayKind = 7;
 
 }  // namespace
 
-Qx240Adapter::Qx240Adapter(Qx240AdapterOptions options) : options_(std::move(options)) {
+Qx240Adapter::Qx240Adapter(Qx240AdapterOptions options)
+    : options_(std::move(options)), serial_(options_.pacedLine) {
   state_.bitRate = options_.bitRate;
   options_.productName.resize(std::min<std::size_t>(options_.productName.size(), 7));
 }
@@ -50,7 +51,7 @@ Qx240Adapter::Qx240Adapter(Qx240AdapterOptions options) : options_(std::move(opt
 Qx240Adapter::~Qx240Adapter() { Stop(); }
 
 bool Qx240Adapter::Start() {
-  if (!pty_.Open()) return false;
+  if (!serial_.Open()) return false;
   stopping_ = false;
   thread_ = StartBenchThread("qx240", [this] { ServeLine(); });
   return true;
@@ -59,9 +60,9 @@ bool Qx240Adapter::Start() {
 void Qx240Adapter::Stop() {
   DetachFromBus();
   stopping_ = true;
-  pty_.CancelRead();
+  serial_.CancelRead();
   if (thread_.joinable()) thread_.join();
-  pty_.Close();
+  serial_.Close();
 }
 
 void Qx240Adapter::AttachToBus(CanBus& bus, const std::string& peerName) {
@@ -96,7 +97,7 @@ std::uint64_t Qx240Adapter::Now() const {
 }
 
 void Qx240Adapter::ServeLine() {
-  ServeHostBytes(pty_, stopping_, [this](std::uint8_t byte) { HandleByte(byte); });
+  ServeHostBytes(serial_, stopping_, [this](std::uint8_t byte) { HandleByte(byte); });
 }
 
 void Qx240Adapter::HandleByte(std::uint8_t byte) {
@@ -473,7 +474,7 @@ bool Qx240Adapter::SendToHost(std::span<const std::uint8_t> bytes) {
   }
   std::lock_guard lock(writeMutex_);
   std::size_t written = 0;
-  if (pty_.Write(bytes.data(), bytes.size(), &written, kHostWriteTimeoutMs) &&
+  if (serial_.Write(bytes.data(), bytes.size(), &written, kHostWriteTimeoutMs) &&
       written == bytes.size())
     return true;
   // Nobody takes the bytes: the host has gone until it synchronises again.

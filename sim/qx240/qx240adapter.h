@@ -22,7 +22,6 @@
 #include <thread>
 #include <vector>
 
-#include "platform/serial.h"
 #include "sim/canbus.h"
 #include "sim/qx240/serialwire.h"
 
@@ -41,6 +40,9 @@ struct Qx240AdapterOptions {
   std::uint16_t firmwareMajor = 2, firmwareMinor = 5;
   std::uint16_t hardwareMajor = 1, hardwareMinor = 3;
   std::uint32_t bitRate = 125'000;
+  // Holds the bytes on the pseudo-terminal for the line time at the rate the
+  // host set (see serialline.h).
+  bool pacedLine = false;
   // Time stamps of stamped frames in microseconds; process time by default.
   std::function<std::uint64_t()> clock;
 };
@@ -81,7 +83,7 @@ class Qx240Adapter {
   bool Start();
   void Stop();
   // The port a driver opens, e.g. through FLASHWRIGHT_COMn.
-  const std::string& SlavePath() const { return pty_.SlavePath(); }
+  const std::string& SlavePath() const { return serial_.SlavePath(); }
 
   // Bridges to a bus; frames flow only while the host has set it online.
   void AttachToBus(CanBus& bus, const std::string& peerName = "qx240");
@@ -145,7 +147,7 @@ class Qx240Adapter {
   void Reject();
 
   Qx240AdapterOptions options_;
-  platform::PseudoTerminal pty_;
+  SerialLine serial_;
   std::thread thread_;
   std::atomic<bool> stopping_{false};
 

@@ -52,6 +52,7 @@ class Qx240Peer final : public BenchPeer {
       if (!usb_->Start()) throw StartError(*config.model, "the USB device could not be made present");
       usb_->AttachToBus(bus, peerName);
     } else {
+      options.adapter.pacedLine = bus.SerialPacing();
       serial_ = std::make_unique<Qx240Adapter>(std::move(options.adapter));
       if (!serial_->Start()) throw StartError(*config.model, "no pseudo-terminal could be opened");
       serial_->AttachToBus(bus, peerName);

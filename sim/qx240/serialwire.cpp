@@ -73,17 +73,17 @@ HostLineParser::Event HostLineParser::Feed(std::uint8_t byte) {
   return Event::kNone;
 }
 
-void ServeHostBytes(platform::PseudoTerminal& pty, const std::atomic<bool>& stopping,
+void ServeHostBytes(SerialLine& line, const std::atomic<bool>& stopping,
                     const std::function<void(std::uint8_t)>& onByte) {
   std::uint8_t buffer[256];
   while (!stopping) {
     std::size_t got = 0, more = 0;
-    if (!pty.Read(buffer, 1, &got, platform::kInfinite)) {
+    if (!line.Read(buffer, 1, &got, platform::kInfinite)) {
       if (stopping) return;
       platform::Sleep(10);  // the host side is closed or reopening
       continue;
     }
-    if (got == 1) pty.Read(buffer + 1, sizeof buffer - 1, &more, 0);
+    if (got == 1) line.Read(buffer + 1, sizeof buffer - 1, &more, 0);
     for (std::size_t i = 0; i < got + more; ++i) onByte(buffer[i]);
   }
 }

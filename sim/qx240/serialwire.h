@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "platform/serial.h"
+#include "sim/qx240/serialline.h"
 
 namespace sim {
 
@@ -53,11 +53,11 @@ class HostLineParser {
   std::size_t filled_ = 0;
 };
 
-// Reads the host's bytes from the pseudo-terminal until `stopping` is set and
+// Reads the host's bytes from the line until `stopping` is set and
 // hands each one to onByte: blocks for the first byte, then takes whatever
 // else has arrived. A failed read while the host side is closed or reopening
 // is tried again after a short pause.
-void ServeHostBytes(platform::PseudoTerminal& pty, const std::atomic<bool>& stopping,
+void ServeHostBytes(SerialLine& line, const std::atomic<bool>& stopping,
                     const std::function<void(std::uint8_t)>& onByte);
 
 }  // namespace sim

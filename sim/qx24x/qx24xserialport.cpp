@@ -34,7 +34,7 @@ Qx24xSerialPort::~Qx24xSerialPort() {
 }
 
 bool Qx24xSerialPort::Start() {
-  if (!pty_.Open()) return false;
+  if (!serial_.Open()) return false;
   stopping_ = false;
   thread_ = StartBenchThread("qx24x", [this] { ServeLine(); });
   return true;
@@ -42,19 +42,19 @@ bool Qx24xSerialPort::Start() {
 
 void Qx24xSerialPort::Stop() {
   stopping_ = true;
-  pty_.CancelRead();
+  serial_.CancelRead();
   if (thread_.joinable()) thread_.join();
-  pty_.Close();
+  serial_.Close();
 }
 
 void Qx24xSerialPort::ServeLine() {
-  ServeHostBytes(pty_, stopping_, [this](std::uint8_t byte) {
+  ServeHostBytes(serial_, stopping_, [this](std::uint8_t byte) {
     switch (line_.Feed(byte)) {
       case HostLineParser::Event::kSyncRequest: {
         hostPresent_ = true;
         ++syncs_;
         std::size_t written = 0;
-        pty_.Write(kSyncAnswer, sizeof kSyncAnswer, &written, kHostWriteTimeoutMs);
+        serial_.Write(kSyncAnswer, sizeof kSyncAnswer, &written, kHostWriteTimeoutMs);
         break;
       }
       case HostLineParser::Event::kFrame:
@@ -127,7 +127,7 @@ void Qx24xSerialPort::HandleFirmwareFrame(std::uint32_t id, std::uint8_t flags, 
 void Qx24xSerialPort::Send(std::uint32_t id, std::uint8_t flags, std::span<const std::uint8_t> data) {
   const auto bytes = BuildDeviceFrame(0, 0, id, flags, std::uint8_t(data.size()), data);
   std::size_t written = 0;
-  if (!pty_.Write(bytes.data(), bytes.size(), &written, kHostWriteTimeoutMs) ||
+  if (!serial_.Write(bytes.data(), bytes.size(), &written, kHostWriteTimeoutMs) ||
       written != bytes.size())
     hostPresent_ = false;  // nobody takes the bytes: the host has gone
 }

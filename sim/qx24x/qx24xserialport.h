@@ -29,7 +29,7 @@ class Qx24xSerialPort {
   // False (last error set) when no terminal could be opened.
   bool Start();
   void Stop();
-  const std::string& SlavePath() const { return pty_.SlavePath(); }
+  const std::string& SlavePath() const { return serial_.SlavePath(); }
   std::uint64_t Syncs() const { return syncs_; }
 
   // Holds the next firmware answer back for this long (process time), as a
@@ -47,7 +47,7 @@ class Qx24xSerialPort {
   void Send(std::uint32_t id, std::uint8_t flags, std::span<const std::uint8_t> data);
 
   Qx24xModule& module_;
-  platform::PseudoTerminal pty_;
+  SerialLine serial_;
   std::thread thread_;
   std::atomic<bool> stopping_{false};
   std::atomic<std::uint64_t> syncs_{0};

@@ -23,6 +23,7 @@
 #include "sim/canbus.h"
 #include "sim/kfd/kfdmodule.h"
 #include "sim/kfd/kfdpeerkind.h"
+#include "sim/qx240/serialline.h"
 #include "tests/drivers/adapterapi.h"
 #include "tests/platform/scoped_time_scale.h"
 #include "tests/support/eventually.h"
@@ -414,6 +415,40 @@ TEST(KfdPeerKind, StartsAModuleWithItsFaultSwitchesAndSaysHowToReachIt) {
   ScopedTimeScale fast(5);
   EXPECT_EQ(Api().CAN_SetOnline(card, 1), 0);  // its first command is refused three times
   EXPECT_EQ(platform::GetLastError(), kNotAcknowledged);
+  EXPECT_EQ(Api().CloseCard(card), 1);
+}
+
+// With a paced line the module holds every byte for its time at the rate the
+// driver set: the link goes online and carries frames through it, and no
+// step is done before the bytes it needed could have crossed the line.
+TEST(KfdPacedLine, GoesOnlineAndCarriesFramesNoFasterThanTheLine) {
+  sim::CanBus bus;
+  sim::BusPeer node = bus.Attach("node");
+  sim::KfdModule module({}, /*pacedLine=*/true);
+  ASSERT_TRUE(module.Start());
+  module.AttachToBus(bus);
+  benchtest::ScopedEnv port("FLASHWRIGHT_COM1", module.SlavePath());
+
+  ScopedTimeScale fast(4);
+  const std::uint64_t startUs = platform::NowMicroseconds();
+  constexpr std::uint32_t kLineRate = 9600;
+  InterfaceConfiguration record = benchtest::KfdOnCom1();
+  record.ComBaud = kLineRate;
+  std::int32_t card = 0;
+  ASSERT_EQ(Api().OpenInterface(&card, &record), 1) << std::hex << platform::GetLastError();
+  ASSERT_EQ(Api().CAN_SetId(card, kMac), 1);
+  ASSERT_EQ(Api().CAN_SetOnline(card, 1), 1) << std::hex << platform::GetLastError();
+  for (std::uint8_t i = 0; i < 10; ++i) {
+    const CanMessage out = Frame(0x410, {0x10, i, 2});
+    ASSERT_EQ(Api().CAN_Transmit(card, &out), 1);
+    sim::BusFrame seen;
+    ASSERT_EQ(node.Receive(seen, 5000ms), sim::ReceiveStatus::Received);
+    EXPECT_EQ(seen.frame, sim::CanFrame::Standard(0x410, {0x10, i, 2}));
+  }
+  const sim::KfdModuleState state = module.State();
+  const std::uint64_t elapsedUs = platform::NowMicroseconds() - startUs;
+  EXPECT_GE(elapsedUs, std::uint64_t(sim::LineTime(state.lineBytesIn, kLineRate).count()));
+  EXPECT_TRUE(state.online);
   EXPECT_EQ(Api().CloseCard(card), 1);
 }
 

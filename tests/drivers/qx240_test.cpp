@@ -20,9 +20,12 @@
 #include "platform/sync.h"
 #include "sim/canbus.h"
 #include "sim/qx240/qx240adapter.h"
+#include "sim/qx240/qx240peerkind.h"
+#include "sim/qx240/serialline.h"
 #include "tests/platform/scoped_time_scale.h"
 #include "tests/support/eventually.h"
 #include "tests/drivers/adapterapi.h"
+#include "tests/support/scratch.h"
 
 namespace {
 
@@ -781,6 +784,60 @@ TEST_F(Qx240Test, CloseWakesAQueryWaitingForItsReply) {
   ASSERT_EQ(query.wait_for(std::chrono::seconds(20)), std::future_status::ready);
   EXPECT_EQ(query.get(), 0);
   handle_ = 0;
+}
+
+// The bench's serial pacing: the adapter's line, as flashwright-sim starts it
+// with --serial-pacing on, holds every byte for its time at the rate the
+// driver set; the driver works through it as through a real line, and no
+// exchange is done before the bytes it needed could have crossed the line.
+TEST(Qx240PacedLine, CarriesCommandsAndFramesNoFasterThanTheLine) {
+  sim::BusOptions options;
+  options.serialPacing = true;
+  sim::CanBus bus(options);
+  sim::BusPeer node = bus.Attach("node");
+  const sim::PeerKind kind = sim::Qx240PeerKind();
+  const auto adapter = kind.create(bus, sim::ParsePeerSettings(kind, "com=3"));
+  const std::string info = adapter->ConnectionInfo().at(0);
+  const std::size_t setting = info.find("FLASHWRIGHT_COM3=");
+  ASSERT_NE(setting, std::string::npos) << info;
+  benchtest::ScopedEnv port("FLASHWRIGHT_COM3", info.substr(setting + 17));
+
+  ScopedTimeScale fast(4);
+  constexpr uint32_t kLineRate = 9600;
+  InterfaceSettings settings = SerialSettings(3);
+  settings.ComBaud = kLineRate;
+  const std::uint64_t startUs = platform::NowMicroseconds();
+  int32_t handle = 0;
+  ASSERT_EQ(Api().OpenCard(&handle, CAN_INTERFACE_QX240, &settings), 1) << std::hex << platform::GetLastError();
+  ASSERT_EQ(Api().CAN_SetOnline(handle, 1), 1);
+  constexpr int kFrames = 10;
+  for (int i = 0; i < kFrames; ++i) {
+    CanMessage out{};
+    out.Id = 0x123;
+    out.Length = 2;
+    out.Data[0] = 0xAB, out.Data[1] = uint8_t(i);
+    ASSERT_EQ(Api().CAN_Transmit(handle, &out), 1);
+  }
+  for (int i = 0; i < kFrames; ++i) {
+    sim::BusFrame got;
+    ASSERT_EQ(node.Receive(got, std::chrono::seconds(10)), sim::ReceiveStatus::Received);
+    EXPECT_EQ(got.frame, sim::CanFrame::Standard(0x123, {0xAB, uint8_t(i)}));
+  }
+  // Synchronisation request, mode query, reset, online and the frames.
+  constexpr std::size_t kHostBytes = 2 + (3 + kFrames) * 16;
+  EXPECT_GE(platform::NowMicroseconds() - startUs, std::uint64_t(sim::LineTime(kHostBytes, kLineRate).count()));
+
+  const platform::Handle event = platform::CreateEvent(true, false, nullptr);
+  ASSERT_EQ(Api().CAN_RegisterReceiveEvent(handle, event, 1), 1);
+  node.Send(sim::CanFrame::Standard(0x456, {1, 2, 3}));
+  ASSERT_EQ(platform::WaitForSingleObject(event, 10'000), platform::kWaitObject0);
+  CanMessage in{};
+  ASSERT_EQ(Api().CAN_Receive(handle, &in), 1);
+  EXPECT_EQ(in.Id, 0x456u);
+  EXPECT_EQ(std::vector<uint8_t>(in.Data, in.Data + in.Length), (std::vector<uint8_t>{1, 2, 3}));
+  Api().CAN_RegisterReceiveEvent(handle, event, 0);
+  platform::CloseHandle(event);
+  EXPECT_EQ(Api().CloseCard(handle), 1);
 }
 
 }  // namespace

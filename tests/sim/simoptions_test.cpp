@@ -55,11 +55,14 @@ TEST(SimOptions, AcceptsBusSettingsInBothSpellings) {
   const SimOptions defaults = ParseSimOptions({}, none);
   EXPECT_EQ(defaults.bench.bus.bitRate, 125'000u);
   EXPECT_TRUE(defaults.bench.bus.pacing);
+  EXPECT_FALSE(defaults.bench.bus.serialPacing);
   EXPECT_EQ(defaults.bench.pcapPath, "");
 
-  const SimOptions given = ParseSimOptions({"--bit-rate", "500k", "--pacing=off", "--pcap", "x.pcap"}, none);
+  const SimOptions given = ParseSimOptions(
+      {"--bit-rate", "500k", "--pacing=off", "--serial-pacing", "on", "--pcap", "x.pcap"}, none);
   EXPECT_EQ(given.bench.bus.bitRate, 500'000u);
   EXPECT_FALSE(given.bench.bus.pacing);
+  EXPECT_TRUE(given.bench.bus.serialPacing);
   EXPECT_EQ(given.bench.pcapPath, "x.pcap");
   EXPECT_EQ(ParseSimOptions({"--bit-rate=1M"}, none).bench.bus.bitRate, 1'000'000u);
   EXPECT_EQ(ParseSimOptions({"--bit-rate", "10000"}, none).bench.bus.bitRate, 10'000u);
@@ -76,6 +79,7 @@ TEST(SimOptions, RefusesWhatItCannotUse) {
       {"--bit-rate", "fast"},
       {"--bit-rate", "1000001"},
       {"--pacing", "maybe"},
+      {"--serial-pacing=1"},
       {"--pcap="},
       {"--verbose"},
       {"--peer", "nosuch"},
@@ -116,7 +120,7 @@ TEST(SimOptions, PeerValuesInDoubleQuotesKeepTheirCommas) {
 
 TEST(SimOptions, HelpListsPeerKindsOnlyWhenThereAreSome) {
   const std::string plain = SimHelp(PeerKindRegistry());
-  for (const char* option : {"--bit-rate", "--pacing", "--pcap", "--help"})
+  for (const char* option : {"--bit-rate", "--pacing", "--serial-pacing", "--pcap", "--help"})
     EXPECT_NE(plain.find(option), std::string::npos);
   EXPECT_EQ(plain.find("--peer"), std::string::npos);
   const std::string withKinds = SimHelp(EchoKinds());
@@ -131,7 +135,7 @@ TEST(Bench, StartsRequestedPeersOnItsBus) {
       {"--pacing", "off", "--peer", "echo:node=5", "--peer", "echo:node=0x07,label=seven"}, kinds);
   Bench bench(options.bench);
   for (const PeerRequest& request : options.peers) bench.AddPeer(*request.kind, request.settings);
-  EXPECT_EQ(bench.Describe(), (std::vector<std::string>{"CAN bus: 125000 bit/s, pacing off",
+  EXPECT_EQ(bench.Describe(), (std::vector<std::string>{"CAN bus: 125000 bit/s, pacing off, serial pacing off",
                                                         "echo node 5 (echo)", "echo node 7 (seven)"}));
 
   BusPeer tester = bench.Bus().Attach("tester");
