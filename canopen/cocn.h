@@ -53,6 +53,7 @@ struct SdoChannel {
   std::uint8_t LastCommand = 0;  // carries the toggle bit
   SdoDirection Direction = SdoDirection::kIdle;
   std::uint32_t Total = 0;  // download: the length; upload: the size the server indicated
+  bool SizeIndicated = false;  // upload: the server indicated a size
   std::vector<std::uint8_t> Data;
   bool Claimed = false;   // a caller owns the channel
   bool Finished = false;  // the outcome is in Result
