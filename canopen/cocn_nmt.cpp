@@ -123,10 +123,14 @@ void GuardStep(Interface& iface, std::uint8_t node) {
     return;
   }
   if ((record->GuardMode & kCopnGuardRemoteFrames) == 0 || record->GuardCountdown != 0) return;
-  SendRemoteFrame(iface, kErrorControlBase + node);
-  record->LifeCountdown = LifeTime(*record);
   record->GuardCountdown = record->GuardTime;
-  record->Waiting = 1;
+  // A request the interface refused was never asked: no answer is awaited,
+  // and the node is not taken for lost for want of one. (A card that sends
+  // data frames only refuses every one.) The next is due a guard time later.
+  if (SendRemoteFrame(iface, kErrorControlBase + node)) {
+    record->LifeCountdown = LifeTime(*record);
+    record->Waiting = 1;
+  }
   CountdownsChanged(iface, *record);
 }
 

@@ -76,11 +76,14 @@ class SettingsStore {
   static std::string Interface(const std::string& name, const std::string& values) {
     return std::string(kBase) + "Interface Configuration\\" + name + "]\n" + values + "\n";
   }
-  static std::string CANopen() {
-    return std::string(kBase) +
-           "CANopen Configuration]\n\"Interface Type\"=dword:00000001\n\"BaudRate\"=dword:0007a120\n"
-           "\"NodeID\"=dword:00000001\n\n" +
-           Qx240OnCom1();
+  static std::string CANopen() { return CANopen(1, Qx240OnCom1()); }
+  // At 500 kbit/s, own node ID 1, on the interface of that type, whose
+  // interface key the caller gives (Interface(), above).
+  static std::string CANopen(std::uint32_t interfaceType, const std::string& interfaceKey) {
+    char type[16];
+    std::snprintf(type, sizeof type, "%08x", interfaceType);
+    return std::string(kBase) + "CANopen Configuration]\n\"Interface Type\"=dword:" + type +
+           "\n\"BaudRate\"=dword:0007a120\n\"NodeID\"=dword:00000001\n\n" + interfaceKey;
   }
   // On a serial line (COM port 1 to 4) or, with COM port 0, on USB.
   static std::string Qx24x(int comPort) {
