@@ -146,6 +146,9 @@ struct Interface {
   // next due time and is woken early for work that comes sooner.
   platform::WakeSchedule TimerSchedule, WorkerSchedule, GuardingSchedule;
   platform::Handle ReceiveEvent = platform::kNullHandle;
+  // The card's interface has vanished (unplugged, its port gone): no node can
+  // be reached through it any more.
+  std::atomic<bool> InterfaceGone{false};
   std::recursive_mutex Mutex;
 };
 

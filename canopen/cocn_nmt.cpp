@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "canopen/cocn.h"
+#include "platform/iochannel.h"
 #include "platform/lasterror.h"
 #include "platform/sync.h"
 
@@ -256,6 +257,12 @@ int GetNodeOnline(std::int32_t handle, std::uint8_t node, std::int32_t* alive) {
   Interface* iface = nullptr;
   const std::shared_ptr<CopnNode> record = NodeFor(handle, node, &iface);
   if (iface == nullptr) return 0;
+  // Fails once the interface has vanished, which is how a caller that polls
+  // the nodes learns of it.
+  if (iface->InterfaceGone) {
+    platform::SetLastError(platform::kErrorDeviceNotConnected);
+    return 0;
+  }
   Lock lock(iface->Mutex);
   *alive = record ? record->Alive : 0;
   return 1;

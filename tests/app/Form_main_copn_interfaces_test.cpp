@@ -99,6 +99,64 @@ TEST_P(CopnInterfaceWindowTest, GoesOnlineListsTheNodesAndUpdatesOne) {
   EXPECT_TRUE(PumpUntil([&] { return target.Mode() == sim::FlashMode::Application; })) << app->AllTexts();
 }
 
+// A start that cannot go online says why, every time: an interface the
+// CANopen library refuses, and a card that cannot join a bus of another rate.
+TEST_F(CopnInterfaceBench, AStartThatCannotGoOnlineAlwaysSaysWhy) {
+  AddNode(5);
+  std::string otherRate = SettingsStore::CANopen(CAN_INTERFACE_SST_CAN2A,
+                                                 SettingsStore::Interface("SST CAN2A", "\"Access Point\"=\"CAN2A-1\"\n"));
+  otherRate.replace(otherRate.find("0007a120"), 8, "0003d090");  // 250 kbit/s
+  const struct {
+    const char* what;
+    std::string settings;
+    const char* message;
+  } cases[] = {
+      {"the QX242", SettingsStore::CANopen(0x20001, SettingsStore::Interface("VRK QX242", "\"ComPort\"=dword:00000001\n")),
+       "Cannot Open Interface"},
+      {"another bit rate", otherRate, "Cannot Go Online"},
+  };
+  for (const auto& c : cases) {
+    app = std::make_unique<MainWindowDriver>(TForm_FW_Download_Main::kCANopen, c.settings);
+    window = app->window.get();
+    for (int start = 1; start <= 2; ++start) {
+      app->Rescript();
+      app->services().Answer(IDYES);
+      harness::Click(window->Button_NetworkStart);
+      const std::vector<std::string> texts = windowtest::Texts(app->services());
+      ASSERT_EQ(texts.size(), 2u) << c.what << ", start " << start << ": " << app->AllTexts();
+      EXPECT_EQ(texts[1], c.message) << c.what << ", start " << start;
+      EXPECT_TRUE(window->Button_NetworkStart->Enabled()) << c.what;
+      EXPECT_FALSE(window->Button_NetworkStop->Enabled()) << c.what;
+    }
+    app.reset();
+  }
+}
+
+// The adapter is unplugged while online: the node polling learns of it, the
+// window goes offline with the message a start without the adapter gives,
+// and a new start gives it again.
+TEST_F(CopnInterfaceBench, UnpluggedAdapterIsReportedAsAtStart) {
+  AddNode(5);
+  Open(CAN_INTERFACE_QX240,
+       SettingsStore::Interface("VRK QX240", "\"ComPort\"=dword:00000001\n\"ComBaud\"=dword:0000e100\n"));
+  app->GoOnline({5});
+  app->Rescript();
+  adapter.Stop();
+  // Its pseudo-terminal's name goes back to the system, which may hand it to
+  // anyone: the port is pointed where no device can appear.
+  benchtest::ScopedEnv gone("FLASHWRIGHT_COM1", "/nonexistent/ttyS0");
+  EXPECT_TRUE(PumpUntil([&] { return window->Button_NetworkStart->Enabled(); }));
+  EXPECT_FALSE(window->Button_NetworkStop->Enabled());
+  EXPECT_EQ(window->RowNode(1), TForm_FW_Download_Main::kNoNode);
+  EXPECT_EQ(windowtest::Texts(app->services()), std::vector<std::string>{"Cannot Open Interface"});
+
+  app->Rescript();
+  app->services().Answer(IDYES);
+  harness::Click(window->Button_NetworkStart);
+  EXPECT_TRUE(app->Shown("Cannot Open Interface")) << app->AllTexts();
+  EXPECT_TRUE(window->Button_NetworkStart->Enabled());
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Kinds, CopnInterfaceWindowTest,
     ::testing::Values(
