@@ -12,23 +12,14 @@
 
 namespace {
 
+using windowtest::InterfaceKind;
 using windowtest::MainWindowDriver;
+using windowtest::PrintKind;
 using windowtest::PumpUntil;
 using windowtest::SettingsStore;
 
 constexpr std::uint32_t kPassword = 0x1234ABCD;
 constexpr std::uint8_t kSector = 2;
-
-struct InterfaceKind {
-  const char* name;
-  std::uint32_t type;
-  std::string interfaceKey;  // as the CANopen store keeps it
-  const char* shownType;
-};
-
-void PrintTo(const InterfaceKind& kind, std::ostream* out) { *out << kind.name; }
-
-std::string PrintKind(const ::testing::TestParamInfo<InterfaceKind>& info) { return info.param.name; }
 
 // The bench's CANopen network at 500 kbit/s: the QX240 adapter on COM1 and
 // the bus offered to the bench libraries of the SST and IXXAT cards.
@@ -90,12 +81,7 @@ TEST_P(CopnInterfaceWindowTest, GoesOnlineListsTheNodesAndUpdatesOne) {
   const std::vector<std::uint8_t> image = apptest::Image(3000, 9);
   app->UpdateNode(2, "1234ABCD", app->HexFile(image));
   EXPECT_TRUE(app->Shown("Download Successful")) << app->AllTexts();
-  const sim::FirmwareFlash flash = target.Flash();
-  const auto written = flash.Image(kSector);
-  ASSERT_GE(written.size(), image.size());
-  EXPECT_TRUE(std::equal(image.begin(), image.end(), written.begin()));
-  EXPECT_TRUE(flash.ChecksumValid(kSector));
-  EXPECT_EQ(flash.BootSector(), kSector);
+  windowtest::ExpectBootedImage(target.Flash(), kSector, image);
   EXPECT_TRUE(PumpUntil([&] { return target.Mode() == sim::FlashMode::Application; })) << app->AllTexts();
 }
 
@@ -145,16 +131,7 @@ TEST_F(CopnInterfaceBench, UnpluggedAdapterIsReportedAsAtStart) {
   // Its pseudo-terminal's name goes back to the system, which may hand it to
   // anyone: the port is pointed where no device can appear.
   benchtest::ScopedEnv gone("FLASHWRIGHT_COM1", "/nonexistent/ttyS0");
-  EXPECT_TRUE(PumpUntil([&] { return window->Button_NetworkStart->Enabled(); }));
-  EXPECT_FALSE(window->Button_NetworkStop->Enabled());
-  EXPECT_EQ(window->RowNode(1), TForm_FW_Download_Main::kNoNode);
-  EXPECT_EQ(windowtest::Texts(app->services()), std::vector<std::string>{"Cannot Open Interface"});
-
-  app->Rescript();
-  app->services().Answer(IDYES);
-  harness::Click(window->Button_NetworkStart);
-  EXPECT_TRUE(app->Shown("Cannot Open Interface")) << app->AllTexts();
-  EXPECT_TRUE(window->Button_NetworkStart->Enabled());
+  app->ExpectLostAsAtStart("Cannot Open Interface");
 }
 
 INSTANTIATE_TEST_SUITE_P(

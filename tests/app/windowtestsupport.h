@@ -46,6 +46,29 @@ inline bool Shown(const TScriptedServices& services, const std::string& text) {
   return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
+// An interface kind a mode's window is tested over: its type, its interface
+// key as the mode's settings store keeps it, and the name the window shows.
+struct InterfaceKind {
+  const char* name;
+  std::uint32_t type;
+  std::string interfaceKey;
+  const char* shownType;
+};
+
+inline void PrintTo(const InterfaceKind& kind, std::ostream* out) { *out << kind.name; }
+inline std::string PrintKind(const ::testing::TestParamInfo<InterfaceKind>& info) { return info.param.name; }
+
+// The node's flash holds the image in the sector under a valid checksum, and
+// the sector is the boot sector.
+template <typename Flash>
+void ExpectBootedImage(const Flash& flash, std::uint8_t sector, const std::vector<std::uint8_t>& image) {
+  const auto written = flash.Image(sector);
+  ASSERT_GE(written.size(), image.size());
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), written.begin()));
+  EXPECT_TRUE(flash.ChecksumValid(sector));
+  EXPECT_EQ(flash.BootSector(), sector);
+}
+
 // A registry file of the test's own with one interface record, as the bench
 // command writes it: the QX240 adapter on COM1 at 57600 Bd.
 class SettingsStore {
@@ -173,6 +196,21 @@ class MainWindowDriver {
     const std::string path = dir.File(name);
     apptest::WriteHexFile(path, image);
     return path;
+  }
+
+  // Once the interface was lost while online: the window goes offline with
+  // the message a start without the interface gives, and a new start gives
+  // it again.
+  void ExpectLostAsAtStart(const std::string& message) {
+    EXPECT_TRUE(PumpUntil([&] { return window->Button_NetworkStart->Enabled(); }));
+    EXPECT_FALSE(window->Button_NetworkStop->Enabled());
+    EXPECT_EQ(window->RowNode(1), TForm_FW_Download_Main::kNoNode);
+    EXPECT_EQ(Texts(services()), std::vector<std::string>{message});
+    Rescript();
+    services().Answer(IDYES);
+    harness::Click(window->Button_NetworkStart);
+    EXPECT_TRUE(Shown(message)) << AllTexts();
+    EXPECT_TRUE(window->Button_NetworkStart->Enabled());
   }
 
   bool Shown(const std::string& text) { return windowtest::Shown(services(), text); }
