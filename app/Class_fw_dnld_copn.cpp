@@ -3,6 +3,7 @@
 
 #include "app/userprompt.h"
 #include "platform/clock.h"
+#include "platform/iochannel.h"
 #include "platform/lasterror.h"
 
 namespace {
@@ -33,6 +34,8 @@ constexpr std::uint16_t kGuardTimeMs = 1000;
 // Left by the interface driver when the interface runs in another operating mode.
 constexpr std::uint32_t kInterfaceWrongMode = 0x20000000;
 
+const char* const kCannotOpenInterface = "Cannot Open Interface";
+const char* const kCannotGoOnline = "Cannot Go Online";
 const char* const kGoOnlineWarning =
     "!!!Warning!!!\r\nThis Network Search will cause all nodes to be Reset using the Reset Communication "
     "command.\r\n Is it safe to issue this command?";
@@ -192,7 +195,7 @@ int TCOPN_Downloader::GoOnline() {
     prompt::BusyCursor busy;
     if (binding_.OpenInterface() == 0) {
       const bool wrongMode = platform::GetLastError() == kInterfaceWrongMode;
-      prompt::Tell(wrongMode ? "Interface is not in correct mode!" : "Cannot Open Interface", "Error");
+      prompt::Tell(wrongMode ? "Interface is not in correct mode!" : kCannotOpenInterface, "Error");
       return 0;
     }
   }
@@ -204,18 +207,21 @@ int TCOPN_Downloader::GoOnline() {
     } else {
       binding_.SetBaud();
       for (int node = kFirstNode; node <= kLastNode; ++node) binding_.AddNode(static_cast<std::uint8_t>(node));
-      if (binding_.SetOnline(1) == 0) failure = "Cannot Go Online";
+      if (binding_.SetOnline(1) == 0) failure = kCannotGoOnline;
     }
   }
+  // A start that ends offline always says why, also when the nodes could not
+  // be told to announce themselves.
+  if (failure == nullptr && binding_.NMT_ResetCommunication(0) == 0) failure = kCannotGoOnline;
   if (failure != nullptr) {
     UndoGoOnline();
     prompt::Tell(failure, "ERROR");
     return 0;
   }
-  const int result = binding_.NMT_ResetCommunication(0);
-  if (result == 0) UndoGoOnline();
-  return result;
+  return 1;
 }
+
+void TCOPN_Downloader::ReportInterfaceLost() { prompt::Tell(kCannotOpenInterface, "Error"); }
 
 int TCOPN_Downloader::GoOffline() {
   binding_.SetOnline(0);
@@ -247,7 +253,16 @@ int TCOPN_Downloader::PollNodeChanges(int* changed) {
   std::uint32_t count = 0;
   for (int node = kFirstNode; node <= kLastNode; ++node) {
     int online = 0;
-    if (binding_.GetNodeOnline(static_cast<std::uint8_t>(node), &online) == 0) online = 0;
+    if (binding_.GetNodeOnline(static_cast<std::uint8_t>(node), &online) == 0) {
+      if (platform::GetLastError() == platform::kErrorDeviceNotConnected) {
+        // The interface vanished: no node can be reached through it.
+        ClearNodeTable(kNodeEntries);
+        NoteInterfaceLost();
+        *changed = 1;
+        return 1;
+      }
+      online = 0;
+    }
     nodeNumberWord_[node].store(static_cast<std::uint32_t>(node));
     if (online != 0) ++count;
     const std::uint32_t state = online != 0 ? 1 : 0;

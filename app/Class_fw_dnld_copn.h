@@ -41,6 +41,7 @@ class TCOPN_Downloader : public TNetworkDownloader<TVRK_COPN_Interface, TVRK_COP
   int ConfigurationWindow() override;
   int VersionInformationWindow() override;
   int PollNodeChanges(int* changed) override;
+  void ReportInterfaceLost() override;
   int ChecksumOk(std::uint8_t sector, std::uint32_t* ok) override;
   int ResetNode() override;
 

@@ -53,6 +53,9 @@ class CanBackend {
   virtual int Close(std::int32_t handle) = 0;
 
   virtual int Transmit(std::int32_t handle, const CanMessage& frame) = 0;
+  // False for a frame the interface can never send, whatever its state: one
+  // its Transmit always refuses.
+  virtual bool Carries(const CanMessage& frame) const { return frame.Length <= kCanMaxDataLength; }
   virtual int Receive(std::int32_t handle, CanMessage* frame) = 0;
   // The back-end sets `event` after each received frame (enable 0: no more).
   virtual int RegisterReceiveEvent(std::int32_t handle, platform::Handle event,

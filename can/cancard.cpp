@@ -111,7 +111,8 @@ void CanCard::WaitForFramesAfter(std::uint64_t seen, std::chrono::nanoseconds pr
                            [&] { return receivedCount_ != seen; });
 }
 
-void CanCard::Write(CanMessage* frame, bool highPriority) {
+bool CanCard::Write(CanMessage* frame, bool highPriority) {
+  if (!backend_->Carries(*frame)) return false;
   bool aloneInRings = false;
   {
     std::lock_guard lock(txMutex_);
@@ -122,8 +123,9 @@ void CanCard::Write(CanMessage* frame, bool highPriority) {
   // A frame with nothing queued before it goes out from the caller's thread,
   // which saves the wake-up of the transmit thread; anything else, and a
   // frame the back-end refused, is left to that thread.
-  if (aloneInRings && buffered_ && TransmitInCallingThread()) return;
+  if (aloneInRings && buffered_ && TransmitInCallingThread()) return true;
   platform::SetEvent(eventTx_.load());
+  return true;
 }
 
 void CanCard::EmptyRingsAndQueues() {

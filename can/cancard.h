@@ -58,8 +58,10 @@ class CanCard {
   // Waits up to processTime for the count to move past seen.
   void WaitForFramesAfter(std::uint64_t seen, std::chrono::nanoseconds processTime);
 
-  // Transmit rings: stamps the caller's frame and queues a copy.
-  void Write(CanMessage* frame, bool highPriority);
+  // Transmit rings: stamps the caller's frame and queues a copy. A frame the
+  // back-end can never send is refused (false) rather than queued: at the
+  // head of its ring it would hold up every frame behind it for good.
+  bool Write(CanMessage* frame, bool highPriority);
 
   void SetBuffered(bool on);
   void SetBufferedReceiveEvent(platform::Handle event) { callerRxEvent_.store(event); }

@@ -194,7 +194,11 @@ std::uint32_t CanCard::TransmitLoop() {
 
 std::uint32_t CanCard::ReceiveLoop() {
   while (!receiveThread_.stop) {
-    if (buffered_ && RunReceivePass()) {
+    // The caller's event also tells of an interface found gone, so a reader
+    // that waits for frames learns it at once (its next read fails with the
+    // cause).
+    const bool wasGone = interfaceGone_;
+    if (buffered_ && (RunReceivePass() || interfaceGone_ != wasGone)) {
       const platform::Handle callerEvent = callerRxEvent_.load();
       if (callerEvent != 0) platform::SetEvent(callerEvent);
     }

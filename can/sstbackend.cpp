@@ -213,8 +213,11 @@ class SstBackend final : public CanBackend {
     return api.C2A_CloseCard(handle);
   }
 
+  // The card's messages have no room for flags: it sends data frames only.
+  bool Carries(const CanMessage& frame) const override { return frame.Flags == 0 && CanBackend::Carries(frame); }
+
   int Transmit(int32_t handle, const CanMessage& frame) override {
-    if (Find(handle) == nullptr || frame.Flags != 0 || frame.Length > kCanMaxDataLength) return 0;
+    if (Find(handle) == nullptr || !Carries(frame)) return 0;
     SstCanMessage message{};
     message.Id = static_cast<uint16_t>(frame.Id);
     message.Length = frame.Length;

@@ -106,10 +106,7 @@ int ReceiveDirectMatching(std::int32_t handle, CanMessage* frame, std::uint32_t 
 
 int WriteBuffered(std::int32_t handle, CanMessage* frame, bool highPriority) {
   if (!AllGiven(frame)) return 0;
-  return WithCard(handle, [&](CanCard& card) {
-    card.Write(frame, highPriority);
-    return 1;
-  });
+  return WithCard(handle, [&](CanCard& card) { return card.Write(frame, highPriority) ? 1 : 0; });
 }
 
 }  // namespace

@@ -53,6 +53,7 @@ struct SdoChannel {
   std::uint8_t LastCommand = 0;  // carries the toggle bit
   SdoDirection Direction = SdoDirection::kIdle;
   std::uint32_t Total = 0;  // download: the length; upload: the size the server indicated
+  bool SizeIndicated = false;  // upload: the server indicated a size
   std::vector<std::uint8_t> Data;
   bool Claimed = false;   // a caller owns the channel
   bool Finished = false;  // the outcome is in Result
@@ -145,6 +146,9 @@ struct Interface {
   // next due time and is woken early for work that comes sooner.
   platform::WakeSchedule TimerSchedule, WorkerSchedule, GuardingSchedule;
   platform::Handle ReceiveEvent = platform::kNullHandle;
+  // The card's interface has vanished (unplugged, its port gone): no node can
+  // be reached through it any more.
+  std::atomic<bool> InterfaceGone{false};
   std::recursive_mutex Mutex;
 };
 

@@ -9,6 +9,7 @@
 #include "can/client/canaccessclient.h"
 #include "canopen/cocn.h"
 #include "platform/clock.h"
+#include "platform/iochannel.h"
 #include "platform/lasterror.h"
 #include "platform/sync.h"
 #include "platform/thread.h"
@@ -86,9 +87,13 @@ void ReceivePass(Interface& iface) {
   platform::WaitForSingleObject(iface.ReceiveEvent, platform::kInfinite);
   platform::ResetEvent(iface.ReceiveEvent);
   CanMessage frame{};
-  while (iface.Receive.StopRequest == 0 && canclient::CAN_Read_Buffered(iface.CanHandle, &frame) != 0) {
+  for (;;) {
+    if (iface.Receive.StopRequest != 0) return;
+    platform::SetLastError(platform::kErrorSuccess);
+    if (canclient::CAN_Read_Buffered(iface.CanHandle, &frame) == 0) break;
     Dispatch(iface, frame);
   }
+  if (platform::GetLastError() == platform::kErrorDeviceNotConnected) iface.InterfaceGone = true;
 }
 
 // The 1 ms timer: brings the countdowns up to date when the next one runs
@@ -332,6 +337,7 @@ int OpenInterface(std::int32_t* handle, InterfaceConfiguration* cfg) {
   }
   iface->Type = cfg->InterfaceType;
   iface->Handle = iface->CanHandle = card;
+  iface->InterfaceGone = false;
   if (!PrepareCard(*iface)) {
     // The card and the record go back, so a failed open leaves nothing taken.
     const std::uint32_t error = platform::GetLastError();

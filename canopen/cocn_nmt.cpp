@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "canopen/cocn.h"
+#include "platform/iochannel.h"
 #include "platform/lasterror.h"
 #include "platform/sync.h"
 
@@ -123,10 +124,14 @@ void GuardStep(Interface& iface, std::uint8_t node) {
     return;
   }
   if ((record->GuardMode & kCopnGuardRemoteFrames) == 0 || record->GuardCountdown != 0) return;
-  SendRemoteFrame(iface, kErrorControlBase + node);
-  record->LifeCountdown = LifeTime(*record);
   record->GuardCountdown = record->GuardTime;
-  record->Waiting = 1;
+  // A request the interface refused was never asked: no answer is awaited,
+  // and the node is not taken for lost for want of one. (A card that sends
+  // data frames only refuses every one.) The next is due a guard time later.
+  if (SendRemoteFrame(iface, kErrorControlBase + node)) {
+    record->LifeCountdown = LifeTime(*record);
+    record->Waiting = 1;
+  }
   CountdownsChanged(iface, *record);
 }
 
@@ -252,6 +257,12 @@ int GetNodeOnline(std::int32_t handle, std::uint8_t node, std::int32_t* alive) {
   Interface* iface = nullptr;
   const std::shared_ptr<CopnNode> record = NodeFor(handle, node, &iface);
   if (iface == nullptr) return 0;
+  // Fails once the interface has vanished, which is how a caller that polls
+  // the nodes learns of it.
+  if (iface->InterfaceGone) {
+    platform::SetLastError(platform::kErrorDeviceNotConnected);
+    return 0;
+  }
   Lock lock(iface->Mutex);
   *alive = record ? record->Alive : 0;
   return 1;

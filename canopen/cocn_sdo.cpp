@@ -17,6 +17,7 @@ namespace {
 
 constexpr std::uint8_t kInitiateUpload = 0x40;
 constexpr std::uint8_t kUploadSegment = 0x60;
+constexpr std::uint8_t kAbortTransfer = 0x80;
 constexpr std::uint8_t kInitiateDownloadSegmented = 0x21;
 constexpr std::uint8_t kInitiateDownloadExpedited = 0x23;
 constexpr std::uint8_t kToggle = 0x10;
@@ -44,6 +45,15 @@ void Finish(SdoChannel& channel, std::int32_t result) {
   channel.Result = result;
   channel.Finished = true;
   platform::SetEvent(channel.DoneEvent);
+}
+
+// Ends the running transfer in failure with an abort code, which the server
+// is told of as well: it may hold the transfer open still.
+void AbortTransfer(Interface& iface, SdoChannel& channel, std::uint32_t code) {
+  Frame frame = Request(kAbortTransfer, channel.Index, channel.SubIndex);
+  PutLe32(frame.data() + 4, code);
+  SendFrame(iface, channel.RequestCobId, frame);
+  Finish(channel, static_cast<std::int32_t>(code));
 }
 
 // Sends a follow-up request of the running transfer; a failed send ends it.
@@ -77,6 +87,7 @@ void OnInitiateUploadResponse(Interface& iface, SdoChannel& channel, const CanMe
     channel.Done = size;
     return Finish(channel, 0);
   }
+  channel.SizeIndicated = sizeIndicated;
   channel.Total = sizeIndicated ? Le32(frame.Data + 4) : 0;
   if (sizeIndicated && channel.Total > channel.Capacity) {
     return Finish(channel, static_cast<std::int32_t>(kCopnErrorBuffer));
@@ -89,9 +100,17 @@ void OnUploadSegment(Interface& iface, SdoChannel& channel, const CanMessage& fr
   if ((command & kToggle) != (channel.LastCommand & kToggle)) return Finish(channel, kToggleAbort);
   const std::uint32_t count = 7 - ((command >> 1) & 0x07);
   if (channel.Done + count > channel.Capacity) return Finish(channel, static_cast<std::int32_t>(kCopnErrorBuffer));
+  // The data must come to the size the server announced, neither more nor
+  // less: a short object is not passed off as the whole one.
+  if (channel.SizeIndicated && channel.Done + count > channel.Total) {
+    return AbortTransfer(iface, channel, kLengthTooHigh);
+  }
   channel.Data.insert(channel.Data.end(), frame.Data + 1, frame.Data + 1 + count);
   channel.Done += count;
-  if ((command & kLastSegment) != 0) return Finish(channel, 0);
+  if ((command & kLastSegment) != 0) {
+    if (channel.SizeIndicated && channel.Done != channel.Total) return AbortTransfer(iface, channel, kLengthTooLow);
+    return Finish(channel, 0);
+  }
   const std::uint8_t toggle = (channel.LastCommand & kToggle) ^ kToggle;
   SendFollowUp(iface, channel, Request(kUploadSegment | toggle, 0, 0));
 }
@@ -290,6 +309,7 @@ bool StartSdoTransfer(Interface& iface, SdoChannel& channel, const SdoTransfer& 
   channel.Capacity = transfer.direction == SdoDirection::kUpload ? transfer.capacity
                                                                  : static_cast<std::uint32_t>(transfer.download.size());
   channel.Total = transfer.direction == SdoDirection::kUpload ? 0 : channel.Capacity;
+  channel.SizeIndicated = false;
   channel.Data.assign(transfer.download.begin(), transfer.download.end());
   const Frame initiate = InitiateRequest(transfer);
   channel.LastCommand = initiate[0];

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -113,6 +114,10 @@ struct Node {
   uint16_t status = 0;
   int pollPlace = 0, strobePlace = 0, cosPlace = 0;  // 1 or 2; 0 = none
   platform::Handle event = platform::kNullHandle;
+  // When the scanner last let the device go (process milliseconds); it takes
+  // the device again only after the replace pause has passed since.
+  std::uint64_t deletedAtMs = 0;
+  bool deleted = false;
 };
 
 // The status thread writes a node's status while the callers' threads read it.
@@ -262,11 +267,29 @@ uint16_t ReadSize(Card& card, int32_t mac, int32_t instance, int32_t attribute) 
   return GetTyped(card.handle, mac, 5, instance, attribute, &size) != 0 ? size : 0;
 }
 
+std::uint64_t NowMs() { return static_cast<std::uint64_t>(platform::ProcessTime() / std::chrono::milliseconds(1)); }
+
 // Deletes the scanner's device; a device the scanner does not hold counts as
-// deleted.
+// deleted. The pause the scanner needs before it takes the device again is
+// kept by AddDevice, so a removal that adds nothing back costs no wait.
 bool DeleteDevice(Card& card, int32_t mac) {
-  if (dns.DeleteDevice(card.handle, static_cast<uint16_t>(mac)) != 0) return true;
-  return platform::GetLastError() == kDnsErrorNoDevice;
+  if (dns.DeleteDevice(card.handle, static_cast<uint16_t>(mac)) == 0 && platform::GetLastError() != kDnsErrorNoDevice) {
+    return false;
+  }
+  Node& node = card.nodes[static_cast<std::size_t>(mac)];
+  node.deletedAtMs = NowMs();
+  node.deleted = true;
+  return true;
+}
+
+// Hands the node's record to the scanner, once the replace pause since its
+// last deletion has passed.
+int AddDevice(Card& card, Node& node) {
+  const std::uint64_t dueMs = node.deletedAtMs + kReplacePauseMs;
+  if (const std::uint64_t nowMs = NowMs(); node.deleted && nowMs < dueMs) {
+    platform::Sleep(static_cast<std::uint32_t>(dueMs - nowMs));
+  }
+  return dns.AddDevice(card.handle, &node.record);
 }
 
 // A node that came up with only its explicit connection gets the I/O sizes
@@ -298,8 +321,7 @@ void CompleteNode(Card& card, int32_t mac) {
   }
   node.record.AllocationChoice = node.wantedChoice;
   if (!DeleteDevice(card, mac)) return;  // this node stays as it is; the others are still served
-  platform::Sleep(kReplacePauseMs);
-  dns.AddDevice(card.handle, &node.record);
+  AddDevice(card, node);
 }
 
 std::uint32_t ExplicitAnswerLoop(Card* card) {
@@ -569,12 +591,11 @@ int ScannerAddToScanlist(int32_t handle, int32_t mac, uint8_t choice, const Dnet
   DnsDevice current{};
   if (dns.GetDevice(handle, static_cast<uint16_t>(mac), &current) != 0 && (current.AllocationChoice & 0xFF) != wanted) {
     if (!DeleteDevice(*card, mac)) return 0;
-    platform::Sleep(kReplacePauseMs);
   }
   const bool sizesKnown = PlaceConnections(*card, *node, choice, *entry);
   node->wantedChoice = wanted;
   node->record.AllocationChoice = sizesKnown ? wanted : kChoiceExplicit;
-  if (dns.AddDevice(handle, &node->record) == 0) return 0;
+  if (AddDevice(*card, *node) == 0) return 0;
   const auto macId = static_cast<uint16_t>(mac);
   if (!Registered(dns.RegisterDeviceEvent(handle, macId, kDnsEventStatus, card->threadIds[1], kDnsMessageStatus))) {
     return 0;
@@ -603,7 +624,6 @@ int ScannerRemoveFromScanlist(int32_t handle, int32_t mac, uint8_t choice) {
   DnsDevice current{};
   if (dns.GetDevice(handle, static_cast<uint16_t>(mac), &current) != 0) {
     if (!DeleteDevice(*card, mac)) return 0;
-    platform::Sleep(kReplacePauseMs);
   }
   node->wantedChoice = static_cast<uint8_t>(node->wantedChoice & ~choice);
   StoreStatus(*node, 0);
@@ -612,7 +632,7 @@ int ScannerRemoveFromScanlist(int32_t handle, int32_t mac, uint8_t choice) {
   if ((choice & kChoiceCosCyclic) != 0) node->cosPlace = 0;
   if (node->wantedChoice == 0) return 1;
   node->record.AllocationChoice = node->wantedChoice;
-  return dns.AddDevice(handle, &node->record);
+  return AddDevice(*card, *node);
 }
 
 int ScannerGetConnectionSize(int32_t handle, int32_t mac, uint16_t slot, uint16_t* produced, uint16_t* consumed) {

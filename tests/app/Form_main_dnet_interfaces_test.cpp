@@ -14,18 +14,9 @@
 
 namespace {
 
+using windowtest::InterfaceKind;
+using windowtest::PrintKind;
 using windowtest::SettingsStore;
-
-struct InterfaceKind {
-  const char* name;
-  std::uint32_t type;
-  std::string interfaceKey;  // as the DeviceNet store keeps it
-  const char* shownType;
-};
-
-void PrintTo(const InterfaceKind& kind, std::ostream* out) { *out << kind.name; }
-
-std::string PrintKind(const ::testing::TestParamInfo<InterfaceKind>& info) { return info.param.name; }
 
 class DnetInterfaceWindowTest : public dnettest::DnetBench, public ::testing::WithParamInterface<InterfaceKind> {
  protected:

@@ -46,6 +46,29 @@ inline bool Shown(const TScriptedServices& services, const std::string& text) {
   return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
 
+// An interface kind a mode's window is tested over: its type, its interface
+// key as the mode's settings store keeps it, and the name the window shows.
+struct InterfaceKind {
+  const char* name;
+  std::uint32_t type;
+  std::string interfaceKey;
+  const char* shownType;
+};
+
+inline void PrintTo(const InterfaceKind& kind, std::ostream* out) { *out << kind.name; }
+inline std::string PrintKind(const ::testing::TestParamInfo<InterfaceKind>& info) { return info.param.name; }
+
+// The node's flash holds the image in the sector under a valid checksum, and
+// the sector is the boot sector.
+template <typename Flash>
+void ExpectBootedImage(const Flash& flash, std::uint8_t sector, const std::vector<std::uint8_t>& image) {
+  const auto written = flash.Image(sector);
+  ASSERT_GE(written.size(), image.size());
+  EXPECT_TRUE(std::equal(image.begin(), image.end(), written.begin()));
+  EXPECT_TRUE(flash.ChecksumValid(sector));
+  EXPECT_EQ(flash.BootSector(), sector);
+}
+
 // A registry file of the test's own with one interface record, as the bench
 // command writes it: the QX240 adapter on COM1 at 57600 Bd.
 class SettingsStore {
@@ -76,11 +99,14 @@ class SettingsStore {
   static std::string Interface(const std::string& name, const std::string& values) {
     return std::string(kBase) + "Interface Configuration\\" + name + "]\n" + values + "\n";
   }
-  static std::string CANopen() {
-    return std::string(kBase) +
-           "CANopen Configuration]\n\"Interface Type\"=dword:00000001\n\"BaudRate\"=dword:0007a120\n"
-           "\"NodeID\"=dword:00000001\n\n" +
-           Qx240OnCom1();
+  static std::string CANopen() { return CANopen(1, Qx240OnCom1()); }
+  // At 500 kbit/s, own node ID 1, on the interface of that type, whose
+  // interface key the caller gives (Interface(), above).
+  static std::string CANopen(std::uint32_t interfaceType, const std::string& interfaceKey) {
+    char type[16];
+    std::snprintf(type, sizeof type, "%08x", interfaceType);
+    return std::string(kBase) + "CANopen Configuration]\n\"Interface Type\"=dword:" + type +
+           "\n\"BaudRate\"=dword:0007a120\n\"NodeID\"=dword:00000001\n\n" + interfaceKey;
   }
   // On a serial line (COM port 1 to 4) or, with COM port 0, on USB.
   static std::string Qx24x(int comPort) {
@@ -205,6 +231,21 @@ class MainWindowDriver {
         {"NUL bytes", nul, "Download Error\r\nLine 1 of " + nul + ": the line does not start with \":\"."},
         {"cut short", cutShort, "Download Error\r\n" + cutShort + cutShortCause},
     };
+  }
+
+  // Once the interface was lost while online: the window goes offline with
+  // the message a start without the interface gives, and a new start gives
+  // it again.
+  void ExpectLostAsAtStart(const std::string& message) {
+    EXPECT_TRUE(PumpUntil([&] { return window->Button_NetworkStart->Enabled(); }));
+    EXPECT_FALSE(window->Button_NetworkStop->Enabled());
+    EXPECT_EQ(window->RowNode(1), TForm_FW_Download_Main::kNoNode);
+    EXPECT_EQ(Texts(services()), std::vector<std::string>{message});
+    Rescript();
+    services().Answer(IDYES);
+    harness::Click(window->Button_NetworkStart);
+    EXPECT_TRUE(Shown(message)) << AllTexts();
+    EXPECT_TRUE(window->Button_NetworkStart->Enabled());
   }
 
   bool Shown(const std::string& text) { return windowtest::Shown(services(), text); }

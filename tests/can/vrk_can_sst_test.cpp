@@ -128,6 +128,30 @@ TEST_F(SstCardTest, OnlyDataFramesOfAtMostEightBytesAreSent) {
   EXPECT_EQ(std::memcmp(sent.Data, frame.Data, 3), 0);
 }
 
+// A buffered write of a frame the card can never send fails at once: queued,
+// it would hold up every frame written after it.
+TEST_F(SstCardTest, BufferedWritesRefuseWhatTheCardCannotSend) {
+  ASSERT_EQ(Open(), 1);
+  ASSERT_EQ(VRK_CAN(can, SetBufferedMode)(Card(), 1), 1);
+  CanMessage remote{};
+  remote.Id = 0x705;
+  remote.Flags = kCanFlagRemote;
+  CanMessage tooLong{};
+  tooLong.Id = 0x706;
+  tooLong.Length = 9;
+  CanMessage frame{};
+  frame.Id = 0x605;
+  frame.Length = 8;
+  SstCanMessage sent{};
+  const std::size_t before = script.Script_Sent(&sent);
+  EXPECT_EQ(VRK_CAN(can, CAN_Write_Buffered)(Card(), &remote), 0);
+  EXPECT_EQ(VRK_CAN(can, CAN_Write_Buffered_HP)(Card(), &remote), 0);
+  EXPECT_EQ(VRK_CAN(can, CAN_Write_Buffered)(Card(), &tooLong), 0);
+  ASSERT_EQ(VRK_CAN(can, CAN_Write_Buffered)(Card(), &frame), 1);
+  ASSERT_TRUE(benchtest::Eventually([&] { return script.Script_Sent(&sent) == before + 1; }));
+  EXPECT_EQ(sent.Id, 0x605);
+}
+
 SstCanMessage Message(std::uint16_t id, std::uint8_t length) {
   SstCanMessage message{};
   message.Id = id;

@@ -40,6 +40,7 @@ constexpr std::uint32_t kAbortNoSubIndex = 0x06090011;
 constexpr std::uint32_t kAbortReadOfWriteOnly = 0x06010001;
 constexpr std::uint32_t kAbortWriteOfReadOnly = 0x06010002;
 constexpr std::uint32_t kAbortLengthTooLow = 0x06070013;
+constexpr std::uint32_t kAbortLengthTooHigh = 0x06070012;
 constexpr std::uint32_t kAbortDeviceState = 0x08000022;
 constexpr std::uint32_t kAbortPasswordRefused = 0x08000020;
 constexpr std::uint32_t kAbortGeneralError = 0x08000000;
@@ -450,8 +451,10 @@ TEST_F(CanopenBench, SdoClientCopesWithEveryAnswerForm) {
   const auto answer = [](std::array<std::uint8_t, 8> bytes) { return ScriptedNode::Answer(kNode, bytes); };
   // 0x2000: expedited without size; 0x2001: a 10-byte object; 0x2002: a
   // segmented upload with the wrong toggle; 0x2003: the echo of another
-  // sub-index; 0x2100: takes segmented downloads; 0x2101: confirms with the
-  // wrong toggle; 0x2102: aborts a segment without giving a reason (code 0).
+  // sub-index; 0x2004: announces 10 bytes and sends 8; 0x2005: announces 3
+  // bytes and sends 7; 0x2100: takes segmented downloads; 0x2101: confirms
+  // with the wrong toggle; 0x2102: aborts a segment without giving a reason
+  // (code 0).
   ScriptedNode node(bus, kNode, [&](const sim::CanFrame& request) -> std::optional<sim::CanFrame> {
     const std::uint8_t command = request.data[0];
     const std::uint16_t index = static_cast<std::uint16_t>(request.data[1] | (request.data[2] << 8));
@@ -466,8 +469,15 @@ TEST_F(CanopenBench, SdoClientCopesWithEveryAnswerForm) {
         case 0x2001: return answer({0x41, lo, hi, sub, 10, 0, 0, 0});
         case 0x2002: return answer({0x41, lo, hi, sub, 0, 0, 0, 0});
         case 0x2003: return answer({0x4F, lo, hi, static_cast<std::uint8_t>(sub + 1), 7, 0, 0, 0});
+        case 0x2004: return answer({0x41, lo, hi, sub, 10, 0, 0, 0});
+        case 0x2005: return answer({0x41, lo, hi, sub, 3, 0, 0, 0});
       }
     }
+    if ((command & 0xEF) == 0x60 && current == 0x2004) {
+      // Seven bytes, then a last segment of one (toggle 1, n = 6).
+      return segment++ == 0 ? answer({0x00, 1, 2, 3, 4, 5, 6, 7}) : answer({0x1D, 8, 0, 0, 0, 0, 0, 0});
+    }
+    if ((command & 0xEF) == 0x60 && current == 0x2005) return answer({0x01, 1, 2, 3, 4, 5, 6, 7});
     if ((command & 0xEF) == 0x60) return answer({0x10, 1, 2, 3, 4, 5, 6, 7});  // toggle 1 at once
     if (command == 0x21) return answer({0x60, lo, hi, sub, 0, 0, 0, 0});
     if (command < 0x20 && current == 0x2102) return answer({0x80, 0x02, 0x21, 0, 0, 0, 0, 0});
@@ -490,6 +500,11 @@ TEST_F(CanopenBench, SdoClientCopesWithEveryAnswerForm) {
   ASSERT_EQ(COPN(SDO_Upload)(card, kNode, 0x2000, 0, &length, data), 1);
   EXPECT_EQ(length, 2u) << "as many as the buffer holds";
 
+  // An upload into the whole buffer.
+  const auto UploadAll = [&](std::uint16_t index) {
+    std::uint32_t room = sizeof data;
+    return COPN(SDO_Upload)(card, kNode, index, 0, &room, data);
+  };
   std::uint8_t eight[8];
   std::uint32_t eightLength = sizeof eight;
   std::uint8_t byte = 0;
@@ -504,12 +519,23 @@ TEST_F(CanopenBench, SdoClientCopesWithEveryAnswerForm) {
        {0, 0x05030000}},
       {"answer for another sub-index", [&] { return COPN(SDO_Upload_UNSIGNED8)(card, kNode, 0x2003, 0, &byte); },
        {0, kCopnErrorSubIndex}},
+      {"segments shorter than announced", [&] { return UploadAll(0x2004); },
+       {0, kAbortLengthTooLow}},
+      {"segments longer than announced", [&] { return UploadAll(0x2005); },
+       {0, kAbortLengthTooHigh}},
       {"download confirmed with the wrong toggle", [&] { return Download(kNode, 0x2101, std::vector<std::uint8_t>(14, 1)).result; },
        {0, 0x05030000}},
       {"download aborted without a reason", [&] { return Download(kNode, 0x2102, std::vector<std::uint8_t>(14, 1)).result; },
        {0, kAbortGeneralError}},
   };
+  bus.Log().Clear();
   for (const auto& failure : failures) EXPECT_EQ(Attempt(failure.call), failure.expected) << failure.what;
+  // The server hears why its uploads of the wrong size were refused.
+  const auto requests = FramesOn(0x614);
+  for (const sim::CanFrame& abort : {sim::CanFrame::Standard(0x614, {0x80, 0x04, 0x20, 0, 0x13, 0x00, 0x07, 0x06}),
+                                     sim::CanFrame::Standard(0x614, {0x80, 0x05, 0x20, 0, 0x12, 0x00, 0x07, 0x06})}) {
+    EXPECT_NE(std::find(requests.begin(), requests.end(), abort), requests.end()) << ::testing::PrintToString(abort);
+  }
 
   // 14 bytes: the initiate with the size, then 7 bytes with toggle 0 and the
   // next 7 with toggle 1 and the last-segment bit.
