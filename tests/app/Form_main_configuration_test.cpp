@@ -110,6 +110,33 @@ TEST_F(ConfigurationWindowTest, BenchPortSetUpInTheWindowsTakesTheProgramOnline)
   EXPECT_TRUE(NodeListed(5));
 }
 
+// Network, Configuration, Configure Hardware, Test while the program is
+// online on the adapter: the window's own text, and why on a second line.
+TEST_F(ConfigurationWindowTest, TestWhileOnlineSaysTheProgramHoldsThePort) {
+  AddSlave(Slave(5));
+  app.reset();
+  app = std::make_unique<windowtest::MainWindowDriver>(TForm_FW_Download_Main::kDeviceNet, SettingsStore::DeviceNet());
+  window = app->window.get();
+  app->GoOnline({5});
+  dialogtest::WithWindow(
+      [&] {
+        window->Configuration2->Click();
+        return 0;
+      },
+      [](TForm& network) {
+        using namespace dialogtest;
+        OnNextWindow([](TForm& adapter) {
+          EXPECT_EQ(adapter.Caption(), "VRK QX240 Configuration");
+          Press(adapter, "Button_TestInterface");
+          Press(adapter, "Button_Cancel");
+        });
+        Press(network, "Button_ConfigureHardware");
+        Press(network, "Button_Cancel");
+      });
+  EXPECT_TRUE(app->Shown("Cannot Open Interface\r\nCOM1 is in use by this program.")) << app->AllTexts();
+  EXPECT_TRUE(NodeListed(5)) << "the program stays online";
+}
+
 TEST(CanopenConfigurationWindow, VersionWindowListsTheStackOfTheOnlineInterface) {
   ScopedTimeScale fast{2};
   sim::CanBus bus;
