@@ -199,7 +199,7 @@ void TCanHardwareForm::Button_TestClick(TObject*) {
   if (dialogparts::Busy([&] { return binding_->OpenInterface(&Record); }) != 0) {
     dialogparts::ReportSuccess("Interface Opened Successfully", "SUCCESS");
   } else {
-    dialogparts::ReportFailure("Cannot Open Card");
+    dialogparts::ReportOpenFailure("Cannot Open Card", Record);
   }
 }
 

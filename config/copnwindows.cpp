@@ -111,7 +111,7 @@ void TForm_VRK_QX242_CFG::TakeValues() {
 void TForm_VRK_QX242_CFG::Button_TestClick(TObject*) {
   TakeValues();
   if (dialogparts::Busy([&] { return binding_->OpenInterface(&Record); }) == 0) {
-    dialogparts::ReportFailure("Cannot Open Interface");
+    dialogparts::ReportOpenFailure("Cannot Open Interface", Record);
   }
 }
 

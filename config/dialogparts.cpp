@@ -10,6 +10,7 @@
 #include "grid/formsize.h"
 #include "platform/osversion.h"
 #include "platform/registry.h"
+#include "platform/serial.h"
 
 namespace dialogparts {
 
@@ -185,5 +186,15 @@ void ReportSuccess(const char* text, const char* caption) {
 }
 
 void ReportFailure(const char* text) { Application->MessageBox(text, "ERROR", MB_OK | MB_ICONERROR); }
+
+void ReportOpenFailure(const char* text, const InterfaceConfiguration& tested) {
+  const int port = IndexOfValue(kComPorts, tested.ComPort);
+  if (port < 0 || !platform::SerialPortOpenHere(kComPorts[port].text)) {
+    ReportFailure(text);
+    return;
+  }
+  const std::string message = std::string(text) + "\r\n" + kComPorts[port].text + " is in use by this program.";
+  ReportFailure(message.c_str());
+}
 
 }  // namespace dialogparts

@@ -101,6 +101,10 @@ auto Busy(Work work) {
 // The message box of a Test's outcome.
 void ReportSuccess(const char* text, const char* caption);
 void ReportFailure(const char* text);
+// A Test that could not open the interface of the record: the text, and on
+// a second line the cause when it is known (the record's serial port held
+// open by this program, which is online on it).
+void ReportOpenFailure(const char* text, const InterfaceConfiguration& tested);
 
 // Whether a window can be shown here: the caller runs a window application
 // and calls from its window thread. A process without one gets no window,

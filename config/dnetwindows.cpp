@@ -155,7 +155,7 @@ void TForm_VRK_QX241S_CFG::TakeValues() {
 // The port and rate shown are the ones tested, as Ok would store them.
 void TForm_VRK_QX241S_CFG::Button_TestClick(TObject*) {
   TakeValues();
-  if (!OpenRecord()) dialogparts::ReportFailure("Cannot Open Card");
+  if (!OpenRecord()) dialogparts::ReportOpenFailure("Cannot Open Card", Record);
 }
 
 void TForm_VRK_QX241S_CFG::Button_OkClick(TObject*) { TakeValues(); }
@@ -182,7 +182,7 @@ void TForm_VRK_QX241U_CFG::ComboBox_AccessPointChange(TObject*) {
 
 void TForm_VRK_QX241U_CFG::Button_TestClick(TObject*) {
   if (!OpenRecord()) {
-    dialogparts::ReportFailure("Cannot Open Card");
+    dialogparts::ReportOpenFailure("Cannot Open Card", Record);
     return;
   }
   Button_Test->SetEnabled(false);
@@ -209,7 +209,7 @@ void TForm_SST_DNSCAN_CFG::Button_TestClick(TObject*) {
   if (OpenRecord()) {
     dialogparts::ReportSuccess("Interface Opened Successfully", "SUCCESS");
   } else {
-    dialogparts::ReportFailure("Cannot Open Interface");
+    dialogparts::ReportOpenFailure("Cannot Open Interface", Record);
   }
 }
 

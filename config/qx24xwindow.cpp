@@ -89,7 +89,7 @@ void TForm_VRK_QX24X_CFG::Button_TestClick(TObject*) {
   testedCard_ = card;
   if (!opened) {
     // Nothing was opened: the handle may be another's card, which stays.
-    dialogparts::ReportFailure("Cannot Open Interface");
+    dialogparts::ReportOpenFailure("Cannot Open Interface", Record);
     return;
   }
   dialogparts::ReportSuccess("Interface Opened", "Success");

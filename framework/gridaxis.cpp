@@ -77,6 +77,35 @@ void TGridAxis::Permute(int first, const std::vector<int>& order) {
   Rebuild();
 }
 
+void TGridAxis::EraseFlagged(const std::vector<char>& leaving) {
+  std::size_t kept = 0;
+  for (std::size_t i = 0; i < sizes_.size(); ++i) {
+    if (!leaving[i]) {
+      sizes_[kept++] = sizes_[i];
+    } else if (sizes_[i] != defaultSize_) {
+      --nonDefault_;
+    }
+  }
+  sizes_.resize(kept);
+  if (nonDefault_ > 0) Rebuild();
+  else tree_.clear();
+}
+
+void TGridAxis::InsertAt(const std::vector<int>& positions, const std::vector<int>& sizes) {
+  std::size_t old = sizes_.size(), k = positions.size();
+  sizes_.resize(old + k);
+  // From the back, so that no entry is overwritten before it has moved.
+  for (std::size_t i = sizes_.size(); k > 0 && i-- > 0;) {
+    if (positions[k - 1] == static_cast<int>(i)) {
+      sizes_[i] = sizes[--k];
+      if (sizes_[i] != defaultSize_) ++nonDefault_;
+    } else {
+      sizes_[i] = sizes_[--old];
+    }
+  }
+  if (nonDefault_ > 0) Rebuild();
+}
+
 void TGridAxis::Rebuild() {
   const int n = Count();
   tree_.assign(n + 1, 0);

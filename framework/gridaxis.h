@@ -30,6 +30,13 @@ class TGridAxis {
   void Erase(int index, int count);
   // Entries first.. take the sizes of the entries order[i].
   void Permute(int first, const std::vector<int>& order);
+  // Takes out the entries whose flag (one per entry) is set; the others
+  // close up in their order.
+  void EraseFlagged(const std::vector<char>& leaving);
+  // Puts entries in: the axis grows by positions.size(), entry positions[i]
+  // (ascending indexes of the result) has sizes[i], and the entries there
+  // before fill the other places in their order.
+  void InsertAt(const std::vector<int>& positions, const std::vector<int>& sizes);
   // Whether every entry has the default size.
   bool AllDefault() const { return nonDefault_ == 0; }
 

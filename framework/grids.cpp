@@ -46,13 +46,25 @@ void TCustomGrid::SetRowCount(int count) {
 
 void TCustomGrid::RowsInserted(int index, int count) {
   rows_.Insert(index, count);
-  ClampCurrent();
-  SyncScrollBars();
-  Invalidate();
+  RowCountChanged();
 }
 
 void TCustomGrid::RowsErased(int index, int count) {
   rows_.Erase(index, count);
+  RowCountChanged();
+}
+
+void TCustomGrid::RowsTakenOut(const std::vector<char>& leaving) {
+  rows_.EraseFlagged(leaving);
+  RowCountChanged();
+}
+
+void TCustomGrid::RowsPutBack(const std::vector<int>& rows, const std::vector<int>& heights) {
+  rows_.InsertAt(rows, heights);
+  RowCountChanged();
+}
+
+void TCustomGrid::RowCountChanged() {
   if (fixedRows_ >= RowCount()) fixedRows_ = RowCount() - 1;
   ClampCurrent();
   SyncScrollBars();

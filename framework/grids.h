@@ -243,12 +243,18 @@ class TCustomGrid : public TCustomControl {
   // moved its data already.
   void RowsInserted(int index, int count);
   void RowsErased(int index, int count);
+  // The same for the rows whose flag is set (one flag per row), and for rows
+  // put in at the ascending indexes `rows` of the result with their heights.
+  void RowsTakenOut(const std::vector<char>& leaving);
+  void RowsPutBack(const std::vector<int>& rows, const std::vector<int>& heights);
   // Rows first.. take the heights of the rows order[i].
   void PermuteRowHeights(int first, const std::vector<int>& order);
   // The horizontal bar runs from the right in a right-to-left layout.
   void BiDiModeChanged() override;
 
  private:
+  // What follows any change of the row count.
+  void RowCountChanged();
   int ColumnLeft(int col) const;
   int RowTop(int row) const;
   int FixedWidth() const;
@@ -296,6 +302,13 @@ class TCustomGrid : public TCustomControl {
 // The string grid: a text and an object per cell.
 class TStringGrid : public TCustomGrid {
  public:
+  struct Cell {
+    AnsiString text;
+    TObject* object = nullptr;
+  };
+  // Cells of rows column by column: [col][row].
+  using ColumnCells = std::vector<std::vector<Cell>>;
+
   explicit TStringGrid(TComponent* owner);
 
   AnsiString Cells(int col, int row) const;
@@ -330,6 +343,19 @@ class TStringGrid : public TCustomGrid {
   // A row's texts and objects over all stored columns, and back.
   void ReadRow(int row, TStrings& items) const;
   void WriteRow(int row, const TStrings& items);
+  // Takes the rows whose flag is set (one per row; at least one row must
+  // stay) out in one pass: their cells move to `taken` (a column for each
+  // stored column, the rows in their order) and their heights to `heights`;
+  // the other rows close up. The objects are the caller's now. Columns the
+  // caller hands in `taken` are emptied and their room used.
+  void TakeRows(const std::vector<char>& leaving, ColumnCells& taken, std::vector<int>& heights);
+  // Puts rows in again in one pass: row rows[i] (ascending indexes of the
+  // result) gets cells[c][i] in each stored column (empty past the columns
+  // and cells given; columns past the stored ones stay with the caller) and
+  // heights[i]; the rows there before fill the other places in their order.
+  // The columns left in `cells` hold only moved-from cells; their room may
+  // serve again.
+  void PutRowsBack(const std::vector<int>& rows, ColumnCells& cells, const std::vector<int>& heights);
 
  protected:
   void DrawCell(int col, int row, TRect rect, TGridDrawState state) override;
@@ -346,12 +372,7 @@ class TStringGrid : public TCustomGrid {
 
  private:
   int reservedCols_ = 0;
-  struct Cell {
-    AnsiString text;
-    TObject* object = nullptr;
-  };
-  // Column-major: cells_[col][row].
-  std::vector<std::vector<Cell>> cells_;
+  ColumnCells cells_;
   const Cell* Find(int col, int row) const;
   Cell& At(int col, int row);
 };

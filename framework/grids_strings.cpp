@@ -6,6 +6,12 @@
 
 TStringGrid::TStringGrid(TComponent* owner) : TCustomGrid(owner) { SizeChanged(0, 0); }
 
+namespace {
+
+bool IsEmpty(const TStringGrid::Cell& cell) { return cell.text.empty() && !cell.object; }
+
+}  // namespace
+
 const TStringGrid::Cell* TStringGrid::Find(int col, int row) const {
   if (col < 0 || row < 0 || col >= StoredColCount() || row >= RowCount()) return nullptr;
   return &cells_[col][row];
@@ -133,11 +139,10 @@ void TStringGrid::PermuteRows(int first, const std::vector<int>& order) {
   const int n = static_cast<int>(order.size());
   if (n == 0) return;
   std::vector<Cell> moved(n);
-  const auto empty = [](const Cell& c) { return c.text.empty() && !c.object; };
   for (auto& column : cells_) {
     // An empty column stays as it is; a sequential look is cheaper than
     // moving its cells.
-    if (std::all_of(column.begin() + first, column.begin() + first + n, empty)) continue;
+    if (std::all_of(column.begin() + first, column.begin() + first + n, IsEmpty)) continue;
     for (int i = 0; i < n; ++i) moved[i] = std::move(column[order[i]]);
     std::move(moved.begin(), moved.end(), column.begin() + first);
   }
@@ -172,6 +177,87 @@ void TStringGrid::WriteRow(int row, const TStrings& items) {
     cell.object = c < items.Count() ? items.GetObject(c) : nullptr;
   }
   InvalidateRow(row);
+}
+
+namespace {
+
+// Moves the cells whose flag equals `moving` to the end of `into`; the others
+// close up in place.
+void SplitCells(std::vector<TStringGrid::Cell>& column, const std::vector<char>& flags, bool moving,
+                std::vector<TStringGrid::Cell>& into) {
+  // An empty column only changes length; a look at it is cheaper than moves.
+  if (std::all_of(column.begin(), column.end(), IsEmpty)) {
+    const std::size_t count = static_cast<std::size_t>(std::count(flags.begin(), flags.end(), moving ? 1 : 0));
+    into.resize(into.size() + count);
+    column.resize(column.size() - count);
+    return;
+  }
+  std::size_t kept = 0;
+  for (std::size_t r = 0; r < column.size(); ++r) {
+    if ((flags[r] != 0) == moving) {
+      into.push_back(std::move(column[r]));
+    } else {
+      if (kept != r) column[kept] = std::move(column[r]);
+      ++kept;
+    }
+  }
+  column.resize(kept);
+}
+
+}  // namespace
+
+// Only the smaller group of cells moves to other storage (the caller's
+// columns when it hands some in); the larger closes up where it is.
+void TStringGrid::TakeRows(const std::vector<char>& leaving, ColumnCells& taken, std::vector<int>& heights) {
+  heights.clear();
+  for (int r = 0; r < RowCount(); ++r)
+    if (leaving[r]) heights.push_back(RowHeights(r));
+  const std::size_t staying = static_cast<std::size_t>(RowCount()) - heights.size();
+  const bool mostLeave = heights.size() > staying;
+  taken.resize(cells_.size());
+  for (std::size_t c = 0; c < cells_.size(); ++c) {
+    std::vector<Cell> moved = std::move(taken[c]);
+    moved.clear();
+    moved.reserve(mostLeave ? staying : heights.size());
+    SplitCells(cells_[c], leaving, !mostLeave, moved);
+    if (mostLeave) std::swap(cells_[c], moved);
+    taken[c] = std::move(moved);
+  }
+  RowsTakenOut(leaving);
+}
+
+void TStringGrid::PutRowsBack(const std::vector<int>& rows, ColumnCells& cells, const std::vector<int>& heights) {
+  const std::size_t shown = static_cast<std::size_t>(RowCount());
+  const std::size_t total = shown + rows.size();
+  if (cells.size() < cells_.size()) cells.resize(cells_.size());
+  for (std::size_t c = 0; c < cells_.size(); ++c) {
+    std::vector<Cell>& returning = cells[c];
+    returning.resize(rows.size());  // a column the rows had no cells in
+    // The cells come together in whichever column has the room already.
+    const bool intoReturning = returning.capacity() > cells_[c].capacity();
+    std::vector<Cell>& into = intoReturning ? returning : cells_[c];
+    std::vector<Cell>& other = intoReturning ? cells_[c] : returning;
+    std::vector<Cell>& staying = intoReturning ? other : into;
+    std::vector<Cell>& back = intoReturning ? into : other;
+    if (std::all_of(staying.begin(), staying.begin() + shown, IsEmpty) &&
+        std::all_of(back.begin(), back.begin() + rows.size(), IsEmpty)) {
+      into.resize(total);
+      if (intoReturning) std::swap(cells_[c], returning);
+      continue;
+    }
+    into.resize(total);
+    // From the back, so that each cell moves once and none is overwritten
+    // before it has moved.
+    std::size_t old = shown, k = rows.size();
+    for (std::size_t r = total; r-- > 0;) {
+      const bool fromBack = k > 0 && rows[k - 1] == static_cast<int>(r);
+      std::vector<Cell>& source = fromBack ? back : staying;
+      const std::size_t at = fromBack ? --k : --old;
+      if (&source != &into || at != r) into[r] = std::move(source[at]);
+    }
+    if (intoReturning) std::swap(cells_[c], returning);
+  }
+  RowsPutBack(rows, heights);
 }
 
 void TStringGrid::MoveStoredColumn(int from, int to) {

@@ -311,7 +311,7 @@ class TVudUvizidIzed : public TBaseGrid {
   void UnHideRowsAll();
   // Shows every hidden row again in one pass.
   void UnHideRowList();
-  bool IsHiddenRow(int realRow) const { return hiddenRows_.Find(realRow) != nullptr; }
+  bool IsHiddenRow(int realRow) const { return hiddenRows_.Contains(realRow); }
   int NumHiddenRows() const { return hiddenRows_.Count(); }
   int TotalRowCount() const { return RowCount() + hiddenRows_.Count(); }
   // The kept texts and objects of a hidden row; null for a shown row.

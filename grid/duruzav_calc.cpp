@@ -163,7 +163,7 @@ void TVudUvizidIzed::SwapColumns(int col1, int col2) {
   MoveStoredColumn(low, high);
   MoveStoredColumn(high - 1, low);
   for (int k = 0; k < hiddenRows_.Count(); ++k) {
-    TStringList& cells = *hiddenRows_.Items(k)->Items();
+    TStringList& cells = *hiddenRows_.Items(k);
     while (cells.Count() <= high) cells.Add(AnsiString());
     cells.Exchange(low, high);
   }

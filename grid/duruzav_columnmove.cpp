@@ -43,7 +43,7 @@ void TVudUvizidIzed::ColumnMovedData(int from, int to) {
   MoveEntry(hiddenColWidths_, realFrom, realTo);
   // A hidden row keeps its cells by real column, like the shown ones.
   for (int k = 0; k < hiddenRows_.Count(); ++k) {
-    TStringList& cells = *hiddenRows_.Items(k)->Items();
+    TStringList& cells = *hiddenRows_.Items(k);
     while (cells.Count() <= std::max(realFrom, realTo)) cells.Add(AnsiString());
     cells.Move(realFrom, realTo);
   }
@@ -67,7 +67,7 @@ void TVudUvizidIzed::ColumnTablesInserted(int col, int count) {
   }
   // A hidden row shorter than col has no cells there to move.
   for (int k = 0; k < hiddenRows_.Count(); ++k) {
-    TStringList& cells = *hiddenRows_.Items(k)->Items();
+    TStringList& cells = *hiddenRows_.Items(k);
     for (int i = 0; i < count && col <= cells.Count(); ++i) cells.Insert(col, AnsiString());
   }
 }
@@ -80,7 +80,7 @@ void TVudUvizidIzed::ColumnTablesRemoved(int col, int count) {
   }
   std::set<TObject*> dropped;
   for (int k = 0; k < hiddenRows_.Count(); ++k) {
-    TStringList& cells = *hiddenRows_.Items(k)->Items();
+    TStringList& cells = *hiddenRows_.Items(k);
     for (int i = 0; i < count && col < cells.Count(); ++i) {
       if (TObject* object = cells.GetObject(col)) dropped.insert(object);
       cells.Delete(col);
@@ -89,7 +89,7 @@ void TVudUvizidIzed::ColumnTablesRemoved(int col, int count) {
   if (dropped.empty()) return;
   // A properties object copied into several cells is freed with the last.
   for (int k = 0; k < hiddenRows_.Count(); ++k) {
-    const TStringList& cells = *hiddenRows_.Items(k)->Items();
+    const TStringList& cells = *hiddenRows_.Items(k);
     for (int c = 0; c < cells.Count(); ++c) dropped.erase(cells.GetObject(c));
   }
   for (int c = 0; c < StoredColCount(); ++c)

@@ -30,10 +30,7 @@ int TVudUvizidIzed::RemapColInv(int realCol) const {
   return realCol - static_cast<int>(std::count(columnVisible_.begin(), columnVisible_.begin() + std::max(realCol, 0), false));
 }
 
-TStringList* TVudUvizidIzed::HiddenRow(int realRow) const {
-  TGridItem* item = hiddenRows_.Find(realRow);
-  return item ? item->Items() : nullptr;
-}
+TStringList* TVudUvizidIzed::HiddenRow(int realRow) const { return hiddenRows_.Find(realRow); }
 
 // ---- Hiding rows ----
 
@@ -48,11 +45,8 @@ void TVudUvizidIzed::HideRows(int fromReal, int toReal) {
   if (shown.empty()) return;
   // The shown rows of the range are consecutive display rows.
   const int display = RemapRow(shown.front());
-  for (int i = 0; i < static_cast<int>(shown.size()); ++i) {
-    TGridItem* item = hiddenRows_.Insert(shown[i]);
-    ReadRow(display + i, *item->Items());
-    item->Height = RowHeights(display + i);
-  }
+  for (int i = 0; i < static_cast<int>(shown.size()); ++i)
+    ReadRow(display + i, *hiddenRows_.Insert(shown[i], RowHeights(display + i)));
   IRemoveRows(display, static_cast<int>(shown.size()), false);
 }
 
@@ -65,28 +59,15 @@ void TVudUvizidIzed::HideRowList(const TIntList& realRows) {
   rows.resize(std::min<int>(rows.size(), RowCount() - 1));
   if (rows.empty()) return;
   // Rows listed by real index may lie behind rows hidden before: their
-  // display rows are found first, then the grid is compacted in one pass.
+  // display rows are found first (in the same order), then their cells move
+  // out and the grid closes up in one pass.
   std::vector<char> leaving(RowCount(), 0);
-  std::vector<std::unique_ptr<TGridItem>> items;
-  for (int r : rows) {
-    const int display = RemapRow(r);
-    auto item = std::make_unique<TGridItem>();
-    item->Idx = r;
-    ReadRow(display, *item->Items());
-    item->Height = RowHeights(display);
-    leaving[display] = 1;
-    items.push_back(std::move(item));
-  }
-  std::vector<int> order;
-  order.reserve(RowCount());
-  for (int d = 0; d < RowCount(); ++d)
-    if (!leaving[d]) order.push_back(d);
-  for (int d = 0; d < RowCount(); ++d)
-    if (leaving[d]) order.push_back(d);
+  for (int r : rows) leaving[RemapRow(r)] = 1;
   const int row = Row(), top = TopRow();
-  PermuteRows(0, order);
-  EraseRowsAt(RowCount() - static_cast<int>(rows.size()), static_cast<int>(rows.size()));
-  hiddenRows_.Merge(std::move(items));
+  THiddenRows::Block block = hiddenRows_.TakeRoom();
+  TakeRows(leaving, block.cells, block.heights);
+  block.rows.assign(rows.begin(), rows.end());
+  hiddenRows_.Merge(std::move(block));
   RestoreCurrentRow(row, top);
   CellControlsUpdate();
 }
@@ -108,17 +89,16 @@ void TVudUvizidIzed::UnHideRows(int fromReal, int toReal) {
   // hidden rows that stay before it.
   for (int k = first; k < last;) {
     int run = 1;
-    while (k + run < last && hiddenRows_.Items(k + run)->Idx == hiddenRows_.Items(k)->Idx + run) ++run;
-    const int display = hiddenRows_.Items(k)->Idx - first;
+    while (k + run < last && hiddenRows_.Idx(k + run) == hiddenRows_.Idx(k) + run) ++run;
+    const int display = hiddenRows_.Idx(k) - first;
     InsertRowsAt(display, run);
     for (int i = 0; i < run; ++i) {
-      TGridItem* item = hiddenRows_.Items(k + i);
-      WriteRow(display + i, *item->Items());
-      SetRowHeights(display + i, item->Height);
+      WriteRow(display + i, *hiddenRows_.Items(k + i));
+      SetRowHeights(display + i, hiddenRows_.Height(k + i));
     }
     k += run;
   }
-  for (int k = last - 1; k >= first; --k) hiddenRows_.Take(k);
+  hiddenRows_.Erase(first, last);
   if (last > first) {
     CellsChanged(TRect{0, RemapRow(fromReal), ColCount() - 1, RemapRow(std::min(toReal, TotalRowCount() - 1))});
   }
@@ -128,27 +108,17 @@ void TVudUvizidIzed::UnHideRows(int fromReal, int toReal) {
 void TVudUvizidIzed::UnHideRowsAll() {
   while (hiddenRows_.Count() > 0) {
     int run = 1;
-    while (run < hiddenRows_.Count() && hiddenRows_.Items(run)->Idx == hiddenRows_.Items(0)->Idx + run) ++run;
-    UnHideRows(hiddenRows_.Items(0)->Idx, hiddenRows_.Items(run - 1)->Idx);
+    while (run < hiddenRows_.Count() && hiddenRows_.Idx(run) == hiddenRows_.Idx(0) + run) ++run;
+    UnHideRows(hiddenRows_.Idx(0), hiddenRows_.Idx(run - 1));
   }
 }
 
 void TVudUvizidIzed::UnHideRowList() {
   if (hiddenRows_.Count() == 0) return;
-  const int shown = RowCount();
-  auto items = hiddenRows_.TakeAll();
-  InsertRowsAt(shown, static_cast<int>(items.size()));
-  std::vector<int> order;
-  order.reserve(RowCount());
-  int next = 0;
-  for (int k = 0; k < static_cast<int>(items.size()); ++k) {
-    WriteRow(shown + k, *items[k]->Items());
-    SetRowHeights(shown + k, items[k]->Height);
-    while (static_cast<int>(order.size()) < items[k]->Idx) order.push_back(next++);
-    order.push_back(shown + k);
-  }
-  while (next < shown) order.push_back(next++);
-  PermuteRows(0, order);
+  // With every row shown, a row's display index is its real index.
+  THiddenRows::Block block = hiddenRows_.TakeAll();
+  PutRowsBack(block.rows, block.cells, block.heights);
+  hiddenRows_.KeepRoom(std::move(block));
   CellControlsUpdate();
 }
 

@@ -134,6 +134,14 @@ std::string SerialDevicePath(const std::string& portName) {
   return "/dev/ttyS" + std::to_string(std::stoi(digits) - 1);
 }
 
+bool SerialPortOpenHere(const std::string& portName) {
+  const std::string path = SerialDevicePath(portName);
+  if (path.empty()) return false;
+  const std::string key = CanonicalPath(path);
+  std::lock_guard lock(openPortsMutex);
+  return openPorts.contains(key);
+}
+
 // --- SerialPort -------------------------------------------------------------
 
 SerialPort::~SerialPort() { Close(); }

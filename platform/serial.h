@@ -20,6 +20,10 @@ namespace platform {
 // "COMn" (n >= 1) nor a path.
 std::string SerialDevicePath(const std::string& portName);
 
+// Whether a SerialPort of this process holds the port open, so that opening
+// it again here is refused.
+bool SerialPortOpenHere(const std::string& portName);
+
 struct SerialTimeouts {
   // Once a byte has arrived, a quiet line for this long ends a read early
   // (0: no interval limit).

@@ -1,10 +1,7 @@
 #include "platform/usb.h"
 
-#include <dirent.h>
 #include <errno.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +12,7 @@
 #include <filesystem>
 
 #include "platform/lasterror.h"
+#include "platform/trustedfolder.h"
 #include "platform/usb_transport.h"
 
 namespace platform {
@@ -27,58 +25,28 @@ std::string Lower(std::string text) {
   return text;
 }
 
-// A connected socket to the device behind a socket file, or -1 with the last
-// error set (kErrorFileNotFound when no device answers there).
-int ConnectToDevice(const std::string& socketPath) {
-  int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-  if (fd < 0) {
-    SetLastError(ErrorFromErrno(errno));
-    return -1;
-  }
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size() + 1);
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-    const int error = errno;
-    ::close(fd);
-    SetLastError(error == ECONNREFUSED || error == ENOENT ? kErrorFileNotFound
-                                                          : ErrorFromErrno(error));
-    return -1;
-  }
-  return fd;
-}
-
-// Whether the socket file is a device's socket of this user's own, with the
-// last error set when not.
-bool IsOwnSocket(const std::string& socketPath) {
-  struct stat status;
-  if (::lstat(socketPath.c_str(), &status) != 0) {
-    SetLastError(ErrorFromErrno(errno));
-    return false;
-  }
-  if (!S_ISSOCK(status.st_mode)) {
-    SetLastError(kErrorFileNotFound);
-    return false;
-  }
-  if (status.st_uid != ::geteuid()) {
-    SetLastError(kErrorAccessDenied);
-    return false;
-  }
-  return true;
-}
-
 // Says once per directory why it is not used: the program's own messages
 // only tell that no device was found.
-void ReportUntrustedDirectory(const std::string& directory) {
+void ReportUntrustedDirectory(const std::string& directory, const std::string& why) {
   static std::mutex mutex;
   static std::string reported;
   std::lock_guard lock(mutex);
   if (directory == reported) return;
   reported = directory;
   std::fprintf(stderr,
-               "flashwright: USB device folder %s not used: it must be a folder of this user's "
-               "own that nobody else may write to\n",
-               directory.c_str());
+               "flashwright: USB device folder %s not used (%s): it must be a folder of this user's "
+               "own that nobody else may write to, in folders that nobody else may change\n",
+               directory.c_str(), why.c_str());
+}
+
+// Opens the USB directory when it may be trusted, telling why when not.
+bool OpenUsbDirectory(TrustedFolder& folder) {
+  const std::string directory = UsbDirectory();
+  if (folder.Open(directory)) return true;
+  const std::uint32_t error = GetLastError();
+  if (error == kErrorAccessDenied) ReportUntrustedDirectory(directory, folder.Refusal());
+  SetLastError(error);
+  return false;
 }
 
 bool MakeUsbDirectory(const std::string& directory) {
@@ -93,14 +61,6 @@ bool MakeUsbDirectory(const std::string& directory) {
     SetLastError(ErrorFromErrno(errno));
     return false;
   }
-  return true;
-}
-
-bool IsPresentDevice(const std::string& socketPath) {
-  if (!IsOwnSocket(socketPath)) return false;
-  int fd = ConnectToDevice(socketPath);
-  if (fd < 0) return false;
-  ::close(fd);
   return true;
 }
 
@@ -132,18 +92,8 @@ std::string UsbDirectory() {
 std::string TrustedUsbDirectory(bool create) {
   const std::string directory = UsbDirectory();
   if (create && !MakeUsbDirectory(directory)) return {};
-  struct stat status;
-  if (::lstat(directory.c_str(), &status) != 0) {
-    SetLastError(ErrorFromErrno(errno));
-    return {};
-  }
-  if (!S_ISDIR(status.st_mode) || status.st_uid != ::geteuid() ||
-      (status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-    ReportUntrustedDirectory(directory);
-    SetLastError(kErrorAccessDenied);
-    return {};
-  }
-  return directory;
+  TrustedFolder folder;
+  return OpenUsbDirectory(folder) ? directory : std::string();
 }
 
 std::string UsbDevicePath(const Guid& interfaceClass, std::uint16_t vendorId,
@@ -155,18 +105,16 @@ std::string UsbDevicePath(const Guid& interfaceClass, std::uint16_t vendorId,
 
 std::vector<std::string> EnumerateUsbDevices(const Guid& interfaceClass) {
   std::vector<std::string> paths;
-  const std::string directory = TrustedUsbDirectory();
-  if (directory.empty()) return paths;
-  DIR* dir = ::opendir(directory.c_str());
-  if (!dir) return paths;
+  TrustedFolder folder;
+  if (!OpenUsbDirectory(folder)) return paths;
   const std::string suffix = "#" + GuidToString(interfaceClass);
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::string name = entry->d_name;
+  for (const std::string& name : folder.Names()) {
     if (!Lower(name).ends_with(suffix)) continue;
-    const std::string socketPath = usbwire::SocketPath(name);
-    if (!socketPath.empty() && IsPresentDevice(socketPath)) paths.push_back("\\\\?\\" + name);
+    const int fd = folder.Connect(name);
+    if (fd < 0) continue;
+    ::close(fd);
+    paths.push_back("\\\\?\\" + name);
   }
-  ::closedir(dir);
   std::sort(paths.begin(), paths.end());
   return paths;
 }
@@ -181,10 +129,9 @@ bool UsbFile::Open(const std::string& path) {
   const std::size_t separator = name.find('\\');
   const std::string device = name.substr(0, separator);
   const std::string pipe = separator == std::string::npos ? "" : name.substr(separator + 1);
-  const std::string socketPath = usbwire::SocketPath(device);
-  if (socketPath.empty()) return Fail(kErrorFileNotFound);
-  if (TrustedUsbDirectory().empty() || !IsOwnSocket(socketPath)) return false;
-  const int fd = ConnectToDevice(socketPath);
+  TrustedFolder folder;
+  if (!OpenUsbDirectory(folder)) return false;
+  const int fd = folder.Connect(device);
   if (fd < 0) return false;
   pipe_ = pipe;
   if (!channel_.Attach(fd)) {

@@ -7,9 +7,9 @@
 //
 // Each present device is a socket in the USB directory: the environment
 // variable FLASHWRIGHT_USB_DIR, else $XDG_RUNTIME_DIR/flashwright-usb, else
-// /tmp/flashwright-usb-<uid>. Only a directory of the user's own that
-// nobody else may write to is used, and in it only sockets of the user's
-// own (see TrustedUsbDirectory). A device's socket is named like the device
+// /tmp/flashwright-usb-<uid>. Only a directory that may be trusted is used
+// (see TrustedFolder), and in it only sockets of the user's own, reached
+// through the directory as it was checked. A device's socket is named like the device
 // path, "usb#vid_VVVV&pid_PPPP#<instance>#{class}", and its path is that name
 // behind "\\?\".
 #include <cstddef>
@@ -40,10 +40,9 @@ std::string GuidToString(const Guid& guid);
 // The directory that holds the devices' sockets (see above).
 std::string UsbDirectory();
 
-// The USB directory when the devices in it may be trusted: a directory (not
-// a link) of this user's that nobody else may write to, since whoever can
-// put a socket there can pose as a device. With create, a missing directory
-// is made first, for this user alone. Otherwise "" with the last error:
+// The USB directory when the devices in it may be trusted (see
+// TrustedFolder), since whoever can put a socket there can pose as a device.
+// With create, a missing directory is made first, for this user alone. Otherwise "" with the last error:
 // kErrorFileNotFound when it does not exist, kErrorAccessDenied (also told
 // on the standard error) when it is not to be trusted.
 std::string TrustedUsbDirectory(bool create = false);

@@ -2,14 +2,15 @@
 
 #include <errno.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/time.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/lasterror.h"
+#include "platform/trustedfolder.h"
 
 namespace sim {
 
@@ -18,23 +19,6 @@ namespace {
 bool Refuse(const std::string& path, const char* why) {
   std::fprintf(stderr, "CAN bus endpoint %s refused: %s\n", path.c_str(), why);
   return false;
-}
-
-// The same rule as for the bench's USB folder: a folder (not a link) of the
-// user's own that nobody else may write to, and a socket of the user's own.
-bool IsTrusted(const std::string& socketPath) {
-  const std::string folder = socketPath.substr(0, socketPath.find_last_of('/'));
-  struct stat status;
-  if (folder.empty() || ::lstat(folder.c_str(), &status) != 0) return Refuse(socketPath, "no folder");
-  if (!S_ISDIR(status.st_mode) || status.st_uid != ::geteuid() ||
-      (status.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
-    return Refuse(socketPath, "its folder is not the user's own alone");
-  }
-  if (::lstat(socketPath.c_str(), &status) != 0) return Refuse(socketPath, "no socket");
-  if (!S_ISSOCK(status.st_mode) || status.st_uid != ::geteuid()) {
-    return Refuse(socketPath, "not a socket of the user's own");
-  }
-  return true;
 }
 
 }  // namespace
@@ -47,15 +31,15 @@ bool CanBusClient::Connect() {
   const char* configured = std::getenv(buswire::kEndpointVariable);
   if (configured == nullptr || *configured != '/') return false;
   const std::string path = configured;
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  if (path.size() >= sizeof address.sun_path || !IsTrusted(path)) return false;
-  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-  const int fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-    ::close(fd);
-    return false;
+  // The same rule as for the USB device folder, and the socket reached
+  // through the folder as it was checked.
+  const std::size_t slash = path.find_last_of('/');
+  platform::TrustedFolder folder;
+  if (!folder.Open(slash == 0 ? "/" : path.substr(0, slash))) return Refuse(path, folder.Refusal().c_str());
+  const int fd = folder.Connect(path.substr(slash + 1));
+  if (fd < 0) {
+    return Refuse(path, platform::GetLastError() == platform::kErrorAccessDenied ? "not a socket of the user's own"
+                                                                                 : "no socket");
   }
   fd_ = fd;
   // The endpoint answers at once with the bus's bit rate. It joins the bus

@@ -17,8 +17,8 @@ class CanBusClient {
   CanBusClient& operator=(const CanBusClient&) = delete;
 
   // Connects to the endpoint that FLASHWRIGHT_CAN_BUS names. Refused, with
-  // the reason on the standard error, unless the socket and its folder are
-  // the user's own and nobody else may write to the folder.
+  // the reason on the standard error, unless its folder may be trusted (see
+  // platform::TrustedFolder) and the socket in it is the user's own.
   bool Connect();
   // The bus's bit rate, as the endpoint told it at Connect.
   std::uint32_t BitRate() const { return bitRate_; }

@@ -51,6 +51,16 @@ class ConfigurationWindowTest : public dnettest::DnetBench {
     return text.str();
   }
 
+  // Network, Configuration: act runs in the network window it opens.
+  void InConfigurationWindow(const std::function<void(TForm&)>& act) {
+    dialogtest::WithWindow(
+        [&] {
+          window->Configuration2->Click();
+          return 0;
+        },
+        act);
+  }
+
   bool NodeListed(std::uint32_t node) {
     for (int row = 1; window->RowNode(row) != TForm_FW_Download_Main::kNoNode; ++row) {
       if (window->RowNode(row) == node) return true;
@@ -65,27 +75,22 @@ class ConfigurationWindowTest : public dnettest::DnetBench {
 
 TEST_F(ConfigurationWindowTest, BenchPortSetUpInTheWindowsTakesTheProgramOnline) {
   AddSlave(Slave(5));
-  dialogtest::WithWindow(
-      [&] {
-        window->Configuration2->Click();
-        return 0;
-      },
-      [](TForm& network) {
-        using namespace dialogtest;
-        EXPECT_EQ(network.Caption(), "DeviceNet Interface Configuration");
-        Choose(network, "ComboBox_DNETInterface", "VRK QX240");
-        Choose(network, "ComboBox_MasterMacID", "0");
-        OnNextWindow([](TForm& adapter) {
-          EXPECT_EQ(adapter.Caption(), "VRK QX240 Configuration");
-          Click(adapter, "RadioButton_RS232");
-          Choose(adapter, "ComboBox_ComPort", "COM1");
-          Choose(adapter, "ComboBox_ComBaud", "57600");
-          Press(adapter, "Button_TestInterface");
-          Press(adapter, "Button_Ok");
-        });
-        Press(network, "Button_ConfigureHardware");
-        Press(network, "Button_Ok");
-      });
+  InConfigurationWindow([](TForm& network) {
+    using namespace dialogtest;
+    EXPECT_EQ(network.Caption(), "DeviceNet Interface Configuration");
+    Choose(network, "ComboBox_DNETInterface", "VRK QX240");
+    Choose(network, "ComboBox_MasterMacID", "0");
+    OnNextWindow([](TForm& adapter) {
+      EXPECT_EQ(adapter.Caption(), "VRK QX240 Configuration");
+      Click(adapter, "RadioButton_RS232");
+      Choose(adapter, "ComboBox_ComPort", "COM1");
+      Choose(adapter, "ComboBox_ComBaud", "57600");
+      Press(adapter, "Button_TestInterface");
+      Press(adapter, "Button_Ok");
+    });
+    Press(network, "Button_ConfigureHardware");
+    Press(network, "Button_Ok");
+  });
   EXPECT_TRUE(app->Shown("Interface Opened")) << app->AllTexts();
   EXPECT_EQ(window->StaticText_InterfaceType->Caption(), "VRK QX240");
   EXPECT_EQ(window->StaticText_InterfaceConfig1->Caption(), "COM1");
@@ -108,6 +113,28 @@ TEST_F(ConfigurationWindowTest, BenchPortSetUpInTheWindowsTakesTheProgramOnline)
   AddSlave(Slave(9));
   EXPECT_TRUE(PumpUntil([&] { return NodeListed(9); }));
   EXPECT_TRUE(NodeListed(5));
+}
+
+// Network, Configuration, Configure Hardware, Test while the program is
+// online on the adapter: the window's own text, and why on a second line.
+TEST_F(ConfigurationWindowTest, TestWhileOnlineSaysTheProgramHoldsThePort) {
+  AddSlave(Slave(5));
+  app.reset();
+  app = std::make_unique<windowtest::MainWindowDriver>(TForm_FW_Download_Main::kDeviceNet, SettingsStore::DeviceNet());
+  window = app->window.get();
+  app->GoOnline({5});
+  InConfigurationWindow([](TForm& network) {
+    using namespace dialogtest;
+    OnNextWindow([](TForm& adapter) {
+      EXPECT_EQ(adapter.Caption(), "VRK QX240 Configuration");
+      Press(adapter, "Button_TestInterface");
+      Press(adapter, "Button_Cancel");
+    });
+    Press(network, "Button_ConfigureHardware");
+    Press(network, "Button_Cancel");
+  });
+  EXPECT_TRUE(app->Shown("Cannot Open Interface\r\nCOM1 is in use by this program.")) << app->AllTexts();
+  EXPECT_TRUE(NodeListed(5)) << "the program stays online";
 }
 
 TEST(CanopenConfigurationWindow, VersionWindowListsTheStackOfTheOnlineInterface) {

@@ -289,6 +289,19 @@ TEST_F(CanDialogBenchTest, RepeatedTestsReopenThePortAndTheWindowClosesItsOwnCar
   OpenCard(record);
 }
 
+// While the stack holds the port (the program online on it), a Test cannot
+// open it again, and the box says so on its second line.
+TEST_F(CanDialogBenchTest, TestOfThePortTheStackHoldsSaysWhoHoldsIt) {
+  OpenCard();
+  InterfaceConfiguration record{};
+  record.ComPort = 1;
+  WithWindow([&] { return Library().VRK_QX240S_HardwareConfigurationWindow(&record); },
+             [](TForm& window) { Press(window, "Button_Test"); });
+  ASSERT_EQ(services->boxes.size(), 1u);
+  EXPECT_EQ(services->boxes[0].text, "Cannot Open Card\r\nCOM1 is in use by this program.");
+  EXPECT_EQ(services->boxes[0].caption, "ERROR");
+}
+
 TEST_F(CanDialogBenchTest, WindowsLeaveTheCallersOnlineCardAsItWas) {
   OpenCard();
   ASSERT_EQ(BOUND_ENTRY(library, CAN_SetBaud)(card, 125000), 1);

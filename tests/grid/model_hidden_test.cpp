@@ -61,6 +61,35 @@ TEST_F(HiddenRows, AHiddenListAndTheOnePassRestoreWorkBehindRowsHiddenBefore) {
   EXPECT_EQ(AllTexts(1), (Strings{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}));
 }
 
+// Rows hidden in passes, one by one, read and changed while hidden, all come
+// back in their places with their texts and heights.
+TEST_F(HiddenRows, RowsHiddenInPassesComeBackAsTheyWereLeft) {
+  grid.SetRowHeights(3, 30);
+  grid.SetRowHeights(7, 35);
+  grid.HideRowList(Ints({2, 3, 5}));
+  grid.HideRowList(Ints({7}));
+  grid.HideRow(8);
+  EXPECT_EQ(AllTexts(1), (Strings{"0", "1", "4", "6", "9"}));
+  EXPECT_EQ(grid.HiddenRow(3)->Get(1), "3");
+  EXPECT_EQ(grid.HiddenRow(4), nullptr);
+  grid.SetCellsEx(1, 5, "five");
+  EXPECT_EQ(grid.GetCellsEx(1, 7), "7");
+  EXPECT_EQ(grid.GetCellsEx(1, 2), "2");
+
+  grid.UnHideRowList();
+  EXPECT_EQ(AllTexts(1), (Strings{"0", "1", "2", "3", "4", "five", "6", "7", "8", "9"}));
+  EXPECT_EQ(grid.RowHeights(3), 30);
+  EXPECT_EQ(grid.RowHeights(7), 35);
+  EXPECT_EQ(grid.RowHeights(2), grid.DefaultRowHeight());
+
+  // Hidden in one pass and shown again untouched.
+  grid.HideRowList(Ints({1, 3, 4}));
+  EXPECT_EQ(AllTexts(1), (Strings{"0", "2", "five", "6", "7", "8", "9"}));
+  grid.UnHideRowList();
+  EXPECT_EQ(AllTexts(1), (Strings{"0", "1", "2", "3", "4", "five", "6", "7", "8", "9"}));
+  EXPECT_EQ(grid.RowHeights(3), 30);
+}
+
 TEST_F(HiddenRows, RemovalsRenumberHiddenRowsByTheRealIndexOfTheRowsThatLeave) {
   grid.HideRow(3);
   grid.HideRow(7);

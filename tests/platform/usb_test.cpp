@@ -18,6 +18,7 @@
 
 #include "platform/clock.h"
 #include "platform/lasterror.h"
+#include "platform/trustedfolder.h"
 #include "sim/usb/usbdeviceserver.h"
 #include "tests/support/scratch.h"
 
@@ -360,6 +361,91 @@ TEST(UsbDirectoryTest, UsesOnlyAFolderAndSocketsOfTheUsersOwn) {
   ASSERT_EQ(symlink(target.c_str(), folder.c_str()), 0);
   EXPECT_FALSE(device.Start());
   EXPECT_EQ(GetLastError(), kErrorAccessDenied);
+}
+
+// A trailing "/" must not let a link through, and a folder above that
+// others may change (bar a sticky one, as /tmp is) lets them swap the folder.
+TEST(UsbDirectoryTest, RefusesALinkWrittenWithASlashAndAFolderInAnOpenFolder) {
+  benchtest::TempDir above("fw-above");
+  ASSERT_TRUE(above.Created());
+  const std::string folder = above.File("usb");
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  const std::string link = above.File("link");
+  ASSERT_EQ(symlink(folder.c_str(), link.c_str()), 0);
+  benchtest::ScopedEnv usbFolder("FLASHWRIGHT_USB_DIR", folder);
+  TestDevice handler;
+  sim::UsbDeviceServer device(handler, {kAdapterClass, 0x1234, 0x5678, "SN0005"});
+  ASSERT_TRUE(device.Start()) << GetLastError();
+
+  const struct {
+    const char* what;
+    std::string usbFolder;
+    mode_t aboveMode;
+    bool trusted;
+  } cases[] = {
+      {"the folder", folder, 0700, true},
+      {"the folder written with a slash", folder + "/", 0755, true},
+      {"in a sticky folder others may write to", folder, 01777, true},
+      {"a link written with a slash", link + "/", 0700, false},
+      {"a link written with two slashes", link + "//", 0700, false},
+      {"in a folder others may write to", folder, 0777, false},
+      {"in a folder its group may write to", folder, 0770, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    benchtest::ScopedEnv variable("FLASHWRIGHT_USB_DIR", c.usbFolder);
+    ASSERT_EQ(chmod(above.Path().c_str(), c.aboveMode), 0);
+    UsbFile file;
+    const bool opened = file.Open(device.DevicePath());
+    const std::uint32_t error = GetLastError();
+    EXPECT_EQ(EnumerateUsbDevices(kAdapterClass).size(), c.trusted ? 1u : 0u);
+    EXPECT_EQ(opened, c.trusted);
+    if (!c.trusted) {
+      EXPECT_EQ(error, kErrorAccessDenied);
+    }
+  }
+  ASSERT_EQ(chmod(above.Path().c_str(), 0700), 0);
+}
+
+// A listening socket at path whose connections are taken without waiting.
+int Listen(const std::string& path) {
+  const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+  EXPECT_EQ(bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+  EXPECT_EQ(listen(fd, 4), 0);
+  return fd;
+}
+
+bool Accepts(int listener) {
+  const int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+  if (fd >= 0) close(fd);
+  return fd >= 0;
+}
+
+// Once checked, the folder is used as it was checked: a folder of the user's
+// own put in its place afterwards, with a socket of the same name, is never
+// reached.
+TEST(TrustedFolderTest, AFolderSwappedAfterTheCheckIsNotReached) {
+  benchtest::TempDir above("fw-swap");
+  ASSERT_TRUE(above.Created());
+  const std::string folder = above.File("bus");
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  const int checked = Listen(folder + "/peer");
+  TrustedFolder trusted;
+  ASSERT_TRUE(trusted.Open(folder)) << trusted.Refusal();
+
+  ASSERT_EQ(rename(folder.c_str(), above.File("moved").c_str()), 0);
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  const int impostor = Listen(folder + "/peer");
+
+  const int fd = trusted.Connect("peer");
+  ASSERT_GE(fd, 0) << GetLastError();
+  EXPECT_TRUE(Accepts(checked));
+  EXPECT_FALSE(Accepts(impostor));
+  EXPECT_EQ(trusted.Connect("../bus/peer"), -1) << "a name, not a path";
+  for (const int socket : {fd, checked, impostor}) close(socket);
 }
 
 }  // namespace

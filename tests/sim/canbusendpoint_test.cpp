@@ -65,6 +65,16 @@ TEST_F(EndpointTest, OnlyTheUsersOwnFolderIsTrusted) {
   EXPECT_FALSE(client.Connect()) << "a folder the group may write to";
   ASSERT_EQ(::chmod(folder.c_str(), 0700), 0);
   EXPECT_TRUE(client.Connect());
+
+  // A link to the folder is refused however the path is written.
+  const std::filesystem::path link = folder.parent_path() / (folder.filename().string() + "-link");
+  std::filesystem::create_directory_symlink(folder, link);
+  for (const char* separator : {"/", "//"}) {
+    benchtest::ScopedEnv throughLink(sim::buswire::kEndpointVariable, link.string() + separator + "bus");
+    sim::CanBusClient refused;
+    EXPECT_FALSE(refused.Connect()) << separator;
+  }
+  std::filesystem::remove(link);
 }
 
 TEST(Endpoint, StoppingRemovesSocketAndFolder) {
