@@ -710,9 +710,33 @@ class TVudUvizidIzed : public TBaseGrid {
   bool RemoveRadio(int col, int row) { return RemoveCellGraphic(col, row, ctRadio); }
   void RemoveButton(int col, int row);
   void RemoveCheckBox(int col, int row);
-  // Rows selected one by one (the row check boxes of column 0).
-  bool GetRowSelect(int row) const { return selectedRows_.count(row) != 0; }
-  void SetRowSelect(int row, bool selected);
+  // ---- Disjunct row selection and the range selection ----
+  // Flags of rows selected one by one, kept by display row, or by real row
+  // under RowSelectPersistent; EDurUzavError "Invalid row accessed" outside
+  // 0..RowCount+NumHiddenRows-1. Without DisjunctRowSelect, GetRowSelect and
+  // GetRowSelectCount answer for the rows of the selection rectangle.
+  bool GetRowSelect(int row) const;
+  void SetRowSelect(int row, bool select);
+  int GetRowSelectCount() const;
+  void ClearRowSelect();
+  // The display rows' flags with DisjunctRowSelect, else the selection
+  // rectangle; rows beyond the grid are skipped.
+  void SelectRows(int row, int count);
+  // The rows of the selection rectangle into the flags; replace clears the
+  // flags of the other normal rows.
+  void SelectToRowSelect(bool replace);
+  // Makes (toCol, toRow) current, then selects fromCol..toCol, fromRow..toRow.
+  void SelectRange(int fromCol, int toCol, int fromRow, int toRow);
+  // The cells of the selection rectangle merged into the selected cells
+  // (which hold only them without DisjunctCellSelect), column by column; a
+  // one-cell rectangle adds nothing. Answers the list's length.
+  int GetSelectedCellsCount();
+  // EListError outside 0..GetSelectedCellsCount()-1.
+  TGridCoord GetSelectedCell(int index) const;
+  void ClearSelectedCells();
+  void RepaintCol(int col);
+  // The cells from (Left, Top) to (Right, Bottom) as far as they are in view.
+  void InvalidateGridRect(const TGridRect& r);
   // Single cells selected one by one under DisjunctCellSelect; without it
   // the range selection answers.
   bool GetSelectedCells(int col, int row) const;
@@ -1031,7 +1055,6 @@ class TVudUvizidIzed : public TBaseGrid {
   // Check boxes and radio buttons drawn as frame controls rather than bitmaps.
   bool FlatControls() const { return controlLook_.ControlStyle() == csClassic || controlLook_.ControlStyle() == csFlat; }
   int zoomLevel_ = 0;
-  std::set<int> selectedRows_;
   // ---- Cell access ----
   static constexpr int kPrintColumns = 512;
   void CheckPrintColumn(int col) const;
@@ -1096,6 +1119,18 @@ class TVudUvizidIzed : public TBaseGrid {
   int cellControlCount_ = 0;
   std::vector<char> colSelect_;
   void CheckColSelectIndex(int col) const;
+  std::vector<char> rowSelect_;
+  void CheckRowSelectIndex(int row) const;
+  // Repaints the display row a row flag's index stands for.
+  void RepaintSelectRow(int index);
+  // Appends the cell to the selected cells unless it is there; true when appended.
+  bool AddSelectedCell(int col, int row);
+  void RepaintSelectedCells();
+  // The cells of the selection rectangle except `except` into the selected cells.
+  void MergeSelectionIntoCells(TGridCoord except);
+  // A release of the left button on a cell under DisjunctCellSelect: false
+  // when OnSelectCell refused the cell.
+  bool DisjunctCellClick(TShiftState shift, TGridCoord hit);
   // Before display rows (ascending) are removed: their controls leave the
   // list, those behind them move up with their rows.
   void CellControlsRowsRemoved(const std::vector<int>& displayRows);

@@ -6,9 +6,18 @@ void TVudUvizidIzed::RepaintRow(int row) {
   InvalidateRow(row);
 }
 
+// A corner out of view leaves the rectangle's place on screen unknown: the
+// whole grid is repainted then.
 void TVudUvizidIzed::RepaintRect(const TRect& r) {
-  for (int c = r.Left; c <= r.Right; ++c)
-    for (int row = r.Top; row <= r.Bottom; ++row) RepaintCell(c, row);
+  if (r.Left < 0 || r.Top < 0 || r.Right < 0 || r.Bottom < 0) return;
+  const TRect topLeft = TBaseGrid::CellRect(r.Left, r.Top);
+  const TRect bottomRight = TBaseGrid::CellRect(r.Right, r.Bottom);
+  if (topLeft.IsEmpty() || bottomRight.IsEmpty()) {
+    Invalidate();
+    return;
+  }
+  InvalidateRect(topLeft);
+  InvalidateRect(bottomRight);
 }
 
 AnsiString TVudUvizidIzed::GetCurrentCell() {

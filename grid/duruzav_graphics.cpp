@@ -508,12 +508,6 @@ bool TVudUvizidIzed::HasStaticEdit(int col, int row) {
   return IsCheckBoxKind(kind) || kind == ctRadio || kind == ctButton;
 }
 
-void TVudUvizidIzed::SetRowSelect(int row, bool selected) {
-  if (selected) selectedRows_.insert(row);
-  else selectedRows_.erase(row);
-  RepaintRow(row);
-}
-
 bool TVudUvizidIzed::GetCheckBoxState(int col, int row, bool& state) {
   const TCellGraphic* g = GetCellGraphic(col, row);
   if (!g) return false;

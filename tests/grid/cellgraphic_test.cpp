@@ -173,6 +173,9 @@ TEST_F(CellGraphics, UserTogglesRespectReadOnlyUnlessAlwaysActive) {
 
 TEST_F(CellGraphics, RowCheckBoxesShowTheRowSelection) {
   grid.MouseActions()->SetHotmailRowSelect(true);
+  // The rows' own flags are the row selection only while rows are selected
+  // one by one; otherwise the selection rectangle answers.
+  grid.MouseActions()->SetDisjunctRowSelect(true);
   EXPECT_EQ(grid.GetCellType(0, 5), ctRowCheckBox);
   EXPECT_TRUE(grid.ToggleCheckBox(0, 5));
   EXPECT_TRUE(grid.GetRowSelect(5));
