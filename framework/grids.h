@@ -199,6 +199,8 @@ class TCustomGrid : public TCustomControl {
   // or row, sizingPos the line's position and sizingOfs the press's
   // distance from it.
   virtual void CalcSizingState(int x, int y, TGridState& state, int& index, int& sizingPos, int& sizingOfs);
+  // Ends a sizing or moving without carrying it out.
+  void CancelGridState() { gridState_ = gsNormal; }
 
   void KeyDown(unsigned short& key, TShiftState shift) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;

@@ -49,6 +49,11 @@ void TVudUvizidIzed::MouseDown(TMouseButton button, TShiftState shift, int x, in
 
 void TVudUvizidIzed::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   if (button == mbLeft) mouseRangeSelecting_ = false;
+  // Sizing released beyond the control's far edge is given up.
+  if ((x > Width() && GridState() == gsColSizing) || (y > Height() && GridState() == gsRowSizing)) {
+    CancelGridState();
+    return;
+  }
   const TGridCoord hit = MouseCoord(x, y);
   if (button == mbLeft && mouseActions_.DisjunctCellSelect() && hit.X >= 0 && hit.Y >= 0 &&
       !DisjunctCellClick(shift, hit))

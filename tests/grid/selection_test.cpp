@@ -64,10 +64,16 @@ class Selection : public ::testing::Test {
 
   void Click(int col, int row, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     const TRect r = grid.CellRect(col, row);
-    const QPointF at(r.Left + r.Width() / 2, r.Top + r.Height() / 2);
+    const TPoint at{r.Left + r.Width() / 2, r.Top + r.Height() / 2};
+    Press(at, at, modifiers);
+  }
+  // The left button pressed at one point and released at another.
+  void Press(TPoint down, TPoint up, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
-      const Qt::MouseButtons held = type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton;
-      QMouseEvent event(type, at, grid.Widget()->mapToGlobal(at), Qt::LeftButton, held, modifiers);
+      const bool pressing = type == QEvent::MouseButtonPress;
+      const QPointF at = pressing ? QPointF(down.X, down.Y) : QPointF(up.X, up.Y);
+      QMouseEvent event(type, at, grid.Widget()->mapToGlobal(at), Qt::LeftButton,
+                        pressing ? Qt::LeftButton : Qt::NoButton, modifiers);
       QCoreApplication::sendEvent(grid.Widget(), &event);
     }
   }
@@ -271,6 +277,28 @@ TEST_F(Selection, AClickThatMovesTheRangeReportsIt) {
   EXPECT_EQ(reported, (std::vector<TGridRect>{{3, 4, 3, 4}}));
   Click(3, 4);
   EXPECT_EQ(reported.size(), 1u) << "the same cell again changes nothing";
+}
+
+TEST_F(Selection, SizingReleasedBeyondTheFarEdgeIsGivenUp) {
+  grid.SetOptions(grid.Options() | goColSizing | goRowSizing);
+  const TRect header = grid.CellRect(1, 0), rowHeader = grid.CellRect(0, 2);
+  const TPoint colLine{header.Right, header.Top + 5}, rowLine{rowHeader.Left + 5, rowHeader.Bottom};
+  struct Case {
+    TPoint down, up;
+    int width1, height2;
+  } cases[] = {
+      {colLine, {grid.Width() + 10, colLine.Y}, header.Width(), rowHeader.Height()},
+      {rowLine, {rowLine.X, grid.Height() + 10}, header.Width(), rowHeader.Height()},
+      {colLine, {colLine.X + 20, colLine.Y}, header.Width() + 20, rowHeader.Height()},
+  };
+  for (const Case& c : cases) {
+    grid.SetColWidths(1, header.Width());
+    grid.SetRowHeights(2, rowHeader.Height());
+    Press(c.down, c.up);
+    EXPECT_EQ(grid.GridState(), gsNormal);
+    EXPECT_EQ(grid.ColWidths(1), c.width1) << c.up.X << "," << c.up.Y;
+    EXPECT_EQ(grid.RowHeights(2), c.height2) << c.up.X << "," << c.up.Y;
+  }
 }
 
 }  // namespace
