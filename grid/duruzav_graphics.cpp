@@ -5,14 +5,16 @@
 
 // ---- Store ----
 
+// The row check boxes show the row's own flag, kept by real row under
+// RowSelectPersistent.
 TCellGraphic* TVudUvizidIzed::GetCellGraphic(int col, int row) {
+  if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return nullptr;
   if (col == 0 && mouseActions_.HotmailRowSelect()) {
     rowCheckGraphic_.CellType = ctRowCheckBox;
     rowCheckGraphic_.CellTransparent = FlatControls();
-    rowCheckGraphic_.CellBoolean = GetRowSelect(row);
+    rowCheckGraphic_.CellBoolean = GetRowSelect(DisjunctRow(row));
     return &rowCheckGraphic_;
   }
-  if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return nullptr;
   return dynamic_cast<TCellGraphic*>(GetGraphicObjectEx(col, row));
 }
 
@@ -520,7 +522,7 @@ bool TVudUvizidIzed::GetCheckBoxState(int col, int row, bool& state) {
       state = GetCellEx(col, row) == GetCheckTrue(col, row);
       return true;
     case ctRowCheckBox:
-      state = GetRowSelect(row);
+      state = GetRowSelect(DisjunctRow(row));
       return true;
     default:
       return false;
@@ -540,7 +542,7 @@ void TVudUvizidIzed::SetCheckBoxState(int col, int row, bool state) {
       SetCellEx(col, row, state ? GetCheckTrue(col, row) : GetCheckFalse(col, row));
       break;
     case ctRowCheckBox:
-      SetRowSelect(row, state);
+      SetRowSelect(DisjunctRow(row), state);
       break;
     default:
       break;
@@ -556,7 +558,7 @@ bool TVudUvizidIzed::ToggleCheck(int col, int row, bool fromUser) {
     if (!canEdit) return false;
   }
   if (g->CellType == ctCheckBox) g->CellBoolean = !g->CellBoolean;
-  else if (g->CellType == ctRowCheckBox) SetRowSelect(row, !GetRowSelect(row));
+  else if (g->CellType == ctRowCheckBox) SetRowSelect(DisjunctRow(row), !GetRowSelect(DisjunctRow(row)));
   else {
     const AnsiString checkTrue = GetCheckTrue(col, row);
     SetCellEx(col, row, GetCellEx(col, row) != checkTrue ? checkTrue : GetCheckFalse(col, row));

@@ -182,6 +182,24 @@ TEST_F(Selection, PersistentRowFlagsFollowTheirRowsOverHiddenRows) {
   EXPECT_EQ(grid.GetRowSelectCount(), 2);
 }
 
+// The row check boxes of column 0 read and write the flag of the row they
+// stand in, by real row under RowSelectPersistent.
+TEST_F(Selection, RowCheckBoxesHoldTheirOwnRowsFlag) {
+  grid.MouseActions()->SetHotmailRowSelect(true);
+  grid.MouseActions()->SetDisjunctRowSelect(true);
+  grid.MouseActions()->RowSelectPersistent = true;
+  grid.HideRow(1);
+  EXPECT_TRUE(grid.ToggleCheckBox(0, 3));
+  EXPECT_TRUE(grid.GetRowSelect(4)) << "display row 3 is real row 4";
+  EXPECT_FALSE(grid.GetRowSelect(3));
+  bool state = false;
+  EXPECT_TRUE(grid.GetCheckBoxState(0, 3, state));
+  EXPECT_TRUE(state);
+  grid.SetCheckBoxState(0, 3, false);
+  EXPECT_FALSE(grid.GetRowSelect(4));
+  EXPECT_EQ(grid.GetCellGraphic(0, grid.RowCount()), nullptr) << "no row, no check box";
+}
+
 TEST_F(Selection, RowFlagChangesRepaintOnlyTheRowsThatChanged) {
   grid.MouseActions()->SetDisjunctRowSelect(true);
   grid.SetRowSelect(6, true);
