@@ -55,9 +55,13 @@ void TVudUvizidIzed::MouseUp(TMouseButton button, TShiftState shift, int x, int 
     return;
   }
   const TGridCoord hit = MouseCoord(x, y);
+  // A refused cell ends the press here; the framework's selecting (begun on
+  // a cell of a merged area that was allowed) must not outlive the button.
   if (button == mbLeft && mouseActions_.DisjunctCellSelect() && hit.X >= 0 && hit.Y >= 0 &&
-      !DisjunctCellClick(shift, hit))
+      !DisjunctCellClick(shift, hit)) {
+    CancelGridState();
     return;
+  }
   if (GridState() == gsColMoving && button == mbRight) return;
   WatchSelection(*this, [&] { TBaseGrid::MouseUp(button, shift, x, y); });
 }

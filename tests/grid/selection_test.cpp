@@ -275,6 +275,11 @@ TEST_F(Selection, ClicksMarkSingleCells) {
   grid.OnSelectCell = [](TObject*, int col, int, bool& canSelect) { canSelect = col != 1; };
   Click(1, 2);
   EXPECT_EQ(Cells(), (std::vector<std::pair<int, int>>{{3, 5}})) << "a refused cell changes no mark";
+  // Refused as the base cell of a merged area whose clicked cell was allowed.
+  grid.MergeCells(1, 3, 2, 1);
+  Click(2, 3);
+  EXPECT_EQ(Cells(), (std::vector<std::pair<int, int>>{{3, 5}}));
+  EXPECT_EQ(grid.GridState(), gsNormal) << "no selecting after the button is up";
 }
 
 // A cell already marked is not marked again when a range over it joins the
