@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QMouseEvent>
+
 #include <functional>
 #include <set>
 #include <utility>
@@ -31,7 +32,7 @@ class RecordingGrid : public TVudUvizidIzed {
   }
 };
 
-class Selection : public ::testing::Test {
+class SelectionModel : public ::testing::Test {
  protected:
   void SetUp() override {
     form.SetBounds(0, 0, 500, 400);
@@ -89,7 +90,7 @@ class Selection : public ::testing::Test {
   RecordingGrid grid{&form};
 };
 
-TEST_F(Selection, RowFlagsRefuseRowsOutsideTheGridAndItsHiddenRows) {
+TEST_F(SelectionModel, RowFlagsRefuseRowsOutsideTheGridAndItsHiddenRows) {
   grid.SetRowCount(5);
   for (bool disjunct : {false, true}) {
     grid.MouseActions()->SetDisjunctRowSelect(disjunct);
@@ -113,7 +114,7 @@ TEST_F(Selection, RowFlagsRefuseRowsOutsideTheGridAndItsHiddenRows) {
   EXPECT_THROW(grid.GetRowSelect(5), EDurUzavError);
 }
 
-TEST_F(Selection, WithoutDisjunctRowsTheRectangleAnswersForTheRows) {
+TEST_F(SelectionModel, WithoutDisjunctRowsTheRectangleAnswersForTheRows) {
   grid.SetSelection(TGridRect{1, 2, 3, 4});
   grid.SetRowSelect(6, true);
   for (int r = 0; r < grid.RowCount(); ++r) EXPECT_EQ(grid.GetRowSelect(r), r >= 2 && r <= 4) << r;
@@ -124,7 +125,7 @@ TEST_F(Selection, WithoutDisjunctRowsTheRectangleAnswersForTheRows) {
   EXPECT_EQ(grid.GetRowSelectCount(), 1);
 }
 
-TEST_F(Selection, SelectRowsAndSelectToRowSelect) {
+TEST_F(SelectionModel, SelectRowsAndSelectToRowSelect) {
   struct Case {
     const char* what;
     bool disjunct;
@@ -167,7 +168,7 @@ TEST_F(Selection, SelectRowsAndSelectToRowSelect) {
 
 // With persistent flags a row's mark is kept by its real row, so it stays
 // with the row while rows above it are hidden and shown.
-TEST_F(Selection, PersistentRowFlagsFollowTheirRowsOverHiddenRows) {
+TEST_F(SelectionModel, PersistentRowFlagsFollowTheirRowsOverHiddenRows) {
   grid.MouseActions()->SetDisjunctRowSelect(true);
   grid.MouseActions()->RowSelectPersistent = true;
   grid.HideRow(2);
@@ -184,7 +185,7 @@ TEST_F(Selection, PersistentRowFlagsFollowTheirRowsOverHiddenRows) {
 
 // The row check boxes of column 0 read and write the flag of the row they
 // stand in, by real row under RowSelectPersistent.
-TEST_F(Selection, RowCheckBoxesHoldTheirOwnRowsFlag) {
+TEST_F(SelectionModel, RowCheckBoxesHoldTheirOwnRowsFlag) {
   grid.MouseActions()->SetHotmailRowSelect(true);
   grid.MouseActions()->SetDisjunctRowSelect(true);
   grid.MouseActions()->RowSelectPersistent = true;
@@ -200,7 +201,7 @@ TEST_F(Selection, RowCheckBoxesHoldTheirOwnRowsFlag) {
   EXPECT_EQ(grid.GetCellGraphic(0, grid.RowCount()), nullptr) << "no row, no check box";
 }
 
-TEST_F(Selection, RowFlagChangesRepaintOnlyTheRowsThatChanged) {
+TEST_F(SelectionModel, RowFlagChangesRepaintOnlyTheRowsThatChanged) {
   grid.MouseActions()->SetDisjunctRowSelect(true);
   grid.SetRowSelect(6, true);
   grid.SetRowSelect(6, false);  // the flag list now reaches row 6, clear
@@ -212,7 +213,7 @@ TEST_F(Selection, RowFlagChangesRepaintOnlyTheRowsThatChanged) {
 
 // A flag kept by display row repaints that display row, one kept by real
 // row the place where that row shows, whatever is hidden above it.
-TEST_F(Selection, RowFlagRepaintsWhereTheRowShows) {
+TEST_F(SelectionModel, RowFlagRepaintsWhereTheRowShows) {
   grid.MouseActions()->SetDisjunctRowSelect(true);
   grid.HideRow(1);
   EXPECT_EQ(RowsRepainted([&] { grid.SetRowSelect(4, true); }), std::set<int>{4});
@@ -220,7 +221,7 @@ TEST_F(Selection, RowFlagRepaintsWhereTheRowShows) {
   EXPECT_EQ(RowsRepainted([&] { grid.SetRowSelect(6, true); }), std::set<int>{5});
 }
 
-TEST_F(Selection, RepaintOperationsCoverTheirCells) {
+TEST_F(SelectionModel, RepaintOperationsCoverTheirCells) {
   EXPECT_EQ(ColsRepainted([&] { grid.RepaintCol(2); }), std::set<int>{2});
   EXPECT_TRUE(RowsRepainted([&] { grid.RepaintCol(2); }).count(grid.TopRow()));
   EXPECT_EQ(RowsRepainted([&] { grid.InvalidateGridRect(TGridRect{1, 2, 3, 4}); }), (std::set<int>{2, 3, 4}));
@@ -233,7 +234,7 @@ TEST_F(Selection, RepaintOperationsCoverTheirCells) {
       << "a corner out of view repaints the whole grid";
 }
 
-TEST_F(Selection, SelectedCellsOfTheRectangle) {
+TEST_F(SelectionModel, SelectedCellsOfTheRectangle) {
   grid.SetSelection(TGridRect{1, 1, 2, 3});
   const std::vector<std::pair<int, int>> range{{1, 1}, {1, 2}, {1, 3}, {2, 1}, {2, 2}, {2, 3}};
   EXPECT_EQ(Cells(), range) << "column by column";
@@ -255,14 +256,14 @@ TEST_F(Selection, SelectedCellsOfTheRectangle) {
   EXPECT_EQ(grid.Selection(), (TGridRect{1, 1, 1, 1}));
 }
 
-TEST_F(Selection, SelectRangeMakesItsEndCurrent) {
+TEST_F(SelectionModel, SelectRangeMakesItsEndCurrent) {
   grid.SelectRange(1, 3, 2, 5);
   EXPECT_EQ(grid.Col(), 3);
   EXPECT_EQ(grid.Row(), 5);
   EXPECT_EQ(grid.Selection(), (TGridRect{1, 2, 3, 5}));
 }
 
-TEST_F(Selection, ClicksMarkSingleCells) {
+TEST_F(SelectionModel, ClicksMarkSingleCells) {
   grid.MouseActions()->SetDisjunctCellSelect(true);
   grid.SetSelectedCells(3, 6, true);
   Click(2, 4);
@@ -284,7 +285,7 @@ TEST_F(Selection, ClicksMarkSingleCells) {
 
 // A cell already marked is not marked again when a range over it joins the
 // marks, so a single Ctrl click takes it out.
-TEST_F(Selection, ARangeOverAMarkedCellDoesNotMarkItTwice) {
+TEST_F(SelectionModel, ARangeOverAMarkedCellDoesNotMarkItTwice) {
   grid.MouseActions()->SetDisjunctCellSelect(true);
   Click(1, 1);
   Click(2, 2, Qt::ControlModifier | Qt::ShiftModifier);
@@ -293,7 +294,7 @@ TEST_F(Selection, ARangeOverAMarkedCellDoesNotMarkItTwice) {
   EXPECT_FALSE(grid.GetSelectedCells(1, 1));
 }
 
-TEST_F(Selection, AClickThatMovesTheRangeReportsIt) {
+TEST_F(SelectionModel, AClickThatMovesTheRangeReportsIt) {
   std::vector<TGridRect> reported;
   grid.OnSelectionChanged = [&](TObject*, int l, int t, int r, int b) { reported.push_back({l, t, r, b}); };
   Click(3, 4);
@@ -302,7 +303,7 @@ TEST_F(Selection, AClickThatMovesTheRangeReportsIt) {
   EXPECT_EQ(reported.size(), 1u) << "the same cell again changes nothing";
 }
 
-TEST_F(Selection, SizingReleasedBeyondTheFarEdgeIsGivenUp) {
+TEST_F(SelectionModel, SizingReleasedBeyondTheFarEdgeIsGivenUp) {
   grid.SetOptions(grid.Options() | goColSizing | goRowSizing);
   const TRect header = grid.CellRect(1, 0), rowHeader = grid.CellRect(0, 2);
   const TPoint colLine{header.Right, header.Top + 5}, rowLine{rowHeader.Left + 5, rowHeader.Bottom};
