@@ -10,6 +10,7 @@
 
 #include "framework/controls.h"
 #include "framework/gridaxis.h"
+#include "framework/maskedit.h"
 #include "framework/standardcontrols.h"
 
 class QScrollBar;
@@ -62,11 +63,14 @@ inline constexpr int kGridScrollScale = 127;
 
 class TCustomGrid;
 
-// The grid's text editor: a line edit placed over the current cell.
-class TInplaceEdit : public TEdit {
+// The grid's text editor: a mask edit placed over the current cell.
+class TInplaceEdit : public TCustomMaskEdit {
  public:
   explicit TInplaceEdit(TCustomGrid* grid);
   TCustomGrid* Grid() const { return grid_; }
+  // The character position nearest to a client point of the editor; -1
+  // when the point lies outside it.
+  int CharFromPos(TPoint p) const;
 
  protected:
   void KeyDown(unsigned short& key, TShiftState shift) override;

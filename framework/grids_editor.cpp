@@ -2,10 +2,17 @@
 // back through SetEditText once per committed edit.
 #include "framework/grids.h"
 
-TInplaceEdit::TInplaceEdit(TCustomGrid* grid) : TEdit(grid), grid_(grid) { SetVisible(false); }
+#include <QLineEdit>
+
+TInplaceEdit::TInplaceEdit(TCustomGrid* grid) : TCustomMaskEdit(grid), grid_(grid) { SetVisible(false); }
+
+int TInplaceEdit::CharFromPos(TPoint p) const {
+  if (!ClientRect().Contains(p)) return -1;
+  return LineEdit()->cursorPositionAt(QPoint(p.X, p.Y));
+}
 
 void TInplaceEdit::KeyDown(unsigned short& key, TShiftState shift) {
-  TEdit::KeyDown(key, shift);
+  TCustomMaskEdit::KeyDown(key, shift);
   switch (key) {
     case VK_RETURN:
       grid_->HideEditor();
@@ -28,7 +35,7 @@ void TInplaceEdit::KeyDown(unsigned short& key, TShiftState shift) {
 }
 
 void TInplaceEdit::DoExit() {
-  TEdit::DoExit();
+  TCustomMaskEdit::DoExit();
   if (!grid_->hidingEditor_) grid_->HideEditor();
 }
 
