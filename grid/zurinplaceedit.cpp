@@ -1,5 +1,6 @@
 #include "grid/zurinplaceedit.h"
 
+#include <QPlainTextEdit>
 #include <QString>
 
 #include "framework/codec.h"
@@ -36,11 +37,21 @@ unsigned ClipboardMessageOfKey(unsigned short key, TShiftState shift) {
 }  // namespace
 
 TZurInplaceEdit::TZurInplaceEdit(TVudUvizidIzed* grid)
-    : TInplaceEdit(grid), grid_(grid), lengthLimit_(grid->Props().MaxEditLength) {}
+    : TInplaceEdit(grid), grid_(grid), lengthLimit_(grid->Props().MaxEditLength) {
+  ApplyStyle();
+}
 
 void TZurInplaceEdit::SetEditorType(TEditorType type) {
   editorType_ = type;
-  SetPasswordChar(type == edPassword ? grid_->PasswordChar() : 0);
+  ApplyStyle();
+}
+
+void TZurInplaceEdit::ApplyStyle() {
+  const bool password = editorType_ == edPassword;
+  SetPasswordChar(password ? grid_->PasswordChar() : 0);
+  SetMultiLine(grid_->Navigation()->AllowCtrlEnter && !password);
+  if (QPlainTextEdit* memo = TextEdit())
+    memo->setLineWrapMode(grid_->WordWrap() ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 }
 
 void TZurInplaceEdit::StartFromClick(TPoint screenPoint) {
@@ -71,7 +82,10 @@ void TZurInplaceEdit::WndProc(TMessage& m) {
       if (AllowClipboard(grid_->OnClipboardCopy) && SelLength() > 0) Services().SetClipboardText(SelText());
       return;
     case WM_CUT:
-      if (AllowClipboard(grid_->OnClipboardCut)) PasteOrCutSelection(WM_CUT);
+      if (AllowClipboard(grid_->OnClipboardCut) && SelLength() > 0) {
+        Services().SetClipboardText(SelText());
+        SetSelText("");
+      }
       return;
     case WM_PASTE:
       Paste();
@@ -178,6 +192,11 @@ bool TZurInplaceEdit::TakePasted(AnsiString& text) const {
 
 void TZurInplaceEdit::KeyDown(unsigned short& key, TShiftState shift) {
   lookupEnabled_ = key != VK_BACK && key != VK_DELETE;
+  if (key == VK_RETURN && MultiLine() && grid_->Navigation()->LineFeedOnEnter) {
+    SetSelText("\n");
+    key = 0;
+    return;
+  }
   TInplaceEdit::KeyDown(key, shift);
 }
 

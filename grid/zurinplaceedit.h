@@ -16,7 +16,9 @@ class TZurInplaceEdit : public TInplaceEdit {
 
   TVudUvizidIzed* OwnerGrid() const { return grid_; }
   // The editor kind of the cell being edited: which characters typing and
-  // pasting may bring in, and how they are recased.
+  // pasting may bring in, and how they are recased. The editor is
+  // multi-line while the grid allows Ctrl+Enter, except for passwords, and
+  // wraps its lines as the grid does.
   TEditorType EditorType() const { return editorType_; }
   void SetEditorType(TEditorType type);
   // Maximum text length; 0 = no limit. Taken from the grid's edit limit.
@@ -49,6 +51,8 @@ class TZurInplaceEdit : public TInplaceEdit {
   void PlaceCaretOnFocus();
 
   TVudUvizidIzed* grid_;
+  void ApplyStyle();
+
   TEditorType editorType_ = edNormal;
   int lengthLimit_ = 0;
   // Backspace and Delete turn completion off until another key is typed.

@@ -266,4 +266,68 @@ TEST_F(InplaceEditTest, ClickThatStartsEditingPlacesTheCaret) {
   EXPECT_EQ(editor->SelLength(), 0);
 }
 
+TEST_F(InplaceEditTest, MultiLineEditorBreaksLinesAndWalksThemBeforeTheGrid) {
+  grid->SetRowCount(5);
+  TZurInplaceEdit* editor = Edit(edNormal, "a", 1);
+  ASSERT_NE(editor, nullptr);
+  ASSERT_TRUE(editor->MultiLine());
+  harness::PressKey(editor, Qt::Key_Return, Qt::ControlModifier);
+  harness::TypeText(editor, "b");
+  EXPECT_EQ(editor->Text(), "a\nb");
+  harness::PressKey(editor, Qt::Key_Up);
+  EXPECT_TRUE(grid->EditorMode()) << "Up from the second line stays in the editor";
+  EXPECT_EQ(grid->Row(), 1);
+  harness::PressKey(editor, Qt::Key_Up);
+  harness::PressKey(editor, Qt::Key_Down);
+  harness::PressKey(editor, Qt::Key_Down);
+  EXPECT_FALSE(grid->EditorMode()) << "Down from the last line leaves it";
+  EXPECT_EQ(grid->Row(), 2);
+  EXPECT_EQ(grid->GetCellEx(1, 1), "a\nb");
+
+  // Typed line breaks with LineFeedOnEnter; a plain Enter commits without it.
+  grid->Navigation()->LineFeedOnEnter = true;
+  editor = Edit(edNormal, "x", 1);
+  harness::PressKey(editor, Qt::Key_Return);
+  EXPECT_EQ(editor->Text(), "x\n");
+  grid->Navigation()->LineFeedOnEnter = false;
+  harness::PressKey(editor, Qt::Key_Return);
+  EXPECT_FALSE(grid->EditorMode());
+  EXPECT_EQ(grid->GetCellEx(1, 1), "x\n");
+}
+
+TEST_F(InplaceEditTest, SingleLineForPasswordsAndWithoutCtrlEnter) {
+  TZurInplaceEdit* editor = Edit(edPassword, "", 0);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_FALSE(editor->MultiLine());
+  grid->Navigation()->AllowCtrlEnter = false;
+  editor = Edit(edNormal, "ab", 2);
+  EXPECT_FALSE(editor->MultiLine());
+  harness::PressKey(editor, Qt::Key_Return, Qt::ControlModifier);
+  EXPECT_FALSE(grid->EditorMode());
+  EXPECT_EQ(grid->GetCellEx(1, 1), "ab");
+}
+
+TEST_F(InplaceEditTest, FiltersAndLookupWorkInBothModes) {
+  grid->Props().Lookup = true;
+  grid->LookupItems()->Add("Apple");
+  for (const bool multiLine : {true, false}) {
+    SCOPED_TRACE(multiLine ? "multi-line" : "single line");
+    grid->Navigation()->AllowCtrlEnter = multiLine;
+    TZurInplaceEdit* editor = Edit(edNumeric, "12", 2);
+    ASSERT_EQ(editor->MultiLine(), multiLine);
+    harness::TypeText(editor, "-a3");
+    EXPECT_EQ(editor->Text(), "123");
+    editor->SetSelStart(0);
+    harness::TypeText(editor, "-");
+    EXPECT_EQ(editor->Text(), "-123");
+    editor->SetEditorType(edNormal);
+    editor->SetText("");
+    harness::TypeText(editor, "Ap");
+    EXPECT_EQ(editor->Text(), "Apple");
+    EXPECT_EQ(editor->SelStart(), 2);
+    EXPECT_EQ(editor->SelLength(), 3);
+    grid->SetEditorMode(false);
+  }
+}
+
 }  // namespace
