@@ -10,8 +10,10 @@
 
 #include "framework/controls.h"
 #include "framework/gridaxis.h"
+#include "framework/maskedit.h"
 #include "framework/standardcontrols.h"
 
+class QPlainTextEdit;
 class QScrollBar;
 
 enum TGridOption : unsigned {
@@ -62,18 +64,50 @@ inline constexpr int kGridScrollScale = 127;
 
 class TCustomGrid;
 
-// The grid's text editor: a line edit placed over the current cell.
-class TInplaceEdit : public TEdit {
+// The grid's text editor: a mask edit placed over the current cell, or in
+// multi-line mode a plain text editor there, where Ctrl+Enter breaks the
+// line and Up and Down move between the lines before they move the grid.
+class TInplaceEdit : public TCustomMaskEdit {
  public:
   explicit TInplaceEdit(TCustomGrid* grid);
   TCustomGrid* Grid() const { return grid_; }
+  // The character position nearest to a client point of the editor; -1
+  // when the point lies outside it.
+  int CharFromPos(TPoint p) const;
+
+  bool MultiLine() const { return multiLine_; }
+  // Switching keeps the text; the caret goes to its end.
+  void SetMultiLine(bool on);
+  // The text editor of multi-line mode (null before the first switch).
+  QPlainTextEdit* TextEdit() const { return memo_; }
+  // Lines are separated by "\n".
+  AnsiString GetText() const override;
+  void SetText(const AnsiString& text) override;
+  // The caret and selection of the editor in use; they stand in for the
+  // line edit's own (reach the editor through this class).
+  int SelStart() const;
+  void SetSelStart(int start);
+  int SelLength() const;
+  void SetSelLength(int length);
+  AnsiString SelText() const;
+  void SetSelText(const AnsiString& text);
+  void SelectAll();
 
  protected:
   void KeyDown(unsigned short& key, TShiftState shift) override;
   void DoExit() override;
+  void Resize() override;
+  void WndProc(TMessage& message) override;
 
  private:
+  // Whether an Up or Down key only moves the caret between lines.
+  bool MovesWithinText(unsigned short key) const;
+
   TCustomGrid* grid_;
+  QPlainTextEdit* memo_ = nullptr;
+  bool multiLine_ = false;
+  // Set while the focus passes between the two editors of a mode switch.
+  bool switchingMode_ = false;
 };
 
 class TCustomGrid : public TCustomControl {

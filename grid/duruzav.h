@@ -61,6 +61,10 @@ using TGetCheckEvent = std::function<void(TObject* Sender, int ACol, int ARow, A
 using TGetEditorTypeEvent = std::function<void(TObject* Sender, int ACol, int ARow, TEditorType& AEditor)>;
 using TGetFormatEvent =
     std::function<void(TObject* Sender, int ACol, TSortStyle& AStyle, AnsiString& aPrefix, AnsiString& aSuffix)>;
+using TClipboardEvent = std::function<void(TObject* Sender, bool& Allow)>;
+using TClipboardCellEvent =
+    std::function<void(TObject* Sender, int ACol, int ARow, AnsiString& Value, bool& Allow)>;
+using TEditChangeEvent = std::function<void(TObject* Sender, int ACol, int ARow, AnsiString Value)>;
 
 // The cell grid.
 class TVudUvizidIzed : public TBaseGrid {
@@ -232,6 +236,11 @@ class TVudUvizidIzed : public TBaseGrid {
   TGetCheckEvent OnGetCheckFalse;
   TGetEditorTypeEvent OnGetEditorType;
   TGetFormatEvent OnGetFormat;
+  TClipboardEvent OnClipboardCopy;
+  TClipboardEvent OnClipboardCut;
+  TClipboardEvent OnClipboardPaste;
+  TClipboardCellEvent OnClipboardBeforePasteCell;
+  TEditChangeEvent OnEditChange;
 
   // ---- Settings objects of the look, sorting, grouping, filtering and drag and drop ----
   TBackGround* BackGround() { return &backGround_; }
@@ -930,6 +939,8 @@ class TVudUvizidIzed : public TBaseGrid {
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   AnsiString GetEditText(int col, int row) override;
   void SetEditText(int col, int row, const AnsiString& value) override;
+  // The text editor with the grid's filters and lookup (zurinplaceedit.h).
+  TInplaceEdit* CreateEditor() override;
   // ---- Row and column model: moving a column ----
   // A moved column's cells, saved cells of hidden rows, visibility flag and
   // saved width go by real index, so that hidden columns keep their place.
