@@ -345,8 +345,13 @@ class TVudUvizidIzed : public TBaseGrid {
   // Records the column order first when none is recorded.
   void MoveColumn(int from, int to);
   void MoveRow(int from, int to) { TCustomGrid::MoveRow(from, to); }
-  // The range of cells the exporters save.
-  bool SaveIncludesFixed = false;
+  // The range of cells the exporters, imports and whole-grid clipboard
+  // operations cover: with ExportFixedCells the fixed rows and columns are
+  // included. SaveIncludesFixed is the same flag under the row model's name.
+  bool ExportFixedCells = true;
+  bool& SaveIncludesFixed = ExportFixedCells;
+  // The text and ASCII exports add the hidden columns.
+  bool ExportHiddenColumns = false;
   int GetSaveStartCol() const;
   int GetSaveStartRow() const;
   int GetSaveEndCol() const;

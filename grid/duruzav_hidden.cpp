@@ -219,17 +219,17 @@ void TVudUvizidIzed::RestoreCurrentRow(int row, int topRow) {
 
 // ---- Save range ----
 
-int TVudUvizidIzed::GetSaveStartCol() const { return SaveIncludesFixed ? 0 : FixedCols(); }
-int TVudUvizidIzed::GetSaveStartRow() const { return SaveIncludesFixed ? 0 : FixedRows(); }
+int TVudUvizidIzed::GetSaveStartCol() const { return ExportFixedCells ? 0 : FixedCols(); }
+int TVudUvizidIzed::GetSaveStartRow() const { return ExportFixedCells ? 0 : FixedRows(); }
 int TVudUvizidIzed::GetSaveEndCol() const {
-  return SaveIncludesFixed ? ColCount() - 1 : ColCount() - Props().FixedRightCols - 1;
+  return ExportFixedCells ? ColCount() - 1 : ColCount() - Props().FixedRightCols - 1;
 }
-int TVudUvizidIzed::GetSaveEndRow() const { return SaveIncludesFixed ? RowCount() - 1 : LastNormalRow(); }
+int TVudUvizidIzed::GetSaveEndRow() const { return ExportFixedCells ? RowCount() - 1 : LastNormalRow(); }
 int TVudUvizidIzed::GetSaveColCount() const {
-  return SaveIncludesFixed ? ColCount() : ColCount() - FixedCols() - Props().FixedRightCols;
+  return ExportFixedCells ? ColCount() : ColCount() - FixedCols() - Props().FixedRightCols;
 }
 int TVudUvizidIzed::GetSaveRowCount() const {
-  return SaveIncludesFixed ? RowCount() : RowCount() - FixedRows() - Props().FixedFooters;
+  return ExportFixedCells ? RowCount() : RowCount() - FixedRows() - Props().FixedFooters;
 }
 
 // ---- Column order ----

@@ -178,8 +178,10 @@ TEST(HiddenColumns, TheLastShownColumnStays) {
   EXPECT_FALSE(g.grid.IsHiddenColumn(512));
 }
 
-TEST(SaveRange, FixedCellsAreLeftOutUnlessIncluded) {
+TEST(SaveRange, FixedCellsAreIncludedUnlessLeftOut) {
   GridOnForm g;
+  EXPECT_EQ(g.grid.GetSaveStartRow(), 0);
+  g.grid.ExportFixedCells = false;
   g.grid.Props().FixedFooters = 2;
   EXPECT_EQ(g.grid.GetSaveEndRow(), g.grid.RowCount() - 3);
   EXPECT_EQ(g.grid.GetSaveStartCol(), 1);
