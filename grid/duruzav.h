@@ -501,6 +501,8 @@ class TVudUvizidIzed : public TBaseGrid {
   void SetFilterActive(bool value);
   bool FilterActive() const { return Props().FilterActive; }
   TGridProgressEvent OnFilterProgress;
+  // Progress of file saves and loads, in percent.
+  TGridProgressEvent OnFileProgress;
 
   // ---- Row and column model: calculations, numbering, sizes and swaps ----
   // GetFloats by real row, hidden rows included.
