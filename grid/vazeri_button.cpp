@@ -89,20 +89,18 @@ TButtonLayoutResult CalcButtonLayout(const TRect& client, TPoint offset, TSize g
   else if (rightToLeft && layout == blGlyphRight) layout = blGlyphLeft;
   const bool across = layout == blGlyphLeft || layout == blGlyphRight;
   const TSize clientSize{client.Width(), client.Height()};
-  TPoint glyphPos, textPos;
-  // Centred on the axis the layout does not use.
-  if (across) {
-    glyphPos.Y = (clientSize.cy - glyphSize.cy + 1) / 2;
-    textPos.Y = (clientSize.cy - textSize.cy + 1) / 2;
-  } else {
-    glyphPos.X = (clientSize.cx - glyphSize.cx + 1) / 2;
-    textPos.X = (clientSize.cx - textSize.cx + 1) / 2;
-  }
-  if (textSize.cx == 0 || glyphSize.cx == 0) spacing = 0;
-  // Sizes along the layout's axis.
+  // Sizes along the layout's axis and on the other one.
   const int room = across ? clientSize.cx : clientSize.cy;
   const int glyph = across ? glyphSize.cx : glyphSize.cy;
   const int text = across ? textSize.cx : textSize.cy;
+  const int otherRoom = across ? clientSize.cy : clientSize.cx;
+  const int otherGlyph = across ? glyphSize.cy : glyphSize.cx;
+  const int otherText = across ? textSize.cy : textSize.cx;
+  TPoint glyphPos, textPos;
+  // Centred on the other axis.
+  (across ? glyphPos.Y : glyphPos.X) = (otherRoom - otherGlyph + 1) / 2;
+  (across ? textPos.Y : textPos.X) = (otherRoom - otherText + 1) / 2;
+  if (textSize.cx == 0 || glyphSize.cx == 0) spacing = 0;
   if (margin == -1 && spacing == -1) {
     margin = (room - (glyph + text)) / 3;
     spacing = margin;
@@ -111,24 +109,12 @@ TButtonLayoutResult CalcButtonLayout(const TRect& client, TPoint offset, TSize g
   } else if (spacing == -1) {
     spacing = (room - (margin + glyph) - text) / 2;
   }
-  switch (layout) {
-    case blGlyphLeft:
-      glyphPos.X = margin;
-      textPos.X = glyphPos.X + glyphSize.cx + spacing;
-      break;
-    case blGlyphRight:
-      glyphPos.X = clientSize.cx - margin - glyphSize.cx;
-      textPos.X = glyphPos.X - spacing - textSize.cx;
-      break;
-    case blGlyphTop:
-      glyphPos.Y = margin;
-      textPos.Y = glyphPos.Y + glyphSize.cy + spacing;
-      break;
-    case blGlyphBottom:
-      glyphPos.Y = clientSize.cy - margin - glyphSize.cy;
-      textPos.Y = glyphPos.Y - spacing - textSize.cy;
-      break;
-  }
+  // Glyph first (left, top) or last (right, bottom) along the axis.
+  const bool glyphFirst = layout == blGlyphLeft || layout == blGlyphTop;
+  const int glyphAlong = glyphFirst ? margin : room - margin - glyph;
+  const int textAlong = glyphFirst ? glyphAlong + glyph + spacing : glyphAlong - spacing - text;
+  (across ? glyphPos.X : glyphPos.Y) = glyphAlong;
+  (across ? textPos.X : textPos.Y) = textAlong;
   const int dx = client.Left + offset.X, dy = client.Top + offset.Y;
   return {{glyphPos.X + dx, glyphPos.Y + dy},
           {textPos.X + dx, textPos.Y + dy, textPos.X + dx + textSize.cx, textPos.Y + dy + textSize.cy}};
@@ -188,69 +174,8 @@ void TDurUzavButton::SetShaded(bool value) {
   if (value && !(ComponentState() & csLoading)) GenerateShade();
 }
 
-void TDurUzavButton::SetLayout(TButtonLayout value) {
-  if (layout_ == value) return;
-  layout_ = value;
-  Invalidate();
-}
-
-void TDurUzavButton::SetSpacing(int value) {
-  if (spacing_ == value) return;
-  spacing_ = value;
-  Invalidate();
-}
-
 void TDurUzavButton::SetMargin(int value) {
-  if (margin_ == value || value < -1) return;
-  margin_ = value;
-  Invalidate();
-}
-
-void TDurUzavButton::SetShowCaption(bool value) {
-  if (showCaption_ == value) return;
-  showCaption_ = value;
-  Invalidate();
-}
-
-void TDurUzavButton::SetFlat(bool value) {
-  if (flat_ == value) return;
-  flat_ = value;
-  Invalidate();
-}
-
-void TDurUzavButton::SetRounded(bool value) {
-  rounded_ = value;
-  Invalidate();
-}
-
-void TDurUzavButton::SetColorTo(TColor value) {
-  colorTo_ = value;
-  Invalidate();
-}
-
-void TDurUzavButton::SetColorChecked(TColor value) {
-  colorChecked_ = value;
-  Invalidate();
-}
-
-void TDurUzavButton::SetColorCheckedTo(TColor value) {
-  colorCheckedTo_ = value;
-  Invalidate();
-}
-
-void TDurUzavButton::SetBorderColor(TColor value) {
-  borderColor_ = value;
-  Invalidate();
-}
-
-void TDurUzavButton::SetStyle(TDurUzavButtonStyle value) {
-  style_ = value;
-  Invalidate();
-}
-
-void TDurUzavButton::SetDropDownButton(bool value) {
-  dropDownButton_ = value;
-  Invalidate();
+  if (value >= -1) Store(margin_, value);
 }
 
 void TDurUzavButton::SetDropDownMenu(TPopupMenu* menu) {
@@ -340,13 +265,14 @@ void TDurUzavButton::UpdateExclusive() {
   TWinControl* parent = Parent();
   for (int i = 0; i < parent->ControlCount(); ++i)
     parent->Controls(i)->Perform(durbutton::CM_BUTTONPRESSED, static_cast<WPARAM>(groupIndex_),
-                                 reinterpret_cast<LPARAM>(this));
+                                 reinterpret_cast<LPARAM>(static_cast<TObject*>(this)));
 }
 
 void TDurUzavButton::CMButtonPressed(const TMessage& message) {
   if (message.WParam != static_cast<WPARAM>(groupIndex_)) return;
-  auto* sender = reinterpret_cast<TDurUzavButton*>(message.LParam);
-  if (sender == this) return;
+  // Another kind of control may send the message too: only buttons count.
+  auto* sender = dynamic_cast<TDurUzavButton*>(reinterpret_cast<TObject*>(message.LParam));
+  if (!sender || sender == this) return;
   if (sender->Down() && down_) {
     down_ = false;
     state_ = bsUp;
@@ -458,7 +384,7 @@ void TDurUzavButton::CMMouseLeave() {
 
 // A double click is a press; only a down button also double-clicks.
 void TDurUzavButton::WMLButtonDblClk(TMessage& message) {
-  MouseDown(mbLeft, ssDouble, LoWord(message.LParam), HiWord(message.LParam));
+  MouseDown(mbLeft, KeyboardShiftState() | ssDouble, LoWord(message.LParam), HiWord(message.LParam));
   if (down_) DblClick();
   DefaultHandler(message);
 }

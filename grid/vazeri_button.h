@@ -14,7 +14,7 @@ enum TDurUzavButtonStyle { tasButton, tasCheck };
 
 namespace durbutton {
 // Sent to every control of the parent when a grouped button goes down:
-// WParam the group index, LParam the button.
+// WParam the group index, LParam the button as a TObject*.
 inline constexpr unsigned CM_BUTTONPRESSED = CM_BASE + 24;
 // An accelerator key for the controls of a form: WParam the character;
 // answered 1 by the control that took it.
@@ -49,7 +49,7 @@ class TDurUzavButton : public TGraphicControl {
   bool AllowAllUp() const { return allowAllUp_; }
   void SetAllowAllUp(bool value);
   TDurUzavButtonStyle Style() const { return style_; }
-  void SetStyle(TDurUzavButtonStyle value);
+  void SetStyle(TDurUzavButtonStyle value) { Store(style_, value); }
   TButtonState State() const { return state_; }
   // The hot state: the mouse is over a flat button.
   bool MouseInControl() const { return mouseInControl_; }
@@ -69,22 +69,22 @@ class TDurUzavButton : public TGraphicControl {
   // On makes the glyph's shade (unless still loading).
   void SetShaded(bool value);
   TButtonLayout Layout() const { return layout_; }
-  void SetLayout(TButtonLayout value);
+  void SetLayout(TButtonLayout value) { Store(layout_, value); }
   int Spacing() const { return spacing_; }
-  void SetSpacing(int value);
+  void SetSpacing(int value) { Store(spacing_, value); }
   int Margin() const { return margin_; }
   // Values below -1 are ignored.
   void SetMargin(int value);
   bool ShowCaption() const { return showCaption_; }
-  void SetShowCaption(bool value);
+  void SetShowCaption(bool value) { Store(showCaption_, value); }
 
   // ---- Look ----
   bool Flat() const { return flat_; }
-  void SetFlat(bool value);
+  void SetFlat(bool value) { Store(flat_, value); }
   bool Rounded() const { return rounded_; }
-  void SetRounded(bool value);
+  void SetRounded(bool value) { Store(rounded_, value); }
   TColor ColorTo() const { return colorTo_; }
-  void SetColorTo(TColor value);
+  void SetColorTo(TColor value) { Store(colorTo_, value); }
   TColor ColorHot() const { return colorHot_; }
   void SetColorHot(TColor value) { colorHot_ = value; }
   TColor ColorHotTo() const { return colorHotTo_; }
@@ -94,11 +94,11 @@ class TDurUzavButton : public TGraphicControl {
   TColor ColorDownTo() const { return colorDownTo_; }
   void SetColorDownTo(TColor value) { colorDownTo_ = value; }
   TColor ColorChecked() const { return colorChecked_; }
-  void SetColorChecked(TColor value);
+  void SetColorChecked(TColor value) { Store(colorChecked_, value); }
   TColor ColorCheckedTo() const { return colorCheckedTo_; }
-  void SetColorCheckedTo(TColor value);
+  void SetColorCheckedTo(TColor value) { Store(colorCheckedTo_, value); }
   TColor BorderColor() const { return borderColor_; }
-  void SetBorderColor(TColor value);
+  void SetBorderColor(TColor value) { Store(borderColor_, value); }
   TColor BorderDownColor() const { return borderDownColor_; }
   void SetBorderDownColor(TColor value) { borderDownColor_ = value; }
   TColor BorderHotColor() const { return borderHotColor_; }
@@ -118,7 +118,7 @@ class TDurUzavButton : public TGraphicControl {
 
   // ---- Drop-down part ----
   bool DropDownButton() const { return dropDownButton_; }
-  void SetDropDownButton(bool value);
+  void SetDropDownButton(bool value) { Store(dropDownButton_, value); }
   TPopupMenu* DropDownMenu() const { return dropDownMenu_; }
   void SetDropDownMenu(TPopupMenu* menu);
 
@@ -145,6 +145,13 @@ class TDurUzavButton : public TGraphicControl {
     TColor border;
   };
 
+  // Keeps a new value of a property that shows, and repaints.
+  template <class T>
+  void Store(T& field, T value) {
+    if (field == value) return;
+    field = value;
+    Invalidate();
+  }
   void AssignPicture(TBitmap& target, const TBitmap& picture);
   void GenerateShade();
   void UpdateExclusive();

@@ -290,6 +290,19 @@ TEST_F(GridButton, ACheckButtonTogglesOnEachClickWithoutAGroup) {
     EXPECT_EQ(button_->Down(), expected);
   }
   EXPECT_EQ(clicks_, 3);
+
+  // A double click is two clicks; only a button down at the second press
+  // also double-clicks.
+  int doubleClicks = 0;
+  button_->OnDblClick = [&](TObject*) { ++doubleClicks; };
+  harness::DoubleClickAt(button_, 20, 10);  // up at the second press
+  EXPECT_EQ(doubleClicks, 0);
+  EXPECT_TRUE(button_->Down());
+  harness::ClickAt(button_, 20, 10);
+  harness::DoubleClickAt(button_, 20, 10);  // down at the second press
+  EXPECT_EQ(doubleClicks, 1);
+  EXPECT_FALSE(button_->Down());
+  EXPECT_EQ(clicks_, 8);
 }
 
 TEST_F(GridButton, GroupedButtonsAreDownOneAtATime) {
@@ -314,6 +327,12 @@ TEST_F(GridButton, GroupedButtonsAreDownOneAtATime) {
   harness::ClickAt(other, 20, 10);
   EXPECT_FALSE(other->Down());
   EXPECT_FALSE(button_->Down());
+
+  // The group message from a control that is no button changes nothing.
+  harness::ClickAt(button_, 20, 10);
+  button_->Perform(durbutton::CM_BUTTONPRESSED, 1, reinterpret_cast<LPARAM>(static_cast<TObject*>(&form_)));
+  EXPECT_TRUE(button_->Down());
+  EXPECT_TRUE(button_->AllowAllUp());
 }
 
 TEST_F(GridButton, APressOnTheDropDownPartDropsDownInsteadOfClicking) {
