@@ -157,6 +157,22 @@ TEST_F(GridButton, TheFaceFollowsHotPressedCheckedAndGroupedStates) {
   }
 }
 
+TEST_F(GridButton, TheRoundedLookOutlinesHotFacesAndLeavesItsCornersToTheParent) {
+  button_->SetLook(0);
+  ASSERT_TRUE(button_->Rounded());
+  // Idle: the face is inset by a pixel and has no outline.
+  EXPECT_EQ(Pixel(45, 0), clWhite);
+  EXPECT_EQ(Pixel(45, 1), 0x00EDF1F1);
+  button_->Perform(CM_MOUSEENTER);
+  EXPECT_EQ(Pixel(45, 0), 0x00C3CECE);  // BorderHotColor
+  EXPECT_EQ(Pixel(45, 1), 0x00FAFCFC);  // ColorHot
+  EXPECT_EQ(Pixel(0, 0), clWhite);
+  Press(button_, 5, 5);
+  EXPECT_EQ(Pixel(45, 0), 0x00AF987A);  // BorderDownColor
+  EXPECT_EQ(Pixel(0, 0), clWhite);
+  Release(button_, 5, 5);
+}
+
 TEST_F(GridButton, AutoThemeAdaptFollowsTheColourScheme) {
   TRecordingThemeService theme;
   InstallThemeService(&theme);
