@@ -8,7 +8,6 @@
 #include "framework/sysutils.h"
 #include "grid/duruzav.h"
 #include "grid/gridtextlines.h"
-#include "grid/zgutil.h"
 
 namespace {
 
@@ -90,17 +89,12 @@ void TGridTextFile::LoadFromFile(const AnsiString& fileName) {
   while (lines.Next(line)) {
     int col = 0, row = 0;
     if (gridtext::IsWidthLine(line)) {
-      const gridtext::WidthFields f = gridtext::SplitWidthLine(line);
-      int width = 0;
-      if (TryStrToInt(f.col, col) && TryStrToInt(f.width.substr(0, 255), width) && col >= 0 &&
-          col < grid_.ColCount() && width >= 0)
-        grid_.SetColWidths(col, width);
+      gridtext::ApplyWidthLine(grid_, line);
       continue;
     }
     const gridtext::CellFields f = gridtext::SplitCellLine(line);
     if (!TryStrToInt(f.col, col) || !TryStrToInt(f.row, row)) continue;
-    if (col >= 0 && col < grid_.ColCount() && row >= 0 && row < grid_.RowCount())
-      grid_.LoadCell(col, row, FileToLf(AnsiString(f.text), grid_.Props().Multilinecells));
+    gridtext::StoreCell(grid_, col, row, f.text);
     progress.Report(row, grid_.RowCount() - 1);
   }
   grid_.CellsChanged(TRect{0, 0, grid_.ColCount(), grid_.RowCount()});

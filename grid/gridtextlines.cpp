@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/sysutils.h"
+#include "grid/duruzav.h"
 #include "grid/zgutil.h"
 
 namespace gridtext {
@@ -43,11 +44,14 @@ AnsiString CellLine(int col, int row, const AnsiString& text) {
 
 bool IsWidthLine(std::string_view line) { return line.substr(0, 2) == "cw"; }
 
-WidthFields SplitWidthLine(std::string_view line) {
+bool ApplyWidthLine(TVudUvizidIzed& grid, std::string_view line) {
   std::string_view rest = line.substr(std::min<std::size_t>(3, line.size()));
   bool found = false;
-  const std::string_view col = TakeField(rest, found);
-  return found ? WidthFields{col, rest} : WidthFields{rest, {}};
+  const std::string_view colField = TakeField(rest, found);
+  int col = 0, width = 0;
+  if (!found || !TryStrToInt(colField, col) || !TryStrToInt(rest.substr(0, 255), width)) return false;
+  if (col >= 0 && col < grid.ColCount() && width >= 0 && width <= kMaxWidth) grid.SetColWidths(col, width);
+  return true;
 }
 
 CellFields SplitCellLine(std::string_view line) {
@@ -58,6 +62,11 @@ CellFields SplitCellLine(std::string_view line) {
   return f;
 }
 
+void StoreCell(TVudUvizidIzed& grid, std::int64_t col, std::int64_t row, std::string_view text) {
+  if (col >= 0 && col < grid.ColCount() && row >= 0 && row < grid.RowCount())
+    grid.LoadCell(static_cast<int>(col), static_cast<int>(row), FileToLf(AnsiString(text), grid.Props().Multilinecells));
+}
+
 std::optional<GridSize> ParseSizeLine(std::string_view line, int addCols, int addRows) {
   bool found = false;
   std::string_view rowField = line;
@@ -65,7 +74,8 @@ std::optional<GridSize> ParseSizeLine(std::string_view line, int addCols, int ad
   int cols = 0, rows = 0;
   if (!DecimalField(colField, cols) || !DecimalField(rowField, rows)) return std::nullopt;
   const std::int64_t totalCols = std::int64_t{cols} + addCols, totalRows = std::int64_t{rows} + addRows;
-  if (cols < 0 || rows < 0 || totalCols < 1 || totalRows < 1 || totalCols * totalRows > kMaxCells)
+  if (cols < 0 || rows < 0 || totalCols < 1 || totalRows < 1 || totalCols > kMaxCols ||
+      totalCols * totalRows > kMaxCells)
     return std::nullopt;
   return GridSize{static_cast<int>(totalCols), static_cast<int>(totalRows)};
 }

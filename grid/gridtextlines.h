@@ -11,11 +11,17 @@
 #include "framework/streams.h"
 #include "framework/strings.h"
 
+class TVudUvizidIzed;
+
 namespace gridtext {
 
 // The most cells a file or stream may ask the grid to hold: the grid keeps
 // every cell, so a size line is a memory request that must stay sane.
 inline constexpr std::int64_t kMaxCells = std::int64_t{1} << 24;
+// Columns and pixel widths a file may ask for: their product stays well
+// inside the grid's pixel arithmetic.
+inline constexpr int kMaxCols = 1 << 15;
+inline constexpr int kMaxWidth = (1 << 15) - 1;
 
 AnsiString SizeLine(int cols, int rows);
 AnsiString WidthLine(int col, int width);
@@ -23,11 +29,9 @@ AnsiString WidthLine(int col, int width);
 AnsiString CellLine(int col, int row, const AnsiString& text);
 
 bool IsWidthLine(std::string_view line);
-// "cw 3,64": the column field ("3") and the width field ("64").
-struct WidthFields {
-  std::string_view col, width;
-};
-WidthFields SplitWidthLine(std::string_view line);
+// Sets the width a width line ("cw 3,64") gives when its column lies in the
+// grid and the width is 0..kMaxWidth; false when a field is no number.
+bool ApplyWidthLine(TVudUvizidIzed& grid, std::string_view line);
 // "2,1,x,y": column "2", row "1", text "x,y". A missing comma leaves the
 // field empty and the line where it was.
 struct CellFields {
@@ -36,9 +40,14 @@ struct CellFields {
 };
 CellFields SplitCellLine(std::string_view line);
 
+// The decoded text of a cell line into the cell through LoadCell, with
+// Multilinecells deciding on its further lines; nothing for a cell outside
+// the grid.
+void StoreCell(TVudUvizidIzed& grid, std::int64_t col, std::int64_t row, std::string_view text);
+
 // Column and row counts of a size line that a grid can take: both fields
-// whole decimal numbers, the totals with the added fixed cells at least 1
-// and the whole at most kMaxCells. nullopt for anything else.
+// whole decimal numbers, the totals with the added fixed cells at least 1,
+// at most kMaxCols columns and kMaxCells cells. nullopt for anything else.
 struct GridSize {
   int cols, rows;
 };

@@ -4,7 +4,6 @@
 #include "framework/sysutils.h"
 #include "grid/duruzav.h"
 #include "grid/gridtextlines.h"
-#include "grid/zgutil.h"
 
 namespace {
 
@@ -13,9 +12,13 @@ void WriteLine(TStream& stream, const AnsiString& line) {
   stream.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
 }
 
+[[noreturn]] void InvalidNumber(const AnsiString& line) {
+  throw EDurUzavError("Invalid number in grid stream line " + QuotedStr(line));
+}
+
 int StreamNumber(std::string_view field, const AnsiString& line) {
   int value = 0;
-  if (!TryStrToInt(field, value)) throw EDurUzavError("Invalid number in grid stream line " + QuotedStr(line));
+  if (!TryStrToInt(field, value)) InvalidNumber(line);
   return value;
 }
 
@@ -26,9 +29,7 @@ void ReadGridLines(TVudUvizidIzed& grid, gridtext::TLineReader& lines) {
   AnsiString line;
   while (lines.Next(line)) {
     if (gridtext::IsWidthLine(line)) {
-      const gridtext::WidthFields f = gridtext::SplitWidthLine(line);
-      const int col = StreamNumber(f.col, line), width = StreamNumber(f.width, line);
-      if (col >= 0 && col < grid.ColCount() && width >= 0) grid.SetColWidths(col, width);
+      if (!gridtext::ApplyWidthLine(grid, line)) InvalidNumber(line);
       continue;
     }
     const gridtext::CellFields f = gridtext::SplitCellLine(line);
@@ -36,11 +37,8 @@ void ReadGridLines(TVudUvizidIzed& grid, gridtext::TLineReader& lines) {
       lines.Unread();
       return;
     }
-    const std::int64_t col = std::int64_t{StreamNumber(f.col, line)} + firstCol;
-    const std::int64_t row = std::int64_t{StreamNumber(f.row, line)} + firstRow;
-    if (col >= 0 && col < grid.ColCount() && row >= 0 && row < grid.RowCount())
-      grid.LoadCell(static_cast<int>(col), static_cast<int>(row),
-                    FileToLf(AnsiString(f.text), grid.Props().Multilinecells));
+    gridtext::StoreCell(grid, std::int64_t{StreamNumber(f.col, line)} + firstCol,
+                        std::int64_t{StreamNumber(f.row, line)} + firstRow, f.text);
   }
 }
 

@@ -49,6 +49,7 @@ TEST_F(GridTextFile, ALineFeedInsideACellStaysInTheCell) {
   grid.SetGridCell(1, 1, "b");
   const std::string path = Path("lf.txt");
   grid.SaveToFile(path);
+  EXPECT_NE(Read(path).find("\r\n0,0,top\bbottom\r\n"), std::string::npos);
   grid.Clear();
   grid.LoadFromFile(path);
   EXPECT_EQ(grid.GetGridCell(0, 0), "top\nbottom");
