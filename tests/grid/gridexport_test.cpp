@@ -121,6 +121,7 @@ TEST_F(HtmlExport, SystemColoursAreWrittenAsTheirColourAndNoColourAsNone) {
 TEST_F(HtmlExport, XhtmlIsWellFormedXmlThatStartsWithItsDeclaration) {
   Fill();
   grid.SetGridCell(2, 0, "");
+  grid.SetWordWraps(0, 1, false);
   grid.Props().URLShow = true;
   THTMLSettings& settings = *grid.HTMLSettings();
   settings.XHTML = true;
@@ -135,7 +136,11 @@ TEST_F(HtmlExport, XhtmlIsWellFormedXmlThatStartsWithItsDeclaration) {
   QProcess xmllint;
   xmllint.start("xmllint", {"--noout", QString::fromStdString(path)});
   ASSERT_TRUE(xmllint.waitForFinished(30000)) << "xmllint (libxml2-utils) is needed";
-  EXPECT_EQ(xmllint.exitCode(), 0) << xmllint.readAllStandardError().toStdString() << xhtml;
+  // Some errors (an entity the document does not define) leave the exit
+  // code 0: only a silent xmllint accepts the document.
+  const std::string complaints = xmllint.readAllStandardError().toStdString();
+  EXPECT_EQ(xmllint.exitCode(), 0) << xhtml;
+  EXPECT_EQ(complaints, "") << xhtml;
 }
 
 TEST_F(HtmlExport, HeaderAndFooterFilesFrameTheTable) {
