@@ -50,6 +50,17 @@ TEST_F(AsciiExport, FurtherLinesOfMultiLineCellsGoUnderTheirColumn) {
   EXPECT_EQ(Report(), "a  c \r\nbb d\r\n");
 }
 
+TEST_F(AsciiExport, HiddenColumnsAreLeftOutUnlessExportedInTheirStoredPlaces) {
+  Size(3, 1);
+  grid.SetGridCell(0, 0, "a");
+  grid.SetGridCell(1, 0, "bb");
+  grid.SetGridCell(2, 0, "c");
+  grid.HideColumn(1);
+  EXPECT_EQ(Report(), "a c \r\n");
+  grid.ExportHiddenColumns = true;
+  EXPECT_EQ(Report(), "a bb c \r\n");
+}
+
 struct HtmlExport : ::testing::Test, textfiletesting::GridWithFolder {
   void Fill() {
     Size(3, 3);
