@@ -1,5 +1,6 @@
 #include "grid/gridhtmlexport.h"
 
+#include <QUrl>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -214,6 +215,8 @@ void TGridHtmlExport::Output(const AnsiString& fileName, bool append) {
   copyFile(settings.FooterFile);
   file->WriteBuffer(out.data(), static_cast<std::int64_t>(out.size()));
   file.reset();
-  if (settings.AutoPreview)
-    Services().OpenUrl("file://" + AnsiString(std::filesystem::absolute(std::string(fileName)).string()));
+  if (settings.AutoPreview) {
+    const QString path = QString::fromStdString(std::filesystem::absolute(std::string(fileName)).string());
+    Services().OpenUrl(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded).toStdString());
+  }
 }

@@ -8,6 +8,8 @@
 #include <QTextFrame>
 #include <QTextTable>
 
+#include "framework/sysutils.h"
+#include "framework/testing/harness.h"
 #include "grid/zgutil.h"
 #include "tests/grid/textfiletesting.h"
 
@@ -28,7 +30,9 @@ TEST_F(AsciiExport, ColumnsArePaddedToTheirLongestTextAndAligned) {
   grid.SetAlignments(1, 0, taRightJustify);
   grid.SetGridCell(0, 1, "bbb");
   grid.SetGridCell(1, 1, "yy");
+  TScopedServices services;
   EXPECT_EQ(Report(), "a    x \r\nbbb yy \r\n");
+  EXPECT_EQ(services->cursors, (std::vector<TCursor>{crHourGlass, crDefault}));
   grid.AppendToASCII(Path("report.txt"));
   EXPECT_EQ(Read(Path("report.txt")), "a    x \r\nbbb yy \r\na    x \r\nbbb yy \r\n");
 }
@@ -162,6 +166,12 @@ TEST_F(HtmlExport, HeaderAndFooterFilesFrameTheTable) {
   grid.SaveToHTML(path);
   EXPECT_EQ(Read(path), "<html>\r\n<body>\r\n" + grid.SaveToHTMLString() + "\r\n</body>\r\n</html>\r\n");
   EXPECT_THROW(grid.SaveToHTML(Path("no/such/folder.html")), EDurUzavError);
+
+  TScopedServices services;
+  grid.HTMLSettings()->AutoPreview = true;
+  grid.SaveToHTML(Path("my page.html"));
+  EXPECT_EQ(services->openedUrls,
+            std::vector<AnsiString>{"file://" + StringReplace(Path("my page.html"), " ", "%20")});
 }
 
 }  // namespace
