@@ -29,6 +29,7 @@
 class TForm;
 class TImageList;
 class TRichEdit;
+class TStream;
 class TVudUvizidIzed;
 
 // ---- Enumerations of the grid's properties ----
@@ -216,6 +217,21 @@ class TVudUvizidIzed : public TBaseGrid {
   int RememberedDefaultRowHeight() const { return rememberedDefaultRowHeight_; }
   TColor GradientRUDFrom() const { return rudFrom_; }
   TColor GradientRUDTo() const { return rudTo_; }
+
+  // ---- Text files: grid text file, ASCII, HTML and XHTML, text stream, fixed width ----
+  // (gridtextfile.h, gridasciiexport.h, gridhtmlexport.h, gridtextstream.h,
+  // gridfixedwidth.h)
+  void SaveToFile(const AnsiString& fileName);
+  void LoadFromFile(const AnsiString& fileName);
+  void SaveToASCII(const AnsiString& fileName);
+  void AppendToASCII(const AnsiString& fileName);
+  AnsiString SaveToHTMLString();
+  void SaveToHTML(const AnsiString& fileName);
+  void AppendToHTML(const AnsiString& fileName);
+  void SaveToStream(TStream& stream);
+  void LoadFromStream(TStream& stream);
+  void SaveToFixed(const AnsiString& fileName, TIntList& widths);
+  void LoadFromFixed(const AnsiString& fileName, const TIntList& positions);
 
   // ---- Events ----
   TClickCellEvent OnClickCell;
