@@ -193,6 +193,18 @@ TEST_F(CsvFiles, InsertGoesAboveTheFooterRow) {
   EXPECT_EQ(Row(2), (std::vector<AnsiString>{"n1", "v1"}));
   EXPECT_EQ(Row(3), (std::vector<AnsiString>{"n2", "v2"}));
   EXPECT_EQ(grid->GetGridCell(1, 4), "total");
+
+  // A footer that is no row of the grid leaves the last row where it is.
+  TVudUvizidIzed preview(&form);
+  preview.SetColCount(1);
+  preview.SetRowCount(3);
+  preview.FloatingFooter()->SetFooterStyle(fsColumnPreview);
+  preview.FloatingFooter()->SetVisible(true);
+  preview.SetCellEx(0, 1, "d1");
+  preview.SetCellEx(0, 2, "d2");
+  preview.InsertFromCSV(File("more.csv"));
+  EXPECT_EQ(preview.RowCount(), 5);
+  EXPECT_EQ(preview.Cols(0), (std::vector<AnsiString>{"", "d1", "d2", "n1", "n2"}));
 }
 
 TEST_F(CsvFiles, ALoadWiderThanTheGridGrowsItFirst) {

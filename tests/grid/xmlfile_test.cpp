@@ -86,6 +86,13 @@ TEST_F(XmlFiles, TheTreeFillsConsecutiveCells) {
   EXPECT_EQ(Row(2), (std::vector<AnsiString>{"", "", "x", "", ""}));
   EXPECT_EQ(Row(3), (std::vector<AnsiString>{"", "2", "", "y", "z"}));
   EXPECT_EQ(Row(4), (std::vector<AnsiString>{"", "", "w", "v", ""}));
+
+  // A first record of text alone starts no attribute row: above a grid
+  // without fixed rows its text has no cell to go to.
+  Write(File("text.xml"), "<list><rec>t</rec><rec><a>1</a><b>2</b></rec></list>");
+  grid->SetFixedRows(0);
+  grid->LoadFromXML(File("text.xml"), true);
+  EXPECT_EQ(Row(0), (std::vector<AnsiString>{"", "1", "2"}));
 }
 
 TEST_F(XmlFiles, BadDocumentsAreRefusedBeforeTheGridChanges) {
