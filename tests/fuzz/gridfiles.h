@@ -1,0 +1,35 @@
+#pragma once
+// What the fuzz targets of the grid's file readers share: the input as a
+// file in memory, under a path that readers taking a file name can open (and
+// writers can create again), and the grid's cells to compare.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "grid/duruzav.h"
+#include "tests/fuzz/fuzzcheck.h"
+
+class MemoryFile {
+ public:
+  MemoryFile(const std::uint8_t* data, std::size_t size) : fd_(::memfd_create("fuzz-input", MFD_CLOEXEC)) {
+    FUZZ_CHECK(fd_ >= 0);
+    FUZZ_CHECK(size == 0 || ::write(fd_, data, size) == static_cast<ssize_t>(size));
+  }
+  ~MemoryFile() { ::close(fd_); }
+  MemoryFile(const MemoryFile&) = delete;
+  MemoryFile& operator=(const MemoryFile&) = delete;
+  std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+
+ private:
+  int fd_;
+};
+
+inline std::vector<AnsiString> Cells(TVudUvizidIzed& grid) {
+  std::vector<AnsiString> cells;
+  for (int r = 0; r < grid.RowCount(); ++r)
+    for (int c = 0; c < grid.ColCount(); ++c) cells.push_back(grid.GetGridCell(c, r));
+  return cells;
+}
