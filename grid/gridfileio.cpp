@@ -74,5 +74,5 @@ void CheckGridGrowth(const TVudUvizidIzed& grid, long long cols, long long rows,
   const long long now = static_cast<long long>(grid.ColCount()) * grid.RowCount();
   const long long allowed = std::max(kFreeCells, kCellsPerByte * static_cast<long long>(fileBytes));
   if (cols > kIndexLimit || rows > kIndexLimit || (cols * rows - now) > allowed)
-    throw EDurUzavError("Cannot load file " + fileName + ": it makes more cells than the grid can hold");
+    throw EDurUzavError("Cannot load more cells than the grid can hold from file " + fileName);
 }

@@ -56,9 +56,9 @@ class TFileProgress {
   int last_ = -1;
 };
 
-// Raises EDurUzavError "Cannot load file <name>: it makes more cells than the
-// grid can hold" when giving the grid cols x rows cells would add more than
-// a file of fileBytes may bring. The grid's cells are dense: a few bytes of
+// Raises EDurUzavError "Cannot load more cells than the grid can hold from
+// file " + name when giving the grid cols x rows cells would add more than a
+// file of fileBytes may bring. The grid's cells are dense: a few bytes of
 // separators or tags could otherwise ask for a grid of billions of cells.
 void CheckGridGrowth(const TVudUvizidIzed& grid, long long cols, long long rows, std::size_t fileBytes,
                      const AnsiString& fileName);

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "framework/application.h"
 #include "framework/forms.h"
 #include "grid/duruzav.h"
 #include "tests/fuzz/fuzzcheck.h"
@@ -37,12 +36,6 @@ void CheckRoundTrip(TForm& form, TVudUvizidIzed& grid, char separator) {
 }
 
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  Application->Initialize(*argc, *argv);
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;

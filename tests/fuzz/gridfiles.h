@@ -1,7 +1,9 @@
 #pragma once
 // What the fuzz targets of the grid's file readers share: the input as a
 // file in memory, under a path that readers taking a file name can open (and
-// writers can create again), and the grid's cells to compare.
+// writers can create again), the grid's cells to compare, and the
+// application the grid needs, on the offscreen platform. Included by one
+// source of a target.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -9,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/application.h"
 #include "grid/duruzav.h"
 #include "tests/fuzz/fuzzcheck.h"
 
@@ -32,4 +35,10 @@ inline std::vector<AnsiString> Cells(TVudUvizidIzed& grid) {
   for (int r = 0; r < grid.RowCount(); ++r)
     for (int c = 0; c < grid.ColCount(); ++c) cells.push_back(grid.GetGridCell(c, r));
   return cells;
+}
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  Application->Initialize(*argc, *argv);
+  return 0;
 }
