@@ -282,6 +282,6 @@ void TGridCsv::Input(const AnsiString& fileName, bool insert) {
       grid_.SetGridCell(c, last, footerTexts[static_cast<std::size_t>(c)]);
   }
   grid_.EndUpdate();
-  grid_.CellsChanged(TRect(0, 0, grid_.ColCount(), grid_.RowCount()));
+  grid_.CellsChanged(TRect{0, 0, grid_.ColCount(), grid_.RowCount()});
   grid_.CellsLoaded();
 }
