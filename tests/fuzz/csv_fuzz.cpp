@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "framework/forms.h"
 #include "grid/duruzav.h"
 #include "tests/fuzz/fuzzcheck.h"
 #include "tests/fuzz/gridfiles.h"
@@ -21,12 +20,12 @@ namespace {
 
 constexpr char kSeparators[] = {'\0', ',', ';', '\t', '|', '\0', ',', ';'};
 
-void CheckRoundTrip(TForm& form, TVudUvizidIzed& grid, char separator) {
+void CheckRoundTrip(TVudUvizidIzed& grid, char separator) {
   const MemoryFile out(nullptr, 0);
   const std::string path = out.Path();
   grid.ExportFixedCells = true;
   grid.SaveToCSV(path);
-  TVudUvizidIzed again(&form);
+  TVudUvizidIzed& again = EmptyGrid(1);
   again.SetColCount(1);
   again.CsvSeparator = separator != '\0' ? separator : ',';
   again.LoadFromCSV(path);
@@ -43,10 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const MemoryFile file(data + 1, size - 1);
   const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
 
-  static TForm form(nullptr);
-  TVudUvizidIzed grid(&form);
-  grid.SetColCount(3);
-  grid.SetRowCount(3);
+  TVudUvizidIzed& grid = EmptyGrid(0);
   grid.SetCellEx(1, 1, "before");
   grid.ExportFixedCells = (options & 2) != 0;
   grid.Props().Multilinecells = (options & 4) != 0;
@@ -75,6 +71,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(grid.ColCount() <= std::max<long long>(3, 2 + static_cast<long long>(bytes.size())));
 
   if (grid.Props().Multilinecells && !grid.JavaLineBreaks && !grid.Props().OemConvert)
-    CheckRoundTrip(form, grid, grid.CsvSeparator);
+    CheckRoundTrip(grid, grid.CsvSeparator);
   return 0;
 }

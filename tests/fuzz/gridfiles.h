@@ -1,9 +1,9 @@
 #pragma once
 // What the fuzz targets of the grid's file readers share: the input as a
 // file in memory, under a path that readers taking a file name can open (and
-// writers can create again), the grid's cells to compare, and the
-// application the grid needs, on the offscreen platform. Included by one
-// source of a target.
+// writers can create again), grids of the same start for every input, the
+// grid's cells to compare, and the application the grid needs, on the
+// offscreen platform. Included by one source of a target.
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/application.h"
+#include "framework/forms.h"
 #include "grid/duruzav.h"
 #include "tests/fuzz/fuzzcheck.h"
 
@@ -29,6 +30,21 @@ class MemoryFile {
  private:
   int fd_;
 };
+
+// Grid `index` (0 or 1) with 3 x 3 empty cells, one fixed row and column;
+// made once, as making a grid costs more than most reads. The caller sets
+// the switches it reads.
+inline TVudUvizidIzed& EmptyGrid(int index) {
+  static TForm form(nullptr);
+  static TVudUvizidIzed* grids[] = {new TVudUvizidIzed(&form), new TVudUvizidIzed(&form)};
+  TVudUvizidIzed& grid = *grids[index];
+  grid.SetColCount(3);
+  grid.SetRowCount(3);
+  grid.SetFixedCols(1);
+  grid.SetFixedRows(1);
+  grid.Clear();
+  return grid;
+}
 
 inline std::vector<AnsiString> Cells(TVudUvizidIzed& grid) {
   std::vector<AnsiString> cells;

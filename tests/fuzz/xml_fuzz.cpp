@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "framework/forms.h"
 #include "grid/duruzav.h"
 #include "tests/fuzz/fuzzcheck.h"
 #include "tests/fuzz/gridfiles.h"
@@ -31,12 +30,12 @@ bool HasBlankCell(TVudUvizidIzed& grid) {
   return false;
 }
 
-void CheckRoundTrip(TForm& form, TVudUvizidIzed& grid) {
+void CheckRoundTrip(TVudUvizidIzed& grid) {
   if (HasBlankCell(grid)) return;
   const MemoryFile out(nullptr, 0);
   grid.ExportFixedCells = false;
   grid.SaveToXML(out.Path(), "LIST", "ROW");
-  TVudUvizidIzed again(&form);
+  TVudUvizidIzed& again = EmptyGrid(1);
   again.ExportFixedCells = false;
   again.LoadFromXML(out.Path(), false);
   for (int r = grid.FixedRows(); r < grid.RowCount() - grid.Props().FixedFooters; ++r) {
@@ -51,10 +50,7 @@ void CheckRoundTrip(TForm& form, TVudUvizidIzed& grid) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const MemoryFile file(data + 1, size - 1);
-  static TForm form(nullptr);
-  TVudUvizidIzed grid(&form);
-  grid.SetColCount(3);
-  grid.SetRowCount(3);
+  TVudUvizidIzed& grid = EmptyGrid(0);
   grid.SetCellEx(2, 2, "before");
   grid.ExportFixedCells = (data[0] & 2) != 0;
   const std::vector<AnsiString> before = Cells(grid);
@@ -64,6 +60,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(grid.RowCount() == 3 && grid.ColCount() == 3 && Cells(grid) == before);
     return 0;
   }
-  CheckRoundTrip(form, grid);
+  CheckRoundTrip(grid);
   return 0;
 }
