@@ -35,8 +35,10 @@ class MemoryFile {
 // made once, as making a grid costs more than most reads. The caller sets
 // the switches it reads.
 inline TVudUvizidIzed& EmptyGrid(int index) {
-  static TForm form(nullptr);
-  static TVudUvizidIzed* grids[] = {new TVudUvizidIzed(&form), new TVudUvizidIzed(&form)};
+  // Kept to the end of the process: a form that goes at exit takes its grids
+  // with it while it is half gone itself.
+  static TForm* form = new TForm(nullptr);
+  static TVudUvizidIzed* grids[] = {new TVudUvizidIzed(form), new TVudUvizidIzed(form)};
   TVudUvizidIzed& grid = *grids[index];
   grid.SetColCount(3);
   grid.SetRowCount(3);
