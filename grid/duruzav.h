@@ -22,6 +22,8 @@
 #include "grid/duruzav_footer.h"
 #include "grid/duruzav_settings.h"
 #include "grid/duruzav_update.h"
+#include "grid/gridcsv.h"
+#include "grid/gridxml.h"
 #include "grid/hiddenrows.h"
 #include "grid/vazeri.h"
 #include "grid/cellgraphic.h"
@@ -232,6 +234,27 @@ class TVudUvizidIzed : public TBaseGrid {
   void LoadFromStream(TStream& stream);
   void SaveToFixed(const AnsiString& fileName, TIntList& widths);
   void LoadFromFixed(const AnsiString& fileName, const TIntList& positions);
+
+  // ---- CSV and XML files ----
+  // CsvSeparator, JavaLineBreaks, CsvQuoteAll and CsvQuoteEmpty are the
+  // fields of Csv() under their own names.
+  TCsvSettings& Csv() { return csv_; }
+  const TCsvSettings& Csv() const { return csv_; }
+  char& CsvSeparator = csv_.CsvSeparator;
+  bool& JavaLineBreaks = csv_.JavaLineBreaks;
+  bool& CsvQuoteAll = csv_.CsvQuoteAll;
+  bool& CsvQuoteEmpty = csv_.CsvQuoteEmpty;
+  void SaveToCSV(const AnsiString& fileName) { OutputToCSV(fileName, false); }
+  void AppendToCSV(const AnsiString& fileName) { OutputToCSV(fileName, true); }
+  void OutputToCSV(const AnsiString& fileName, bool append) { TGridCsv(*this).Output(fileName, append); }
+  void LoadFromCSV(const AnsiString& fileName) { InputFromCSV(fileName, false); }
+  void InsertFromCSV(const AnsiString& fileName) { InputFromCSV(fileName, true); }
+  void InputFromCSV(const AnsiString& fileName, bool insert) { TGridCsv(*this).Input(fileName, insert); }
+  void SaveToXML(const AnsiString& fileName, const AnsiString& listName, const AnsiString& recordName,
+                 const TStrings* fieldNames = nullptr) {
+    TGridXml(*this).Save(fileName, listName, recordName, fieldNames);
+  }
+  void LoadFromXML(const AnsiString& fileName, bool attributeRows) { TGridXml(*this).Load(fileName, attributeRows); }
 
   // ---- Events ----
   TClickCellEvent OnClickCell;
@@ -999,6 +1022,7 @@ class TVudUvizidIzed : public TBaseGrid {
   TStringList columnHeaders_, rowHeaders_, lookupItems_;
   TFont fixedFont_, activeCellFont_;
   Settings settings_;
+  TCsvSettings csv_;
 
   std::array<bool, kColumnFlags> columnVisible_{};
   int hiddenColCount_ = 0;
