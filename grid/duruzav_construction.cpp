@@ -53,7 +53,9 @@ void TVudUvizidIzed::InstallFormResize() {
 
 void TVudUvizidIzed::RestoreFormResize() {
   if (!resizeForm_) return;
-  resizeForm_->OnResize = previousFormResize_;
+  // A form that is being destroyed frees its components after its own
+  // members are gone: there is no handler left to give back.
+  if (!(resizeForm_->ComponentState() & csDestroying)) resizeForm_->OnResize = previousFormResize_;
   resizeForm_ = nullptr;
 }
 

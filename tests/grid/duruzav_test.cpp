@@ -302,6 +302,13 @@ TEST(GridOnForm, FormResizeHandlerIsChainedAndGivenBack) {
   EXPECT_EQ(calls, 2);
 }
 
+TEST(GridOnForm, AFormIsDestroyedWithTheGridItOwns) {
+  auto* form = new TForm(nullptr);
+  form->OnResize = [](TObject*) {};
+  new TVudUvizidIzed(form);
+  delete form;  // the grid goes with it and leaves the form's members alone
+}
+
 TEST(GridOnForm, IntegralHeightAndAlwaysShownScrollBars) {
   TForm form(nullptr);
   TVudUvizidIzed grid(&form);
