@@ -165,6 +165,12 @@ TEST(ColumnSizes, TheRegistryKeepsWidthsAndPositionsUnderKeyAndSection) {
   loaded.grid.LoadColSizes();
   EXPECT_EQ(loaded.Headers(), (Strings{"c2", "c0", "c1"}));
   EXPECT_EQ(loaded.Widths(), (std::vector<int>{32, 30, 31}));
+
+  // Values a person wrote as text count when they are numbers.
+  reg.WriteString("Col1", "45");
+  reg.WriteString("Col2", "wide");
+  loaded.grid.LoadColSizes();
+  EXPECT_EQ(loaded.Widths(), (std::vector<int>{32, 45, 31}));
 }
 
 // With ColumnSize.Save the widths go to the store when the grid goes and
