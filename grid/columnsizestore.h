@@ -6,9 +6,10 @@
 // while the grid is designed.
 //
 // What a stored value cannot mean is not applied: a width outside 0..32767
-// keeps its column's width, and positions that are not one stored index
-// 0..ColCount-1 for every column leave the columns and their recorded order
-// as they are. Errors of writing the store propagate.
+// keeps its column's width, and fewer stored positions within
+// 0..ColCount-1 than there are columns (an order saved with fewer columns,
+// gaps, other numbers) leave the columns and their recorded order as they
+// are. Errors of writing the store propagate.
 #include <memory>
 
 #include "framework/settingsstores.h"
