@@ -92,3 +92,38 @@ void TRegistry::WriteInteger(const AnsiString& name, int value) {
 void TRegistry::WriteString(const AnsiString& name, const AnsiString& value) {
   if (!registry_.WriteString(name, value)) throw ERegistryException("Failed to set data for '" + name + "'");
 }
+
+// ---- TRegistryIniFile ----
+
+TRegistryIniFile::TRegistryIniFile(const AnsiString& key) : key_(key) {}
+
+bool TRegistryIniFile::OpenSection(const AnsiString& section, bool create) const {
+  return registry_.OpenKey("\\" + key_ + "\\" + section, create);
+}
+
+void TRegistryIniFile::CheckWrite(bool ok, const AnsiString& ident) const {
+  if (!ok) throw ERegistryException("Failed to set data for '" + ident + "'");
+}
+
+AnsiString TRegistryIniFile::ReadString(const AnsiString& section, const AnsiString& ident,
+                                        const AnsiString& defaultValue) const {
+  if (!OpenSection(section, false)) return defaultValue;
+  if (const auto text = registry_.ReadString(ident)) return *text;
+  if (const auto number = registry_.ReadInteger(ident)) return IntToStr(*number);
+  return defaultValue;
+}
+
+int TRegistryIniFile::ReadInteger(const AnsiString& section, const AnsiString& ident, int defaultValue) const {
+  if (!OpenSection(section, false)) return defaultValue;
+  if (const auto number = registry_.ReadInteger(ident)) return *number;
+  if (const auto text = registry_.ReadString(ident)) return StrToIntDef(*text, defaultValue);
+  return defaultValue;
+}
+
+void TRegistryIniFile::WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value) {
+  CheckWrite(OpenSection(section, true) && registry_.WriteString(ident, value), ident);
+}
+
+void TRegistryIniFile::WriteInteger(const AnsiString& section, const AnsiString& ident, int value) {
+  CheckWrite(OpenSection(section, true) && registry_.WriteInteger(ident, value), ident);
+}

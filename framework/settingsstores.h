@@ -6,18 +6,31 @@
 #include "platform/inifile.h"
 #include "platform/registry.h"
 
+// The values of named sections that the INI file and the registry-backed
+// store share, so that a caller can keep its settings in either. Reads give
+// the default on any failure; a failing write raises.
+class TCustomIniFile : public TObject {
+ public:
+  virtual AnsiString ReadString(const AnsiString& section, const AnsiString& ident,
+                                const AnsiString& defaultValue) const = 0;
+  virtual int ReadInteger(const AnsiString& section, const AnsiString& ident, int defaultValue) const = 0;
+  virtual void WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value) = 0;
+  virtual void WriteInteger(const AnsiString& section, const AnsiString& ident, int value) = 0;
+};
+
 // Windows INI rules: section and key names ignore case. Reads give the
 // default on any failure; a failing write raises EIniFileException.
-class TIniFile : public TObject {
+class TIniFile : public TCustomIniFile {
  public:
   explicit TIniFile(const AnsiString& fileName) : ini_(fileName) {}
   const AnsiString& FileName() const { return ini_.FileName(); }
 
-  AnsiString ReadString(const AnsiString& section, const AnsiString& ident, const AnsiString& defaultValue) const;
-  int ReadInteger(const AnsiString& section, const AnsiString& ident, int defaultValue) const;
+  AnsiString ReadString(const AnsiString& section, const AnsiString& ident,
+                        const AnsiString& defaultValue) const override;
+  int ReadInteger(const AnsiString& section, const AnsiString& ident, int defaultValue) const override;
   bool ReadBool(const AnsiString& section, const AnsiString& ident, bool defaultValue) const;
-  void WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value);
-  void WriteInteger(const AnsiString& section, const AnsiString& ident, int value);
+  void WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value) override;
+  void WriteInteger(const AnsiString& section, const AnsiString& ident, int value) override;
   void WriteBool(const AnsiString& section, const AnsiString& ident, bool value);
 
   void ReadSection(const AnsiString& section, TStrings* keys) const;
@@ -69,4 +82,28 @@ class TRegistry : public TObject {
 
  private:
   platform::Registry registry_;
+};
+
+// INI-style access to the registry: the key named at construction (a path
+// below HKEY_LOCAL_MACHINE) stands for the file, each section is a subkey of
+// it and each ident a value there. Integers are kept as DWORDs; an integer
+// read of a text value converts the text, a text read of a DWORD gives its
+// decimal text. A failing write raises ERegistryException.
+class TRegistryIniFile : public TCustomIniFile {
+ public:
+  explicit TRegistryIniFile(const AnsiString& key);
+  const AnsiString& FileName() const { return key_; }
+
+  AnsiString ReadString(const AnsiString& section, const AnsiString& ident,
+                        const AnsiString& defaultValue) const override;
+  int ReadInteger(const AnsiString& section, const AnsiString& ident, int defaultValue) const override;
+  void WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value) override;
+  void WriteInteger(const AnsiString& section, const AnsiString& ident, int value) override;
+
+ private:
+  // The section's key from the root; created when asked for.
+  bool OpenSection(const AnsiString& section, bool create) const;
+  void CheckWrite(bool ok, const AnsiString& ident) const;
+  AnsiString key_;
+  mutable platform::Registry registry_;
 };

@@ -19,6 +19,7 @@
 #include "grid/basegrid.h"
 #include "grid/duruzav_frame.h"
 #include "grid/duruzav_model.h"
+#include "grid/duruzav_persist.h"
 #include "grid/duruzav_footer.h"
 #include "grid/duruzav_settings.h"
 #include "grid/duruzav_update.h"
@@ -256,6 +257,81 @@ class TVudUvizidIzed : public TBaseGrid {
   }
   void LoadFromXML(const AnsiString& fileName, bool attributeRows) { TGridXml(*this).Load(fileName, attributeRows); }
 
+
+  // ---- Persistence, text marking, cell checks and fills ----
+  // Column widths and positions in the store ColumnSize names
+  // (columnsizestore.h); widths are also loaded when the grid gets its
+  // parent or finishes loading, and saved when it goes, with ColumnSize.Save.
+  void SaveColSizes();
+  void LoadColSizes();
+  void SaveColPositions();
+  void LoadColPositions();
+  // The look as a text file (visualprops.h).
+  void SaveVisualProps(const AnsiString& fileName);
+  void LoadVisualProps(const AnsiString& fileName);
+  TSearchFooter* SearchFooter() { return &persist_.SearchFooter; }
+  TVudUvizidIzedCheck* CellChecker() const { return persist_.CellChecker; }
+  void SetCellChecker(TVudUvizidIzedCheck* checker);
+  bool ShowNullDates() const { return persist_.ShowNullDates; }
+  void SetShowNullDates(bool show) { persist_.ShowNullDates = show; }
+  void SetParent(TWinControl* parent) override;
+  // Every occurrence of text in the visible text of the cells enclosed in
+  // "<tag>" and "</tag>"; UnMarkCells takes the tag out again. The "In"
+  // variants mark with "hi" (Hilight) or "e" (Mark) over one cell, or over
+  // a column, row or the grid without (or with) its fixed border.
+  void MarkCells(const AnsiString& text, const AnsiString& tag, bool caseSensitive, int fromCol, int fromRow,
+                 int toCol, int toRow);
+  void UnMarkCells(const AnsiString& tag, int fromCol, int fromRow, int toCol, int toRow);
+  AnsiString HilightText(bool caseSensitive, const AnsiString& s, const AnsiString& text);
+  AnsiString UnHilightText(const AnsiString& s);
+  AnsiString MarkText(bool caseSensitive, const AnsiString& s, const AnsiString& text);
+  AnsiString UnMarkText(const AnsiString& s);
+  void HilightInCell(bool caseSensitive, int col, int row, const AnsiString& text);
+  void HilightInCol(bool includeFixed, bool caseSensitive, int col, const AnsiString& text);
+  void HilightInRow(bool includeFixed, bool caseSensitive, int row, const AnsiString& text);
+  void HilightInGrid(bool includeFixed, bool caseSensitive, const AnsiString& text);
+  void UnHilightInCell(int col, int row);
+  void UnHilightInCol(bool includeFixed, int col);
+  void UnHilightInRow(bool includeFixed, int row);
+  void UnHilightInGrid(bool includeFixed);
+  void MarkInCell(bool caseSensitive, int col, int row, const AnsiString& text);
+  void MarkInCol(bool includeFixed, bool caseSensitive, int col, const AnsiString& text);
+  void MarkInRow(bool includeFixed, bool caseSensitive, int row, const AnsiString& text);
+  void MarkInGrid(bool includeFixed, bool caseSensitive, const AnsiString& text);
+  void UnMarkInCell(int col, int row);
+  void UnMarkInCol(bool includeFixed, int col);
+  void UnMarkInRow(bool includeFixed, int row);
+  void UnMarkInGrid(bool includeFixed);
+  // The CellChecker's correction and error marking written back into the
+  // cells; true when no text changed (and without a checker).
+  bool CheckCell(int col, int row);
+  bool CheckCells(int fromCol, int fromRow, int toCol, int toRow);
+  bool CheckCol(bool includeFixed, int col);
+  bool CheckRow(bool includeFixed, int row);
+  bool CheckGrid(bool includeFixed);
+  // Test content over the grid without (or with) its fixed border: the
+  // text, numbers 0..maximum-1 (0 for a maximum of 0 or less), "col:row".
+  void TextFill(bool includeFixed, const AnsiString& text);
+  void RandomFill(bool includeFixed, int maximum);
+  void LinearFill(bool includeFixed);
+  // In the short date and long time formats; EConvertError when the text is
+  // none.
+  void SetDates(int col, int row, TDateTime value);
+  TDateTime GetDates(int col, int row);
+  void SetTimes(int col, int row, TDateTime value);
+  TDateTime GetTimes(int col, int row);
+
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  // Every cell with the fixed border, else the cells inside the fixed rows
+  // and columns of either end.
+  TGridRect StandardRange(bool includeFixed) const;
+  void FillCells(bool includeFixed, const std::function<AnsiString(int col, int row)>& text);
+  TGridPersistState persist_;
+
+ public:
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;

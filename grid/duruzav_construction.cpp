@@ -37,6 +37,13 @@ TVudUvizidIzed::TVudUvizidIzed(TComponent* owner) : TBaseGrid(owner) {
 
 TVudUvizidIzed::~TVudUvizidIzed() {
   RestoreFormResize();
+  if (columnSize_.Save) {
+    // A store that cannot be written loses the widths, not the program.
+    try {
+      SaveColSizes();
+    } catch (const std::exception&) {
+    }
+  }
   if (loadedFromStream_) SetCursor(loadedCursor_);
 }
 
@@ -83,6 +90,7 @@ void TVudUvizidIzed::Loaded() {
     rudFrom_ = clSilver;
     rudTo_ = clWhite;
   }
+  if (columnSize_.Save) LoadColSizes();
   rememberedFixedRows_ = FixedRows();
   rememberedFixedCols_ = FixedCols();
   rememberedDefaultRowHeight_ = DefaultRowHeight();
