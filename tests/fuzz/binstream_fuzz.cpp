@@ -1,0 +1,64 @@
+// The binary cell stream's reader on any bytes: it either places cells and
+// leaves a grid no larger than the stream could describe, or refuses the
+// stream with EDurUzavError and leaves the grid as it was. Any other
+// exception, a crash or a sanitizer report fails.
+//
+// Input: a byte that chooses the load (bit 0: the whole grid or placed at
+// a cell, bits 1-3 the cell), then the stream.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "framework/application.h"
+#include "framework/forms.h"
+#include "framework/streams.h"
+#include "grid/duruzav.h"
+#include "tests/fuzz/fuzzcheck.h"
+
+namespace {
+
+// Larger inputs only describe larger grids, which take longer to fill
+// without reaching new code.
+constexpr std::size_t kMaxInput = 1500;
+
+std::vector<std::string> Texts(TVudUvizidIzed& grid) {
+  std::vector<std::string> texts;
+  for (int r = 0; r < grid.RowCount(); ++r)
+    for (int c = 0; c < grid.ColCount(); ++c) texts.push_back(grid.GetGridCell(c, r));
+  return texts;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  Application->Initialize(*argc, *argv);
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 1 || size > kMaxInput) return 0;
+  static TForm form(nullptr);
+  TVudUvizidIzed grid(&form);
+  grid.SetColCount(5);
+  grid.SetRowCount(5);
+  grid.SetGridCell(1, 1, "kept");
+  grid.GetCellProperties(2, 2)->FontSize = 7;
+  const std::vector<std::string> before = Texts(grid);
+  TStringStream stream(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+  try {
+    if (data[0] & 1) grid.LoadFromBinStream(stream);
+    else grid.LoadAtPointFromBinStream(TPoint{(data[0] >> 1) & 7, (data[0] >> 4) & 7}, stream);
+  } catch (const EDurUzavError&) {
+    FUZZ_CHECK(grid.ColCount() == 5 && grid.RowCount() == 5);
+    FUZZ_CHECK(Texts(grid) == before);
+    FUZZ_CHECK(grid.GetCellProperties(2, 2)->FontSize == 7);
+    return 0;
+  }
+  // Every row and column of a loaded grid was paid for by the stream's
+  // sizes or cells, beyond the fixed ones.
+  FUZZ_CHECK(static_cast<std::size_t>(grid.ColCount()) <= size + 5);
+  FUZZ_CHECK(static_cast<std::size_t>(grid.RowCount()) <= size + 5);
+  return 0;
+}
