@@ -97,14 +97,8 @@ void TGridBinStream::SaveRect(const TRect& r, TStream& stream) {
   header.RowHeights = JoinSizes(r.Top, r.Bottom, [&](int row) { return grid_.RowHeights(row); });
   header.WriteRecord(writer);
 
-  TGridCellIO cell(&grid_);
-  TGridCellPropIO props(&grid_);
-  TGridGraphicIO graphic(&grid_);
-  TGridBMPIO bitmap(&grid_);
-  TGridIconIO icon(&grid_);
-  TGridPicIO picture(&grid_);
-  TGridFilePicIO filePicture(&grid_);
-  TGridSLIO strings(&grid_);
+  TGridCellRecords records(&grid_);
+  auto& [cell, props, graphic, bitmap, icon, picture, filePicture, strings] = records;
   grid_.ExportNotification(esExportStart, -1);
   int lastProgress = -1;
   for (int row = r.Top; row <= r.Bottom; ++row) {
@@ -275,14 +269,8 @@ void TGridBinStream::Read(TStream& stream, Walk& walk) {
   const std::int64_t colLimit = static_cast<std::int64_t>(header.ColCount) + grid_.FixedCols();
   const std::int64_t rowLimit = static_cast<std::int64_t>(header.RowCount) + grid_.FixedRows();
 
-  TGridCellIO cell(&grid_);
-  TGridCellPropIO props(&grid_);
-  TGridGraphicIO graphic(&grid_);
-  TGridBMPIO bitmap(&grid_);
-  TGridIconIO icon(&grid_);
-  TGridPicIO picture(&grid_);
-  TGridFilePicIO filePicture(&grid_);
-  TGridSLIO strings(&grid_);
+  TGridCellRecords records(&grid_);
+  auto& [cell, props, graphic, bitmap, icon, picture, filePicture, strings] = records;
   bool originKnown = walk.fullGrid;
   std::int64_t originCol = 0, originRow = 0;
   const std::int64_t size = stream.Size();

@@ -162,3 +162,19 @@ class TGridSLIO : public TGridRecordIO {
   void WriteProperties(TWriter& writer) const override;
   bool ReadProperty(const AnsiString& name, TReader& reader) override;
 };
+
+// One instance of each record that follows the header, reused cell after
+// cell by a writer or a reader.
+struct TGridCellRecords {
+  explicit TGridCellRecords(TBaseGrid* grid)
+      : cell(grid), props(grid), graphic(grid), bitmap(grid), icon(grid), picture(grid), filePicture(grid),
+        strings(grid) {}
+  TGridCellIO cell;
+  TGridCellPropIO props;
+  TGridGraphicIO graphic;
+  TGridBMPIO bitmap;
+  TGridIconIO icon;
+  TGridPicIO picture;
+  TGridFilePicIO filePicture;
+  TGridSLIO strings;
+};

@@ -6,15 +6,14 @@
 // Input: a byte that chooses the load (bit 0: the whole grid or placed at
 // a cell, bits 1-3 the cell), then the stream.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "framework/application.h"
 #include "framework/forms.h"
 #include "framework/streams.h"
 #include "grid/duruzav.h"
 #include "tests/fuzz/fuzzcheck.h"
+#include "tests/fuzz/gridfuzz.h"
 
 namespace {
 
@@ -22,20 +21,7 @@ namespace {
 // without reaching new code.
 constexpr std::size_t kMaxInput = 1500;
 
-std::vector<std::string> Texts(TVudUvizidIzed& grid) {
-  std::vector<std::string> texts;
-  for (int r = 0; r < grid.RowCount(); ++r)
-    for (int c = 0; c < grid.ColCount(); ++c) texts.push_back(grid.GetGridCell(c, r));
-  return texts;
-}
-
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  Application->Initialize(*argc, *argv);
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1 || size > kMaxInput) return 0;
@@ -45,14 +31,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   grid.SetRowCount(5);
   grid.SetGridCell(1, 1, "kept");
   grid.GetCellProperties(2, 2)->FontSize = 7;
-  const std::vector<std::string> before = Texts(grid);
+  const std::vector<std::string> before = GridTexts(grid);
   TStringStream stream(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
   try {
     if (data[0] & 1) grid.LoadFromBinStream(stream);
     else grid.LoadAtPointFromBinStream(TPoint{(data[0] >> 1) & 7, (data[0] >> 4) & 7}, stream);
   } catch (const EDurUzavError&) {
     FUZZ_CHECK(grid.ColCount() == 5 && grid.RowCount() == 5);
-    FUZZ_CHECK(Texts(grid) == before);
+    FUZZ_CHECK(GridTexts(grid) == before);
     FUZZ_CHECK(grid.GetCellProperties(2, 2)->FontSize == 7);
     return 0;
   }

@@ -7,16 +7,15 @@
 // selection's corner (bits 1-3) and whether it is one column (bit 4), then
 // the clipboard's bytes.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "framework/application.h"
 #include "framework/forms.h"
 #include "framework/services.h"
 #include "grid/duruzav.h"
 #include "grid/gridclipboard.h"
 #include "tests/fuzz/fuzzcheck.h"
+#include "tests/fuzz/gridfuzz.h"
 
 namespace {
 
@@ -37,20 +36,7 @@ class FuzzClipboard : public TServices {
   void SetScreenCursor(TCursor) override {}
 };
 
-std::vector<std::string> Texts(TVudUvizidIzed& grid) {
-  std::vector<std::string> texts;
-  for (int r = 0; r < grid.RowCount(); ++r)
-    for (int c = 0; c < grid.ColCount(); ++c) texts.push_back(grid.GetGridCell(c, r));
-  return texts;
-}
-
 }  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  Application->Initialize(*argc, *argv);
-  return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1 || size > kMaxInput) return 0;
@@ -72,14 +58,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int left = 1 + ((data[0] >> 1) & 3), top = 1 + ((data[0] >> 3) & 1);
   const bool oneColumn = data[0] & 0x10;
   grid.SetSelection(TGridRect{left, top, oneColumn ? left : 5, oneColumn ? 5 : top});
-  const std::vector<std::string> before = Texts(grid);
+  const std::vector<std::string> before = GridTexts(grid);
   const int cols = grid.ColCount(), rows = grid.RowCount();
   try {
     grid.PasteSelectionFromClipboard();
   } catch (const EDurUzavError&) {
     FUZZ_CHECK(data[0] & 1);
     FUZZ_CHECK(grid.ColCount() == cols && grid.RowCount() == rows);
-    FUZZ_CHECK(Texts(grid) == before);
+    FUZZ_CHECK(GridTexts(grid) == before);
   }
   InstallServices(nullptr);
   return 0;

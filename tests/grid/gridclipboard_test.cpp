@@ -181,18 +181,6 @@ TEST_F(Clipboard, CutFreesThePropertiesOfTheCellsItClears) {
 
 // ---- The X clipboard, with another program at the other end ----
 
-// Runs an X client to its end while the clipboard's owner keeps answering.
-QByteArray RunServed(const QString& program, const QStringList& arguments, const QByteArray& input = {}) {
-  QProcess process;
-  process.start(program, arguments);
-  if (!input.isEmpty()) process.write(input);
-  process.closeWriteChannel();
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!process.waitForFinished(10) && std::chrono::steady_clock::now() < deadline)
-    QCoreApplication::processEvents();
-  return process.readAllStandardOutput();
-}
-
 TEST(RealDisplay, GridCellsTravelThroughTheXClipboard) {
   if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs a real X display";
   if (QProcess::execute("sh", {"-c", "command -v xclip >/dev/null"}) != 0) GTEST_SKIP() << "no xclip";
@@ -210,13 +198,13 @@ TEST(RealDisplay, GridCellsTravelThroughTheXClipboard) {
   a.SetSelection(TGridRect{1, 1, 2, 1});
   a.CopySelectionToClipboard();
   const QString cells = QString::fromStdString(TGridClipboard::CellsFormat());
-  EXPECT_EQ(RunServed("xclip", {"-selection", "clipboard", "-o", "-t", "UTF8_STRING"}).toStdString(), "a\tb");
-  const QByteArray payload = RunServed("xclip", {"-selection", "clipboard", "-o", "-t", cells});
+  EXPECT_EQ(harness::RunServed("xclip", {"-selection", "clipboard", "-o", "-t", "UTF8_STRING"}).toStdString(), "a\tb");
+  const QByteArray payload = harness::RunServed("xclip", {"-selection", "clipboard", "-o", "-t", cells});
   EXPECT_TRUE(payload.startsWith("TPF0"));
 
   // The private bytes, handed back by another program, paste with their
   // properties into the other grid.
-  RunServed("xclip", {"-selection", "clipboard", "-i", "-t", cells}, payload);
+  harness::RunServed("xclip", {"-selection", "clipboard", "-i", "-t", cells}, payload);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   while (b.GetGridCell(1, 2) != "a" && std::chrono::steady_clock::now() < deadline) {
     QCoreApplication::processEvents();
@@ -228,7 +216,7 @@ TEST(RealDisplay, GridCellsTravelThroughTheXClipboard) {
 
   // Text from another program pastes as text.
   b.Navigation()->AllowFmtClipboard = false;
-  RunServed("xclip", {"-selection", "clipboard", "-i"}, "x\ty");
+  harness::RunServed("xclip", {"-selection", "clipboard", "-i"}, "x\ty");
   while (b.GetGridCell(2, 3) != "y" && std::chrono::steady_clock::now() < deadline + std::chrono::seconds(20)) {
     QCoreApplication::processEvents();
     b.PasteFunc(1, 3);
