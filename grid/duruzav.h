@@ -239,6 +239,7 @@ class TVudUvizidIzed : public TBaseGrid {
   void CopySelectionToClipboard();
   void CutToClipboard();
   void CutSelectionToClipboard();
+  void CopyToClipBoardAsHTML();
   void CorrectSelection();
   void PasteFromClipboard();
   void PasteSelectionFromClipboard();
@@ -253,6 +254,20 @@ class TVudUvizidIzed : public TBaseGrid {
   std::function<void(TObject* Sender, int ACol, int ARow, WideString& Value, bool& Allow)>
       OnClipboardBeforePasteWideCell;
   TGridTransferState& TransferState() { return transferState_; }
+  // ---- Text files: grid text file, ASCII, HTML and XHTML, text stream, fixed width ----
+  // (gridtextfile.h, gridasciiexport.h, gridhtmlexport.h, gridtextstream.h,
+  // gridfixedwidth.h)
+  void SaveToFile(const AnsiString& fileName);
+  void LoadFromFile(const AnsiString& fileName);
+  void SaveToASCII(const AnsiString& fileName);
+  void AppendToASCII(const AnsiString& fileName);
+  AnsiString SaveToHTMLString();
+  void SaveToHTML(const AnsiString& fileName);
+  void AppendToHTML(const AnsiString& fileName);
+  void SaveToStream(TStream& stream);
+  void LoadFromStream(TStream& stream);
+  void SaveToFixed(const AnsiString& fileName, TIntList& widths);
+  void LoadFromFixed(const AnsiString& fileName, const TIntList& positions);
 
   // ---- Events ----
   TClickCellEvent OnClickCell;

@@ -196,9 +196,9 @@ int TVudUvizidIzed::MaxLinesInGrid() {
 int TVudUvizidIzed::MaxCharsInCol(int col) {
   int chars = 0;
   for (int r = 0; r < RowCount(); ++r) {
-    AnsiString text = GetGridCell(col, r);
+    AnsiString text = SaveCell(col, r);
     do {
-      chars = std::max(chars, static_cast<int>(GetNextLine(text, Props().Multilinecells).size()));
+      chars = std::max(chars, CharCount(GetNextLine(text, Props().Multilinecells)));
     } while (Props().Multilinecells && !text.empty());
   }
   return chars;

@@ -44,6 +44,7 @@ void TVudUvizidIzed::CopyToClipBoard() { TGridClipboard(*this).CopyToClipBoard()
 void TVudUvizidIzed::CopySelectionToClipboard() { TGridClipboard(*this).CopySelectionToClipboard(); }
 void TVudUvizidIzed::CutToClipboard() { TGridClipboard(*this).CutToClipboard(); }
 void TVudUvizidIzed::CutSelectionToClipboard() { TGridClipboard(*this).CutSelectionToClipboard(); }
+void TVudUvizidIzed::CopyToClipBoardAsHTML() { TGridClipboard(*this).CopyToClipBoardAsHTML(); }
 void TVudUvizidIzed::CorrectSelection() { TGridClipboard(*this).CorrectSelection(); }
 void TVudUvizidIzed::PasteFromClipboard() { TGridClipboard(*this).PasteFromClipboard(); }
 void TVudUvizidIzed::PasteSelectionFromClipboard() { TGridClipboard(*this).PasteSelectionFromClipboard(); }

@@ -205,6 +205,15 @@ void TGridClipboard::CutSelectionToClipboard() {
   if (grid_.NumHiddenColumns() > 0) grid_.Invalidate();
 }
 
+// The platform's HTML format is the mark-up itself: it needs no
+// description header with byte offsets.
+void TGridClipboard::CopyToClipBoardAsHTML() {
+  TClipboardData data;
+  data.html = grid_.SaveToHTMLString();
+  data.text = data.html;
+  Services().SetClipboardData(data);
+}
+
 void TGridClipboard::CorrectSelection() {
   TGridRect sel = grid_.Selection();
   bool merged = false;

@@ -26,6 +26,9 @@ class TGridClipboard {
   void CopySelectionToClipboard();
   void CutToClipboard();
   void CutSelectionToClipboard();
+  // The grid's HTML export as the clipboard's HTML and text; the last copy
+  // stays as it was.
+  void CopyToClipBoardAsHTML();
   // Widens the selection to whole merged cells.
   void CorrectSelection();
 

@@ -22,7 +22,7 @@ void LineFeedsToJava(AnsiString& s);   // CR -> '~', LF dropped
 void JavaToLineFeeds(AnsiString& s);   // '~' -> CR LF; "^" -> ""
 AnsiString LineFeedsToXLS(const AnsiString& s);  // CR dropped
 AnsiString CRToLF(const AnsiString& s);          // CR dropped
-AnsiString LfToFile(const AnsiString& s);  // with a CR: CR -> #9, LF -> #8
+AnsiString LfToFile(const AnsiString& s);  // with a CR or LF: CR -> #9, LF -> #8
 // With a #8: #9 -> CR, #8 -> LF; then the whole text or its first line.
 AnsiString FileToLf(const AnsiString& s, bool multiline);
 AnsiString CLFToLF(const AnsiString& s);  // "\n" -> CR
@@ -32,6 +32,10 @@ AnsiString HTMLLineBreaks(const AnsiString& s);  // CR -> "<br>"
 // it; all of s when it holds no CR. s is emptied when not multiline.
 AnsiString GetNextLine(AnsiString& s, bool multiline);
 int LinesInText(const AnsiString& s, bool multiline);
+// Cell texts are UTF-8: the characters of a text, and its first `count`
+// characters (the whole text when it has fewer).
+int CharCount(std::string_view s);
+AnsiString CharPrefix(std::string_view s, int count);
 // A doubled ch becomes one, a lone ch is dropped.
 AnsiString DoubleToSingleChar(char ch, const AnsiString& s);
 AnsiString StringListToText(const TStrings* list);

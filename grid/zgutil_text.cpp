@@ -61,7 +61,8 @@ AnsiString CRToLF(const AnsiString& s) { return ReplaceAll(s, "\r", ""); }
 AnsiString LineFeedsToXLS(const AnsiString& s) { return CRToLF(s); }
 
 AnsiString LfToFile(const AnsiString& s) {
-  if (s.find(kCR) == AnsiString::npos) return s;
+  // A lone LF is encoded too: written as it is it would end the file line.
+  if (s.find_first_of("\r\n") == AnsiString::npos) return s;
   return MapChars(s, [](char c) { return c == kCR ? kFileCR : c == kLF ? kFileLF : c; });
 }
 
@@ -76,6 +77,25 @@ AnsiString CLFToLF(const AnsiString& s) { return ReplaceAll(s, "\\n", "\r"); }
 
 AnsiString LFToCLF(const AnsiString& s) {
   return MapChars(s, [](char c) { return c == kCR ? AnsiString("\\n") : c == kLF ? AnsiString() : AnsiString(1, c); });
+}
+
+namespace {
+
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+}  // namespace
+
+int CharCount(std::string_view s) {
+  return static_cast<int>(std::count_if(s.begin(), s.end(), [](char c) { return !IsContinuationByte(c); }));
+}
+
+AnsiString CharPrefix(std::string_view s, int count) {
+  if (count <= 0) return {};
+  std::size_t end = 0;
+  for (int taken = 0; end < s.size(); ++end) {
+    if (!IsContinuationByte(s[end]) && taken++ == count) break;
+  }
+  return AnsiString(s.substr(0, end));
 }
 
 AnsiString HTMLLineBreaks(const AnsiString& s) { return ReplaceAll(s, "\r", "<br>"); }

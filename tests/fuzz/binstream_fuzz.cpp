@@ -7,12 +7,8 @@
 // a cell, bits 1-3 the cell), then the stream.
 #include <cstdint>
 #include <string>
-#include <vector>
 
-#include "framework/forms.h"
 #include "framework/streams.h"
-#include "grid/duruzav.h"
-#include "tests/fuzz/fuzzcheck.h"
 #include "tests/fuzz/gridfuzz.h"
 
 namespace {
@@ -25,26 +21,21 @@ constexpr std::size_t kMaxInput = 1500;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1 || size > kMaxInput) return 0;
-  static TForm form(nullptr);
-  TVudUvizidIzed grid(&form);
-  grid.SetColCount(5);
-  grid.SetRowCount(5);
-  grid.SetGridCell(1, 1, "kept");
-  grid.GetCellProperties(2, 2)->FontSize = 7;
-  const std::vector<std::string> before = GridTexts(grid);
+  gridfuzz::Grid target;
+  TVudUvizidIzed& grid = target.grid;
+  grid.GetCellProperties(1, 1)->FontSize = 7;
   TStringStream stream(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
   try {
     if (data[0] & 1) grid.LoadFromBinStream(stream);
     else grid.LoadAtPointFromBinStream(TPoint{(data[0] >> 1) & 7, (data[0] >> 4) & 7}, stream);
   } catch (const EDurUzavError&) {
-    FUZZ_CHECK(grid.ColCount() == 5 && grid.RowCount() == 5);
-    FUZZ_CHECK(GridTexts(grid) == before);
-    FUZZ_CHECK(grid.GetCellProperties(2, 2)->FontSize == 7);
+    FUZZ_CHECK(target.Unchanged());
+    FUZZ_CHECK(grid.GetCellProperties(1, 1)->FontSize == 7);
     return 0;
   }
   // Every row and column of a loaded grid was paid for by the stream's
   // sizes or cells, beyond the fixed ones.
-  FUZZ_CHECK(static_cast<std::size_t>(grid.ColCount()) <= size + 5);
-  FUZZ_CHECK(static_cast<std::size_t>(grid.RowCount()) <= size + 5);
+  FUZZ_CHECK(static_cast<std::size_t>(grid.ColCount()) <= size + 3);
+  FUZZ_CHECK(static_cast<std::size_t>(grid.RowCount()) <= size + 3);
   return 0;
 }

@@ -4,17 +4,14 @@
 // data with EDurUzavError leaving the grid as it was; nothing else escapes.
 //
 // Input: a byte that chooses the format (bit 0: private or text), the
-// selection's corner (bits 1-3) and whether it is one column (bit 4), then
+// selection's corner (bits 1 and 3) and whether it is one column (bit 4), then
 // the clipboard's bytes.
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "framework/forms.h"
 #include "framework/services.h"
-#include "grid/duruzav.h"
 #include "grid/gridclipboard.h"
-#include "tests/fuzz/fuzzcheck.h"
 #include "tests/fuzz/gridfuzz.h"
 
 namespace {
@@ -42,30 +39,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 1 || size > kMaxInput) return 0;
   static FuzzClipboard clipboard;
   InstallServices(&clipboard);
-  static TForm form(nullptr);
-  TVudUvizidIzed grid(&form);
-  grid.SetColCount(6);
-  grid.SetRowCount(6);
+  gridfuzz::Grid target;
+  TVudUvizidIzed& grid = target.grid;
   grid.SetOptions(grid.Options() | goEditing);
   grid.Navigation()->AllowFmtClipboard = true;
   grid.Navigation()->AllowSmartClipboard = true;
-  grid.SetGridCell(1, 1, "1");
-  grid.SetGridCell(1, 2, "3");
   const std::string bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
   clipboard.data = TClipboardData{};
   if (data[0] & 1) clipboard.data.formats[TGridClipboard::CellsFormat()] = bytes;
   else clipboard.data.text = bytes;
-  const int left = 1 + ((data[0] >> 1) & 3), top = 1 + ((data[0] >> 3) & 1);
+  const int left = 1 + ((data[0] >> 1) & 1), top = 1 + ((data[0] >> 3) & 1);
   const bool oneColumn = data[0] & 0x10;
-  grid.SetSelection(TGridRect{left, top, oneColumn ? left : 5, oneColumn ? 5 : top});
-  const std::vector<std::string> before = GridTexts(grid);
-  const int cols = grid.ColCount(), rows = grid.RowCount();
+  grid.SetSelection(TGridRect{left, top, oneColumn ? left : 2, oneColumn ? 2 : top});
   try {
     grid.PasteSelectionFromClipboard();
   } catch (const EDurUzavError&) {
     FUZZ_CHECK(data[0] & 1);
-    FUZZ_CHECK(grid.ColCount() == cols && grid.RowCount() == rows);
-    FUZZ_CHECK(GridTexts(grid) == before);
+    FUZZ_CHECK(target.Unchanged());
   }
   InstallServices(nullptr);
   return 0;

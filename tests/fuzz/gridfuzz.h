@@ -1,15 +1,81 @@
 #pragma once
-// What the grid's fuzz targets share: the texts of a grid, to show that a
-// refused input left it as it was. Their LLVMFuzzerInitialize, which starts
-// the application on Qt's offscreen platform, is offscreen_init.cpp.
+// What the grid readers' fuzz targets share: a grid on a form on Qt's
+// offscreen platform, a file in memory, and the checks every load keeps.
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
 #include <string>
-#include <vector>
+#include <string_view>
 
+#include "framework/application.h"
+#include "framework/forms.h"
 #include "grid/duruzav.h"
+#include "grid/gridtextlines.h"
+#include "tests/fuzz/fuzzcheck.h"
 
-inline std::vector<std::string> GridTexts(TVudUvizidIzed& grid) {
-  std::vector<std::string> texts;
-  for (int r = 0; r < grid.RowCount(); ++r)
-    for (int c = 0; c < grid.ColCount(); ++c) texts.push_back(grid.GetGridCell(c, r));
-  return texts;
+namespace gridfuzz {
+
+// Inputs that ask for more cells than this load fine but slowly; they are
+// left out so that a run tries many inputs.
+inline constexpr std::int64_t kCellsTried = 1 << 12;
+
+// Whether the size line that starts the text asks for more than kCellsTried.
+inline bool AsksForManyCells(std::string_view text, int addCols, int addRows) {
+  const auto size = gridtext::ParseSizeLine(text.substr(0, text.find('\r')), addCols, addRows);
+  return size && std::int64_t{size->cols} * size->rows > kCellsTried;
+}
+
+// The bytes as a file that a reader opens by name; closed with the object.
+class MemoryFile {
+ public:
+  explicit MemoryFile(std::string_view bytes) : fd_(::memfd_create("grid-fuzz", MFD_CLOEXEC)) {
+    FUZZ_CHECK(fd_ >= 0);
+    FUZZ_CHECK(::write(fd_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()));
+  }
+  ~MemoryFile() { ::close(fd_); }
+  MemoryFile(const MemoryFile&) = delete;
+  MemoryFile& operator=(const MemoryFile&) = delete;
+  std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
+
+ private:
+  int fd_;
+};
+
+// A small grid with a fixed row and column and one known cell.
+struct Grid {
+  TForm form{nullptr};
+  TVudUvizidIzed grid{&form};
+  Grid() {
+    grid.SetColCount(3);
+    grid.SetRowCount(3);
+    grid.SaveDisplayedText = false;
+    grid.SetGridCell(2, 2, "before");
+  }
+  // The grid as it was made: what a refused file must leave.
+  bool Unchanged() const {
+    return grid.ColCount() == 3 && grid.RowCount() == 3 && grid.GetGridCell(2, 2) == "before";
+  }
+  bool WithinLimits() const {
+    return grid.ColCount() <= gridtext::kMaxCols &&
+           std::int64_t{grid.ColCount()} * grid.RowCount() <= gridtext::kMaxCells;
+  }
+};
+
+// Every cell of a equals the same cell of b.
+inline bool SameCells(TVudUvizidIzed& a, TVudUvizidIzed& b) {
+  if (a.ColCount() != b.ColCount() || a.RowCount() != b.RowCount()) return false;
+  for (int c = 0; c < a.ColCount(); ++c)
+    for (int r = 0; r < a.RowCount(); ++r)
+      if (a.GetGridCell(c, r) != b.GetGridCell(c, r)) return false;
+  return true;
+}
+
+}  // namespace gridfuzz
+
+// Each target includes this header once: the grid needs the application.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  Application->Initialize(*argc, *argv);
+  return 0;
 }

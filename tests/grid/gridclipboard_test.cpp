@@ -73,6 +73,16 @@ TEST_F(Clipboard, CopyLaysCellsOutAsTabbedLines) {
   EXPECT_EQ(services->clipboard, "\"x\ny\"");
 }
 
+TEST_F(Clipboard, HtmlCopyPlacesTheExportAndLeavesTheLastCopyAlone) {
+  a.SetGridCell(1, 1, "cellA");
+  a.CopyToClipBoardAsHTML();
+  EXPECT_NE(services->clipboardFormats.html.find("<table"), std::string::npos);
+  EXPECT_NE(services->clipboardFormats.html.find("cellA"), std::string::npos);
+  EXPECT_EQ(services->clipboard, services->clipboardFormats.html);
+  EXPECT_EQ(a.TransferState().lastCopyOrigin, (TPoint{-1, -1}));
+  EXPECT_EQ(a.TransferState().lastOperation, coCut);
+}
+
 TEST_F(Clipboard, PastedTextFillsItsBlockAndCountsTheEmptyRest) {
   services->clipboard = "a\tb\r\nc\td\r\n";
   EXPECT_EQ(b.PasteFunc(1, 1), 5);

@@ -206,7 +206,7 @@ TEST(LineBreaks, CodecsCarryBreaksThroughEachFormat) {
       {"LineFeedsToXLS", LineFeedsToXLS, "a\r\nb\rc", "a\nbc"},
       {"CRToLF", CRToLF, "a\r\nb", "a\nb"},
       {"LfToFile", LfToFile, "a\r\nb", "a\t\bb"},
-      {"LfToFile without CR", LfToFile, "a\nb", "a\nb"},
+      {"LfToFile of a lone LF", LfToFile, "a\nb", "a\bb"},
       {"CLFToLF", CLFToLF, "a\\nb\\n", "a\rb\r"},
       {"LFToCLF", LFToCLF, "a\r\nb", "a\\nb"},
       {"HTMLLineBreaks", HTMLLineBreaks, "a\r\nb", "a<br>\nb"},
