@@ -344,10 +344,15 @@ void TGridClipboard::PasteSelectionFromClipboard() {
   grid_.ImportNotification(isImportStart, -1);
   grid_.TransferState().wholeGridPaste = false;
   CorrectSelection();
-  const TGridRect sel = grid_.Selection();
+  TGridRect sel = grid_.Selection();
   const int count = PasteFunc((grid_.Options() & goRowSelect) ? grid_.FixedCols() : sel.Left, sel.Top);
+  // A paste of a whole grid may have made the grid smaller than the
+  // selection: the fill stays inside the grid.
+  sel.Right = std::min(sel.Right, grid_.ColCount() - 1);
+  sel.Bottom = std::min(sel.Bottom, grid_.RowCount() - 1);
   const std::int64_t cells = static_cast<std::int64_t>(sel.Bottom - sel.Top + 1) * (sel.Right - sel.Left + 1);
-  if (grid_.Navigation()->AllowSmartClipboard && count - 1 != cells) {
+  const bool inside = sel.Right >= sel.Left && sel.Bottom >= sel.Top;
+  if (grid_.Navigation()->AllowSmartClipboard && inside && count - 1 != cells) {
     const bool line = sel.Left == sel.Right || sel.Top == sel.Bottom;
     if (count == 1 && cells > 1) FillWithOne(sel);
     else if (count >= 2 && line) FillSeries(sel, count);

@@ -164,6 +164,21 @@ TEST_F(Clipboard, PrivateCopyCarriesPropertiesToAnotherGrid) {
   EXPECT_EQ(a.notes[0].from, (TPoint{1, 1}));
 }
 
+TEST_F(Clipboard, WholeGridPastedOverALargerSelectionFillsOnlyTheGrid) {
+  a.Navigation()->AllowFmtClipboard = true;
+  b.Navigation()->AllowFmtClipboard = true;
+  b.Navigation()->AllowSmartClipboard = true;
+  a.SetColCount(2);
+  a.SetRowCount(2);
+  a.SetGridCell(1, 1, "only");
+  a.CopyToClipBoard();
+  Select(b, 1, 1, 4, 5);
+  b.PasteSelectionFromClipboard();
+  EXPECT_EQ(b.ColCount(), 2);
+  EXPECT_EQ(b.RowCount(), 2);
+  EXPECT_EQ(b.GetGridCell(1, 1), "only");
+}
+
 TEST_F(Clipboard, DamagedPrivateDataIsRefusedAndChangesNothing) {
   b.Navigation()->AllowFmtClipboard = true;
   b.SetGridCell(1, 1, "kept");
