@@ -1,9 +1,14 @@
 #include "framework/filer.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "framework/codec.h"
 #include "framework/streams.h"
+
+namespace {
+constexpr char kSignature[4] = {'T', 'P', 'F', '0'};
+}  // namespace
 
 // ---- TWriter ----
 
@@ -24,10 +29,56 @@ void TWriter::WriteInt32(std::int32_t value) {
   stream_.WriteBuffer(bytes, 4);
 }
 
-void TWriter::WritePropName(const AnsiString& name) {
-  const auto length = static_cast<std::uint8_t>(std::min<std::size_t>(name.size(), 255));
+void TWriter::WriteStr(const AnsiString& value) {
+  const auto length = static_cast<std::uint8_t>(std::min<std::size_t>(value.size(), 255));
   stream_.WriteBuffer(&length, 1);
-  stream_.WriteBuffer(name.data(), length);
+  stream_.WriteBuffer(value.data(), length);
+}
+
+void TWriter::WriteSignature() { stream_.WriteBuffer(kSignature, 4); }
+
+void TWriter::WriteInteger(std::int32_t value) {
+  if (value >= -128 && value <= 127) {
+    WriteValue(vaInt8);
+    const auto byte = static_cast<std::uint8_t>(value);
+    stream_.WriteBuffer(&byte, 1);
+  } else if (value >= -32768 && value <= 32767) {
+    WriteValue(vaInt16);
+    const auto word = static_cast<std::uint16_t>(value);
+    const std::uint8_t bytes[2] = {static_cast<std::uint8_t>(word & 0xFF), static_cast<std::uint8_t>(word >> 8)};
+    stream_.WriteBuffer(bytes, 2);
+  } else {
+    WriteValue(vaInt32);
+    WriteInt32(value);
+  }
+}
+
+void TWriter::WriteBoolean(bool value) { WriteValue(value ? vaTrue : vaFalse); }
+
+void TWriter::WriteIdent(const AnsiString& ident) {
+  WriteValue(vaIdent);
+  WriteStr(ident);
+}
+
+void TWriter::WriteSet(const std::vector<AnsiString>& idents) {
+  WriteValue(vaSet);
+  for (const AnsiString& ident : idents) WriteStr(ident);
+  WriteStr(AnsiString());
+}
+
+void TWriter::WriteDouble(double value) {
+  WriteValue(vaDouble);
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &value, sizeof bits);
+  std::uint8_t bytes[8];
+  for (int i = 0; i < 8; ++i) bytes[i] = static_cast<std::uint8_t>(bits >> (8 * i));
+  stream_.WriteBuffer(bytes, 8);
+}
+
+void TWriter::WriteBinary(const std::string& bytes) {
+  WriteValue(vaBinary);
+  WriteInt32(static_cast<std::int32_t>(bytes.size()));
+  stream_.WriteBuffer(bytes.data(), static_cast<std::int64_t>(bytes.size()));
 }
 
 void TWriter::WriteString(const AnsiString& value) {
@@ -62,11 +113,66 @@ void TReader::DefineProperty(const AnsiString& name, const TReaderProc& readData
 }
 
 AnsiString TReader::ReadPropName() {
-  std::uint8_t length = 0;
-  stream_.ReadBuffer(&length, 1);
-  property_ = ReadBytes(length);
+  property_ = ReadStr();
   found_ = false;
   return property_;
+}
+
+AnsiString TReader::ReadStr() {
+  std::uint8_t length = 0;
+  stream_.ReadBuffer(&length, 1);
+  return ReadBytes(length);
+}
+
+void TReader::ReadSignature() {
+  if (ReadBytes(4) != AnsiString(kSignature, 4)) throw EReadError("Invalid stream format");
+}
+
+std::int32_t TReader::ReadInteger() {
+  switch (ReadValue()) {
+    case vaInt8: return static_cast<std::int8_t>(ReadBytes(1)[0]);
+    case vaInt16: {
+      const AnsiString bytes = ReadBytes(2);
+      return static_cast<std::int16_t>(static_cast<std::uint8_t>(bytes[0]) | (static_cast<std::uint8_t>(bytes[1]) << 8));
+    }
+    case vaInt32: return ReadInt32();
+    default: throw EReadError("Invalid property value");
+  }
+}
+
+bool TReader::ReadBoolean() {
+  switch (ReadValue()) {
+    case vaFalse: return false;
+    case vaTrue: return true;
+    default: throw EReadError("Invalid property value");
+  }
+}
+
+AnsiString TReader::ReadIdent() {
+  if (ReadValue() != vaIdent) throw EReadError("Invalid property value");
+  return ReadStr();
+}
+
+std::vector<AnsiString> TReader::ReadSet() {
+  if (ReadValue() != vaSet) throw EReadError("Invalid property value");
+  std::vector<AnsiString> idents;
+  for (AnsiString ident = ReadStr(); !ident.empty(); ident = ReadStr()) idents.push_back(ident);
+  return idents;
+}
+
+double TReader::ReadDouble() {
+  if (ReadValue() != vaDouble) throw EReadError("Invalid property value");
+  const AnsiString bytes = ReadBytes(8);
+  std::uint64_t bits = 0;
+  for (int i = 0; i < 8; ++i) bits |= static_cast<std::uint64_t>(static_cast<std::uint8_t>(bytes[i])) << (8 * i);
+  double value = 0;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+std::string TReader::ReadBinary() {
+  if (ReadValue() != vaBinary) throw EReadError("Invalid property value");
+  return ReadBytes(ReadInt32());
 }
 
 TValueType TReader::ReadValue() {

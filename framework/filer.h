@@ -8,9 +8,18 @@
 // byte for a short string, four for a long or wide one), wide strings their
 // UTF-16 code units in little-endian order. A list is its items between
 // vaList and vaNull. A property is its name (a short string) followed by its
-// values.
+// values. Integers take the smallest of one, two or four bytes, a double its
+// eight IEEE bytes, all little-endian; an identifier (an enumeration value)
+// is a short string, a set its identifiers ended by an empty one, and binary
+// data its four-byte length and bytes.
+//
+// A component's record is the signature "TPF0", its class name and its
+// component name (short strings without a kind byte), its properties, and
+// two vaNull bytes: the end of its properties and of its (empty) children.
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "framework/component.h"
 
@@ -21,9 +30,18 @@ class TWriter;
 enum TValueType : std::uint8_t {
   vaNull = 0,
   vaList = 1,
+  vaInt8 = 2,
+  vaInt16 = 3,
+  vaInt32 = 4,
   vaString = 6,
+  vaIdent = 7,
+  vaFalse = 8,
+  vaTrue = 9,
+  vaBinary = 10,
+  vaSet = 11,
   vaLString = 12,
   vaWString = 18,
+  vaDouble = 21,
 };
 
 class TFiler : public TObject {
@@ -58,7 +76,16 @@ class TWriter : public TFiler {
   void WriteString(const AnsiString& value);
   void WriteWideString(const WideString& value);
   // A property name (a short string without a kind byte).
-  void WritePropName(const AnsiString& name);
+  void WritePropName(const AnsiString& name) { WriteStr(name); }
+  // A short string without a kind byte, cut at 255 bytes.
+  void WriteStr(const AnsiString& value);
+  void WriteSignature();
+  void WriteInteger(std::int32_t value);
+  void WriteBoolean(bool value);
+  void WriteIdent(const AnsiString& ident);
+  void WriteSet(const std::vector<AnsiString>& idents);
+  void WriteDouble(double value);
+  void WriteBinary(const std::string& bytes);
 
  private:
   void WriteValue(TValueType type);
@@ -85,6 +112,17 @@ class TReader : public TFiler {
   AnsiString ReadString();
   // A string of any kind; a short or long string is widened.
   WideString ReadWideString();
+  // A short string without a kind byte.
+  AnsiString ReadStr();
+  // EReadError unless the stream holds "TPF0" here.
+  void ReadSignature();
+  // An integer of any width.
+  std::int32_t ReadInteger();
+  bool ReadBoolean();
+  AnsiString ReadIdent();
+  std::vector<AnsiString> ReadSet();
+  double ReadDouble();
+  std::string ReadBinary();
 
  private:
   TValueType ReadValue();

@@ -111,6 +111,10 @@ bool MatchesFilter(const AnsiString& fileName, const AnsiString& patterns) {
   return false;
 }
 
+AnsiString NamedClipboardFormat(const AnsiString& name) {
+  return "application/x-qt-windows-mime;value=\"" + name + "\"";
+}
+
 bool IsOpenableUrl(const AnsiString& url) {
   const QUrl parsed(ToQt(url), QUrl::StrictMode);
   static const QStringList kSchemes = {"http", "https", "ftp", "mailto", "file"};

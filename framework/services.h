@@ -62,6 +62,12 @@ struct TClipboardData {
   bool operator==(const TClipboardData&) const = default;
 };
 
+// The key in TClipboardData::formats of a private format that a program
+// names rather than gives a MIME type ("TVudUvizidIzed Cells"): Qt's MIME
+// type for a named format, which Qt places under exactly that name on
+// systems whose clipboard formats are named, and under this type on X11.
+AnsiString NamedClipboardFormat(const AnsiString& name);
+
 class TServices {
  public:
   virtual ~TServices() = default;

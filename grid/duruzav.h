@@ -28,6 +28,7 @@
 #include "grid/hiddenrows.h"
 #include "grid/vazeri.h"
 #include "grid/cellgraphic.h"
+#include "grid/gridtransferstate.h"
 
 class TForm;
 class TImageList;
@@ -221,6 +222,41 @@ class TVudUvizidIzed : public TBaseGrid {
   TColor GradientRUDFrom() const { return rudFrom_; }
   TColor GradientRUDTo() const { return rudTo_; }
 
+  // ---- Binary cell stream and clipboard ----
+  // The binary cell stream (grid/gridbinstream.h): the grid from its first
+  // body cell (first cell with ExportFixedCells) to its last, or a
+  // rectangle; a load places the stream's cells back, at a point or over
+  // the whole grid. EDurUzavError naming the file for a damaged one.
+  void SaveToBinStream(TStream& stream);
+  void SaveRectToBinStream(const TRect& r, TStream& stream);
+  void SaveToBinFile(const AnsiString& fileName);
+  void LoadAtPointFromBinStream(TPoint pt, TStream& stream);
+  // Also recounts the node rows.
+  void LoadFromBinStream(TStream& stream);
+  void LoadFromBinFile(const AnsiString& fileName);
+  // Counts the rows whose column-0 cell is a node, repainting column 0 when
+  // there are any.
+  void RecountNodes();
+  // Copy, cut and paste (grid/gridclipboard.h).
+  void CopyToClipBoard();
+  void CopySelectionToClipboard();
+  void CutToClipboard();
+  void CutSelectionToClipboard();
+  void CopyToClipBoardAsHTML();
+  void CorrectSelection();
+  void PasteFromClipboard();
+  void PasteSelectionFromClipboard();
+  int PasteFunc(int col, int row);
+  int PasteText(int col, int row, const AnsiString& text);
+  TPoint PasteSize(const AnsiString& text);
+  // Writes one pasted value: a check box takes it as its state.
+  virtual void PasteInCell(int col, int row, AnsiString value);
+  // Where a pasted block came from (the last copy's origin in this grid,
+  // (-1, -1) for another grid's cells), where it went, and how.
+  virtual void PasteNotify(const TPoint& from, const TGridRect& to, TClipOperation op);
+  std::function<void(TObject* Sender, int ACol, int ARow, WideString& Value, bool& Allow)>
+      OnClipboardBeforePasteWideCell;
+  TGridTransferState& TransferState() { return transferState_; }
   // ---- Text files: grid text file, ASCII, HTML and XHTML, text stream, fixed width ----
   // (gridtextfile.h, gridasciiexport.h, gridhtmlexport.h, gridtextstream.h,
   // gridfixedwidth.h)
@@ -1307,6 +1343,8 @@ class TVudUvizidIzed : public TBaseGrid {
   // count entries at real column col.
   void ColumnTablesInserted(int col, int count);
   void ColumnTablesRemoved(int col, int count);
+  // ---- Binary cell stream and clipboard ----
+  TGridTransferState transferState_;
   // ---- Modified rows ----
   TIntList modifiedRows_{0, 0};
   // The bar at the right edge of a modified row's column 0 cell.

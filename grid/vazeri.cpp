@@ -152,6 +152,12 @@ void TFilePicture::DrawPicture(TCanvas* canvas, const TRect& rect) const {
   canvas->StretchDraw(rect, picture.Graphic());
 }
 
+void TFilePicture::SetStored(const AnsiString& name, int width, int height) {
+  fileName_ = name;
+  width_ = width;
+  height_ = height;
+}
+
 void TFilePicture::Assign(const TPersistent* source) {
   const auto* other = dynamic_cast<const TFilePicture*>(source);
   if (!other) return;

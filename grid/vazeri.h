@@ -107,6 +107,8 @@ class TFilePicture : public TPersistent {
   void DrawPicture(TCanvas* canvas, const TRect& rect) const;
   // Copies name and size of another file picture; other sources are ignored.
   void Assign(const TPersistent* source);
+  // Name and size as a saved cell stream kept them, without reading the file.
+  void SetStored(const AnsiString& name, int width, int height);
 
  private:
   AnsiString fileName_;

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -13,6 +14,7 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWidget>
+#include <chrono>
 
 #include "framework/application.h"
 #include "framework/forms.h"
@@ -241,6 +243,17 @@ std::vector<AnsiString> CutCaptions(TControl* root) {
   std::vector<AnsiString> cut;
   CollectCutCaptions(root, cut);
   return cut;
+}
+
+QByteArray RunServed(const QString& program, const QStringList& arguments, const QByteArray& input) {
+  QProcess process;
+  process.start(program, arguments);
+  if (!input.isEmpty()) process.write(input);
+  process.closeWriteChannel();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!process.waitForFinished(10) && std::chrono::steady_clock::now() < deadline)
+    QCoreApplication::processEvents();
+  return process.readAllStandardOutput();
 }
 
 }  // namespace harness

@@ -2,7 +2,9 @@
 // Driving windows in tests: scripted services in place of the Qt ones, and
 // helpers that click, type, press keys and read pixels the way a user's
 // input and the screen would, under QT_QPA_PLATFORM=offscreen.
+#include <QByteArray>
 #include <QImage>
+#include <QStringList>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -116,5 +118,9 @@ bool SaveScreenshot(TControl* control, const AnsiString& path);
 // cut caption, naming it with both sizes; empty when every caption shows
 // whole.
 std::vector<AnsiString> CutCaptions(TControl* root);
+// Runs another program (an X client such as xclip) to its end, at most 20
+// seconds, while this one keeps handling its events, so that it answers the
+// program's clipboard requests; returns what the program wrote.
+QByteArray RunServed(const QString& program, const QStringList& arguments, const QByteArray& input = {});
 
 }  // namespace harness

@@ -8,6 +8,7 @@
 #include <chrono>
 
 #include "framework/services.h"
+#include "framework/testing/harness.h"
 
 namespace {
 
@@ -37,19 +38,6 @@ TEST(Clipboard, RoundTripCarriesEveryFormat) {
   EXPECT_TRUE(after.formats.empty());
 }
 
-// Runs an X client to its end while the program keeps serving the
-// clipboard (the client's requests are answered by this event loop).
-QByteArray RunServed(const QString& program, const QStringList& arguments, const QByteArray& input = {}) {
-  QProcess process;
-  process.start(program, arguments);
-  if (!input.isEmpty()) process.write(input);
-  process.closeWriteChannel();
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-  while (!process.waitForFinished(10) && std::chrono::steady_clock::now() < deadline)
-    QCoreApplication::processEvents();
-  return process.readAllStandardOutput();
-}
-
 TEST(RealDisplay, ClipboardCarriesThreeFormatsBetweenPrograms) {
   if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs a real X display";
   if (QProcess::execute("sh", {"-c", "command -v xclip >/dev/null"}) != 0) GTEST_SKIP() << "no xclip";
@@ -57,7 +45,7 @@ TEST(RealDisplay, ClipboardCarriesThreeFormatsBetweenPrograms) {
   const TClipboardData sent = ThreeFormats();
   services.SetClipboardData(sent);
   auto read = [](const char* type) {
-    return RunServed("xclip", {"-selection", "clipboard", "-o", "-t", type}).toStdString();
+    return harness::RunServed("xclip", {"-selection", "clipboard", "-o", "-t", type}).toStdString();
   };
   // X text has no carriage returns to lose: the bytes come back as given.
   EXPECT_EQ(read("UTF8_STRING"), sent.text);
@@ -68,7 +56,7 @@ TEST(RealDisplay, ClipboardCarriesThreeFormatsBetweenPrograms) {
   // xclip (forked into the background) has taken the clipboard over.
   static const char payload[] = "\x02\x00 from xclip";
   const std::string bytes(payload, sizeof payload - 1);
-  RunServed("xclip", {"-selection", "clipboard", "-i", "-t", kCellsFormat},
+  harness::RunServed("xclip", {"-selection", "clipboard", "-i", "-t", kCellsFormat},
             QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
   TClipboardData received;
