@@ -301,13 +301,15 @@ class TVudUvizidIzed : public TBaseGrid {
 
  protected:
   bool SelectCell(int col, int row) override;
+  // Validates the cell when the grid gets the focus back.
   void DoEnter() override;
-  void DoExit() override;
   void KeyDown(unsigned short& key, TShiftState shift) override;
   void KeyPress(char& key) override;
+  // Typed characters: clipboard short-cuts swallowed, editing started on
+  // range-select-and-edit, the keypad separator, static editor cells.
   void WMChar(TMessage& message);
+  // With AlwaysEdit the editor opens when the grid gets the focus.
   void WMSetFocus(TMessage& message);
-  void WMKillFocus(TMessage& message);
 
  private:
   friend class TZurInplaceEdit;

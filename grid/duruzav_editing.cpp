@@ -86,8 +86,6 @@ void TVudUvizidIzed::DoEnter() {
   InitValidate(Col(), Row());
 }
 
-void TVudUvizidIzed::DoExit() { TBaseGrid::DoExit(); }
-
 void TVudUvizidIzed::WMSetFocus(TMessage& message) {
   TBaseGrid::WndProc(message);
   if (HasCheckBox(Col(), Row()) || !navigation_.AlwaysEdit || editState_.textEditorHiding) return;
@@ -96,8 +94,6 @@ void TVudUvizidIzed::WMSetFocus(TMessage& message) {
   if (!inView || GridState() == gsRowMoving || GridState() == gsColMoving) return;
   if (InplaceEditor() || (!mouseActions_.DirectEdit && HasCombo(Col(), Row()))) ShowInplaceEdit();
 }
-
-void TVudUvizidIzed::WMKillFocus(TMessage& message) { TBaseGrid::WndProc(message); }
 
 // ---- Typed characters ----
 

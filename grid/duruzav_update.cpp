@@ -43,6 +43,14 @@ void TVudUvizidIzed::WndProc(TMessage& message) {
     WMNCPaint(message);
     return;
   }
+  if (message.Msg == WM_CHAR) {
+    WMChar(message);
+    return;
+  }
+  if (message.Msg == WM_SETFOCUS) {
+    WMSetFocus(message);
+    return;
+  }
   TBaseGrid::WndProc(message);
 }
 

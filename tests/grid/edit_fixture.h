@@ -3,6 +3,8 @@
 // keyboard.
 #include <gtest/gtest.h>
 
+#include <QPlainTextEdit>
+
 #include "framework/forms.h"
 #include "framework/testing/harness.h"
 #include "grid/duruzav.h"

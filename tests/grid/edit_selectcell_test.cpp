@@ -64,6 +64,17 @@ TEST_F(SelectCellTest, ReadOnlyCellSwitchesEditingOffAndAnEditableOneBackOn) {
   EXPECT_NE(OpenEditor(1, 3), nullptr);
 }
 
+TEST_F(SelectCellTest, TypingOnACheckBoxCellOpensNoEditor) {
+  grid->AddCheckBox(2, 2, false, false);
+  grid->SetCol(2), grid->SetRow(2);
+  harness::TypeText(grid, "x");
+  EXPECT_FALSE(grid->EditorMode());
+  grid->SetCol(1);
+  harness::TypeText(grid, "x");
+  ASSERT_NE(Editor(), nullptr);
+  EXPECT_EQ(Editor()->Text(), "x");
+}
+
 TEST_F(SelectCellTest, OnlyMovesThatHappenAreReported) {
   std::vector<std::pair<int, int>> updates;
   grid->OnRowUpdate = [&](TObject*, int oldRow, int newRow) { updates.emplace_back(oldRow, newRow); };
