@@ -88,11 +88,15 @@ void TVudUvizidIzed::DoEnter() {
 
 void TVudUvizidIzed::WMSetFocus(TMessage& message) {
   TBaseGrid::WndProc(message);
-  if (HasCheckBox(Col(), Row()) || !navigation_.AlwaysEdit || editState_.textEditorHiding) return;
+  if (HasCheckBox(Col(), Row())) return;
   const bool inView = LeftCol() <= Col() && Col() < LeftCol() + VisibleColCount() && TopRow() <= Row() &&
                       Row() < TopRow() + VisibleRowCount();
-  if (!inView || GridState() == gsRowMoving || GridState() == gsColMoving) return;
-  if (InplaceEditor() || (!mouseActions_.DirectEdit && HasCombo(Col(), Row()))) ShowInplaceEdit();
+  const bool moving = GridState() == gsRowMoving || GridState() == gsColMoving;
+  // The focus the text editor hands back while it hides does not open it again.
+  if (navigation_.AlwaysEdit && inView && !moving && !editState_.textEditorHiding &&
+      (InplaceEditor() || (!mouseActions_.DirectEdit && HasCombo(Col(), Row()))))
+    ShowInplaceEdit();
+  if ((RowCount() == 1 && settings_.FixedRowAlways) || (ColCount() == 1 && settings_.FixedColAlways)) HideSelection();
 }
 
 // ---- Typed characters ----

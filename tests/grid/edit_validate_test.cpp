@@ -122,6 +122,20 @@ TEST_F(ValidateTest, MovingAwayValidatesAndARefusalKeepsTheCell) {
   EXPECT_EQ(grid->GetCellEx(1, 1), "d");
 }
 
+TEST_F(ValidateTest, CellBehindAHiddenColumnIsEditedInItsDataColumn) {
+  grid->SetCellEx(2, 1, "two");
+  grid->HideColumn(1);
+  TZurInplaceEdit* editor = OpenEditor(1, 1);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->Text(), "two");
+  Retype(editor, "2");
+  harness::PressKey(editor, Qt::Key_Return);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].col, 2);
+  EXPECT_EQ(grid->GetCellEx(2, 1), "2");
+  EXPECT_EQ(grid->GetCellEx(1, 1), "a") << "the hidden column keeps its text";
+}
+
 TEST_F(ValidateTest, AHandlerThatThrowsLeavesValidationWorking) {
   handler = [](AnsiString&, bool&) { throw std::runtime_error("handler failed"); };
   grid->EditStarted();
