@@ -75,6 +75,20 @@ TEST_F(SelectCellTest, TypingOnACheckBoxCellOpensNoEditor) {
   EXPECT_EQ(Editor()->Text(), "x");
 }
 
+TEST_F(SelectCellTest, TypingSearchesTheRowsIncrementally) {
+  grid->SetOptions(grid->Options() & ~goEditing);
+  grid->Navigation()->AutoGotoWhenSorted = true;
+  grid->Navigation()->AutoGotoIncremental = true;
+  const char* texts[] = {"bcd", "apple", "abc", "abd"};
+  for (int row = 1; row <= 4; ++row) grid->SetCellEx(1, row, texts[row - 1]);
+  harness::TypeText(grid, "a");
+  EXPECT_EQ(grid->Row(), 2);
+  harness::TypeText(grid, "b");
+  EXPECT_EQ(grid->Row(), 3) << "the search text is AB";
+  harness::PressKey(grid, Qt::Key_Backspace);
+  EXPECT_EQ(grid->Row(), 2) << "Backspace searches for A again";
+}
+
 TEST_F(SelectCellTest, OnlyMovesThatHappenAreReported) {
   std::vector<std::pair<int, int>> updates;
   grid->OnRowUpdate = [&](TObject*, int oldRow, int newRow) { updates.emplace_back(oldRow, newRow); };
