@@ -323,6 +323,9 @@ class TVudUvizidIzed : public TBaseGrid {
   bool ChangingAllowed(int col, int row);
   // Whether the cell being left lets the current cell go.
   bool LeftCellValid();
+  // Closes the text editor with the validation of its text; false when the
+  // text was refused (the editor is open on its cell again).
+  bool CloseEditorValidated();
   void RepaintForMove(int oldCol, int oldRow, int col, int row);
   // Steps of a validation that found a changed value (real column c).
   bool ValidateChange(int c, int r, const AnsiString& newValue);

@@ -33,6 +33,14 @@ void TVudUvizidIzed::HideInplaceEdit() {
   SelectCell(Col(), Row());
 }
 
+// The text editor's text is written back and validated before the press
+// that leaves it is handled: a refused text keeps the editor on its cell.
+bool TVudUvizidIzed::CloseEditorValidated() {
+  if (!EditorMode()) return true;
+  HideEditor();
+  return LeftCellValid();
+}
+
 void TVudUvizidIzed::DoneInplaceEdit(unsigned short key, TShiftState shift) {
   editState_.insideDoneEdit = true;
   const bool alwaysEdit = navigation_.AlwaysEdit;

@@ -115,6 +115,14 @@ TEST_F(ValidateTest, MovingAwayValidatesAndARefusalKeepsTheCell) {
   EXPECT_EQ(grid->GetCellEx(1, 1), "a");
   EXPECT_NE(Editor(), nullptr);
 
+  Retype(Editor(), "b");
+  const TRect target = grid->CellRect(2, 2);
+  harness::ClickAt(grid, target.Left + target.Width() / 2, target.Top + target.Height() / 2);
+  EXPECT_EQ(calls.size(), 2u);
+  EXPECT_EQ(Current(), (TGridCoord{1, 1})) << "a click elsewhere does not move it either";
+  EXPECT_EQ(grid->GetCellEx(1, 1), "a");
+  EXPECT_NE(Editor(), nullptr);
+
   handler = nullptr;
   Retype(Editor(), "d");
   harness::PressKey(Editor(), Qt::Key_Down);
