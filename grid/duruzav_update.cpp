@@ -35,15 +35,13 @@ TGridUpdate::~TGridUpdate() { grid_.EndUpdate(); }
 // ---- Window procedure ----
 
 void TVudUvizidIzed::WndProc(TMessage& message) {
-  if (message.Msg == WM_PAINT) {
-    WMPaint(message);
-    return;
+  switch (message.Msg) {
+    case WM_PAINT: WMPaint(message); return;
+    case WM_NCPAINT: WMNCPaint(message); return;
+    case WM_CHAR: WMChar(message); return;
+    case WM_SETFOCUS: WMSetFocus(message); return;
+    default: TBaseGrid::WndProc(message);
   }
-  if (message.Msg == WM_NCPAINT) {
-    WMNCPaint(message);
-    return;
-  }
-  TBaseGrid::WndProc(message);
 }
 
 void TVudUvizidIzed::WMPaint(TMessage& message) {
