@@ -175,10 +175,9 @@ class RadioClicks : public FormControls {
     grid->OnRadioClick = [this](TObject*, int col, int row, int index) { clicks.push_back({col, row, index}); };
   }
   void AddGroup(bool horizontal, int index) {
-    auto* items = new TStringList;
+    TStringList* items = grid->CreateRadio(1, 1, horizontal ? 1 : 0, index)->RadioStrings();
     items->Add("one");
     items->Add("three");
-    grid->AddRadio(1, 1, horizontal ? 1 : 0, index, items);
   }
   int Index() {
     int index = -2;
