@@ -26,12 +26,14 @@
 #include "grid/duruzav_update.h"
 #include "grid/gridcsv.h"
 #include "grid/gridxml.h"
+#include "grid/editorhooks.h"
 #include "grid/hiddenrows.h"
 #include "grid/vazeri.h"
 #include "grid/cellgraphic.h"
 #include "grid/gridtransferstate.h"
 
 class TForm;
+class TEditLink;
 class TImageList;
 class TRichEdit;
 class TStream;
@@ -370,6 +372,7 @@ class TVudUvizidIzed : public TBaseGrid {
   void FillCells(bool includeFixed, const std::function<AnsiString(int col, int row)>& text);
   TGridPersistState persist_;
 
+ public:
   // ---- Editing: the selection's editing switch, validation, the end of an edit and the advance ----
   // Whether the cell may be edited now: editing is on (or only switched off
   // for a read-only cell), and the base cell is editable by OnCanEditCell
@@ -492,6 +495,63 @@ class TVudUvizidIzed : public TBaseGrid {
   void SearchIncremental(char key);
   // The body of the grid the walks go over: first and last column and row.
   TRect BodyCells();
+
+ public:
+  // ---- Custom editor links and in-cell form controls ----
+  // The application's editor for edCustom cells; not owned: a link that is
+  // freed is let go of.
+  TEditLink* EditLink() const { return editorHooks_.Link(); }
+  void SetEditLink(TEditLink* link) { editorHooks_.SetLink(link); }
+  // The edCustom steps of showing and hiding the editing control.
+  // ShowEditLink opens the link's editor on the cell (col a display column)
+  // with its text, posts the key that started editing (0: none) to it and
+  // answers its control; null without a link. HideEditLink takes the editor
+  // out of the cell (hidden in place, its hook off); the editing control
+  // writes EditLink()->GetEditorValue() back before, as it writes every
+  // editor's value. A link freed while its editor was open leaves nothing to
+  // write: its editor, if it lives on, is only unhooked and hidden.
+  TWinControl* ShowEditLink(int col, int row, char startKey);
+  void HideEditLink();
+  // Every write-back of an editor goes through here; col is a real column.
+  virtual void UpdateEditingCell(int col, int row, const AnsiString& value);
+  // The window procedure a link puts on its editor control: with goTabs the
+  // editor wants arrows and Tab; every message goes on to the control's own.
+  void SubclassProc(TMessage& message);
+  TGridEditorHooks* EditorHooks() { return &editorHooks_; }
+  // Opens the editor of a form control of a cell's mark-up over r (client
+  // pixels, as the mark-up hit test found it); types other than EDIT,
+  // PASSWORD, MASK and COMBO open nothing.
+  void ControlEnter(const AnsiString& cellText, const AnsiString& ctrlType, const AnsiString& ctrlID,
+                    const AnsiString& ctrlVal, TRect& r, int col, int realCol, int row);
+  // The control editors' exit handler: writes the value into the control's
+  // tag in the cell and fires OnControlEditDone once; nothing while no
+  // control edit is open.
+  void ControlExit(TObject* sender);
+  bool ControlEditing() const { return editorHooks_.formControl.editing; }
+  const AnsiString& ControlEditID() const { return editorHooks_.formControl.id; }
+  // A click at (x, y) from the cell's top-left corner into a radio group.
+  void HandleRadioClick(int col, int row, int x, int y);
+  // Opens the editor of the form control after controlID in the cell (col a
+  // display column); the grid takes the focus when there is none.
+  void AdvanceHTMLEdit(int col, int row, const AnsiString& controlID);
+  std::function<void(TObject* Sender, int ACol, int ARow, TEditLink* AEditLink)> OnGetEditorProp;
+  std::function<void(TObject* Sender, int ARow, int ACol, const AnsiString& CtrlID, const AnsiString& CtrlType,
+                     const AnsiString& CtrlVal, TStrings* Values, bool& Edit, int& DropCount)>
+      OnControlComboList;
+  std::function<void(TObject* Sender, int ARow, int ACol, const AnsiString& CtrlID, const AnsiString& CtrlType,
+                     const AnsiString& CtrlVal)>
+      OnControlEditDone;
+  std::function<void(TObject* Sender, int ACol, int ARow, int AIdx)> OnRadioClick;
+
+ private:
+  friend class TEditLink;
+  TGridEditorHooks editorHooks_{this};
+  // The grid canvas in the cell's colours and font, as its text is drawn.
+  void PrepareCellCanvas(int col, int row);
+  // Where the form control `id` of mark-up text laid out in r lies, with its
+  // type and value; false when the text has no such control.
+  bool FindMarkupControl(const AnsiString& text, const TRect& r, const AnsiString& id, TRect& place, AnsiString& type,
+                         AnsiString& value);
 
  public:
   // ---- Events ----
