@@ -96,12 +96,12 @@ TEST_F(ValidateTest, AcceptedValueIsCommittedWithUndoAndModifiedMark) {
 TEST_F(ValidateTest, CheckerCorrectsBeforeTheEventSeesTheValue) {
   TCapitalCheck checker(nullptr);
   checker.SetAutoCorrect(true);
-  grid->CellChecker = &checker;
+  grid->SetCellChecker(&checker);
   TypeAndEnter("hello. world");
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].value, "Hello. World");
   EXPECT_EQ(grid->GetCellEx(1, 1), "Hello. World");
-  grid->CellChecker = nullptr;
+  grid->SetCellChecker(nullptr);
 }
 
 TEST_F(ValidateTest, MovingAwayValidatesAndARefusalKeepsTheCell) {
