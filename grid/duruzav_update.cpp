@@ -43,6 +43,7 @@ void TVudUvizidIzed::WndProc(TMessage& message) {
     WMNCPaint(message);
     return;
   }
+  if (message.Msg == WM_NOTIFY) DateTimeChanged(message);
   TBaseGrid::WndProc(message);
 }
 
