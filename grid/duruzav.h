@@ -19,6 +19,7 @@
 #include "framework/strings.h"
 #include "grid/basegrid.h"
 #include "grid/duruzav_frame.h"
+#include "grid/duruzav_editing.h"
 #include "grid/duruzav_model.h"
 #include "grid/duruzav_footer.h"
 #include "grid/duruzav_settings.h"
@@ -32,6 +33,7 @@ class TForm;
 class TGridDatePicker;
 class TImageList;
 class TRichEdit;
+class TVudUvizidIzedCheck;
 class TVudUvizidIzed;
 
 // ---- Enumerations of the grid's properties ----
@@ -220,6 +222,126 @@ class TVudUvizidIzed : public TBaseGrid {
   TColor GradientRUDFrom() const { return rudFrom_; }
   TColor GradientRUDTo() const { return rudTo_; }
 
+  // ---- Editing: the selection's editing switch, validation, the end of an edit and the advance ----
+  // Whether the cell may be edited now: editing is on (or only switched off
+  // for a read-only cell), and the base cell is editable by OnCanEditCell
+  // and not fixed.
+  bool IsEditable(int col, int row);
+  // The editor shown on the current cell unless the cell is edited by
+  // clicking; the cell is scrolled into view first.
+  void ShowInplaceEdit();
+  // Ends the edit of the current cell: the editor is hidden (its text
+  // written back) and the current cell is selected again.
+  void HideInplaceEdit();
+  // An editor control ends its edit with a key: Tab and the arrows then move
+  // the current cell through the grid's keys, Enter advances.
+  void DoneInplaceEdit(unsigned short key, TShiftState shift);
+  // Fires OnEditingDone.
+  void DoneEditing();
+  // The text an editor's ellipsis button gives the cell: OnEllipsClick's.
+  AnsiString EllipsClick(const AnsiString& value);
+  // An editor opened on the current cell: its value is validated when the
+  // edit ends.
+  void EditStarted();
+  bool EditingBegun() const { return editState_.editingBegun; }
+  // Takes the cell's texts before the edit.
+  virtual void InitValidate(int col, int row);
+  // Validate the edited value of the validation cell (checker, OnCellValidate,
+  // undo, modified mark) and commit it; false keeps the current cell on it
+  // with its editor open again. True when there was nothing to validate.
+  virtual bool ValidateCell(const AnsiString& newValue);
+  virtual bool ValidateCellWide(const WideString& newValue);
+  // Moves the current cell to the next tab stop (previous with backward).
+  // A walk that finds no other tab stop leaves the current cell.
+  void TabEdit(bool backward);
+  // Moves from (col, row) to the next editable cell after an edit, by
+  // Navigation.AdvanceDirection: force advances without AdvanceOnEnter, edit
+  // opens the editor there, forward false moves backwards, recursive keeps
+  // the start cell of the walk. With no editable cell the current cell stays.
+  void AdvanceEdit(int col, int row, bool force, bool edit, bool forward, bool recursive);
+  // The first body column (1 without fixed columns in a grid with nodes)
+  // and the fixed right columns that are shown.
+  int FixedColsVis();
+  int NumFixedRightVis() const;
+  // The heights of the footer and search panels while they show; the grid
+  // has neither panel yet.
+  int FooterPanelHeight() const { return 0; }
+  int SearchPanelHeight() const { return 0; }
+  // SelectCell allows every move while set.
+  void SetSelectionBypass(bool on) { editState_.selectBypass = on; }
+  TVudUvizidIzedCheck* CellChecker = nullptr;
+  // ---- Dimensions ----
+  int GetColCountEx() const { return ColCount(); }
+  void SetColCountEx(int count);
+  // 1 for 0 fixed rows (columns) while FixedRowAlways (FixedColAlways) is set.
+  int GetFixedRowsEx() const;
+  void SetFixedRowsEx(int count) { SetFixedRows(count); }
+  int GetFixedColsEx() const;
+  void SetFixedColsEx(int count) { SetFixedCols(count); }
+  int GetDefRowHeightEx() const { return DefaultRowHeight(); }
+  void SetDefRowHeightEx(int height);
+  int GetFixedColWidth() const { return ColWidths(0); }
+  // Every fixed column, unless the width is the default column width.
+  void SetFixedColWidth(int width);
+  int GetFixedRowHeight() const { return fixedRowHeight_; }
+  void SetFixedRowHeight(int height);
+  bool GetWordWrapEx() const { return WordWrap(); }
+  void SetWordWrapEx(bool on);
+  std::function<void(TObject* Sender, int ACol, int ARow, AnsiString& Value, bool& Valid)> OnCellValidate;
+  std::function<void(TObject* Sender, int ACol, int ARow, WideString& Value, bool& Valid)> OnCellValidateWide;
+  std::function<void(TObject* Sender, int ACol, int ARow, AnsiString& S)> OnEllipsClick;
+  std::function<void(TObject* Sender, int ACol, int ARow, int AValue, bool UpDown)> OnSpinClick;
+  std::function<void(TObject* Sender, int ACol, int ARow, double AValue, bool UpDown)> OnFloatSpinClick;
+  std::function<void(TObject* Sender, int ACol, int ARow, TDateTime AValue, bool UpDown)> OnDateSpinClick;
+  std::function<void(TObject* Sender, int ACol, int ARow, TDateTime AValue, bool UpDown)> OnTimeSpinClick;
+  TNotifyEvent OnEditingDone;
+  std::function<void(TObject* Sender, int OldRow, int NewRow, bool& Allow)> OnRowChanging;
+  std::function<void(TObject* Sender, int OldCol, int NewCol, bool& Allow)> OnColChanging;
+  std::function<void(TObject* Sender, int OldRow, int OldCol, int NewRow, int NewCol, bool& Allow)> OnCellChanging;
+  std::function<void(TObject* Sender, int OldRow, int OldCol, int& NewRow, int& NewCol, bool& Allow)> OnAutoAdvance;
+  TAutoRowEvent OnAutoAddRow;
+  std::function<void(TObject* Sender, int ACol)> OnAutoInsertCol;
+
+ protected:
+  bool SelectCell(int col, int row) override;
+  void DoEnter() override;
+  void DoExit() override;
+  void KeyDown(unsigned short& key, TShiftState shift) override;
+  void KeyPress(char& key) override;
+  void WMChar(TMessage& message);
+  void WMSetFocus(TMessage& message);
+  void WMKillFocus(TMessage& message);
+
+ private:
+  friend class TZurInplaceEdit;
+  TGridEditState editState_;
+  int fixedRowHeight_ = 21;
+  // The editing option switched by the selection for the target cell.
+  void SwitchEditing(int col, int row);
+  void SetEditingOption(bool on);
+  // Whether the changes allow the move, by the footer and the events.
+  bool FooterAllowsMove(int col, int row);
+  bool ChangingAllowed(int col, int row);
+  // Whether the cell being left lets the current cell go.
+  bool LeftCellValid();
+  void RepaintForMove(int oldCol, int oldRow, int col, int row);
+  // Steps of a validation that found a changed value (real column c).
+  bool ValidateChange(int c, int r, const AnsiString& newValue);
+  void EndValidation();
+  // The invalid value's way back: the editor reopened on the validation cell.
+  void ReopenAfterInvalid(const std::function<void()>& keepValue);
+  // The walk of the advance: the cell after (col, row); false ends the advance.
+  bool StepAdvance(int& col, int& row, bool forward);
+  void AdvanceTo(TPoint departure, int col, int row, bool edit);
+  bool RowHasEditableCell(int row);
+  bool ColHasEditableCell(int col);
+  bool IsTabStop(int col, int row);
+  // Typing moves to the first row whose sort column starts with the typed text.
+  void SearchIncremental(char key);
+  // The body of the grid the walks go over: first and last column and row.
+  TRect BodyCells();
+
+ public:
   // ---- Editor controls: choosing, showing and writing back ----
   // Decides between the text editor and one of the grid's editor controls
   // for the current cell (its base cell), and shows the control.

@@ -1,7 +1,10 @@
 // The editing control: which editor a cell gets, placing and filling the
 // grid's editor control over it, and writing its value back.
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 
+#include "framework/codec.h"
 #include "framework/messaging.h"
 #include "grid/duruzav.h"
 #include "grid/gridcombo.h"
@@ -51,6 +54,8 @@ bool TVudUvizidIzed::CanEditShow() {
   // The mark of an editor that closed on its own (the text editor on Enter)
   // does not count.
   const bool editorOpen = edit.controlShown && (edit.active ? edit.active->Visible() : EditorMode());
+  // The text editor never opens over an editor control.
+  if (edit.active && edit.active->Visible()) return false;
   if (show && !editorOpen) {
     if (HasStaticEdit(base.X, base.Y)) return false;
     edit.cachedText = GetCurrentCell();
@@ -138,8 +143,14 @@ void TVudUvizidIzed::ActivateEditControl(TWinControl* control) {
   control->SetEnabled(true);
   if (control->CanFocus()) control->SetFocus();
   edit.active = control;
+  EditStarted();
   const bool takesKeys = control != edit.checkBox && control != edit.datePicker && control != edit.button;
-  if (edit.startKey && takesKeys) PostMessage(control, WM_CHAR, static_cast<unsigned char>(edit.startKey));
+  if (!edit.startKey || !takesKeys) return;
+  // Typed again into the part of the control that takes the keys.
+  QWidget* target = control->Widget();
+  while (target->focusProxy()) target = target->focusProxy();
+  const QString typed = QString::fromStdString(Win1252ToUtf8(std::string(1, edit.startKey)));
+  QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, 0, Qt::NoModifier, typed));
 }
 
 void TVudUvizidIzed::FillSpin(TEditorType type, const AnsiString& text) {
@@ -220,11 +231,25 @@ void TVudUvizidIzed::HideEditControl(int col, int row) {
   edit.hiding = true;
   edit.startKey = 0;
   const int realCol = RemapCol(col);
-  auto write = [&](const AnsiString& value) { UpdateEditingCell(realCol, row, value); };
+  // Validated first: a refused value leaves the cell as the validation
+  // left it and the control open on it.
+  bool refused = false;
+  auto write = [&](const AnsiString& value) {
+    const bool pending = editState_.editPending;
+    if (!ValidateCell(value)) {
+      refused = true;
+      return;
+    }
+    UpdateEditingCell(realCol, row, pending ? GetGridCell(realCol, row) : value);
+  };
+  auto writeWide = [&](const WideString& value) {
+    if (!ValidateCellWide(value)) refused = true;
+    else SetWideCells(realCol, row, value);
+  };
   TWinControl* control = nullptr;
   switch (edit.editorType) {
     case edSpinEdit: case edTimeSpinEdit: write(edit.spin->Text()); control = edit.spin; break;
-    case edFloatSpinEdit: SetFloats(realCol, row, edit.spin->FloatValue()); control = edit.spin; break;
+    case edFloatSpinEdit: write(Format(Props().FloatFormat, {edit.spin->FloatValue()})); control = edit.spin; break;
     case edDateSpinEdit: write(DateToStr(edit.spin->DateValue())); control = edit.spin; break;
     case edComboEdit: case edComboList:
       if (edit.controlShown) write(edit.combo->Text());
@@ -244,14 +269,19 @@ void TVudUvizidIzed::HideEditControl(int col, int row) {
       write(edit.unitEditBtn->Text() + edit.unitEditBtn->UnitID());
       control = edit.unitEditBtn;
       break;
-    case edUniEdit: SetWideCells(realCol, row, edit.uniEdit->Text()); control = edit.uniEdit; break;
-    case edUniEditBtn: SetWideCells(realCol, row, edit.uniEditBtn->Text()); control = edit.uniEditBtn; break;
-    case edUniMemo: SetWideCells(realCol, row, edit.uniMemo->Text()); control = edit.uniMemo; break;
+    case edUniEdit: writeWide(edit.uniEdit->Text()); control = edit.uniEdit; break;
+    case edUniEditBtn: writeWide(edit.uniEditBtn->Text()); control = edit.uniEditBtn; break;
+    case edUniMemo: writeWide(edit.uniMemo->Text()); control = edit.uniMemo; break;
     case edUniComboEdit: case edUniComboList:
-      SetWideCells(realCol, row, edit.uniCombo->Text());
+      writeWide(edit.uniCombo->Text());
       control = edit.uniCombo;
       break;
     default: break;
+  }
+  if (refused) {
+    edit.hiding = false;
+    ShowEditControl(col, row);
+    return;
   }
   if (control) {
     edit.controlShown = false;

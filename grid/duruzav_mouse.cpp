@@ -30,8 +30,12 @@ void TVudUvizidIzed::MouseDown(TMouseButton button, TShiftState shift, int x, in
   if (button == mbLeft && hit.X >= 0 && hit.Y >= 0 && !(shift & ssCtrl)) mouseRangeSelecting_ = true;
   if (button == mbRight && mouseActions_.SelectOnRightClick && hit.X >= FixedCols() && hit.Y >= FixedRows())
     FocusCell(hit.X, hit.Y, true);
+  // A double click that opens the text editor puts its caret under the pointer.
+  const bool doubleClick = button == mbLeft && (shift & ssDouble);
+  editState_.clickStarted = doubleClick;
   WatchSelection(*this, [&] { TBaseGrid::MouseDown(button, shift, x, y); });
-  if (button == mbLeft && (shift & ssDouble)) {
+  if (!EditorMode()) editState_.clickStarted = false;
+  if (doubleClick) {
     // The cell is found afresh from the point: raw values (-1 outside the
     // cells), no merge mapping.
     if (OnDblClickCell) OnDblClickCell(this, hit.Y, hit.X);

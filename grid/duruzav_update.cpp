@@ -44,6 +44,13 @@ void TVudUvizidIzed::WndProc(TMessage& message) {
     return;
   }
   if (message.Msg == WM_NOTIFY) DateTimeChanged(message);
+  if (message.Msg == WM_CHAR && editControls_) {
+    // A character that opens an editor control goes on into it.
+    editControls_->startKey = static_cast<char>(message.WParam);
+    TBaseGrid::WndProc(message);
+    editControls_->startKey = 0;
+    return;
+  }
   TBaseGrid::WndProc(message);
 }
 

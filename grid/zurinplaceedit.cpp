@@ -1,7 +1,9 @@
 #include "grid/zurinplaceedit.h"
 
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QString>
+#include <QTextCursor>
 
 #include "framework/codec.h"
 #include "framework/messaging.h"
@@ -50,13 +52,34 @@ void TZurInplaceEdit::ApplyStyle() {
   const bool password = editorType_ == edPassword;
   SetPasswordChar(password ? grid_->PasswordChar() : 0);
   SetMultiLine(grid_->Navigation()->AllowCtrlEnter && !password);
-  if (QPlainTextEdit* memo = TextEdit())
-    memo->setLineWrapMode(grid_->WordWrap() ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  SetWordWrap(grid_->WordWrap());
 }
 
 void TZurInplaceEdit::StartFromClick(TPoint screenPoint) {
   clickStarted_ = true;
   clickPoint_ = screenPoint;
+}
+
+void TZurInplaceEdit::SetWordWrap(bool on) {
+  if (QPlainTextEdit* memo = TextEdit()) memo->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+void TZurInplaceEdit::SetVisible(bool visible) {
+  if (visible == Visible()) return;
+  if (visible) {
+    TInplaceEdit::SetVisible(true);
+    grid_->EditStarted();
+    return;
+  }
+  // The focus leaves while the editor hides, before its text is written back.
+  grid_->editState_.textEditorHiding = true;
+  try {
+    TInplaceEdit::SetVisible(false);
+  } catch (...) {
+    grid_->editState_.textEditorHiding = false;
+    throw;
+  }
+  grid_->editState_.textEditorHiding = false;
 }
 
 void TZurInplaceEdit::WndProc(TMessage& m) {
@@ -93,6 +116,13 @@ void TZurInplaceEdit::WndProc(TMessage& m) {
     case WM_SETFOCUS:
       TInplaceEdit::WndProc(m);
       PlaceCaretOnFocus();
+      return;
+    case WM_KILLFOCUS:
+      KillFocus(m);
+      return;
+    case WM_KEYUP:
+      TInplaceEdit::WndProc(m);
+      ReportProgress();
       return;
     default: break;
   }
@@ -192,12 +222,128 @@ bool TZurInplaceEdit::TakePasted(AnsiString& text) const {
 
 void TZurInplaceEdit::KeyDown(unsigned short& key, TShiftState shift) {
   lookupEnabled_ = key != VK_BACK && key != VK_DELETE;
+  if (LeavingKey(key, shift) || CursorWalk(key, shift)) {
+    key = 0;
+    return;
+  }
   if (key == VK_RETURN && MultiLine() && grid_->Navigation()->LineFeedOnEnter) {
     SetSelText("\n");
     key = 0;
     return;
   }
   TInplaceEdit::KeyDown(key, shift);
+}
+
+bool TZurInplaceEdit::LeavingKey(unsigned short key, TShiftState shift) {
+  const TNavigation* nav = grid_->Navigation();
+  const bool plain = !(shift & (ssCtrl | ssShift));
+  switch (key) {
+    case VK_TAB:
+      if (!(grid_->Options() & goTabs)) return false;
+      if (!grid_->ValidateCell(Text())) {
+        ReloadFromCell();
+        return true;
+      }
+      SetText(grid_->GetCurrentCell());
+      grid_->HideInplaceEdit();
+      grid_->TabEdit(shift & ssShift);
+      return true;
+    case VK_UP: case VK_DOWN:
+      // Inside the text the key moves the caret between the lines.
+      return CaretOnEdgeLine(key) && !CommitAndValidate();
+    case VK_RETURN:
+      if ((shift & ssCtrl) || nav->LineFeedOnEnter) return false;
+      if (CommitAndValidate()) {
+        grid_->HideEditor();
+        grid_->AdvanceEdit(grid_->Col(), grid_->Row(), false, false, true, false);
+      }
+      return true;
+    case VK_HOME: case VK_END:
+      if (!plain) return false;
+      SetSelStart(key == VK_HOME ? 0 : static_cast<int>(ToQt(Text()).size()));
+      return true;
+    default: return false;
+  }
+}
+
+bool TZurInplaceEdit::CommitAndValidate() {
+  grid_->SetCurrentCell(Text());
+  if (!grid_->ValidateCell(Text())) {
+    ReloadFromCell();
+    Invalidate();
+    return false;
+  }
+  SetText(grid_->GetCurrentCell());
+  return true;
+}
+
+void TZurInplaceEdit::ReloadFromCell() {
+  SetText(grid_->GetCurrentCell());
+  if (grid_->Navigation()->EditSelectAll) SelectAll();
+  else SetSelStart(static_cast<int>(ToQt(Text()).size()));
+}
+
+bool TZurInplaceEdit::CaretOnEdgeLine(unsigned short key) const {
+  if (!MultiLine()) return true;
+  QTextCursor cursor = TextEdit()->textCursor();
+  return !cursor.movePosition(key == VK_UP ? QTextCursor::Up : QTextCursor::Down);
+}
+
+// A click-edited cell next door is made current without an editor;
+// otherwise the edit advances into the next cell the way Enter does.
+bool TZurInplaceEdit::CursorWalk(unsigned short key, TShiftState shift) {
+  TNavigation* nav = grid_->Navigation();
+  if (!nav->CursorWalkEditor || (shift & (ssShift | ssCtrl | ssAlt)) || SelLength() > 0) return false;
+  const bool right = key == VK_RIGHT && SelStart() == static_cast<int>(ToQt(Text()).size());
+  if (!right && !(key == VK_LEFT && SelStart() == 0)) return false;
+  if (!CommitAndValidate()) return true;
+  const int next = grid_->Col() + (right ? 1 : -1);
+  const bool inBody = right ? next < grid_->ColCount() - 1 - grid_->Props().FixedRightCols : next >= grid_->FixedCols();
+  if (inBody && grid_->HasStaticEdit(grid_->RemapCol(next), grid_->Row())) {
+    grid_->HideInplaceEdit();
+    grid_->SetCol(next);
+    return true;
+  }
+  const TAdvanceDirection direction = std::exchange(nav->AdvanceDirection, adLeftRight);
+  try {
+    grid_->AdvanceEdit(grid_->Col(), grid_->Row(), true, true, right, false);
+  } catch (...) {
+    nav->AdvanceDirection = direction;
+    throw;
+  }
+  nav->AdvanceDirection = direction;
+  return true;
+}
+
+void TZurInplaceEdit::KeyPress(char& key) {
+  TInplaceEdit::KeyPress(key);
+  // A full mask with the caret at its end moves on as Enter does.
+  const bool maskFull = IsMasked() && Text().find(' ') == AnsiString::npos &&
+                        SelStart() == static_cast<int>(ToQt(Text()).size());
+  if (key && grid_->Navigation()->AdvanceAuto && maskFull && LeavingKey(VK_RETURN, 0)) key = 0;
+}
+
+// The typed values are kept for the lookup; focus that goes to another
+// window than the grid ends the edit with a validation.
+void TZurInplaceEdit::KillFocus(TMessage& m) {
+  TStringList* items = grid_->LookupItems();
+  if (grid_->Props().LookupHistory && !Text().empty() && items->IndexOf(Text()) == -1) items->Add(Text());
+  TInplaceEdit::WndProc(m);
+  if (Visible() && !grid_->Focused()) {
+    grid_->ValidateCell(Text());
+    SetText(grid_->GetCurrentCell());
+    grid_->HideInplaceEdit();
+  }
+  grid_->EditProgress(Text(), {-1, -1}, -1);
+  grid_->DoneEditing();
+}
+
+void TZurInplaceEdit::ReportProgress() {
+  const int caret = SelStart();
+  if (caret <= 0 || MultiLine()) return;
+  // Where the character before the caret begins in the editor.
+  const int x = LineEdit()->fontMetrics().horizontalAdvance(ToQt(Text()).left(caret - 1));
+  grid_->EditProgress(Text(), {x, 0}, caret);
 }
 
 void TZurInplaceEdit::KeyUp(unsigned short& key, TShiftState shift) {
@@ -230,6 +376,8 @@ void TZurInplaceEdit::DoLookup() {
 
 void TZurInplaceEdit::PlaceCaretOnFocus() {
   const TNavigation* nav = grid_->Navigation();
+  // An edit the grid began with a click puts the caret under the pointer.
+  if (std::exchange(grid_->editState_.clickStarted, false)) StartFromClick(GetCursorPos());
   if (clickStarted_) {
     clickStarted_ = false;
     const int pos = CharFromPos(ScreenToClient(clickPoint_));

@@ -2,7 +2,10 @@
 // The grid's text editor: the framework's in-place editor with the grid's
 // character filters by editor type, a length limit, completion from the
 // grid's lookup list, clipboard events, and the caret placed where the
-// click that started editing landed.
+// click that started editing landed. Leaving the cell by a key or by the
+// focus validates the text first: a refused text is put back and the
+// editor stays. With CursorWalkEditor the caret walks on into the
+// neighbouring cells.
 #include <functional>
 
 #include "framework/grids.h"
@@ -27,11 +30,16 @@ class TZurInplaceEdit : public TInplaceEdit {
   // Editing starts with a click at this screen point: when the editor takes
   // the focus, the caret goes to the character under it.
   void StartFromClick(TPoint screenPoint);
+  // Lines wrap at the editor's width.
+  void SetWordWrap(bool on);
+  // Showing the editor starts the edit of the current cell.
+  void SetVisible(bool visible) override;
 
  protected:
   void WndProc(TMessage& message) override;
   void KeyDown(unsigned short& key, TShiftState shift) override;
   void KeyUp(unsigned short& key, TShiftState shift) override;
+  void KeyPress(char& key) override;
   void Change() override;
   void DblClick() override;
 
@@ -49,6 +57,21 @@ class TZurInplaceEdit : public TInplaceEdit {
   // Completes the text up to the caret from the lookup items.
   void DoLookup();
   void PlaceCaretOnFocus();
+  // The keys that leave the cell validate the text first; true when the key
+  // has been dealt with and goes no further.
+  bool LeavingKey(unsigned short key, TShiftState shift);
+  // The text stored in the cell becomes the text to commit; false (the text
+  // put back) when the validation refused it.
+  bool CommitAndValidate();
+  // Puts the cell's text back, the caret at its end or all selected.
+  void ReloadFromCell();
+  // Whether the caret lies on the first (Up) or last (Down) line.
+  bool CaretOnEdgeLine(unsigned short key) const;
+  // Right at the end and Left at the start of the text move on to the
+  // next cell (CursorWalkEditor); true when the caret walked.
+  bool CursorWalk(unsigned short key, TShiftState shift);
+  void KillFocus(TMessage& message);
+  void ReportProgress();
 
   TVudUvizidIzed* grid_;
   void ApplyStyle();
