@@ -180,6 +180,25 @@ TEST_F(EditControlTest, ComboListWithoutTheCellTextTakesTheComboSelectionOrTheFi
   EXPECT_EQ(changes.size(), 1u) << "only the fall-back to item 0 is reported";
 }
 
+TEST_F(EditControlTest, EnterWritesTheTypedComboTextBack) {
+  Open(edComboEdit, "old");
+  TGridCombo* combo = Controls().combo;
+  harness::PressKey(combo, Qt::Key_A, Qt::ControlModifier);
+  harness::TypeText(combo, "new");
+  harness::PressKey(combo, Qt::Key_Return);
+  harness::ProcessEvents();
+  EXPECT_FALSE(combo->Visible());
+  EXPECT_EQ(grid->GetCellEx(1, 1), "new");
+}
+
+TEST_F(EditControlTest, EndLeavesAnEditableComboWithoutMovingTheGrid) {
+  Open(edComboEdit, "old");
+  harness::PressKey(Controls().combo, Qt::Key_End);
+  harness::ProcessEvents();
+  EXPECT_FALSE(Controls().combo->Visible());
+  EXPECT_EQ(grid->Col(), 1);
+}
+
 TEST_F(EditControlTest, ComboListOperations) {
   grid->AddComboString("a");
   grid->AddComboStringObject("b", grid);

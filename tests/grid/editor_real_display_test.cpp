@@ -32,8 +32,7 @@ void Key(TWinControl* editor, int key) { harness::PressKey(editor, key); }
 // Replaces the whole text and ends the edit with Enter.
 std::function<void(TWinControl*)> Retype(const char* text) {
   return [text](TWinControl* editor) {
-    Key(editor, Qt::Key_End);
-    for (int i = 0; i < 12; ++i) Key(editor, Qt::Key_Backspace);
+    harness::PressKey(editor, Qt::Key_A, Qt::ControlModifier);
     Type(editor, text);
     Key(editor, Qt::Key_Return);
   };
