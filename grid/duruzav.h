@@ -25,12 +25,14 @@
 #include "grid/duruzav_settings.h"
 #include "grid/duruzav_update.h"
 #include "grid/grideditcontrol.h"
+#include "grid/editorhooks.h"
 #include "grid/hiddenrows.h"
 #include "grid/vazeri.h"
 #include "grid/cellgraphic.h"
 
 class TForm;
 class TGridDatePicker;
+class TEditLink;
 class TImageList;
 class TRichEdit;
 class TVudUvizidIzedCheck;
@@ -387,6 +389,60 @@ class TVudUvizidIzed : public TBaseGrid {
   void ShowDatePicker(TEditorType type, const AnsiString& text, const TRect& r);
   // Shows, enables and focuses the control and hands it the starting key.
   void ActivateEditControl(TWinControl* control);
+  static void PostStartingKey(TWinControl* editor, char key);
+
+ public:
+  // ---- Custom editor links and in-cell form controls ----
+  // The application's editor for edCustom cells; not owned: a link that is
+  // freed is let go of.
+  TEditLink* EditLink() const { return editorHooks_.Link(); }
+  void SetEditLink(TEditLink* link) { editorHooks_.SetLink(link); }
+  // The edCustom steps of showing and hiding the editing control, col a
+  // display column. ShowEditLink opens the link's editor on the cell with its
+  // text, posts the key that started editing (0: none) to it and answers its
+  // control; null without a link. HideEditLink writes the editor's value back
+  // and takes the link's hook off its control; nothing is written without a
+  // link.
+  TWinControl* ShowEditLink(int col, int row, char startKey);
+  void HideEditLink(int col, int row);
+  // The window procedure a link puts on its editor control: with goTabs the
+  // editor wants arrows and Tab; every message goes on to the control's own.
+  void SubclassProc(TMessage& message);
+  TGridEditorHooks* EditorHooks() { return &editorHooks_; }
+  // Opens the editor of a form control of a cell's mark-up over r (client
+  // pixels, as the mark-up hit test found it); types other than EDIT,
+  // PASSWORD, MASK and COMBO open nothing.
+  void ControlEnter(const AnsiString& cellText, const AnsiString& ctrlType, const AnsiString& ctrlID,
+                    const AnsiString& ctrlVal, TRect& r, int col, int realCol, int row);
+  // The control editors' exit handler: writes the value into the control's
+  // tag in the cell and fires OnControlEditDone once; nothing while no
+  // control edit is open.
+  void ControlExit(TObject* sender);
+  bool ControlEditing() const { return editorHooks_.formControl.editing; }
+  const AnsiString& ControlEditID() const { return editorHooks_.formControl.id; }
+  // A click at (x, y) from the cell's top-left corner into a radio group.
+  void HandleRadioClick(int col, int row, int x, int y);
+  // Opens the editor of the form control after controlID in the cell (col a
+  // display column); the grid takes the focus when there is none.
+  void AdvanceHTMLEdit(int col, int row, const AnsiString& controlID);
+  std::function<void(TObject* Sender, int ACol, int ARow, TEditLink* AEditLink)> OnGetEditorProp;
+  std::function<void(TObject* Sender, int ARow, int ACol, const AnsiString& CtrlID, const AnsiString& CtrlType,
+                     const AnsiString& CtrlVal, TStrings* Values, bool& Edit, int& DropCount)>
+      OnControlComboList;
+  std::function<void(TObject* Sender, int ARow, int ACol, const AnsiString& CtrlID, const AnsiString& CtrlType,
+                     const AnsiString& CtrlVal)>
+      OnControlEditDone;
+  std::function<void(TObject* Sender, int ACol, int ARow, int AIdx)> OnRadioClick;
+
+ private:
+  friend class TEditLink;
+  TGridEditorHooks editorHooks_{this};
+  // The grid canvas in the cell's colours and font, as its text is drawn.
+  void PrepareCellCanvas(int col, int row);
+  // Where the form control `id` of mark-up text laid out in r lies, with its
+  // type and value; false when the text has no such control.
+  bool FindMarkupControl(const AnsiString& text, const TRect& r, const AnsiString& id, TRect& place, AnsiString& type,
+                         AnsiString& value);
 
  public:
   // ---- Events ----

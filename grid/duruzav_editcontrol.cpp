@@ -126,6 +126,13 @@ void TVudUvizidIzed::ShowEditControl(int col, int row) {
       control = edit.unitEditBtn;
       break;
     }
+    case edCustom:
+      // Without an edit link nothing shows.
+      if (TWinControl* linked = ShowEditLink(col, row, edit.startKey)) {
+        edit.active = linked;
+        EditStarted();
+      }
+      return;
     case edUniEdit: edit.uniEdit->SetText(GetWideCells(realCol, row)); control = edit.uniEdit; break;
     case edUniEditBtn: edit.uniEditBtn->SetText(GetWideCells(realCol, row)); control = edit.uniEditBtn; break;
     case edUniMemo: edit.uniMemo->SetText(GetWideCells(realCol, row)); control = edit.uniMemo; break;
@@ -145,11 +152,16 @@ void TVudUvizidIzed::ActivateEditControl(TWinControl* control) {
   edit.active = control;
   EditStarted();
   const bool takesKeys = control != edit.checkBox && control != edit.datePicker && control != edit.button;
-  if (!edit.startKey || !takesKeys) return;
-  // Typed again into the part of the control that takes the keys.
-  QWidget* target = control->Widget();
+  if (edit.startKey && takesKeys) PostStartingKey(control, edit.startKey);
+}
+
+// Queued as typed into the part of the control that takes the keys: the
+// platform's controls take text from key input only, where a posted
+// character message would not reach them.
+void TVudUvizidIzed::PostStartingKey(TWinControl* editor, char key) {
+  QWidget* target = editor->Widget();
   while (target->focusProxy()) target = target->focusProxy();
-  const QString typed = QString::fromStdString(Win1252ToUtf8(std::string(1, edit.startKey)));
+  const QString typed = QString::fromStdString(Win1252ToUtf8(std::string(1, key)));
   QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, 0, Qt::NoModifier, typed));
 }
 
@@ -258,6 +270,11 @@ void TVudUvizidIzed::HideEditControl(int col, int row) {
     case edEditBtn: case edNumericEditBtn: case edFloatEditBtn:
       if (edit.controlShown) write(edit.editBtn->Text());
       control = edit.editBtn;
+      break;
+    case edCustom:
+      HideEditLink(col, row);
+      edit.controlShown = false;
+      edit.active = nullptr;
       break;
     case edCheckBox: control = edit.checkBox; break;
     case edButton: control = edit.button; break;

@@ -5,15 +5,44 @@
 
 AnsiString TVudUvizidIzed::StripCellMarkup(const AnsiString& text) const { return HTMLStrip(text); }
 
-TSize TVudUvizidIzed::DrawMarkupText(TCanvas* canvas, const AnsiString& text, TRect r, bool draw) {
+namespace {
+
+// The results of one mark-up engine call.
+struct MarkupResults {
   AnsiString anchor, plain, focusAnchor, title, controlID, controlValue, controlType;
   int width = 0, height = 0, links = 0, mouseLink = -1;
   TRect hover, control;
-  HTMLDrawEx(canvas, text, r, gridImages_, -1, -1, -1, 0, 1, false, !draw, false, false, false, false,
-             !settings_.EnhTextSize, false, 1.0, settings_.URLColor, clNone, clNone, clGray, anchor, plain,
-             focusAnchor, title, width, height, links, mouseLink, hover, control, controlID, controlValue,
-             controlType, nullptr, nullptr, this);
-  return {width, height};
+};
+
+// The engine as the cell painter calls it: draw (or measure) the text in r;
+// with hitTest, nothing is drawn and the control named in results.controlID
+// is located.
+bool RunCellMarkup(TVudUvizidIzed& grid, TCanvas* canvas, const AnsiString& text, const TRect& r, bool draw,
+                   bool hitTest, MarkupResults& m) {
+  const TVudUvizidIzed::Settings& settings = grid.Props();
+  return HTMLDrawEx(canvas, text, r, grid.GridImages(), -1, -1, -1, 0, 1, hitTest, !draw && !hitTest, false, false,
+                    false, false, !settings.EnhTextSize, false, 1.0, settings.URLColor, clNone, clNone, clGray, m.anchor,
+                    m.plain, m.focusAnchor, m.title, m.width, m.height, m.links, m.mouseLink, m.hover, m.control,
+                    m.controlID, m.controlValue, m.controlType, nullptr, nullptr, &grid);
+}
+
+}  // namespace
+
+TSize TVudUvizidIzed::DrawMarkupText(TCanvas* canvas, const AnsiString& text, TRect r, bool draw) {
+  MarkupResults m;
+  RunCellMarkup(*this, canvas, text, r, draw, false, m);
+  return {m.width, m.height};
+}
+
+bool TVudUvizidIzed::FindMarkupControl(const AnsiString& text, const TRect& r, const AnsiString& id, TRect& place,
+                                       AnsiString& type, AnsiString& value) {
+  MarkupResults m;
+  m.controlID = id;
+  if (!RunCellMarkup(*this, Canvas(), text, r, false, true, m) || m.controlID != id) return false;
+  place = m.control;
+  type = m.controlType;
+  value = m.controlValue;
+  return true;
 }
 
 AnsiString TVudUvizidIzed::GetCtrlVal(int col, int row, const AnsiString& controlName) {

@@ -13,6 +13,7 @@
 #include "grid/gridcombo.h"
 #include "grid/gridunieditors.h"
 #include "grid/zurinplaceedit.h"
+#include "tests/grid/editortesting.h"
 
 namespace {
 
@@ -197,6 +198,27 @@ TEST_F(EditControlTest, EndLeavesAnEditableComboWithoutMovingTheGrid) {
   harness::ProcessEvents();
   EXPECT_FALSE(Controls().combo->Visible());
   EXPECT_EQ(grid->Col(), 1);
+}
+
+TEST_F(EditControlTest, CustomCellsEditThroughTheEditLink) {
+  Open(edCustom, "abc");
+  EXPECT_EQ(Controls().active, nullptr) << "without an edit link nothing shows";
+  EXPECT_FALSE(grid->EditorMode());
+  grid->HideInplaceEdit();
+
+  editortesting::TEditBoxLink link(nullptr);
+  grid->SetEditLink(&link);
+  Open(edCustom, "abc");
+  ASSERT_NE(link.edit, nullptr);
+  EXPECT_EQ(Controls().active, link.edit);
+  EXPECT_TRUE(link.edit->Focused());
+  EXPECT_EQ(link.edit->Text(), "abc");
+  harness::TypeText(link.edit, "d");
+  harness::PressKey(link.edit, Qt::Key_Return);
+  harness::ProcessEvents();
+  EXPECT_EQ(grid->GetCellEx(1, 1), "abcd");
+  EXPECT_FALSE(link.edit->Visible());
+  grid->SetEditLink(nullptr);
 }
 
 TEST_F(EditControlTest, ComboListOperations) {

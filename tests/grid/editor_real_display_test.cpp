@@ -14,6 +14,7 @@
 #include "grid/duruzav.h"
 #include "grid/gridcombo.h"
 #include "grid/gridunieditors.h"
+#include "tests/grid/editortesting.h"
 #include "tests/grid/spintesting.h"
 
 namespace {
@@ -50,6 +51,8 @@ TEST(RealDisplay, EveryEditorKindIsTypedIntoAndWrittenBack) {
   grid->SetColWidths(1, 200);
   grid->SetOptions(grid->Options() | goEditing);
   for (const char* item : {"apple", "banana"}) grid->AddComboString(item);
+  editortesting::TEditBoxLink link(nullptr);
+  grid->SetEditLink(&link);
   TEditorType type = edNormal;
   grid->OnGetEditorType = [&](TObject*, int, int, TEditorType& editor) { editor = type; };
   grid->OnEllipsClick = [](TObject*, int, int, AnsiString& value) { value = "clicked"; };
@@ -80,6 +83,7 @@ TEST(RealDisplay, EveryEditorKindIsTypedIntoAndWrittenBack) {
       {edUniEditBtn, "a", Retype("b\xc3\xbc"), "b\xc3\xbc"},
       {edUniMemo, "line", [](TWinControl* e) { Key(e, Qt::Key_End); Type(e, "s"); Key(e, Qt::Key_Tab); }, "lines"},
       {edUniComboEdit, "", Retype("\xc3\xb1u"), "\xc3\xb1u"},
+      {edCustom, "linked", Retype("custom"), "custom"},
   };
   for (const EditorCase& c : cases) {
     SCOPED_TRACE(::testing::Message() << "editor type " << c.type);
@@ -109,6 +113,7 @@ TEST(RealDisplay, EveryEditorKindIsTypedIntoAndWrittenBack) {
     }
     grid->HideInplaceEdit();
   }
+  grid->SetEditLink(nullptr);
 }
 
 }  // namespace
