@@ -348,6 +348,17 @@ TEST_F(EditControlTest, EnterInTheMemoBreaksTheLine) {
   EXPECT_FALSE(memo->Visible());
 }
 
+TEST_F(EditControlTest, TheCharacterThatStartsEditingArrivesInTheControl) {
+  editorType = edSpinEdit;
+  grid->SetCellEx(1, 1, "");
+  grid->SetCol(1);
+  grid->SetRow(1);
+  harness::TypeText(grid, "7");
+  harness::ProcessEvents();
+  ASSERT_EQ(Controls().active, Controls().spin);
+  EXPECT_EQ(Controls().spin->Value(), 7);
+}
+
 TEST_F(EditControlTest, ShowCellEditStartsEditingAsF2Does) {
   editorType = edSpinEdit;
   grid->SetCol(1);
