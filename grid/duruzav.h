@@ -306,13 +306,15 @@ class TVudUvizidIzed : public TBaseGrid {
 
  protected:
   bool SelectCell(int col, int row) override;
+  // Validates the cell when the grid gets the focus back.
   void DoEnter() override;
-  void DoExit() override;
   void KeyDown(unsigned short& key, TShiftState shift) override;
   void KeyPress(char& key) override;
+  // Typed characters: clipboard short-cuts swallowed, editing started on
+  // range-select-and-edit, the keypad separator, static editor cells.
   void WMChar(TMessage& message);
+  // With AlwaysEdit the editor opens when the grid gets the focus.
   void WMSetFocus(TMessage& message);
-  void WMKillFocus(TMessage& message);
 
  private:
   friend class TZurInplaceEdit;
@@ -326,6 +328,9 @@ class TVudUvizidIzed : public TBaseGrid {
   bool ChangingAllowed(int col, int row);
   // Whether the cell being left lets the current cell go.
   bool LeftCellValid();
+  // Closes the text editor with the validation of its text; false when the
+  // text was refused (the editor is open on its cell again).
+  bool CloseEditorValidated();
   void RepaintForMove(int oldCol, int oldRow, int col, int row);
   // Steps of a validation that found a changed value (real column c).
   bool ValidateChange(int c, int r, const AnsiString& newValue);

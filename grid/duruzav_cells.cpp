@@ -20,19 +20,21 @@ void TVudUvizidIzed::RepaintRect(const TRect& r) {
   InvalidateRect(bottomRight);
 }
 
+// The current cell's data column: it differs from Col while columns before
+// it are hidden.
 AnsiString TVudUvizidIzed::GetCurrentCell() {
-  const TPoint base = BaseCell(Col(), Row());
+  const TPoint base = BaseCell(GetRealCol(), Row());
   return GetGridCell(base.X, base.Y);
 }
 
 void TVudUvizidIzed::SetCurrentCell(const AnsiString& value) {
-  const TPoint base = BaseCell(Col(), Row());
+  const TPoint base = BaseCell(GetRealCol(), Row());
   SetCellEx(base.X, base.Y, value);
 }
 
 AnsiString TVudUvizidIzed::GetEditText(int col, int row) {
-  const TPoint base = BaseCell(col, row);
+  const TPoint base = BaseCell(RemapCol(col), row);
   return GetGridCell(base.X, base.Y);
 }
 
-void TVudUvizidIzed::SetEditText(int col, int row, const AnsiString& value) { SetCellEx(col, row, value); }
+void TVudUvizidIzed::SetEditText(int col, int row, const AnsiString& value) { SetCellEx(RemapCol(col), row, value); }

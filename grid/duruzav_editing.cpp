@@ -39,6 +39,14 @@ void TVudUvizidIzed::HideInplaceEdit() {
   SelectCell(Col(), Row());
 }
 
+// The text editor's text is written back and validated before the press
+// that leaves it is handled: a refused text keeps the editor on its cell.
+bool TVudUvizidIzed::CloseEditorValidated() {
+  if (!EditorMode()) return true;
+  HideEditor();
+  return LeftCellValid();
+}
+
 void TVudUvizidIzed::DoneInplaceEdit(unsigned short key, TShiftState shift) {
   editState_.insideDoneEdit = true;
   const bool alwaysEdit = navigation_.AlwaysEdit;
@@ -92,18 +100,18 @@ void TVudUvizidIzed::DoEnter() {
   InitValidate(Col(), Row());
 }
 
-void TVudUvizidIzed::DoExit() { TBaseGrid::DoExit(); }
-
 void TVudUvizidIzed::WMSetFocus(TMessage& message) {
   TBaseGrid::WndProc(message);
-  if (HasCheckBox(Col(), Row()) || !navigation_.AlwaysEdit || editState_.textEditorHiding) return;
+  if (HasCheckBox(Col(), Row())) return;
   const bool inView = LeftCol() <= Col() && Col() < LeftCol() + VisibleColCount() && TopRow() <= Row() &&
                       Row() < TopRow() + VisibleRowCount();
-  if (!inView || GridState() == gsRowMoving || GridState() == gsColMoving) return;
-  if (InplaceEditor() || (!mouseActions_.DirectEdit && HasCombo(Col(), Row()))) ShowInplaceEdit();
+  const bool moving = GridState() == gsRowMoving || GridState() == gsColMoving;
+  // The focus the text editor hands back while it hides does not open it again.
+  if (navigation_.AlwaysEdit && inView && !moving && !editState_.textEditorHiding &&
+      (InplaceEditor() || (!mouseActions_.DirectEdit && HasCombo(Col(), Row()))))
+    ShowInplaceEdit();
+  if ((RowCount() == 1 && settings_.FixedRowAlways) || (ColCount() == 1 && settings_.FixedColAlways)) HideSelection();
 }
-
-void TVudUvizidIzed::WMKillFocus(TMessage& message) { TBaseGrid::WndProc(message); }
 
 // ---- Typed characters ----
 

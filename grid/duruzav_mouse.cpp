@@ -26,6 +26,7 @@ bool TVudUvizidIzed::PressInsideCell(int x, int col, int row) const {
 }
 
 void TVudUvizidIzed::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  if (button == mbLeft && !CloseEditorValidated()) return;
   const TGridCoord hit = MouseCoord(x, y);
   if (button == mbLeft && hit.X >= 0 && hit.Y >= 0 && !(shift & ssCtrl)) mouseRangeSelecting_ = true;
   if (button == mbRight && mouseActions_.SelectOnRightClick && hit.X >= FixedCols() && hit.Y >= FixedRows())

@@ -35,23 +35,22 @@ TGridUpdate::~TGridUpdate() { grid_.EndUpdate(); }
 // ---- Window procedure ----
 
 void TVudUvizidIzed::WndProc(TMessage& message) {
-  if (message.Msg == WM_PAINT) {
-    WMPaint(message);
-    return;
+  switch (message.Msg) {
+    case WM_PAINT: WMPaint(message); return;
+    case WM_NCPAINT: WMNCPaint(message); return;
+    case WM_CHAR:
+      // A character that opens an editor control goes on into it.
+      if (editControls_) editControls_->startKey = static_cast<char>(message.WParam);
+      WMChar(message);
+      if (editControls_) editControls_->startKey = 0;
+      return;
+    case WM_SETFOCUS: WMSetFocus(message); return;
+    case WM_NOTIFY:
+      DateTimeChanged(message);
+      TBaseGrid::WndProc(message);
+      return;
+    default: TBaseGrid::WndProc(message);
   }
-  if (message.Msg == WM_NCPAINT) {
-    WMNCPaint(message);
-    return;
-  }
-  if (message.Msg == WM_NOTIFY) DateTimeChanged(message);
-  if (message.Msg == WM_CHAR && editControls_) {
-    // A character that opens an editor control goes on into it.
-    editControls_->startKey = static_cast<char>(message.WParam);
-    TBaseGrid::WndProc(message);
-    editControls_->startKey = 0;
-    return;
-  }
-  TBaseGrid::WndProc(message);
 }
 
 void TVudUvizidIzed::WMPaint(TMessage& message) {

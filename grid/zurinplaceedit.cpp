@@ -61,7 +61,8 @@ void TZurInplaceEdit::StartFromClick(TPoint screenPoint) {
 }
 
 void TZurInplaceEdit::SetWordWrap(bool on) {
-  if (QPlainTextEdit* memo = TextEdit()) memo->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  if (QPlainTextEdit* memo = TextEdit())
+    memo->setLineWrapMode(on ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 }
 
 void TZurInplaceEdit::SetVisible(bool visible) {

@@ -127,6 +127,25 @@ TEST_F(AdvanceTest, WithoutAdvanceOnEnterOnlyAForcedAdvanceMoves) {
   EXPECT_NE(Editor(), nullptr) << "edit opens the editor there";
 }
 
+TEST_F(AdvanceTest, EditorControlEndsItsEditWithAKey) {
+  ASSERT_NE(OpenEditor(1, 1), nullptr);
+  grid->DoneInplaceEdit(VK_RETURN, 0);
+  EXPECT_EQ(Current(), (TGridCoord{2, 1}));
+  EXPECT_NE(Editor(), nullptr) << "Enter advances into the next cell's editor";
+  grid->DoneInplaceEdit(VK_DOWN, 0);
+  EXPECT_EQ(Current(), (TGridCoord{2, 2})) << "an arrow moves through the grid's keys";
+  EXPECT_EQ(Editor(), nullptr);
+}
+
+TEST_F(AdvanceTest, EllipsisButtonTakesTheTextOfTheHandler) {
+  EXPECT_EQ(grid->EllipsClick("x"), "x");
+  grid->HideColumn(1);
+  grid->OnEllipsClick = [](TObject*, int col, int row, AnsiString& s) {
+    s += "@" + std::to_string(col) + "," + std::to_string(row);
+  };
+  EXPECT_EQ(grid->EllipsClick("x"), "x@2,1") << "the handler gets the data column";
+}
+
 class TabTest : public AdvanceTest {
  protected:
   TabTest() { grid->SetOptions(grid->Options() | goTabs); }

@@ -1,23 +1,16 @@
 #pragma once
 // A shown grid with editing on, for the tests of editing a cell through the
 // keyboard.
-#include <gtest/gtest.h>
+#include <QPlainTextEdit>
 
-#include "framework/forms.h"
-#include "framework/testing/harness.h"
-#include "grid/duruzav.h"
 #include "grid/zurinplaceedit.h"
+#include "tests/grid/gridscreen.h"
 
-class EditGridTest : public ::testing::Test {
+class EditGridTest : public GridOnScreen {
  protected:
   // cols x rows with one fixed row and column.
   explicit EditGridTest(int cols = 4, int rows = 4) {
-    form.SetBounds(0, 0, 500, 400);
-    grid = new TVudUvizidIzed(&form);
-    grid->SetParent(&form);
-    grid->SetBounds(0, 0, 460, 360);
-    grid->SetColCount(cols);
-    grid->SetRowCount(rows);
+    MakeGrid(cols, rows);
     grid->SetOptions(grid->Options() | goEditing);
     form.Show();
     grid->SetFocus();
@@ -42,6 +35,4 @@ class EditGridTest : public ::testing::Test {
   TGridCoord Current() const { return {grid->Col(), grid->Row()}; }
 
   TScopedServices services;
-  TForm form{nullptr};
-  TVudUvizidIzed* grid = nullptr;
 };

@@ -64,6 +64,31 @@ TEST_F(SelectCellTest, ReadOnlyCellSwitchesEditingOffAndAnEditableOneBackOn) {
   EXPECT_NE(OpenEditor(1, 3), nullptr);
 }
 
+TEST_F(SelectCellTest, TypingOnACheckBoxCellOpensNoEditor) {
+  grid->AddCheckBox(2, 2, false, false);
+  grid->SetCol(2), grid->SetRow(2);
+  harness::TypeText(grid, "x");
+  EXPECT_FALSE(grid->EditorMode());
+  grid->SetCol(1);
+  harness::TypeText(grid, "x");
+  ASSERT_NE(Editor(), nullptr);
+  EXPECT_EQ(Editor()->Text(), "x");
+}
+
+TEST_F(SelectCellTest, TypingSearchesTheRowsIncrementally) {
+  grid->SetOptions(grid->Options() & ~goEditing);
+  grid->Navigation()->AutoGotoWhenSorted = true;
+  grid->Navigation()->AutoGotoIncremental = true;
+  const char* texts[] = {"bcd", "apple", "abc", "abd"};
+  for (int row = 1; row <= 4; ++row) grid->SetCellEx(1, row, texts[row - 1]);
+  harness::TypeText(grid, "a");
+  EXPECT_EQ(grid->Row(), 2);
+  harness::TypeText(grid, "b");
+  EXPECT_EQ(grid->Row(), 3) << "the search text is AB";
+  harness::PressKey(grid, Qt::Key_Backspace);
+  EXPECT_EQ(grid->Row(), 2) << "Backspace searches for A again";
+}
+
 TEST_F(SelectCellTest, OnlyMovesThatHappenAreReported) {
   std::vector<std::pair<int, int>> updates;
   grid->OnRowUpdate = [&](TObject*, int oldRow, int newRow) { updates.emplace_back(oldRow, newRow); };

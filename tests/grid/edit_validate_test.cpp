@@ -115,11 +115,33 @@ TEST_F(ValidateTest, MovingAwayValidatesAndARefusalKeepsTheCell) {
   EXPECT_EQ(grid->GetCellEx(1, 1), "a");
   EXPECT_NE(Editor(), nullptr);
 
+  Retype(Editor(), "b");
+  const TRect target = grid->CellRect(2, 2);
+  harness::ClickAt(grid, target.Left + target.Width() / 2, target.Top + target.Height() / 2);
+  EXPECT_EQ(calls.size(), 2u);
+  EXPECT_EQ(Current(), (TGridCoord{1, 1})) << "a click elsewhere does not move it either";
+  EXPECT_EQ(grid->GetCellEx(1, 1), "a");
+  EXPECT_NE(Editor(), nullptr);
+
   handler = nullptr;
   Retype(Editor(), "d");
   harness::PressKey(Editor(), Qt::Key_Down);
   EXPECT_EQ(Current(), (TGridCoord{1, 2}));
   EXPECT_EQ(grid->GetCellEx(1, 1), "d");
+}
+
+TEST_F(ValidateTest, CellBehindAHiddenColumnIsEditedInItsDataColumn) {
+  grid->SetCellEx(2, 1, "two");
+  grid->HideColumn(1);
+  TZurInplaceEdit* editor = OpenEditor(1, 1);
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->Text(), "two");
+  Retype(editor, "2");
+  harness::PressKey(editor, Qt::Key_Return);
+  ASSERT_EQ(calls.size(), 1u);
+  EXPECT_EQ(calls[0].col, 2);
+  EXPECT_EQ(grid->GetCellEx(2, 1), "2");
+  EXPECT_EQ(grid->GetCellEx(1, 1), "a") << "the hidden column keeps its text";
 }
 
 TEST_F(ValidateTest, AHandlerThatThrowsLeavesValidationWorking) {
