@@ -402,14 +402,16 @@ class TVudUvizidIzed : public TBaseGrid {
   // freed is let go of.
   TEditLink* EditLink() const { return editorHooks_.Link(); }
   void SetEditLink(TEditLink* link) { editorHooks_.SetLink(link); }
-  // The edCustom steps of showing and hiding the editing control, col a
-  // display column. ShowEditLink opens the link's editor on the cell with its
-  // text, posts the key that started editing (0: none) to it and answers its
-  // control; null without a link. HideEditLink writes the editor's value back
-  // and takes the link's hook off its control; nothing is written without a
-  // link.
+  // The edCustom steps of showing and hiding the editing control.
+  // ShowEditLink opens the link's editor on the cell (col a display column)
+  // with its text, posts the key that started editing (0: none) to it and
+  // answers its control; null without a link. HideEditLink takes the editor
+  // out of the cell (hidden in place, its hook off); the editing control
+  // writes EditLink()->GetEditorValue() back before, as it writes every
+  // editor's value. A link freed while its editor was open leaves nothing to
+  // write: its editor, if it lives on, is only unhooked and hidden.
   TWinControl* ShowEditLink(int col, int row, char startKey);
-  void HideEditLink(int col, int row);
+  void HideEditLink();
   // The window procedure a link puts on its editor control: with goTabs the
   // editor wants arrows and Tab; every message goes on to the control's own.
   void SubclassProc(TMessage& message);

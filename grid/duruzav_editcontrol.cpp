@@ -7,6 +7,7 @@
 #include "framework/codec.h"
 #include "framework/messaging.h"
 #include "grid/duruzav.h"
+#include "grid/editlink.h"
 #include "grid/gridcombo.h"
 #include "grid/gridunieditors.h"
 #include "grid/zurinplaceedit.h"
@@ -272,7 +273,9 @@ void TVudUvizidIzed::HideEditControl(int col, int row) {
       control = edit.editBtn;
       break;
     case edCustom:
-      HideEditLink(col, row);
+      if (TEditLink* link = EditLink()) write(link->GetEditorValue());
+      if (refused) break;
+      HideEditLink();
       edit.controlShown = false;
       edit.active = nullptr;
       break;

@@ -70,7 +70,7 @@ TWinControl* TVudUvizidIzed::ShowEditLink(int col, int row, char startKey) {
   return editor;
 }
 
-void TVudUvizidIzed::HideEditLink(int col, int row) {
+void TVudUvizidIzed::HideEditLink() {
   TEditLink* link = EditLink();
   if (!link) {
     // The link went while its editor was open: its control, if it lives on,
@@ -80,7 +80,6 @@ void TVudUvizidIzed::HideEditLink(int col, int row) {
     if (orphan) orphan->Hide();
     return;
   }
-  UpdateEditingCell(RemapCol(col), row, link->GetEditorValue());
   if (link->EditStyle() == esInplace) link->SetVisible(false);
   link->RestoreWinProc();
 }

@@ -75,6 +75,11 @@ class EditLinkTest : public ::testing::Test {
     grid = nullptr;
     form.reset();
   }
+  // What the editing control does for an edCustom cell when the edit ends.
+  void Commit(int col, int row) {
+    if (TEditLink* l = grid->EditLink()) grid->UpdateEditingCell(grid->RemapCol(col), row, l->GetEditorValue());
+    grid->HideEditLink();
+  }
 
   TScopedServices services;
   std::unique_ptr<TForm> form = std::make_unique<TForm>(nullptr);
@@ -102,7 +107,7 @@ TEST_F(EditLinkTest, InplaceEditorOpensOnTheCellAndWritesBack) {
   harness::ProcessEvents();  // the starting key arrives as typed
   EXPECT_EQ(link->edit->Text(), "abcx");
   harness::TypeText(link->edit, "yz");
-  grid->HideEditLink(1, 1);
+  Commit(1, 1);
   EXPECT_EQ(grid->GetCellEx(1, 1), "abcxyz");
   EXPECT_FALSE(editor->Visible());
   EXPECT_EQ(grid->EditorHooks()->Hooked(), nullptr);
@@ -126,7 +131,7 @@ TEST_F(EditLinkTest, PopupEditorOpensAtTheCellInTheFormCalledGridform) {
   EXPECT_EQ(link->edit->BoundsRect(), (TRect{0, 0, cell.Width() - grid->GridLineWidth(), 60 - grid->GridLineWidth()}));
 
   harness::TypeText(link->edit, "popped");
-  grid->HideEditLink(2, 2);
+  Commit(2, 2);
   EXPECT_EQ(grid->GetCellEx(2, 2), "popped");
 
   link->SetPopupLeft(30);  // placed where asked, the same form reused
@@ -168,7 +173,7 @@ TEST_F(EditLinkTest, EditorHookedTwiceCallsItsOwnProcedureOnce) {
   EXPECT_EQ(link->edit->Perform(WM_GETDLGCODE), DLGC_WANTARROWS | DLGC_WANTTAB);
   harness::TypeText(link->edit, "d");  // every message of the edit passes the hook
   EXPECT_EQ(link->edit->Text(), "abcd");
-  grid->HideEditLink(1, 1);
+  Commit(1, 1);
   EXPECT_EQ(link->edit->Perform(WM_GETDLGCODE), 0);  // its own procedure again
   EXPECT_EQ(grid->GetCellEx(1, 1), "abcd");
 }
@@ -186,7 +191,7 @@ TEST_F(EditLinkTest, LinkFreedWhileItsEditorIsOpen) {
     EXPECT_EQ(grid->EditLink(), nullptr);
     EXPECT_EQ(grid->EditorHooks()->Hooked(), nullptr);
     EXPECT_EQ(Application->FindComponent("gridform"), nullptr);  // its form went with it
-    grid->HideEditLink(1, 1);  // writes nothing
+    Commit(1, 1);  // writes nothing
     EXPECT_EQ(grid->GetCellEx(1, 1), "abc");
   }
 }
@@ -225,10 +230,10 @@ TEST_F(EditLinkTest, AnotherLinksPopupFormIsFreedAndForgotten) {
     l->SetPopupWidth(80), l->SetPopupHeight(40);
   }
   grid->ShowEditLink(1, 1, 0);
-  grid->HideEditLink(1, 1);
+  Commit(1, 1);
   grid->SetEditLink(&other);
   grid->ShowEditLink(1, 1, 0);
-  grid->HideEditLink(1, 1);
+  Commit(1, 1);
   EXPECT_EQ(link->PopupForm(), nullptr);
   EXPECT_EQ(link->edit, nullptr);  // destroyed by the link while its form went
   EXPECT_NE(other.PopupForm(), nullptr);
@@ -236,7 +241,7 @@ TEST_F(EditLinkTest, AnotherLinksPopupFormIsFreedAndForgotten) {
   grid->ShowEditLink(1, 1, 0);  // a fresh form again
   EXPECT_EQ(link->PopupForm(), Application->FindComponent("gridform"));
   EXPECT_EQ(other.PopupForm(), nullptr);
-  grid->HideEditLink(1, 1);
+  Commit(1, 1);
 }
 
 // Which keys the editor keeps and which go to the grid: a key the editor

@@ -2,13 +2,11 @@
 // control editors, and the clicks into cell radio groups.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
-#include "framework/forms.h"
-#include "framework/testing/harness.h"
 #include "grid/controledit.h"
-#include "grid/duruzav.h"
-#include "grid/zghtmle.h"
+#include "tests/grid/edit_fixture.h"
 
 namespace {
 
@@ -17,22 +15,13 @@ struct EditDone {
   AnsiString id, type, value;
 };
 
-class FormControls : public ::testing::Test {
+class FormControls : public EditGridTest {
  protected:
-  FormControls() {
-    form.SetBounds(0, 0, 600, 300);
-    grid = new TVudUvizidIzed(&form);
-    grid->SetParent(&form);
-    grid->SetBounds(0, 0, 560, 260);
-    grid->SetColCount(3);
-    grid->SetRowCount(3);
+  FormControls() : EditGridTest(3, 3) {
     grid->SetColWidths(1, 400);
     grid->SetRowHeights(1, 40);
     grid->OnControlEditDone = [this](TObject*, int row, int col, const AnsiString& id, const AnsiString& type,
                                      const AnsiString& value) { done.push_back({row, col, id, type, value}); };
-    form.Show();
-    grid->SetFocus();
-    harness::ProcessEvents();
   }
 
   // Opens the editor of the first form control of cell (1, 1) holding text.
@@ -45,9 +34,6 @@ class FormControls : public ::testing::Test {
   TControlEdit* Edit() { return grid->EditorHooks()->ControlEdit(); }
   TControlCombo* Combo() { return grid->EditorHooks()->ControlCombo(); }
 
-  TScopedServices services;
-  TForm form{nullptr};
-  TVudUvizidIzed* grid = nullptr;
   std::vector<EditDone> done;
 };
 
@@ -105,7 +91,6 @@ TEST_F(FormControls, TabWalksTheEditableControlsOfTheCell) {
 TEST_F(FormControls, TabWithAdvanceAutoGoesToTheNextCell) {
   grid->Navigation()->AdvanceAuto = true;
   grid->Navigation()->AdvanceOnEnter = true;
-  grid->SetOptions(grid->Options() | goEditing);
   OpenFirst(kTwoEdits);
   harness::PressKey(Edit(), Qt::Key_Tab);
   EXPECT_FALSE(grid->ControlEditing());
@@ -175,10 +160,9 @@ class RadioClicks : public FormControls {
     grid->OnRadioClick = [this](TObject*, int col, int row, int index) { clicks.push_back({col, row, index}); };
   }
   void AddGroup(bool horizontal, int index) {
-    auto* items = new TStringList;
+    TStringList* items = grid->CreateRadio(1, 1, horizontal ? 1 : 0, index)->RadioStrings();
     items->Add("one");
     items->Add("three");
-    grid->AddRadio(1, 1, horizontal ? 1 : 0, index, items);
   }
   int Index() {
     int index = -2;
