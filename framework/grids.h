@@ -226,7 +226,7 @@ class TCustomGrid : public TCustomControl {
   // nothing.
   virtual AnsiString GetEditText(int col, int row);
   virtual void SetEditText(int col, int row, const AnsiString& value);
-  virtual bool CanEditShow() const;
+  virtual bool CanEditShow();
   virtual TInplaceEdit* CreateEditor();
 
   // Which sizing or moving the press at (x, y) starts; index is the column

@@ -153,7 +153,7 @@ void TInplaceEdit::DoExit() {
 
 TInplaceEdit* TCustomGrid::CreateEditor() { return new TInplaceEdit(this); }
 
-bool TCustomGrid::CanEditShow() const {
+bool TCustomGrid::CanEditShow() {
   return (options_ & goEditing) && !(options_ & goRowSelect) && gridState_ == gsNormal && Col() >= fixedCols_ &&
          Row() >= fixedRows_;
 }

@@ -530,7 +530,11 @@ void TComboBox::SetStyle(TComboBoxStyle style) {
   style_ = style;
   const bool editable = style == csDropDown || style == csSimple;
   if (editable == combo_->isEditable()) return;
+  QLineEdit* old = combo_->lineEdit();
   combo_->setEditable(editable);
+  // Qt frees the edit part only later; dying while the combo has the
+  // focus, it would take the focus away with it.
+  delete old;
   if (QLineEdit* edit = combo_->lineEdit()) {
     RouteEventsOf(edit);
     if (maxLength_ > 0) edit->setMaxLength(maxLength_);

@@ -14,6 +14,7 @@
 #include <set>
 #include <tuple>
 
+#include "framework/datetime.h"
 #include "framework/graphics.h"
 #include "framework/strings.h"
 #include "grid/basegrid.h"
@@ -27,6 +28,7 @@
 #include "grid/duruzav_update.h"
 #include "grid/gridcsv.h"
 #include "grid/gridxml.h"
+#include "grid/grideditcontrol.h"
 #include "grid/editorhooks.h"
 #include "grid/hiddenrows.h"
 #include "grid/vazeri.h"
@@ -34,6 +36,7 @@
 #include "grid/gridtransferstate.h"
 
 class TForm;
+class TGridDatePicker;
 class TEditLink;
 class TImageList;
 class TRichEdit;
@@ -400,6 +403,54 @@ class TVudUvizidIzed : public TBaseGrid {
   TRect BodyCells();
 
  public:
+  // ---- Editor controls: choosing, showing and writing back ----
+  // Decides between the text editor and one of the grid's editor controls
+  // for the current cell (its base cell), and shows the control.
+  bool CanEditShow() override;
+  bool IsPassword(int col, int row);
+  // col is a display column.
+  void ShowEditControl(int col, int row);
+  // Writes the control's value back into the cell and hides it.
+  void HideEditControl(int col, int row);
+  void HideCellEdit() { HideEditControl(Col(), Row()); }
+  // Starts editing the way F2 does.
+  void ShowCellEdit();
+  // Every write-back of an editor goes through here; col is a real column.
+  virtual void UpdateEditingCell(int col, int row, const AnsiString& value);
+  // The current cell's text as it was when editing began.
+  void RestoreCache();
+  // Repaints the header cells that mark the active cell.
+  void UpdateActiveCells(int oldCol, int oldRow, int newCol, int newRow);
+  virtual void UpdateOnSelection(const TGridRect&) {}
+  // The items of the combo editor.
+  void ClearComboString();
+  void AddComboString(const AnsiString& s);
+  void AddComboStringObject(const AnsiString& s, TObject* object);
+  bool RemoveComboString(const AnsiString& s);
+  void SetComboSelection(int index);
+  bool SetComboSelectionString(const AnsiString& s);
+  int GetComboCount();
+  TGridDatePicker* GetDateTimePicker();
+  // The editor controls and the state of the open edit.
+  TGridEditControls& EditControls() { return *editControls_; }
+  std::function<void(TObject* Sender, int ACol, int ARow, int AItemIndex, AnsiString ASelection)> OnComboChange;
+  std::function<void(TObject* Sender, int ACol, int ARow, int AItemIndex, AnsiString ASelection, TObject* AObject)>
+      OnComboObjectChange;
+  std::function<void(TObject* Sender, int ACol, int ARow, TDateTime ADateTime)> OnDateTimeChange;
+
+ private:
+  std::unique_ptr<TGridEditControls> editControls_;
+  // The picker's change, as the picker notifies it.
+  void DateTimeChanged(const TMessage& message);
+  // The cell text as the typed editors read it.
+  void FillSpin(TEditorType type, const AnsiString& text);
+  void ShowComboControl(TEditorType type, const AnsiString& text, const TRect& r);
+  void ShowDatePicker(TEditorType type, const AnsiString& text, const TRect& r);
+  // Shows, enables and focuses the control and hands it the starting key.
+  void ActivateEditControl(TWinControl* control);
+  static void PostStartingKey(TWinControl* editor, char key);
+
+ public:
   // ---- Custom editor links and in-cell form controls ----
   // The application's editor for edCustom cells; not owned: a link that is
   // freed is let go of.
@@ -415,8 +466,6 @@ class TVudUvizidIzed : public TBaseGrid {
   // write: its editor, if it lives on, is only unhooked and hidden.
   TWinControl* ShowEditLink(int col, int row, char startKey);
   void HideEditLink();
-  // Every write-back of an editor goes through here; col is a real column.
-  virtual void UpdateEditingCell(int col, int row, const AnsiString& value);
   // The window procedure a link puts on its editor control: with goTabs the
   // editor wants arrows and Tab; every message goes on to the control's own.
   void SubclassProc(TMessage& message);

@@ -33,9 +33,11 @@ TVudUvizidIzed::TVudUvizidIzed(TComponent* owner) : TBaseGrid(owner) {
   rudTo_ = ColorToRGB(clBtnFace);
   settings_.ScrollWidth = SystemScrollBarWidth();
   showModified_.OnChange = [this](TObject* sender) { ModifiedChanged(sender); };
+  if (!(ComponentState() & csDesigning)) editControls_ = std::make_unique<TGridEditControls>(this);
 }
 
 TVudUvizidIzed::~TVudUvizidIzed() {
+  if (editControls_) editControls_->FreeControls();
   RestoreFormResize();
   if (columnSize_.Save) {
     // A store that cannot be written loses the widths, not the program.

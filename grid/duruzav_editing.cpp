@@ -26,8 +26,14 @@ void TVudUvizidIzed::ShowInplaceEdit() {
 }
 
 void TVudUvizidIzed::HideInplaceEdit() {
-  if (!EditorMode() && !editState_.editingBegun) return;
+  const bool controlShown = editControls_ && editControls_->controlShown;
+  if (!EditorMode() && !editState_.editingBegun && !controlShown) return;
   HideEditor();
+  if (controlShown) {
+    HideEditControl(Col(), Row());
+    // A refused value keeps its editor control open.
+    if (editControls_->controlShown) return;
+  }
   editState_.editingBegun = false;
   editState_.editPending = false;
   SelectCell(Col(), Row());

@@ -1,12 +1,7 @@
 // The grid's side of a custom editor link: opening the link's editor on an
 // edCustom cell, in the cell or in a popup form, writing its value back, and
 // the window procedure the link puts on its editor control.
-#include <QCoreApplication>
-#include <QKeyEvent>
-#include <QWidget>
-
 #include "framework/application.h"
-#include "framework/codec.h"
 #include "framework/forms.h"
 #include "grid/duruzav.h"
 #include "grid/editlink.h"
@@ -28,16 +23,6 @@ TForm* PopupFormOf(TEditLink* link) {
   form->SetBorderStyle(bsNone);
   link->SetPopupForm(form);
   return form;
-}
-
-// The key that started editing, queued to the editor as a typed character:
-// the platform's controls take text from key input only, where a posted
-// character message would not reach them.
-void PostStartingKey(TWinControl* editor, char key) {
-  QWidget* widget = editor->Widget();
-  QWidget* target = widget->focusProxy() ? widget->focusProxy() : widget;
-  const QString text = QString::fromStdString(Win1252ToUtf8(std::string(1, key)));
-  QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, 0, Qt::NoModifier, text));
 }
 
 }  // namespace
@@ -105,9 +90,4 @@ void TVudUvizidIzed::SubclassProc(TMessage& message) {
     return;
   }
   editorHooks_.CallSaved(message);
-}
-
-void TVudUvizidIzed::UpdateEditingCell(int col, int row, const AnsiString& value) {
-  SetEditText(RemapColInv(col), row, value);
-  SetCellEx(col, row, value);
 }

@@ -99,8 +99,12 @@ AnsiString TVudUvizidIzed::GetCheckFalse(int col, int row) {
 
 bool TVudUvizidIzed::GetFilter(int) { return false; }
 
+// col is a display column; a merged cell is judged by its base cell.
 bool TVudUvizidIzed::IsFixed(int col, int row) {
+  const TPoint base = BaseCell(RemapCol(col), row);
+  const int baseCol = RemapColInv(base.X);
+  if (base.Y >= RowCount() - settings_.FixedFooters || baseCol >= ColCount() - settings_.FixedRightCols) return true;
   bool fixed = false;
-  GetCellFixed(col, row, fixed);
+  GetCellFixed(baseCol, base.Y, fixed);
   return fixed;
 }

@@ -38,8 +38,17 @@ void TVudUvizidIzed::WndProc(TMessage& message) {
   switch (message.Msg) {
     case WM_PAINT: WMPaint(message); return;
     case WM_NCPAINT: WMNCPaint(message); return;
-    case WM_CHAR: WMChar(message); return;
+    case WM_CHAR:
+      // A character that opens an editor control goes on into it.
+      if (editControls_) editControls_->startKey = static_cast<char>(message.WParam);
+      WMChar(message);
+      if (editControls_) editControls_->startKey = 0;
+      return;
     case WM_SETFOCUS: WMSetFocus(message); return;
+    case WM_NOTIFY:
+      DateTimeChanged(message);
+      TBaseGrid::WndProc(message);
+      return;
     default: TBaseGrid::WndProc(message);
   }
 }

@@ -403,4 +403,8 @@ void TZurInplaceEdit::DblClick() {
   if (grid_->OnDblClickCell) grid_->OnDblClickCell(grid_, grid_->Row(), grid_->Col());
 }
 
-TInplaceEdit* TVudUvizidIzed::CreateEditor() { return new TZurInplaceEdit(this); }
+TInplaceEdit* TVudUvizidIzed::CreateEditor() {
+  auto* editor = new TZurInplaceEdit(this);
+  editor->SetEditorType(EditControls().editorType);
+  return editor;
+}
