@@ -21,7 +21,7 @@ namespace {
 constexpr char kSeparators[] = {'\0', ',', ';', '\t', '|', '\0', ',', ';'};
 
 void CheckRoundTrip(TVudUvizidIzed& grid, char separator) {
-  const MemoryFile out(nullptr, 0);
+  const MemoryFile out("");
   const std::string path = out.Path();
   grid.ExportFixedCells = true;
   grid.SaveToCSV(path);
@@ -39,7 +39,7 @@ void CheckRoundTrip(TVudUvizidIzed& grid, char separator) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const std::uint8_t options = data[0];
-  const MemoryFile file(data + 1, size - 1);
+  const MemoryFile file(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
   const std::string_view bytes(reinterpret_cast<const char*>(data + 1), size - 1);
 
   TVudUvizidIzed& grid = EmptyGrid(0);

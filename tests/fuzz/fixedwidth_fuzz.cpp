@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto lines = std::count(text.begin(), text.end(), '\n') + (!text.empty() && text.back() != '\n');
   if (lines * std::max(positions.Count(), 2) > gridfuzz::kCellsTried) return 0;
   const int firstRow = loaded.grid.GetSaveStartRow();
-  const gridfuzz::MemoryFile file(text);
+  const MemoryFile file(text);
   loaded.grid.LoadFromFixed(file.Path(), positions);
   FUZZ_CHECK(loaded.WithinLimits());
   FUZZ_CHECK(loaded.grid.ColCount() == std::max(1, 1 + positions.Count() - 1));

@@ -15,21 +15,7 @@
 #include "framework/forms.h"
 #include "grid/duruzav.h"
 #include "tests/fuzz/fuzzcheck.h"
-
-class MemoryFile {
- public:
-  MemoryFile(const std::uint8_t* data, std::size_t size) : fd_(::memfd_create("fuzz-input", MFD_CLOEXEC)) {
-    FUZZ_CHECK(fd_ >= 0);
-    FUZZ_CHECK(size == 0 || ::write(fd_, data, size) == static_cast<ssize_t>(size));
-  }
-  ~MemoryFile() { ::close(fd_); }
-  MemoryFile(const MemoryFile&) = delete;
-  MemoryFile& operator=(const MemoryFile&) = delete;
-  std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
- private:
-  int fd_;
-};
+#include "tests/fuzz/memoryfile.h"
 
 // Grid `index` (0 or 1) with 3 x 3 empty cells, one fixed row and column;
 // made once, as making a grid costs more than most reads. The caller sets

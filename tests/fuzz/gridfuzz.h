@@ -13,6 +13,7 @@
 #include "grid/duruzav.h"
 #include "grid/gridtextlines.h"
 #include "tests/fuzz/fuzzcheck.h"
+#include "tests/fuzz/memoryfile.h"
 
 namespace gridfuzz {
 
@@ -25,22 +26,6 @@ inline bool AsksForManyCells(std::string_view text, int addCols, int addRows) {
   const auto size = gridtext::ParseSizeLine(text.substr(0, text.find('\r')), addCols, addRows);
   return size && std::int64_t{size->cols} * size->rows > kCellsTried;
 }
-
-// The bytes as a file that a reader opens by name; closed with the object.
-class MemoryFile {
- public:
-  explicit MemoryFile(std::string_view bytes) : fd_(::memfd_create("grid-fuzz", MFD_CLOEXEC)) {
-    FUZZ_CHECK(fd_ >= 0);
-    FUZZ_CHECK(::write(fd_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size()));
-  }
-  ~MemoryFile() { ::close(fd_); }
-  MemoryFile(const MemoryFile&) = delete;
-  MemoryFile& operator=(const MemoryFile&) = delete;
-  std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
- private:
-  int fd_;
-};
 
 // A small grid with a fixed row and column and one known cell.
 struct Grid {

@@ -9,7 +9,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   if (gridfuzz::AsksForManyCells(bytes, 0, 0)) return 0;
-  const gridfuzz::MemoryFile file(bytes);
+  const MemoryFile file(bytes);
   gridfuzz::Grid loaded;
   loaded.grid.Props().Multilinecells = true;
   std::vector<short> progress;
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(loaded.WithinLimits());
   for (short p : progress) FUZZ_CHECK(p >= 0 && p <= 100);
 
-  const gridfuzz::MemoryFile copy("");
+  const MemoryFile copy("");
   loaded.grid.OnFileProgress = nullptr;
   loaded.grid.SaveToFile(copy.Path());
   gridfuzz::Grid again;

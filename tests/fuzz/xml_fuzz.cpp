@@ -32,7 +32,7 @@ bool HasBlankCell(TVudUvizidIzed& grid) {
 
 void CheckRoundTrip(TVudUvizidIzed& grid) {
   if (HasBlankCell(grid)) return;
-  const MemoryFile out(nullptr, 0);
+  const MemoryFile out("");
   grid.ExportFixedCells = false;
   grid.SaveToXML(out.Path(), "LIST", "ROW");
   TVudUvizidIzed& again = EmptyGrid(1);
@@ -49,7 +49,7 @@ void CheckRoundTrip(TVudUvizidIzed& grid) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const MemoryFile file(data + 1, size - 1);
+  const MemoryFile file(std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1));
   TVudUvizidIzed& grid = EmptyGrid(0);
   grid.SetCellEx(2, 2, "before");
   grid.ExportFixedCells = (data[0] & 2) != 0;
