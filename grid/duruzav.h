@@ -26,6 +26,7 @@
 #include "grid/duruzav_footer.h"
 #include "grid/duruzav_settings.h"
 #include "grid/duruzav_update.h"
+#include "grid/duruzav_mouse.h"
 #include "grid/gridcsv.h"
 #include "grid/gridxml.h"
 #include "grid/grideditcontrol.h"
@@ -506,10 +507,31 @@ class TVudUvizidIzed : public TBaseGrid {
                          AnsiString& value);
 
  public:
+  void ScreenToCell(TPoint screenPoint, int& col, int& row);
+  bool InSizeZone(int x, int y);
+  void StretchColumn(int col);
+  void StretchRightColumn() { StretchColumn(ColCount() - 1); }
+  virtual void UpdateColSize(int col, int& width); void UpdateColHeaders() {}
+  virtual void CellSelect(int, int) {} virtual void UpdateSelectionRect(TGridRect&) {}
+  void SizeChanged(int oldColCount, int oldRowCount) override;
+  void ColWidthsChanged() override; void RowHeightsChanged() override;
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
   TClickCellEvent OnDblClickCell;
+  TAutoRowEvent OnEndRowSize;
+  TColumnEvent OnEndColumnSize, OnClickSort;
+  TColumnSizeEvent OnUpdateColumnSize;
+  TColumnAllowEvent OnCanSort;
+  TRowColFlagEvent OnCanClickCell;
+  TAnchorClickEvent OnAnchorClick;
+  TControlClickEvent OnControlClick;
+  TCheckBoxClickEvent OnCheckBoxClick, OnCheckBoxMouseUp;
+  TRadioIndexEvent OnRadioMouseUp;
+  TCellButtonEvent OnButtonClick;
+  TNodeAllowEvent OnBeforeExpandNode, OnBeforeContractNode;
+  TNodeEvent OnExpandNode, OnContractNode;
+  TSelectionResizeEvent OnSelectionResize, OnSelectionResized;
   TGridColorEvent OnGetCellColor;
   TGridColorEvent OnGetCellPrintColor;
   TGridBorderEvent OnGetCellBorder;
@@ -1487,4 +1509,6 @@ class TVudUvizidIzed : public TBaseGrid {
   TIntList modifiedRows_{0, 0};
   // The bar at the right edge of a modified row's column 0 cell.
   void DrawModifiedMarker(const CellPaint& paint);
+  friend class TGridMouse;
+  TGridMouseState mouse_;
 };
