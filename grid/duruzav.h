@@ -515,6 +515,8 @@ class TVudUvizidIzed : public TBaseGrid {
   virtual void CellSelect(int, int) {} virtual void UpdateSelectionRect(TGridRect&) {}
   void SizeChanged(int oldColCount, int oldRowCount) override;
   void ColWidthsChanged() override; void RowHeightsChanged() override;
+  void StartFixedEdit(int col, int row);
+  void RowMoved(int from, int to) override;
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;

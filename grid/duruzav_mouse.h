@@ -2,10 +2,16 @@
 // What the cell grid's mouse handlers share: the state a press leaves for
 // the moves and the release, the hover state a move leaves for the next
 // press, and the sizing record that the size-change handlers consume.
+#include <functional>
+
+#include "framework/controls.h"
 #include "framework/grids.h"
+#include "framework/sysutils.h"
 #include "framework/types.h"
 
+class TGridTransEdit;
 class TObject;
+class TVudUvizidIzed;
 
 // Where the pointer rests, as the last mouse move found it.
 enum class THoverZone {
@@ -63,6 +69,8 @@ struct TGridMouseState {
   int topRowAtPress = 0;
   // A double click on a border sized the column; the release ends nothing.
   bool dblClickSizing = false;
+  // The editor of fixed cells, made on first use (owned by the grid).
+  TGridTransEdit* fixedEditor = nullptr;
 
   // ---- Left by a move (the press reads it) ----
   THoverZone hoverZone = THoverZone::None;
@@ -92,6 +100,8 @@ struct TGridMouseState {
   // handling; the second flag does the same for the grid's other uses.
   bool moved = false;
   bool movedOther = false;
+  // An enhanced move ended in this release.
+  bool moveEnded = false;
   // Milliseconds the last sort by a header click took.
   unsigned lastSortTime = 0;
 
@@ -117,3 +127,87 @@ using TControlClickEvent = std::function<void(TObject* Sender, int ARow, int ACo
                                               const AnsiString& CtrlType, const AnsiString& CtrlVal)>;
 using TSelectionResizeEvent =
     std::function<void(TObject* Sender, const TGridRect& OrigSelection, const TGridRect& NewSelection)>;
+
+// The grid's mouse buttons: the left press, the double click, the right
+// press, the releases and the fixed-cell editor. One object serves one
+// message; what lives on between messages is the grid's TGridMouseState.
+class TGridMouse {
+ public:
+  explicit TGridMouse(TVudUvizidIzed& grid);
+
+  // A left press is decided in a fixed order of tests; the first that
+  // claims the press ends its handling.
+  void LeftPress(TShiftState shift, int x, int y);
+  void DoubleClick(TShiftState shift, int x, int y);
+  void RightPress(TShiftState shift, int x, int y);
+  void LeftRelease(TShiftState shift, int x, int y);
+  void RightRelease(TShiftState shift, int x, int y);
+  // Opens the editor of fixed cells over (col, row), a display column.
+  void StartFixedEdit(int col, int row);
+
+  // The anchor or form control of a cell's mark-up under a client point,
+  // the mark-up laid out as the cell's text is drawn; false when the point
+  // is over neither. col is the display column, realCol its real one.
+  struct MarkupHit {
+    AnsiString anchor;
+    AnsiString controlID, controlType, controlValue;
+    TRect controlRect{};
+  };
+  static bool MarkupHitAt(TVudUvizidIzed& grid, int col, int realCol, int row, TPoint p, MarkupHit& hit);
+
+ private:
+  // The pressed cell as the press's tests see it.
+  struct Press {
+    int x = 0, y = 0;
+    TShiftState shift = 0;
+    int col = -1, row = -1;  // the base cell of a merged area
+    int realCol = -1;
+    TRect rect{};  // the cell's (merged area's) rectangle
+    bool fixedByPosition = false;
+    // Fixed by IsFixed (OnIsFixedCell, the footers) without lying in the
+    // fixed rows or columns.
+    bool declaredFixed = false;
+  };
+
+  // The framework grid's own press, with the selection change reported and
+  // the start of a border drag recorded.
+  void DefaultPress(TMouseButton button, TShiftState shift, int x, int y);
+  void RecordSizingStart();
+  void WatchSelection(const std::function<void()>& inherited);
+
+  // ---- Steps of the left press; true when the step claimed the press ----
+  bool SelectionResizerPress(int x, int y);
+  void RecordPress(int col, int row, int x, int y);
+  bool SizingLinePress(int x, int y);
+  void PushFixedButton(const Press& p);
+  void HeaderNodePress(const Press& p);
+  bool NodePress(const Press& p);
+  bool RadioPress(const Press& p);
+  bool OleDragPress(const Press& p);
+  bool CellButtonPress(const Press& p);
+  void DisjunctPress(const Press& p);
+  bool AnchorPress(const Press& p);
+  void FollowAnchor(const AnsiString& anchor);
+  void FixedSelectPress(const Press& p);
+  // The selection that a press on a fixed cell makes, set as select-all does.
+  void SelectFromFixed(const TGridRect& selection, int col, int row, bool notifyExport);
+  bool CheckBoxPress(const Press& p, bool canEdit);
+  void CellPress(const Press& p, bool canEdit);
+
+  // ---- Steps of the left release; true when the step ended the release ----
+  void EndSizingLines(int x, int y);
+  void LiftFixedButton();
+  void LiftCellButton(TGridCoord hit);
+  bool EndOleDragPending(TShiftState shift, TGridCoord hit);
+  void EndDisjunctSelection(TGridCoord hit);
+  void EndEnhancedMove(TGridCoord hit);
+  bool DefaultRelease(TShiftState shift, int x, int y);
+  void EndSelectionResize();
+  void CellMouseUp(int realCol, int row);
+  bool IsSortClick(TGridCoord hit, int x);
+  void SortClick(int realCol, TShiftState shift);
+  void RunClickSort(bool indexed, bool unsort);
+
+  TVudUvizidIzed& grid_;
+  TGridMouseState& s_;
+};
