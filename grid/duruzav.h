@@ -26,6 +26,7 @@
 #include "grid/duruzav_footer.h"
 #include "grid/duruzav_settings.h"
 #include "grid/duruzav_update.h"
+#include "grid/duruzav_input.h"
 #include "grid/gridcsv.h"
 #include "grid/gridxml.h"
 #include "grid/grideditcontrol.h"
@@ -506,6 +507,16 @@ class TVudUvizidIzed : public TBaseGrid {
                          AnsiString& value);
 
  public:
+  // ---- Keyboard, wheel, panning and the grid timer (duruzav_keyboard.cpp, duruzav_wheel.cpp) ----
+  void WMKeyDown(TMessage& message);
+  void KeyUp(unsigned short& key, TShiftState shift) override;
+  bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
+  bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
+  void WMTimer(TMessage& message);
+  // The version and its date, "3.3.2.9 May, 2006".
+  AnsiString GetVersionString();
+  // Whether blinking mark-up text shows now; always without EnableBlink.
+  bool BlinkOn() const { return !settings_.EnableBlink || input_.blinkOn; }
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
@@ -528,6 +539,11 @@ class TVudUvizidIzed : public TBaseGrid {
   TClipboardEvent OnClipboardCopy;
   TClipboardEvent OnClipboardCut;
   TClipboardEvent OnClipboardPaste;
+  std::function<void(TObject* Sender, int ACol, int ARow, bool State)> OnCheckBoxClick;
+  std::function<void(TObject* Sender, int ACol, int ARow)> OnButtonClick;
+  std::function<void(TObject* Sender, int ARow, bool& CanDelete)> OnCanDeleteRow;
+  TClickCellEvent OnComboCloseUp;
+  std::function<void(TObject* Sender, int ACol, int ARow, const AnsiString& Value)> OnSetEditText;
   TClipboardCellEvent OnClipboardBeforePasteCell;
   TEditChangeEvent OnEditChange;
 
@@ -1487,4 +1503,8 @@ class TVudUvizidIzed : public TBaseGrid {
   TIntList modifiedRows_{0, 0};
   // The bar at the right edge of a modified row's column 0 cell.
   void DrawModifiedMarker(const CellPaint& paint);
+  // ---- Keyboard, wheel, panning and the grid timer ----
+  friend class TGridKeyboard;
+  friend class TGridInput;
+  TGridInputState input_;
 };
