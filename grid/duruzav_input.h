@@ -1,18 +1,11 @@
 #pragma once
 // What the grid keeps between input messages: the wheel and its partial
 // notches, wheel-click panning, the 500 ms grid timer's counters and the
-// selection last painted with the selection rectangle; and the commands its
-// child controls notify it with.
+// selection last painted with the selection rectangle.
 #include "framework/controls.h"
 #include "framework/grids.h"
 #include "framework/messages.h"
 
-// Notification codes of WM_COMMAND (high word of WParam); LParam holds the
-// TControl* that notifies (0 for a menu command).
-inline constexpr unsigned EN_CHANGE = 0x0300;
-inline constexpr unsigned CBN_SELCHANGE = 1;
-inline constexpr unsigned CBN_EDITCHANGE = 5;
-inline constexpr unsigned CBN_CLOSEUP = 8;
 // One notch of the wheel in WM_MOUSEWHEEL's delta.
 inline constexpr int WHEEL_DELTA = 120;
 

@@ -3,6 +3,9 @@
 // groups and buttons on Space, nodes, Home and End by row, skipping fixed
 // cells, appending on arrow down) and after it (the clipboard, inserting,
 // deleting and selecting rows, select-all), and the key release.
+#include <algorithm>
+
+#include "framework/forms.h"
 #include "framework/messaging.h"
 #include "grid/duruzav.h"
 #include "grid/zghtmle.h"
@@ -132,7 +135,12 @@ TGridKeyboard::TOutcome TGridKeyboard::EditingKeys() {
       return stop;
     }
   }
-  if (key_ == VK_RETURN && !g_.IsEditable(col, row)) return Consume();
+  if (key_ == VK_RETURN && !g_.IsEditable(col, row)) {
+    Consume();
+    // The form's default button still answers Enter.
+    if (TForm* form = g_.ParentForm()) form->DialogKey(VK_RETURN, &g_);
+    return stop;
+  }
   return goOn;
 }
 

@@ -3,6 +3,7 @@
 // zooms, a middle-button press pans the current cell towards the mouse
 // every 10 ms, and the grid timer ends the type-ahead text, follows the
 // mouse while Hovering and blinks marked-up text.
+#include <algorithm>
 #include <cstdlib>
 
 #include "framework/messaging.h"

@@ -251,6 +251,25 @@ TEST_F(WheelTest, ComboChangesReportTheItemAndNeverReadItemMinusOne) {
   EXPECT_EQ(closed, std::vector<AnsiString>{"3,3"});
 }
 
+TEST_F(WheelTest, ChoosingAComboItemReportsItOnce) {
+  grid->SetOptions(grid->Options() | goEditing);
+  grid->OnGetEditorType = [](TObject*, int, int, TEditorType& editor) { editor = edComboList; };
+  grid->AddComboString("one");
+  grid->AddComboString("two");
+  std::vector<AnsiString> changes;
+  grid->OnComboChange = [&](TObject*, int col, int row, int index, AnsiString text) {
+    changes.push_back(IntToStr(col) + "," + IntToStr(row) + ":" + IntToStr(index) + ":" + text);
+  };
+  grid->SetCellEx(2, 3, "one");
+  grid->SetCol(2);
+  grid->SetRow(3);
+  harness::PressKey(grid, Qt::Key_F2);
+  TGridCombo* combo = grid->EditControls().combo;
+  ASSERT_TRUE(combo->Visible());
+  harness::ChooseItem(combo, 1);
+  EXPECT_EQ(changes, std::vector<AnsiString>{"2,3:1:two"});
+}
+
 TEST_F(WheelTest, TheVersionReadsNumberAndDate) { EXPECT_EQ(grid->GetVersionString(), "3.3.2.9 May, 2006"); }
 
 }  // namespace
