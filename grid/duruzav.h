@@ -26,6 +26,7 @@
 #include "grid/duruzav_footer.h"
 #include "grid/duruzav_settings.h"
 #include "grid/duruzav_update.h"
+#include "grid/duruzav_mouse.h"
 #include "grid/duruzav_input.h"
 #include "grid/gridcsv.h"
 #include "grid/gridxml.h"
@@ -507,6 +508,14 @@ class TVudUvizidIzed : public TBaseGrid {
                          AnsiString& value);
 
  public:
+  void ScreenToCell(TPoint screenPoint, int& col, int& row);
+  bool InSizeZone(int x, int y);
+  void StretchColumn(int col);
+  void StretchRightColumn() { StretchColumn(ColCount() - 1); }
+  virtual void UpdateColSize(int col, int& width); void UpdateColHeaders() {}
+  virtual void CellSelect(int, int) {} virtual void UpdateSelectionRect(TGridRect&) {}
+  void SizeChanged(int oldColCount, int oldRowCount) override;
+  void ColWidthsChanged() override; void RowHeightsChanged() override;
   // ---- Keyboard, wheel, panning and the grid timer (duruzav_keyboard.cpp, duruzav_wheel.cpp) ----
   void WMKeyDown(TMessage& message);
   void KeyUp(unsigned short& key, TShiftState shift) override;
@@ -521,6 +530,19 @@ class TVudUvizidIzed : public TBaseGrid {
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
   TClickCellEvent OnDblClickCell;
+  TAutoRowEvent OnEndRowSize;
+  TColumnEvent OnEndColumnSize, OnClickSort;
+  TColumnSizeEvent OnUpdateColumnSize;
+  TColumnAllowEvent OnCanSort;
+  TRowColFlagEvent OnCanClickCell;
+  TAnchorClickEvent OnAnchorClick;
+  TControlClickEvent OnControlClick;
+  TCheckBoxClickEvent OnCheckBoxClick, OnCheckBoxMouseUp;
+  TRadioIndexEvent OnRadioMouseUp;
+  TCellButtonEvent OnButtonClick;
+  TNodeAllowEvent OnBeforeExpandNode, OnBeforeContractNode;
+  TNodeEvent OnExpandNode, OnContractNode;
+  TSelectionResizeEvent OnSelectionResize, OnSelectionResized;
   TGridColorEvent OnGetCellColor;
   TGridColorEvent OnGetCellPrintColor;
   TGridBorderEvent OnGetCellBorder;
@@ -539,8 +561,6 @@ class TVudUvizidIzed : public TBaseGrid {
   TClipboardEvent OnClipboardCopy;
   TClipboardEvent OnClipboardCut;
   TClipboardEvent OnClipboardPaste;
-  std::function<void(TObject* Sender, int ACol, int ARow, bool State)> OnCheckBoxClick;
-  std::function<void(TObject* Sender, int ACol, int ARow)> OnButtonClick;
   std::function<void(TObject* Sender, int ARow, bool& CanDelete)> OnCanDeleteRow;
   TClickCellEvent OnComboCloseUp;
   std::function<void(TObject* Sender, int ACol, int ARow, const AnsiString& Value)> OnSetEditText;
@@ -1503,6 +1523,8 @@ class TVudUvizidIzed : public TBaseGrid {
   TIntList modifiedRows_{0, 0};
   // The bar at the right edge of a modified row's column 0 cell.
   void DrawModifiedMarker(const CellPaint& paint);
+  friend class TGridMouse;
+  TGridMouseState mouse_;
   // ---- Keyboard, wheel, panning and the grid timer ----
   friend class TGridKeyboard;
   friend class TGridInput;

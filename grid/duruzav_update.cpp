@@ -1,5 +1,7 @@
 // Update locking of the grid: the counter that holds painting off during a
 // bulk change and the one repaint at its end.
+#include <algorithm>
+
 #include "framework/forms.h"
 #include "framework/messaging.h"
 #include "grid/duruzav.h"
@@ -173,7 +175,8 @@ void TVudUvizidIzed::CellsLoaded() { CalcFooter(-1); }
 void TVudUvizidIzed::UpdateCell(int col, int) { CalcFooter(col); }
 
 void TVudUvizidIzed::RegisterNotifier(TGridChangeNotifier* notifier) {
-  if (notifier) notifiers_.push_back(notifier);
+  if (notifier && std::find(notifiers_.begin(), notifiers_.end(), notifier) == notifiers_.end())
+    notifiers_.push_back(notifier);
 }
 
 void TVudUvizidIzed::UnRegisterNotifier(TGridChangeNotifier* notifier) {
