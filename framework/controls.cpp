@@ -84,7 +84,7 @@ unsigned short VirtualKey(const QKeyEvent& e) {
   }
 }
 
-WPARAM MouseKeys(const QMouseEvent& e) {
+WPARAM MouseKeys(const QSinglePointEvent& e) {
   WPARAM k = 0;
   if (e.buttons() & Qt::LeftButton) k |= MK_LBUTTON;
   if (e.buttons() & Qt::RightButton) k |= MK_RBUTTON;
@@ -476,7 +476,9 @@ bool TControl::HandleQtEvent(QObject* source, QEvent* event) {
     case QEvent::Wheel: {
       auto* e = static_cast<QWheelEvent*>(event);
       const QPoint g = e->globalPosition().toPoint();
-      const WPARAM w = (static_cast<WPARAM>(static_cast<std::uint16_t>(e->angleDelta().y())) << 16);
+      // A sideways turn has no vertical delta: no message reports it.
+      if (e->angleDelta().y() == 0) return false;
+      const WPARAM w = (static_cast<WPARAM>(static_cast<std::uint16_t>(e->angleDelta().y())) << 16) | MouseKeys(*e);
       return !send(WM_MOUSEWHEEL, w, MakeLParam(g.x(), g.y())).Defaulted;
     }
     case QEvent::Enter: send(CM_MOUSEENTER, 0, 0); return false;

@@ -104,6 +104,14 @@ inline constexpr unsigned DLGC_WANTTAB = 0x0002;
 inline constexpr unsigned DLGC_WANTALLKEYS = 0x0004;
 inline constexpr unsigned DLGC_WANTCHARS = 0x0080;
 
+// Notification codes of WM_COMMAND, which a control sends its parent: the
+// code in the high word of WParam, the notifying TControl* in LParam (0 for
+// a menu command).
+inline constexpr unsigned EN_CHANGE = 0x0300;
+inline constexpr unsigned CBN_SELCHANGE = 1;
+inline constexpr unsigned CBN_EDITCHANGE = 5;
+inline constexpr unsigned CBN_CLOSEUP = 8;
+
 // Mouse key flags of WParam.
 inline constexpr unsigned MK_LBUTTON = 0x0001;
 inline constexpr unsigned MK_RBUTTON = 0x0002;

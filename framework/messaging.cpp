@@ -98,6 +98,11 @@ bool KillTimer(TControl* control, unsigned id) {
   return true;
 }
 
+void NotifyParent(TControl* control, unsigned code) {
+  if (TWinControl* parent = control->Parent())
+    parent->Perform(WM_COMMAND, static_cast<WPARAM>(code & 0xFFFF) << 16, reinterpret_cast<LPARAM>(control));
+}
+
 void PostMessage(TControl* control, unsigned msg, WPARAM wParam, LPARAM lParam) {
   if (!control) return;
   QPointer<QWidget> alive(control->Widget());

@@ -18,6 +18,11 @@ bool KillTimer(TControl* control, unsigned id);
 // May be called from any thread.
 void PostMessage(TControl* control, unsigned msg, WPARAM wParam = 0, LPARAM lParam = 0);
 
+// Sends WM_COMMAND with the notification code (EN_CHANGE, CBN_SELCHANGE, ...)
+// to the control's parent, as the window system notifies a parent of its
+// child controls' changes.
+void NotifyParent(TControl* control, unsigned code);
+
 // ---- Key state and cursor ----
 // The state of a key or mouse button as of the last input event the
 // program's controls received: the high bit (the value is negative) while

@@ -17,6 +17,7 @@
 
 #include "framework/application.h"
 #include "framework/forms.h"
+#include "framework/messaging.h"
 #include "framework/services.h"
 
 namespace {
@@ -262,7 +263,10 @@ TEdit::TEdit(TComponent* owner) : TWinControl(owner), edit_(new QLineEdit()) {
   AttachWidget(edit_);
   SetBounds(0, 0, 121, 21);
   SetColor(clWindow);
-  Connect(edit_, &QLineEdit::textChanged, this, [this] { Change(); });
+  Connect(edit_, &QLineEdit::textChanged, this, [this] {
+    Change();
+    NotifyParent(this, EN_CHANGE);
+  });
   Connect(edit_, &QLineEdit::textEdited, this, [this] { modified_ = true; });
 }
 
@@ -495,6 +499,7 @@ class ComboWidget : public QComboBox {
     QComboBox::hidePopup();
     Application->Guard(owner_, [this] {
       if (owner_->OnCloseUp) owner_->OnCloseUp(owner_);
+      NotifyParent(owner_, CBN_CLOSEUP);
     });
   }
 
@@ -538,7 +543,12 @@ void TComboBox::SetStyle(TComboBoxStyle style) {
   if (QLineEdit* edit = combo_->lineEdit()) {
     RouteEventsOf(edit);
     if (maxLength_ > 0) edit->setMaxLength(maxLength_);
-    QObject::connect(edit, &QLineEdit::textEdited, combo_, [this] { Application->Guard(this, [this] { Change(); }); });
+    QObject::connect(edit, &QLineEdit::textEdited, combo_, [this] {
+      Application->Guard(this, [this] {
+        Change();
+        NotifyParent(this, CBN_EDITCHANGE);
+      });
+    });
   }
 }
 
@@ -592,6 +602,7 @@ void TComboBox::Change() {
 void TComboBox::Select() {
   if (OnSelect) OnSelect(this);
   Change();
+  NotifyParent(this, CBN_SELCHANGE);
 }
 
 bool TComboBox::WantsDialogKey(unsigned short) const { return DroppedDown(); }

@@ -27,6 +27,7 @@
 #include "grid/duruzav_settings.h"
 #include "grid/duruzav_update.h"
 #include "grid/duruzav_mouse.h"
+#include "grid/duruzav_input.h"
 #include "grid/gridcsv.h"
 #include "grid/gridxml.h"
 #include "grid/grideditcontrol.h"
@@ -517,6 +518,16 @@ class TVudUvizidIzed : public TBaseGrid {
   void ColWidthsChanged() override; void RowHeightsChanged() override;
   void StartFixedEdit(int col, int row);
   void RowMoved(int from, int to) override;
+  // ---- Keyboard, wheel, panning and the grid timer (duruzav_keyboard.cpp, duruzav_wheel.cpp) ----
+  void WMKeyDown(TMessage& message);
+  void KeyUp(unsigned short& key, TShiftState shift) override;
+  bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
+  bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
+  void WMTimer(TMessage& message);
+  // The version and its date, "3.3.2.9 May, 2006".
+  AnsiString GetVersionString();
+  // Whether blinking mark-up text shows now; always without EnableBlink.
+  bool BlinkOn() const { return !settings_.EnableBlink || input_.blinkOn; }
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
@@ -552,6 +563,9 @@ class TVudUvizidIzed : public TBaseGrid {
   TClipboardEvent OnClipboardCopy;
   TClipboardEvent OnClipboardCut;
   TClipboardEvent OnClipboardPaste;
+  std::function<void(TObject* Sender, int ARow, bool& CanDelete)> OnCanDeleteRow;
+  TClickCellEvent OnComboCloseUp;
+  std::function<void(TObject* Sender, int ACol, int ARow, const AnsiString& Value)> OnSetEditText;
   TClipboardCellEvent OnClipboardBeforePasteCell;
   TEditChangeEvent OnEditChange;
 
@@ -1513,4 +1527,8 @@ class TVudUvizidIzed : public TBaseGrid {
   void DrawModifiedMarker(const CellPaint& paint);
   friend class TGridMouse;
   TGridMouseState mouse_;
+  // ---- Keyboard, wheel, panning and the grid timer ----
+  friend class TGridKeyboard;
+  friend class TGridInput;
+  TGridInputState input_;
 };

@@ -220,6 +220,8 @@ void TVudUvizidIzed::KeyPress(char& key) {
 
 void TVudUvizidIzed::SearchIncremental(char key) {
   AnsiString& text = editState_.searchText;
+  // The grid timer empties the text after four ticks without a key.
+  input_.typeAheadTicks = 0;
   if (!navigation_.AutoGotoIncremental) text = AnsiString(1, key);
   else if (key == VK_BACK) text = text.empty() ? text : text.substr(0, text.size() - 1);
   else text += key;

@@ -20,8 +20,8 @@ struct MarkupResults {
 bool RunCellMarkup(TVudUvizidIzed& grid, TCanvas* canvas, const AnsiString& text, const TRect& r, bool draw,
                    bool hitTest, MarkupResults& m) {
   const TVudUvizidIzed::Settings& settings = grid.Props();
-  return HTMLDrawEx(canvas, text, r, grid.GridImages(), -1, -1, -1, 0, 1, hitTest, !draw && !hitTest, false, false,
-                    false, false, !settings.EnhTextSize, false, 1.0, settings.URLColor, clNone, clNone, clGray, m.anchor,
+  return HTMLDrawEx(canvas, text, r, grid.GridImages(), -1, -1, -1, 0, 1, hitTest, !draw && !hitTest, false,
+                    grid.BlinkOn(), false, false, !settings.EnhTextSize, false, 1.0, settings.URLColor, clNone, clNone, clGray, m.anchor,
                     m.plain, m.focusAnchor, m.title, m.width, m.height, m.links, m.mouseLink, m.hover, m.control,
                     m.controlID, m.controlValue, m.controlType, nullptr, nullptr, &grid);
 }
