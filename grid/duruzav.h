@@ -20,6 +20,7 @@
 #include "grid/basegrid.h"
 #include "grid/duruzav_types.h"
 #include "grid/duruzav_frame.h"
+#include "grid/duruzav_hover.h"
 #include "grid/duruzav_editing.h"
 #include "grid/duruzav_model.h"
 #include "grid/duruzav_persist.h"
@@ -506,6 +507,16 @@ class TVudUvizidIzed : public TBaseGrid {
                          AnsiString& value);
 
  public:
+  // ---- Mouse move, hover, hints and balloons (duruzav_hover.h) ----
+  TGridGesture& Gesture() { return hover_.gesture; }
+  TGridHover& Hover() { return hover_; }
+  void MouseMove(TShiftState shift, int x, int y) override { hover_.MouseMove(shift, x, y); }
+  void ShowHintProc(AnsiString& hintStr, bool& canShow, THintInfo& hintInfo);
+  // Stores HTMLHint; on, the application's hints render mark-up.
+  void SetUseHTMLHints(bool on);
+  void BalloonInit() { hover_.BalloonInit(); }
+  void BalloonDone() { hover_.BalloonDone(); }
+  void BalloonChange(TObject*) { hover_.BalloonChange(); }
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
@@ -530,6 +541,11 @@ class TVudUvizidIzed : public TBaseGrid {
   TClipboardEvent OnClipboardPaste;
   TClipboardCellEvent OnClipboardBeforePasteCell;
   TEditChangeEvent OnEditChange;
+  TAnchorHoverEvent OnAnchorEnter;
+  TAnchorHoverEvent OnAnchorExit;
+  TAnchorHintEvent OnAnchorHint;
+  TMoveAllowEvent OnColumnMove;
+  TMoveAllowEvent OnRowMove;
 
   // ---- Settings objects of the look, sorting, grouping, filtering and drag and drop ----
   TBackGround* BackGround() { return &backGround_; }
@@ -1487,4 +1503,7 @@ class TVudUvizidIzed : public TBaseGrid {
   TIntList modifiedRows_{0, 0};
   // The bar at the right edge of a modified row's column 0 cell.
   void DrawModifiedMarker(const CellPaint& paint);
+  // ---- Mouse move and hover ----
+  friend class TGridHover;
+  TGridHover hover_{*this};
 };
