@@ -27,6 +27,7 @@
 #include "grid/duruzav_footer.h"
 #include "grid/duruzav_settings.h"
 #include "grid/duruzav_update.h"
+#include "grid/duruzav_mouse.h"
 #include "grid/gridcsv.h"
 #include "grid/gridxml.h"
 #include "grid/grideditcontrol.h"
@@ -507,8 +508,15 @@ class TVudUvizidIzed : public TBaseGrid {
                          AnsiString& value);
 
  public:
+  void ScreenToCell(TPoint screenPoint, int& col, int& row);
+  bool InSizeZone(int x, int y);
+  void StretchColumn(int col);
+  void StretchRightColumn() { StretchColumn(ColCount() - 1); }
+  virtual void UpdateColSize(int col, int& width); void UpdateColHeaders() {}
+  virtual void CellSelect(int, int) {} virtual void UpdateSelectionRect(TGridRect&) {}
+  void SizeChanged(int oldColCount, int oldRowCount) override;
+  void ColWidthsChanged() override; void RowHeightsChanged() override;
   // ---- Mouse move, hover, hints and balloons (duruzav_hover.h) ----
-  TGridGesture& Gesture() { return hover_.gesture; }
   TGridHover& Hover() { return hover_; }
   void MouseMove(TShiftState shift, int x, int y) override { hover_.MouseMove(shift, x, y); }
   void ShowHintProc(AnsiString& hintStr, bool& canShow, THintInfo& hintInfo);
@@ -521,6 +529,19 @@ class TVudUvizidIzed : public TBaseGrid {
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
   TClickCellEvent OnDblClickCell;
+  TAutoRowEvent OnEndRowSize;
+  TColumnEvent OnEndColumnSize, OnClickSort;
+  TColumnSizeEvent OnUpdateColumnSize;
+  TColumnAllowEvent OnCanSort;
+  TRowColFlagEvent OnCanClickCell;
+  TAnchorClickEvent OnAnchorClick;
+  TControlClickEvent OnControlClick;
+  TCheckBoxClickEvent OnCheckBoxClick, OnCheckBoxMouseUp;
+  TRadioIndexEvent OnRadioMouseUp;
+  TCellButtonEvent OnButtonClick;
+  TNodeAllowEvent OnBeforeExpandNode, OnBeforeContractNode;
+  TNodeEvent OnExpandNode, OnContractNode;
+  TSelectionResizeEvent OnSelectionResize, OnSelectionResized;
   TGridColorEvent OnGetCellColor;
   TGridColorEvent OnGetCellPrintColor;
   TGridBorderEvent OnGetCellBorder;
@@ -544,8 +565,7 @@ class TVudUvizidIzed : public TBaseGrid {
   TAnchorHoverEvent OnAnchorEnter;
   TAnchorHoverEvent OnAnchorExit;
   TAnchorHintEvent OnAnchorHint;
-  TMoveAllowEvent OnColumnMove;
-  TMoveAllowEvent OnRowMove;
+  TColumnAllowEvent OnColumnMove, OnRowMove;
 
   // ---- Settings objects of the look, sorting, grouping, filtering and drag and drop ----
   TBackGround* BackGround() { return &backGround_; }
@@ -1503,6 +1523,8 @@ class TVudUvizidIzed : public TBaseGrid {
   TIntList modifiedRows_{0, 0};
   // The bar at the right edge of a modified row's column 0 cell.
   void DrawModifiedMarker(const CellPaint& paint);
+  friend class TGridMouse;
+  TGridMouseState mouse_;
   // ---- Mouse move and hover ----
   friend class TGridHover;
   TGridHover hover_{*this};

@@ -11,8 +11,6 @@ bool IsDataCheckBox(TCellType kind) { return kind == ctDataCheckBox || kind == c
 
 }  // namespace
 
-void TVudUvizidIzed::UpdateAutoColSize(int, int&) {}
-
 // The widest cell decides; a full-cell graphic brings its own width in
 // place of the text's.
 void TVudUvizidIzed::SizeToWidth(int col, bool growOnly) {

@@ -54,23 +54,6 @@ int FixedBorderNear(int pos, int fixedCount, const std::function<int(int)>& size
   return found;
 }
 
-// Whether (x, y) lies on a border of a header cell that may be dragged:
-// within 3 pixels of a column border in a fixed row (the first scrollable
-// row included) with column sizing on, or of a row border in a fixed column
-// with row sizing on.
-bool InSizeZone(TVudUvizidIzed& g, int x, int y) {
-  int col = -1, row = -1;
-  g.MouseToCell(x, y, col, row);
-  if (col < 0 || row < 0) return false;
-  const TRect r = g.CellRect(col, row);
-  bool inZone = false;
-  if (row <= g.FixedRows() && (g.Options() & goColSizing))
-    inZone = std::abs(x - r.Left) < 4 || std::abs(x - r.Right) < 4;
-  if (col <= g.FixedCols() && (g.Options() & goRowSizing))
-    inZone = std::abs(y - r.Top) < 4 || std::abs(y - r.Bottom) < 4;
-  return inZone;
-}
-
 }  // namespace
 
 TGridHover::TGridHover(TVudUvizidIzed& grid) : grid_(grid), gridProc_(grid.WindowProc) {
@@ -79,6 +62,8 @@ TGridHover::TGridHover(TVudUvizidIzed& grid) : grid_(grid), gridProc_(grid.Windo
 }
 
 TGridHover::~TGridHover() { grid_.WindowProc = gridProc_; }
+
+TGridMouseState& TGridHover::State() { return grid_.mouse_; }
 
 void TGridHover::Dispatch(TMessage& message) {
   switch (message.Msg) {
@@ -101,7 +86,7 @@ void TGridHover::MouseMove(TShiftState shift, int x, int y) {
   TVudUvizidIzed& g = grid_;
   const TVudUvizidIzed::Settings& s = g.Props();
   TMouseActions& actions = *g.MouseActions();
-  if (gesture.buttonDown && actions.RangeSelectAndEdit && (g.Options() & goEditing))
+  if (State().buttonDown && actions.RangeSelectAndEdit && (g.Options() & goEditing))
     g.SetOptions(g.Options() & ~goEditing);
 
   const TGridRect before = g.Selection();
@@ -114,9 +99,10 @@ void TGridHover::MouseMove(TShiftState shift, int x, int y) {
   TrackHotCell(col, row);
 
   bool scrolledUp = false;
-  if (gesture.rangeAnchor != -1 && actions.RowSelect && gesture.hoverZone == hzRowSelect)
+  const TGridMouseState& state = State();
+  if (state.rowSelectAnchor != -1 && actions.RowSelect && state.hoverZone == THoverZone::RowSelect)
     scrolledUp = DragRowRange(row, y);
-  if (gesture.rangeAnchor != -1 && actions.ColSelect && gesture.hoverZone == hzColSelect) DragColRange(col);
+  if (state.colSelectAnchor != -1 && actions.ColSelect && state.hoverZone == THoverZone::ColSelect) DragColRange(col);
   DetectFixedBorders(col, row, x, y);
   const bool overResizer = OverResizer(x, y);
   StartDragDrop(col, row, x, y, overResizer);
@@ -127,7 +113,7 @@ void TGridHover::MouseMove(TShiftState shift, int x, int y) {
   }
   const bool linked = col >= 0 && row >= 0 && HoverLink(col, row, x, y);
   if (!linked && g.Cursor() != g.loadedCursor_) {
-    gesture.cursorChanged = true;
+    State().cursorChanged = true;
     g.SetCursorEx(g.loadedCursor_);
   }
   CancelHints(x, y);
@@ -138,9 +124,9 @@ void TGridHover::MouseMove(TShiftState shift, int x, int y) {
   }
   g.TBaseGrid::MouseMove(shift, x, y);
 
-  if (g.Navigation()->KeepHorizScroll && gesture.clickInProgress && g.GridState() != gsColMoving) {
+  if (g.Navigation()->KeepHorizScroll && State().clickInProgress && g.GridState() != gsColMoving) {
     g.StartUpdate();
-    g.SetLeftCol(gesture.leftColAtPress);
+    g.SetLeftCol(State().leftColAtPress);
     g.ResetUpdate();
   }
   ShowSizingHint(x, y);
@@ -151,20 +137,20 @@ void TGridHover::MouseMove(TShiftState shift, int x, int y) {
 
 void TGridHover::TrackHotCell(int col, int row) {
   TVudUvizidIzed& g = grid_;
-  if (g.Props().Look != glListView || (col == hotCell_.X && row == hotCell_.Y)) return;
+  if (g.Props().Look != glListView || (col == State().hotCell.X && row == State().hotCell.Y)) return;
   auto repaintFixed = [&](TPoint cell) {
     if (cell.X != -1 && cell.Y != -1 && (cell.X < g.FixedCols() || cell.Y < g.FixedRows())) g.RepaintCell(cell.X, cell.Y);
   };
-  repaintFixed(hotCell_);
-  hotCell_ = {col, row};
-  repaintFixed(hotCell_);
+  repaintFixed(State().hotCell);
+  State().hotCell = {col, row};
+  repaintFixed(State().hotCell);
 }
 
 // The rows from the anchor to the pointer's row, over every column; true
 // when the grid scrolled up.
 bool TGridHover::DragRowRange(int row, int y) {
   TVudUvizidIzed& g = grid_;
-  const int anchor = gesture.rangeAnchor;
+  const int anchor = State().rowSelectAnchor;
   if (row >= g.FixedRows() && row <= g.RowCount() - g.Props().FixedFooters) {
     const int reached = std::max(g.FixedRows(), row);
     TGridRect range{g.FixedCols(), std::min(anchor, reached), g.ColCount() - 1, std::max(anchor, reached)};
@@ -184,7 +170,7 @@ bool TGridHover::DragRowRange(int row, int y) {
 
 void TGridHover::DragColRange(int col) {
   TVudUvizidIzed& g = grid_;
-  const int anchor = gesture.rangeAnchor;
+  const int anchor = State().colSelectAnchor;
   const int reached = std::max(g.FixedCols(), col);
   TGridRect range{std::min(anchor, reached), g.FixedRows(), std::max(anchor, reached), g.RowCount() - 1};
   g.SetSelection(range);
@@ -199,26 +185,26 @@ void TGridHover::DragColRange(int col) {
 void TGridHover::DetectFixedBorders(int col, int row, int x, int y) {
   TVudUvizidIzed& g = grid_;
   const bool inCells = col >= 0 && row >= 0 && !(g.ComponentState() & csDesigning);
-  gesture.fixedColBorder = false;
+  State().fixedColBorder = false;
   const int colBorder = FixedBorderNear(x, g.FixedCols(), [&](int i) { return g.ColWidths(i); });
   if (inCells && colBorder >= 0) {
-    gesture.fixedColBorder = g.MouseActions()->SizeFixedCol;
-    gesture.fixedColIndex = colBorder;
+    State().fixedColBorder = g.MouseActions()->SizeFixedCol;
+    State().fixedBorderCol = colBorder;
   }
-  if (gesture.colSizingLine) {
-    g.DrawSizingLine(gesture.lineX);
-    gesture.lineX = x;
+  if (State().colSizingLine) {
+    g.DrawSizingLine(State().colSizingLinePos);
+    State().colSizingLinePos = x;
     g.DrawSizingLine(x);
   }
-  gesture.fixedRowBorder = false;
+  State().fixedRowBorder = false;
   const int rowBorder = FixedBorderNear(y, g.FixedRows(), [&](int i) { return g.RowHeights(i); });
   if (inCells && rowBorder >= 0) {
-    gesture.fixedRowBorder = g.MouseActions()->SizeFixedRow;
-    gesture.fixedRowIndex = rowBorder;
+    State().fixedRowBorder = g.MouseActions()->SizeFixedRow;
+    State().fixedBorderRow = rowBorder;
   }
-  if (gesture.rowSizingLine) {
-    g.DrawSizingLineR(gesture.lineY);
-    gesture.lineY = y;
+  if (State().rowSizingLine) {
+    g.DrawSizingLineR(State().rowSizingLinePos);
+    State().rowSizingLinePos = y;
     g.DrawSizingLineR(y);
   }
 }
@@ -231,8 +217,8 @@ bool TGridHover::OverResizer(int x, int y) {
 }
 
 void TGridHover::StartDragDrop(int col, int row, int x, int y, bool overResizer) {
-  if (!gesture.oleDragPending || overResizer) return;
-  if (StartOleDrag(grid_, gesture.pressPoint, {x, y}, col, row)) gesture.oleDragPending = false;
+  if (!State().oleDragPending || overResizer) return;
+  if (StartOleDrag(grid_, State().pressPoint, {x, y}, col, row)) State().oleDragPending = false;
 }
 
 // ---- Moving and sizing feedback ----
@@ -240,18 +226,18 @@ void TGridHover::StartDragDrop(int col, int row, int x, int y, bool overResizer)
 void TGridHover::MovingFeedback(int col, int row, int x, int y) {
   TVudUvizidIzed& g = grid_;
   const TGridState state = g.GridState();
-  if (state == gsColSizing) gesture.colWasSized = true;
-  if (state == gsRowSizing) gesture.rowWasSized = true;
+  if (state == gsColSizing) State().colWasSized = true;
+  if (state == gsRowSizing) State().rowWasSized = true;
   if (state == gsColMoving || state == gsRowMoving) {
     bool allow = true;
-    const TMoveAllowEvent& event = state == gsColMoving ? g.OnColumnMove : g.OnRowMove;
-    if (event) event(&g, gesture.movingIndex, allow);
+    const TColumnAllowEvent& event = state == gsColMoving ? g.OnColumnMove : g.OnRowMove;
+    if (event) event(&g, State().movingIndex, allow);
     if (!allow) {
       g.CancelGridState();
       return;
     }
-    const bool away = x != gesture.pressPoint.X || y != gesture.pressPoint.Y;
-    if (away && g.Props().EnhRowColMove && !gesture.colSizingLine && !gesture.rowSizingLine)
+    const bool away = x != State().pressPoint.X || y != State().pressPoint.Y;
+    if (away && g.Props().EnhRowColMove && !State().colSizingLine && !State().rowSizingLine)
       PlaceMovingCell(col, row, x, y);
     AutoScrollMove(x, y);
   }
@@ -261,7 +247,7 @@ void TGridHover::PlaceMovingCell(int col, int row, int x, int y) {
   TVudUvizidIzed& g = grid_;
   const bool columns = g.GridState() == gsColMoving;
   TPopupButton* cell = MovingCell();
-  const int index = gesture.movingIndex;
+  const int index = State().movingIndex;
   if (columns && index >= g.FixedCols() && col >= 0) {
     cell->SetCaption(g.GetCellEx(g.RemapCol(index), 0));
     cell->SetBounds(cell->Left(), cell->Top(), g.ColWidths(index), g.RowHeights(0));
@@ -273,8 +259,8 @@ void TGridHover::PlaceMovingCell(int col, int row, int x, int y) {
   const TPoint screen = g.ClientToScreen({x, y});
   cell->SetBounds(screen.X, screen.Y, cell->Width(), cell->Height());
   PlaceArrows(columns);
-  if (columns) dropTarget_ = {col, 0};
-  else dropTarget_ = {0, row};
+  if (columns) State().dropTarget = {col, 0};
+  else State().dropTarget = {0, row};
   if (!cell->Visible()) {
     const bool themed = g.Props().Look == glRUD || g.Props().Look == glXP;
     cell->SetGradFrom(themed ? g.GradientRUDFrom() : clNone);
@@ -290,7 +276,7 @@ void TGridHover::PlaceMovingCell(int col, int row, int x, int y) {
 // before the target when it lies before the moved column (row), else after.
 void TGridHover::PlaceArrows(bool columns) {
   TVudUvizidIzed& g = grid_;
-  const int target = columns ? dropTarget_.X : dropTarget_.Y;
+  const int target = columns ? State().dropTarget.X : State().dropTarget.Y;
   TArrowWindow* first = Arrow(0);
   TArrowWindow* second = Arrow(1);
   const bool inView = columns ? target >= g.FixedCols() && target - g.LeftCol() < g.VisibleColCount()
@@ -304,7 +290,7 @@ void TGridHover::PlaceArrows(bool columns) {
     return;
   }
   const TRect r = columns ? g.CellRect(target, 0) : g.CellRect(0, target);
-  const bool before = target < gesture.movingIndex;
+  const bool before = target < State().movingIndex;
   const int half = first->Width() / 2;
   TPoint a, b;
   if (columns) {
@@ -351,19 +337,19 @@ void TGridHover::AutoScrollMove(int x, int y) {
 void TGridHover::UpdateHoverZone(int col, int row, int x, int y, bool overResizer, bool scrolledUp) {
   TVudUvizidIzed& g = grid_;
   const TMouseActions& actions = *g.MouseActions();
-  int zone = overResizer ? hzResizer : hzNone;
+  THoverZone zone = overResizer ? THoverZone::SelectionResizer : THoverZone::None;
   const bool fixedRow = row >= 0 && row < g.FixedRows();
   const bool fixedCol = col >= 0 && col < g.FixedCols();
   if (fixedRow && fixedCol && actions.AllSelect) {
-    zone = hzAllSelect;
-  } else if (fixedRow && col >= g.FixedCols() && actions.ColSelect && !InSizeZone(g, x, y)) {
-    zone = hzColSelect;
-  } else if (fixedCol && (row >= g.FixedRows() || scrolledUp) && actions.RowSelect && !InSizeZone(g, x, y) &&
+    zone = THoverZone::SelectAll;
+  } else if (fixedRow && col >= g.FixedCols() && actions.ColSelect && !g.InSizeZone(x, y)) {
+    zone = THoverZone::ColSelect;
+  } else if (fixedCol && (row >= g.FixedRows() || scrolledUp) && actions.RowSelect && !g.InSizeZone(x, y) &&
              !g.InNodeRect(row, x)) {
-    zone = hzRowSelect;
+    zone = THoverZone::RowSelect;
   }
-  gesture.hoverZone = zone;
-  gesture.cursorChanged = true;
+  State().hoverZone = zone;
+  State().cursorChanged = true;
 }
 
 // URLs and mark-up anchors under the pointer: the hand cursor and the
@@ -434,20 +420,20 @@ void TGridHover::ShowSizingHint(int x, int y) {
   TVudUvizidIzed& g = grid_;
   if (!(g.ComponentState() & csDesigning) && !g.Props().HintShowSizing) return;
   const TGridState state = g.GridState();
-  const bool columns = state == gsColSizing || gesture.colSizingLine;
-  if (!columns && state != gsRowSizing && !gesture.rowSizingLine) return;
+  const bool columns = state == gsColSizing || State().colSizingLine;
+  if (!columns && state != gsRowSizing && !State().rowSizingLine) return;
   TPoint cell{0, 0};
   AnsiString text;
-  if (gesture.colSizingLine) {
-    text = "cw=<b>" + IntToStr(gesture.lineX) + "</b>";
-  } else if (gesture.rowSizingLine) {
-    text = "rh=<b>" + IntToStr(gesture.lineY) + "</b>";
+  if (State().colSizingLine) {
+    text = "cw=<b>" + IntToStr(State().colSizingLinePos) + "</b>";
+  } else if (State().rowSizingLine) {
+    text = "rh=<b>" + IntToStr(State().rowSizingLinePos) + "</b>";
   } else if (columns) {
-    cell = gesture.sizingCell.X == -1 ? TPoint{g.ColCount() - 1, 0} : gesture.sizingCell;
-    text = "cw=<b>" + IntToStr(x - g.CellRect(cell.X, cell.Y).Left - gesture.pressOffset.X) + "</b>";
+    cell = State().sizingCell.X == -1 ? TPoint{g.ColCount() - 1, 0} : State().sizingCell;
+    text = "cw=<b>" + IntToStr(x - g.CellRect(cell.X, cell.Y).Left - State().sizingEdgeOffset.X) + "</b>";
   } else {
-    cell = gesture.sizingCell.Y == -1 ? TPoint{0, g.RowCount() - 1} : gesture.sizingCell;
-    text = "rh=<b>" + IntToStr(y - g.CellRect(cell.X, cell.Y).Top - gesture.pressOffset.Y) + "</b>";
+    cell = State().sizingCell.Y == -1 ? TPoint{0, g.RowCount() - 1} : State().sizingCell;
+    text = "rh=<b>" + IntToStr(y - g.CellRect(cell.X, cell.Y).Top - State().sizingEdgeOffset.Y) + "</b>";
   }
   THTMLHintWindow* hint = SizingHint();
   hint->SetColor(g.Props().HintColor);
@@ -467,12 +453,12 @@ void TGridHover::HideSizingHint() {
 
 void TGridHover::CMMouseLeave(TMessage& message) {
   gridProc_(message);
-  gesture.fixedColBorder = false;
-  gesture.fixedRowBorder = false;
+  State().fixedColBorder = false;
+  State().fixedRowBorder = false;
   TVudUvizidIzed& g = grid_;
-  if (g.Props().Look == glListView && hotCell_.X != -1 && hotCell_.Y != -1 &&
-      (hotCell_.X < g.FixedCols() || hotCell_.Y < g.FixedRows()))
-    g.RepaintCell(hotCell_.X, hotCell_.Y);
+  if (g.Props().Look == glListView && State().hotCell.X != -1 && State().hotCell.Y != -1 &&
+      (State().hotCell.X < g.FixedCols() || State().hotCell.Y < g.FixedRows()))
+    g.RepaintCell(State().hotCell.X, State().hotCell.Y);
 }
 
 // The zones of the headers show the grid's own cursors; a fixed border that
@@ -482,24 +468,24 @@ void TGridHover::WMSetCursor(TMessage& message) {
   const TGridState state = g.GridState();
   const bool sizing = state == gsColSizing || state == gsRowSizing;
   TCursor shape = g.Cursor();
-  if (gesture.hoverZone != hzNone && !sizing) {
-    switch (gesture.hoverZone) {
-      case hzColSelect: shape = LoadCursorResource(kColSelectCursor); break;
-      case hzRowSelect: shape = LoadCursorResource(kRowSelectCursor); break;
-      case hzAllSelect: case hzResizer: shape = LoadCursorResource(kAllSelectCursor); break;
+  if (State().hoverZone != THoverZone::None && !sizing) {
+    switch (State().hoverZone) {
+      case THoverZone::ColSelect: shape = LoadCursorResource(kColSelectCursor); break;
+      case THoverZone::RowSelect: shape = LoadCursorResource(kRowSelectCursor); break;
+      case THoverZone::SelectAll: case THoverZone::SelectionResizer: shape = LoadCursorResource(kAllSelectCursor); break;
       default: shape = g.ShownCursor(); break;
     }
   }
-  if (gesture.fixedColBorder || state == gsColSizing) shape = crHSplit;
-  else if (gesture.fixedRowBorder || state == gsRowSizing) shape = crVSplit;
+  if (State().fixedColBorder || state == gsColSizing) shape = crHSplit;
+  else if (State().fixedRowBorder || state == gsRowSizing) shape = crVSplit;
   g.ShowCursorShape(shape);
   message.Result = 1;
 }
 
 void TGridHover::CMCursorChanged(TMessage& message) {
   gridProc_(message);
-  if (!gesture.cursorChanged) gesture.hoverZone = hzNone;
-  gesture.cursorChanged = false;
+  if (!State().cursorChanged) State().hoverZone = THoverZone::None;
+  State().cursorChanged = false;
 }
 
 void TGridHover::CMHintShow(TMessage& message) {

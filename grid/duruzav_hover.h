@@ -12,6 +12,7 @@
 #include "framework/grids.h"
 #include "framework/hints.h"
 #include "framework/strings.h"
+#include "grid/duruzav_mouse.h"
 
 class TArrowWindow;
 class THTMLHintWindow;
@@ -21,46 +22,6 @@ class TVudUvizidIzed;
 
 using TAnchorHoverEvent = std::function<void(TObject* Sender, int ARow, int ACol, const AnsiString& Anchor)>;
 using TAnchorHintEvent = std::function<void(TObject* Sender, int ARow, int ACol, AnsiString& Anchor)>;
-using TMoveAllowEvent = std::function<void(TObject* Sender, int AIndex, bool& Allow)>;
-
-// The hover zones, as the cursor handler and the press read them.
-enum TGridHoverZone { hzNone = 0, hzColSelect = 1, hzRowSelect = 2, hzAllSelect = 3, hzResizer = 5 };
-
-// What a press arms for the moves that follow (the press handler sets it,
-// the release clears it) and what the moves leave for the press.
-struct TGridGesture {
-  // ---- Set by the press ----
-  bool buttonDown = false;
-  bool clickInProgress = false;
-  TPoint pressPoint{0, 0};
-  bool oleDragPending = false;
-  // The display column (row) being moved.
-  int movingIndex = -1;
-  int leftColAtPress = 0;
-  // The cell whose right (bottom) border is dragged; -1 stands for the
-  // last column (row).
-  TPoint sizingCell{-1, -1};
-  // The press point's distance from that cell's right and bottom edges.
-  TPoint pressOffset{0, 0};
-  // The row (column) where a range drag from a fixed column (row) began.
-  int rangeAnchor = -1;
-  // A fixed column's (row's) border dragged with its inverted line.
-  bool colSizingLine = false;
-  int lineX = 0;
-  bool rowSizingLine = false;
-  int lineY = 0;
-  // ---- Set by the moves ----
-  int hoverZone = hzNone;
-  // The grid changed the cursor itself: CM_CURSORCHANGED keeps the zone.
-  bool cursorChanged = false;
-  bool fixedColBorder = false;
-  int fixedColIndex = 0;
-  bool fixedRowBorder = false;
-  int fixedRowIndex = 0;
-  bool colWasSized = false;
-  bool rowWasSized = false;
-};
-
 class TGridHover {
  public:
   // Takes the grid's window procedure in front of its own for the cursor,
@@ -70,7 +31,8 @@ class TGridHover {
   TGridHover(const TGridHover&) = delete;
   TGridHover& operator=(const TGridHover&) = delete;
 
-  TGridGesture gesture;
+  // The state the mouse handlers share (duruzav_mouse.h).
+  TGridMouseState& State();
 
   // The grid's mouse-move handling; runs the framework's once.
   void MouseMove(TShiftState shift, int x, int y);
@@ -100,7 +62,6 @@ class TGridHover {
   TPopupButton* MovingCell();
   // 0 before the drop border (pointing down), 1 after it (pointing up).
   TArrowWindow* Arrow(int index);
-  TPoint HotCell() const { return hotCell_; }
   TPoint HintCell() const { return hintCell_; }
   const AnsiString& LastAnchor() const { return lastAnchor_; }
 
@@ -128,13 +89,10 @@ class TGridHover {
 
   TVudUvizidIzed& grid_;
   TWndMethod gridProc_;
-  TPoint hotCell_{-1, -1};
   AnsiString lastAnchor_;
   TPoint hintCell_{-1, -1};
   TGridRect savedSelection_{};
   TGridRect savedSelectionRect_{};
-  // Where the arrows were placed by the previous move: column and row.
-  TPoint dropTarget_{-1, -1};
   bool sizingHintShown_ = false;
   std::unique_ptr<THTMLHintWindow> sizingHint_;
   std::unique_ptr<TPopupButton> movingCell_;

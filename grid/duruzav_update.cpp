@@ -1,5 +1,7 @@
 // Update locking of the grid: the counter that holds painting off during a
 // bulk change and the one repaint at its end.
+#include <algorithm>
+
 #include "grid/duruzav.h"
 
 // ---- Update counter ----
@@ -76,7 +78,8 @@ void TVudUvizidIzed::CellsLoaded() { CalcFooter(-1); }
 void TVudUvizidIzed::UpdateCell(int col, int) { CalcFooter(col); }
 
 void TVudUvizidIzed::RegisterNotifier(TGridChangeNotifier* notifier) {
-  if (notifier) notifiers_.push_back(notifier);
+  if (notifier && std::find(notifiers_.begin(), notifiers_.end(), notifier) == notifiers_.end())
+    notifiers_.push_back(notifier);
 }
 
 void TVudUvizidIzed::UnRegisterNotifier(TGridChangeNotifier* notifier) {

@@ -6,8 +6,10 @@
 namespace {
 // The width the mark-up may take when the hint is shown.
 constexpr int kLayoutWidth = 1008;
+// The window's size beyond the text's, and the text's inset when painted.
 constexpr int kMarginX = 16;
 constexpr int kMarginY = 4;
+constexpr int kTextInset = 4;
 // How far inside the screen's edge a hint that would pass it ends.
 constexpr int kScreenGap = 2;
 }  // namespace
@@ -74,10 +76,10 @@ void THTMLHintWindow::Paint() {
   c->MoveTo(r.Left, bottom);
   c->LineTo(right, bottom);
   c->LineTo(right, r.Top - 1);
-  r.Left += kMarginY;
-  r.Right -= kMarginY;
+  r.Left += kTextInset;
+  r.Right -= kTextInset;
   r.Top += (ClientHeight() - textHeight_) / 2;
-  r.Bottom = r.Top + textHeight_ + 2 * kMarginY;
+  r.Bottom = r.Top + textHeight_ + 2 * kTextInset;
   c->Brush()->SetColor(Color());
   RenderMarkup(Text(), r, true);
 }

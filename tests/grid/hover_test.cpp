@@ -13,6 +13,7 @@
 #include "grid/duruzav.h"
 #include "grid/htmlhintwindow.h"
 #include "grid/popupbutton.h"
+#include "gridtesting.h"
 
 namespace {
 
@@ -59,16 +60,16 @@ TEST_F(Hover, FixedColumnBorderIsFoundWithinTwoPixels) {
   };
   for (const Case c : {Case{63, true, 0}, Case{95, true, 1}, Case{97, true, 1}, Case{98, false, 0}, Case{80, false, 0}}) {
     Move(c.x, y);
-    EXPECT_EQ(grid.Gesture().fixedColBorder, c.border) << "x = " << c.x;
+    EXPECT_EQ(grid.Hover().State().fixedColBorder, c.border) << "x = " << c.x;
     if (c.border) {
-      EXPECT_EQ(grid.Gesture().fixedColIndex, c.index) << "x = " << c.x;
+      EXPECT_EQ(grid.Hover().State().fixedBorderCol, c.index) << "x = " << c.x;
     }
   }
   Move(95, y);
   EXPECT_EQ(CursorShown(), crHSplit);
   grid.MouseActions()->SizeFixedCol = false;
   Move(95, y);
-  EXPECT_FALSE(grid.Gesture().fixedColBorder);
+  EXPECT_FALSE(grid.Hover().State().fixedColBorder);
   EXPECT_NE(CursorShown(), crHSplit);
 }
 
@@ -76,17 +77,29 @@ TEST_F(Hover, FixedRowBorderShowsTheRowSplitCursor) {
   grid.MouseActions()->SizeFixedRow = true;
   const int border = grid.RowHeights(0);
   Move(Centre(3, 3).X, border + 1);
-  EXPECT_TRUE(grid.Gesture().fixedRowBorder);
-  EXPECT_EQ(grid.Gesture().fixedRowIndex, 0);
+  EXPECT_TRUE(grid.Hover().State().fixedRowBorder);
+  EXPECT_EQ(grid.Hover().State().fixedBorderRow, 0);
   EXPECT_EQ(CursorShown(), crVSplit);
+}
+
+TEST_F(Hover, PointerMovedByTheWindowSystemShowsTheZonesCursor) {
+  grid.MouseActions()->SizeFixedCol = true;
+  const int y = Centre(3, 3).Y;
+  // The first move finds the border, the second shows its cursor.
+  gridtesting::SendMouse(&grid, QEvent::MouseMove, Qt::NoButton, grid.ColWidths(0), y);
+  gridtesting::SendMouse(&grid, QEvent::MouseMove, Qt::NoButton, grid.ColWidths(0), y);
+  EXPECT_EQ(grid.Widget()->cursor().shape(), Qt::SplitHCursor);
+  gridtesting::SendMouse(&grid, QEvent::MouseMove, Qt::NoButton, Centre(3, 3).X, y);
+  gridtesting::SendMouse(&grid, QEvent::MouseMove, Qt::NoButton, Centre(3, 3).X, y);
+  EXPECT_EQ(grid.Widget()->cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(Hover, LeavingTheGridForgetsTheFixedBorders) {
   grid.MouseActions()->SizeFixedCol = true;
   Move(grid.ColWidths(0), Centre(3, 3).Y);
-  ASSERT_TRUE(grid.Gesture().fixedColBorder);
+  ASSERT_TRUE(grid.Hover().State().fixedColBorder);
   grid.Perform(CM_MOUSELEAVE);
-  EXPECT_FALSE(grid.Gesture().fixedColBorder);
+  EXPECT_FALSE(grid.Hover().State().fixedColBorder);
 }
 
 // ---- Hover zones and their cursors ----
@@ -96,19 +109,19 @@ TEST_F(Hover, HeaderZonesShowTheGridsCursors) {
   actions.ColSelect = actions.RowSelect = actions.AllSelect = true;
   struct Case {
     TPoint cell;
-    int zone;
+    THoverZone zone;
     TCursor cursor;
   };
   const std::vector<Case> cases = {
-      {{3, 0}, hzColSelect, LoadCursorResource(8011)},
-      {{0, 4}, hzRowSelect, LoadCursorResource(8010)},
-      {{0, 0}, hzAllSelect, LoadCursorResource(8012)},
-      {{3, 4}, hzNone, crDefault},
+      {{3, 0}, THoverZone::ColSelect, LoadCursorResource(8011)},
+      {{0, 4}, THoverZone::RowSelect, LoadCursorResource(8010)},
+      {{0, 0}, THoverZone::SelectAll, LoadCursorResource(8012)},
+      {{3, 4}, THoverZone::None, crDefault},
   };
   for (const Case& c : cases) {
     const TPoint p = Centre(c.cell.X, c.cell.Y);
     Move(p.X, p.Y);
-    EXPECT_EQ(grid.Gesture().hoverZone, c.zone) << c.cell.X << "," << c.cell.Y;
+    EXPECT_EQ(grid.Hover().State().hoverZone, c.zone) << c.cell.X << "," << c.cell.Y;
     EXPECT_EQ(CursorShown(), c.cursor) << c.cell.X << "," << c.cell.Y;
   }
 }
@@ -116,14 +129,14 @@ TEST_F(Hover, HeaderZonesShowTheGridsCursors) {
 TEST_F(Hover, ZonesNeedTheirMouseActionsAndStayOffTheSizingBorders) {
   TPoint p = Centre(3, 0);
   Move(p.X, p.Y);
-  EXPECT_EQ(grid.Gesture().hoverZone, hzNone);
+  EXPECT_EQ(grid.Hover().State().hoverZone, THoverZone::None);
   grid.MouseActions()->ColSelect = true;
   grid.SetOptions(grid.Options() | goColSizing);
   const TRect header = grid.CellRect(3, 0);
   Move(header.Right - 2, p.Y);
-  EXPECT_EQ(grid.Gesture().hoverZone, hzNone);
+  EXPECT_EQ(grid.Hover().State().hoverZone, THoverZone::None);
   Move(header.Right - 6, p.Y);
-  EXPECT_EQ(grid.Gesture().hoverZone, hzColSelect);
+  EXPECT_EQ(grid.Hover().State().hoverZone, THoverZone::ColSelect);
 }
 
 TEST_F(Hover, SelectionResizerCornerIsItsOwnZone) {
@@ -132,23 +145,23 @@ TEST_F(Hover, SelectionResizerCornerIsItsOwnZone) {
   grid.SetSelection({1, 1, 2, 2});
   const TRect r = grid.CellRect(2, 2);
   Move(r.Right - 2, r.Bottom - 2);
-  EXPECT_EQ(grid.Gesture().hoverZone, hzResizer);
+  EXPECT_EQ(grid.Hover().State().hoverZone, THoverZone::SelectionResizer);
   EXPECT_EQ(CursorShown(), LoadCursorResource(8012));
   Move(r.Right - 10, r.Bottom - 10);
-  EXPECT_EQ(grid.Gesture().hoverZone, hzNone);
+  EXPECT_EQ(grid.Hover().State().hoverZone, THoverZone::None);
 }
 
 TEST_F(Hover, ListViewLookTracksTheHotHeaderCell) {
   grid.SetLook(glListView);
   const TPoint header = Centre(2, 0), body = Centre(2, 3);
   Move(header.X, header.Y);
-  EXPECT_EQ(grid.Hover().HotCell().X, 2);
-  EXPECT_EQ(grid.Hover().HotCell().Y, 0);
+  EXPECT_EQ(grid.Hover().State().hotCell.X, 2);
+  EXPECT_EQ(grid.Hover().State().hotCell.Y, 0);
   Move(body.X, body.Y);
-  EXPECT_EQ(grid.Hover().HotCell().Y, 3);
+  EXPECT_EQ(grid.Hover().State().hotCell.Y, 3);
   // Leaving keeps the record.
   grid.Perform(CM_MOUSELEAVE);
-  EXPECT_EQ(grid.Hover().HotCell().Y, 3);
+  EXPECT_EQ(grid.Hover().State().hotCell.Y, 3);
 }
 
 // ---- Links and anchors ----
@@ -194,8 +207,8 @@ TEST_F(Hover, RowDragFromTheFixedColumnSelectsWholeRows) {
   grid.MouseActions()->RowSelect = true;
   std::vector<TGridRect> changes;
   grid.OnSelectionChanged = [&](TObject*, int l, int t, int r, int b) { changes.push_back({l, t, r, b}); };
-  grid.Gesture().rangeAnchor = 5;
-  grid.Gesture().hoverZone = hzRowSelect;
+  grid.Hover().State().rowSelectAnchor = 5;
+  grid.Hover().State().hoverZone = THoverZone::RowSelect;
   const TPoint up = Centre(0, 3);
   Move(up.X, up.Y);
   const TGridRect sel = grid.Selection();
@@ -209,8 +222,8 @@ TEST_F(Hover, RowDragFromTheFixedColumnSelectsWholeRows) {
 
 TEST_F(Hover, ColumnDragFromTheFixedRowSelectsWholeColumns) {
   grid.MouseActions()->ColSelect = true;
-  grid.Gesture().rangeAnchor = 1;
-  grid.Gesture().hoverZone = hzColSelect;
+  grid.Hover().State().colSelectAnchor = 1;
+  grid.Hover().State().hoverZone = THoverZone::ColSelect;
   const TPoint p = Centre(4, 0);
   Move(p.X, p.Y);
   const TGridRect sel = grid.Selection();
@@ -228,8 +241,8 @@ TEST_F(Hover, MovingAColumnShowsTheMovingCellAndAsksOnEveryMove) {
   const TPoint p = Centre(2, 0);
   Press(p.X, p.Y);
   ASSERT_EQ(grid.GridState(), gsColMoving);
-  grid.Gesture().movingIndex = 2;
-  grid.Gesture().pressPoint = p;
+  grid.Hover().State().movingIndex = 2;
+  grid.Hover().State().pressPoint = p;
   Move(Centre(3, 0).X, p.Y, MK_LBUTTON);
   Move(Centre(4, 0).X, p.Y, MK_LBUTTON);
   EXPECT_EQ(asked, (std::vector<int>{2, 2}));
@@ -259,8 +272,8 @@ TEST_F(Hover, RefusedColumnMoveEndsTheMove) {
 TEST_F(Hover, KeepHorizScrollHoldsTheColumnOfThePress) {
   grid.SetColCount(30);
   grid.Navigation()->KeepHorizScroll = true;
-  grid.Gesture().clickInProgress = true;
-  grid.Gesture().leftColAtPress = 1;
+  grid.Hover().State().clickInProgress = true;
+  grid.Hover().State().leftColAtPress = 1;
   grid.SetLeftCol(4);
   Move(Centre(5, 3).X, Centre(5, 3).Y);
   EXPECT_EQ(grid.LeftCol(), 1);
@@ -277,8 +290,8 @@ TEST_F(Hover, ColumnSizingHintShowsTheWidthBeingDragged) {
   ASSERT_EQ(header.Left, 100);
   Press(header.Right + 2, header.Top + 5);
   ASSERT_EQ(grid.GridState(), gsColSizing);
-  grid.Gesture().sizingCell = {2, 0};
-  grid.Gesture().pressOffset = {2, 0};
+  grid.Hover().State().sizingCell = {2, 0};
+  grid.Hover().State().sizingEdgeOffset = {2, 0};
   Move(180, header.Top + 5, MK_LBUTTON);
   ASSERT_TRUE(grid.Hover().SizingHintShown());
   THTMLHintWindow* hint = grid.Hover().SizingHint();
@@ -286,21 +299,21 @@ TEST_F(Hover, ColumnSizingHintShowsTheWidthBeingDragged) {
   EXPECT_TRUE(hint->IsShown());
   EXPECT_EQ(hint->Color(), grid.Props().HintColor);
   EXPECT_EQ(hint->Left(), grid.ClientToScreen({header.Left, header.Top}).X);
-  EXPECT_TRUE(grid.Gesture().colWasSized);
+  EXPECT_TRUE(grid.Hover().State().colWasSized);
   grid.Hover().HideSizingHint();
   EXPECT_FALSE(hint->IsShown());
 }
 
 TEST_F(Hover, SizingLinesGiveTheirPosition) {
   grid.Props().HintShowSizing = true;
-  grid.Gesture().rowSizingLine = true;
+  grid.Hover().State().rowSizingLine = true;
   Move(40, 57);
   EXPECT_EQ(grid.Hover().SizingHint()->Text(), "rh=<b>57</b>");
-  EXPECT_EQ(grid.Gesture().lineY, 57);
-  grid.Gesture().rowSizingLine = false;
+  EXPECT_EQ(grid.Hover().State().rowSizingLinePos, 57);
+  grid.Hover().State().rowSizingLine = false;
   grid.Hover().HideSizingHint();
   grid.Props().HintShowSizing = false;
-  grid.Gesture().colSizingLine = true;
+  grid.Hover().State().colSizingLine = true;
   Move(40, 57);
   EXPECT_FALSE(grid.Hover().SizingHintShown());
 }

@@ -1,0 +1,119 @@
+#pragma once
+// What the cell grid's mouse handlers share: the state a press leaves for
+// the moves and the release, the hover state a move leaves for the next
+// press, and the sizing record that the size-change handlers consume.
+#include "framework/grids.h"
+#include "framework/types.h"
+
+class TObject;
+
+// Where the pointer rests, as the last mouse move found it.
+enum class THoverZone {
+  None = 0,
+  ColSelect = 1,         // over a fixed row, MouseActions.ColSelect
+  RowSelect = 2,         // over a fixed column, MouseActions.RowSelect
+  SelectAll = 3,         // over the top-left fixed corner, MouseActions.AllSelect
+  SelectionResizer = 5,  // over the selection's resize handle
+};
+
+// The border a press started to drag; the next ColWidthsChanged or
+// RowHeightsChanged consumes it.
+struct TGridSizingRecord {
+  int col = -1;  // -1: no column is being sized
+  int row = -1;  // -1: no row is being sized
+  int widthBefore = 0;
+  int heightBefore = 0;
+  bool colSizing = false;
+  bool rowSizing = false;
+};
+
+struct TGridMouseState {
+  // ---- Left by a press (the release and the moves read it) ----
+  bool buttonDown = false;
+  bool clickInProgress = false;
+  TPoint pressPoint{0, 0};
+  // The cell under the press, before merged cells are mapped.
+  TPoint clickedCell{-1, -1};
+  // The cell whose right (bottom) border a press near it may drag: the
+  // cell under (X-5, Y) in row 0, under (X, Y-4) in column 0, else under
+  // (X-5, Y-4); with its width and height when it is a cell.
+  TPoint sizingCell{-1, -1};
+  int sizingCellWidth = 0;
+  int sizingCellHeight = 0;
+  // The press point from the sizing cell's right and bottom edges, and from
+  // the pressed cell's left and top edges.
+  TPoint sizingEdgeOffset{0, 0};
+  TPoint cellEdgeOffset{0, 0};
+  // The pressed normal column of a fixed row, or row of a fixed column.
+  int movingIndex = -1;
+  TPoint pressedButton{-1, -1};
+  bool fixedButtonDown = false;
+  TPoint fixedButtonCell{-1, -1};
+  TRect fixedButtonRect{};
+  bool controlButtonDown = false;
+  TPoint controlButtonCell{-1, -1};
+  bool oleDragPending = false;
+  bool deselectOnRelease = false;
+  bool clearOnRelease = false;
+  bool selectionResizing = false;
+  TGridRect selectionAtPress{};
+  // The in-place editor puts its caret under the press point.
+  bool caretPositioning = false;
+  int leftColAtPress = 0;
+  int topRowAtPress = 0;
+  // A double click on a border sized the column; the release ends nothing.
+  bool dblClickSizing = false;
+
+  // ---- Left by a move (the press reads it) ----
+  THoverZone hoverZone = THoverZone::None;
+  bool cursorChanged = false;
+  // Where a range drag from a fixed column (row) started, -1 when none.
+  int rowSelectAnchor = -1;
+  int colSelectAnchor = -1;
+  // The pointer on the border of a fixed column (row) that may be sized by
+  // a drawn sizing line, and that column (row).
+  bool fixedColBorder = false;
+  int fixedBorderCol = -1;
+  bool fixedRowBorder = false;
+  int fixedBorderRow = -1;
+  // Sizing by a drawn line in progress, with the line's position.
+  bool colSizingLine = false;
+  int colSizingLinePos = 0;
+  bool rowSizingLine = false;
+  int rowSizingLinePos = 0;
+  TPoint hotCell{-1, -1};
+  // Where the arrow windows mark the drop of an enhanced move.
+  TPoint dropTarget{-1, -1};
+  bool colWasSized = false;
+  bool rowWasSized = false;
+
+  // ---- Release ----
+  // A column or row move during the release ends it after the default
+  // handling; the second flag does the same for the grid's other uses.
+  bool moved = false;
+  bool movedOther = false;
+  // Milliseconds the last sort by a header click took.
+  unsigned lastSortTime = 0;
+
+  // ---- Sizing and stretching ----
+  TGridSizingRecord sizing;
+  // False while a stretch runs.
+  bool stretchGuard = true;
+  bool colWidthsChanged = false;
+};
+
+// Events of the mouse handlers.
+using TColumnEvent = std::function<void(TObject* Sender, int ACol)>;
+using TColumnSizeEvent = std::function<void(TObject* Sender, int ACol, int& AWidth)>;
+using TColumnAllowEvent = std::function<void(TObject* Sender, int ACol, bool& Allow)>;
+using TCellButtonEvent = std::function<void(TObject* Sender, int ACol, int ARow)>;
+using TCheckBoxClickEvent = std::function<void(TObject* Sender, int ACol, int ARow, bool State)>;
+using TRadioIndexEvent = std::function<void(TObject* Sender, int ACol, int ARow, int AIdx)>;
+using TNodeAllowEvent = std::function<void(TObject* Sender, int ARow, int ARowReal, bool& Allow)>;
+using TNodeEvent = std::function<void(TObject* Sender, int ARow, int ARowReal)>;
+using TAnchorClickEvent =
+    std::function<void(TObject* Sender, int ARow, int ACol, const AnsiString& Anchor, bool& AutoHandle)>;
+using TControlClickEvent = std::function<void(TObject* Sender, int ARow, int ACol, const AnsiString& CtrlID,
+                                              const AnsiString& CtrlType, const AnsiString& CtrlVal)>;
+using TSelectionResizeEvent =
+    std::function<void(TObject* Sender, const TGridRect& OrigSelection, const TGridRect& NewSelection)>;
