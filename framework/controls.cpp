@@ -324,10 +324,15 @@ void TControl::FontChanged() {
 
 void TControl::SetCursor(TCursor cursor) {
   cursor_ = cursor;
+  ShowCursorShape(cursor);
+  Perform(CM_CURSORCHANGED);
+}
+
+void TControl::ShowCursorShape(TCursor cursor) {
+  shownCursor_ = cursor;
   if (!widget_) return;
   if (cursor == crDefault) widget_->unsetCursor();
   else widget_->setCursor(ToQCursor(cursor));
-  Perform(CM_CURSORCHANGED);
 }
 
 void TControl::SetHint(const AnsiString& hint) { hint_ = hint; }
@@ -471,6 +476,7 @@ bool TControl::HandleQtEvent(QObject* source, QEvent* event) {
     case QEvent::MouseMove: {
       auto* e = static_cast<QMouseEvent*>(event);
       const QPoint p = local(e->position());
+      if (send(WM_SETCURSOR, 0, MakeLParam(HTCLIENT, WM_MOUSEMOVE)).Defaulted) ShowCursorShape(cursor_);
       return !send(WM_MOUSEMOVE, MouseKeys(*e), MakeLParam(p.x(), p.y())).Defaulted;
     }
     case QEvent::Wheel: {

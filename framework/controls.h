@@ -114,6 +114,11 @@ class TControl : public TComponent {
   void SetFont(const TFont& font) { font_.Assign(font); }
   TCursor Cursor() const { return cursor_; }
   void SetCursor(TCursor cursor);
+  // The shape the pointer shows over the control until the next
+  // WM_SETCURSOR, which every mouse move sends first: a handler that takes
+  // the message shows a shape of its own here, the default shows Cursor.
+  void ShowCursorShape(TCursor cursor);
+  TCursor ShownCursor() const { return shownCursor_; }
   const AnsiString& Hint() const { return hint_; }
   void SetHint(const AnsiString& hint);
   bool ShowHint() const { return showHint_; }
@@ -223,6 +228,7 @@ class TControl : public TComponent {
   TColor color_ = clBtnFace;
   TFont font_;
   TCursor cursor_ = crDefault;
+  TCursor shownCursor_ = crDefault;
   AnsiString hint_;
   bool showHint_ = false;
   TPopupMenu* popupMenu_ = nullptr;

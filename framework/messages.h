@@ -43,6 +43,8 @@ inline constexpr unsigned WM_ERASEBKGND = 0x0014;
 inline constexpr unsigned WM_SHOWWINDOW = 0x0018;
 inline constexpr unsigned WM_CANCELMODE = 0x001F;
 inline constexpr unsigned WM_SETCURSOR = 0x0020;
+// Hit-test code of WM_SETCURSOR (low word of LParam): the client area.
+inline constexpr int HTCLIENT = 1;
 inline constexpr unsigned WM_WINDOWPOSCHANGING = 0x0046;
 inline constexpr unsigned WM_NOTIFY = 0x004E;
 inline constexpr unsigned WM_CONTEXTMENU = 0x007B;

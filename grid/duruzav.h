@@ -20,6 +20,7 @@
 #include "grid/basegrid.h"
 #include "grid/duruzav_types.h"
 #include "grid/duruzav_frame.h"
+#include "grid/duruzav_hover.h"
 #include "grid/duruzav_editing.h"
 #include "grid/duruzav_model.h"
 #include "grid/duruzav_persist.h"
@@ -528,6 +529,15 @@ class TVudUvizidIzed : public TBaseGrid {
   AnsiString GetVersionString();
   // Whether blinking mark-up text shows now; always without EnableBlink.
   bool BlinkOn() const { return !settings_.EnableBlink || input_.blinkOn; }
+  // ---- Mouse move, hover, hints and balloons (duruzav_hover.h) ----
+  TGridHover& Hover() { return hover_; }
+  void MouseMove(TShiftState shift, int x, int y) override { hover_.MouseMove(shift, x, y); }
+  void ShowHintProc(AnsiString& hintStr, bool& canShow, THintInfo& hintInfo);
+  // Stores HTMLHint; on, the application's hints render mark-up.
+  void SetUseHTMLHints(bool on);
+  void BalloonInit() { hover_.BalloonInit(); }
+  void BalloonDone() { hover_.BalloonDone(); }
+  void BalloonChange(TObject*) { hover_.BalloonChange(); }
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
@@ -568,6 +578,10 @@ class TVudUvizidIzed : public TBaseGrid {
   std::function<void(TObject* Sender, int ACol, int ARow, const AnsiString& Value)> OnSetEditText;
   TClipboardCellEvent OnClipboardBeforePasteCell;
   TEditChangeEvent OnEditChange;
+  TAnchorHoverEvent OnAnchorEnter;
+  TAnchorHoverEvent OnAnchorExit;
+  TAnchorHintEvent OnAnchorHint;
+  TColumnAllowEvent OnColumnMove, OnRowMove;
 
   // ---- Settings objects of the look, sorting, grouping, filtering and drag and drop ----
   TBackGround* BackGround() { return &backGround_; }
@@ -1531,4 +1545,7 @@ class TVudUvizidIzed : public TBaseGrid {
   friend class TGridKeyboard;
   friend class TGridInput;
   TGridInputState input_;
+  // ---- Mouse move and hover ----
+  friend class TGridHover;
+  TGridHover hover_{*this};
 };

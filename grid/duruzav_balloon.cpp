@@ -1,9 +1,12 @@
-// The balloon tool tip's text for the cell under the mouse: the cell's text
-// by kind, cut to what the tool tip can show, then the user's say.
+// The balloon tool tip: its window made from the Balloon settings, and its
+// text for the cell under the mouse (the cell's text by kind, cut to what
+// the tool tip can show, then the user's say). The grid's hint windows.
 #include <QTextDocument>
 
 #include "framework/codec.h"
+#include "framework/tooltips.h"
 #include "grid/duruzav.h"
+#include "grid/htmlhintwindow.h"
 #include "grid/richtext.h"
 #include "grid/zghtmle.h"
 #include "grid/zgutil.h"
@@ -56,4 +59,57 @@ std::optional<TBalloonTip> TVudUvizidIzed::BalloonTipAt(TPoint p) {
   balloonCell_ = {tip.Col, tip.Row};
   tip.Title = Shortened(tip.Title, kMaxBalloonTitle);
   return tip;
+}
+
+// ---- The balloon tool tip's window ----
+
+void TGridHover::CreateToolTip() {
+  toolTip_ = std::make_unique<TToolTipWindow>(nullptr, TTS_ALWAYSTIP | TTS_BALLOON);
+  toolTip_->Widget()->setObjectName("Tooltips_Class32");
+}
+
+void TGridHover::DestroyToolTip() { toolTip_.reset(); }
+
+// The text is asked for each time the tip shows.
+void TGridHover::AddToolTip(int iconType, const AnsiString&, const AnsiString& title) {
+  toolTip_->AddTool(&grid_, [this](TPoint p) -> std::optional<TToolTipText> {
+    const std::optional<TBalloonTip> tip = grid_.BalloonTipAt(p);
+    if (!tip) return std::nullopt;
+    const TBalloonSettings& balloon = *grid_.Balloon();
+    return TToolTipText{tip->Text, tip->Title, tip->Icon, balloon.TextColor, balloon.BackgroundColor};
+  });
+  toolTip_->SetTitle(iconType, title);
+}
+
+void TGridHover::BalloonInit() {
+  // Initialising again replaces the tool tip: two would both show.
+  DestroyToolTip();
+  CreateToolTip();
+  AddToolTip(TTI_ERROR, "DurUzav", "ToolTipText");
+  const TBalloonSettings& balloon = *grid_.Balloon();
+  if (balloon.InitialDelay != -1) toolTip_->SetDelayTime(TTDT_INITIAL, balloon.InitialDelay);
+  if (balloon.ReshowDelay != -1) toolTip_->SetDelayTime(TTDT_RESHOW, balloon.ReshowDelay);
+  if (balloon.AutoHideDelay != -1) toolTip_->SetDelayTime(TTDT_AUTOPOP, balloon.AutoHideDelay);
+  if (balloon.Transparency > 0) toolTip_->SetTransparency(balloon.Transparency);
+}
+
+// Also once Enable is off: switching balloons off takes the tool tip away.
+void TGridHover::BalloonDone() { DestroyToolTip(); }
+
+void TGridHover::BalloonChange() {
+  if (grid_.ComponentState() & csLoading) return;
+  if (grid_.Balloon()->Enable()) BalloonInit();
+  else BalloonDone();
+}
+
+// ---- Hint windows ----
+
+void TVudUvizidIzed::ShowHintProc(AnsiString& hintStr, bool& canShow, THintInfo& hintInfo) {
+  hover_.ShowHintProc(hintStr, canShow, hintInfo);
+}
+
+void TVudUvizidIzed::SetUseHTMLHints(bool on) {
+  settings_.HTMLHint = on;
+  if (on) SetHintWindowClass([](TComponent* owner) { return new THTMLHintWindow(owner); });
+  else SetHintWindowClass(nullptr);
 }
