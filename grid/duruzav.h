@@ -26,6 +26,7 @@
 #include "grid/duruzav_footer.h"
 #include "grid/duruzav_settings.h"
 #include "grid/duruzav_update.h"
+#include "grid/duruzav_scroll.h"
 #include "grid/gridcsv.h"
 #include "grid/gridxml.h"
 #include "grid/grideditcontrol.h"
@@ -506,6 +507,22 @@ class TVudUvizidIzed : public TBaseGrid {
                          AnsiString& value);
 
  public:
+  // ---- Scroll bars, thumb hints, drag scrolling (duruzav_scroll.h); header lists; columns merged by list ----
+  TGridScroller* Scroller() { return scroller_.get(); }
+  void UpdateVScroller() { scroller_->UpdateScroller(true); }
+  void UpdateHScroller() { scroller_->UpdateScroller(false); }
+  void UpdateVScrollBar() { scroller_->UpdateFlatBar(SB_VERT); }
+  void UpdateHScrollBar() { scroller_->UpdateFlatBar(SB_HORZ); }
+  void WMVScroll(TMessage& message) override;
+  void WMHScroll(TMessage& message) override;
+  void WMSize(TMessage& message) override;
+  void ColHeaderChanged(TObject* sender);
+  void RowHeaderChanged(TObject* sender);
+  virtual void UpdateColHeaders() {}
+  TIntList* MergedColumns() { return &mergedColumns_; }
+  void ApplyColumnMerge();
+  void UndoColumnMerge();
+  void FixedFontChanged(TObject*) { Invalidate(); }
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
@@ -1487,4 +1504,6 @@ class TVudUvizidIzed : public TBaseGrid {
   TIntList modifiedRows_{0, 0};
   // The bar at the right edge of a modified row's column 0 cell.
   void DrawModifiedMarker(const CellPaint& paint);
+  std::unique_ptr<TGridScroller> scroller_ = std::make_unique<TGridScroller>(*this);
+  TIntList mergedColumns_{0, 0};
 };
