@@ -62,6 +62,29 @@ enum TGridState { gsNormal, gsSelecting, gsRowSizing, gsColSizing, gsRowMoving, 
 // The scroll positions that the grid reports run over this fixed scale.
 inline constexpr int kGridScrollScale = 127;
 
+// The scroll bars: their identifiers, the requests a bar sends (low word of
+// a WM_VSCROLL or WM_HSCROLL WParam, the thumb position in the high word)
+// and what a TScrollInfo's fMask covers.
+inline constexpr int SB_HORZ = 0;
+inline constexpr int SB_VERT = 1;
+inline constexpr unsigned SB_LINEUP = 0, SB_LINELEFT = 0, SB_LINEDOWN = 1, SB_LINERIGHT = 1, SB_PAGEUP = 2,
+                          SB_PAGELEFT = 2, SB_PAGEDOWN = 3, SB_PAGERIGHT = 3, SB_THUMBPOSITION = 4,
+                          SB_THUMBTRACK = 5, SB_TOP = 6, SB_LEFT = 6, SB_BOTTOM = 7, SB_RIGHT = 7, SB_ENDSCROLL = 8;
+inline constexpr unsigned SIF_RANGE = 0x1, SIF_PAGE = 0x2, SIF_POS = 0x4, SIF_TRACKPOS = 0x10, SIF_ALL = 0x17;
+
+// A bar's range nMin..nMax, its page (the thumb's share of the range; 0 for
+// a thumb of the style's own size) and its thumb positions. The thumb runs
+// from nMin to nMax - nPage + 1.
+struct TScrollInfo {
+  unsigned cbSize = 28;
+  unsigned fMask = 0;
+  int nMin = 0;
+  int nMax = kGridScrollScale;
+  unsigned nPage = 0;
+  int nPos = 0;
+  int nTrackPos = 0;
+};
+
 class TCustomGrid;
 
 // The grid's text editor: a mask edit placed over the current cell, or in
@@ -168,6 +191,14 @@ class TCustomGrid : public TCustomControl {
   bool ScrollBarShown(bool vertical) const { return vertical ? vbarShown_ : hbarShown_; }
   bool ScrollBarEnabled(bool vertical) const { return vertical ? vbarEnabled_ : hbarEnabled_; }
   TRect ClientRect() const override;
+  // The fields of bar (SB_VERT, SB_HORZ) that info.fMask names. Setting
+  // them moves the thumb, not the grid; the next scrolling puts the thumb
+  // where the grid stands.
+  void GetScrollInfo(int bar, TScrollInfo& info) const;
+  void SetScrollInfo(int bar, const TScrollInfo& info, bool redraw);
+  // Shows or hides a bar until the next change of size or scrolling places
+  // the bars again.
+  void ShowScrollBar(int bar, bool show);
 
   // ---- Geometry ----
   // Client rectangle of a visible cell (empty when scrolled out of view).
@@ -246,6 +277,12 @@ class TCustomGrid : public TCustomControl {
   // One wheel notch; true when handled.
   virtual bool DoMouseWheelDown(TShiftState shift, TPoint mousePos);
   virtual bool DoMouseWheelUp(TShiftState shift, TPoint mousePos);
+  // The scroll bars' requests: a line, a page, the thumb (tracked only with
+  // goThumbTracking), the ends; SB_ENDSCROLL does nothing here.
+  virtual void WMVScroll(TMessage& message);
+  virtual void WMHScroll(TMessage& message);
+  // The size handling of the control.
+  virtual void WMSize(TMessage& message);
 
  public:
   // Marks a client rectangle (the whole client) for the next paint; Paint
@@ -322,12 +359,21 @@ class TCustomGrid : public TCustomControl {
 
   void CreateScrollBars();
   void ScrollTo(bool vertical, int position);
+  void ScrollRequest(bool vertical, const TMessage& message);
+  // Sends a bar's request as its message.
+  void SendScrollRequest(bool vertical, unsigned code, int position);
+  QScrollBar* Bar(int bar) const { return bar == SB_VERT ? vbar_ : hbar_; }
+  TScrollInfo& Info(int bar) { return bar == SB_VERT ? vinfo_ : hinfo_; }
+  // The bar's range, page and thumb from its scroll information.
+  void ApplyScrollInfo(int bar);
+  void PlaceScrollBars();
 
   QScrollBar* vbar_ = nullptr;
   QScrollBar* hbar_ = nullptr;
   bool vbarShown_ = false, hbarShown_ = false;
   bool vbarEnabled_ = true, hbarEnabled_ = true;
   bool syncingBars_ = false;
+  TScrollInfo vinfo_, hinfo_;
   TRect invalid_{};
   TInplaceEdit* editor_ = nullptr;
   AnsiString editorOriginal_;

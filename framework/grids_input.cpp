@@ -198,6 +198,12 @@ void TCustomGrid::WndProc(TMessage& m) {
     const TPoint pos{LoWord(m.LParam), HiWord(m.LParam)};
     if (delta < 0 ? DoMouseWheelDown(0, pos) : delta > 0 ? DoMouseWheelUp(0, pos) : false) return;
   }
+  switch (m.Msg) {
+    case WM_VSCROLL: WMVScroll(m); return;
+    case WM_HSCROLL: WMHScroll(m); return;
+    case WM_SIZE: WMSize(m); return;
+    default: break;
+  }
   if (m.Msg == WM_GETDLGCODE) {
     m.Result = DLGC_WANTARROWS | DLGC_WANTCHARS | ((options_ & goTabs) ? DLGC_WANTTAB : 0);
     return;

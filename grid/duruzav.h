@@ -29,6 +29,7 @@
 #include "grid/duruzav_update.h"
 #include "grid/duruzav_mouse.h"
 #include "grid/duruzav_input.h"
+#include "grid/duruzav_scroll.h"
 #include "grid/gridcsv.h"
 #include "grid/gridxml.h"
 #include "grid/grideditcontrol.h"
@@ -513,7 +514,7 @@ class TVudUvizidIzed : public TBaseGrid {
   bool InSizeZone(int x, int y);
   void StretchColumn(int col);
   void StretchRightColumn() { StretchColumn(ColCount() - 1); }
-  virtual void UpdateColSize(int col, int& width); void UpdateColHeaders() {}
+  virtual void UpdateColSize(int col, int& width);
   virtual void CellSelect(int, int) {} virtual void UpdateSelectionRect(TGridRect&) {}
   void SizeChanged(int oldColCount, int oldRowCount) override;
   void ColWidthsChanged() override; void RowHeightsChanged() override;
@@ -538,6 +539,22 @@ class TVudUvizidIzed : public TBaseGrid {
   void BalloonInit() { hover_.BalloonInit(); }
   void BalloonDone() { hover_.BalloonDone(); }
   void BalloonChange(TObject*) { hover_.BalloonChange(); }
+  // ---- Scroll bars, thumb hints, drag scrolling (duruzav_scroll.h); header lists; columns merged by list ----
+  TGridScroller* Scroller() { return scroller_.get(); }
+  void UpdateVScroller() { scroller_->UpdateScroller(true); }
+  void UpdateHScroller() { scroller_->UpdateScroller(false); }
+  void UpdateVScrollBar() { scroller_->UpdateFlatBar(SB_VERT); }
+  void UpdateHScrollBar() { scroller_->UpdateFlatBar(SB_HORZ); }
+  void WMVScroll(TMessage& message) override;
+  void WMHScroll(TMessage& message) override;
+  void WMSize(TMessage& message) override;
+  void ColHeaderChanged(TObject* sender);
+  void RowHeaderChanged(TObject* sender);
+  virtual void UpdateColHeaders() {}
+  TIntList* MergedColumns() { return &mergedColumns_; }
+  void ApplyColumnMerge();
+  void UndoColumnMerge();
+  void FixedFontChanged(TObject*) { Invalidate(); }
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
@@ -1548,4 +1565,6 @@ class TVudUvizidIzed : public TBaseGrid {
   // ---- Mouse move and hover ----
   friend class TGridHover;
   TGridHover hover_{*this};
+  std::unique_ptr<TGridScroller> scroller_ = std::make_unique<TGridScroller>(*this);
+  TIntList mergedColumns_{0, 0};
 };

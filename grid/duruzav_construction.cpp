@@ -1,12 +1,19 @@
 // Construction, defaults and lifecycle of the grid: loading, assigning,
-// following the owner form's size, bounds and scroll bars.
+// following the owner form's size, bounds and scroll bars, the header lists
+// and the columns merged by list.
 #include <QApplication>
 #include <QStyle>
+#include <cmath>
 
 #include "framework/forms.h"
+#include "framework/messaging.h"
 #include "grid/duruzav.h"
 
 namespace {
+
+// The grid timer: blinking, hover tracking and the type-ahead reset.
+constexpr unsigned kGridTimer = 111;
+constexpr unsigned kGridTimerPeriod = 500;  // ms
 
 int SystemScrollBarWidth() {
   QStyle* style = qApp ? QApplication::style() : nullptr;
@@ -18,10 +25,16 @@ int SystemScrollBarWidth() {
 TVudUvizidIzed::TVudUvizidIzed(TComponent* owner) : TBaseGrid(owner) {
   fixedFont_.SetName("Tahoma");
   fixedFont_.SetStyle(fsBold);
-  fixedFont_.OnChange = [this](TObject*) { Invalidate(); };
+  fixedFont_.OnChange = [this](TObject* sender) { FixedFontChanged(sender); };
   activeCellFont_.SetStyle(fsBold);
   if (ComponentState() & csDesigning) activeCellFont_.SetName("Tahoma");
-  activeCellFont_.OnChange = [this](TObject*) { Invalidate(); };
+  activeCellFont_.OnChange = [this](TObject* sender) { FixedFontChanged(sender); };
+  columnHeaders_.OnChange = [this](TObject* sender) { ColHeaderChanged(sender); };
+  rowHeaders_.OnChange = [this](TObject* sender) { RowHeaderChanged(sender); };
+  mergedColumns_.OnChange = [this](TObject*, int, int) {
+    UndoColumnMerge();
+    ApplyColumnMerge();
+  };
 
   SetRowCount(10);
   SetBounds(Left(), Top(), 400, 250);
@@ -68,15 +81,64 @@ void TVudUvizidIzed::RestoreFormResize() {
   resizeForm_ = nullptr;
 }
 
+// The grid follows each change of the form's size. A change that would
+// leave the grid no width (height) is not followed, and the form's size it
+// was measured from is kept, so that the grid stays as it was until the form
+// grows past that size again.
 void TVudUvizidIzed::GridResize(TObject* sender) {
   auto* form = dynamic_cast<TForm*>(sender);
   if (form && !(ComponentState() & (csLoading | csDesigning))) {
     const TSize now{form->Width(), form->Height()};
-    if (settings_.SizeWithForm)
-      SetBounds(Left(), Top(), Width() + now.cx - formSize_.cx, Height() + now.cy - formSize_.cy);
-    formSize_ = now;
+    if (settings_.SizeWithForm) {
+      int width = Width() + now.cx - formSize_.cx;
+      int height = Height() + now.cy - formSize_.cy;
+      if (width > 0) formSize_.cx = now.cx;
+      else width = Width();
+      if (height > 0) formSize_.cy = now.cy;
+      else height = Height();
+      SetBounds(Left(), Top(), width, height);
+    } else {
+      formSize_ = now;
+    }
   }
   if (previousFormResize_) previousFormResize_(sender);
+}
+
+// ---- The window ----
+
+// The grid's window comes into being with its parent: the stored widths are
+// applied then, as when the grid has finished loading, and the grid timer
+// starts.
+void TVudUvizidIzed::SetParent(TWinControl* parent) {
+  TBaseGrid::SetParent(parent);
+  if (!parent) return;
+  if (columnSize_.Save && !(ComponentState() & csLoading)) LoadColSizes();
+  SetTimer(this, kGridTimer, kGridTimerPeriod);
+  if ((ComponentState() & csDesigning) && !loadedFromStream_ && !(ComponentState() & csLoading))
+    Font()->SetName("Tahoma");
+}
+
+void TVudUvizidIzed::WMSize(TMessage& message) {
+  TBaseGrid::WMSize(message);
+  // The grid's own parts go before its base when it is destroyed.
+  if (scroller_) scroller_->AfterSize();
+}
+
+// ---- Header lists and the columns merged by list ----
+
+void TVudUvizidIzed::ColHeaderChanged(TObject*) {
+  UpdateColHeaders();
+  ShowColumnHeaders();
+}
+
+void TVudUvizidIzed::RowHeaderChanged(TObject*) { ShowRowHeaders(); }
+
+void TVudUvizidIzed::ApplyColumnMerge() {
+  for (int i = 0; i < mergedColumns_.Count(); ++i) MergeColumnCells(mergedColumns_.Items(i), i == 0);
+}
+
+void TVudUvizidIzed::UndoColumnMerge() {
+  for (int c = 0; c < ColCount(); ++c) SplitColumnCells(c);
 }
 
 // ---- Loading and assigning ----
@@ -84,10 +146,8 @@ void TVudUvizidIzed::GridResize(TObject* sender) {
 void TVudUvizidIzed::Loaded() {
   TBaseGrid::Loaded();
   loadedCursor_ = Cursor();
-  for (int c = 0; c < std::min(columnHeaders_.Count(), ColCount()); ++c)
-    if (FixedRows() > 0) SetCellEx(c, 0, columnHeaders_[c]);
-  for (int r = 0; r < std::min(rowHeaders_.Count(), RowCount()); ++r)
-    if (FixedCols() > 0) SetCellEx(0, r, rowHeaders_[r]);
+  ShowColumnHeaders();
+  ShowRowHeaders();
   if (settings_.Look == glRUD) {
     rudFrom_ = clSilver;
     rudTo_ = clWhite;
@@ -103,6 +163,9 @@ void TVudUvizidIzed::Loaded() {
     navigation_.AlwaysEdit = true;
     SetOptions(Options() & ~goAlwaysShowEditor);
   }
+  // Without visual styles the themed controls are drawn the classic way.
+  if (!themedLook_ && controlLook_.ControlStyle() == csTheme && !(ComponentState() & csDesigning))
+    controlLook_.SetControlStyle(csClassic);
   UpdateScrollBars(false);
   if (settings_.AutoThemeAdapt) ThemeAdapt();
 }
@@ -195,10 +258,15 @@ void TVudUvizidIzed::SetBounds(int left, int top, int width, int height) {
 
 void TVudUvizidIzed::ScrollBarPolicy(bool vertical, bool fits, bool& show, bool& enable) const {
   const TScrollBarAlways always = settings_.ScrollBarAlways;
-  if (always == saNone) return TBaseGrid::ScrollBarPolicy(vertical, fits, show, enable);
-  const bool wanted = always == saBoth || always == (vertical ? saVert : saHorz);
-  show = !fits || wanted;
-  enable = !fits;
+  if (always == saNone) {
+    TBaseGrid::ScrollBarPolicy(vertical, fits, show, enable);
+  } else {
+    const bool wanted = always == saBoth || always == (vertical ? saVert : saHorz);
+    show = !fits || wanted;
+    enable = !fits;
+  }
+  // ScrollBars names the bars the grid may show at all.
+  if (scroller_ && !scroller_->AllowsBar(vertical ? SB_VERT : SB_HORZ)) show = false;
 }
 
 // Without ScrollBarAlways the bars already follow the grid's size; forcing

@@ -13,13 +13,6 @@ void TVudUvizidIzed::LoadColPositions() { TColumnSizeStore(*this).LoadPositions(
 void TVudUvizidIzed::SaveVisualProps(const AnsiString& fileName) { TVisualPropsFile(*this).Save(fileName); }
 void TVudUvizidIzed::LoadVisualProps(const AnsiString& fileName) { TVisualPropsFile(*this).Load(fileName); }
 
-// The grid's window comes into being with its parent: the stored widths are
-// applied then, as when the grid has finished loading.
-void TVudUvizidIzed::SetParent(TWinControl* parent) {
-  TBaseGrid::SetParent(parent);
-  if (parent && columnSize_.Save && !(ComponentState() & csLoading)) LoadColSizes();
-}
-
 void TVudUvizidIzed::SetCellChecker(TVudUvizidIzedCheck* checker) {
   if (persist_.CellChecker) RemoveFreeNotification(persist_.CellChecker);
   persist_.CellChecker = checker;

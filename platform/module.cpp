@@ -7,6 +7,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "platform/lasterror.h"
 
@@ -62,6 +63,29 @@ std::string ProgramDirectory() {
     return error ? std::string(".") : program.parent_path().string();
   }();
   return directory;
+}
+
+ModuleHandle GetModuleHandle(const char* name) {
+  if (name == nullptr || *name == '\0') return nullptr;
+  const std::string file = ModuleFileName(name);
+  const std::string directory = SplitPath(name).first;
+  std::vector<std::string> candidates;
+  if (!directory.empty()) {
+    candidates.push_back(directory + "/" + file);
+  } else {
+    candidates.push_back(ProgramDirectory() + "/" + file);
+    if (const std::string extra = ExtraLibraryDirectory(); !extra.empty()) candidates.push_back(extra + "/" + file);
+    candidates.push_back(file);
+  }
+  for (const std::string& candidate : candidates) {
+    if (void* module = dlopen(candidate.c_str(), RTLD_NOW | RTLD_NOLOAD)) {
+      // The look-up took a reference of its own; whoever loaded the module
+      // keeps it loaded.
+      dlclose(module);
+      return module;
+    }
+  }
+  return nullptr;
 }
 
 ModuleHandle LoadLibrary(const char* name) {

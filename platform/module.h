@@ -11,6 +11,9 @@ namespace platform {
 using ModuleHandle = void*;
 
 ModuleHandle LoadLibrary(const char* name);
+// The module of that name when the process has loaded it already, else null;
+// never loads one.
+ModuleHandle GetModuleHandle(const char* name);
 // Null when the module is null or has no such entry point.
 void* GetProcAddress(ModuleHandle module, const char* name);
 bool FreeLibrary(ModuleHandle module);
