@@ -1,6 +1,7 @@
 #include "framework/standardcontrols.h"
 
 #include <QAbstractItemView>
+#include <QAbstractTextDocumentLayout>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -14,6 +15,7 @@
 #include <QTextDocument>
 #include <QTextEdit>
 #include <algorithm>
+#include <cmath>
 
 #include "framework/application.h"
 #include "framework/forms.h"
@@ -681,7 +683,18 @@ void TListBox::ColorChanged() { SetBackground(list_, QPalette::Base, Color()); }
 
 // ---- TCustomRichEdit ----
 
-TCustomRichEdit::TCustomRichEdit(TComponent* owner) : TWinControl(owner), edit_(new QTextEdit()) {
+namespace {
+
+// The text edit whose viewport the formatting rectangle places.
+class TFormattedTextEdit : public QTextEdit {
+ public:
+  using QTextEdit::setViewportMargins;
+  using QTextEdit::viewportMargins;
+};
+
+}  // namespace
+
+TCustomRichEdit::TCustomRichEdit(TComponent* owner) : TWinControl(owner), edit_(new TFormattedTextEdit()) {
   AttachWidget(edit_);
   RouteEventsOf(edit_->viewport());
   edit_->setAcceptRichText(true);
@@ -693,6 +706,8 @@ TCustomRichEdit::TCustomRichEdit(TComponent* owner) : TWinControl(owner), edit_(
   Connect(edit_, &QTextEdit::selectionChanged, this, [this] {
     if (OnSelectionChange) OnSelectionChange(this);
   });
+  Connect(edit_->document()->documentLayout(), &QAbstractTextDocumentLayout::documentSizeChanged, this,
+          [this] { SendResizeRequest(false); });
 }
 
 TCustomRichEdit::~TCustomRichEdit() = default;
@@ -710,6 +725,56 @@ void TCustomRichEdit::Clear() { edit_->clear(); }
 void TCustomRichEdit::SetWordWrap(bool on) {
   wordWrap_ = on;
   edit_->setLineWrapMode(on ? QTextEdit::WidgetWidth : QTextEdit::NoWrap);
+  SendResizeRequest(true);
 }
 
-void TCustomRichEdit::ColorChanged() { SetBackground(edit_, QPalette::Base, Color()); }
+void TCustomRichEdit::RequestSize() { SendResizeRequest(true); }
+
+void TCustomRichEdit::SelectAll() { edit_->selectAll(); }
+
+int TCustomRichEdit::SelStart() const { return edit_->textCursor().selectionStart(); }
+
+int TCustomRichEdit::SelLength() const {
+  const QTextCursor cursor = edit_->textCursor();
+  return cursor.selectionEnd() - cursor.selectionStart();
+}
+
+void TCustomRichEdit::SetFormattingRect(const TRect& r) {
+  formattingRect_ = r;
+  formattingRectSet_ = true;
+  ApplyFormattingRect();
+}
+
+void TCustomRichEdit::ApplyFormattingRect() {
+  if (!formattingRectSet_) return;
+  const TRect& r = formattingRect_;
+  edit_->document()->setDocumentMargin(0);
+  static_cast<TFormattedTextEdit*>(edit_)->setViewportMargins(r.Left, r.Top, std::max(0, Width() - r.Right), 0);
+}
+
+void TCustomRichEdit::Resize() {
+  TWinControl::Resize();
+  ApplyFormattingRect();
+}
+
+void TCustomRichEdit::SendResizeRequest(bool force) {
+  const QMargins margins = static_cast<TFormattedTextEdit*>(edit_)->viewportMargins();
+  const int frame = 2 * edit_->frameWidth();
+  // Laid out in the width the text will have once the control has taken
+  // its size, which a hidden control takes only when it shows.
+  if (wordWrap_) edit_->document()->setTextWidth(std::max(0, Width() - frame - margins.left() - margins.right()));
+  const QSizeF text = edit_->document()->size();
+  const int width = wordWrap_ ? Width()
+                              : frame + margins.left() + margins.right() +
+                                    static_cast<int>(std::ceil(edit_->document()->idealWidth()));
+  const int height = frame + margins.top() + margins.bottom() + static_cast<int>(std::ceil(text.height()));
+  if (!force && requested_ == TSize{width, height}) return;
+  requested_ = {width, height};
+  RequestResize({0, 0, width, height});
+}
+
+void TCustomRichEdit::ColorChanged() {
+  SetBackground(edit_, QPalette::Base, Color());
+  // The margins round the formatting rectangle show the same colour.
+  SetBackground(edit_, QPalette::Window, Color());
+}

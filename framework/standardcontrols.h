@@ -334,18 +334,40 @@ class TCustomRichEdit : public TWinControl {
   void SetText(const AnsiString& text) override;
   void Clear();
   bool WordWrap() const { return wordWrap_; }
+  // Switching the wrap asks for the size the text needs again.
   void SetWordWrap(bool on);
   QTextEdit* TextEdit() const { return edit_; }
+  void SelectAll();
+  int SelStart() const;
+  int SelLength() const;
+  // Where the text is laid out, in client pixels: the text keeps r's left
+  // and top and ends at its right edge.
+  void SetFormattingRect(const TRect& r);
+  const TRect& FormattingRect() const { return formattingRect_; }
+  // Lays the text out now and asks for the size it needs, changed or not.
+  // Otherwise the control asks whenever that size changes.
+  void RequestSize();
 
   TNotifyEvent OnChange;
   TNotifyEvent OnSelectionChange;
 
  protected:
   void ColorChanged() override;
+  void Resize() override;
+  // The size the control needs to show all its text (in the width it
+  // wraps at, or its widest line without wrap) has changed to
+  // requested.Width() x requested.Height(): the resize request.
+  virtual void RequestResize(const TRect& requested) { (void)requested; }
 
  private:
+  void ApplyFormattingRect();
+  // Asks for the size the text needs; unless forced, only when it changed.
+  void SendResizeRequest(bool force);
   QTextEdit* edit_;
   bool wordWrap_ = true;
+  TRect formattingRect_{0, 0, 0, 0};
+  bool formattingRectSet_ = false;
+  TSize requested_{-1, -1};
 };
 
 class TRichEdit : public TCustomRichEdit {

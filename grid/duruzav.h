@@ -577,6 +577,8 @@ class TVudUvizidIzed : public TBaseGrid {
   TGridBorderEvent OnGetCellBorder;
   TGridBorderEvent OnGetCellPrintBorder;
   TGridAlignEvent OnGetAlignment;
+  // A row's height was changed by sizing it or by the rich-text editor's growth.
+  TAutoRowEvent OnEndRowSize;
   TGridHintEvent OnGridHint;
   TRowColFlagEvent OnCanEditCell;
   TRowColFlagEvent OnIsFixedCell;

@@ -11,6 +11,7 @@
 #include "grid/gridcombo.h"
 #include "grid/gridunieditors.h"
 #include "grid/zurinplaceedit.h"
+#include "grid/zurrichedit.h"
 
 namespace {
 
@@ -35,6 +36,24 @@ TDateTime DateOfCell(const AnsiString& text, bool time) {
   TDateTime value;
   if (text.empty() || !(time ? TryStrToTime(text, value) : TryStrToDate(text, value))) return Now();
   return value;
+}
+
+// Filled and placed while locked (UnlockRichEdit ends it): the cell's own
+// text does not grow its row. The text starts 2 pixels in from the cell's
+// corner and ends 2 pixels before its right edge.
+void FillRichEdit(TVudUvizidIzed& grid, int realCol, int row, const TRect& cell) {
+  TZurRichEdit* rich = grid.EditControls().richEdit;
+  rich->Lock();
+  grid.CellToRich(realCol, row, rich);
+  if (grid.Navigation()->EditSelectAll) rich->SelectAll();
+  rich->SetFormattingRect({2, 2, cell.Width() - 2, cell.Height()});
+}
+
+// The size the placed text needs is taken while still locked; from then on
+// only a change of it (the user typing) counts.
+void UnlockRichEdit(TZurRichEdit* rich) {
+  rich->RequestSize();
+  rich->Unlock();
 }
 
 }  // namespace
@@ -134,6 +153,10 @@ void TVudUvizidIzed::ShowEditControl(int col, int row) {
         EditStarted();
       }
       return;
+    case edRichEdit:
+      FillRichEdit(*this, realCol, row, cell);
+      control = edit.richEdit;
+      break;
     case edUniEdit: edit.uniEdit->SetText(GetWideCells(realCol, row)); control = edit.uniEdit; break;
     case edUniEditBtn: edit.uniEditBtn->SetText(GetWideCells(realCol, row)); control = edit.uniEditBtn; break;
     case edUniMemo: edit.uniMemo->SetText(GetWideCells(realCol, row)); control = edit.uniMemo; break;
@@ -141,6 +164,7 @@ void TVudUvizidIzed::ShowEditControl(int col, int row) {
   }
   control->SetBounds(r.Left, r.Top, r.Width(), r.Height());
   control->SetColor(color);
+  if (control == edit.richEdit) UnlockRichEdit(edit.richEdit);
   ActivateEditControl(control);
 }
 
@@ -289,6 +313,7 @@ void TVudUvizidIzed::HideEditControl(int col, int row) {
       write(edit.unitEditBtn->Text() + edit.unitEditBtn->UnitID());
       control = edit.unitEditBtn;
       break;
+    case edRichEdit: write(RichToString(edit.richEdit)); control = edit.richEdit; break;
     case edUniEdit: writeWide(edit.uniEdit->Text()); control = edit.uniEdit; break;
     case edUniEditBtn: writeWide(edit.uniEditBtn->Text()); control = edit.uniEditBtn; break;
     case edUniMemo: writeWide(edit.uniMemo->Text()); control = edit.uniMemo; break;

@@ -3,6 +3,7 @@
 // edit with, the focus and the typed characters that reach the grid.
 #include "framework/messaging.h"
 #include "grid/duruzav.h"
+#include "grid/zurrichedit.h"
 
 namespace {
 bool IsArrowKey(unsigned short key) { return key >= VK_LEFT && key <= VK_DOWN; }
@@ -103,6 +104,8 @@ void TVudUvizidIzed::DoEnter() {
 void TVudUvizidIzed::WMSetFocus(TMessage& message) {
   TBaseGrid::WndProc(message);
   if (HasCheckBox(Col(), Row())) return;
+  // Back from the rich-text editor: its edit ends.
+  if (editControls_->richEdit->Visible()) HideInplaceEdit();
   const bool inView = LeftCol() <= Col() && Col() < LeftCol() + VisibleColCount() && TopRow() <= Row() &&
                       Row() < TopRow() + VisibleRowCount();
   const bool moving = GridState() == gsRowMoving || GridState() == gsColMoving;

@@ -2,10 +2,12 @@
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextEdit>
 
 #include "grid/duruzav.h"
 #include "grid/gridcombo.h"
 #include "grid/gridunieditors.h"
+#include "grid/zurrichedit.h"
 
 namespace {
 
@@ -33,7 +35,9 @@ TGridEditControls::TGridEditControls(TVudUvizidIzed* grid)
       checkBox(CreateEditor<TGridCheckBox>(grid)),
       editBtn(CreateEditor<TGridEditBtn>(grid)),
       unitEditBtn(CreateEditor<TGridUnitEditBtn>(grid)),
-      button(CreateEditor<TGridButton>(grid)) {
+      button(CreateEditor<TGridButton>(grid)),
+      richEdit(CreateEditor<TZurRichEdit>(grid)),
+      richMeasure(CreateEditor<TZurRichEdit>(grid)) {
   spin->SetBorderStyle(bsNone);
   uniEdit->LineEdit()->setFrame(false);
   uniMemo->TextEdit()->setFrameShape(QFrame::NoFrame);
@@ -43,13 +47,17 @@ TGridEditControls::TGridEditControls(TVudUvizidIzed* grid)
   editBtn->SetBorderStyle(bsNone);
   unitEditBtn->SetCaption("...");
   unitEditBtn->SetBorderStyle(bsNone);
+  for (TZurRichEdit* rich : {richEdit, richMeasure}) rich->TextEdit()->setFrameShape(QFrame::NoFrame);
+  richMeasure->SetBounds(0, 0, 0, 0);
+  richEdit->OnSelectionChange = [grid](TObject* sender) { grid->RichSelChange(sender); };
 }
 
 void TGridEditControls::FreeControls() {
   closing = true;
   active = nullptr;
-  const std::initializer_list<TWinControl*> controls = {combo,    spin,       uniEdit, uniMemo, uniEditBtn, uniCombo,
-                                                        datePicker, checkBox, editBtn, unitEditBtn, button};
+  const std::initializer_list<TWinControl*> controls = {combo,    spin,     uniEdit, uniMemo,     uniEditBtn,
+                                                        uniCombo, datePicker, checkBox, editBtn, unitEditBtn,
+                                                        button,   richEdit, richMeasure};
   for (TWinControl* control : controls) {
     control->BeforeDestruction();
     delete control;

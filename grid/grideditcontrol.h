@@ -18,6 +18,7 @@ class TGridCheckBox;
 class TGridEditBtn;
 class TGridUnitEditBtn;
 class TGridButton;
+class TZurRichEdit;
 
 struct TGridEditControls {
   explicit TGridEditControls(TVudUvizidIzed* grid);
@@ -38,6 +39,10 @@ struct TGridEditControls {
   TGridEditBtn* editBtn;
   TGridUnitEditBtn* unitEditBtn;
   TGridButton* button;
+  // The edRichEdit editor, and the control rich-text cells are measured
+  // with, which keeps the size the editor last asked for.
+  TZurRichEdit* richEdit;
+  TZurRichEdit* richMeasure;
 
   // The kind of editor of the open edit.
   TEditorType editorType = edNormal;

@@ -4,8 +4,12 @@
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <map>
 #include <vector>
 
@@ -83,10 +87,8 @@ class RtfReader {
     const char c = source_[pos_];
     if (!std::isalpha(static_cast<unsigned char>(c))) {
       ++pos_;
-      if (c == '\'' && pos_ + 2 <= source_.size()) {
-        const int byte = std::stoi(std::string(source_.substr(pos_, 2)), nullptr, 16);
-        pos_ += 2;
-        Text(Win1252ToUtf8(std::string(1, static_cast<char>(byte))));
+      if (c == '\'') {
+        HexEscape();
       } else if (c == '*') {
         State().skip = true;
       } else if (c == '\\' || c == '{' || c == '}') {
@@ -102,11 +104,28 @@ class RtfReader {
     if (pos_ < source_.size() && (source_[pos_] == '-' || std::isdigit(static_cast<unsigned char>(source_[pos_])))) {
       ++pos_;
       while (pos_ < source_.size() && std::isdigit(static_cast<unsigned char>(source_[pos_]))) ++pos_;
-      value = std::stoi(std::string(source_.substr(start, pos_ - start)));
+      const auto [end, error] = std::from_chars(source_.data() + start, source_.data() + pos_, value);
+      // A number out of range (or a lone '-') makes no sense of the word.
+      if (error != std::errc() || end != source_.data() + pos_) value = kBadValue;
       hasValue = true;
     }
     if (pos_ < source_.size() && source_[pos_] == ' ') ++pos_;
-    Word(word, hasValue, value);
+    if (value != kBadValue) Word(word, hasValue, value);
+  }
+
+  // \'hh: one Windows-1252 character; an escape without its two hex digits
+  // is skipped with the digits it has.
+  void HexEscape() {
+    int byte = 0;
+    const char* first = source_.data() + pos_;
+    const size_t available = std::min<size_t>(2, source_.size() - pos_);
+    const auto [end, error] = std::from_chars(first, first + available, byte, 16);
+    if (error == std::errc() && end == first + 2) {
+      pos_ += 2;
+      Text(Win1252ToUtf8(std::string(1, static_cast<char>(byte))));
+      return;
+    }
+    pos_ += end - first;
   }
 
   void Word(const std::string& word, bool hasValue, int value) {
@@ -131,7 +150,9 @@ class RtfReader {
     else if (word == "i") Apply([on](QTextCharFormat& f) { f.setFontItalic(on); });
     else if (word == "ul") Apply([on](QTextCharFormat& f) { f.setFontUnderline(on); });
     else if (word == "ulnone") Apply([](QTextCharFormat& f) { f.setFontUnderline(false); });
-    else if (word == "fs") Apply([value](QTextCharFormat& f) { f.setFontPointSize(value / 2.0); });
+    else if (word == "fs" && value > 0)
+      // Held to the sizes a rich edit takes, so that no text is drawn miles high.
+      Apply([value](QTextCharFormat& f) { f.setFontPointSize(std::min(value, kLargestHalfPoints) / 2.0); });
     else if (word == "f") Apply([this, value](QTextCharFormat& f) {
       if (fonts_.count(value)) f.setFontFamilies({fonts_[value]});
     });
@@ -140,8 +161,21 @@ class RtfReader {
       else f.clearForeground();
     });
     else if (word == "plain") Apply([](QTextCharFormat& f) { f = QTextCharFormat(); });
+    else if (word == "sub" || word == "super" || word == "nosupersub")
+      Apply([word](QTextCharFormat& f) { f.setVerticalAlignment(VerticalAlignmentOf(word, 1)); });
+    else if (word == "up" || word == "dn")
+      Apply([word, value](QTextCharFormat& f) { f.setVerticalAlignment(VerticalAlignmentOf(word, value)); });
   }
 
+  // The raised (\super, \up) and lowered (\sub, \dn) characters; an
+  // offset of 0 sets them on the base line again.
+  static QTextCharFormat::VerticalAlignment VerticalAlignmentOf(const std::string& word, int offset) {
+    if (offset == 0 || word == "nosupersub") return QTextCharFormat::AlignNormal;
+    return word == "super" || word == "up" ? QTextCharFormat::AlignSuperScript : QTextCharFormat::AlignSubScript;
+  }
+
+  static constexpr int kBadValue = std::numeric_limits<int>::min();
+  static constexpr int kLargestHalfPoints = 3276;
   std::string_view source_;
   size_t pos_ = 0;
   QTextCursor cursor_;
@@ -161,7 +195,7 @@ std::string Escaped(const QString& text) {
     if (u == '\\' || u == '{' || u == '}') out += '\\', out += static_cast<char>(u);
     else if (u == '\n' || u == QChar::LineSeparator) out += "\\line ";
     else if (u == '\t') out += "\\tab ";
-    else if (u < 0x80) out += static_cast<char>(u);
+    else if (u >= 0x20 && u < 0x80) out += static_cast<char>(u);
     else out += "\\u" + std::to_string(static_cast<std::int16_t>(u)) + "?";
   }
   return out;
@@ -200,6 +234,8 @@ AnsiString DocumentToRichText(const QTextDocument& document) {
       if (f.fontWeight() >= QFont::Bold) body += "\\b";
       if (f.fontItalic()) body += "\\i";
       if (f.fontUnderline()) body += "\\ul";
+      if (f.verticalAlignment() == QTextCharFormat::AlignSubScript) body += "\\sub";
+      if (f.verticalAlignment() == QTextCharFormat::AlignSuperScript) body += "\\super";
       body += ' ' + Escaped(fragment.text());
     }
   }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QGuiApplication>
+#include <QTextDocument>
 #include <QWindow>
 #include <chrono>
 #include <functional>
@@ -14,6 +15,7 @@
 #include "grid/duruzav.h"
 #include "grid/gridcombo.h"
 #include "grid/gridunieditors.h"
+#include "grid/richtext.h"
 #include "tests/grid/editortesting.h"
 #include "tests/grid/spintesting.h"
 
@@ -26,6 +28,12 @@ struct EditorCase {
   std::function<void(TWinControl* editor)> input;
   const char* written;
 };
+
+AnsiString PlainOfRichText(const AnsiString& rtf) {
+  QTextDocument document;
+  RichTextToDocument(rtf, document);
+  return document.toPlainText().toStdString();
+}
 
 void Type(TWinControl* editor, const char* text) { harness::TypeText(editor, text); }
 void Key(TWinControl* editor, int key) { harness::PressKey(editor, key); }
@@ -84,7 +92,16 @@ TEST(RealDisplay, EveryEditorKindIsTypedIntoAndWrittenBack) {
       {edUniMemo, "line", [](TWinControl* e) { Key(e, Qt::Key_End); Type(e, "s"); Key(e, Qt::Key_Tab); }, "lines"},
       {edUniComboEdit, "", Retype("\xc3\xb1u"), "\xc3\xb1u"},
       {edCustom, "linked", Retype("custom"), "custom"},
+      // One line a cell: Down leaves the rich-text editor for the next row.
+      {edRichEdit, "old",
+       [](TWinControl* e) {
+         harness::PressKey(e, Qt::Key_A, Qt::ControlModifier);
+         Type(e, "rich");
+         Key(e, Qt::Key_Down);
+       },
+       "rich"},
   };
+  grid->SetWordWrapEx(false);
   for (const EditorCase& c : cases) {
     SCOPED_TRACE(::testing::Message() << "editor type " << c.type);
     type = c.type;
@@ -103,7 +120,9 @@ TEST(RealDisplay, EveryEditorKindIsTypedIntoAndWrittenBack) {
       EXPECT_FALSE(editor->Visible());
     }
     const bool wide = c.type == edUniEdit || c.type == edUniEditBtn || c.type == edUniMemo || c.type == edUniComboEdit;
-    const AnsiString cell = wide ? WideToUtf8(grid->GetWideCells(1, 1)) : grid->GetCellEx(1, 1);
+    const AnsiString cell = wide                    ? WideToUtf8(grid->GetWideCells(1, 1))
+                            : c.type == edRichEdit ? PlainOfRichText(grid->GetCellEx(1, 1))
+                                                   : grid->GetCellEx(1, 1);
     EXPECT_EQ(cell, c.written);
     if (c.type == edButton) {
       EXPECT_EQ(editor->Text(), "clicked");
