@@ -506,6 +506,19 @@ class TVudUvizidIzed : public TBaseGrid {
                          AnsiString& value);
 
  public:
+  // ---- Printing and preview (gridprint.h: the engine, its state and the print events) ----
+  class TGridPrint& Printing();
+  void Print();
+  void PrintRect(const TGridRect& rect);
+  void PrintSelection();
+  void PrintSelectedRows();
+  void PrintSelectedCols();
+  void PrintPreview(TCanvas* canvas, const TRect& r);
+  void PrintPreviewRect(TCanvas* canvas, const TRect& r, const TGridRect& rect);
+  void SetPreviewPage(int page);
+  void SavePrintSettings(const AnsiString& fileName, const AnsiString& section);
+  void LoadPrintSettings(const AnsiString& fileName, const AnsiString& section);
+  int MapFontHeight(int size);
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
@@ -1487,4 +1500,6 @@ class TVudUvizidIzed : public TBaseGrid {
   TIntList modifiedRows_{0, 0};
   // The bar at the right edge of a modified row's column 0 cell.
   void DrawModifiedMarker(const CellPaint& paint);
+  friend class TGridPrint;
+  std::shared_ptr<TGridPrint> print_;  // made when first asked for
 };
