@@ -181,6 +181,9 @@ void TGridPrint::PrintCell(int c, int row, const TRect& cell) {
   paint.savedFont = canvas->Font()->Color();
 
   canvas->SetMapMode(MM_TEXT);
+  // The screen's frame fills the cell before its painter runs; here the
+  // print does.
+  canvas->FillRect(paint.r);
   grid_.DrawCellText(paint);
   if (paint.graphic) grid_.DrawCellGraphic(paint, paint.r);
   if (grid_.OnCustomCellDraw) grid_.OnCustomCellDraw(&grid_, canvas, rc, row, 0, paint.r, true);
