@@ -5,6 +5,12 @@
 
 namespace {
 
+// Lengths in print units (0.1 mm) beyond 3.2 m mean no page; they would
+// only overflow the layout's sums.
+constexpr int kMaxLength = 32767;
+// Font sizes a canvas can draw, in points.
+constexpr int kMaxFontSize = 1638;
+
 AnsiString YesNo(bool value) { return value ? "Y" : "N"; }
 
 void WriteFont(TCustomIniFile& store, const AnsiString& section, const AnsiString& prefix, const TFont& font) {
@@ -18,7 +24,8 @@ void WriteFont(TCustomIniFile& store, const AnsiString& section, const AnsiStrin
 // back as it was saved, whatever the font held before.
 void ReadFont(const TCustomIniFile& store, const AnsiString& section, const AnsiString& prefix, TFont& font) {
   font.SetName(store.ReadString(section, prefix + "FontName", "Arial"));
-  font.SetSize(store.ReadInteger(section, prefix + "FontSize", 10));
+  if (const int size = store.ReadInteger(section, prefix + "FontSize", 10); size >= 1 && size <= kMaxFontSize)
+    font.SetSize(size);
   const int bits = store.ReadInteger(section, prefix + "FontStyle", 0);
   TFontStyles style = 0;
   if (bits & 1) style |= fsBold;
@@ -35,6 +42,14 @@ template <typename E>
 void ReadOrdinal(const TCustomIniFile& store, const AnsiString& section, const char* key, int last, E& value) {
   const int v = store.ReadInteger(section, key, 0);
   if (v >= 0 && v <= last) value = static_cast<E>(v);
+}
+
+// A length read into `value` when it lies within +-kMaxLength; else
+// `value` keeps what it held.
+void ReadLength(const TCustomIniFile& store, const AnsiString& section, const char* key, int defaultValue,
+                int& value) {
+  const int v = store.ReadInteger(section, key, defaultValue);
+  if (v >= -kMaxLength && v <= kMaxLength) value = v;
 }
 
 TPrintPosition ReadPosition(const TCustomIniFile& store, const AnsiString& section, const char* key) {
@@ -87,11 +102,11 @@ void TPrintSettingsStore::Load(const TCustomIniFile& store, const AnsiString& se
   auto yes = [&](const char* key, const char* defaultValue) {
     return store.ReadString(section, key, defaultValue) == "Y";
   };
-  s.ColumnSpacing = store.ReadInteger(section, "ColumnSpacing", 20);
-  s.RowSpacing = store.ReadInteger(section, "RowSpacing", 20);
-  s.TitleSpacing = store.ReadInteger(section, "TitleSpacing", 20);
-  s.FixedHeight = store.ReadInteger(section, "FixedHeight", 0);
-  s.FixedWidth = store.ReadInteger(section, "FixedWidth", 0);
+  ReadLength(store, section, "ColumnSpacing", 20, s.ColumnSpacing);
+  ReadLength(store, section, "RowSpacing", 20, s.RowSpacing);
+  ReadLength(store, section, "TitleSpacing", 20, s.TitleSpacing);
+  ReadLength(store, section, "FixedHeight", 0, s.FixedHeight);
+  ReadLength(store, section, "FixedWidth", 0, s.FixedWidth);
   s.Centered = yes("Centered", "Y");
   s.NoAutoSize = yes("NoAutoSize", "N");
   s.UseFixedHeight = yes("UseFixedHeight", "N");
@@ -102,10 +117,10 @@ void TPrintSettingsStore::Load(const TCustomIniFile& store, const AnsiString& se
   s.UseDefaultOrientation = yes("UseDefOrientation", "N");
   s.DateFormat = store.ReadString(section, "DateFormat", "");
   s.TitleText = store.ReadString(section, "TitleText", "");
-  s.FooterSize = store.ReadInteger(section, "FooterSize", 100);
-  s.HeaderSize = store.ReadInteger(section, "HeaderSize", 100);
-  s.LeftSize = store.ReadInteger(section, "LeftSize", 100);
-  s.RightSize = store.ReadInteger(section, "RightSize", 100);
+  ReadLength(store, section, "FooterSize", 100, s.FooterSize);
+  ReadLength(store, section, "HeaderSize", 100, s.HeaderSize);
+  ReadLength(store, section, "LeftSize", 100, s.LeftSize);
+  ReadLength(store, section, "RightSize", 100, s.RightSize);
   s.PageNumSep = store.ReadString(section, "PageNumSep", "");
   s.PageSuffix = store.ReadString(section, "PageSuffix", "");
   s.PagePrefix = store.ReadString(section, "PagePrefix", "");

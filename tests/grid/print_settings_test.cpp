@@ -109,7 +109,9 @@ TEST_F(PrintSettingsFile, AnEmptySectionLoadsTheReaderDefaults) {
 TEST_F(PrintSettingsFile, ValuesOutsideTheirRangeAreNotTaken) {
   Settings().Borders = pbDouble;
   Settings().FitToPage = fpGrow;
-  Store("Centered=y\nDate=9\nTime=3\nBorders=9\nFitToPage=-1\nBorderStyle=7\nColumnSpacing=ten\n");
+  Settings().Font()->SetSize(12);
+  Store("Centered=y\nDate=9\nTime=3\nBorders=9\nFitToPage=-1\nBorderStyle=7\nColumnSpacing=ten\n"
+        "HeaderSize=2000000000\nFontSize=0\n");
   grid.LoadPrintSettings(Ini(), "Print");
   const TPrintSettings& s = Settings();
   EXPECT_FALSE(s.Centered);
@@ -119,6 +121,8 @@ TEST_F(PrintSettingsFile, ValuesOutsideTheirRangeAreNotTaken) {
   EXPECT_EQ(s.FitToPage, fpGrow);
   EXPECT_EQ(s.BorderStyle, psSolid);
   EXPECT_EQ(s.ColumnSpacing, 20);
+  EXPECT_EQ(s.HeaderSize, TPrintSettings().HeaderSize);
+  EXPECT_EQ(Settings().Font()->Size(), 12);
 }
 
 // A stored font comes back as saved: the style bits replace the font's
