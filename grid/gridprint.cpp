@@ -44,7 +44,7 @@ class TExportBracket {
 
 // ---- Entry points ----
 
-void TGridPrint::PrintRect(const TGridRect& rect, bool selectedOnly) {
+void TGridPrint::PrivatePrintRect(const TGridRect& rect, bool selectedOnly) {
   const TExportBracket bracket(grid_);
   PrintRange = rect;
   TPrinter* printer = Printer();
@@ -78,7 +78,7 @@ void TGridPrint::PrintRect(const TGridRect& rect, bool selectedOnly) {
   printer->EndDoc();
 }
 
-void TGridPrint::PreviewRect(TCanvas* canvas, const TRect& r, const TGridRect& rect, bool selectedOnly) {
+void TGridPrint::PrivatePrintPreviewRect(TCanvas* canvas, const TRect& r, const TGridRect& rect, bool selectedOnly) {
   const TExportBracket bracket(grid_);
   PrintRange = rect;
   const TMapModeKeeper mapMode(canvas);
@@ -92,7 +92,13 @@ void TGridPrint::PreviewRect(TCanvas* canvas, const TRect& r, const TGridRect& r
   BuildPages(canvas, prPreview, pages, selectedOnly);
 }
 
-void TGridPrint::DrawRect(TCanvas* canvas, const TRect& r, const TGridRect& rect) {
+void TGridPrint::PrintPreviewSelection(TCanvas* canvas, const TRect& r) {
+  PrivatePrintPreviewRect(canvas, r, grid_.Selection(), false);
+}
+
+TGridRect TGridPrint::All() const { return {0, 0, grid_.ColCount() - 1, grid_.RowCount() - 1}; }
+
+void TGridPrint::PrintDrawRect(TCanvas* canvas, const TRect& r, const TGridRect& rect) {
   PrintRange = rect;
   PrintPageRect = r;
   FromPage = ToPage = PrintPageCount = 1;
@@ -306,8 +312,11 @@ void TGridPrint::PrintHeaderFooter() {
   put(settings.Date, FormatDateTime(settings.DateFormat, now));
   put(settings.PageNr, settings.PagePrefix + " " + PrintPageNumberText() + " " + settings.PageSuffix);
   TStringList& lines = *settings.TitleLines();
+  AnsiString joined;
+  for (int i = 0; i < lines.Count(); ++i) joined += lines.Strings(i);
+  const bool markupTitle = settings.TitleText.empty() && TextType(joined, grid_.Props().EnableHTML) == ttHTML;
   AnsiString title = settings.TitleText;
-  if (title.empty() && lines.Count() > 0) title = lines.Strings(0);
+  if (title.empty() && !markupTitle && lines.Count() > 0) title = lines.Strings(0);
   if (!title.empty()) put(settings.Title, title);
 
   TFont savedFont;
@@ -318,7 +327,6 @@ void TGridPrint::PrintHeaderFooter() {
   const int w = pass_.width;
   // The further title lines below the first, at the title's alignment.
   auto titleLines = [&](int x0, int y, bool right, bool centre) {
-    if (!settings.TitleText.empty()) return;
     for (int i = 1; i < lines.Count(); ++i) {
       y -= canvas->TextHeight("gh");
       const int tw = canvas->TextWidth(lines.Strings(i));
@@ -329,7 +337,7 @@ void TGridPrint::PrintHeaderFooter() {
     canvas->TextOut(settings.LeftSize, y, three[0]);
     canvas->TextOut(w - canvas->TextWidth(three[1]) - 20 - settings.RightSize, y, three[1]);
     canvas->TextOut((w - canvas->TextWidth(three[2])) / 2, y, three[2]);
-    if (!titleHere || lines.Count() < 2) return;
+    if (!titleHere || lines.Count() < 2 || markupTitle) return;
     const int at = (settings.Title - 1) % 3;
     titleLines(settings.LeftSize, y, at == 1, at == 2);
   };
@@ -337,6 +345,15 @@ void TGridPrint::PrintHeaderFooter() {
   band(texts, -settings.HeaderSize, IsTop(settings.Title));
   SetScaledFont(canvas->Font(), *settings.FooterFont());
   band(texts + 3, pass_.bottom + pass_.footerTextHeight + pass_.gap + settings.FooterSize, IsBottom(settings.Title));
+  if (markupTitle && settings.Title != ppNone) {
+    const bool top = IsTop(settings.Title);
+    SetScaledFont(canvas->Font(), top ? *settings.HeaderFont() : *settings.FooterFont());
+    const TRect r = top ? TRect{settings.LeftSize, -settings.HeaderSize, w, -pass_.headerHeight}
+                        : TRect{settings.LeftSize, pass_.bottom + settings.FooterSize, w, pass_.bottom};
+    canvas->SetMapMode(MM_TEXT);
+    grid_.DrawMarkupText(canvas, joined, ToDevice(r), true);
+    canvas->SetMapMode(MM_LOMETRIC);
+  }
 
   canvas->Font()->Assign(savedFont);
   canvas->Brush()->SetColor(savedBrush);
@@ -543,18 +560,18 @@ TGridPrint& TVudUvizidIzed::Printing() {
   return *print_;
 }
 
-void TVudUvizidIzed::Print() { Printing().PrintRect({0, 0, ColCount() - 1, RowCount() - 1}, false); }
-void TVudUvizidIzed::PrintRect(const TGridRect& rect) { Printing().PrintRect(rect, false); }
-void TVudUvizidIzed::PrintSelection() { Printing().PrintRect(Selection(), false); }
-void TVudUvizidIzed::PrintSelectedRows() { Printing().PrintRect({0, 0, ColCount() - 1, RowCount() - 1}, true); }
-void TVudUvizidIzed::PrintSelectedCols() { Printing().PrintRect({0, 0, ColCount() - 1, RowCount() - 1}, true); }
+void TVudUvizidIzed::Print() { Printing().PrivatePrintRect(Printing().All(), false); }
+void TVudUvizidIzed::PrintRect(const TGridRect& rect) { Printing().PrivatePrintRect(rect, false); }
+void TVudUvizidIzed::PrintSelection() { Printing().PrivatePrintRect(Selection(), false); }
+void TVudUvizidIzed::PrintSelectedRows() { Printing().PrivatePrintRect(Printing().All(), true); }
+void TVudUvizidIzed::PrintSelectedCols() { Printing().PrivatePrintRect(Printing().All(), true); }
 
 void TVudUvizidIzed::PrintPreview(TCanvas* canvas, const TRect& r) {
-  Printing().PreviewRect(canvas, r, {0, 0, ColCount() - 1, RowCount() - 1}, false);
+  Printing().PrivatePrintPreviewRect(canvas, r, Printing().All(), false);
 }
 
 void TVudUvizidIzed::PrintPreviewRect(TCanvas* canvas, const TRect& r, const TGridRect& rect) {
-  Printing().PreviewRect(canvas, r, rect, false);
+  Printing().PrivatePrintPreviewRect(canvas, r, rect, false);
 }
 
 void TVudUvizidIzed::SetPreviewPage(int page) { Printing().SetPreviewPage(page); }

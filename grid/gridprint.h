@@ -26,12 +26,18 @@ class TGridPrint {
   // On Printer(): counts the pages, asks OnPrintStart for the range, then
   // prints it. An empty range (FromPage or ToPage 0, ToPage below
   // FromPage, FromPage past the last page) starts no job at all.
-  void PrintRect(const TGridRect& rect, bool selectedOnly);
+  void PrivatePrintRect(const TGridRect& rect, bool selectedOnly);
   // The pages FromPage..ToPage of the layout on a page of r's size, drawn
   // at the canvas origin; PrintPageCount tells how many pages there are.
-  void PreviewRect(TCanvas* canvas, const TRect& r, const TGridRect& rect, bool selectedOnly);
-  // The range as one page of r's size.
-  void DrawRect(TCanvas* canvas, const TRect& r, const TGridRect& rect);
+  void PrivatePrintPreviewRect(TCanvas* canvas, const TRect& r, const TGridRect& rect, bool selectedOnly);
+  void PrintPreviewSelection(TCanvas* canvas, const TRect& r);
+  void PrintPreviewSelectedRows(TCanvas* canvas, const TRect& r) { PrivatePrintPreviewRect(canvas, r, All(), true); }
+  void PrintPreviewSelectedCols(TCanvas* canvas, const TRect& r) { PrivatePrintPreviewRect(canvas, r, All(), true); }
+  // The range as page 1 of r's size, without export notifications.
+  void PrintDrawRect(TCanvas* canvas, const TRect& r, const TGridRect& rect);
+  void PrintDraw(TCanvas* canvas, const TRect& r) { PrintDrawRect(canvas, r, All()); }
+  // Every cell, fixed ones included.
+  TGridRect All() const;
   void SetPreviewPage(int page) { FromPage = ToPage = page; }
 
   // Lays the range PrintRange out; draws with the drawing passes. Returns

@@ -352,4 +352,94 @@ TEST_F(GridPrinting, AFileThatCannotBeWrittenRaisesAndEndsTheExport) {
   EXPECT_FALSE(Printer()->Printing());
 }
 
+TEST_F(GridPrinting, HeaderTextsGatherTheirItemsByPosition) {
+  Fill(2, 3);
+  TPrintSettings& s = *grid->PrintSettings();
+  s.PageNr = ppTopLeft;
+  s.Title = ppTopLeft;
+  s.TitleText = "Report";
+  PreviewPage left;
+  grid->PrintPreview(&left.canvas, left.r);
+  EXPECT_TRUE(left.Shows("Report  1  "));
+
+  s.PageNr = s.Title = ppBottomRight;
+  PreviewPage right;
+  grid->PrintPreview(&right.canvas, right.r);
+  EXPECT_TRUE(right.Shows("  1  Report"));
+}
+
+TEST_F(GridPrinting, FurtherTitleLinesFollowTheFirst) {
+  Fill(2, 3);
+  TPrintSettings& s = *grid->PrintSettings();
+  s.Title = ppBottomCenter;
+  for (const char* line : {"Network", "second line", "third line"}) s.TitleLines()->Add(line);
+  PreviewPage page;
+  grid->PrintPreview(&page.canvas, page.r);
+  EXPECT_TRUE(page.Shows(" Network"));
+  EXPECT_TRUE(page.Shows("second line"));
+  EXPECT_TRUE(page.Shows("third line"));
+}
+
+TEST_F(GridPrinting, MarkupCellsAndTitlesPrintTheirText) {
+  Fill(2, 3);
+  grid->SetCellEx(1, 1, "<b>bold</b> and <i>plain</i>");
+  grid->PrintSettings()->Title = ppTopCenter;
+  grid->PrintSettings()->TitleLines()->Add("<u>Nodes</u> list");
+  const std::string text = PageText(PrintToPdf(), 1);
+  EXPECT_NE(text.find("boldandplain"), std::string::npos);
+  EXPECT_NE(text.find("Nodeslist"), std::string::npos);
+  EXPECT_EQ(text.find("<b>"), std::string::npos);
+}
+
+TEST_F(GridPrinting, ASelectedCellPrintsBelowTheRepeatedFixedRows) {
+  Fill(4, 8);
+  grid->SetFixedRows(1);
+  grid->PrintSettings()->RepeatFixedRows = true;
+  grid->SetSelection({2, 5, 2, 5});
+  PreviewPage page;
+  grid->Printing().PrintPreviewSelection(&page.canvas, page.r);
+  EXPECT_TRUE(page.Shows("c2r0"));
+  EXPECT_TRUE(page.Shows("c2r5"));
+  EXPECT_FALSE(page.Shows("c1r5"));
+  EXPECT_FALSE(page.Shows("c2r4"));
+}
+
+TEST_F(GridPrinting, AColumnWiderThanThePageSharesItsBandWithTheNext) {
+  Fill(3, 2);
+  FixColumns(400);  // 1048 print units, wider than the page
+  PreviewPage page;
+  grid->PrintPreview(&page.canvas, page.r);
+  EXPECT_EQ(grid->Printing().PrintFirstCol, 2);
+  EXPECT_EQ(grid->Printing().PrintPageCount, 2);
+  EXPECT_TRUE(page.Shows("c1r1"));
+}
+
+// A grid that keeps the export notifications it is sent.
+class NotedGrid : public TVudUvizidIzed {
+ public:
+  using TVudUvizidIzed::TVudUvizidIzed;
+  void ExportNotification(TGridExportState state, int row) override { noted.emplace_back(state, row); }
+  std::vector<std::pair<TGridExportState, int>> noted;
+};
+
+TEST_F(GridPrinting, PrintingAnnouncesItsRowsAndDrawingDoesNot) {
+  NotedGrid noted(&form);
+  noted.SetColCount(2);
+  noted.SetRowCount(3);
+  Printer()->SetOutputFileName(dir.File("noted.pdf"));
+  noted.Print();
+  using N = std::pair<TGridExportState, int>;
+  // Rows are announced by the counting pass and again by the printing one.
+  const std::vector<N> expected{{esExportStart, -1},  {esExportNewRow, 0}, {esExportNewRow, 1}, {esExportNewRow, 2},
+                                {esExportNewRow, 0}, {esExportNewRow, 1}, {esExportNewRow, 2}, {esExportDone, -1}};
+  EXPECT_EQ(noted.noted, expected);
+
+  noted.noted.clear();
+  PreviewPage page;
+  noted.Printing().PrintDraw(&page.canvas, page.r);
+  EXPECT_EQ(noted.Printing().PrintPageCount, 1);
+  // The rows of its one pass, no start or end.
+  EXPECT_EQ(noted.noted, (std::vector<N>{{esExportNewRow, 0}, {esExportNewRow, 1}, {esExportNewRow, 2}}));
+}
+
 }  // namespace
