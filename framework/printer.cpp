@@ -87,10 +87,10 @@ void TPrinter::NewPage() {
 }
 
 void TPrinter::EndDoc() {
-  if (!printing_) return;
   canvas_.EndDoc();
   printing_ = false;
-  // A writer writes its file once: the next job starts a new one.
+  // A writer writes its file once: the next job starts a new one. Without
+  // a job the device only goes, and nothing was written.
   DropDevice();
 }
 

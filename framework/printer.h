@@ -48,6 +48,7 @@ class TPrinter : public TObject {
   // print job" when the device refuses (a file that cannot be written).
   void BeginDoc();
   void NewPage();
+  // Ends the job; called without one, it leaves no file or job behind.
   void EndDoc();
   // Ends the job unfinished; a PDF file begun by it is removed.
   void Abort();

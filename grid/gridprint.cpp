@@ -65,7 +65,10 @@ void TGridPrint::PrivatePrintRect(const TGridRect& rect, bool selectedOnly) {
   ToPage = pages;
   PrintPageCount = pages;
   if (OnPrintStart) OnPrintStart(&grid_, pages, FromPage, ToPage);
-  if (FromPage <= 0 || ToPage <= 0 || ToPage < FromPage || FromPage > pages) return;
+  if (FromPage <= 0 || ToPage <= 0 || ToPage < FromPage || FromPage > pages) {
+    printer->EndDoc();
+    return;
+  }
   PrintPageCount = ToPage;
   printer->BeginDoc();
   try {
