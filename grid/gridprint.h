@@ -14,7 +14,7 @@
 #include "framework/canvas.h"
 #include "framework/grids.h"
 
-class TVudUvizidIzed;
+#include "grid/duruzav.h"
 
 enum TPrintMethod { prPreview, prPrint, prCalcPrint, prCalcPreview };
 
@@ -134,6 +134,7 @@ class TGridPrint {
   // ---- Cells (gridprintcell.cpp) ----
   int PrintRow(int y, int firstCol, int lastCol, int row);
   void PrintCell(int c, int row, const TRect& cell);
+  void PrintCellGraphic(TVudUvizidIzed::CellPaint& paint, double toDevice);
   void PrintCellBorders(int c, int row, TRect cell, int rowHeight);
   // Canvas font at a point size times the scale.
   void SetScaledFont(TFont* font, const TFont& source) const;

@@ -169,11 +169,13 @@ void TGridPrint::PrintCell(int c, int row, const TRect& cell) {
   const TVudUvizidIzed::TCellAlignment alignment = grid_.GetCellAlignment(rc, row);
   paint.hAlign = alignment.HAlign;
   paint.vAlign = alignment.VAlign;
-  if (grid_.PrintSettings()->PrintGraphics) {
+  // Screen pixels to the device's.
+  const double toDevice = canvas->DeviceCaps(LOGPIXELSX) * pass_.screenFactor / 254.0;
+  int angle = 0;
+  // Rotated text is a graphic of the cell, printed whether graphics are or not.
+  if (grid_.PrintSettings()->PrintGraphics || grid_.IsRotated(rc, row, angle)) {
     paint.graphic =
         grid_.GetGraphicDetails(rc, row, paint.grW, paint.grH, paint.showText, paint.grHA, paint.grVA);
-    // Screen pixels to the device's.
-    const double toDevice = canvas->DeviceCaps(LOGPIXELSX) * pass_.screenFactor / 254.0;
     paint.grW = Rounded(paint.grW * toDevice);
     paint.grH = Rounded(paint.grH * toDevice);
   }
@@ -185,9 +187,34 @@ void TGridPrint::PrintCell(int c, int row, const TRect& cell) {
   // print does.
   canvas->FillRect(paint.r);
   grid_.DrawCellText(paint);
-  if (paint.graphic) grid_.DrawCellGraphic(paint, paint.r);
+  if (paint.graphic) PrintCellGraphic(paint, toDevice);
   if (grid_.OnCustomCellDraw) grid_.OnCustomCellDraw(&grid_, canvas, rc, row, 0, paint.r, true);
   canvas->SetMapMode(MM_LOMETRIC);
+}
+
+// Check boxes as frame controls on the print canvas; the other graphics
+// through the grid's graphic painter, rotated text with its font at the
+// device's resolution (the painter sizes it for the screen).
+void TGridPrint::PrintCellGraphic(TVudUvizidIzed::CellPaint& paint, double toDevice) {
+  TCanvas* canvas = paint.canvas;
+  const TCellType kind = paint.graphic->CellType;
+  if (kind == ctCheckBox || kind == ctDataCheckBox || kind == ctVirtCheckBox || kind == ctRowCheckBox) {
+    const int size = Rounded(grid_.ControlLook()->CheckSize() * toDevice);
+    const TRect& r = paint.r;
+    const int left = paint.hAlign == taRightJustify ? r.Right - size - 1
+                     : paint.hAlign == taCenter     ? r.Left + (r.Right - r.Left - size) / 2
+                                                    : r.Left + 1;
+    TRect box = Bounds(std::max(left, r.Left + 1), r.Top + (r.Bottom - r.Top - size) / 2, size, size);
+    bool checked = false;
+    grid_.GetCheckBoxState(paint.realCol, paint.row, checked);
+    const unsigned flat = grid_.FlatControls() ? DFCS_FLAT : 0;
+    DrawFrameControl(canvas, &box, DFC_BUTTON, DFCS_BUTTONCHECK | flat | (checked ? DFCS_CHECKED : 0));
+    return;
+  }
+  // The painter's font has its pixels at 96 per inch.
+  if (kind == ctRotated)
+    canvas->Font()->SetSize(Rounded(canvas->Font()->Size() * canvas->DeviceCaps(LOGPIXELSX) / 96.0));
+  grid_.DrawCellGraphic(paint, paint.r);
 }
 
 void TGridPrint::PrintCellBorders(int c, int row, TRect cell, int rowHeight) {

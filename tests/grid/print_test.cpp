@@ -414,6 +414,31 @@ TEST_F(GridPrinting, AColumnWiderThanThePageSharesItsBandWithTheNext) {
   EXPECT_TRUE(page.Shows("c1r1"));
 }
 
+// Check boxes print only with PrintGraphics, and then show their state.
+TEST_F(GridPrinting, CheckBoxesPrintWithGraphics) {
+  Fill(3, 3);
+  auto preview = [this](bool graphics, bool checked) {
+    grid->PrintSettings()->PrintGraphics = graphics;
+    grid->AddCheckBox(1, 1, checked, false);
+    PreviewPage page;
+    grid->PrintPreview(&page.canvas, page.r);
+    return page.image;
+  };
+  EXPECT_NE(preview(true, true), preview(true, false));
+  EXPECT_EQ(preview(false, true), preview(false, false));
+}
+
+TEST_F(GridPrinting, RotatedTextPrintsWithoutGraphics) {
+  Fill(3, 3);
+  grid->SetCellEx(1, 1, "");
+  PreviewPage plain;
+  grid->PrintPreview(&plain.canvas, plain.r);
+  grid->AddRotated(1, 1, 90, "turned");
+  PreviewPage rotated;
+  grid->PrintPreview(&rotated.canvas, rotated.r);
+  EXPECT_NE(plain.image, rotated.image);
+}
+
 // A grid that keeps the export notifications it is sent.
 class NotedGrid : public TVudUvizidIzed {
  public:
