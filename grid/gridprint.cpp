@@ -65,7 +65,9 @@ void TGridPrint::PrivatePrintRect(const TGridRect& rect, bool selectedOnly) {
   ToPage = pages;
   PrintPageCount = pages;
   if (OnPrintStart) OnPrintStart(&grid_, pages, FromPage, ToPage);
-  if (FromPage <= 0 || ToPage <= 0 || ToPage < FromPage || FromPage > pages) {
+  // Without a count the last page is not known.
+  const bool pastTheEnd = !SkipPageCount && FromPage > pages;
+  if (FromPage <= 0 || ToPage <= 0 || ToPage < FromPage || pastTheEnd) {
     printer->EndDoc();
     return;
   }

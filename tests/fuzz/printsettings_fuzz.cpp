@@ -4,10 +4,14 @@
 // again unchanged, and a preview of a small grid with them ends.
 //
 // Input: the INI text, whose section "Print" holds the settings.
+#include <unistd.h>
+
 #include <QImage>
+#include <cstdio>
 
 #include "framework/settingsstores.h"
 #include "grid/duruzav.h"
+#include "grid/gridprint.h"
 #include "grid/gridprintsettings.h"
 #include "tests/fuzz/fuzzcheck.h"
 #include "tests/fuzz/memoryfile.h"
@@ -29,11 +33,19 @@ void CheckBounded(TPrintSettings& s) {
   for (TFont* font : {s.Font(), s.HeaderFont(), s.FooterFont()}) FUZZ_CHECK(font->Size() >= 1 && font->Size() <= 1638);
 }
 
+// The INI writer replaces its file as a whole: the written files are real
+// ones of this process, removed after each input.
+std::string WrittenPath(const char* name) {
+  return "/tmp/printsettings-fuzz-" + std::to_string(getpid()) + "-" + name + ".ini";
+}
+
 AnsiString Saved(TPrintSettings& settings, const std::string& path) {
+  std::remove(path.c_str());
   TIniFile ini(path);
   TPrintSettingsStore(settings).Save(ini, "Print");
   TStringList values;
   ini.ReadSectionValues("Print", &values);
+  std::remove(path.c_str());
   return values.Text();
 }
 
@@ -46,11 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   TPrintSettingsStore(settings).Load(TIniFile(input.Path()), "Print");
   CheckBounded(settings);
 
-  const MemoryFile first(""), second("");
-  const AnsiString written = Saved(settings, first.Path());
+  const AnsiString written = Saved(settings, WrittenPath("first"));
+  const MemoryFile copy("[Print]\n" + written);
   TVudUvizidIzed other(nullptr);
-  TPrintSettingsStore(*other.PrintSettings()).Load(TIniFile(first.Path()), "Print");
-  FUZZ_CHECK(Saved(*other.PrintSettings(), second.Path()) == written);
+  TPrintSettingsStore(*other.PrintSettings()).Load(TIniFile(copy.Path()), "Print");
+  FUZZ_CHECK(Saved(*other.PrintSettings(), WrittenPath("second")) == written);
 
   grid.SetColCount(3);
   grid.SetRowCount(3);

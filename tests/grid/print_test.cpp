@@ -165,6 +165,19 @@ TEST_F(GridPrinting, CustomFitRefusedPrintsAtFullSize) {
   EXPECT_EQ(grid->Printing().PrintColWidths[1], 299);
 }
 
+// Margins wider than the page leave no room to scale to: the columns keep
+// their widths rather than getting negative ones.
+TEST_F(GridPrinting, MarginsWiderThanThePageKeepTheScale) {
+  Fill(3, 3);
+  FixColumns(117);
+  TPrintSettings& s = *grid->PrintSettings();
+  s.LeftSize = s.RightSize = 600;
+  s.FitToPage = fpAlways;
+  PreviewPage page;
+  grid->PrintPreview(&page.canvas, page.r);
+  EXPECT_EQ(grid->Printing().PrintColWidths[1], 299);
+}
+
 TEST_F(GridPrinting, ColumnsTooWideSplitIntoBandsNumberedPageAndBand) {
   Fill(3, 3);
   FixColumns(117);
