@@ -555,6 +555,19 @@ class TVudUvizidIzed : public TBaseGrid {
   void ApplyColumnMerge();
   void UndoColumnMerge();
   void FixedFontChanged(TObject*) { Invalidate(); }
+  // ---- Printing and preview (gridprint.h: the engine, its state and the print events) ----
+  class TGridPrint& Printing();
+  void Print();
+  void PrintRect(const TGridRect& rect);
+  void PrintSelection();
+  void PrintSelectedRows();
+  void PrintSelectedCols();
+  void PrintPreview(TCanvas* canvas, const TRect& r);
+  void PrintPreviewRect(TCanvas* canvas, const TRect& r, const TGridRect& rect);
+  void SetPreviewPage(int page);
+  void SavePrintSettings(const AnsiString& fileName, const AnsiString& section);
+  void LoadPrintSettings(const AnsiString& fileName, const AnsiString& section);
+  int MapFontHeight(int size);
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
@@ -1569,4 +1582,6 @@ class TVudUvizidIzed : public TBaseGrid {
   TGridHover hover_{*this};
   std::unique_ptr<TGridScroller> scroller_ = std::make_unique<TGridScroller>(*this);
   TIntList mergedColumns_{0, 0};
+  friend class TGridPrint;
+  std::shared_ptr<TGridPrint> print_;  // made when first asked for
 };
