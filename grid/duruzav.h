@@ -34,6 +34,7 @@
 #include "grid/vazeri.h"
 #include "grid/cellgraphic.h"
 #include "grid/gridtransferstate.h"
+#include "grid/griddragdrop.h"
 
 class TForm;
 class TGridDatePicker;
@@ -506,6 +507,8 @@ class TVudUvizidIzed : public TBaseGrid {
                          AnsiString& value);
 
  public:
+  // ---- Drag and drop with other programs (grid/griddragdrop.h) ----
+  TGridDragDrop& OleDragDrop();
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
@@ -530,6 +533,14 @@ class TVudUvizidIzed : public TBaseGrid {
   TClipboardEvent OnClipboardPaste;
   TClipboardCellEvent OnClipboardBeforePasteCell;
   TEditChangeEvent OnEditChange;
+  TOleDragDropEvent OnOleDrag;
+  TOleDragStartEvent OnOleDragStart;
+  TOleDragStopEvent OnOleDragStop;
+  TOleDragDropEvent OnOleDrop;
+  TOleDragOverEvent OnOleDragOver;
+  TOleDropColEvent OnOleDropCol;
+  TOleDropFileEvent OnOleDropFile;
+  TOleDroppedEvent OnOleDropped;
 
   // ---- Settings objects of the look, sorting, grouping, filtering and drag and drop ----
   TBackGround* BackGround() { return &backGround_; }
@@ -1487,4 +1498,7 @@ class TVudUvizidIzed : public TBaseGrid {
   TIntList modifiedRows_{0, 0};
   // The bar at the right edge of a modified row's column 0 cell.
   void DrawModifiedMarker(const CellPaint& paint);
+  friend class TGridDragDrop;
+  friend class TGridDropTarget;
+  std::unique_ptr<TGridDragDrop> oleDragDrop_;
 };
