@@ -38,21 +38,41 @@ HGLOBAL GlobalFromBytes(const std::string& bytes) {
   return block;
 }
 
+std::string BlockText(const HGLOBAL& block) {
+  if (!block) return {};
+  const auto& bytes = block->bytes;
+  return std::string(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
+}
+
+namespace {
+
+std::string WideBytes(std::u16string_view units) {
+  std::string bytes;
+  for (const char16_t c : units) bytes += static_cast<char>(c & 0xFF), bytes += static_cast<char>(c >> 8);
+  return bytes;
+}
+
+char16_t UnitAt(const unsigned char* bytes, std::size_t i) { return static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)); }
+
+}  // namespace
+
+HGLOBAL WideTextBlock(const AnsiString& text) { return GlobalFromBytes(WideBytes(Utf8ToWide(text) + u'\0')); }
+
+AnsiString BlockWideText(const HGLOBAL& block) {
+  std::u16string text;
+  for (std::size_t i = 0; i + 1 < GlobalSize(block) && UnitAt(block->bytes.data(), i) != 0; i += 2)
+    text += UnitAt(block->bytes.data(), i);
+  return WideToUtf8(text);
+}
+
 void ReleaseStgMedium(STGMEDIUM& medium) { medium = STGMEDIUM{}; }
 
 HGLOBAL DropFilesBlock(const std::vector<AnsiString>& files) {
   std::u16string names;
-  for (const AnsiString& f : files) names += QString::fromStdString(f).toStdU16String() + u'\0';
+  for (const AnsiString& f : files) names += Utf8ToWide(f) + u'\0';
   names += u'\0';
   const DROPFILES header{sizeof(DROPFILES), 0, 0, 0, 1};
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof header + 2 * names.size());
-  if (!block) return nullptr;
-  std::memcpy(block->bytes.data(), &header, sizeof header);
-  for (std::size_t i = 0; i < names.size(); ++i) {
-    block->bytes[sizeof header + 2 * i] = static_cast<unsigned char>(names[i] & 0xFF);
-    block->bytes[sizeof header + 2 * i + 1] = static_cast<unsigned char>(names[i] >> 8);
-  }
-  return block;
+  return GlobalFromBytes(std::string(reinterpret_cast<const char*>(&header), sizeof header) + WideBytes(names));
 }
 
 std::vector<AnsiString> DropFilesNames(const HGLOBAL& block) {
@@ -68,9 +88,7 @@ std::vector<AnsiString> DropFilesNames(const HGLOBAL& block) {
   while (at + unit <= size) {
     std::u16string name;
     std::size_t end = at;
-    auto charAt = [&](std::size_t i) {
-      return unit == 2 ? static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8)) : static_cast<char16_t>(bytes[i]);
-    };
+    auto charAt = [&](std::size_t i) { return unit == 2 ? UnitAt(bytes, i) : static_cast<char16_t>(bytes[i]); };
     while (end + unit <= size && charAt(end) != 0) name += charAt(end), end += unit;
     if (end + unit > size || name.empty()) break;  // unterminated, or the list's end
     names.push_back(unit == 2 ? WideToUtf8(name) : Win1252ToUtf8(std::string(name.begin(), name.end())));
@@ -182,24 +200,6 @@ namespace {
 
 std::string BytesOf(const QByteArray& bytes) { return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size())); }
 
-// The bytes of a block up to its first zero (or its end).
-std::string TextOf(const HGLOBAL& block) {
-  if (!block) return {};
-  const auto& bytes = block->bytes;
-  return std::string(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
-}
-
-QString WideTextOf(const HGLOBAL& block) {
-  std::u16string text;
-  const std::size_t size = GlobalSize(block);
-  for (std::size_t i = 0; i + 1 < size; i += 2) {
-    const auto c = static_cast<char16_t>(block->bytes[i] | (block->bytes[i + 1] << 8));
-    if (c == 0) break;
-    text += c;
-  }
-  return QString::fromStdU16String(text);
-}
-
 HGLOBAL RenderedBlock(IDataObject& data, unsigned short format) {
   STGMEDIUM medium;
   if (data.GetData(FORMATETC{format}, medium) != S_OK || medium.tymed != TYMED_HGLOBAL) return nullptr;
@@ -213,9 +213,7 @@ std::shared_ptr<IDataObject> DataObjectFromMime(const QMimeData& mime) {
   if (mime.hasText()) {
     const QString text = mime.text();
     data->Add(CF_TEXT, GlobalFromBytes(Utf8ToWin1252(text.toStdString()) + '\0'));
-    std::string wide;
-    for (const char16_t c : text.toStdU16String() + u'\0') wide += static_cast<char>(c & 0xFF), wide += static_cast<char>(c >> 8);
-    data->Add(CF_UNICODETEXT, GlobalFromBytes(wide));
+    data->Add(CF_UNICODETEXT, WideTextBlock(text.toStdString()));
   }
   if (mime.hasFormat(kRichTextMimeType))
     data->Add(RegisterClipboardFormatA(kRichTextFormatName), GlobalFromBytes(BytesOf(mime.data(kRichTextMimeType))));
@@ -242,11 +240,11 @@ QMimeData* MimeFromDataObject(IDataObject& data) {
     const HGLOBAL block = RenderedBlock(data, entry.cfFormat);
     if (!block) continue;
     if (entry.cfFormat == CF_UNICODETEXT) {
-      mime->setText(WideTextOf(block));
+      mime->setText(QString::fromStdString(BlockWideText(block)));
     } else if (entry.cfFormat == CF_TEXT && !mime->hasText()) {
-      mime->setText(QString::fromStdString(Win1252ToUtf8(TextOf(block))));
+      mime->setText(QString::fromStdString(Win1252ToUtf8(BlockText(block))));
     } else if (entry.cfFormat == richText) {
-      mime->setData(kRichTextMimeType, QByteArray::fromStdString(TextOf(block)));
+      mime->setData(kRichTextMimeType, QByteArray::fromStdString(BlockText(block)));
     } else if (entry.cfFormat == column) {
       mime->setData(kColumnMimeType, QByteArray(reinterpret_cast<const char*>(block->bytes.data()),
                                                 static_cast<qsizetype>(block->bytes.size())));

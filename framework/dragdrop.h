@@ -57,6 +57,12 @@ HGLOBAL GlobalAlloc(unsigned flags, std::size_t size);
 std::size_t GlobalSize(const HGLOBAL& block);
 // A block holding the bytes, for data objects that render ready data.
 HGLOBAL GlobalFromBytes(const std::string& bytes);
+// The bytes of a block up to its first zero (or its end).
+std::string BlockText(const HGLOBAL& block);
+// A block of the UTF-16 units of a UTF-8 text and a zero unit, low byte
+// first; and its text read back up to the first zero unit.
+HGLOBAL WideTextBlock(const AnsiString& text);
+AnsiString BlockWideText(const HGLOBAL& block);
 
 struct FORMATETC {
   unsigned short cfFormat = 0;

@@ -92,15 +92,15 @@ int TEnumFormats::SomeInt(unsigned short cf) {
   return value;
 }
 
-AnsiString TEnumFormats::SomeText(unsigned short cf) {
-  if (!HasFormat(cf)) return {};
-  const HGLOBAL block = GlobalHandle();
-  if (!block) return {};
-  const auto& bytes = block->bytes;
-  return AnsiString(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
-}
+AnsiString TEnumFormats::SomeText(unsigned short cf) { return HasFormat(cf) ? BlockText(GlobalHandle()) : AnsiString(); }
 
-AnsiString TEnumFormats::Text() { return Win1252ToUtf8(SomeText(CF_TEXT)); }
+AnsiString TEnumFormats::Text() {
+  // The 8-bit text holds only what the Windows code page can; the Unicode
+  // text, when offered, holds all of it.
+  if (HasFormat(CF_UNICODETEXT))
+    if (const HGLOBAL block = GlobalHandle()) return BlockWideText(block);
+  return Win1252ToUtf8(SomeText(CF_TEXT));
+}
 
 bool TEnumFormats::SomeFiles(TStrings& list) {
   list.Clear();
@@ -199,9 +199,10 @@ HRESULT TSourceDataObject::GetData(const FORMATETC& format, STGMEDIUM& medium) {
   if (cf == CF_TEXT) {
     bytes = Utf8ToWin1252(text_) + '\0';
   } else if (cf == CF_UNICODETEXT) {
-    // Through the Windows code page, so one unit per 8-bit character.
-    const AnsiString wide = Win1252ToUtf8(Utf8ToWin1252(text_));
-    for (const char16_t c : Utf8ToWide(wide) + u'\0') bytes += static_cast<char>(c & 0xFF), bytes += static_cast<char>(c >> 8);
+    // From the cell text itself: the code page would lose what it lacks.
+    const HGLOBAL wide = WideTextBlock(text_);
+    if (!wide) return DV_E_FORMATETC;
+    bytes.assign(wide->bytes.begin(), wide->bytes.end());
   } else if (cf == RTFFormat()) {
     bytes = rtf_ + '\0';
   } else {

@@ -58,6 +58,7 @@ class TEnumFormats {
   // The file names of the current entry's file list; true when any.
   bool SomeFiles(TStrings& list);
 
+  // The Unicode text when offered, else the 8-bit text.
   AnsiString Text();
   AnsiString RTF() { return SomeText(RTFFormat()); }
   int Col() { return SomeInt(ColumnFormat()); }

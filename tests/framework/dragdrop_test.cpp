@@ -58,7 +58,7 @@ class Source : public IDropSource {
   std::vector<DWORD> feedback;
 };
 
-std::string BlockText(const HGLOBAL& block) {
+std::string BlockBytes(const HGLOBAL& block) {
   return block ? std::string(block->bytes.begin(), block->bytes.end()) : std::string();
 }
 
@@ -161,9 +161,9 @@ TEST(MimeBridge, FormatsTravelAsMimeTypesBothWays) {
   mime.setUrls({QUrl::fromLocalFile("/tmp/a.hex"), QUrl("https://example.invalid/x")});
   const std::shared_ptr<IDataObject> data = DataObjectFromMime(mime);
 
-  EXPECT_EQ(BlockText(Rendered(*data, CF_TEXT)), std::string("Gr\xFC\xDF" "e\0", 6));  // Windows code page
-  EXPECT_EQ(BlockText(Rendered(*data, CF_UNICODETEXT)).size(), 12u);
-  EXPECT_EQ(BlockText(Rendered(*data, RegisterClipboardFormatA(kColumnFormatName))), std::string("\x02\0\0\0", 4));
+  EXPECT_EQ(BlockBytes(Rendered(*data, CF_TEXT)), std::string("Gr\xFC\xDF" "e\0", 6));  // Windows code page
+  EXPECT_EQ(BlockBytes(Rendered(*data, CF_UNICODETEXT)).size(), 12u);
+  EXPECT_EQ(BlockBytes(Rendered(*data, RegisterClipboardFormatA(kColumnFormatName))), std::string("\x02\0\0\0", 4));
   EXPECT_EQ(DropFilesNames(Rendered(*data, CF_HDROP)), std::vector<AnsiString>{"/tmp/a.hex"});  // local files only
   FORMATETC thumbnail{CF_TEXT};
   thumbnail.dwAspect = DVASPECT_THUMBNAIL;
@@ -211,7 +211,7 @@ TEST(DropEvents, QtDragsReachTheRegisteredTarget) {
   EXPECT_TRUE(drop.isAccepted());
   EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
   EXPECT_EQ(target->calls, (std::vector<std::string>{"enter", "over", "drop"}));
-  EXPECT_EQ(BlockText(Rendered(*target->dropped, CF_TEXT)), std::string("x\0", 2));
+  EXPECT_EQ(BlockBytes(Rendered(*target->dropped, CF_TEXT)), std::string("x\0", 2));
   EXPECT_EQ(target->at, control.ClientToScreen({5, 5}));
 
   // A refusing target leaves the event ignored.

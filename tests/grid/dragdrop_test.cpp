@@ -117,6 +117,14 @@ TEST(EnumFormats, ReadsForeignBlocksWithinTheirBounds) {
   EXPECT_FALSE(formats.HasRTF());
   EXPECT_EQ(formats.RTF(), "");
 
+  // Text beyond the Windows code page comes through its Unicode form.
+  auto wide = std::make_shared<TMemoryDataObject>();
+  wide->Add(CF_TEXT, GlobalFromBytes(std::string("??\0", 3)));
+  wide->Add(CF_UNICODETEXT, WideTextBlock("\xD0\x9F\xD1\x80"));
+  EXPECT_EQ(TEnumFormats(wide).Text(), "\xD0\x9F\xD1\x80");
+  EXPECT_EQ(Rendered(*std::make_shared<TSourceDataObject>("\xD0\x9F", "", -1), CF_UNICODETEXT),
+            std::string("\x1F\x04\0\0", 4));
+
   try {
     TEnumFormats refused(std::make_shared<OddDataObject>(false));
     FAIL() << "no assertion";
