@@ -215,16 +215,19 @@ class GridDragDrop : public ::testing::Test {
     const TRect r = g.CellRect(col, row);
     return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
   }
+  using Blocks = std::vector<std::pair<unsigned short, std::string>>;
   // Drops a data object of these blocks on the grid's cell.
-  HRESULT DropOn(TVudUvizidIzed& g, int col, int row, std::vector<std::pair<unsigned short, std::string>> blocks,
-                 DWORD keys = MK_LBUTTON, DWORD* effect = nullptr) {
+  HRESULT DropOn(TVudUvizidIzed& g, int col, int row, const Blocks& blocks) {
+    drags.DropOn(&g, Middle(g, col, row));
+    return Drag(blocks);
+  }
+  // Drags a data object of these blocks along the scripted steps.
+  HRESULT Drag(const Blocks& blocks) {
     auto data = std::make_shared<TMemoryDataObject>();
     for (const auto& [cf, bytes] : blocks) data->Add(cf, GlobalFromBytes(bytes));
-    drags.DropOn(&g, Middle(g, col, row), keys);
     TZurDropSource source;
-    DWORD chosen = DROPEFFECT_NONE;
-    const HRESULT result = DoDragDrop(data, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE, effect ? effect : &chosen);
-    return result;
+    DWORD effect = DROPEFFECT_NONE;
+    return DoDragDrop(data, &source, DROPEFFECT_COPY | DROPEFFECT_MOVE, &effect);
   }
   static std::pair<unsigned short, std::string> Text(const std::string& text) { return {CF_TEXT, text + '\0'}; }
 };
@@ -315,6 +318,31 @@ TEST_F(GridDragDrop, AColumnDragFromTheHeaderOffersTheRealColumn) {
   EXPECT_TRUE(StartOleDrag(a, press, {press.X + 5, press.Y}, 2, 0));
   EXPECT_EQ(dropped, 2);
   EXPECT_FALSE(a.OleDragDrop().Indicators.ColumnDragWindow);
+}
+
+TEST_F(GridDragDrop, RowsMovedWithinTheGridLeaveFromWhereTheyWere) {
+  a.SetOptions(a.Options() | goRowSelect);
+  a.DragDropSettings()->SetOleDropTarget(true);
+  a.DragDropSettings()->OleInsertRows = true;
+  a.DragDropSettings()->OleRemoveRows = true;
+  for (int r = 1; r < 6; ++r) a.SetGridCell(1, r, "r" + std::to_string(r));
+  a.SetSelection(TGridRect{1, 3, 4, 4});
+  drags.DropOn(&a, Middle(a, 2, 1));
+  const TPoint press = Middle(a, 1, 3);
+  EXPECT_TRUE(StartOleDrag(a, press, {press.X, press.Y + 8}, 1, 3));
+  EXPECT_EQ(a.RowCount(), 6);
+  std::vector<std::string> column;
+  for (int r = 1; r < 6; ++r) column.push_back(a.GetGridCell(1, r));
+  EXPECT_EQ(column, (std::vector<std::string>{"r3", "r4", "r1", "r2", "r5"}));
+}
+
+TEST_F(GridDragDrop, DraggingOverTheHeaderScrollsUpOneRowPerMove) {
+  b.SetRowCount(40);
+  b.SetTopRow(10);
+  const TPoint header = Middle(b, 1, 0);
+  drags.Script({{&b, header, MK_LBUTTON}, {&b, header, MK_LBUTTON}, {&b, header, MK_LBUTTON}});
+  EXPECT_EQ(Drag({Text("x")}), DRAGDROP_S_CANCEL);  // refused over the header
+  EXPECT_EQ(b.TopRow(), 7);
 }
 
 class GridFileDrop : public GridDragDrop {
