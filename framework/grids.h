@@ -266,6 +266,7 @@ class TCustomGrid : public TCustomControl {
   virtual void CalcSizingState(int x, int y, TGridState& state, int& index, int& sizingPos, int& sizingOfs);
   // Ends a sizing or moving without carrying it out.
   void CancelGridState() { gridState_ = gsNormal; }
+  void SetGridState(TGridState state) { gridState_ = state; }
 
   void KeyDown(unsigned short& key, TShiftState shift) override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;

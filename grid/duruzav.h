@@ -38,6 +38,7 @@
 #include "grid/vazeri.h"
 #include "grid/cellgraphic.h"
 #include "grid/gridtransferstate.h"
+#include "grid/griddragdrop.h"
 
 class TForm;
 class TGridDatePicker;
@@ -568,6 +569,8 @@ class TVudUvizidIzed : public TBaseGrid {
   void SavePrintSettings(const AnsiString& fileName, const AnsiString& section);
   void LoadPrintSettings(const AnsiString& fileName, const AnsiString& section);
   int MapFontHeight(int size);
+  // ---- Drag and drop with other programs (grid/griddragdrop.h) ----
+  TGridDragDrop& OleDragDrop();
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
@@ -614,6 +617,14 @@ class TVudUvizidIzed : public TBaseGrid {
   TAnchorHoverEvent OnAnchorExit;
   TAnchorHintEvent OnAnchorHint;
   TColumnAllowEvent OnColumnMove, OnRowMove;
+  TOleDragDropEvent OnOleDrag;
+  TOleDragStartEvent OnOleDragStart;
+  TOleDragStopEvent OnOleDragStop;
+  TOleDragDropEvent OnOleDrop;
+  TOleDragOverEvent OnOleDragOver;
+  TOleDropColEvent OnOleDropCol;
+  TOleDropFileEvent OnOleDropFile;
+  TOleDroppedEvent OnOleDropped;
 
   // ---- Settings objects of the look, sorting, grouping, filtering and drag and drop ----
   TBackGround* BackGround() { return &backGround_; }
@@ -1584,4 +1595,7 @@ class TVudUvizidIzed : public TBaseGrid {
   TIntList mergedColumns_{0, 0};
   friend class TGridPrint;
   std::shared_ptr<TGridPrint> print_;  // made when first asked for
+  friend class TGridDragDrop;
+  friend class TGridDropTarget;
+  std::unique_ptr<TGridDragDrop> oleDragDrop_;
 };

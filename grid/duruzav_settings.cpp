@@ -362,13 +362,12 @@ void RepaintOnChange(TVudUvizidIzed& grid, T& field, T value) {
 }  // namespace
 
 void TVudUvizidIzed::RegisterOleDropTarget() {
-  SetAcceptDrops(this, true);
-  oleDropTargetRegistered_ = Widget() != nullptr;
+  OleDragDrop().RegisterTarget();
+  oleDropTargetRegistered_ = OleDragDrop().TargetRegistered();
 }
 
 void TVudUvizidIzed::RevokeOleDropTarget() {
-  if (!oleDropTargetRegistered_) return;
-  SetAcceptDrops(this, false);
+  OleDragDrop().RevokeTarget();
   oleDropTargetRegistered_ = false;
 }
 
