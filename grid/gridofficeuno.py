@@ -142,15 +142,10 @@ class Office:
         filters = SPREADSHEET_FILTERS if self.kind == "excel" else DOCUMENT_FILTERS
         extension = os.path.splitext(file_name)[1].lower()
         default = "MS Excel 97" if self.kind == "excel" else "MS Word 97"
-        try:
-            if os.path.exists(file_name):
-                os.remove(file_name)
-            self.document().storeAsURL(self.url(file_name), self.properties(
-                FilterName=filters.get(extension, default), Overwrite=True))
-        except Exception as error:
-            raise Failure("Cannot save file %s: %s" % (file_name, error))
+        self.document().storeAsURL(self.url(file_name), self.properties(
+            FilterName=filters.get(extension, default), Overwrite=True))
         if not os.path.isfile(file_name):
-            raise Failure("Cannot save file " + file_name)
+            raise Failure("the suite wrote no file")
 
     def save(self):
         document = self.document()
