@@ -571,6 +571,16 @@ class TVudUvizidIzed : public TBaseGrid {
   int MapFontHeight(int size);
   // ---- Drag and drop with other programs (grid/griddragdrop.h) ----
   TGridDragDrop& OleDragDrop();
+  // ---- Spreadsheets, documents, databases (gridofficexls.cpp, gridofficedoc.cpp, griddatabase.cpp) ----
+  TStringList* GetXLSSheets(const AnsiString& file);
+  void LoadXLS(const AnsiString& file, const AnsiString& sheet), LoadFromXLS(const AnsiString& file);
+  void LoadFromXLSSheet(const AnsiString& file, const AnsiString& sheet);
+  void SaveXLS(const AnsiString& file, const AnsiString& sheet, bool newWorkbook);
+  void SaveToXLS(const AnsiString& file, bool newBook), SaveToXLSSheet(const AnsiString& file, const AnsiString& sheet);
+  void SaveToDOCInt(const AnsiString& file, const AnsiString& bookmark, bool newDocument, bool append);
+  void SaveToDOC(const AnsiString& file, bool newDoc), AppendToDoc(const AnsiString& file, const AnsiString& bookmark);
+  void LoadFromMDBSQL(const AnsiString& databaseFile, const AnsiString& sql);
+  void LoadFromMDBTable(const AnsiString& databaseFile, const AnsiString& table);
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
