@@ -5,6 +5,7 @@
 
 #include "framework/forms.h"
 #include "grid/duruzav.h"
+#include "grid/duruzav_cellpainter.h"
 
 namespace {
 
@@ -15,7 +16,8 @@ int SystemScrollBarWidth() {
 
 }  // namespace
 
-TVudUvizidIzed::TVudUvizidIzed(TComponent* owner) : TBaseGrid(owner) {
+TVudUvizidIzed::TVudUvizidIzed(TComponent* owner)
+    : TBaseGrid(owner), painter_(std::make_unique<TGridCellPainter>(*this)) {
   fixedFont_.SetName("Tahoma");
   fixedFont_.SetStyle(fsBold);
   fixedFont_.OnChange = [this](TObject*) { Invalidate(); };
