@@ -47,6 +47,7 @@ class TImageList;
 class TRichEdit;
 class TStream;
 
+class TGridCellPainter;
 class TVudUvizidIzedCheck;
 class TVudUvizidIzed;
 
@@ -585,7 +586,6 @@ class TVudUvizidIzed : public TBaseGrid {
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
   TClickCellEvent OnDblClickCell;
-  TAutoRowEvent OnEndRowSize;
   TColumnEvent OnEndColumnSize, OnClickSort;
   TColumnSizeEvent OnUpdateColumnSize;
   TColumnAllowEvent OnCanSort;
@@ -1487,23 +1487,12 @@ class TVudUvizidIzed : public TBaseGrid {
                           TColor& colorTo, TFont* font);
 
   // ---- Cell drawing ----
-  // What one DrawGridCell call shares with its sub-painters.
+  // What one DrawGridCell call shares with its sub-painters, and the
+  // sub-painters (duruzav_cellpainter.h).
   struct CellPaint;
-  void DrawCellText(CellPaint& paint);
-  void DrawPlainText(CellPaint& paint, AnsiString text, TRect& r);
-  void DrawCellBorders(int col, int row, TRect r);
-  void DrawCellGraphic(CellPaint& paint, TRect r);
-  void DrawCheckGlyph(const TRect& g, bool checked, bool enabled);
-  void DrawRadioGroup(CellPaint& paint, const TRect& r, bool disabled);
-  void DrawProgressCell(CellPaint& paint, TRect r);
-  void DrawFilePicture(CellPaint& paint, const TRect& place);
-  void DrawRotatedText(CellPaint& paint, TRect r);
+  friend class TGridCellPainter;
+  std::unique_ptr<TGridCellPainter> painter_;
   void DrawInvertedLine(int x1, int y1, int x2, int y2);
-  // The cell's integer for a painter: nullopt (reported once) when the
-  // text is none.
-  std::optional<int> PaintedInteger(int col, int row);
-  void ReportDrawProblem(int col, int row, const AnsiString& problem);
-  bool CellEnabled(int col, int row);
   // Mark-up cell texts, through the mark-up renderer.
   TSize DrawMarkupText(TCanvas* canvas, const AnsiString& text, TRect r, bool draw);
   AnsiString StripCellMarkup(const AnsiString& text) const;
@@ -1511,7 +1500,6 @@ class TVudUvizidIzed : public TBaseGrid {
   // Drawing flags of text without word wrap; Multilinecells clears the
   // single-line flag for this grid only.
   unsigned singleLineFlag_ = DT_SINGLELINE;
-  std::set<std::tuple<int, int, AnsiString>> reportedProblems_;
   // Creates the cell's properties and repaints it after a setter.
   TCellProperties* PropsForChange(int col, int row);
   void ResetRowLook(int row);
@@ -1519,11 +1507,6 @@ class TVudUvizidIzed : public TBaseGrid {
   TCellType BaseCellType(int col, int row);
   // The graphic of the real column of col, or null.
   TCellGraphic* RealColumnGraphic(int col, int row);
-  // ---- Cell drawing: the sort indicator in the header ----
-  // Whether the cell shows the sort indicator, and its height there.
-  bool SortIndicatorShown(const CellPaint& paint) const;
-  int SortIndicatorY(const CellPaint& paint, const TRect& r) const;
-  int PlainSortIndicatorX(const CellPaint& paint, const AnsiString& text);
   // ---- Update locking and change notifications ----
   int updateCount_ = 0;
   std::vector<TGridChangeNotifier*> notifiers_;
@@ -1557,30 +1540,9 @@ class TVudUvizidIzed : public TBaseGrid {
   bool themedLook_ = ThemesActive();
   static bool ThemesActive();
   TPoint balloonCell_{-1, -1};
-  // The frame's looks of a fixed cell: the header gradient before the text,
-  // the list-view header item, the edge lines after it.
-  void DrawFixedGradient(CellPaint& paint);
-  void DrawListViewHeader(CellPaint& paint);
-  void DrawFixedEdges(CellPaint& paint);
-  void DrawFixedRightColLines(CellPaint& paint);
-  void DrawSelectionRectangle(const CellPaint& paint, const TRect& r);
   // The bitmap repeated over r from (r.Left - 1, r.Top - 1), the first
   // tiles starting at phase inside the bitmap.
   void TileBitmap(const TRect& r, TPoint phase);
-  // A cell's share of the BackGround wallpaper or gradient.
-  void DrawCellBackground(const CellPaint& paint, const TRect& r);
-  void DrawCellWallpaperTiled(const CellPaint& paint, const TRect& r);
-  void DrawCellBackgroundGradient(TRect r);
-  // ---- Cell drawing: the node tree in column 0 ----
-  // The node level kept in column 0 of a display row, 0 without one.
-  int RowNodeLevel(int row);
-  // Moves the cell's left edge to the row's indent.
-  void DrawTreeLines(CellPaint& paint);
-  void DrawNodeGlyph(CellPaint& paint, TRect r);
-  void DrawNodeBox(TCanvas* canvas, TRect r, bool contracted, bool flat);
-  // ---- Cell drawing: the disjunct selection ----
-  bool HeldByRowSelect(const CellPaint& paint) const;
-  void UnselectOutsideDisjunct(CellPaint& paint);
   // ---- Row and column model: columns inserted and removed ----
   // The per-column tables and the saved cells of hidden rows open (close)
   // count entries at real column col.
@@ -1590,8 +1552,6 @@ class TVudUvizidIzed : public TBaseGrid {
   TGridTransferState transferState_;
   // ---- Modified rows ----
   TIntList modifiedRows_{0, 0};
-  // The bar at the right edge of a modified row's column 0 cell.
-  void DrawModifiedMarker(const CellPaint& paint);
   friend class TGridMouse;
   TGridMouseState mouse_;
   // ---- Keyboard, wheel, panning and the grid timer ----

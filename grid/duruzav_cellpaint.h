@@ -2,6 +2,7 @@
 // What one cell paint shares between the cell painter and its
 // sub-painters (text, borders, graphic).
 #include "grid/duruzav.h"
+#include "grid/duruzav_cellpainter.h"
 
 struct TVudUvizidIzed::CellPaint {
   TCanvas* canvas;

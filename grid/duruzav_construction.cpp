@@ -8,6 +8,7 @@
 #include "framework/forms.h"
 #include "framework/messaging.h"
 #include "grid/duruzav.h"
+#include "grid/duruzav_cellpainter.h"
 
 namespace {
 
@@ -22,7 +23,8 @@ int SystemScrollBarWidth() {
 
 }  // namespace
 
-TVudUvizidIzed::TVudUvizidIzed(TComponent* owner) : TBaseGrid(owner) {
+TVudUvizidIzed::TVudUvizidIzed(TComponent* owner)
+    : TBaseGrid(owner), painter_(std::make_unique<TGridCellPainter>(*this)) {
   fixedFont_.SetName("Tahoma");
   fixedFont_.SetStyle(fsBold);
   fixedFont_.OnChange = [this](TObject* sender) { FixedFontChanged(sender); };

@@ -13,21 +13,21 @@
 
 // ---- Borders ----
 
-void TVudUvizidIzed::DrawCellBorders(int col, int row, TRect r) {
-  TCanvas* canvas = Canvas();
+void TGridCellPainter::DrawCellBorders(int col, int row, TRect r) {
+  TCanvas* canvas = grid_.Canvas();
   TPen saved;
   saved.Assign(*canvas->Pen());
   TCellBorders borders = 0;
-  GetCellBorder(col, row, canvas->Pen(), borders);
+  grid_.GetCellBorder(col, row, canvas->Pen(), borders);
   if (borders) {
     const int half = (canvas->Pen()->Width() + 1) / 2;
-    const int h = (Options() & goVertLine) ? half : 0;
-    const int v = (Options() & goHorzLine) ? half : 0;
+    const int h = (grid_.Options() & goVertLine) ? half : 0;
+    const int v = (grid_.Options() & goHorzLine) ? half : 0;
     r.Left += h, r.Right -= h, r.Top += v, r.Bottom -= v;
     if (borders & cbLeft) canvas->MoveTo(r.Left, r.Top), canvas->LineTo(r.Left, r.Bottom);
     if (borders & cbRight) canvas->MoveTo(r.Right - 1, r.Top), canvas->LineTo(r.Right - 1, r.Bottom);
     if (borders & cbTop) {
-      const int y = GridLineWidth() == 0 ? r.Top + 1 : r.Top - GridLineWidth();
+      const int y = grid_.GridLineWidth() == 0 ? r.Top + 1 : r.Top - grid_.GridLineWidth();
       canvas->MoveTo(r.Left, y);
       canvas->LineTo(r.Right, y);
     }
@@ -38,19 +38,19 @@ void TVudUvizidIzed::DrawCellBorders(int col, int row, TRect r) {
 
 // ---- Graphic ----
 
-bool TVudUvizidIzed::CellEnabled(int col, int row) {
+bool TGridCellPainter::CellEnabled(int col, int row) {
   bool canEdit = true;
-  GetCellReadOnly(col, row, canEdit);
+  grid_.GetCellReadOnly(col, row, canEdit);
   return canEdit;
 }
 
-void TVudUvizidIzed::ReportDrawProblem(int col, int row, const AnsiString& problem) {
+void TGridCellPainter::ReportDrawProblem(int col, int row, const AnsiString& problem) {
   if (!reportedProblems_.insert({col, row, problem}).second) return;
-  if (OnCellDrawProblem) OnCellDrawProblem(this, col, row, problem);
+  if (grid_.OnCellDrawProblem) grid_.OnCellDrawProblem(&grid_, col, row, problem);
 }
 
-std::optional<int> TVudUvizidIzed::PaintedInteger(int col, int row) {
-  const AnsiString text = GetCellEx(col, row);
+std::optional<int> TGridCellPainter::PaintedInteger(int col, int row) {
+  const AnsiString text = grid_.GetCellEx(col, row);
   int value = 0;
   if (text.empty() || text == "-") return 0;
   if (TryStrToInt(text, value)) return value;
@@ -97,11 +97,11 @@ void DrawResourceBitmap(TCanvas* canvas, const AnsiString& name, TColor backgrou
 
 }  // namespace
 
-void TVudUvizidIzed::DrawCellGraphic(CellPaint& paint, TRect r) {
+void TGridCellPainter::DrawCellGraphic(CellPaint& paint, TRect r) {
   TCellGraphic* g = paint.graphic;
   TCanvas* canvas = paint.canvas;
   const int textW = paint.textW > 0 ? paint.textW + 2 : 0;
-  const TCellVAlign vAlign = IsCheckBoxKind(g->CellType) && settings_.VAlignment != paint.vAlign
+  const TCellVAlign vAlign = IsCheckBoxKind(g->CellType) && grid_.settings_.VAlignment != paint.vAlign
                                  ? FromGridVAlign(paint.vAlign)
                                  : g->CellVAlign;
   TRect place = PlaceGraphic(r, paint.grW, paint.grH, g->CellHAlign, vAlign, paint.hAlign, textW);
@@ -122,7 +122,7 @@ void TVudUvizidIzed::DrawCellGraphic(CellPaint& paint, TRect r) {
       place.Left = std::max(place.Left, r.Left + 1);
       place.Right = place.Left + paint.grW;
       bool checked = false;
-      GetCheckBoxState(paint.realCol, paint.row, checked);
+      grid_.GetCheckBoxState(paint.realCol, paint.row, checked);
       DrawCheckGlyph(place, checked, CellEnabled(paint.realCol, paint.row));
       break;
     }
@@ -130,12 +130,12 @@ void TVudUvizidIzed::DrawCellGraphic(CellPaint& paint, TRect r) {
       DrawRotatedText(paint, r);
       break;
     case ctComment:
-      if (controlLook_.CommentColor() != clNone) {
-        const TColor color = g->CellAngle != clNone ? g->CellAngle : controlLook_.CommentColor();
+      if (grid_.controlLook_.CommentColor() != clNone) {
+        const TColor color = g->CellAngle != clNone ? g->CellAngle : grid_.controlLook_.CommentColor();
         canvas->Pen()->SetColor(color);
         canvas->Brush()->SetColor(color);
         canvas->Polygon({{r.Right - 7, r.Top + 1}, {r.Right - 2, r.Top + 1}, {r.Right - 2, r.Top + 6}});
-        canvas->Brush()->SetColor(Color());
+        canvas->Brush()->SetColor(grid_.Color());
       }
       break;
     case ctProgressPie:
@@ -143,7 +143,7 @@ void TVudUvizidIzed::DrawCellGraphic(CellPaint& paint, TRect r) {
       break;
     case ctRangeIndicator:
       if (const std::optional<int> value = PaintedInteger(paint.realCol, paint.row)) {
-        InflateRect(r, -controlLook_.ProgressMarginX(), -controlLook_.ProgressMarginY());
+        InflateRect(r, -grid_.controlLook_.ProgressMarginX(), -grid_.controlLook_.ProgressMarginY());
         DrawRangeIndicator(canvas, r, *value, g->CellIndex, g->CellBoolean, g->SecondColor(), g->FirstColor());
       }
       break;
@@ -194,14 +194,14 @@ void TVudUvizidIzed::DrawCellGraphic(CellPaint& paint, TRect r) {
       DrawRadioGroup(paint, r, !CellEnabled(paint.realCol, paint.row));
       break;
     case ctImageList:
-      if (gridImages_) gridImages_->Draw(canvas, place.Left, place.Top, g->CellIndex);
+      if (grid_.gridImages_) grid_.gridImages_->Draw(canvas, place.Left, place.Top, g->CellIndex);
       break;
     case ctImages:
-      if (const TIntList* list = g->Images(); list && gridImages_) {
+      if (const TIntList* list = g->Images(); list && grid_.gridImages_) {
         int x = place.Left, y = place.Top;
         for (int i = 0; i < list->Count(); ++i) {
-          gridImages_->Draw(canvas, x, y, list->Items(i));
-          (g->CellBoolean ? x : y) += g->CellBoolean ? gridImages_->Width() : gridImages_->Height();
+          grid_.gridImages_->Draw(canvas, x, y, list->Items(i));
+          (g->CellBoolean ? x : y) += g->CellBoolean ? grid_.gridImages_->Width() : grid_.gridImages_->Height();
         }
       }
       break;
@@ -209,10 +209,11 @@ void TVudUvizidIzed::DrawCellGraphic(CellPaint& paint, TRect r) {
       DrawNodeGlyph(paint, r);
       break;
     case ctDataImage:
-      if (!gridImages_) break;
+      if (!grid_.gridImages_) break;
       if (const std::optional<int> value = PaintedInteger(paint.realCol, paint.row)) {
         const int index = *value + g->CellIndex;
-        if (index >= 0 && index < gridImages_->Count()) gridImages_->Draw(canvas, place.Left, place.Top, index);
+        if (index >= 0 && index < grid_.gridImages_->Count())
+          grid_.gridImages_->Draw(canvas, place.Left, place.Top, index);
       }
       break;
     default:
@@ -221,7 +222,7 @@ void TVudUvizidIzed::DrawCellGraphic(CellPaint& paint, TRect r) {
 }
 
 // A progress cell whose text is no number draws an empty bar.
-void TVudUvizidIzed::DrawProgressCell(CellPaint& paint, TRect r) {
+void TGridCellPainter::DrawProgressCell(CellPaint& paint, TRect r) {
   const TCellGraphic* g = paint.graphic;
   const int position = PaintedInteger(paint.realCol, paint.row).value_or(0);
   InflateRect(r, -2, -2);
@@ -229,14 +230,14 @@ void TVudUvizidIzed::DrawProgressCell(CellPaint& paint, TRect r) {
   const TColor rest = ColorToRGB(g->SecondColor());
   const TColor barText = g->CellBoolean ? static_cast<TColor>(g->CellIndex) : (~bar & 0xFFFFFF);
   const TColor restText = g->CellBoolean ? static_cast<TColor>(g->CellAngle) : (~rest & 0xFFFFFF);
-  DrawProgressLin(paint.canvas, r, bar, barText, rest, restText, position, controlLook_.ProgressMarginX(),
-                  controlLook_.ProgressMarginY(), g->CellErrFrom, g->CellErrLen, g->CellText, controlLook_.ProgressBorderColor,
-                  false);
+  DrawProgressLin(paint.canvas, r, bar, barText, rest, restText, position, grid_.controlLook_.ProgressMarginX(),
+                  grid_.controlLook_.ProgressMarginY(), g->CellErrFrom, g->CellErrLen, g->CellText,
+                  grid_.controlLook_.ProgressBorderColor, false);
 }
 
 // The file is read on every paint; one that cannot be read leaves the cell
 // empty and is reported once, not thrown into every paint.
-void TVudUvizidIzed::DrawFilePicture(CellPaint& paint, const TRect& place) {
+void TGridCellPainter::DrawFilePicture(CellPaint& paint, const TRect& place) {
   const TFilePicture* picture = paint.graphic->FilePicture();
   if (!picture) return;
   try {
@@ -246,13 +247,13 @@ void TVudUvizidIzed::DrawFilePicture(CellPaint& paint, const TRect& place) {
   }
 }
 
-void TVudUvizidIzed::DrawCheckGlyph(const TRect& glyph, bool checked, bool enabled) {
-  TCanvas* canvas = Canvas();
+void TGridCellPainter::DrawCheckGlyph(const TRect& glyph, bool checked, bool enabled) {
+  TCanvas* canvas = grid_.Canvas();
   TRect g = glyph;
-  const TUnmirroredOutput unmirrored(*this, g);
-  if (controlLook_.CheckAlwaysActive) enabled = true;
-  if (FlatControls()) {
-    const int size = controlLook_.CheckSize();
+  const TUnmirroredOutput unmirrored(grid_, g);
+  if (grid_.controlLook_.CheckAlwaysActive) enabled = true;
+  if (grid_.FlatControls()) {
+    const int size = grid_.controlLook_.CheckSize();
     TRect box = Bounds(g.Left + (g.Right - g.Left - size) / 2, g.Top + (g.Bottom - g.Top - size) / 2, size, size);
     DrawFrameControl(canvas, &box, DFC_BUTTON,
                      DFCS_BUTTONCHECK | DFCS_FLAT | (checked ? DFCS_CHECKED : 0) | (enabled ? 0 : DFCS_INACTIVE));
@@ -263,16 +264,16 @@ void TVudUvizidIzed::DrawCheckGlyph(const TRect& glyph, bool checked, bool enabl
   DrawResourceBitmap(canvas, kNames[index], canvas->Brush()->Color(), g.Left, g.Top);
 }
 
-void TVudUvizidIzed::DrawRadioGroup(CellPaint& paint, const TRect& r, bool disabled) {
+void TGridCellPainter::DrawRadioGroup(CellPaint& paint, const TRect& r, bool disabled) {
   TCanvas* canvas = paint.canvas;
   const TCellGraphic* g = paint.graphic;
   const TStringList* captions = g->RadioStrings();
   if (!captions) return;
-  if (controlLook_.RadioAlwaysActive) disabled = false;
-  const bool flat = FlatControls();
-  const int itemSize = flat ? controlLook_.RadioSize() : 16;
+  if (grid_.controlLook_.RadioAlwaysActive) disabled = false;
+  const bool flat = grid_.FlatControls();
+  const int itemSize = flat ? grid_.controlLook_.RadioSize() : 16;
   const int lineHeight = flat ? canvas->TextHeight("gh") : std::max(16, canvas->TextHeight("gh"));
-  const AnsiString cellText = GetCellEx(paint.realCol, paint.row);
+  const AnsiString cellText = grid_.GetCellEx(paint.realCol, paint.row);
   canvas->Brush()->SetStyle(bsClear);
   int advance = 0;
   for (int i = 0; i < captions->Count(); ++i) {
@@ -305,12 +306,12 @@ void TVudUvizidIzed::DrawRadioGroup(CellPaint& paint, const TRect& r, bool disab
 // Turned text is drawn upright into an image of its own that is then
 // turned: the canvas knows no text escapement, and glyphs drawn turned would
 // each fill a glyph cache that lives as long as the font engine.
-void TVudUvizidIzed::DrawRotatedText(CellPaint& paint, TRect r) {
+void TGridCellPainter::DrawRotatedText(CellPaint& paint, TRect r) {
   InflateRect(r, -2, -2);
   const int width = r.Right - r.Left, height = r.Bottom - r.Top;
   if (width <= 0 || height <= 0) return;
   const QFont font = paint.canvas->Font()->ToQFont();
-  const QString text = QString::fromStdString(GetCellEx(paint.realCol, paint.row));
+  const QString text = QString::fromStdString(grid_.GetCellEx(paint.realCol, paint.row));
   const QFontMetrics metrics(font);
   QImage upright(std::max(1, metrics.horizontalAdvance(text)), std::max(1, metrics.height()),
                  QImage::Format_ARGB32_Premultiplied);

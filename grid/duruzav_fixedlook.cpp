@@ -7,26 +7,26 @@
 #include "grid/zgutil.h"
 
 // The current cell's header cells show the active-cell colours.
-void TVudUvizidIzed::DrawFixedGradient(CellPaint& paint) {
-  const TGridLook look = settings_.Look;
-  if (!paint.fixed || (look != glRUD && look != glXP) || settings_.Flat) return;
-  const bool activeRowHeader = paint.row == Row() && FixedCols() > 0 && paint.col == FixedCols() - 1;
-  const bool activeColHeader = paint.col == Col() && FixedRows() > 0 && paint.row == FixedRows() - 1;
-  if (settings_.ActiveCellShow && (activeRowHeader || activeColHeader))
-    DrawGradient(paint.canvas, settings_.ActiveCellColor, settings_.ActiveCellColorTo, 10, paint.r, false);
+void TGridCellPainter::DrawFixedGradient(CellPaint& paint) {
+  const TGridLook look = grid_.settings_.Look;
+  if (!paint.fixed || (look != glRUD && look != glXP) || grid_.settings_.Flat) return;
+  const bool activeRowHeader = paint.row == grid_.Row() && grid_.FixedCols() > 0 && paint.col == grid_.FixedCols() - 1;
+  const bool activeColHeader = paint.col == grid_.Col() && grid_.FixedRows() > 0 && paint.row == grid_.FixedRows() - 1;
+  if (grid_.settings_.ActiveCellShow && (activeRowHeader || activeColHeader))
+    DrawGradient(paint.canvas, grid_.settings_.ActiveCellColor, grid_.settings_.ActiveCellColorTo, 10, paint.r, false);
   else
-    DrawGradient(paint.canvas, rudFrom_, rudTo_, 10, paint.r, false);
+    DrawGradient(paint.canvas, grid_.rudFrom_, grid_.rudTo_, 10, paint.r, false);
 }
 
-void TVudUvizidIzed::DrawListViewHeader(CellPaint& paint) {
-  if (!paint.fixed || settings_.Look != glListView || settings_.Flat) return;
+void TGridCellPainter::DrawListViewHeader(CellPaint& paint) {
+  if (!paint.fixed || grid_.settings_.Look != glListView || grid_.settings_.Flat) return;
   TCanvas* canvas = paint.canvas;
-  if (themedLook_) {
+  if (grid_.themedLook_) {
     InflateRect(paint.r, 1, 1);
-    const bool hot = paint.r.Contains(ScreenToClient(GetCursorPos()));
+    const bool hot = paint.r.Contains(grid_.ScreenToClient(GetCursorPos()));
     const bool pressed = hot && GetKeyState(VK_LBUTTON) < 0;
     const int state = pressed ? HIS_PRESSED : hot ? HIS_HOT : HIS_NORMAL;
-    DrawThemePart(this, kThemeHeader, *canvas, HP_HEADERITEM, state, paint.r);
+    DrawThemePart(&grid_, kThemeHeader, *canvas, HP_HEADERITEM, state, paint.r);
     canvas->Pen()->SetColor(clWhite);
     canvas->Polyline({{paint.r.Left, paint.r.Top}, {paint.r.Right, paint.r.Top}});
     return;
@@ -36,11 +36,11 @@ void TVudUvizidIzed::DrawListViewHeader(CellPaint& paint) {
   canvas->Rectangle(paint.r);
 }
 
-void TVudUvizidIzed::DrawFixedEdges(CellPaint& paint) {
-  if (!paint.fixed || settings_.Flat) return;
+void TGridCellPainter::DrawFixedEdges(CellPaint& paint) {
+  if (!paint.fixed || grid_.settings_.Flat) return;
   TCanvas* canvas = paint.canvas;
   TRect& r = paint.r;
-  switch (settings_.Look) {
+  switch (grid_.settings_.Look) {
     case glClassic: {
       TRect edge = r;
       DrawEdge(canvas, &edge, BDR_RAISEDINNER, BF_LEFT);
@@ -53,14 +53,14 @@ void TVudUvizidIzed::DrawFixedEdges(CellPaint& paint) {
     case glRUD: case glXP: case glSoft: {
       InflateRect(r, 1, 1);
       r.Bottom -= 1;
-      const TColor dark = DarkenColor(FixedColor());
-      if (Options() & goFixedHorzLine) {
+      const TColor dark = DarkenColor(grid_.FixedColor());
+      if (grid_.Options() & goFixedHorzLine) {
         canvas->Pen()->SetColor(dark);
         canvas->Polyline({{r.Left, r.Bottom - 1}, {r.Right - 1, r.Bottom - 1}});
         canvas->Pen()->SetColor(clWhite);
         canvas->Polyline({{r.Right, r.Top + 1}, {r.Left + 1, r.Top + 1}, {r.Left + 1, r.Bottom - 1}});
       }
-      if (settings_.Look == glSoft && (Options() & goFixedVertLine)) {
+      if (grid_.settings_.Look == glSoft && (grid_.Options() & goFixedVertLine)) {
         canvas->Pen()->SetColor(dark);
         canvas->Polyline({{r.Right - 2, r.Top}, {r.Right - 2, r.Bottom - 1}});
         canvas->Pen()->SetColor(clWhite);
@@ -73,19 +73,19 @@ void TVudUvizidIzed::DrawFixedEdges(CellPaint& paint) {
 }
 
 // Grey lines frame the cells of the fixed right columns in the flat look.
-void TVudUvizidIzed::DrawFixedRightColLines(CellPaint& paint) {
-  const int fixedRight = settings_.FixedRightCols;
-  if (fixedRight <= 0 || !settings_.Flat || settings_.Look == glClassic) return;
-  if (ColCount() - paint.realCol + NumHiddenColumns() > fixedRight) return;
+void TGridCellPainter::DrawFixedRightColLines(CellPaint& paint) {
+  const int fixedRight = grid_.settings_.FixedRightCols;
+  if (fixedRight <= 0 || !grid_.settings_.Flat || grid_.settings_.Look == glClassic) return;
+  if (grid_.ColCount() - paint.realCol + grid_.NumHiddenColumns() > fixedRight) return;
   TCanvas* canvas = paint.canvas;
   const TRect& r = paint.r;
   canvas->Pen()->SetColor(clGray);
   canvas->Pen()->SetWidth(1);
-  if (Options() & goFixedHorzLine) {
+  if (grid_.Options() & goFixedHorzLine) {
     canvas->Polyline({{r.Left - 1, r.Top - 1}, {r.Right + 1, r.Top - 1}});
     canvas->Polyline({{r.Left - 1, r.Bottom + 1}, {r.Right + 1, r.Bottom + 1}});
   }
-  if (Options() & goFixedVertLine) {
+  if (grid_.Options() & goFixedVertLine) {
     canvas->Polyline({{r.Left - 1, r.Top - 1}, {r.Left - 1, r.Bottom + 1}});
     canvas->Polyline({{r.Right + 1, r.Top - 1}, {r.Right + 1, r.Bottom + 1}});
   }
@@ -93,11 +93,11 @@ void TVudUvizidIzed::DrawFixedRightColLines(CellPaint& paint) {
 
 // A black frame two pixels wide around the selection, drawn cell by cell
 // along its edges, with the resizer square in its bottom-right corner.
-void TVudUvizidIzed::DrawSelectionRectangle(const CellPaint& paint, const TRect& r) {
-  const TGridRect sel = Selection();
-  if (!settings_.SelectionRectangle || !sel.Contains(paint.col, paint.row)) return;
+void TGridCellPainter::DrawSelectionRectangle(const CellPaint& paint, const TRect& r) {
+  const TGridRect sel = grid_.Selection();
+  if (!grid_.settings_.SelectionRectangle || !sel.Contains(paint.col, paint.row)) return;
   TCanvas* canvas = paint.canvas;
-  const int g = GridLineWidth();
+  const int g = grid_.GridLineWidth();
   const bool rightCol = paint.col == sel.Right;
   const int rowEnd = rightCol ? r.Right - 1 : r.Right;
   canvas->Pen()->SetColor(clBlack);
@@ -106,7 +106,7 @@ void TVudUvizidIzed::DrawSelectionRectangle(const CellPaint& paint, const TRect&
   if (rightCol) canvas->Polyline({{r.Right - 1, r.Bottom}, {r.Right - 1, r.Top - g}});
   if (paint.row == sel.Top) canvas->Polyline({{r.Left - g, r.Top + 1 - g}, {rowEnd, r.Top + 1 - g}});
   if (paint.row == sel.Bottom) canvas->Polyline({{r.Left - g, r.Bottom}, {rowEnd, r.Bottom}});
-  if (settings_.SelectionResizer && rightCol && paint.row == sel.Bottom) {
+  if (grid_.settings_.SelectionResizer && rightCol && paint.row == sel.Bottom) {
     const TColor brush = canvas->Brush()->Color();
     canvas->Brush()->SetColor(clBlack);
     canvas->FillRect({r.Right - 4, r.Bottom - 4, r.Right, r.Bottom});

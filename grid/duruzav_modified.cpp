@@ -22,11 +22,11 @@ void TVudUvizidIzed::ClearModifiedRows() {
   Invalidate();
 }
 
-void TVudUvizidIzed::DrawModifiedMarker(const CellPaint& paint) {
-  if (paint.col != 0 || !showModified_.Enabled || !GetRowModified(paint.row)) return;
+void TGridCellPainter::DrawModifiedMarker(const CellPaint& paint) {
+  if (paint.col != 0 || !grid_.showModified_.Enabled || !grid_.GetRowModified(paint.row)) return;
   TCanvas* canvas = paint.canvas;
   const TColor brush = canvas->Brush()->Color();
-  canvas->Brush()->SetColor(showModified_.Color());
+  canvas->Brush()->SetColor(grid_.showModified_.Color());
   canvas->FillRect({paint.r.Right - kModifiedMarkerWidth, paint.r.Top, paint.r.Right, paint.r.Bottom});
   canvas->Brush()->SetColor(brush);
 }

@@ -39,7 +39,7 @@ void TVudUvizidIzed::DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect
     canvas->Brush()->SetColor(clHighlight);
   paint.savedBrush = canvas->Brush()->Color();
   paint.savedFont = canvas->Font()->Color();
-  DrawFixedGradient(paint);
+  painter_->DrawFixedGradient(paint);
 
   const bool indicatorShown = realCol == 0 && row == Row() && FixedCols() > 0 && !rowIndicator_.Empty();
   if (indicatorShown) {
@@ -50,26 +50,26 @@ void TVudUvizidIzed::DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect
     DrawBitmapTransp(canvas, &rowIndicator_, canvas->Brush()->Color(), Bounds(paint.r.Left + 2, y, 0, 0));
     paint.r.Left += rowIndicator_.Width() + 2;
   }
-  DrawListViewHeader(paint);
-  DrawModifiedMarker(paint);
+  painter_->DrawListViewHeader(paint);
+  painter_->DrawModifiedMarker(paint);
 
   const int savedRight = paint.r.Right;
   if (!paint.fixed && controlLook_.DropDownAlwaysVisible() && HasCombo(col, row)) {
     DrawComboButton(canvas, this, paint.r, themedLook_);
     paint.r.Right -= 16;
   }
-  DrawCellText(paint);
+  painter_->DrawCellText(paint);
   paint.r.Right = savedRight;
   canvas->Brush()->SetColor(paint.savedBrush);
   canvas->Font()->SetColor(paint.savedFont);
 
   InflateRect(paint.r, 1, 1);
-  DrawCellBorders(realCol, row, paint.r);
+  painter_->DrawCellBorders(realCol, row, paint.r);
   if (indicatorShown) paint.r.Left -= rowIndicator_.Width();
-  DrawFixedEdges(paint);
-  DrawFixedRightColLines(paint);
-  DrawTreeLines(paint);
-  if (paint.graphic) DrawCellGraphic(paint, paint.r);
+  painter_->DrawFixedEdges(paint);
+  painter_->DrawFixedRightColLines(paint);
+  painter_->DrawTreeLines(paint);
+  if (paint.graphic) painter_->DrawCellGraphic(paint, paint.r);
 
   if (OnDrawCell) {
     const TRect inner{paint.r.Left + 1, paint.r.Top + 1, paint.r.Right - GridLineWidth(),
@@ -88,42 +88,42 @@ void TVudUvizidIzed::DrawGridCell(TCanvas* canvas, int col, int row, TRect& rect
   }
 }
 
-void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
+void TGridCellPainter::DrawCellText(CellPaint& paint) {
   TCanvas* canvas = paint.canvas;
   TRect r = paint.r;
-  paint.urlColor = settings_.URLColor;
+  paint.urlColor = grid_.settings_.URLColor;
 
   const bool focused = paint.state & gdFocused;
   const bool selected = (paint.state & gdSelected) || HeldByRowSelect(paint);
-  if (selected && !paint.fixed && (!focused || (Options() & goDrawFocusSelected))) {
-    if (settings_.ShowSelection) {
-      if (settings_.SelectionColor != clNone) canvas->Brush()->SetColor(settings_.SelectionColor);
-      if (settings_.SelectionTextColor != clNone) canvas->Font()->SetColor(settings_.SelectionTextColor);
-      paint.urlColor = settings_.SelectionTextColor;
-    } else if (!Focused() || HasCheckBox(paint.realCol, paint.row)) {
+  if (selected && !paint.fixed && (!focused || (grid_.Options() & goDrawFocusSelected))) {
+    if (grid_.settings_.ShowSelection) {
+      if (grid_.settings_.SelectionColor != clNone) canvas->Brush()->SetColor(grid_.settings_.SelectionColor);
+      if (grid_.settings_.SelectionTextColor != clNone) canvas->Font()->SetColor(grid_.settings_.SelectionTextColor);
+      paint.urlColor = grid_.settings_.SelectionTextColor;
+    } else if (!grid_.Focused() || grid_.HasCheckBox(paint.realCol, paint.row)) {
       canvas->Brush()->SetColor(paint.savedBrush);
       canvas->Font()->SetColor(paint.savedFont);
     }
   }
 
-  AnsiString text = GetFormattedCell(paint.realCol, paint.row);
-  TTextType kind = TextType(text, settings_.EnableHTML);
+  AnsiString text = grid_.GetFormattedCell(paint.realCol, paint.row);
+  TTextType kind = TextType(text, grid_.settings_.EnableHTML);
   if (kind == ttFormula) {
-    text = CalcCell(paint.realCol, paint.row);
-    kind = TextType(text, settings_.EnableHTML);
+    text = grid_.CalcCell(paint.realCol, paint.row);
+    kind = TextType(text, grid_.settings_.EnableHTML);
   }
   bool isPassword = false;
-  GetCellPassword(paint.realCol, paint.row, isPassword);
-  if (isPassword) StringToPassword(text, passwordChar_);
+  grid_.GetCellPassword(paint.realCol, paint.row, isPassword);
+  if (isPassword) StringToPassword(text, grid_.passwordChar_);
   UnselectOutsideDisjunct(paint);
 
   DrawCellBackground(paint, r);
   DrawSelectionRectangle(paint, r);
   if (!paint.showText) return;
 
-  r.Left += XYOffset.X;
-  r.Right -= XYOffset.X;
-  r.Top += XYOffset.Y;
+  r.Left += grid_.XYOffset.X;
+  r.Right -= grid_.XYOffset.X;
+  r.Top += grid_.XYOffset.Y;
   if (paint.graphic) {
     switch (paint.grHA) {
       case haBeforeText: r.Left += paint.grW; break;
@@ -133,7 +133,8 @@ void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
     if (paint.grVA == vaAboveText) r.Top += paint.grH;
     if (paint.grVA == vaUnderText) r.Bottom -= paint.grH;
   }
-  if (paint.realCol == 0 && HasNodes() && GetCellType(0, paint.row) != ctNode) r.Left += NodeIndent(paint.row);
+  if (paint.realCol == 0 && grid_.HasNodes() && grid_.GetCellType(0, paint.row) != ctNode)
+    r.Left += grid_.NodeIndent(paint.row);
   paint.sortIndicator = SortIndicatorShown(paint);
   const int sortY = SortIndicatorY(paint, r);
   // Mark-up and wide text keep room for the indicator right of the text.
@@ -145,72 +146,74 @@ void TVudUvizidIzed::DrawCellText(CellPaint& paint) {
       r.Right -= sortRoom;
       canvas->Brush()->SetStyle(bsClear);
       const TSize size = [&] {
-        const TUnmirroredOutput unmirrored(*this, r);
-        return DrawMarkupText(canvas, text, r, true);
+        const TUnmirroredOutput unmirrored(grid_, r);
+        return grid_.DrawMarkupText(canvas, text, r, true);
       }();
       canvas->Brush()->SetStyle(bsSolid);
       paint.textW = size.cx + 2;
-      if (paint.sortIndicator) DrawSortIndicator(canvas, paint.realCol, r.Right + 2, sortY);
+      if (paint.sortIndicator) grid_.DrawSortIndicator(canvas, paint.realCol, r.Right + 2, sortY);
       break;
     }
     case ttRTF:
       canvas->Pen()->SetColor(canvas->Brush()->Color());
-      if (!(selected && !focused && settings_.SelectionColor == clNone)) canvas->Rectangle(r);
+      if (!(selected && !focused && grid_.settings_.SelectionColor == clNone)) canvas->Rectangle(r);
       canvas->Brush()->SetStyle(bsClear);
       {
-        const TUnmirroredOutput unmirrored(*this, r);
-        RTFPaint(paint.realCol, paint.row, canvas, r);
+        const TUnmirroredOutput unmirrored(grid_, r);
+        grid_.RTFPaint(paint.realCol, paint.row, canvas, r);
       }
       canvas->Brush()->SetStyle(bsSolid);
       canvas->Font()->SetColor(clBlack);
-      if (paint.sortIndicator) DrawSortIndicator(canvas, paint.realCol, PlainSortIndicatorX(paint, ""), sortY);
+      if (paint.sortIndicator) grid_.DrawSortIndicator(canvas, paint.realCol, PlainSortIndicatorX(paint, ""), sortY);
       break;
     case ttUnicode: {
       r.Right -= sortRoom;
-      const unsigned wrap = paint.wordWrap || settings_.Multilinecells ? DT_WORDBREAK : DT_SINGLELINE | DT_END_ELLIPSIS;
+      const unsigned wrap =
+          paint.wordWrap || grid_.settings_.Multilinecells ? DT_WORDBREAK : DT_SINGLELINE | DT_END_ELLIPSIS;
       canvas->Brush()->SetStyle(bsClear);
       {
-        const TUnmirroredOutput unmirrored(*this, r);
+        const TUnmirroredOutput unmirrored(grid_, r);
         canvas->DrawText(WideToUtf8(DecodeWideStr(text)), r,
                          VerticalFlag(paint.vAlign) | HorizontalFlag(paint.hAlign) | DT_NOPREFIX | wrap);
       }
       canvas->Brush()->SetStyle(bsSolid);
-      if (paint.sortIndicator) DrawSortIndicator(canvas, paint.realCol, r.Right + 3, sortY);
+      if (paint.sortIndicator) grid_.DrawSortIndicator(canvas, paint.realCol, r.Right + 3, sortY);
       break;
     }
     default:
       DrawPlainText(paint, text, r);
-      if (paint.sortIndicator) DrawSortIndicator(canvas, paint.realCol, PlainSortIndicatorX(paint, text), sortY);
+      if (paint.sortIndicator) grid_.DrawSortIndicator(canvas, paint.realCol, PlainSortIndicatorX(paint, text), sortY);
       break;
   }
 }
 
 // A row of the disjunct selection shows selected across its normal
 // columns while whole rows are selected.
-bool TVudUvizidIzed::HeldByRowSelect(const CellPaint& paint) const {
-  if (!mouseActions_.DisjunctRowSelect() || !(Options() & goRowSelect)) return false;
-  const bool normalColumn = paint.col >= FixedCols() && paint.col < ColCount() - settings_.FixedRightCols;
-  return normalColumn && GetRowSelect(DisjunctRow(paint.row));
+bool TGridCellPainter::HeldByRowSelect(const CellPaint& paint) const {
+  if (!grid_.mouseActions_.DisjunctRowSelect() || !(grid_.Options() & goRowSelect)) return false;
+  const bool normalColumn =
+      paint.col >= grid_.FixedCols() && paint.col < grid_.ColCount() - grid_.settings_.FixedRightCols;
+  return normalColumn && grid_.GetRowSelect(grid_.DisjunctRow(paint.row));
 }
 
 // Under disjunct row or column selection only the held rows (columns) show
 // selected: any other normal cell gets the grid's colours and the colour
 // event again.
-void TVudUvizidIzed::UnselectOutsideDisjunct(CellPaint& paint) {
-  if (paint.col < FixedCols() || paint.row < FixedRows()) return;
-  const bool rowOut = mouseActions_.DisjunctRowSelect() && !GetRowSelect(DisjunctRow(paint.row));
-  const bool colOut = mouseActions_.DisjunctColSelect() && !GetColSelect(paint.col);
+void TGridCellPainter::UnselectOutsideDisjunct(CellPaint& paint) {
+  if (paint.col < grid_.FixedCols() || paint.row < grid_.FixedRows()) return;
+  const bool rowOut = grid_.mouseActions_.DisjunctRowSelect() && !grid_.GetRowSelect(grid_.DisjunctRow(paint.row));
+  const bool colOut = grid_.mouseActions_.DisjunctColSelect() && !grid_.GetColSelect(paint.col);
   if (!rowOut && !colOut) return;
   TCanvas* canvas = paint.canvas;
-  paint.urlColor = settings_.URLColor;
-  canvas->Brush()->SetColor(Color());
-  canvas->Font()->SetColor(Font()->Color());
-  GetCellColor(paint.realCol, paint.row, paint.state, canvas->Brush(), canvas->Font());
+  paint.urlColor = grid_.settings_.URLColor;
+  canvas->Brush()->SetColor(grid_.Color());
+  canvas->Font()->SetColor(grid_.Font()->Color());
+  grid_.GetCellColor(paint.realCol, paint.row, paint.state, canvas->Brush(), canvas->Font());
 }
 
 // Right of the text, within the cell less room for the glyph; beside a
 // graphic on the left, after it.
-int TVudUvizidIzed::PlainSortIndicatorX(const CellPaint& paint, const AnsiString& text) {
+int TGridCellPainter::PlainSortIndicatorX(const CellPaint& paint, const AnsiString& text) {
   const TRect& cell = paint.r;
   const int width = cell.Right - cell.Left;
   const int w = std::max(0, std::min(paint.canvas->TextWidth(text), width - 16));
@@ -224,12 +227,12 @@ int TVudUvizidIzed::PlainSortIndicatorX(const CellPaint& paint, const AnsiString
   }
 }
 
-void TVudUvizidIzed::DrawPlainText(CellPaint& paint, AnsiString text, TRect& r) {
+void TGridCellPainter::DrawPlainText(CellPaint& paint, AnsiString text, TRect& r) {
   TCanvas* canvas = paint.canvas;
-  const bool url = settings_.URLShow && IsURL(GetCellEx(paint.realCol, paint.row));
+  const bool url = grid_.settings_.URLShow && IsURL(grid_.GetCellEx(paint.realCol, paint.row));
   const TFontStyles savedStyle = canvas->Font()->Style();
   if (url) {
-    if (!settings_.URLFull) StripURLProtocol(text);
+    if (!grid_.settings_.URLFull) StripURLProtocol(text);
     canvas->Font()->SetStyle(savedStyle | fsUnderline);
     canvas->Font()->SetColor(paint.urlColor);
   }
@@ -239,14 +242,14 @@ void TVudUvizidIzed::DrawPlainText(CellPaint& paint, AnsiString text, TRect& r) 
     else r.Left += kSortMargin + (paint.hAlign == taCenter ? 10 : 0);
   }
   unsigned flags = DT_EDITCONTROL;
-  if (LinesInText(text, settings_.Multilinecells) == 1 && !paint.wordWrap) {
+  if (LinesInText(text, grid_.settings_.Multilinecells) == 1 && !paint.wordWrap) {
     const auto lineBreak = text.find_first_of("\r\n");
     if (lineBreak != AnsiString::npos) text.resize(lineBreak);
     flags = DT_SINGLELINE;
-    if (settings_.EnhTextSize) flags |= DT_END_ELLIPSIS;
+    if (grid_.settings_.EnhTextSize) flags |= DT_END_ELLIPSIS;
   }
-  if (paint.wordWrap && !settings_.Multilinecells && settings_.EnhTextSize) flags |= DT_END_ELLIPSIS;
-  const unsigned wrapFlag = paint.wordWrap ? DT_WORDBREAK | DT_EDITCONTROL : singleLineFlag_;
+  if (paint.wordWrap && !grid_.settings_.Multilinecells && grid_.settings_.EnhTextSize) flags |= DT_END_ELLIPSIS;
+  const unsigned wrapFlag = paint.wordWrap ? DT_WORDBREAK | DT_EDITCONTROL : grid_.singleLineFlag_;
   flags |= DT_EXPANDTABS | DT_NOPREFIX | wrapFlag | HorizontalFlag(paint.hAlign) | VerticalFlag(paint.vAlign);
   canvas->Brush()->SetStyle(bsClear);
   if (paint.graphic && !text.empty()) {
@@ -255,14 +258,14 @@ void TVudUvizidIzed::DrawPlainText(CellPaint& paint, AnsiString text, TRect& r) 
     paint.textW = measured.Right - r.Left + 2;
   }
   {
-    const TUnmirroredOutput unmirrored(*this, r);
+    const TUnmirroredOutput unmirrored(grid_, r);
     canvas->DrawText(text, r, flags);
   }
   canvas->Brush()->SetStyle(bsSolid);
 
   int errFrom = 0, errLen = 0;
-  GetMarker(paint.realCol, paint.row, errFrom, errLen);
-  if (errLen > 0) DrawErrorLines(this, canvas, text, r, canvas->TextHeight("hg"), errFrom, errLen);
+  grid_.GetMarker(paint.realCol, paint.row, errFrom, errLen);
+  if (errLen > 0) DrawErrorLines(&grid_, canvas, text, r, canvas->TextHeight("hg"), errFrom, errLen);
   if (url) canvas->Font()->SetStyle(savedStyle);
 }
 

@@ -15,16 +15,16 @@ void Triangle(TCanvas* canvas, TPoint a, TPoint b, TPoint c) { canvas->Polygon({
 
 }  // namespace
 
-bool TVudUvizidIzed::SortIndicatorShown(const CellPaint& paint) const {
-  const TSortSettings& sort = sortSettings_;
-  if (!sort.Show() || paint.row != sort.Row() || RowCount() <= 2 || FixedRows() == 0) return false;
-  if (paint.realCol != sort.Column && sortIndexes_.FindIndex(paint.realCol) < 0) return false;
-  if (paint.col < FixedCols() && !sort.FixedCols) return false;
-  const int position = sortIndexes_.FindIndex(paint.realCol);
+bool TGridCellPainter::SortIndicatorShown(const CellPaint& paint) const {
+  const TSortSettings& sort = grid_.sortSettings_;
+  if (!sort.Show() || paint.row != sort.Row() || grid_.RowCount() <= 2 || grid_.FixedRows() == 0) return false;
+  if (paint.realCol != sort.Column && grid_.sortIndexes_.FindIndex(paint.realCol) < 0) return false;
+  if (paint.col < grid_.FixedCols() && !sort.FixedCols) return false;
+  const int position = grid_.sortIndexes_.FindIndex(paint.realCol);
   return position <= 0 || sort.IndexShow;
 }
 
-int TVudUvizidIzed::SortIndicatorY(const CellPaint& paint, const TRect& r) const {
+int TGridCellPainter::SortIndicatorY(const CellPaint& paint, const TRect& r) const {
   switch (paint.vAlign) {
     case vtaCenter: return r.Top + (r.Bottom - r.Top) / 2;
     case vtaBottom: return r.Bottom - 8;
