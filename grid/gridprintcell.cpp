@@ -186,7 +186,7 @@ void TGridPrint::PrintCell(int c, int row, const TRect& cell) {
   // The screen's frame fills the cell before its painter runs; here the
   // print does.
   canvas->FillRect(paint.r);
-  grid_.DrawCellText(paint);
+  grid_.painter_->DrawCellText(paint);
   if (paint.graphic) PrintCellGraphic(paint, toDevice);
   if (grid_.OnCustomCellDraw) grid_.OnCustomCellDraw(&grid_, canvas, rc, row, 0, paint.r, true);
   canvas->SetMapMode(MM_LOMETRIC);
@@ -214,7 +214,7 @@ void TGridPrint::PrintCellGraphic(TVudUvizidIzed::CellPaint& paint, double toDev
   // The painter's font has its pixels at 96 per inch.
   if (kind == ctRotated)
     canvas->Font()->SetSize(Rounded(canvas->Font()->Size() * canvas->DeviceCaps(LOGPIXELSX) / 96.0));
-  grid_.DrawCellGraphic(paint, paint.r);
+  grid_.painter_->DrawCellGraphic(paint, paint.r);
 }
 
 void TGridPrint::PrintCellBorders(int c, int row, TRect cell, int rowHeight) {
