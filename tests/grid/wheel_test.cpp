@@ -270,6 +270,27 @@ TEST_F(WheelTest, ChoosingAComboItemReportsItOnce) {
   EXPECT_EQ(changes, std::vector<AnsiString>{"2,3:1:two"});
 }
 
+// ---- The view scrolled ----
+
+TEST_F(WheelTest, ScrollingHidesEditorControlsAndMovesCellControls) {
+  auto* button = new TButton(&form);
+  grid->SetCellControls(2, 4, button);
+  grid->SetOptions(grid->Options() | goEditing);
+  grid->OnGetEditorType = [](TObject*, int, int, TEditorType& editor) { editor = edComboList; };
+  grid->AddComboString("one");
+  grid->SetCol(1);
+  grid->SetRow(3);
+  harness::PressKey(grid, Qt::Key_F2);
+  TGridCombo* combo = grid->EditControls().combo;
+  ASSERT_TRUE(combo->Visible());
+  grid->SetTopRow(3);
+  EXPECT_FALSE(combo->Visible());
+  EXPECT_TRUE(button->Visible());
+  EXPECT_EQ(button->Top(), grid->CellRect(2, 4).Top);
+  grid->SetTopRow(10);
+  EXPECT_FALSE(button->Visible());
+}
+
 TEST_F(WheelTest, TheVersionReadsNumberAndDate) { EXPECT_EQ(grid->GetVersionString(), "3.3.2.9 May, 2006"); }
 
 }  // namespace
