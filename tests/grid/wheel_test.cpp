@@ -4,6 +4,7 @@
 #include <QWheelEvent>
 #include <vector>
 
+#include "framework/forms.h"
 #include "framework/messaging.h"
 #include "framework/resources.h"
 #include "grid/gridcombo.h"
@@ -186,6 +187,19 @@ TEST_F(WheelTest, BlinkingTextShowsEveryOtherTick) {
   grid->Perform(WM_TIMER, TGridInputState::kGridTimer);
   harness::ProcessEvents();
   EXPECT_EQ(InkIn(2, 2), shown);
+}
+
+// ---- A cancelled move ----
+
+TEST_F(WheelTest, ACancelledColumnMoveEndsWithTheDragCursor) {
+  grid->SetOptions(grid->Options() | goColMoving);
+  const TRect header = grid->CellRect(2, 0);
+  gridtesting::SendMouse(grid, QEvent::MouseButtonPress, Qt::LeftButton, header.Left + 10, header.Top + 5);
+  ASSERT_EQ(grid->GridState(), gsColMoving);
+  Screen->SetCursor(crDrag);
+  grid->Perform(WM_CANCELMODE);
+  EXPECT_EQ(grid->GridState(), gsNormal);
+  EXPECT_EQ(Screen->Cursor(), crDefault);
 }
 
 // ---- Commands of the child controls ----
