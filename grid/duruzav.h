@@ -528,6 +528,7 @@ class TVudUvizidIzed : public TBaseGrid {
   bool DoMouseWheelDown(TShiftState shift, TPoint mousePos) override;
   bool DoMouseWheelUp(TShiftState shift, TPoint mousePos) override;
   void WMTimer(TMessage& message);
+  void TopLeftChanged() override;
   // The version and its date, "3.3.2.9 May, 2006".
   AnsiString GetVersionString();
   // Whether blinking mark-up text shows now; always without EnableBlink.

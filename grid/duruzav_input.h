@@ -34,6 +34,9 @@ struct TGridInputState {
 
   // The selection the selection rectangle was last painted around.
   TGridRect paintedSelection{};
+  // Where the view was scrolled to after its last scroll.
+  int lastLeftCol = 0;
+  int lastTopRow = 0;
 };
 
 class TVudUvizidIzed;
@@ -49,6 +52,8 @@ class TGridInput {
   void GridTimerTick();
   // The framework's move by one row, kept from scrolling sideways.
   bool FrameworkWheel(bool down, TShiftState shift, TPoint mousePos);
+  // The cells the fixed wallpaper covers (columns Left..Right, rows Top..Bottom).
+  TRect WallpaperCells();
 
  private:
   TGridInputState& State();

@@ -298,7 +298,11 @@ void TGridKeyboard::AfterFramework() {
   DisjunctSelectionKeys();
   if (key_ == VK_DELETE && Nav().AllowDeleteRow && !alt_) DeleteRowKey();
   if (key_ == VK_F2) {
-    g_.InitValidate(g_.Col(), g_.Row());
+    // An editor F2 opened on a value still waiting for its validation keeps
+    // the text that value is checked against.
+    const TGridEditState& edit = g_.editState_;
+    if (!edit.editPending || edit.validateCol != g_.Col() || edit.validateRow != g_.Row())
+      g_.InitValidate(g_.Col(), g_.Row());
     const AnsiString text = g_.GetCellEx(g_.RemapCol(g_.Col()), g_.Row());
     if (HasHTMLControl(text)) g_.AdvanceHTMLEdit(g_.Col(), g_.Row(), "");
   }

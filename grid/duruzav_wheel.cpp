@@ -232,6 +232,43 @@ void TVudUvizidIzed::WMTimer(TMessage& message) {
   else TBaseGrid::WndProc(message);
 }
 
+// ---- The view scrolled ----
+
+// The cells a fixed wallpaper covers, as cell coordinates.
+TRect TGridInput::WallpaperCells() {
+  TBackGround& back = *g_.BackGround();
+  int left = -1, top = -1, right = -1, bottom = -1;
+  g_.MouseToCell(back.Left(), back.Top(), left, top);
+  g_.MouseToCell(back.Left() + back.Bitmap()->Width(), back.Top() + back.Bitmap()->Height(), right, bottom);
+  return {left, top, right, bottom};
+}
+
+void TVudUvizidIzed::TopLeftChanged() {
+  TGridInputState& state = input_;
+  TGridInput input(*this);
+  const bool wallpaper = backGround_.Display() == bdFixed && !backGround_.Bitmap()->Empty();
+  TRect before{};
+  if (wallpaper) {
+    // Where the covered cells were before the scroll, in today's coordinates.
+    before = input.WallpaperCells();
+    const int dx = state.lastLeftCol - LeftCol(), dy = state.lastTopRow - TopRow();
+    before = {before.Left + dx, before.Top + dy, before.Right + dx, before.Bottom + dy};
+  }
+  TBaseGrid::TopLeftChanged();
+  if (settings_.SelectionRectangle) Invalidate();
+  if (wallpaper) {
+    RepaintRect(before);
+    RepaintRect(input.WallpaperCells());
+  }
+  const TBackGroundDisplay display = backGround_.Display();
+  if ((display == bdGradientHorz || display == bdGradientVert) && backGround_.ColorTo() != clNone) Invalidate();
+  // Editor controls other than the text editor do not scroll with the cells.
+  if (editControls_ && editControls_->controlShown && editControls_->editorType != edNormal) HideInplaceEdit();
+  CellControlsUpdate();
+  state.lastLeftCol = LeftCol();
+  state.lastTopRow = TopRow();
+}
+
 // ---- Version ----
 
 AnsiString TVudUvizidIzed::GetVersionString() { return GetVersion() + " May, 2006"; }

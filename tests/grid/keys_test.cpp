@@ -286,6 +286,14 @@ TEST_F(KeysTest, TabOverAGridWithoutTabStopsEnds) {
   EXPECT_EQ(Current(), (TGridCoord{3, 2}));
 }
 
+TEST_F(KeysTest, WithAlwaysEditTheEditorReopensAfterAnArrow) {
+  grid->Navigation()->AlwaysEdit = true;
+  Goto(2, 2);
+  Press(Qt::Key_Down);
+  EXPECT_EQ(Current(), (TGridCoord{2, 3}));
+  EXPECT_TRUE(grid->EditorMode());
+}
+
 // The lookup text is typed letter by letter; a navigation key and the
 // grid timer (four ticks) start it afresh.
 TEST_F(KeysTest, LookupTextEndsOnNavigationKeysAndAfterFourTicks) {

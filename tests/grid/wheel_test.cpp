@@ -4,6 +4,7 @@
 #include <QWheelEvent>
 #include <vector>
 
+#include "framework/forms.h"
 #include "framework/messaging.h"
 #include "framework/resources.h"
 #include "grid/gridcombo.h"
@@ -188,6 +189,19 @@ TEST_F(WheelTest, BlinkingTextShowsEveryOtherTick) {
   EXPECT_EQ(InkIn(2, 2), shown);
 }
 
+// ---- A cancelled move ----
+
+TEST_F(WheelTest, ACancelledColumnMoveEndsWithTheDragCursor) {
+  grid->SetOptions(grid->Options() | goColMoving);
+  const TRect header = grid->CellRect(2, 0);
+  gridtesting::SendMouse(grid, QEvent::MouseButtonPress, Qt::LeftButton, header.Left + 10, header.Top + 5);
+  ASSERT_EQ(grid->GridState(), gsColMoving);
+  Screen->SetCursor(crDrag);
+  grid->Perform(WM_CANCELMODE);
+  EXPECT_EQ(grid->GridState(), gsNormal);
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
 // ---- Commands of the child controls ----
 
 // A control that counts the commands it gets back.
@@ -268,6 +282,27 @@ TEST_F(WheelTest, ChoosingAComboItemReportsItOnce) {
   ASSERT_TRUE(combo->Visible());
   harness::ChooseItem(combo, 1);
   EXPECT_EQ(changes, std::vector<AnsiString>{"2,3:1:two"});
+}
+
+// ---- The view scrolled ----
+
+TEST_F(WheelTest, ScrollingHidesEditorControlsAndMovesCellControls) {
+  auto* button = new TButton(&form);
+  grid->SetCellControls(2, 4, button);
+  grid->SetOptions(grid->Options() | goEditing);
+  grid->OnGetEditorType = [](TObject*, int, int, TEditorType& editor) { editor = edComboList; };
+  grid->AddComboString("one");
+  grid->SetCol(1);
+  grid->SetRow(3);
+  harness::PressKey(grid, Qt::Key_F2);
+  TGridCombo* combo = grid->EditControls().combo;
+  ASSERT_TRUE(combo->Visible());
+  grid->SetTopRow(3);
+  EXPECT_FALSE(combo->Visible());
+  EXPECT_TRUE(button->Visible());
+  EXPECT_EQ(button->Top(), grid->CellRect(2, 4).Top);
+  grid->SetTopRow(10);
+  EXPECT_FALSE(button->Visible());
 }
 
 TEST_F(WheelTest, TheVersionReadsNumberAndDate) { EXPECT_EQ(grid->GetVersionString(), "3.3.2.9 May, 2006"); }
