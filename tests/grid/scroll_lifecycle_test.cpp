@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/forms.h"
+#include "framework/imglist.h"
 #include "framework/messaging.h"
 #include "grid/duruzav.h"
 
@@ -76,6 +77,14 @@ TEST(GridLifecycle, WithoutSynchWithGridTheColumnsKeepTheirWidths) {
   grid.SetParent(&form);
   grid.SetBounds(0, 0, 800, 250);
   EXPECT_EQ(grid.ColWidths(1), 64);
+}
+
+TEST(GridLifecycle, AFreedImageListIsLetGo) {
+  TVudUvizidIzed grid(nullptr);
+  auto* images = new TImageList(nullptr);
+  grid.SetImages(images);
+  delete images;
+  EXPECT_EQ(grid.GridImages(), nullptr);
 }
 
 // ---- Header lists ----
