@@ -126,12 +126,15 @@ void TVudUvizidIzed::WMSize(TMessage& message) {
 
 // ---- Header lists and the columns merged by list ----
 
-void TVudUvizidIzed::ColHeaderChanged(TObject*) {
-  UpdateColHeaders();
-  ShowColumnHeaders();
-}
+void TVudUvizidIzed::ColHeaderChanged(TObject*) { ShowColumnHeaders(); }
 
 void TVudUvizidIzed::RowHeaderChanged(TObject*) { ShowRowHeaders(); }
+
+void TVudUvizidIzed::SetRowIndicator(const TBitmap& bitmap) {
+  rowIndicator_.SetImage(bitmap.Image());
+  rowIndicator_.SetTransparent(bitmap.Transparent());
+  RepaintCell(0, Row());
+}
 
 void TVudUvizidIzed::ApplyColumnMerge() {
   for (int i = 0; i < mergedColumns_.Count(); ++i) MergeColumnCells(mergedColumns_.Items(i), i == 0);

@@ -87,6 +87,17 @@ TEST(GridLifecycle, AFreedImageListIsLetGo) {
   EXPECT_EQ(grid.GridImages(), nullptr);
 }
 
+TEST(GridLifecycle, AppendingARowAndSettingTheRowIndicator) {
+  TVudUvizidIzed grid(nullptr);
+  grid.DoAppendRow();
+  EXPECT_EQ(grid.RowCount(), 11);
+  TBitmap bitmap;
+  bitmap.SetSize(8, 6);
+  grid.SetRowIndicator(bitmap);
+  EXPECT_EQ(grid.RowIndicator()->Width(), 8);
+  EXPECT_EQ(grid.RowIndicator()->Height(), 6);
+}
+
 // ---- Header lists ----
 
 TEST(GridHeaders, ChangingAListWritesTheFixedCells) {
