@@ -9,6 +9,7 @@
 #include "framework/hints.h"
 #include "grid/duruzav.h"
 #include "platform/module.h"
+#include "tests/grid/spintesting.h"
 
 namespace {
 
@@ -301,6 +302,20 @@ TEST_F(DragScrolling, TheTimerGoesWhenTheDragLeavesTheMarginsOrTheGrid) {
   Over(200, 120);
   Over(200, 10);
   EXPECT_EQ(scroller.DragTimer()->Interval(), 1000u);
+}
+
+// The timer itself ticks; switched off, it goes during its own tick.
+TEST_F(DragScrolling, TheTimerScrollsAndEndsItselfWhenSwitchedOff) {
+  grid.DragScrollOptions()->Delays()->InitialDelay = 1;
+  grid.DragScrollOptions()->Delays()->RepeatDelay = 1;
+  Over(200, 10);
+  EXPECT_TRUE(spintesting::WaitUntil([&] { return grid.TopRow() < 49; }, std::chrono::seconds(10)));
+  grid.DragScrollOptions()->Active = false;
+  EXPECT_TRUE(spintesting::WaitUntil([&] { return scroller.DragTimer() == nullptr; }, std::chrono::seconds(10)));
+  harness::ProcessEvents();
+  const int top = grid.TopRow();
+  harness::ProcessEvents();
+  EXPECT_EQ(grid.TopRow(), top);
 }
 
 TEST_F(DragScrolling, SwitchedOffNothingScrolls) {
