@@ -244,8 +244,12 @@ void TVudUvizidIzed::SetFixedCols(int count) {
   rememberedFixedCols_ = count;
 }
 
+// A gradient background spans the whole client area: a new size redraws it
+// all.
 void TVudUvizidIzed::Resize() {
   TBaseGrid::Resize();
+  const TBackGroundDisplay display = backGround_.Display();
+  if ((display == bdGradientHorz || display == bdGradientVert) && backGround_.ColorTo() != clNone) Invalidate();
   UpdateScrollBars(false);
 }
 
