@@ -4,6 +4,9 @@
 // edges.
 #include <gtest/gtest.h>
 
+#include <QScrollBar>
+#include <vector>
+
 #include "framework/extracontrols.h"
 #include "framework/forms.h"
 #include "framework/hints.h"
@@ -116,6 +119,39 @@ TEST_F(Scrolling, AThumbOverAGridThatFitsStaysOnTheFirstRow) {
   VScroll(SB_THUMBTRACK, 127);
   EXPECT_EQ(grid.TopRow(), 1);
   EXPECT_EQ(HintText(), "Row : 1");
+}
+
+// The bar itself, worked as the user works it, sends its requests.
+TEST_F(Scrolling, TheBarSendsItsRequestsAsMessages) {
+  QScrollBar* bar = nullptr;
+  for (QScrollBar* b : grid.Widget()->findChildren<QScrollBar*>(Qt::FindDirectChildrenOnly))
+    if (b->orientation() == Qt::Vertical) bar = b;
+  ASSERT_NE(bar, nullptr);
+  std::vector<unsigned> requests;
+  const TWndMethod inherited = grid.WindowProc;
+  grid.WindowProc = [&](TMessage& m) {
+    if (m.Msg == WM_VSCROLL) requests.push_back(m.WParam & 0xFFFF);
+    inherited(m);
+  };
+  bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(grid.TopRow(), 2);
+  EXPECT_EQ(requests, (std::vector<unsigned>{SB_LINEDOWN, SB_ENDSCROLL}));
+  EXPECT_EQ(bar->value(), grid.VertScrollPos());
+
+  requests.clear();
+  grid.Props().ScrollHints = shVertical;
+  bar->setSliderDown(true);
+  bar->setSliderPosition(kGridScrollScale);
+  EXPECT_EQ(HintText(), "Row : 91");
+  EXPECT_EQ(grid.TopRow(), 2);  // not tracked without goThumbTracking
+  bar->setSliderDown(false);
+  EXPECT_EQ(grid.TopRow(), 91);
+  EXPECT_FALSE(grid.Scroller()->HintShown());
+  ASSERT_GE(requests.size(), 3u);
+  EXPECT_EQ(requests[0], SB_THUMBTRACK);
+  EXPECT_EQ(requests[1], SB_THUMBPOSITION);
+  EXPECT_EQ(requests[2], SB_ENDSCROLL);
+  grid.WindowProc = inherited;
 }
 
 TEST(ScrollThumb, IndexOfAThumbPosition) {
