@@ -84,6 +84,7 @@ struct TScrollInfo {
   int nPos = 0;
   int nTrackPos = 0;
 };
+static_assert(sizeof(TScrollInfo) == 28);
 
 class TCustomGrid;
 

@@ -553,7 +553,8 @@ class TVudUvizidIzed : public TBaseGrid {
   void WMSize(TMessage& message) override;
   void ColHeaderChanged(TObject* sender);
   void RowHeaderChanged(TObject* sender);
-  virtual void UpdateColHeaders() {}
+  virtual void DoAppendRow() { SetRowCount(RowCount() + 1); }
+  void SetRowIndicator(const TBitmap& bitmap);
   TIntList* MergedColumns() { return &mergedColumns_; }
   void ApplyColumnMerge();
   void UndoColumnMerge();

@@ -128,12 +128,15 @@ void TVudUvizidIzed::WMSize(TMessage& message) {
 
 // ---- Header lists and the columns merged by list ----
 
-void TVudUvizidIzed::ColHeaderChanged(TObject*) {
-  UpdateColHeaders();
-  ShowColumnHeaders();
-}
+void TVudUvizidIzed::ColHeaderChanged(TObject*) { ShowColumnHeaders(); }
 
 void TVudUvizidIzed::RowHeaderChanged(TObject*) { ShowRowHeaders(); }
+
+void TVudUvizidIzed::SetRowIndicator(const TBitmap& bitmap) {
+  rowIndicator_.SetImage(bitmap.Image());
+  rowIndicator_.SetTransparent(bitmap.Transparent());
+  RepaintCell(0, Row());
+}
 
 void TVudUvizidIzed::ApplyColumnMerge() {
   for (int i = 0; i < mergedColumns_.Count(); ++i) MergeColumnCells(mergedColumns_.Items(i), i == 0);
@@ -243,8 +246,12 @@ void TVudUvizidIzed::SetFixedCols(int count) {
   rememberedFixedCols_ = count;
 }
 
+// A gradient background spans the whole client area: a new size redraws it
+// all.
 void TVudUvizidIzed::Resize() {
   TBaseGrid::Resize();
+  const TBackGroundDisplay display = backGround_.Display();
+  if ((display == bdGradientHorz || display == bdGradientVert) && backGround_.ColorTo() != clNone) Invalidate();
   UpdateScrollBars(false);
 }
 

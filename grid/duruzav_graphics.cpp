@@ -58,9 +58,12 @@ TCellType TVudUvizidIzed::BaseCellType(int col, int row) {
 
 TCellGraphic* TVudUvizidIzed::RealColumnGraphic(int col, int row) { return GetCellGraphic(RemapCol(col), row); }
 
+// The grid lets go of an image list that is freed (Notification).
 void TVudUvizidIzed::SetImages(TImageList* images) {
   if (gridImages_ == images) return;
+  if (gridImages_) RemoveFreeNotification(gridImages_);
   gridImages_ = images;
+  if (images) FreeNotification(images);
   Invalidate();
 }
 

@@ -1,5 +1,6 @@
 // The grid's persistence operations, forwarded to their stores, and the
 // attached cell checker.
+#include "framework/imglist.h"
 #include "grid/columnsizestore.h"
 #include "grid/duruzav.h"
 #include "grid/visualprops.h"
@@ -21,5 +22,6 @@ void TVudUvizidIzed::SetCellChecker(TVudUvizidIzedCheck* checker) {
 
 void TVudUvizidIzed::Notification(TComponent* component, TOperation operation) {
   if (operation == opRemove && component == persist_.CellChecker) persist_.CellChecker = nullptr;
+  if (operation == opRemove && component == gridImages_) gridImages_ = nullptr;
   TBaseGrid::Notification(component, operation);
 }

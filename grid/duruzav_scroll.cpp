@@ -9,6 +9,7 @@
 #include "framework/extracontrols.h"
 #include "framework/hints.h"
 #include "framework/messaging.h"
+#include "framework/thread.h"
 #include "grid/duruzav.h"
 #include "platform/module.h"
 
@@ -305,7 +306,13 @@ void TGridScroller::AfterSize() {
 
 // ---- Drag scrolling ----
 
-void TGridScroller::FreeDragTimer() { dragTimer_.reset(); }
+void TGridScroller::FreeDragTimer() {
+  if (!dragTimer_) return;
+  dragTimer_->SetEnabled(false);
+  // The timer may be the one whose tick runs now: it goes after the tick.
+  std::shared_ptr<TTimer> leaving(dragTimer_.release());
+  QueueOnWindowThread([leaving] {});
+}
 
 void TGridScroller::DragOver(int x, int y, TDragState state, bool&) {
   TDragScrollOptions& options = *grid_.DragScrollOptions();

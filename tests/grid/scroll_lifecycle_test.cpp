@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/forms.h"
+#include "framework/imglist.h"
 #include "framework/messaging.h"
 #include "grid/duruzav.h"
 
@@ -76,6 +77,25 @@ TEST(GridLifecycle, WithoutSynchWithGridTheColumnsKeepTheirWidths) {
   grid.SetParent(&form);
   grid.SetBounds(0, 0, 800, 250);
   EXPECT_EQ(grid.ColWidths(1), 64);
+}
+
+TEST(GridLifecycle, AFreedImageListIsLetGo) {
+  TVudUvizidIzed grid(nullptr);
+  auto* images = new TImageList(nullptr);
+  grid.SetImages(images);
+  delete images;
+  EXPECT_EQ(grid.GridImages(), nullptr);
+}
+
+TEST(GridLifecycle, AppendingARowAndSettingTheRowIndicator) {
+  TVudUvizidIzed grid(nullptr);
+  grid.DoAppendRow();
+  EXPECT_EQ(grid.RowCount(), 11);
+  TBitmap bitmap;
+  bitmap.SetSize(8, 6);
+  grid.SetRowIndicator(bitmap);
+  EXPECT_EQ(grid.RowIndicator()->Width(), 8);
+  EXPECT_EQ(grid.RowIndicator()->Height(), 6);
 }
 
 // ---- Header lists ----

@@ -4,10 +4,15 @@
 // edges.
 #include <gtest/gtest.h>
 
+#include <QScrollBar>
+#include <vector>
+
 #include "framework/extracontrols.h"
 #include "framework/forms.h"
 #include "framework/hints.h"
 #include "grid/duruzav.h"
+#include "platform/module.h"
+#include "tests/grid/spintesting.h"
 
 namespace {
 
@@ -116,6 +121,39 @@ TEST_F(Scrolling, AThumbOverAGridThatFitsStaysOnTheFirstRow) {
   EXPECT_EQ(HintText(), "Row : 1");
 }
 
+// The bar itself, worked as the user works it, sends its requests.
+TEST_F(Scrolling, TheBarSendsItsRequestsAsMessages) {
+  QScrollBar* bar = nullptr;
+  for (QScrollBar* b : grid.Widget()->findChildren<QScrollBar*>(Qt::FindDirectChildrenOnly))
+    if (b->orientation() == Qt::Vertical) bar = b;
+  ASSERT_NE(bar, nullptr);
+  std::vector<unsigned> requests;
+  const TWndMethod inherited = grid.WindowProc;
+  grid.WindowProc = [&](TMessage& m) {
+    if (m.Msg == WM_VSCROLL) requests.push_back(m.WParam & 0xFFFF);
+    inherited(m);
+  };
+  bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(grid.TopRow(), 2);
+  EXPECT_EQ(requests, (std::vector<unsigned>{SB_LINEDOWN, SB_ENDSCROLL}));
+  EXPECT_EQ(bar->value(), grid.VertScrollPos());
+
+  requests.clear();
+  grid.Props().ScrollHints = shVertical;
+  bar->setSliderDown(true);
+  bar->setSliderPosition(kGridScrollScale);
+  EXPECT_EQ(HintText(), "Row : 91");
+  EXPECT_EQ(grid.TopRow(), 2);  // not tracked without goThumbTracking
+  bar->setSliderDown(false);
+  EXPECT_EQ(grid.TopRow(), 91);
+  EXPECT_FALSE(grid.Scroller()->HintShown());
+  ASSERT_GE(requests.size(), 3u);
+  EXPECT_EQ(requests[0], SB_THUMBTRACK);
+  EXPECT_EQ(requests[1], SB_THUMBPOSITION);
+  EXPECT_EQ(requests[2], SB_ENDSCROLL);
+  grid.WindowProc = inherited;
+}
+
 TEST(ScrollThumb, IndexOfAThumbPosition) {
   EXPECT_EQ(ScrollThumbIndex(127, 90, 1), 91);
   EXPECT_EQ(ScrollThumbIndex(0, 90, 1), 1);
@@ -201,6 +239,7 @@ TEST_F(Scrolling, ScrollBarsNamesTheBarsTheGridMayShow) {
 
 // Here no common-controls module is loaded: the standard bars stay.
 TEST_F(Scrolling, WithoutTheFlatFunctionsTheStandardBarsStay) {
+  if (platform::GetModuleHandle("comctl32.dll")) GTEST_SKIP() << "the flat stand-in is loaded";
   grid.Scroller()->SetScrollType(ssFlat);
   EXPECT_EQ(grid.Props().ScrollType, ssFlat);
   EXPECT_FALSE(grid.Scroller()->FlatActive());
@@ -299,6 +338,20 @@ TEST_F(DragScrolling, TheTimerGoesWhenTheDragLeavesTheMarginsOrTheGrid) {
   Over(200, 120);
   Over(200, 10);
   EXPECT_EQ(scroller.DragTimer()->Interval(), 1000u);
+}
+
+// The timer itself ticks; switched off, it goes during its own tick.
+TEST_F(DragScrolling, TheTimerScrollsAndEndsItselfWhenSwitchedOff) {
+  grid.DragScrollOptions()->Delays()->InitialDelay = 1;
+  grid.DragScrollOptions()->Delays()->RepeatDelay = 1;
+  Over(200, 10);
+  EXPECT_TRUE(spintesting::WaitUntil([&] { return grid.TopRow() < 49; }, std::chrono::seconds(10)));
+  grid.DragScrollOptions()->Active = false;
+  EXPECT_TRUE(spintesting::WaitUntil([&] { return scroller.DragTimer() == nullptr; }, std::chrono::seconds(10)));
+  harness::ProcessEvents();
+  const int top = grid.TopRow();
+  harness::ProcessEvents();
+  EXPECT_EQ(grid.TopRow(), top);
 }
 
 TEST_F(DragScrolling, SwitchedOffNothingScrolls) {
