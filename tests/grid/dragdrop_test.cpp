@@ -336,6 +336,16 @@ TEST_F(GridDragDrop, RowsMovedWithinTheGridLeaveFromWhereTheyWere) {
   EXPECT_EQ(column, (std::vector<std::string>{"r3", "r4", "r1", "r2", "r5"}));
 }
 
+TEST_F(GridDragDrop, EntireRowsLandFromColumnZeroWhateverTheColumn) {
+  b.SetOptions(b.Options() | goRowSelect);
+  b.DragDropSettings()->OleEntireRows = true;
+  DropOn(b, 3, 2, {Text("h\tx\ty")});
+  // From the fixed column 0, which the paste leaves as it is.
+  EXPECT_EQ(b.GetGridCell(1, 2), "x");
+  EXPECT_EQ(b.GetGridCell(2, 2), "y");
+  EXPECT_EQ(b.GetGridCell(3, 2), "");
+}
+
 TEST_F(GridDragDrop, DraggingOverTheHeaderScrollsUpOneRowPerMove) {
   b.SetRowCount(40);
   b.SetTopRow(10);
@@ -366,13 +376,16 @@ TEST_F(GridFileDrop, OnlyOneFileNamedCsvLoads) {
     const char* name;
     std::vector<AnsiString> files;
     bool loads;
+    bool refused = false;
   };
   const Case cases[] = {
       {"two files", {csv, csv}, false},
       {"not CSV", {other}, false},
+      {"one CSV file refused by OnOleDrop", {csv}, false, true},
       {"one CSV file", {csv}, true},
   };
   for (const Case& k : cases) {
+    b.OnOleDrop = [&](TObject*, int, int, const AnsiString&, bool& allow) { allow = !k.refused; };
     const HGLOBAL list = DropFilesBlock(k.files);
     DropOn(b, 1, 1, {{CF_HDROP, std::string(list->bytes.begin(), list->bytes.end())}});
     EXPECT_EQ(b.GetGridCell(0, 0) == "1", k.loads) << k.name;  // the file from the top-left cell
