@@ -270,6 +270,38 @@ TEST_F(GridDragDrop, TextIsRefusedOverTheHeaderAndAColumnAnywhereElse) {
   EXPECT_EQ(b.GetGridCell(2, 0), "");  // only the column is dropped
 }
 
+TEST_F(GridDragDrop, IndicatorsMarkWhereTheDragWouldLand) {
+  b.DragDropSettings()->OleColumnDragDrop = true;
+  const std::shared_ptr<IDropTarget> target = RegisteredDropTarget(&b);
+  ASSERT_NE(target, nullptr);
+  const TDropIndicators& shown = b.OleDragDrop().Indicators;
+  auto over = [&](const Blocks& blocks, int col, int row) {
+    auto data = std::make_shared<TMemoryDataObject>();
+    for (const auto& [cf, bytes] : blocks) data->Add(cf, GlobalFromBytes(bytes));
+    DWORD effect = DROPEFFECT_MOVE;
+    target->DragEnter(data, MK_LBUTTON, b.ClientToScreen(Middle(b, col, row)), &effect);
+    effect = DROPEFFECT_MOVE;
+    target->DragOver(MK_LBUTTON, b.ClientToScreen(Middle(b, col, row)), &effect);
+    return effect;
+  };
+  const TRect header = b.CellRect(2, 0), cell = b.CellRect(2, 3);
+  EXPECT_EQ(over({{ColumnFormat(), Int32(1)}}, 2, 0), DROPEFFECT_MOVE);
+  EXPECT_EQ(shown.ColArrowTop, b.ClientToScreen({header.Left, header.Top - 8}));
+  EXPECT_EQ(shown.ColArrowBottom, b.ClientToScreen({header.Left, header.Bottom}));
+  EXPECT_FALSE(shown.RowArrow);
+  EXPECT_EQ(over({{ColumnFormat(), Int32(1)}}, 2, 3), DROPEFFECT_NONE);
+  EXPECT_FALSE(shown.ColArrowTop);
+  EXPECT_EQ(over({Text("t")}, 2, 3), DROPEFFECT_MOVE);
+  EXPECT_EQ(shown.RowArrow, b.ClientToScreen({cell.Left - 10, cell.Top}));
+  b.OnOleDragOver = [](TObject*, int, int, bool& allow) { allow = false; };
+  EXPECT_EQ(over({Text("t")}, 2, 3), DROPEFFECT_NONE);
+  EXPECT_FALSE(shown.RowArrow);
+  b.OnOleDragOver = nullptr;
+  over({Text("t")}, 2, 3);
+  target->DragLeave();
+  EXPECT_FALSE(shown.RowArrow);
+}
+
 TEST_F(GridDragDrop, CtrlCopiesAndTheSourceKeepsItsCells) {
   a.SetGridCell(1, 1, "moved");
   a.SetSelection(TGridRect{1, 1, 1, 1});
