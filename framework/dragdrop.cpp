@@ -34,7 +34,7 @@ std::size_t GlobalSize(const HGLOBAL& block) { return block ? block->bytes.size(
 
 HGLOBAL GlobalFromBytes(const std::string& bytes) {
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes.size());
-  if (block) std::memcpy(block->bytes.data(), bytes.data(), bytes.size());
+  if (block) std::copy(bytes.begin(), bytes.end(), block->bytes.begin());
   return block;
 }
 

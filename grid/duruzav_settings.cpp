@@ -2,7 +2,6 @@
 // copying Assign of each.
 #include "grid/duruzav.h"
 
-#include "framework/dragdrop.h"
 #include "grid/zgdd.h"
 
 namespace {

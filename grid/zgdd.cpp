@@ -211,7 +211,7 @@ HRESULT TSourceDataObject::GetData(const FORMATETC& format, STGMEDIUM& medium) {
   }
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT | GMEM_DDESHARE, bytes.size());
   if (!block) return DV_E_FORMATETC;
-  std::memcpy(block->bytes.data(), bytes.data(), bytes.size());
+  std::copy(bytes.begin(), bytes.end(), block->bytes.begin());
   medium.tymed = TYMED_HGLOBAL;
   medium.hGlobal = std::move(block);
   return S_OK;

@@ -14,7 +14,6 @@
 
 #include "grid/griddragdrop.h"
 #include "tests/fuzz/gridfuzz.h"
-#include "tests/fuzz/offscreenwindows.h"
 
 namespace {
 

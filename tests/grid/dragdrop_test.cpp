@@ -270,6 +270,38 @@ TEST_F(GridDragDrop, TextIsRefusedOverTheHeaderAndAColumnAnywhereElse) {
   EXPECT_EQ(b.GetGridCell(2, 0), "");  // only the column is dropped
 }
 
+TEST_F(GridDragDrop, IndicatorsMarkWhereTheDragWouldLand) {
+  b.DragDropSettings()->OleColumnDragDrop = true;
+  const std::shared_ptr<IDropTarget> target = RegisteredDropTarget(&b);
+  ASSERT_NE(target, nullptr);
+  const TDropIndicators& shown = b.OleDragDrop().Indicators;
+  auto over = [&](const Blocks& blocks, int col, int row) {
+    auto data = std::make_shared<TMemoryDataObject>();
+    for (const auto& [cf, bytes] : blocks) data->Add(cf, GlobalFromBytes(bytes));
+    DWORD effect = DROPEFFECT_MOVE;
+    target->DragEnter(data, MK_LBUTTON, b.ClientToScreen(Middle(b, col, row)), &effect);
+    effect = DROPEFFECT_MOVE;
+    target->DragOver(MK_LBUTTON, b.ClientToScreen(Middle(b, col, row)), &effect);
+    return effect;
+  };
+  const TRect header = b.CellRect(2, 0), cell = b.CellRect(2, 3);
+  EXPECT_EQ(over({{ColumnFormat(), Int32(1)}}, 2, 0), DROPEFFECT_MOVE);
+  EXPECT_EQ(shown.ColArrowTop, b.ClientToScreen({header.Left, header.Top - 8}));
+  EXPECT_EQ(shown.ColArrowBottom, b.ClientToScreen({header.Left, header.Bottom}));
+  EXPECT_FALSE(shown.RowArrow);
+  EXPECT_EQ(over({{ColumnFormat(), Int32(1)}}, 2, 3), DROPEFFECT_NONE);
+  EXPECT_FALSE(shown.ColArrowTop);
+  EXPECT_EQ(over({Text("t")}, 2, 3), DROPEFFECT_MOVE);
+  EXPECT_EQ(shown.RowArrow, b.ClientToScreen({cell.Left - 10, cell.Top}));
+  b.OnOleDragOver = [](TObject*, int, int, bool& allow) { allow = false; };
+  EXPECT_EQ(over({Text("t")}, 2, 3), DROPEFFECT_NONE);
+  EXPECT_FALSE(shown.RowArrow);
+  b.OnOleDragOver = nullptr;
+  over({Text("t")}, 2, 3);
+  target->DragLeave();
+  EXPECT_FALSE(shown.RowArrow);
+}
+
 TEST_F(GridDragDrop, CtrlCopiesAndTheSourceKeepsItsCells) {
   a.SetGridCell(1, 1, "moved");
   a.SetSelection(TGridRect{1, 1, 1, 1});
@@ -336,6 +368,16 @@ TEST_F(GridDragDrop, RowsMovedWithinTheGridLeaveFromWhereTheyWere) {
   EXPECT_EQ(column, (std::vector<std::string>{"r3", "r4", "r1", "r2", "r5"}));
 }
 
+TEST_F(GridDragDrop, EntireRowsLandFromColumnZeroWhateverTheColumn) {
+  b.SetOptions(b.Options() | goRowSelect);
+  b.DragDropSettings()->OleEntireRows = true;
+  DropOn(b, 3, 2, {Text("h\tx\ty")});
+  // From the fixed column 0, which the paste leaves as it is.
+  EXPECT_EQ(b.GetGridCell(1, 2), "x");
+  EXPECT_EQ(b.GetGridCell(2, 2), "y");
+  EXPECT_EQ(b.GetGridCell(3, 2), "");
+}
+
 TEST_F(GridDragDrop, DraggingOverTheHeaderScrollsUpOneRowPerMove) {
   b.SetRowCount(40);
   b.SetTopRow(10);
@@ -366,13 +408,16 @@ TEST_F(GridFileDrop, OnlyOneFileNamedCsvLoads) {
     const char* name;
     std::vector<AnsiString> files;
     bool loads;
+    bool refused = false;
   };
   const Case cases[] = {
       {"two files", {csv, csv}, false},
       {"not CSV", {other}, false},
+      {"one CSV file refused by OnOleDrop", {csv}, false, true},
       {"one CSV file", {csv}, true},
   };
   for (const Case& k : cases) {
+    b.OnOleDrop = [&](TObject*, int, int, const AnsiString&, bool& allow) { allow = !k.refused; };
     const HGLOBAL list = DropFilesBlock(k.files);
     DropOn(b, 1, 1, {{CF_HDROP, std::string(list->bytes.begin(), list->bytes.end())}});
     EXPECT_EQ(b.GetGridCell(0, 0) == "1", k.loads) << k.name;  // the file from the top-left cell
