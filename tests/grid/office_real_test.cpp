@@ -62,6 +62,26 @@ TEST_F(OfficeSuite, WorkbookRoundTripKeepsTheTexts) {
   EXPECT_EQ(Row(2), (std::vector<AnsiString>{"x y", "2.5", "last"}));
 }
 
+TEST_F(OfficeSuite, SingleUsedCellLoadsIntoTheFirstNonFixedCell) {
+  {
+    TOfficeHelperProcess helper(TOfficeHelperProcess::DefaultCommand("excel"), {});
+    ASSERT_TRUE(helper.Start());
+    helper.Call({{"op", "add"}});
+    helper.Call({{"op", "select_sheet"}, {"index", 1}});
+    helper.Call({{"op", "set_values"}, {"address", "C5:C5"}, {"rows", QJsonArray{QJsonArray{"x"}}}});
+    helper.Call({{"op", "save_as"}, {"file", QString::fromStdString(File("one.xls"))}});
+  }
+  grid->SetColCount(4);
+  grid->SetRowCount(4);
+  grid->SetFixedCols(1);
+  grid->SetFixedRows(1);
+  grid->ExportFixedCells = false;
+  grid->LoadFromXLS(File("one.xls"));
+  EXPECT_EQ(grid->ColCount(), 2);
+  EXPECT_EQ(grid->RowCount(), 2);
+  EXPECT_EQ(grid->GetCellEx(1, 1), "x");
+}
+
 TEST_F(OfficeSuite, NamedSheetJoinsTheWorkbookAndMissingSheetsAreReported) {
   Fill3x3();
   grid->SaveToXLS(File("book.xls"), true);
