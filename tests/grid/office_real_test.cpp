@@ -121,6 +121,25 @@ TEST_F(OfficeSuite, DocumentTablesHoldTheCellsInOrder) {
   EXPECT_TRUE(endsWithTable);
 }
 
+TEST_F(OfficeSuite, AppendedTableGoesToTheBookmark) {
+  {
+    TOfficeHelperProcess helper(TOfficeHelperProcess::DefaultCommand("word"), {});
+    ASSERT_TRUE(helper.Start());
+    helper.Call({{"op", "add"}});
+    helper.Call({{"op", "type_text"}, {"text", "before"}});
+    helper.Call({{"op", "type_paragraph"}});
+    helper.Call({{"op", "add_bookmark"}, {"name", "here"}});
+    helper.Call({{"op", "type_text"}, {"text", "after"}});
+    helper.Call({{"op", "save_as"}, {"file", QString::fromStdString(File("marked.doc"))}});
+  }
+  Fill3x3();
+  grid->AppendToDoc(File("marked.doc"), "here");
+  const auto [rows, endsWithTable] = DocumentTable(File("marked.doc"));
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[1][1], "two\nlines");
+  EXPECT_FALSE(endsWithTable);  // the text after the bookmark follows it
+}
+
 // ---- Databases ----
 
 class OdbcTables : public GridFiles {
