@@ -66,6 +66,7 @@ void TGridDatabase::Load(const AnsiString& connectionString, const AnsiString& s
   const QSqlRecord fields = query.record();
   const int count = fields.count();
   const int fixedCols = grid_.FixedCols(), fixedRows = grid_.FixedRows();
+  const TGridUpdate update(grid_);
   grid_.SetColCount(fixedCols + count);
   if (fixedRows > 0)
     for (int i = 0; i < count; ++i) grid_.SetCellEx(fixedCols + i, fixedRows - 1, ToAnsi(fields.fieldName(i)));

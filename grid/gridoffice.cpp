@@ -31,8 +31,11 @@ std::optional<std::pair<int, int>> Cell(std::string_view part) {
   if (!part.empty() && part.front() == '$') part.remove_prefix(1);
   std::size_t letters = 0;
   int column = 0;
-  while (letters < part.size() && IsLetter(part[letters])) column = column * 26 + (part[letters++] - 'A' + 1);
-  if (letters == 0 || letters > kMostLetters) return std::nullopt;
+  while (letters < part.size() && IsLetter(part[letters])) {
+    if (letters == kMostLetters) return std::nullopt;
+    column = column * 26 + (part[letters++] - 'A' + 1);
+  }
+  if (letters == 0) return std::nullopt;
   part.remove_prefix(letters);
   if (!part.empty() && part.front() == '$') part.remove_prefix(1);
   const std::optional<int> row = RowNumber(part);

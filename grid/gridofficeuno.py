@@ -236,7 +236,8 @@ class Office:
 
     def insert_after(self, row, column, text):
         cell = self.table.getCellByPosition(column - 1, row - 1)
-        cell.insertString(cell.End, text, False)
+        # CR LF is one line break of a cell, not two paragraph breaks.
+        cell.insertString(cell.End, text.replace("\r\n", "\n"), False)
 
     def align(self, row, column, alignment):
         from com.sun.star.style.ParagraphAdjust import CENTER, RIGHT

@@ -70,6 +70,7 @@ void TGridSpreadsheet::LoadUsedRange(TSpreadsheetServer& server, const AnsiStrin
   const int firstCol = grid_.ExportFixedCells ? 0 : grid_.FixedCols();
   const int firstRow = grid_.ExportFixedCells ? 0 : grid_.FixedRows();
   const int fixedCols = grid_.FixedCols(), fixedRows = grid_.FixedRows();
+  const TGridUpdate update(grid_);
   grid_.SetColCount(range->ColCount() + firstCol);
   grid_.SetRowCount(range->RowCount() + firstRow);
   if (grid_.ColCount() > fixedCols) grid_.SetFixedCols(fixedCols);

@@ -62,6 +62,26 @@ TEST_F(OfficeSuite, WorkbookRoundTripKeepsTheTexts) {
   EXPECT_EQ(Row(2), (std::vector<AnsiString>{"x y", "2.5", "last"}));
 }
 
+TEST_F(OfficeSuite, SingleUsedCellLoadsIntoTheFirstNonFixedCell) {
+  {
+    TOfficeHelperProcess helper(TOfficeHelperProcess::DefaultCommand("excel"), {});
+    ASSERT_TRUE(helper.Start());
+    helper.Call({{"op", "add"}});
+    helper.Call({{"op", "select_sheet"}, {"index", 1}});
+    helper.Call({{"op", "set_values"}, {"address", "C5:C5"}, {"rows", QJsonArray{QJsonArray{"x"}}}});
+    helper.Call({{"op", "save_as"}, {"file", QString::fromStdString(File("one.xls"))}});
+  }
+  grid->SetColCount(4);
+  grid->SetRowCount(4);
+  grid->SetFixedCols(1);
+  grid->SetFixedRows(1);
+  grid->ExportFixedCells = false;
+  grid->LoadFromXLS(File("one.xls"));
+  EXPECT_EQ(grid->ColCount(), 2);
+  EXPECT_EQ(grid->RowCount(), 2);
+  EXPECT_EQ(grid->GetCellEx(1, 1), "x");
+}
+
 TEST_F(OfficeSuite, NamedSheetJoinsTheWorkbookAndMissingSheetsAreReported) {
   Fill3x3();
   grid->SaveToXLS(File("book.xls"), true);
@@ -99,6 +119,25 @@ TEST_F(OfficeSuite, DocumentTablesHoldTheCellsInOrder) {
   const auto [again, endsWithTable] = DocumentTable(File("grid.doc"));
   EXPECT_EQ(again[0][0], "a");  // the first table stays first
   EXPECT_TRUE(endsWithTable);
+}
+
+TEST_F(OfficeSuite, AppendedTableGoesToTheBookmark) {
+  {
+    TOfficeHelperProcess helper(TOfficeHelperProcess::DefaultCommand("word"), {});
+    ASSERT_TRUE(helper.Start());
+    helper.Call({{"op", "add"}});
+    helper.Call({{"op", "type_text"}, {"text", "before"}});
+    helper.Call({{"op", "type_paragraph"}});
+    helper.Call({{"op", "add_bookmark"}, {"name", "here"}});
+    helper.Call({{"op", "type_text"}, {"text", "after"}});
+    helper.Call({{"op", "save_as"}, {"file", QString::fromStdString(File("marked.doc"))}});
+  }
+  Fill3x3();
+  grid->AppendToDoc(File("marked.doc"), "here");
+  const auto [rows, endsWithTable] = DocumentTable(File("marked.doc"));
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[1][1], "two\nlines");
+  EXPECT_FALSE(endsWithTable);  // the text after the bookmark follows it
 }
 
 // ---- Databases ----
