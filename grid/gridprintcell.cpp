@@ -39,6 +39,42 @@ int Rounded(double v) { return static_cast<int>(std::lround(v)); }
 
 }  // namespace
 
+void PlaceRotatedText(TRect& r, TAlignment hAlign, TVAlignment vAlign, int a, int b, int c, int d, int angle) {
+  const int quadrant = angle <= 90 ? 1 : angle <= 180 ? 2 : angle < 271 ? 3 : 4;
+  const int l = r.Left, t = r.Top, right = r.Right, bottom = r.Bottom;
+  // The vertical centre's common part.
+  const int half = (t - bottom + a + b) / 2;
+  switch (quadrant) {
+    case 1:
+      r.Left = hAlign == taRightJustify ? right - d - c : hAlign == taCenter ? l + (right - l - c - d) / 2 : l;
+      r.Top = vAlign == vtaBottom ? bottom - a : vAlign == vtaCenter ? t - half + b : t + b;
+      break;
+    case 2:
+      r.Left = hAlign == taRightJustify ? right - c : hAlign == taCenter ? right - (right - l + c - d) / 2 : l + d;
+      r.Top = vAlign == vtaBottom ? bottom : vAlign == vtaCenter ? t - half + b + a : t + b + a;
+      break;
+    case 3:
+      r.Left = hAlign == taRightJustify ? right : hAlign == taCenter ? right - (right - l - c - d) / 2 : l + c + d;
+      r.Top = vAlign == vtaBottom ? bottom - b : vAlign == vtaCenter ? t - half + a : t + a;
+      break;
+    default:
+      r.Left = hAlign == taRightJustify ? right - d : hAlign == taCenter ? l + (right - l + c - d) / 2 : l + c;
+      r.Top = vAlign == vtaBottom ? bottom - a - b : vAlign == vtaCenter ? t - half : t;
+      break;
+  }
+}
+
+void TGridPrint::CalcTextPos(TRect& r, int angle, const AnsiString& text, TAlignment hAlign, TVAlignment vAlign) {
+  TCanvas* canvas = grid_.Canvas();
+  canvas->Font()->Assign(*grid_.Font());
+  const TSize size = canvas->TextExtent(text);
+  InflateRect(r, -2, -2);
+  const double x = angle * M_PI / 180.0;
+  auto part = [](double v) { return static_cast<int>(std::lround(std::abs(v))); };
+  PlaceRotatedText(r, hAlign, vAlign, part(std::cos(x) * size.cy), part(std::sin(x) * size.cx),
+                   part(std::sin(x) * size.cy), part(std::cos(x) * size.cx), angle);
+}
+
 void TGridPrint::SetScaledFont(TFont* font, const TFont& source) const {
   font->Assign(source);
   if (ScaleFactor != 1.0) font->SetSize(std::max(1, Rounded(source.Size() * ScaleFactor)));

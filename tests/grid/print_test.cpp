@@ -452,6 +452,35 @@ TEST_F(GridPrinting, RotatedTextPrintsWithoutGraphics) {
   EXPECT_NE(plain.image, rotated.image);
 }
 
+// Rotated text in the rectangle (0, 0, 100, 50) with extents a = 4, b = 30,
+// c = 6, d = 20.
+struct RotatedCase {
+  int angle;
+  TAlignment h;
+  TVAlignment v;
+  int left;
+  int top;
+};
+
+class RotatedPlacement : public ::testing::TestWithParam<RotatedCase> {};
+
+TEST_P(RotatedPlacement, FollowsTheQuadrantAndAlignment) {
+  const RotatedCase& c = GetParam();
+  TRect r{0, 0, 100, 50};
+  PlaceRotatedText(r, c.h, c.v, 4, 30, 6, 20, c.angle);
+  EXPECT_EQ(r.Left, c.left);
+  EXPECT_EQ(r.Top, c.top);
+}
+
+INSTANTIATE_TEST_SUITE_P(Quadrants, RotatedPlacement,
+                         ::testing::Values(RotatedCase{45, taLeftJustify, vtaTop, 0, 30},
+                                           RotatedCase{90, taRightJustify, vtaBottom, 74, 46},
+                                           RotatedCase{135, taCenter, vtaCenter, 57, 42},
+                                           RotatedCase{180, taLeftJustify, vtaBottom, 20, 50},
+                                           RotatedCase{270, taRightJustify, vtaTop, 100, 4},
+                                           RotatedCase{271, taCenter, vtaBottom, 43, 16},
+                                           RotatedCase{300, taLeftJustify, vtaCenter, 6, 8}));
+
 // A grid that keeps the export notifications it is sent.
 class NotedGrid : public TVudUvizidIzed {
  public:
