@@ -13,7 +13,6 @@
 
 #include "framework/canvas.h"
 #include "framework/grids.h"
-
 #include "grid/duruzav.h"
 
 enum TPrintMethod { prPreview, prPrint, prCalcPrint, prCalcPreview };

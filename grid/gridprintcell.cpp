@@ -37,6 +37,29 @@ class TCanvasToolsKeeper {
 
 int Rounded(double v) { return static_cast<int>(std::lround(v)); }
 
+// Where a graphic of w x h goes in the cell r (device pixels); `gap` keeps
+// a left-placed graphic off the cell's edge.
+TRect PlacePrintGraphic(const TRect& r, int w, int h, TCellHAlign hAlign, TCellVAlign vAlign, int gap) {
+  TRect place = Bounds(r.Left + gap, r.Top, w, h);
+  switch (hAlign) {
+    case haRight:
+    case haAfterText: place.Left = r.Right - w; break;
+    case haCenter: place.Left = r.Left + (r.Right - r.Left - w) / 2; break;
+    case haFull: place.Left = r.Left; w = r.Right - r.Left; break;
+    default: break;
+  }
+  switch (vAlign) {
+    case vaBottom:
+    case vaUnderText: place.Top = r.Bottom - h; break;
+    case vaCenter: place.Top = r.Top + (r.Bottom - r.Top - h) / 2; break;
+    case vaFull: h = r.Bottom - r.Top; break;
+    default: break;
+  }
+  place.Right = place.Left + w;
+  place.Bottom = place.Top + h;
+  return place;
+}
+
 }  // namespace
 
 void PlaceRotatedText(TRect& r, TAlignment hAlign, TVAlignment vAlign, int a, int b, int c, int d, int angle) {
@@ -228,9 +251,10 @@ void TGridPrint::PrintCell(int c, int row, const TRect& cell) {
   canvas->SetMapMode(MM_LOMETRIC);
 }
 
-// Check boxes as frame controls on the print canvas; the other graphics
-// through the grid's graphic painter, rotated text with its font at the
-// device's resolution (the painter sizes it for the screen).
+// Check boxes as frame controls on the print canvas, bitmaps stretched to
+// their screen size; the other graphics through the grid's graphic
+// painter, rotated text with its font at the device's resolution (the
+// painter sizes it for the screen).
 void TGridPrint::PrintCellGraphic(TVudUvizidIzed::CellPaint& paint, double toDevice) {
   TCanvas* canvas = paint.canvas;
   const TCellType kind = paint.graphic->CellType;
@@ -245,6 +269,15 @@ void TGridPrint::PrintCellGraphic(TVudUvizidIzed::CellPaint& paint, double toDev
     grid_.GetCheckBoxState(paint.realCol, paint.row, checked);
     const unsigned flat = grid_.FlatControls() ? DFCS_FLAT : 0;
     DrawFrameControl(canvas, &box, DFC_BUTTON, DFCS_BUTTONCHECK | flat | (checked ? DFCS_CHECKED : 0));
+    return;
+  }
+  // The painter draws a bitmap at its pixel size: on paper it is stretched
+  // to the size it has on the screen.
+  if (kind == ctBitmap) {
+    if (const TBitmap* bitmap = paint.graphic->Bitmap(); bitmap && !bitmap->Empty())
+      canvas->StretchDraw(PlacePrintGraphic(paint.r, paint.grW, paint.grH, paint.graphic->CellHAlign,
+                                            paint.graphic->CellVAlign, Rounded(toDevice)),
+                          bitmap);
     return;
   }
   // The painter's font has its pixels at 96 per inch.

@@ -441,6 +441,28 @@ TEST_F(GridPrinting, CheckBoxesPrintWithGraphics) {
   EXPECT_EQ(preview(false, true), preview(false, false));
 }
 
+// A bitmap of 20 x 20 screen pixels prints 53 print units (5.3 mm) wide.
+TEST_F(GridPrinting, BitmapsPrintAtTheirScreenSize) {
+  Fill(3, 3);
+  grid->PrintSettings()->PrintGraphics = true;
+  grid->SetCellEx(1, 1, "");
+  TBitmap* bitmap = grid->CreateBitmap(1, 1, false, haLeft, vaTop);
+  bitmap->SetSize(20, 20);
+  bitmap->Canvas()->Brush()->SetColor(clRed);
+  bitmap->Canvas()->FillRect({0, 0, 20, 20});
+  PreviewPage page;
+  grid->PrintPreview(&page.canvas, page.r);
+  int widest = 0;
+  for (int y = 0; y < page.image.height(); ++y) {
+    int run = 0;
+    for (int x = 0; x < page.image.width(); ++x) {
+      run = page.image.pixelColor(x, y) == QColor(Qt::red) ? run + 1 : 0;
+      widest = std::max(widest, run);
+    }
+  }
+  EXPECT_NEAR(widest, 53, 1);
+}
+
 TEST_F(GridPrinting, RotatedTextPrintsWithoutGraphics) {
   Fill(3, 3);
   grid->SetCellEx(1, 1, "");
