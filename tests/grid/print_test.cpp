@@ -376,9 +376,32 @@ TEST_F(GridPrinting, HeaderTextsGatherTheirItemsByPosition) {
   EXPECT_TRUE(left.Shows("Report  1  "));
 
   s.PageNr = s.Title = ppBottomRight;
+  s.Date = ppTopCenter;
+  s.DateFormat = "yyyy";
   PreviewPage right;
   grid->PrintPreview(&right.canvas, right.r);
   EXPECT_TRUE(right.Shows("  1  Report"));
+  EXPECT_TRUE(right.Shows(" " + FormatDateTime("yyyy", Now())));
+}
+
+TEST_F(GridPrinting, HandlersSizeColumnsAndRowsAndHearOfEveryPage) {
+  Fill(2, 30);
+  BreakEvery(10);
+  TGridPrint& printing = grid->Printing();
+  printing.OnPrintSetColumnWidth = [](TObject*, int col, int& width) { width = 100 + col; };
+  printing.OnPrintSetRowHeight = [](TObject*, int, int& height) { height = 50; };
+  std::vector<std::pair<int, int>> done;  // page, next row
+  printing.OnPrintPageDone = [&](TObject*, TCanvas*, int lastRow, int, int lastPage, int xSize, int ySize) {
+    done.emplace_back(lastPage, lastRow);
+    EXPECT_EQ(xSize, 1000);
+    EXPECT_EQ(ySize, -1400);
+  };
+  PreviewPage page;
+  grid->SetPreviewPage(2);
+  grid->PrintPreview(&page.canvas, page.r);
+  EXPECT_EQ(printing.PrintColWidths[1], 101);
+  EXPECT_EQ(printing.PrintColPositions[2] - printing.PrintColPositions[1], 101 + 40);
+  EXPECT_EQ(done, (std::vector<std::pair<int, int>>{{1, 10}, {2, 20}, {3, 30}}));
 }
 
 TEST_F(GridPrinting, FurtherTitleLinesFollowTheFirst) {
