@@ -251,10 +251,11 @@ void TGridPrint::PrintCell(int c, int row, const TRect& cell) {
   canvas->SetMapMode(MM_LOMETRIC);
 }
 
-// Check boxes as frame controls on the print canvas, bitmaps stretched to
-// their screen size; the other graphics through the grid's graphic
-// painter, rotated text with its font at the device's resolution (the
-// painter sizes it for the screen).
+// Check boxes as frame controls on the print canvas; rotated text (its
+// font at the device's resolution: the painter sizes it for the screen)
+// and progress bars by the grid's graphic painter on the page; bitmaps
+// stretched to their screen size; the other graphics by the painter at
+// screen size, stretched the same way.
 void TGridPrint::PrintCellGraphic(TVudUvizidIzed::CellPaint& paint, double toDevice) {
   TCanvas* canvas = paint.canvas;
   const TCellType kind = paint.graphic->CellType;
@@ -271,19 +272,39 @@ void TGridPrint::PrintCellGraphic(TVudUvizidIzed::CellPaint& paint, double toDev
     DrawFrameControl(canvas, &box, DFC_BUTTON, DFCS_BUTTONCHECK | flat | (checked ? DFCS_CHECKED : 0));
     return;
   }
-  // The painter draws a bitmap at its pixel size: on paper it is stretched
-  // to the size it has on the screen.
-  if (kind == ctBitmap) {
-    if (const TBitmap* bitmap = paint.graphic->Bitmap(); bitmap && !bitmap->Empty())
-      canvas->StretchDraw(PlacePrintGraphic(paint.r, paint.grW, paint.grH, paint.graphic->CellHAlign,
-                                            paint.graphic->CellVAlign, Rounded(toDevice)),
-                          bitmap);
-    return;
-  }
   // The painter's font has its pixels at 96 per inch.
   if (kind == ctRotated)
     canvas->Font()->SetSize(Rounded(canvas->Font()->Size() * canvas->DeviceCaps(LOGPIXELSX) / 96.0));
-  grid_.DrawCellGraphic(paint, paint.r);
+  // A bar fills the cell, whatever its resolution.
+  if (kind == ctRotated || kind == ctProgress) {
+    grid_.DrawCellGraphic(paint, paint.r);
+    return;
+  }
+  const TRect place = PlacePrintGraphic(paint.r, paint.grW, paint.grH, paint.graphic->CellHAlign,
+                                        paint.graphic->CellVAlign, Rounded(toDevice));
+  if (kind == ctBitmap) {
+    if (const TBitmap* bitmap = paint.graphic->Bitmap(); bitmap && !bitmap->Empty()) canvas->StretchDraw(place, bitmap);
+    return;
+  }
+  // The painter draws pictures, icons and images at their pixel sizes: it
+  // draws them at screen size on a bitmap in the cell's colour, which the
+  // paper gets stretched to the size they have on the screen.
+  const int width = Rounded(paint.grW / toDevice), height = Rounded(paint.grH / toDevice);
+  if (width <= 0 || height <= 0) return;
+  TBitmap image;
+  image.SetSize(width, height);
+  image.Canvas()->Brush()->SetColor(canvas->Brush()->Color());
+  image.Canvas()->FillRect({0, 0, width, height});
+  image.Canvas()->Font()->Assign(*canvas->Font());
+  TVudUvizidIzed::CellPaint screen = paint;
+  screen.canvas = image.Canvas();
+  screen.r = {0, 0, width, height};
+  screen.left = 0;
+  screen.grW = width;
+  screen.grH = height;
+  screen.textW = 0;
+  grid_.DrawCellGraphic(screen, screen.r);
+  canvas->StretchDraw(place, &image);
 }
 
 void TGridPrint::PrintCellBorders(int c, int row, TRect cell, int rowHeight) {

@@ -486,6 +486,29 @@ TEST_F(GridPrinting, BitmapsPrintAtTheirScreenSize) {
   EXPECT_NEAR(widest, 53, 1);
 }
 
+// A progress bar fills its cell on paper as on the screen.
+TEST_F(GridPrinting, ProgressBarsPrintAtTheirCellSize) {
+  Fill(3, 3);
+  grid->PrintSettings()->PrintGraphics = true;
+  grid->PrintSettings()->NoAutoSize = true;
+  grid->SetColWidths(1, 80);
+  grid->SetCellEx(1, 1, "100");
+  grid->AddProgress(1, 1, clBlue, clWhite);
+  PreviewPage page;
+  grid->PrintPreview(&page.canvas, page.r);
+  int widest = 0;
+  for (int y = 0; y < page.image.height(); ++y) {
+    int run = 0;
+    for (int x = 0; x < page.image.width(); ++x) {
+      run = page.image.pixelColor(x, y) == QColor(Qt::blue) ? run + 1 : 0;
+      widest = std::max(widest, run);
+    }
+  }
+  // The cell: 80 screen pixels less 4 print 201 units, with 40 of spacing.
+  EXPECT_GT(widest, 201);
+  EXPECT_LE(widest, 241);
+}
+
 TEST_F(GridPrinting, RotatedTextPrintsWithoutGraphics) {
   Fill(3, 3);
   grid->SetCellEx(1, 1, "");
