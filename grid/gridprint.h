@@ -13,10 +13,14 @@
 
 #include "framework/canvas.h"
 #include "framework/grids.h"
-
 #include "grid/duruzav.h"
 
 enum TPrintMethod { prPreview, prPrint, prCalcPrint, prCalcPreview };
+
+// Moves r's left and top to where text rotated by `angle` degrees starts so
+// that the text, whose rotated extents are a = |cos x h|, b = |sin x w|,
+// c = |sin x h| and d = |cos x w|, lies aligned in r.
+void PlaceRotatedText(TRect& r, TAlignment hAlign, TVAlignment vAlign, int a, int b, int c, int d, int angle);
 
 class TGridPrint {
  public:
@@ -48,6 +52,9 @@ class TGridPrint {
   // and back.
   int MapFontHeight(int size) const;
   static int MapFontSize(int height);
+  // PlaceRotatedText for `text` in the grid's font on its canvas (device
+  // pixels), within r less 2 on every side.
+  void CalcTextPos(TRect& r, int angle, const AnsiString& text, TAlignment hAlign, TVAlignment vAlign);
   // What cell (real col, row) needs in print units at ScaleFactor.
   TPoint MeasurePrintCell(int col, int row);
 

@@ -37,7 +37,66 @@ class TCanvasToolsKeeper {
 
 int Rounded(double v) { return static_cast<int>(std::lround(v)); }
 
+// Where a graphic of w x h goes in the cell r (device pixels); `gap` keeps
+// a left-placed graphic off the cell's edge.
+TRect PlacePrintGraphic(const TRect& r, int w, int h, TCellHAlign hAlign, TCellVAlign vAlign, int gap) {
+  TRect place = Bounds(r.Left + gap, r.Top, w, h);
+  switch (hAlign) {
+    case haRight:
+    case haAfterText: place.Left = r.Right - w; break;
+    case haCenter: place.Left = r.Left + (r.Right - r.Left - w) / 2; break;
+    case haFull: place.Left = r.Left; w = r.Right - r.Left; break;
+    default: break;
+  }
+  switch (vAlign) {
+    case vaBottom:
+    case vaUnderText: place.Top = r.Bottom - h; break;
+    case vaCenter: place.Top = r.Top + (r.Bottom - r.Top - h) / 2; break;
+    case vaFull: h = r.Bottom - r.Top; break;
+    default: break;
+  }
+  place.Right = place.Left + w;
+  place.Bottom = place.Top + h;
+  return place;
+}
+
 }  // namespace
+
+void PlaceRotatedText(TRect& r, TAlignment hAlign, TVAlignment vAlign, int a, int b, int c, int d, int angle) {
+  const int quadrant = angle <= 90 ? 1 : angle <= 180 ? 2 : angle < 271 ? 3 : 4;
+  const int l = r.Left, t = r.Top, right = r.Right, bottom = r.Bottom;
+  // The vertical centre's common part.
+  const int half = (t - bottom + a + b) / 2;
+  switch (quadrant) {
+    case 1:
+      r.Left = hAlign == taRightJustify ? right - d - c : hAlign == taCenter ? l + (right - l - c - d) / 2 : l;
+      r.Top = vAlign == vtaBottom ? bottom - a : vAlign == vtaCenter ? t - half + b : t + b;
+      break;
+    case 2:
+      r.Left = hAlign == taRightJustify ? right - c : hAlign == taCenter ? right - (right - l + c - d) / 2 : l + d;
+      r.Top = vAlign == vtaBottom ? bottom : vAlign == vtaCenter ? t - half + b + a : t + b + a;
+      break;
+    case 3:
+      r.Left = hAlign == taRightJustify ? right : hAlign == taCenter ? right - (right - l - c - d) / 2 : l + c + d;
+      r.Top = vAlign == vtaBottom ? bottom - b : vAlign == vtaCenter ? t - half + a : t + a;
+      break;
+    default:
+      r.Left = hAlign == taRightJustify ? right - d : hAlign == taCenter ? l + (right - l + c - d) / 2 : l + c;
+      r.Top = vAlign == vtaBottom ? bottom - a - b : vAlign == vtaCenter ? t - half : t;
+      break;
+  }
+}
+
+void TGridPrint::CalcTextPos(TRect& r, int angle, const AnsiString& text, TAlignment hAlign, TVAlignment vAlign) {
+  TCanvas* canvas = grid_.Canvas();
+  canvas->Font()->Assign(*grid_.Font());
+  const TSize size = canvas->TextExtent(text);
+  InflateRect(r, -2, -2);
+  const double x = angle * M_PI / 180.0;
+  auto part = [](double v) { return static_cast<int>(std::lround(std::abs(v))); };
+  PlaceRotatedText(r, hAlign, vAlign, part(std::cos(x) * size.cy), part(std::sin(x) * size.cx),
+                   part(std::sin(x) * size.cy), part(std::cos(x) * size.cx), angle);
+}
 
 void TGridPrint::SetScaledFont(TFont* font, const TFont& source) const {
   font->Assign(source);
@@ -192,9 +251,11 @@ void TGridPrint::PrintCell(int c, int row, const TRect& cell) {
   canvas->SetMapMode(MM_LOMETRIC);
 }
 
-// Check boxes as frame controls on the print canvas; the other graphics
-// through the grid's graphic painter, rotated text with its font at the
-// device's resolution (the painter sizes it for the screen).
+// Check boxes as frame controls on the print canvas; rotated text (its
+// font at the device's resolution: the painter sizes it for the screen)
+// and progress bars by the grid's graphic painter on the page; bitmaps
+// stretched to their screen size; the other graphics by the painter at
+// screen size, stretched the same way.
 void TGridPrint::PrintCellGraphic(TVudUvizidIzed::CellPaint& paint, double toDevice) {
   TCanvas* canvas = paint.canvas;
   const TCellType kind = paint.graphic->CellType;
@@ -215,6 +276,36 @@ void TGridPrint::PrintCellGraphic(TVudUvizidIzed::CellPaint& paint, double toDev
   if (kind == ctRotated)
     canvas->Font()->SetSize(Rounded(canvas->Font()->Size() * canvas->DeviceCaps(LOGPIXELSX) / 96.0));
   grid_.painter_->DrawCellGraphic(paint, paint.r);
+  // A bar fills the cell, whatever its resolution.
+  if (kind == ctRotated || kind == ctProgress) {
+    grid_.DrawCellGraphic(paint, paint.r);
+    return;
+  }
+  const TRect place = PlacePrintGraphic(paint.r, paint.grW, paint.grH, paint.graphic->CellHAlign,
+                                        paint.graphic->CellVAlign, Rounded(toDevice));
+  if (kind == ctBitmap) {
+    if (const TBitmap* bitmap = paint.graphic->Bitmap(); bitmap && !bitmap->Empty()) canvas->StretchDraw(place, bitmap);
+    return;
+  }
+  // The painter draws pictures, icons and images at their pixel sizes: it
+  // draws them at screen size on a bitmap in the cell's colour, which the
+  // paper gets stretched to the size they have on the screen.
+  const int width = Rounded(paint.grW / toDevice), height = Rounded(paint.grH / toDevice);
+  if (width <= 0 || height <= 0) return;
+  TBitmap image;
+  image.SetSize(width, height);
+  image.Canvas()->Brush()->SetColor(canvas->Brush()->Color());
+  image.Canvas()->FillRect({0, 0, width, height});
+  image.Canvas()->Font()->Assign(*canvas->Font());
+  TVudUvizidIzed::CellPaint screen = paint;
+  screen.canvas = image.Canvas();
+  screen.r = {0, 0, width, height};
+  screen.left = 0;
+  screen.grW = width;
+  screen.grH = height;
+  screen.textW = 0;
+  grid_.DrawCellGraphic(screen, screen.r);
+  canvas->StretchDraw(place, &image);
 }
 
 void TGridPrint::PrintCellBorders(int c, int row, TRect cell, int rowHeight) {

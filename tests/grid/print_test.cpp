@@ -376,9 +376,32 @@ TEST_F(GridPrinting, HeaderTextsGatherTheirItemsByPosition) {
   EXPECT_TRUE(left.Shows("Report  1  "));
 
   s.PageNr = s.Title = ppBottomRight;
+  s.Date = ppTopCenter;
+  s.DateFormat = "yyyy";
   PreviewPage right;
   grid->PrintPreview(&right.canvas, right.r);
   EXPECT_TRUE(right.Shows("  1  Report"));
+  EXPECT_TRUE(right.Shows(" " + FormatDateTime("yyyy", Now())));
+}
+
+TEST_F(GridPrinting, HandlersSizeColumnsAndRowsAndHearOfEveryPage) {
+  Fill(2, 30);
+  BreakEvery(10);
+  TGridPrint& printing = grid->Printing();
+  printing.OnPrintSetColumnWidth = [](TObject*, int col, int& width) { width = 100 + col; };
+  printing.OnPrintSetRowHeight = [](TObject*, int, int& height) { height = 50; };
+  std::vector<std::pair<int, int>> done;  // page, next row
+  printing.OnPrintPageDone = [&](TObject*, TCanvas*, int lastRow, int, int lastPage, int xSize, int ySize) {
+    done.emplace_back(lastPage, lastRow);
+    EXPECT_EQ(xSize, 1000);
+    EXPECT_EQ(ySize, -1400);
+  };
+  PreviewPage page;
+  grid->SetPreviewPage(2);
+  grid->PrintPreview(&page.canvas, page.r);
+  EXPECT_EQ(printing.PrintColWidths[1], 101);
+  EXPECT_EQ(printing.PrintColPositions[2] - printing.PrintColPositions[1], 101 + 40);
+  EXPECT_EQ(done, (std::vector<std::pair<int, int>>{{1, 10}, {2, 20}, {3, 30}}));
 }
 
 TEST_F(GridPrinting, FurtherTitleLinesFollowTheFirst) {
@@ -441,6 +464,51 @@ TEST_F(GridPrinting, CheckBoxesPrintWithGraphics) {
   EXPECT_EQ(preview(false, true), preview(false, false));
 }
 
+// A bitmap of 20 x 20 screen pixels prints 53 print units (5.3 mm) wide.
+TEST_F(GridPrinting, BitmapsPrintAtTheirScreenSize) {
+  Fill(3, 3);
+  grid->PrintSettings()->PrintGraphics = true;
+  grid->SetCellEx(1, 1, "");
+  TBitmap* bitmap = grid->CreateBitmap(1, 1, false, haLeft, vaTop);
+  bitmap->SetSize(20, 20);
+  bitmap->Canvas()->Brush()->SetColor(clRed);
+  bitmap->Canvas()->FillRect({0, 0, 20, 20});
+  PreviewPage page;
+  grid->PrintPreview(&page.canvas, page.r);
+  int widest = 0;
+  for (int y = 0; y < page.image.height(); ++y) {
+    int run = 0;
+    for (int x = 0; x < page.image.width(); ++x) {
+      run = page.image.pixelColor(x, y) == QColor(Qt::red) ? run + 1 : 0;
+      widest = std::max(widest, run);
+    }
+  }
+  EXPECT_NEAR(widest, 53, 1);
+}
+
+// A progress bar fills its cell on paper as on the screen.
+TEST_F(GridPrinting, ProgressBarsPrintAtTheirCellSize) {
+  Fill(3, 3);
+  grid->PrintSettings()->PrintGraphics = true;
+  grid->PrintSettings()->NoAutoSize = true;
+  grid->SetColWidths(1, 80);
+  grid->SetCellEx(1, 1, "100");
+  grid->AddProgress(1, 1, clBlue, clWhite);
+  PreviewPage page;
+  grid->PrintPreview(&page.canvas, page.r);
+  int widest = 0;
+  for (int y = 0; y < page.image.height(); ++y) {
+    int run = 0;
+    for (int x = 0; x < page.image.width(); ++x) {
+      run = page.image.pixelColor(x, y) == QColor(Qt::blue) ? run + 1 : 0;
+      widest = std::max(widest, run);
+    }
+  }
+  // The cell: 80 screen pixels less 4 print 201 units, with 40 of spacing.
+  EXPECT_GT(widest, 201);
+  EXPECT_LE(widest, 241);
+}
+
 TEST_F(GridPrinting, RotatedTextPrintsWithoutGraphics) {
   Fill(3, 3);
   grid->SetCellEx(1, 1, "");
@@ -451,6 +519,35 @@ TEST_F(GridPrinting, RotatedTextPrintsWithoutGraphics) {
   grid->PrintPreview(&rotated.canvas, rotated.r);
   EXPECT_NE(plain.image, rotated.image);
 }
+
+// Rotated text in the rectangle (0, 0, 100, 50) with extents a = 4, b = 30,
+// c = 6, d = 20.
+struct RotatedCase {
+  int angle;
+  TAlignment h;
+  TVAlignment v;
+  int left;
+  int top;
+};
+
+class RotatedPlacement : public ::testing::TestWithParam<RotatedCase> {};
+
+TEST_P(RotatedPlacement, FollowsTheQuadrantAndAlignment) {
+  const RotatedCase& c = GetParam();
+  TRect r{0, 0, 100, 50};
+  PlaceRotatedText(r, c.h, c.v, 4, 30, 6, 20, c.angle);
+  EXPECT_EQ(r.Left, c.left);
+  EXPECT_EQ(r.Top, c.top);
+}
+
+INSTANTIATE_TEST_SUITE_P(Quadrants, RotatedPlacement,
+                         ::testing::Values(RotatedCase{45, taLeftJustify, vtaTop, 0, 30},
+                                           RotatedCase{90, taRightJustify, vtaBottom, 74, 46},
+                                           RotatedCase{135, taCenter, vtaCenter, 57, 42},
+                                           RotatedCase{180, taLeftJustify, vtaBottom, 20, 50},
+                                           RotatedCase{270, taRightJustify, vtaTop, 100, 4},
+                                           RotatedCase{271, taCenter, vtaBottom, 43, 16},
+                                           RotatedCase{300, taLeftJustify, vtaCenter, 6, 8}));
 
 // A grid that keeps the export notifications it is sent.
 class NotedGrid : public TVudUvizidIzed {
