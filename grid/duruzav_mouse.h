@@ -102,6 +102,8 @@ struct TGridMouseState {
   bool movedOther = false;
   // An enhanced move ended in this release.
   bool moveEnded = false;
+  // Set while a row move onto the footer row is taken back.
+  bool undoingRowMove = false;
   // Milliseconds the last sort by a header click took.
   unsigned lastSortTime = 0;
 

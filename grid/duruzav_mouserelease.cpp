@@ -23,9 +23,16 @@ constexpr unsigned kMoveScrollTimer = 1;
 }  // namespace
 
 void TVudUvizidIzed::RowMoved(int from, int to) {
+  if (mouse_.undoingRowMove) return;
   const TFloatingFooter& footer = floatingFooter_;
-  // The footer row stays the last one.
-  if (footer.Visible() && footer.FooterStyle() == fsFixedLastRow && to == RowCount() - 1) return;
+  if (footer.Visible() && footer.FooterStyle() == fsFixedLastRow && to == RowCount() - 1) {
+    // The footer row stays the last one: the framework grid has moved the
+    // row already, so it goes back, and the move is none.
+    mouse_.undoingRowMove = true;
+    TCustomGrid::MoveRow(to, from);
+    mouse_.undoingRowMove = false;
+    return;
+  }
   TBaseGrid::RowMoved(from, to);
   if (Props().EnhRowColMove) mouse_.moved = true;
 }
