@@ -517,6 +517,7 @@ class TVudUvizidIzed : public TBaseGrid {
   void ColWidthsChanged() override; void RowHeightsChanged() override;
   void StartFixedEdit(int col, int row);
   void RowMoved(int from, int to) override;
+  bool ClicksOnMouseUp() const override { return false; }
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;

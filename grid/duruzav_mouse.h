@@ -133,6 +133,8 @@ using TSelectionResizeEvent =
 // The grid's mouse buttons: the left press, the double click, the right
 // press, the releases and the fixed-cell editor. One object serves one
 // message; what lives on between messages is the grid's TGridMouseState.
+// The release fires the grid's OnClick itself (not when it ends a column
+// sizing), so the grid does not click on every release as other controls do.
 class TGridMouse {
  public:
   explicit TGridMouse(TVudUvizidIzed& grid);

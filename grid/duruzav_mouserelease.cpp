@@ -45,7 +45,7 @@ void TGridMouse::LeftRelease(TShiftState shift, int x, int y) {
     s_.controlButtonDown = false;
     grid_.InvalidateCell(s_.controlButtonCell.X, s_.controlButtonCell.Y);
   }
-  s_.buttonDown = false;
+  s_.buttonDown = s_.colWasSized = s_.rowWasSized = false;
   s_.rowSelectAnchor = s_.colSelectAnchor = -1;
   grid_.mouseRangeSelecting_ = false;
   EndSizingLines(x, y);

@@ -125,6 +125,16 @@ TEST_F(BorderDrag, DraggedColumnTellsItsEnd) {
   EXPECT_TRUE(ended.empty()) << "a width set by the program is no drag";
 }
 
+TEST_F(BorderDrag, ReleaseClicksOnceUnlessItEndsAColumnSizing) {
+  int clicks = 0;
+  grid.OnClick = [&](TObject*) { ++clicks; };
+  const TPoint p = Middle(2, 3);
+  Click(p.X, p.Y);
+  EXPECT_EQ(clicks, 1);
+  DragColumnBorder(2, 20);
+  EXPECT_EQ(clicks, 1);
+}
+
 TEST_F(BorderDrag, ColumnDraggedPastItsLeftEdgeIsZeroWide) {
   DragColumnBorder(2, -150);
   EXPECT_EQ(grid.ColWidths(2), 0);
