@@ -3,6 +3,7 @@
 // glyphs, check boxes, cell buttons, anchors and the fixed cells' editor.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -222,6 +223,73 @@ TEST_F(MousePress, FixedCellEditorOpensOnADoubleClickWhenTheCellMayBeEdited) {
   EXPECT_EQ(editor->Text(), "Title");
   EXPECT_EQ(editor->Col(), 2);
   EXPECT_EQ(editor->Row(), 0);
+}
+
+TEST_F(MousePress, CheckControlOfTheMarkupToggles) {
+  grid.SetCellEx(2, 2, R"(<CONTROL TYPE="CHECK" ID="c" VALUE="TRUE" WIDTH="16"> <B>ok</B>)");
+  std::vector<AnsiString> told;  // id, type, value before the click
+  grid.OnControlClick = [&](TObject*, int, int, const AnsiString& id, const AnsiString& type, const AnsiString& value) {
+    told = {id, type, value};
+  };
+  const TRect r = grid.CellRect(2, 2);
+  const TPoint box{r.Left + 1 + grid.XYOffset.X + 8, r.Top + 1 + grid.XYOffset.Y + 8};
+  Click(box.X, box.Y);
+  EXPECT_EQ(grid.GetCtrlVal(2, 2, "c"), "FALSE");
+  EXPECT_EQ(told, (std::vector<AnsiString>{"c", "CHECK", "TRUE"}));
+  Click(box.X, box.Y);
+  EXPECT_EQ(grid.GetCtrlVal(2, 2, "c"), "TRUE");
+  EXPECT_TRUE(services->openedUrls.empty()) << "the control's anchor text is no address";
+}
+
+TEST_F(MousePress, PressOnAMergedAreaIsAPressOnItsBaseCell) {
+  grid.MergeCells(2, 2, 2, 2);
+  const TRect r = grid.CellRect(3, 3);
+  Click(r.Right - 10, r.Bottom - 5);
+  EXPECT_EQ(clicks, (std::vector<Cell>{{2, 2}}));
+  EXPECT_EQ(grid.Col(), 2);
+  EXPECT_EQ(grid.Row(), 2);
+}
+
+TEST_F(MousePress, DisjunctRowsAreAddedWithCtrlAndTakenOutAgain) {
+  grid.MouseActions()->SetDisjunctRowSelect(true);
+  const int x = Middle(2, 2).X;
+  Click(x, Middle(2, 2).Y);
+  Click(x, Middle(2, 4).Y, MK_CONTROL);
+  EXPECT_TRUE(grid.GetRowSelect(2));
+  EXPECT_TRUE(grid.GetRowSelect(4));
+  Click(x, Middle(2, 2).Y, MK_CONTROL);
+  EXPECT_FALSE(grid.GetRowSelect(2));
+  EXPECT_TRUE(grid.GetRowSelect(4));
+  Click(x, Middle(2, 3).Y);
+  EXPECT_EQ(grid.GetRowSelectCount(), 1);
+  EXPECT_TRUE(grid.GetRowSelect(3));
+}
+
+// A press on the selection keeps it for a drag to another program; the
+// release without a drag selects as a press would have.
+TEST_F(MousePress, PressOnTheSelectionWaitsForTheDrag) {
+  grid.DragDropSettings()->OleDropSource = true;
+  grid.SetSelection({1, 1, 3, 3});
+  const TPoint p = Middle(2, 2);
+  Press(p.X, p.Y);
+  EXPECT_EQ(grid.Selection(), (TGridRect{1, 1, 3, 3}));
+  EXPECT_EQ(clicks, (std::vector<Cell>{{2, 2}}));
+  Release(p.X, p.Y);
+  EXPECT_EQ(grid.Selection(), (TGridRect{2, 2, 2, 2}));
+}
+
+TEST_F(MousePress, RadioItemChosenByAClick) {
+  grid.SetOptions(grid.Options() | goEditing);
+  grid.SetRowHeights(2, 60);
+  TStringList items;
+  for (const char* item : {"one", "two", "three"}) items.Add(item);
+  grid.AddRadio(2, 2, 0, 0, &items);
+  const TRect r = grid.CellRect(2, 2);
+  const int lineHeight = std::max(16, grid.Canvas()->TextHeight("gh"));
+  Click(r.Left + 6, r.Top + lineHeight + lineHeight / 2);
+  int index = -1;
+  ASSERT_TRUE(grid.GetRadioIdx(2, 2, index));
+  EXPECT_EQ(index, 1);
 }
 
 }  // namespace

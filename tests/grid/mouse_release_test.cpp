@@ -75,6 +75,29 @@ TEST_F(ClickSort, ReleaseNearAHeaderBorderSortsFromFourPixelsIn) {
   EXPECT_EQ(sorted, std::vector<int>{1});
 }
 
+TEST_F(ClickSort, ReleaseOnAnotherHeaderSortsByTheReleaseColumn) {
+  const TPoint from = Middle(2, 0), to = Middle(1, 0);
+  Press(from.X, from.Y);
+  Release(to.X, to.Y);
+  EXPECT_EQ(sorted, std::vector<int>{1});
+  EXPECT_EQ(Column1(), "abcd");
+}
+
+TEST_F(ClickSort, MovingAColumnByItsHeaderIsNoSortClick) {
+  for (bool enhanced : {true, false}) {
+    grid.Props().EnhRowColMove = enhanced;
+    grid.SetOptions(grid.Options() | goColMoving);
+    const AnsiString moved = grid.GetCellEx(1, 1);
+    const TPoint from = Middle(1, 0), to = Middle(3, 0);
+    Press(from.X, from.Y);
+    Send(WM_MOUSEMOVE, to.X, to.Y, MK_LBUTTON);
+    Release(to.X, to.Y);
+    EXPECT_EQ(grid.GetCellEx(3, 1), moved) << enhanced;
+    EXPECT_TRUE(sorted.empty()) << enhanced;
+    grid.MoveColumn(3, 1);
+  }
+}
+
 TEST_F(ClickSort, FixedColumnSortsOnlyWhenAllowed) {
   ClickHeader(0);
   EXPECT_TRUE(sorted.empty());
