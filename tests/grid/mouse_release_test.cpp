@@ -191,6 +191,20 @@ TEST_F(BorderDrag, DraggedRowTellsItsEnd) {
   EXPECT_EQ(rows, std::vector<int>{2});
 }
 
+TEST_F(BorderDrag, RightReleaseDuringARowMoveBelongsToTheMove) {
+  grid.SetOptions(grid.Options() | goRowMoving);
+  int rightReleases = 0;
+  grid.OnMouseUp = [&](TObject*, TMouseButton button, TShiftState, int, int) { rightReleases += button == mbRight; };
+  const TPoint p = Middle(0, 2);
+  Press(p.X, p.Y);
+  ASSERT_EQ(grid.GridState(), gsRowMoving);
+  Send(WM_RBUTTONUP, p.X, p.Y, MK_LBUTTON);
+  EXPECT_EQ(rightReleases, 0);
+  Release(p.X, p.Y);
+  Send(WM_RBUTTONUP, p.X, p.Y, 0);
+  EXPECT_EQ(rightReleases, 1);
+}
+
 TEST_F(BorderDrag, RowMovedOntoAFixedFooterRowStaysPut) {
   grid.SetCellEx(1, 2, "moved");
   grid.FloatingFooter()->SetVisible(true);
