@@ -7,17 +7,11 @@
 #include "grid/zghtmle.h"
 #include "grid/zgutil.h"
 
-namespace {
-// A press this close to a cell's left or right edge may be meant for the
-// column border and is not a click on the cell.
-constexpr int kCellEdgeMargin = 4;
-}  // namespace
-
 bool TVudUvizidIzed::PressInsideCell(int x, int col, int row) const {
   if (!(Options() & goColSizing)) return true;
   const TRect r = TBaseGrid::CellRect(col, row);
   x = LayoutX(x);
-  return x - r.Left >= kCellEdgeMargin && r.Right - x >= kCellEdgeMargin;
+  return x - r.Left >= kBorderZone && r.Right - x >= kBorderZone;
 }
 
 void TVudUvizidIzed::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
@@ -126,9 +120,9 @@ void TGridMouse::DoubleClick(TShiftState shift, int x, int y) {
     // The border left of the cell sizes the column before it, unless that
     // one is fixed; then the right border is tried.
     int sized = -1;
-    if (std::abs(lx - r.Left) < kCellEdgeMargin && hit.X - 1 >= grid_.FixedCols()) sized = hit.X - 1;
-    else if (std::abs(lx - r.Right) < kCellEdgeMargin && hit.X >= grid_.FixedCols()) sized = hit.X;
-    if (std::abs(lx - r.Left) < kCellEdgeMargin || sized >= 0) s_.dblClickSizing = true;
+    if (NearBorder(lx, r.Left) && hit.X - 1 >= grid_.FixedCols()) sized = hit.X - 1;
+    else if (NearBorder(lx, r.Right) && hit.X >= grid_.FixedCols()) sized = hit.X;
+    if (NearBorder(lx, r.Left) || sized >= 0) s_.dblClickSizing = true;
     if (sized >= 0) {
       bool allow = true;
       if (grid_.OnColumnSize) grid_.OnColumnSize(&grid_, sized, allow);

@@ -2,6 +2,7 @@
 // What the cell grid's mouse handlers share: the state a press leaves for
 // the moves and the release, the hover state a move leaves for the next
 // press, and the sizing record that the size-change handlers consume.
+#include <cstdlib>
 #include <functional>
 
 #include "framework/controls.h"
@@ -12,6 +13,11 @@
 class TGridTransEdit;
 class TObject;
 class TVudUvizidIzed;
+
+// A point closer than this to a cell's edge is on the border between cells:
+// a press there drags the border rather than clicking the cell.
+inline constexpr int kBorderZone = 4;
+inline bool NearBorder(int pos, int edge) { return std::abs(pos - edge) < kBorderZone; }
 
 // Where the pointer rests, as the last mouse move found it.
 enum class THoverZone {
