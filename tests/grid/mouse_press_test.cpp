@@ -250,6 +250,16 @@ TEST_F(MousePress, PressOnAMergedAreaIsAPressOnItsBaseCell) {
   EXPECT_EQ(grid.Row(), 2);
 }
 
+TEST_F(MousePress, SecondPressOnACurrentMergedAreaEditsIt) {
+  grid.SetOptions(grid.Options() | goEditing);
+  grid.MergeCells(2, 2, 2, 2);
+  const TRect r = grid.CellRect(3, 3);
+  Click(r.Right - 10, r.Bottom - 5);
+  EXPECT_FALSE(grid.EditorMode());
+  Click(r.Right - 10, r.Bottom - 5);
+  EXPECT_TRUE(grid.EditorMode());
+}
+
 TEST_F(MousePress, DisjunctRowsAreAddedWithCtrlAndTakenOutAgain) {
   grid.MouseActions()->SetDisjunctRowSelect(true);
   const int x = Middle(2, 2).X;
@@ -290,6 +300,33 @@ TEST_F(MousePress, RadioItemChosenByAClick) {
   int index = -1;
   ASSERT_TRUE(grid.GetRadioIdx(2, 2, index));
   EXPECT_EQ(index, 1);
+}
+
+TEST_F(MousePress, DirectEditOpensTheEditorAtOnceAndAPressOutsideClosesIt) {
+  grid.SetOptions(grid.Options() | goEditing);
+  grid.MouseActions()->DirectEdit = true;
+  grid.SetCellEx(2, 3, "text");
+  const TPoint p = Middle(2, 3);
+  Click(p.X, p.Y);
+  ASSERT_TRUE(grid.EditorMode());
+  EXPECT_EQ(grid.Col(), 2);
+  EXPECT_EQ(grid.Row(), 3);
+  const TRect last = grid.CellRect(4, 5);
+  Click(last.Right + 20, last.Bottom + 20);
+  EXPECT_FALSE(grid.EditorMode());
+}
+
+TEST_F(MousePress, HeaderCheckBoxChecksTheColumnWithCheckAllCheck) {
+  grid.SetOptions(grid.Options() | goEditing);
+  grid.MouseActions()->CheckAllCheck = true;
+  for (int r = 0; r < grid.RowCount(); ++r) grid.AddCheckBox(2, r, false, false);
+  const TRect r = grid.CellRect(2, 0);
+  Click(r.Left + 5, r.Top + 5);
+  for (int row = 1; row < grid.RowCount(); ++row) {
+    bool state = false;
+    grid.GetCheckBoxState(2, row, state);
+    EXPECT_TRUE(state) << row;
+  }
 }
 
 }  // namespace
