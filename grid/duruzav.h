@@ -511,10 +511,12 @@ class TVudUvizidIzed : public TBaseGrid {
   bool InSizeZone(int x, int y);
   void StretchColumn(int col);
   void StretchRightColumn() { StretchColumn(ColCount() - 1); }
-  virtual void UpdateColSize(int col, int& width); void UpdateColHeaders() {}
-  virtual void CellSelect(int, int) {} virtual void UpdateSelectionRect(TGridRect&) {}
+  virtual void UpdateColSize(int col, int& width);
+  virtual void UpdateColHeaders() {}
+  virtual void UpdateSelectionRect(TGridRect&) {}
   void SizeChanged(int oldColCount, int oldRowCount) override;
-  void ColWidthsChanged() override; void RowHeightsChanged() override;
+  void ColWidthsChanged() override;
+  void RowHeightsChanged() override;
   void StartFixedEdit(int col, int row);
   void RowMoved(int from, int to) override;
   bool ClicksOnMouseUp() const override { return false; }
@@ -523,18 +525,23 @@ class TVudUvizidIzed : public TBaseGrid {
   TClickCellEvent OnRightClickCell;
   TClickCellEvent OnDblClickCell;
   TAutoRowEvent OnEndRowSize;
-  TColumnEvent OnEndColumnSize, OnClickSort;
+  TColumnEvent OnEndColumnSize;
+  TColumnEvent OnClickSort;
   TColumnSizeEvent OnUpdateColumnSize;
   TColumnAllowEvent OnCanSort;
   TRowColFlagEvent OnCanClickCell;
   TAnchorClickEvent OnAnchorClick;
   TControlClickEvent OnControlClick;
-  TCheckBoxClickEvent OnCheckBoxClick, OnCheckBoxMouseUp;
+  TCheckBoxClickEvent OnCheckBoxClick;
+  TCheckBoxClickEvent OnCheckBoxMouseUp;
   TRadioIndexEvent OnRadioMouseUp;
   TCellButtonEvent OnButtonClick;
-  TNodeAllowEvent OnBeforeExpandNode, OnBeforeContractNode;
-  TNodeEvent OnExpandNode, OnContractNode;
-  TSelectionResizeEvent OnSelectionResize, OnSelectionResized;
+  TNodeAllowEvent OnBeforeExpandNode;
+  TNodeAllowEvent OnBeforeContractNode;
+  TNodeEvent OnExpandNode;
+  TNodeEvent OnContractNode;
+  TSelectionResizeEvent OnSelectionResize;
+  TSelectionResizeEvent OnSelectionResized;
   TGridColorEvent OnGetCellColor;
   TGridColorEvent OnGetCellPrintColor;
   TGridBorderEvent OnGetCellBorder;

@@ -41,9 +41,6 @@ struct TGridSizingRecord {
 
 struct TGridMouseState {
   // ---- Left by a press (the release and the moves read it) ----
-  // Raised by the grid while a cell is being picked (a formula refers to
-  // it): a press only hands the cell to CellSelect.
-  bool cellPick = false;
   bool buttonDown = false;
   bool clickInProgress = false;
   TPoint pressPoint{0, 0};

@@ -38,10 +38,6 @@ void TGridMouse::LeftPress(TShiftState shift, int x, int y) {
   // A refused value keeps the current cell and its editor.
   if (!grid_.CloseEditorValidated()) return;
   s_.clickedCell = {hit.X, hit.Y};
-  if (s_.cellPick) {
-    grid_.CellSelect(hit.X, hit.Y);
-    return;
-  }
   if (SelectionResizerPress(x, y)) return;
   RecordPress(hit.X, hit.Y, x, y);
 
