@@ -184,6 +184,7 @@ class TGridMouse {
   void DefaultPress(TMouseButton button, TShiftState shift, int x, int y);
   void RecordSizingStart();
   void WatchSelection(const std::function<void()>& inherited);
+  bool DoubleClickSizing(TGridCoord cell, int x);
 
   // ---- Steps of the left press; true when the step claimed the press ----
   bool SelectionResizerPress(int x, int y);

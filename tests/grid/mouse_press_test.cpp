@@ -92,6 +92,25 @@ TEST_F(MousePress, DoubleClickOnAHeaderBorderSizesTheColumnBeforeIt) {
   EXPECT_EQ(doubleClicks, (std::vector<Cell>{{0, 2}}));
 }
 
+// Right of the last column the double click takes the last column's header
+// border, and the application hears of a double click outside the cells.
+TEST_F(MousePress, DoubleClickRightOfTheLastColumn) {
+  grid.SetBounds(0, 0, 560, 360);
+  grid.SetOptions(grid.Options() | goColSizing);
+  grid.MouseActions()->FixedRowsEdit = fceDblClick;
+  grid.SetCellEx(4, 3, "a text much wider than the sixty-four pixels of the column");
+  std::vector<Cell> doubleClicks;
+  grid.OnDblClickCell = [&](TObject*, int row, int col) { doubleClicks.push_back({row, col}); };
+  const TRect last = grid.CellRect(4, 0);
+  DoubleClick(last.Right + 2, Middle(4, 0).Y);
+  EXPECT_GT(grid.ColWidths(4), 64);
+  EXPECT_TRUE(doubleClicks.empty());
+  const TRect now = grid.CellRect(4, 0);
+  DoubleClick(now.Right + 40, Middle(4, 0).Y);
+  EXPECT_EQ(doubleClicks, (std::vector<Cell>{{-1, -1}}));
+  EXPECT_EQ(FixedEditor(), nullptr) << "no header is edited from outside the cells";
+}
+
 TEST_F(MousePress, RefusedColumnSizingByDoubleClickKeepsTheWidth) {
   grid.SetOptions(grid.Options() | goColSizing);
   grid.SetCellEx(1, 2, "a text much wider than the sixty-four pixels of the column");
