@@ -518,8 +518,11 @@ class TVudUvizidIzed : public TBaseGrid {
   void StretchRightColumn() { StretchColumn(ColCount() - 1); }
   virtual void UpdateColSize(int col, int& width);
   virtual void CellSelect(int, int) {} virtual void UpdateSelectionRect(TGridRect&) {}
+  virtual void UpdateColHeaders() {}
+  virtual void UpdateSelectionRect(TGridRect&) {}
   void SizeChanged(int oldColCount, int oldRowCount) override;
-  void ColWidthsChanged() override; void RowHeightsChanged() override;
+  void ColWidthsChanged() override;
+  void RowHeightsChanged() override;
   void StartFixedEdit(int col, int row);
   void RowMoved(int from, int to) override;
   // ---- Keyboard, wheel, panning and the grid timer (duruzav_keyboard.cpp, duruzav_wheel.cpp) ----
@@ -584,22 +587,30 @@ class TVudUvizidIzed : public TBaseGrid {
   void SaveToDOC(const AnsiString& file, bool newDoc), AppendToDoc(const AnsiString& file, const AnsiString& bookmark);
   void LoadFromMDBSQL(const AnsiString& databaseFile, const AnsiString& sql);
   void LoadFromMDBTable(const AnsiString& databaseFile, const AnsiString& table);
+  bool ClicksOnMouseUp() const override { return false; }
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
   TClickCellEvent OnDblClickCell;
   TColumnEvent OnEndColumnSize, OnClickSort;
+  TAutoRowEvent OnEndRowSize;
+  TColumnEvent OnEndColumnSize;
+  TColumnEvent OnClickSort;
   TColumnSizeEvent OnUpdateColumnSize;
   TColumnAllowEvent OnCanSort;
   TRowColFlagEvent OnCanClickCell;
   TAnchorClickEvent OnAnchorClick;
   TControlClickEvent OnControlClick;
-  TCheckBoxClickEvent OnCheckBoxClick, OnCheckBoxMouseUp;
+  TCheckBoxClickEvent OnCheckBoxClick;
+  TCheckBoxClickEvent OnCheckBoxMouseUp;
   TRadioIndexEvent OnRadioMouseUp;
   TCellButtonEvent OnButtonClick;
-  TNodeAllowEvent OnBeforeExpandNode, OnBeforeContractNode;
-  TNodeEvent OnExpandNode, OnContractNode;
-  TSelectionResizeEvent OnSelectionResize, OnSelectionResized;
+  TNodeAllowEvent OnBeforeExpandNode;
+  TNodeAllowEvent OnBeforeContractNode;
+  TNodeEvent OnExpandNode;
+  TNodeEvent OnContractNode;
+  TSelectionResizeEvent OnSelectionResize;
+  TSelectionResizeEvent OnSelectionResized;
   TGridColorEvent OnGetCellColor;
   TGridColorEvent OnGetCellPrintColor;
   TGridBorderEvent OnGetCellBorder;

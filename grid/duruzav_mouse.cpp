@@ -7,17 +7,11 @@
 #include "grid/zghtmle.h"
 #include "grid/zgutil.h"
 
-namespace {
-// A press this close to a cell's left or right edge may be meant for the
-// column border and is not a click on the cell.
-constexpr int kCellEdgeMargin = 4;
-}  // namespace
-
 bool TVudUvizidIzed::PressInsideCell(int x, int col, int row) const {
   if (!(Options() & goColSizing)) return true;
   const TRect r = TBaseGrid::CellRect(col, row);
   x = LayoutX(x);
-  return x - r.Left >= kCellEdgeMargin && r.Right - x >= kCellEdgeMargin;
+  return x - r.Left >= kBorderZone && r.Right - x >= kBorderZone;
 }
 
 void TVudUvizidIzed::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
@@ -113,39 +107,18 @@ bool TGridMouse::MarkupHitAt(TVudUvizidIzed& grid, int col, int realCol, int row
 
 void TGridMouse::DoubleClick(TShiftState shift, int x, int y) {
   if (!grid_.CloseEditorValidated()) return;
-  TGridCoord hit = grid_.MouseCoord(x, y);
-  if (hit.X == -1) {
-    if (grid_.Props().FixedRowAlways) return;
-    // Right of the last column: its header border may be meant.
-    hit = {grid_.ColCount() - 1, 0};
-  }
-  const TMouseActions& actions = *grid_.MouseActions();
-  if (hit.Y >= 0 && hit.Y < grid_.FixedRows() && (grid_.Options() & goColSizing) && actions.AutoSizeColOnDblClick) {
-    const TRect r = grid_.CellRect(hit.X, hit.Y);
-    const int lx = grid_.LayoutX(x);
-    // The border left of the cell sizes the column before it, unless that
-    // one is fixed; then the right border is tried.
-    int sized = -1;
-    if (std::abs(lx - r.Left) < kCellEdgeMargin && hit.X - 1 >= grid_.FixedCols()) sized = hit.X - 1;
-    else if (std::abs(lx - r.Right) < kCellEdgeMargin && hit.X >= grid_.FixedCols()) sized = hit.X;
-    if (std::abs(lx - r.Left) < kCellEdgeMargin || sized >= 0) s_.dblClickSizing = true;
-    if (sized >= 0) {
-      bool allow = true;
-      if (grid_.OnColumnSize) grid_.OnColumnSize(&grid_, sized, allow);
-      if (allow) {
-        grid_.AutoSizeCol(sized);
-        if (grid_.OnEndColumnSize) grid_.OnEndColumnSize(&grid_, sized);
-      }
-      return;
-    }
-  }
+  const TGridCoord hit = grid_.MouseCoord(x, y);
+  if (hit.X == -1 && grid_.Props().FixedRowAlways) return;
+  // Right of the last column the double click may be meant for its header
+  // border.
+  if (DoubleClickSizing(hit.X == -1 ? TGridCoord{grid_.ColCount() - 1, 0} : hit, x)) return;
   // The text editor that the double click opens puts its caret under the pointer.
   grid_.editState_.clickStarted = true;
   DefaultPress(mbLeft, shift, x, y);
   if (!grid_.EditorMode()) grid_.editState_.clickStarted = false;
-  const TGridCoord raw = grid_.MouseCoord(x, y);
-  if (grid_.OnDblClickCell) grid_.OnDblClickCell(&grid_, raw.Y, raw.X);
+  if (grid_.OnDblClickCell) grid_.OnDblClickCell(&grid_, hit.Y, hit.X);
   if (hit.X < 0 || hit.Y < 0) return;
+  const TMouseActions& actions = *grid_.MouseActions();
   if (actions.RangeSelectAndEdit && grid_.IsEditable(grid_.RemapCol(hit.X), hit.Y)) {
     grid_.SetOptions(grid_.Options() | goEditing);
     const TPoint base = grid_.BaseCell(hit.X, hit.Y);
@@ -154,6 +127,29 @@ void TGridMouse::DoubleClick(TShiftState shift, int x, int y) {
   }
   if (hit.Y < grid_.FixedRows() && actions.FixedRowsEdit == fceDblClick) StartFixedEdit(hit.X, hit.Y);
   else if (hit.X < grid_.FixedCols() && actions.FixedColsEdit == fceDblClick) StartFixedEdit(hit.X, hit.Y);
+}
+
+// A double click on a header border fits the column before it to its
+// contents (or the column itself when the one before is fixed).
+bool TGridMouse::DoubleClickSizing(TGridCoord cell, int x) {
+  if (cell.Y < 0 || cell.Y >= grid_.FixedRows() || !(grid_.Options() & goColSizing) ||
+      !grid_.MouseActions()->AutoSizeColOnDblClick)
+    return false;
+  const TRect r = grid_.CellRect(cell.X, cell.Y);
+  const int lx = grid_.LayoutX(x);
+  int sized = -1;
+  if (NearBorder(lx, r.Left) && cell.X - 1 >= grid_.FixedCols()) sized = cell.X - 1;
+  else if (NearBorder(lx, r.Right) && cell.X >= grid_.FixedCols()) sized = cell.X;
+  // The release that follows ends no sizing of its own.
+  if (NearBorder(lx, r.Left) || sized >= 0) s_.dblClickSizing = true;
+  if (sized < 0) return false;
+  bool allow = true;
+  if (grid_.OnColumnSize) grid_.OnColumnSize(&grid_, sized, allow);
+  if (allow) {
+    grid_.AutoSizeCol(sized);
+    if (grid_.OnEndColumnSize) grid_.OnEndColumnSize(&grid_, sized);
+  }
+  return true;
 }
 
 // ---- Right press ----

@@ -2,6 +2,7 @@
 // What the cell grid's mouse handlers share: the state a press leaves for
 // the moves and the release, the hover state a move leaves for the next
 // press, and the sizing record that the size-change handlers consume.
+#include <cstdlib>
 #include <functional>
 
 #include "framework/controls.h"
@@ -12,6 +13,11 @@
 class TGridTransEdit;
 class TObject;
 class TVudUvizidIzed;
+
+// A point closer than this to a cell's edge is on the border between cells:
+// a press there drags the border rather than clicking the cell.
+inline constexpr int kBorderZone = 4;
+inline bool NearBorder(int pos, int edge) { return std::abs(pos - edge) < kBorderZone; }
 
 // Where the pointer rests, as the last mouse move found it.
 enum class THoverZone {
@@ -102,6 +108,8 @@ struct TGridMouseState {
   bool movedOther = false;
   // An enhanced move ended in this release.
   bool moveEnded = false;
+  // Set while a row move onto the footer row is taken back.
+  bool undoingRowMove = false;
   // Milliseconds the last sort by a header click took.
   unsigned lastSortTime = 0;
 
@@ -131,6 +139,8 @@ using TSelectionResizeEvent =
 // The grid's mouse buttons: the left press, the double click, the right
 // press, the releases and the fixed-cell editor. One object serves one
 // message; what lives on between messages is the grid's TGridMouseState.
+// The release fires the grid's OnClick itself (not when it ends a column
+// sizing), so the grid does not click on every release as other controls do.
 class TGridMouse {
  public:
   explicit TGridMouse(TVudUvizidIzed& grid);
@@ -174,6 +184,7 @@ class TGridMouse {
   void DefaultPress(TMouseButton button, TShiftState shift, int x, int y);
   void RecordSizingStart();
   void WatchSelection(const std::function<void()>& inherited);
+  bool DoubleClickSizing(TGridCoord cell, int x);
 
   // ---- Steps of the left press; true when the step claimed the press ----
   bool SelectionResizerPress(int x, int y);

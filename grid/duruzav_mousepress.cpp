@@ -432,11 +432,16 @@ void TGridMouse::CellPress(const Press& p, bool canEdit) {
     bool allow = true;
     if (grid_.OnSelectCell) grid_.OnSelectCell(&grid_, p.col, p.row, allow);
     if (allow && !(grid_.Options() & goRowSelect)) grid_.SetSelection({p.col, p.row, p.col, p.row});
-    if (allow && wasCurrent && canEdit) grid_.ShowInplaceEdit();
+    if (allow && wasCurrent && canEdit) {
+      grid_.CancelGridState();
+      grid_.ShowInplaceEdit();
+    }
   }
   if (grid_.PressInsideCell(p.x, p.col, p.row) && normal && canEdit && actions.DirectEdit &&
       !grid_.HasStaticEdit(p.realCol, p.row)) {
     const TPoint& clicked = s_.clickedCell;
+    // The editor takes the press: no range is dragged from it.
+    grid_.CancelGridState();
     grid_.SetSelection({clicked.X, clicked.Y, clicked.X, clicked.Y});
     grid_.InitValidate(clicked.X, clicked.Y);
     grid_.ShowEditor();

@@ -3,7 +3,6 @@
 // the selection resize with its paste, and sorting by a header click.
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <utility>
 
 #include "framework/messaging.h"
@@ -13,8 +12,6 @@
 
 namespace {
 
-// A release this close to a header cell's border ends a sizing, not a click.
-constexpr int kBorderMargin = 4;
 // The filter button takes the last pixels of a header cell.
 constexpr int kFilterButtonWidth = 16;
 // The framework grid's timer that scrolls while a row or column is moved.
@@ -23,9 +20,16 @@ constexpr unsigned kMoveScrollTimer = 1;
 }  // namespace
 
 void TVudUvizidIzed::RowMoved(int from, int to) {
+  if (mouse_.undoingRowMove) return;
   const TFloatingFooter& footer = floatingFooter_;
-  // The footer row stays the last one.
-  if (footer.Visible() && footer.FooterStyle() == fsFixedLastRow && to == RowCount() - 1) return;
+  if (footer.Visible() && footer.FooterStyle() == fsFixedLastRow && to == RowCount() - 1) {
+    // The footer row stays the last one: the framework grid has moved the
+    // row already, so it goes back, and the move is none.
+    mouse_.undoingRowMove = true;
+    TCustomGrid::MoveRow(to, from);
+    mouse_.undoingRowMove = false;
+    return;
+  }
   TBaseGrid::RowMoved(from, to);
   if (Props().EnhRowColMove) mouse_.moved = true;
 }
@@ -38,7 +42,7 @@ void TGridMouse::LeftRelease(TShiftState shift, int x, int y) {
     s_.controlButtonDown = false;
     grid_.InvalidateCell(s_.controlButtonCell.X, s_.controlButtonCell.Y);
   }
-  s_.buttonDown = false;
+  s_.buttonDown = s_.colWasSized = s_.rowWasSized = false;
   s_.rowSelectAnchor = s_.colSelectAnchor = -1;
   grid_.mouseRangeSelecting_ = false;
   EndSizingLines(x, y);
@@ -228,7 +232,7 @@ bool TGridMouse::IsSortClick(TGridCoord hit, int x) {
   const TRect r = grid_.CellRect(hit.X, hit.Y);
   const int lx = grid_.LayoutX(x);
   if (hit.Y == 0 && (grid_.Options() & goColSizing) &&
-      (std::abs(lx - r.Left) < kBorderMargin || std::abs(lx - r.Right) < kBorderMargin))
+      (NearBorder(lx, r.Left) || NearBorder(lx, r.Right)))
     return false;
   const TGridCoord pressed = grid_.MouseCoord(s_.pressPoint.X, s_.pressPoint.Y);
   if (lx > r.Right - kFilterButtonWidth && grid_.GetFilter(grid_.RemapCol(hit.X))) return false;

@@ -1,15 +1,11 @@
 // Hit testing and sizing zones, the stretched column, and what follows a
 // change of the column widths, row heights or the grid's size.
 #include <cmath>
-#include <cstdlib>
 
 #include "grid/duruzav.h"
 
 namespace {
-// A point closer than this to a header cell's border drags the border.
-constexpr int kSizeZone = 4;
-
-bool NearEdge(int pos, int low, int high) { return std::abs(pos - low) < kSizeZone || std::abs(pos - high) < kSizeZone; }
+bool NearEdge(int pos, int low, int high) { return NearBorder(pos, low) || NearBorder(pos, high); }
 
 // The stretch that follows the grid's own changes: a stretch column the
 // grid no longer holds has nothing to fill, and is no error of the change.

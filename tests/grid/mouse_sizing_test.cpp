@@ -54,4 +54,95 @@ TEST_F(HitTesting, SizeZoneLiesWithinThreePixelsOfAHeaderBorder) {
   }
 }
 
+class Stretching : public MouseGrid {
+ protected:
+  void SetUp() override {
+    MouseGrid::SetUp();
+    grid.ColumnSize()->SetStretch(true);
+  }
+  int ClientWidth() { return grid.ClientRect().Right; }
+  int WidthsBut(int col) {
+    int sum = 0;
+    for (int c = 0; c < grid.ColCount(); ++c)
+      if (c != col) sum += grid.ColWidths(c);
+    return sum;
+  }
+};
+
+TEST_F(Stretching, StretchedColumnFillsTheClientWidth) {
+  grid.StretchColumn(2);
+  EXPECT_EQ(grid.ColWidths(2), ClientWidth() - WidthsBut(2) - 1);
+  grid.StretchRightColumn();
+  EXPECT_EQ(grid.ColWidths(4), ClientWidth() - WidthsBut(4) - 1);
+  grid.SetColWidths(1, 30);
+  EXPECT_EQ(grid.ColWidths(4), ClientWidth() - WidthsBut(4) - 1) << "ColumnSize.StretchColumn -1 follows";
+}
+
+TEST_F(Stretching, OneColumnIsAsWideAsTheClient) {
+  grid.SetFixedCols(0);
+  grid.SetColCount(1);
+  grid.StretchColumn(-1);
+  EXPECT_EQ(grid.ColWidths(0), ClientWidth());
+}
+
+// Other columns wider than the client: the default width when not
+// scrolled, the width kept when scrolled.
+TEST_F(Stretching, ColumnsWiderThanTheClientLeaveTheStretchedOneAlone) {
+  grid.ColumnSize()->SetStretch(false);
+  for (int c = 0; c < 4; ++c) grid.SetColWidths(c, 200);
+  grid.SetColWidths(4, 33);
+  grid.SetLeftCol(2);
+  grid.ColumnSize()->SetStretch(true);
+  grid.StretchColumn(4);
+  EXPECT_EQ(grid.ColWidths(4), 33);
+  grid.SetLeftCol(grid.FixedCols());
+  grid.StretchColumn(4);
+  EXPECT_EQ(grid.ColWidths(4), grid.DefaultColWidth());
+}
+
+TEST_F(Stretching, ColumnOutsideTheGridIsRefusedBeforeAnyWidthChanges) {
+  for (int col : {5, -2, -100}) {
+    std::vector<int> widths;
+    for (int c = 0; c < grid.ColCount(); ++c) widths.push_back(grid.ColWidths(c));
+    try {
+      grid.StretchColumn(col);
+      ADD_FAILURE() << col << " accepted";
+    } catch (const EDurUzavError& e) {
+      EXPECT_STREQ(e.what(), "Stretch column index out of range");
+    }
+    for (int c = 0; c < grid.ColCount(); ++c) EXPECT_EQ(grid.ColWidths(c), widths[c]) << col;
+  }
+}
+
+// A stretch column the grid lost to a smaller column count is nothing to
+// fill, and no error of the change.
+TEST_F(Stretching, StretchColumnBeyondTheGridDoesNotBreakSizeChanges) {
+  grid.ColumnSize()->StretchColumn = 4;
+  grid.SetColCount(3);
+  EXPECT_EQ(grid.ColCount(), 3);
+  EXPECT_NO_THROW(grid.SetColWidths(1, 40));
+}
+
+class Notifiers : public MouseGrid {
+ protected:
+  struct Counter : TGridChangeNotifier {
+    void CellsChanged(const TRect&) override { ++count; }
+    int count = 0;
+  };
+};
+
+TEST_F(Notifiers, NotifierRegisteredTwiceIsToldOnce) {
+  Counter counter, stranger;
+  grid.RegisterNotifier(&counter);
+  grid.RegisterNotifier(&counter);
+  grid.CellsChanged({1, 1, 2, 2});
+  EXPECT_EQ(counter.count, 1);
+  grid.UnRegisterNotifier(&stranger);
+  grid.CellsChanged({1, 1, 2, 2});
+  EXPECT_EQ(counter.count, 2);
+  grid.UnRegisterNotifier(&counter);
+  grid.CellsChanged({1, 1, 2, 2});
+  EXPECT_EQ(counter.count, 2);
+}
+
 }  // namespace
