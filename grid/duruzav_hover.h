@@ -41,6 +41,8 @@ class TGridHover {
   void CMHintShow(TMessage& message);
   void CMCursorChanged(TMessage& message);
   void ShowHintProc(AnsiString& hintStr, bool& canShow, THintInfo& hintInfo);
+  // The moving cell, its arrows and the drag cursor go when a move ends.
+  void HideMoveIndicators();
   // The sizing hint goes when the sizing ends.
   void HideSizingHint();
   bool SizingHintShown() const { return sizingHintShown_; }

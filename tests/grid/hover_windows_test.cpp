@@ -12,7 +12,9 @@
 #include "grid/arrowwindow.h"
 #include "grid/duruzav.h"
 #include "grid/htmlhintwindow.h"
+#include "framework/standardcontrols.h"
 #include "grid/popupbutton.h"
+#include "gridtesting.h"
 #include "platform/clock.h"
 
 namespace {
@@ -251,6 +253,22 @@ TEST(PopupButton, CaptionIsPlainOrMarkup) {
         if (button.Canvas()->Pixels(x, y) == clRed) red = true;
     EXPECT_TRUE(red) << caption;
   }
+}
+
+// ---- The cursor of each mouse move ----
+
+TEST(CursorShape, WrappedWidgetKeepsTheShapeItChoseItself) {
+  TForm form(nullptr);
+  TEdit edit(&form);
+  edit.SetParent(&form);
+  edit.SetBounds(0, 0, 100, 24);
+  form.Show();
+  ASSERT_EQ(edit.Widget()->cursor().shape(), Qt::IBeamCursor);
+  gridtesting::SendMouse(&edit, QEvent::MouseMove, Qt::NoButton, 10, 10);
+  EXPECT_EQ(edit.Widget()->cursor().shape(), Qt::IBeamCursor);
+  edit.SetCursor(crHandPoint);
+  gridtesting::SendMouse(&edit, QEvent::MouseMove, Qt::NoButton, 10, 10);
+  EXPECT_EQ(edit.Widget()->cursor().shape(), Qt::PointingHandCursor);
 }
 
 }  // namespace
