@@ -22,6 +22,9 @@ class TVudUvizidIzed;
 
 using TAnchorHoverEvent = std::function<void(TObject* Sender, int ARow, int ACol, const AnsiString& Anchor)>;
 using TAnchorHintEvent = std::function<void(TObject* Sender, int ARow, int ACol, AnsiString& Anchor)>;
+
+// The grid's handling of the moving mouse and its windows; the grid holds
+// one and forwards to it.
 class TGridHover {
  public:
   // Takes the grid's window procedure in front of its own for the cursor,

@@ -139,6 +139,19 @@ TEST_F(Hover, ZonesNeedTheirMouseActionsAndStayOffTheSizingBorders) {
   EXPECT_EQ(grid.Hover().State().hoverZone, THoverZone::ColSelect);
 }
 
+TEST_F(Hover, ACursorChangeFromOutsideEndsTheZone) {
+  grid.MouseActions()->ColSelect = true;
+  const TPoint p = Centre(3, 0);
+  Move(p.X, p.Y);
+  ASSERT_EQ(grid.Hover().State().hoverZone, THoverZone::ColSelect);
+  // The grid's own change (the move itself) keeps it; the next one does not.
+  grid.SetCursor(crCross);
+  EXPECT_EQ(grid.Hover().State().hoverZone, THoverZone::ColSelect);
+  grid.SetCursor(crDefault);
+  EXPECT_EQ(grid.Hover().State().hoverZone, THoverZone::None);
+  EXPECT_EQ(CursorShown(), crDefault);
+}
+
 TEST_F(Hover, SelectionResizerCornerIsItsOwnZone) {
   grid.Props().SelectionRectangle = true;
   grid.Props().SelectionResizer = true;
