@@ -65,7 +65,6 @@ std::optional<TBalloonTip> TVudUvizidIzed::BalloonTipAt(TPoint p) {
 
 void TGridHover::CreateToolTip() {
   toolTip_ = std::make_unique<TToolTipWindow>(nullptr, TTS_ALWAYSTIP | TTS_BALLOON);
-  toolTip_->Widget()->setObjectName("Tooltips_Class32");
 }
 
 void TGridHover::DestroyToolTip() { toolTip_.reset(); }

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QWidget>
+#include <optional>
 
 #include "framework/forms.h"
 #include "framework/tooltips.h"
@@ -140,6 +141,34 @@ TEST_F(Balloons, LeavingTheGridPopsTheTip) {
   ASSERT_TRUE(grid.Hover().ToolTip()->IsShown());
   grid.Perform(CM_MOUSELEAVE);
   EXPECT_FALSE(grid.Hover().ToolTip()->IsShown());
+}
+
+TEST(ToolTipWindow, ShowsWhatItsToolAnswersAndGoesOnAPress) {
+  TForm form(nullptr);
+  form.SetBounds(0, 0, 200, 200);
+  form.Show();
+  TToolTipWindow tip(nullptr, TTS_BALLOON);
+  AnsiString answer = "tip";
+  tip.AddTool(&form, [&](TPoint) {
+    TToolTipText text;
+    text.Text = answer;
+    return std::optional<TToolTipText>(text);
+  });
+  tip.SetTitle(7, "Title");
+  EXPECT_EQ(tip.Icon(), TTI_NONE);
+  tip.SetDelayTime(TTDT_INITIAL, 0);
+  const auto relay = [&](unsigned msg) { tip.RelayEvent(TMessage{msg, 0, MakeLParam(10, 10), 0, false}); };
+  relay(WM_MOUSEMOVE);
+  ASSERT_TRUE(tip.IsShown());
+  EXPECT_EQ(tip.TipText(), "tip");
+  EXPECT_EQ(tip.Top(), form.ClientToScreen({10, 30}).Y);
+  relay(WM_LBUTTONDOWN);
+  EXPECT_FALSE(tip.IsShown());
+  // An empty answer shows nothing.
+  answer.clear();
+  relay(CM_MOUSELEAVE);
+  relay(WM_MOUSEMOVE);
+  EXPECT_FALSE(tip.IsShown());
 }
 
 // ---- The mark-up hint window ----
