@@ -277,8 +277,8 @@ void TGridHover::PlaceMovingCell(int col, int row, int x, int y) {
 void TGridHover::PlaceArrows(bool columns) {
   TVudUvizidIzed& g = grid_;
   const int target = columns ? State().dropTarget.X : State().dropTarget.Y;
-  TArrowWindow* first = Arrow(0);
-  TArrowWindow* second = Arrow(1);
+  TArrowWindow* first = Arrow(columns ? 0 : 2);
+  TArrowWindow* second = Arrow(columns ? 1 : 3);
   const bool inView = columns ? target >= g.FixedCols() && target - g.LeftCol() < g.VisibleColCount()
                               : target >= g.FixedRows() && target - g.TopRow() < g.VisibleRowCount();
   const TFloatingFooter& footer = *g.FloatingFooter();
@@ -556,9 +556,10 @@ TPopupButton* TGridHover::MovingCell() {
 }
 
 TArrowWindow* TGridHover::Arrow(int index) {
+  static constexpr TArrowDirection kDirections[] = {arrDown, arrUp, arrLeft, arrRight};
   auto& arrow = arrows_.at(static_cast<std::size_t>(index));
   if (!arrow) {
-    arrow = std::make_unique<TArrowWindow>(nullptr, index == 0 ? arrDown : arrUp);
+    arrow = std::make_unique<TArrowWindow>(nullptr, kDirections[index]);
     arrow->SetBounds(0, 0, kArrowSize, kArrowSize);
   }
   return arrow.get();

@@ -65,7 +65,9 @@ class TGridHover {
   // ---- Windows of the moving and sizing feedback ----
   THTMLHintWindow* SizingHint();
   TPopupButton* MovingCell();
-  // 0 before the drop border (pointing down), 1 after it (pointing up).
+  // The arrows at a column's drop border: 0 above it (pointing down), 1
+  // below it (pointing up); at a row's: 2 left of it, 3 right of it (both
+  // pointing at the border).
   TArrowWindow* Arrow(int index);
   TPoint HintCell() const { return hintCell_; }
   const AnsiString& LastAnchor() const { return lastAnchor_; }
@@ -101,6 +103,6 @@ class TGridHover {
   bool sizingHintShown_ = false;
   std::unique_ptr<THTMLHintWindow> sizingHint_;
   std::unique_ptr<TPopupButton> movingCell_;
-  std::array<std::unique_ptr<TArrowWindow>, 2> arrows_;
+  std::array<std::unique_ptr<TArrowWindow>, 4> arrows_;
   std::unique_ptr<TToolTipWindow> toolTip_;
 };

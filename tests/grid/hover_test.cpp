@@ -272,6 +272,28 @@ TEST_F(Hover, MovingAColumnShowsTheMovingCellAndAsksOnEveryMove) {
   Screen->SetCursor(crDefault);
 }
 
+TEST_F(Hover, MovingARowMarksTheDropBorderBesideTheRow) {
+  grid.SetOptions(grid.Options() | goRowMoving);
+  grid.SetCells(0, 2, "Row two");
+  const TPoint p = Centre(0, 2);
+  Press(p.X, p.Y);
+  ASSERT_EQ(grid.GridState(), gsRowMoving);
+  grid.Hover().State().movingIndex = 2;
+  grid.Hover().State().pressPoint = p;
+  Move(p.X, Centre(0, 4).Y, MK_LBUTTON);
+  Move(p.X, Centre(0, 5).Y, MK_LBUTTON);
+  EXPECT_EQ(grid.Hover().MovingCell()->Caption(), "Row two");
+  TArrowWindow* left = grid.Hover().Arrow(2);
+  EXPECT_TRUE(left->Visible());
+  EXPECT_EQ(left->Direction(), arrLeft);
+  const TPoint border = grid.ClientToScreen({0, grid.CellRect(0, 4).Bottom});
+  EXPECT_EQ(left->Top() + left->Height() / 2, border.Y);
+  EXPECT_FALSE(grid.Hover().Arrow(0)->Visible());
+  grid.Hover().HideMoveIndicators();
+  EXPECT_FALSE(left->Visible());
+  EXPECT_FALSE(grid.Hover().MovingCell()->Visible());
+}
+
 TEST_F(Hover, RefusedColumnMoveEndsTheMove) {
   grid.SetOptions(grid.Options() | goColMoving);
   grid.OnColumnMove = [](TObject*, int, bool& allow) { allow = false; };
