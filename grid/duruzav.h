@@ -565,7 +565,8 @@ class TVudUvizidIzed : public TBaseGrid {
   TAnchorHoverEvent OnAnchorEnter;
   TAnchorHoverEvent OnAnchorExit;
   TAnchorHintEvent OnAnchorHint;
-  TColumnAllowEvent OnColumnMove, OnRowMove;
+  TColumnAllowEvent OnColumnMove;
+  TColumnAllowEvent OnRowMove;
 
   // ---- Settings objects of the look, sorting, grouping, filtering and drag and drop ----
   TBackGround* BackGround() { return &backGround_; }
