@@ -107,7 +107,7 @@ void TGridHover::MouseMove(TShiftState shift, int x, int y) {
     MovingFeedback(col, row, x, y);
     UpdateHoverZone(col, row, x, y, overResizer, scrolledUp);
   }
-  const bool linked = col >= 0 && row >= 0 && HoverLink(col, row, x, y);
+  const bool linked = HoverLink(col, row, x, y);
   if (!linked && g.Cursor() != g.loadedCursor_) {
     State().cursorChanged = true;
     g.SetCursorEx(g.loadedCursor_);
@@ -353,17 +353,18 @@ void TGridHover::UpdateHoverZone(int col, int row, int x, int y, bool overResize
 }
 
 // URLs and mark-up anchors under the pointer: the hand cursor and the
-// anchor events. True when the pointer is over one.
+// anchor events. True when the pointer is over one. Leaving an anchor for
+// anything else (a plain cell, the space outside the cells) ends it.
 bool TGridHover::HoverLink(int col, int row, int x, int y) {
   TVudUvizidIzed& g = grid_;
-  const AnsiString text = g.GetCellEx(g.RemapCol(col), row);
+  const bool inCells = col >= 0 && row >= 0;
+  const AnsiString text = inCells ? g.GetCellEx(g.RemapCol(col), row) : AnsiString();
   const TTextType kind = TextType(text, g.Props().EnableHTML);
-  if (g.Props().URLShow && kind != ttHTML && IsURL(text)) {
+  if (inCells && g.Props().URLShow && kind != ttHTML && IsURL(text)) {
     if (g.Cursor() != crHandPoint) g.SetCursor(crHandPoint);
     return true;
   }
-  if (kind != ttHTML) return false;
-  const AnsiString anchor = AnchorAt(col, row, x, y, nullptr);
+  const AnsiString anchor = inCells && kind == ttHTML ? AnchorAt(col, row, x, y, nullptr) : AnsiString();
   if (anchor.empty()) {
     if (!lastAnchor_.empty()) {
       if (g.OnAnchorExit) g.OnAnchorExit(&g, row, col, lastAnchor_);

@@ -214,6 +214,21 @@ TEST_F(Hover, AnchorEventsFollowThePointerFromAnchorToAnchor) {
   EXPECT_EQ(events, (std::vector<std::string>{"enter one 2,1", "enter two 2,1", "exit two"}));
 }
 
+TEST_F(Hover, LeavingAnAnchorForAPlainCellEndsIt) {
+  grid.SetColWidths(1, 300);
+  grid.SetCells(1, 2, "<a href=\"one\">one</a>");
+  std::vector<AnsiString> exits;
+  grid.OnAnchorExit = [&](TObject*, int, int, const AnsiString& a) { exits.push_back(a); };
+  const TRect r = grid.CellRect(1, 2);
+  Move(r.Left + 1 + grid.XYOffset.X + 3, r.Top + 1 + grid.XYOffset.Y + 4);
+  ASSERT_EQ(grid.Hover().LastAnchor(), "one");
+  const TPoint plain = Centre(2, 3);
+  Move(plain.X, plain.Y);
+  Move(plain.X + 1, plain.Y);
+  EXPECT_EQ(exits, std::vector<AnsiString>{"one"});
+  EXPECT_EQ(grid.Cursor(), crDefault);
+}
+
 // ---- Drags armed by a press ----
 
 TEST_F(Hover, RowDragFromTheFixedColumnSelectsWholeRows) {
