@@ -520,11 +520,13 @@ class TVudUvizidIzed : public TBaseGrid {
   TGridHover& Hover() { return hover_; }
   void MouseMove(TShiftState shift, int x, int y) override { hover_.MouseMove(shift, x, y); }
   void ShowHintProc(AnsiString& hintStr, bool& canShow, THintInfo& hintInfo);
-  // Stores HTMLHint; on, the application's hints render mark-up.
   void SetUseHTMLHints(bool on);
   void BalloonInit() { hover_.BalloonInit(); }
   void BalloonDone() { hover_.BalloonDone(); }
   void BalloonChange(TObject*) { hover_.BalloonChange(); }
+  void CreateToolTip() { hover_.CreateToolTip(); }
+  void DestroyToolTip() { hover_.DestroyToolTip(); }
+  void AddToolTip(int iconType, const AnsiString& text, const AnsiString& title);
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;

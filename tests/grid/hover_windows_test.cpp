@@ -73,6 +73,18 @@ TEST_F(Balloons, EnablingTwiceLeavesOneToolTipAndDisablingRemovesIt) {
   EXPECT_EQ(tip->Tool(), &grid);
 }
 
+TEST_F(Balloons, ToolTipIsMadeAndToldItsTitleStepByStep) {
+  grid.AddToolTip(TTI_INFO, "DurUzav", "ignored");
+  EXPECT_EQ(grid.Hover().ToolTip(), nullptr);
+  grid.CreateToolTip();
+  grid.AddToolTip(9, "DurUzav", "Title");
+  ASSERT_NE(grid.Hover().ToolTip(), nullptr);
+  EXPECT_EQ(grid.Hover().ToolTip()->Icon(), TTI_NONE);
+  EXPECT_EQ(grid.Hover().ToolTip()->Title(), "Title");
+  grid.DestroyToolTip();
+  EXPECT_EQ(ToolTipWindows(), 0);
+}
+
 TEST_F(Balloons, TransparencyGivesTheWindowsOpacity) {
   struct Case {
     unsigned char transparency;
