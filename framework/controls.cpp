@@ -328,7 +328,10 @@ void TControl::SetCursor(TCursor cursor) {
   Perform(CM_CURSORCHANGED);
 }
 
+// Only a change touches the widget: a wrapped Qt widget keeps the shape it
+// chose itself (a line edit's I-beam) while the control's stays crDefault.
 void TControl::ShowCursorShape(TCursor cursor) {
+  if (cursor == shownCursor_) return;
   shownCursor_ = cursor;
   if (!widget_) return;
   if (cursor == crDefault) widget_->unsetCursor();

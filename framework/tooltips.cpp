@@ -33,6 +33,8 @@ TColor IconColor(int icon) {
 TToolTipWindow::TToolTipWindow(TComponent* owner, unsigned style) : TCustomControl(owner), style_(style) {
   Widget()->setWindowFlags(Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
   Widget()->setFocusPolicy(Qt::NoFocus);
+  // The window class's name, by which tool-tip windows are found.
+  Widget()->setObjectName("Tooltips_Class32");
   SetVisibleFlag(false);
   SetColor(clInfoBk);
   Font()->SetColor(clInfoText);

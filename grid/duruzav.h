@@ -540,7 +540,6 @@ class TVudUvizidIzed : public TBaseGrid {
   TGridHover& Hover() { return hover_; }
   void MouseMove(TShiftState shift, int x, int y) override { hover_.MouseMove(shift, x, y); }
   void ShowHintProc(AnsiString& hintStr, bool& canShow, THintInfo& hintInfo);
-  // Stores HTMLHint; on, the application's hints render mark-up.
   void SetUseHTMLHints(bool on);
   void BalloonInit() { hover_.BalloonInit(); }
   void BalloonDone() { hover_.BalloonDone(); }
@@ -588,6 +587,9 @@ class TVudUvizidIzed : public TBaseGrid {
   void LoadFromMDBSQL(const AnsiString& databaseFile, const AnsiString& sql);
   void LoadFromMDBTable(const AnsiString& databaseFile, const AnsiString& table);
   bool ClicksOnMouseUp() const override { return false; }
+  void CreateToolTip() { hover_.CreateToolTip(); }
+  void DestroyToolTip() { hover_.DestroyToolTip(); }
+  void AddToolTip(int iconType, const AnsiString& text, const AnsiString& title);
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
@@ -648,6 +650,8 @@ class TVudUvizidIzed : public TBaseGrid {
   TOleDropColEvent OnOleDropCol;
   TOleDropFileEvent OnOleDropFile;
   TOleDroppedEvent OnOleDropped;
+  TColumnAllowEvent OnColumnMove;
+  TColumnAllowEvent OnRowMove;
 
   // ---- Settings objects of the look, sorting, grouping, filtering and drag and drop ----
   TBackGround* BackGround() { return &backGround_; }

@@ -65,13 +65,13 @@ std::optional<TBalloonTip> TVudUvizidIzed::BalloonTipAt(TPoint p) {
 
 void TGridHover::CreateToolTip() {
   toolTip_ = std::make_unique<TToolTipWindow>(nullptr, TTS_ALWAYSTIP | TTS_BALLOON);
-  toolTip_->Widget()->setObjectName("Tooltips_Class32");
 }
 
 void TGridHover::DestroyToolTip() { toolTip_.reset(); }
 
-// The text is asked for each time the tip shows.
+// The text is asked for each time the tip shows; nothing without a tool tip.
 void TGridHover::AddToolTip(int iconType, const AnsiString&, const AnsiString& title) {
+  if (!toolTip_) return;
   toolTip_->AddTool(&grid_, [this](TPoint p) -> std::optional<TToolTipText> {
     const std::optional<TBalloonTip> tip = grid_.BalloonTipAt(p);
     if (!tip) return std::nullopt;
@@ -108,6 +108,11 @@ void TVudUvizidIzed::ShowHintProc(AnsiString& hintStr, bool& canShow, THintInfo&
   hover_.ShowHintProc(hintStr, canShow, hintInfo);
 }
 
+void TVudUvizidIzed::AddToolTip(int iconType, const AnsiString& text, const AnsiString& title) {
+  hover_.AddToolTip(iconType, text, title);
+}
+
+// Stores HTMLHint; on, the application's hints render mark-up.
 void TVudUvizidIzed::SetUseHTMLHints(bool on) {
   settings_.HTMLHint = on;
   if (on) SetHintWindowClass([](TComponent* owner) { return new THTMLHintWindow(owner); });

@@ -39,10 +39,6 @@ constexpr int kColSelectCursor = 8011;
 constexpr int kRowSelectCursor = 8010;
 constexpr int kAllSelectCursor = 8012;
 
-bool SameRect(const TGridRect& a, const TGridRect& b) {
-  return a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
-}
-
 // The border of a fixed column (row) within reach of pos: the last such
 // index, -1 for none. A grid line follows each column.
 int FixedBorderNear(int pos, int fixedCount, const std::function<int(int)>& sizeOf) {
@@ -90,7 +86,7 @@ void TGridHover::MouseMove(TShiftState shift, int x, int y) {
     g.SetOptions(g.Options() & ~goEditing);
 
   const TGridRect before = g.Selection();
-  if (s.SelectionRectangle && g.GridState() == gsSelecting && !SameRect(before, savedSelection_)) {
+  if (s.SelectionRectangle && g.GridState() == gsSelecting && before != savedSelection_) {
     g.Invalidate();
     savedSelection_ = before;
   }
@@ -111,14 +107,14 @@ void TGridHover::MouseMove(TShiftState shift, int x, int y) {
     MovingFeedback(col, row, x, y);
     UpdateHoverZone(col, row, x, y, overResizer, scrolledUp);
   }
-  const bool linked = col >= 0 && row >= 0 && HoverLink(col, row, x, y);
+  const bool linked = HoverLink(col, row, x, y);
   if (!linked && g.Cursor() != g.loadedCursor_) {
     State().cursorChanged = true;
     g.SetCursorEx(g.loadedCursor_);
   }
   CancelHints(x, y);
 
-  if (g.GridState() == gsSelecting && s.SelectionRectangle && !SameRect(g.Selection(), savedSelectionRect_)) {
+  if (g.GridState() == gsSelecting && s.SelectionRectangle && g.Selection() != savedSelectionRect_) {
     g.InvalidateGridRect(g.Selection());
     savedSelectionRect_ = g.Selection();
   }
@@ -132,12 +128,12 @@ void TGridHover::MouseMove(TShiftState shift, int x, int y) {
   ShowSizingHint(x, y);
   if (s.EnhRowColMove) g.Update();
   const TGridRect after = g.Selection();
-  if (!SameRect(after, before)) g.SelectionChanged(after.Left, after.Top, after.Right, after.Bottom);
+  if (after != before) g.SelectionChanged(after.Left, after.Top, after.Right, after.Bottom);
 }
 
 void TGridHover::TrackHotCell(int col, int row) {
   TVudUvizidIzed& g = grid_;
-  if (g.Props().Look != glListView || (col == State().hotCell.X && row == State().hotCell.Y)) return;
+  if (g.Props().Look != glListView || TPoint{col, row} == State().hotCell) return;
   auto repaintFixed = [&](TPoint cell) {
     if (cell.X != -1 && cell.Y != -1 && (cell.X < g.FixedCols() || cell.Y < g.FixedRows())) g.RepaintCell(cell.X, cell.Y);
   };
@@ -155,7 +151,7 @@ bool TGridHover::DragRowRange(int row, int y) {
     const int reached = std::max(g.FixedRows(), row);
     TGridRect range{g.FixedCols(), std::min(anchor, reached), g.ColCount() - 1, std::max(anchor, reached)};
     g.SetSelection(range);
-    if (g.Props().SelectionRectangle && !SameRect(range, savedSelection_)) {
+    if (g.Props().SelectionRectangle && range != savedSelection_) {
       g.RepaintRect({g.LeftCol(), range.Top, g.LeftCol() + g.VisibleColCount(), range.Bottom});
       savedSelection_ = range;
     }
@@ -174,7 +170,7 @@ void TGridHover::DragColRange(int col) {
   const int reached = std::max(g.FixedCols(), col);
   TGridRect range{std::min(anchor, reached), g.FixedRows(), std::max(anchor, reached), g.RowCount() - 1};
   g.SetSelection(range);
-  if (g.Props().SelectionRectangle && !SameRect(range, savedSelection_)) {
+  if (g.Props().SelectionRectangle && range != savedSelection_) {
     g.RepaintRect({range.Left, g.TopRow(), range.Right, g.TopRow() + g.VisibleRowCount()});
     savedSelection_ = range;
   }
@@ -183,28 +179,29 @@ void TGridHover::DragColRange(int col) {
 // Fixed borders that may be dragged, and the inverted line of one being
 // dragged moved along.
 void TGridHover::DetectFixedBorders(int col, int row, int x, int y) {
+  TGridMouseState& m = State();
   TVudUvizidIzed& g = grid_;
   const bool inCells = col >= 0 && row >= 0 && !(g.ComponentState() & csDesigning);
-  State().fixedColBorder = false;
+  m.fixedColBorder = false;
   const int colBorder = FixedBorderNear(x, g.FixedCols(), [&](int i) { return g.ColWidths(i); });
   if (inCells && colBorder >= 0) {
-    State().fixedColBorder = g.MouseActions()->SizeFixedCol;
-    State().fixedBorderCol = colBorder;
+    m.fixedColBorder = g.MouseActions()->SizeFixedCol;
+    m.fixedBorderCol = colBorder;
   }
-  if (State().colSizingLine) {
-    g.DrawSizingLine(State().colSizingLinePos);
-    State().colSizingLinePos = x;
+  if (m.colSizingLine) {
+    g.DrawSizingLine(m.colSizingLinePos);
+    m.colSizingLinePos = x;
     g.DrawSizingLine(x);
   }
-  State().fixedRowBorder = false;
+  m.fixedRowBorder = false;
   const int rowBorder = FixedBorderNear(y, g.FixedRows(), [&](int i) { return g.RowHeights(i); });
   if (inCells && rowBorder >= 0) {
-    State().fixedRowBorder = g.MouseActions()->SizeFixedRow;
-    State().fixedBorderRow = rowBorder;
+    m.fixedRowBorder = g.MouseActions()->SizeFixedRow;
+    m.fixedBorderRow = rowBorder;
   }
-  if (State().rowSizingLine) {
-    g.DrawSizingLineR(State().rowSizingLinePos);
-    State().rowSizingLinePos = y;
+  if (m.rowSizingLine) {
+    g.DrawSizingLineR(m.rowSizingLinePos);
+    m.rowSizingLinePos = y;
     g.DrawSizingLineR(y);
   }
 }
@@ -224,30 +221,33 @@ void TGridHover::StartDragDrop(int col, int row, int x, int y, bool overResizer)
 // ---- Moving and sizing feedback ----
 
 void TGridHover::MovingFeedback(int col, int row, int x, int y) {
+  TGridMouseState& m = State();
   TVudUvizidIzed& g = grid_;
   const TGridState state = g.GridState();
-  if (state == gsColSizing) State().colWasSized = true;
-  if (state == gsRowSizing) State().rowWasSized = true;
+  if (state == gsColSizing) m.colWasSized = true;
+  if (state == gsRowSizing) m.rowWasSized = true;
   if (state == gsColMoving || state == gsRowMoving) {
     bool allow = true;
     const TColumnAllowEvent& event = state == gsColMoving ? g.OnColumnMove : g.OnRowMove;
-    if (event) event(&g, State().movingIndex, allow);
+    if (event) event(&g, m.movingIndex, allow);
     if (!allow) {
       g.CancelGridState();
+      HideMoveIndicators();
       return;
     }
-    const bool away = x != State().pressPoint.X || y != State().pressPoint.Y;
-    if (away && g.Props().EnhRowColMove && !State().colSizingLine && !State().rowSizingLine)
+    const bool away = x != m.pressPoint.X || y != m.pressPoint.Y;
+    if (away && g.Props().EnhRowColMove && !m.colSizingLine && !m.rowSizingLine)
       PlaceMovingCell(col, row, x, y);
     AutoScrollMove(x, y);
   }
 }
 
 void TGridHover::PlaceMovingCell(int col, int row, int x, int y) {
+  TGridMouseState& m = State();
   TVudUvizidIzed& g = grid_;
   const bool columns = g.GridState() == gsColMoving;
   TPopupButton* cell = MovingCell();
-  const int index = State().movingIndex;
+  const int index = m.movingIndex;
   if (columns && index >= g.FixedCols() && col >= 0) {
     cell->SetCaption(g.GetCellEx(g.RemapCol(index), 0));
     cell->SetBounds(cell->Left(), cell->Top(), g.ColWidths(index), g.RowHeights(0));
@@ -259,8 +259,8 @@ void TGridHover::PlaceMovingCell(int col, int row, int x, int y) {
   const TPoint screen = g.ClientToScreen({x, y});
   cell->SetBounds(screen.X, screen.Y, cell->Width(), cell->Height());
   PlaceArrows(columns);
-  if (columns) State().dropTarget = {col, 0};
-  else State().dropTarget = {0, row};
+  if (columns) m.dropTarget = {col, 0};
+  else m.dropTarget = {0, row};
   if (!cell->Visible()) {
     const bool themed = g.Props().Look == glRUD || g.Props().Look == glXP;
     cell->SetGradFrom(themed ? g.GradientRUDFrom() : clNone);
@@ -277,8 +277,8 @@ void TGridHover::PlaceMovingCell(int col, int row, int x, int y) {
 void TGridHover::PlaceArrows(bool columns) {
   TVudUvizidIzed& g = grid_;
   const int target = columns ? State().dropTarget.X : State().dropTarget.Y;
-  TArrowWindow* first = Arrow(0);
-  TArrowWindow* second = Arrow(1);
+  TArrowWindow* first = Arrow(columns ? 0 : 2);
+  TArrowWindow* second = Arrow(columns ? 1 : 3);
   const bool inView = columns ? target >= g.FixedCols() && target - g.LeftCol() < g.VisibleColCount()
                               : target >= g.FixedRows() && target - g.TopRow() < g.VisibleRowCount();
   const TFloatingFooter& footer = *g.FloatingFooter();
@@ -353,17 +353,18 @@ void TGridHover::UpdateHoverZone(int col, int row, int x, int y, bool overResize
 }
 
 // URLs and mark-up anchors under the pointer: the hand cursor and the
-// anchor events. True when the pointer is over one.
+// anchor events. True when the pointer is over one. Leaving an anchor for
+// anything else (a plain cell, the space outside the cells) ends it.
 bool TGridHover::HoverLink(int col, int row, int x, int y) {
   TVudUvizidIzed& g = grid_;
-  const AnsiString text = g.GetCellEx(g.RemapCol(col), row);
+  const bool inCells = col >= 0 && row >= 0;
+  const AnsiString text = inCells ? g.GetCellEx(g.RemapCol(col), row) : AnsiString();
   const TTextType kind = TextType(text, g.Props().EnableHTML);
-  if (g.Props().URLShow && kind != ttHTML && IsURL(text)) {
+  if (inCells && g.Props().URLShow && kind != ttHTML && IsURL(text)) {
     if (g.Cursor() != crHandPoint) g.SetCursor(crHandPoint);
     return true;
   }
-  if (kind != ttHTML) return false;
-  const AnsiString anchor = AnchorAt(col, row, x, y, nullptr);
+  const AnsiString anchor = inCells && kind == ttHTML ? AnchorAt(col, row, x, y, nullptr) : AnsiString();
   if (anchor.empty()) {
     if (!lastAnchor_.empty()) {
       if (g.OnAnchorExit) g.OnAnchorExit(&g, row, col, lastAnchor_);
@@ -417,23 +418,24 @@ void TGridHover::CancelHints(int x, int y) {
 // "cw=<b>width</b>" or "rh=<b>height</b>" above the sized cell while a
 // column or row border is dragged.
 void TGridHover::ShowSizingHint(int x, int y) {
+  TGridMouseState& m = State();
   TVudUvizidIzed& g = grid_;
   if (!(g.ComponentState() & csDesigning) && !g.Props().HintShowSizing) return;
   const TGridState state = g.GridState();
-  const bool columns = state == gsColSizing || State().colSizingLine;
-  if (!columns && state != gsRowSizing && !State().rowSizingLine) return;
+  const bool columns = state == gsColSizing || m.colSizingLine;
+  if (!columns && state != gsRowSizing && !m.rowSizingLine) return;
   TPoint cell{0, 0};
   AnsiString text;
-  if (State().colSizingLine) {
-    text = "cw=<b>" + IntToStr(State().colSizingLinePos) + "</b>";
-  } else if (State().rowSizingLine) {
-    text = "rh=<b>" + IntToStr(State().rowSizingLinePos) + "</b>";
+  if (m.colSizingLine) {
+    text = "cw=<b>" + IntToStr(m.colSizingLinePos) + "</b>";
+  } else if (m.rowSizingLine) {
+    text = "rh=<b>" + IntToStr(m.rowSizingLinePos) + "</b>";
   } else if (columns) {
-    cell = State().sizingCell.X == -1 ? TPoint{g.ColCount() - 1, 0} : State().sizingCell;
-    text = "cw=<b>" + IntToStr(x - g.CellRect(cell.X, cell.Y).Left - State().sizingEdgeOffset.X) + "</b>";
+    cell = m.sizingCell.X == -1 ? TPoint{g.ColCount() - 1, 0} : m.sizingCell;
+    text = "cw=<b>" + IntToStr(x - g.CellRect(cell.X, cell.Y).Left - m.sizingEdgeOffset.X) + "</b>";
   } else {
-    cell = State().sizingCell.Y == -1 ? TPoint{0, g.RowCount() - 1} : State().sizingCell;
-    text = "rh=<b>" + IntToStr(y - g.CellRect(cell.X, cell.Y).Top - State().sizingEdgeOffset.Y) + "</b>";
+    cell = m.sizingCell.Y == -1 ? TPoint{0, g.RowCount() - 1} : m.sizingCell;
+    text = "rh=<b>" + IntToStr(y - g.CellRect(cell.X, cell.Y).Top - m.sizingEdgeOffset.Y) + "</b>";
   }
   THTMLHintWindow* hint = SizingHint();
   hint->SetColor(g.Props().HintColor);
@@ -442,6 +444,13 @@ void TGridHover::ShowSizingHint(int x, int y) {
   const TPoint at = g.ClientToScreen({r.Left, r.Top});
   hint->ActivateHint(Bounds(at.X, at.Y, size.Width(), size.Height()), text);
   sizingHintShown_ = true;
+}
+
+void TGridHover::HideMoveIndicators() {
+  if (movingCell_) movingCell_->Hide();
+  for (auto& arrow : arrows_)
+    if (arrow) arrow->Hide();
+  if (Screen->Cursor() == crDrag) Screen->SetCursor(crDefault);
 }
 
 void TGridHover::HideSizingHint() {
@@ -548,9 +557,10 @@ TPopupButton* TGridHover::MovingCell() {
 }
 
 TArrowWindow* TGridHover::Arrow(int index) {
+  static constexpr TArrowDirection kDirections[] = {arrDown, arrUp, arrLeft, arrRight};
   auto& arrow = arrows_.at(static_cast<std::size_t>(index));
   if (!arrow) {
-    arrow = std::make_unique<TArrowWindow>(nullptr, index == 0 ? arrDown : arrUp);
+    arrow = std::make_unique<TArrowWindow>(nullptr, kDirections[index]);
     arrow->SetBounds(0, 0, kArrowSize, kArrowSize);
   }
   return arrow.get();

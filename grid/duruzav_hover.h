@@ -22,6 +22,9 @@ class TVudUvizidIzed;
 
 using TAnchorHoverEvent = std::function<void(TObject* Sender, int ARow, int ACol, const AnsiString& Anchor)>;
 using TAnchorHintEvent = std::function<void(TObject* Sender, int ARow, int ACol, AnsiString& Anchor)>;
+
+// The grid's handling of the moving mouse and its windows; the grid holds
+// one and forwards to it.
 class TGridHover {
  public:
   // Takes the grid's window procedure in front of its own for the cursor,
@@ -41,6 +44,8 @@ class TGridHover {
   void CMHintShow(TMessage& message);
   void CMCursorChanged(TMessage& message);
   void ShowHintProc(AnsiString& hintStr, bool& canShow, THintInfo& hintInfo);
+  // The moving cell, its arrows and the drag cursor go when a move ends.
+  void HideMoveIndicators();
   // The sizing hint goes when the sizing ends.
   void HideSizingHint();
   bool SizingHintShown() const { return sizingHintShown_; }
@@ -60,7 +65,9 @@ class TGridHover {
   // ---- Windows of the moving and sizing feedback ----
   THTMLHintWindow* SizingHint();
   TPopupButton* MovingCell();
-  // 0 before the drop border (pointing down), 1 after it (pointing up).
+  // The arrows at a column's drop border: 0 above it (pointing down), 1
+  // below it (pointing up); at a row's: 2 left of it, 3 right of it (both
+  // pointing at the border).
   TArrowWindow* Arrow(int index);
   TPoint HintCell() const { return hintCell_; }
   const AnsiString& LastAnchor() const { return lastAnchor_; }
@@ -96,6 +103,6 @@ class TGridHover {
   bool sizingHintShown_ = false;
   std::unique_ptr<THTMLHintWindow> sizingHint_;
   std::unique_ptr<TPopupButton> movingCell_;
-  std::array<std::unique_ptr<TArrowWindow>, 2> arrows_;
+  std::array<std::unique_ptr<TArrowWindow>, 4> arrows_;
   std::unique_ptr<TToolTipWindow> toolTip_;
 };

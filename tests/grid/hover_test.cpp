@@ -139,6 +139,19 @@ TEST_F(Hover, ZonesNeedTheirMouseActionsAndStayOffTheSizingBorders) {
   EXPECT_EQ(grid.Hover().State().hoverZone, THoverZone::ColSelect);
 }
 
+TEST_F(Hover, ACursorChangeFromOutsideEndsTheZone) {
+  grid.MouseActions()->ColSelect = true;
+  const TPoint p = Centre(3, 0);
+  Move(p.X, p.Y);
+  ASSERT_EQ(grid.Hover().State().hoverZone, THoverZone::ColSelect);
+  // The grid's own change (the move itself) keeps it; the next one does not.
+  grid.SetCursor(crCross);
+  EXPECT_EQ(grid.Hover().State().hoverZone, THoverZone::ColSelect);
+  grid.SetCursor(crDefault);
+  EXPECT_EQ(grid.Hover().State().hoverZone, THoverZone::None);
+  EXPECT_EQ(CursorShown(), crDefault);
+}
+
 TEST_F(Hover, SelectionResizerCornerIsItsOwnZone) {
   grid.Props().SelectionRectangle = true;
   grid.Props().SelectionResizer = true;
@@ -201,6 +214,21 @@ TEST_F(Hover, AnchorEventsFollowThePointerFromAnchorToAnchor) {
   EXPECT_EQ(events, (std::vector<std::string>{"enter one 2,1", "enter two 2,1", "exit two"}));
 }
 
+TEST_F(Hover, LeavingAnAnchorForAPlainCellEndsIt) {
+  grid.SetColWidths(1, 300);
+  grid.SetCells(1, 2, "<a href=\"one\">one</a>");
+  std::vector<AnsiString> exits;
+  grid.OnAnchorExit = [&](TObject*, int, int, const AnsiString& a) { exits.push_back(a); };
+  const TRect r = grid.CellRect(1, 2);
+  Move(r.Left + 1 + grid.XYOffset.X + 3, r.Top + 1 + grid.XYOffset.Y + 4);
+  ASSERT_EQ(grid.Hover().LastAnchor(), "one");
+  const TPoint plain = Centre(2, 3);
+  Move(plain.X, plain.Y);
+  Move(plain.X + 1, plain.Y);
+  EXPECT_EQ(exits, std::vector<AnsiString>{"one"});
+  EXPECT_EQ(grid.Cursor(), crDefault);
+}
+
 // ---- Drags armed by a press ----
 
 TEST_F(Hover, RowDragFromTheFixedColumnSelectsWholeRows) {
@@ -257,6 +285,28 @@ TEST_F(Hover, MovingAColumnShowsTheMovingCellAndAsksOnEveryMove) {
   EXPECT_EQ(grid.Hover().Arrow(0)->Left() + grid.Hover().Arrow(0)->Width() / 2, border.X);
   EXPECT_EQ(Screen->Cursor(), crDrag);
   Screen->SetCursor(crDefault);
+}
+
+TEST_F(Hover, MovingARowMarksTheDropBorderBesideTheRow) {
+  grid.SetOptions(grid.Options() | goRowMoving);
+  grid.SetCells(0, 2, "Row two");
+  const TPoint p = Centre(0, 2);
+  Press(p.X, p.Y);
+  ASSERT_EQ(grid.GridState(), gsRowMoving);
+  grid.Hover().State().movingIndex = 2;
+  grid.Hover().State().pressPoint = p;
+  Move(p.X, Centre(0, 4).Y, MK_LBUTTON);
+  Move(p.X, Centre(0, 5).Y, MK_LBUTTON);
+  EXPECT_EQ(grid.Hover().MovingCell()->Caption(), "Row two");
+  TArrowWindow* left = grid.Hover().Arrow(2);
+  EXPECT_TRUE(left->Visible());
+  EXPECT_EQ(left->Direction(), arrLeft);
+  const TPoint border = grid.ClientToScreen({0, grid.CellRect(0, 4).Bottom});
+  EXPECT_EQ(left->Top() + left->Height() / 2, border.Y);
+  EXPECT_FALSE(grid.Hover().Arrow(0)->Visible());
+  grid.Hover().HideMoveIndicators();
+  EXPECT_FALSE(left->Visible());
+  EXPECT_FALSE(grid.Hover().MovingCell()->Visible());
 }
 
 TEST_F(Hover, RefusedColumnMoveEndsTheMove) {

@@ -6,13 +6,16 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QWidget>
+#include <optional>
 
 #include "framework/forms.h"
 #include "framework/tooltips.h"
 #include "grid/arrowwindow.h"
 #include "grid/duruzav.h"
 #include "grid/htmlhintwindow.h"
+#include "framework/standardcontrols.h"
 #include "grid/popupbutton.h"
+#include "gridtesting.h"
 #include "platform/clock.h"
 
 namespace {
@@ -68,6 +71,18 @@ TEST_F(Balloons, EnablingTwiceLeavesOneToolTipAndDisablingRemovesIt) {
   EXPECT_EQ(tip->Title(), "ToolTipText");
   EXPECT_EQ(tip->Icon(), TTI_ERROR);
   EXPECT_EQ(tip->Tool(), &grid);
+}
+
+TEST_F(Balloons, ToolTipIsMadeAndToldItsTitleStepByStep) {
+  grid.AddToolTip(TTI_INFO, "DurUzav", "ignored");
+  EXPECT_EQ(grid.Hover().ToolTip(), nullptr);
+  grid.CreateToolTip();
+  grid.AddToolTip(9, "DurUzav", "Title");
+  ASSERT_NE(grid.Hover().ToolTip(), nullptr);
+  EXPECT_EQ(grid.Hover().ToolTip()->Icon(), TTI_NONE);
+  EXPECT_EQ(grid.Hover().ToolTip()->Title(), "Title");
+  grid.DestroyToolTip();
+  EXPECT_EQ(ToolTipWindows(), 0);
 }
 
 TEST_F(Balloons, TransparencyGivesTheWindowsOpacity) {
@@ -138,6 +153,34 @@ TEST_F(Balloons, LeavingTheGridPopsTheTip) {
   ASSERT_TRUE(grid.Hover().ToolTip()->IsShown());
   grid.Perform(CM_MOUSELEAVE);
   EXPECT_FALSE(grid.Hover().ToolTip()->IsShown());
+}
+
+TEST(ToolTipWindow, ShowsWhatItsToolAnswersAndGoesOnAPress) {
+  TForm form(nullptr);
+  form.SetBounds(0, 0, 200, 200);
+  form.Show();
+  TToolTipWindow tip(nullptr, TTS_BALLOON);
+  AnsiString answer = "tip";
+  tip.AddTool(&form, [&](TPoint) {
+    TToolTipText text;
+    text.Text = answer;
+    return std::optional<TToolTipText>(text);
+  });
+  tip.SetTitle(7, "Title");
+  EXPECT_EQ(tip.Icon(), TTI_NONE);
+  tip.SetDelayTime(TTDT_INITIAL, 0);
+  const auto relay = [&](unsigned msg) { tip.RelayEvent(TMessage{msg, 0, MakeLParam(10, 10), 0, false}); };
+  relay(WM_MOUSEMOVE);
+  ASSERT_TRUE(tip.IsShown());
+  EXPECT_EQ(tip.TipText(), "tip");
+  EXPECT_EQ(tip.Top(), form.ClientToScreen({10, 30}).Y);
+  relay(WM_LBUTTONDOWN);
+  EXPECT_FALSE(tip.IsShown());
+  // An empty answer shows nothing.
+  answer.clear();
+  relay(CM_MOUSELEAVE);
+  relay(WM_MOUSEMOVE);
+  EXPECT_FALSE(tip.IsShown());
 }
 
 // ---- The mark-up hint window ----
@@ -251,6 +294,22 @@ TEST(PopupButton, CaptionIsPlainOrMarkup) {
         if (button.Canvas()->Pixels(x, y) == clRed) red = true;
     EXPECT_TRUE(red) << caption;
   }
+}
+
+// ---- The cursor of each mouse move ----
+
+TEST(CursorShape, WrappedWidgetKeepsTheShapeItChoseItself) {
+  TForm form(nullptr);
+  TEdit edit(&form);
+  edit.SetParent(&form);
+  edit.SetBounds(0, 0, 100, 24);
+  form.Show();
+  ASSERT_EQ(edit.Widget()->cursor().shape(), Qt::IBeamCursor);
+  gridtesting::SendMouse(&edit, QEvent::MouseMove, Qt::NoButton, 10, 10);
+  EXPECT_EQ(edit.Widget()->cursor().shape(), Qt::IBeamCursor);
+  edit.SetCursor(crHandPoint);
+  gridtesting::SendMouse(&edit, QEvent::MouseMove, Qt::NoButton, 10, 10);
+  EXPECT_EQ(edit.Widget()->cursor().shape(), Qt::PointingHandCursor);
 }
 
 }  // namespace
