@@ -298,3 +298,46 @@ TEST_F(PanelsTest, HintsOfTheLastRowNameTheColumnUnderTheMouse) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PanelsTest, PanelsStayAtTheBottomWhenTheGridIsSized) {
+  grid->SearchFooter()->SetVisible(true);
+  grid->FloatingFooter()->SetVisible(true);
+  grid->SetBounds(0, 0, 400, 250);
+  harness::ProcessEvents();
+  const TSearchPanel& search = Search();
+  const TFooterPanel& footer = *grid->FooterPanel();
+  EXPECT_EQ(search.Width(), grid->ClientWidth());
+  EXPECT_EQ(std::max(search.BoundsRect().Bottom, footer.BoundsRect().Bottom), grid->ClientHeight());
+  EXPECT_EQ(std::min(search.Top(), footer.Top()), grid->ClientHeight() - 32 - grid->FooterPanelHeight());
+}
+
+TEST_F(PanelsTest, TheEmptyAreaStopsAboveTheSearchBar) {
+  grid->SetRowCount(3);
+  grid->BackGround()->SetDisplay(bdGradientVert);
+  grid->BackGround()->SetColor(clRed);
+  grid->BackGround()->SetColorTo(clRed);
+  const int x = 20, y = grid->ClientHeight() - 10;
+  grid->Repaint();
+  EXPECT_EQ(harness::PixelAt(grid->BackingImage(), x, y), clRed);
+  grid->SearchFooter()->SetVisible(true);
+  grid->Repaint();
+  EXPECT_NE(harness::PixelAt(grid->BackingImage(), x, y), clRed);
+  EXPECT_EQ(harness::PixelAt(grid->BackingImage(), x, y - 32), clRed);
+}
+
+TEST_F(PanelsTest, MovingTheCurrentCellKeepsItAboveTheFooter) {
+  grid->SetRowCount(60);
+  TFloatingFooter& footer = *grid->FloatingFooter();
+  footer.SetFooterStyle(fsColumnPreview);
+  footer.SetVisible(true);
+  grid->SetRow(1);
+  int last = grid->TopRow() + grid->VisibleRowCount() - 1;
+  // The last row shown lies partly under the panel: going there scrolls.
+  const int top = grid->TopRow();
+  grid->SetRow(last);
+  EXPECT_GT(grid->TopRow(), top);
+}
+
+}  // namespace
