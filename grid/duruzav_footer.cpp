@@ -23,6 +23,7 @@ void TFloatingFooter::SetVisible(bool visible) {
   TFooterPanel* panel = Grid()->FooterPanel();
   panel->SetHeight(visible ? height_ - 1 : 0);
   panel->SetVisible(visible);
+  panel->SetShowHint(ShowHint);
   Grid()->SetFixedFooters(FixedLastRow() ? 1 : 0);
   Grid()->SetLastRowFooter(FixedLastRow());
   RepaintGrid();

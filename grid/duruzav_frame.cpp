@@ -174,6 +174,7 @@ void TVudUvizidIzed::SetTheme(TXPColorScheme scheme) {
 
 void TVudUvizidIzed::SetAutoThemeAdapt(bool on) {
   settings_.AutoThemeAdapt = on;
+  SearchFooter()->SetAutoThemeAdapt(on);
   if (!on) return;
   ThemeAdapt();
   Invalidate();

@@ -192,6 +192,8 @@ void TFooterPanel::WndProc(TMessage& message) {
 }
 
 void TFooterPanel::MouseMove(TShiftState shift, int x, int y) {
+  // The footer's ShowHint decides whether the panel shows hints at all.
+  SetShowHint(grid_->FloatingFooter()->ShowHint);
   TPanel::MouseMove(shift, x, y);
   const int col = ColumnAt(x);
   const int hintCol = col >= 0 ? col - 1 : -1;
