@@ -164,15 +164,17 @@ void CopySearchFooter(TVudUvizidIzed& grid, TSearchPanel& panel) {
   for (TControl* child : std::initializer_list<TControl*>{panel.SearchEdit(), next, prev, highlight, close, matchCase})
     child->Font()->Assign(*footer.Font());
 
+  const bool themed = grid.Props().AutoThemeAdapt;
   for (TDurUzavButton* button : {next, prev, highlight}) {
-    if (grid.Props().AutoThemeAdapt) {
-      button->SetAutoThemeAdapt(true);
+    if (style == csFlat) {
       button->SetFlat(true);
-    } else if (style == csFlat) {
-      button->SetFlat(true);
-    } else if (style == csWinXP || style == csClassic) {
+    } else if ((style == csWinXP && !themed) || style == csClassic) {
       button->SetAutoXPStyle(style == csWinXP);
       button->SetFlat(false);
+    }
+    if (themed) {
+      button->SetAutoThemeAdapt(true);
+      button->SetFlat(true);
     }
   }
 

@@ -341,3 +341,29 @@ TEST_F(PanelsTest, MovingTheCurrentCellKeepsItAboveTheFooter) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PanelsTest, TheControlLookChoosesTheSearchButtonsLook) {
+  const struct {
+    TControlStyle style;
+    bool themed, flat, xp;
+  } cases[] = {{csFlat, false, true, false}, {csClassic, false, false, false}, {csWinXP, false, false, true},
+               {csWinXP, true, true, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::Message() << "style " << c.style << " themed " << c.themed);
+    grid->ControlLook()->SetControlStyle(c.style);
+    grid->SetAutoThemeAdapt(c.themed);
+    grid->SearchChanged(grid->SearchFooter());
+    TDurUzavButton* next = Search().FindNextButton();
+    EXPECT_EQ(next->Flat(), c.flat);
+    // The flat looks leave the push-button look as it was.
+    if (!c.flat) {
+      EXPECT_EQ(next->AutoXPStyle(), c.xp);
+    }
+    EXPECT_EQ(next->AutoThemeAdapt(), c.themed);
+    EXPECT_EQ(grid->SearchFooter()->AutoThemeAdapt(), c.themed);
+  }
+}
+
+}  // namespace
