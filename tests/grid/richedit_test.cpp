@@ -274,9 +274,9 @@ TEST(RichText, TooLargeFontSizesAreHeldToTheLargestARichEditTakes) {
   EXPECT_EQ(at.charFormat().fontPointSize(), 1638);
 }
 
-TEST(RichText, ControlCharactersSurviveTheWriteBack) {
+TEST(RichText, ControlCharactersAndCharactersBeyondTheFirst65536SurviveTheWriteBack) {
   QTextDocument document;
-  QTextCursor(&document).insertText(QString("a") + QChar(1) + "b\tc{d}\\");
+  QTextCursor(&document).insertText(QString("a") + QChar(1) + "b\tc{d}\\" + QString::fromUtf8("\xf0\x9f\x98\x80"));
   QTextDocument again;
   RichTextToDocument(DocumentToRichText(document), again);
   EXPECT_EQ(again.toPlainText(), document.toPlainText());
