@@ -107,11 +107,14 @@ void TVudUvizidIzed::DoCalcFooter(int col) {
 // ---- The panels ----
 
 namespace {
-void CopySearchFooter(TVudUvizidIzed& grid, TSearchPanel& panel);
-}  // namespace
 
-TFooterPanel* CreateFooterPanel(TVudUvizidIzed* grid) {
-  auto* panel = new TFooterPanel(grid);
+void CopySearchFooter(TVudUvizidIzed& grid, TSearchPanel& panel);
+
+// A panel of the grid: along its bottom, hidden and without height until
+// its settings show it.
+template <class TGridPanel>
+TGridPanel* CreateGridPanel(TVudUvizidIzed* grid) {
+  auto* panel = new TGridPanel(grid);
   panel->SetParent(grid);
   panel->SetAlign(alBottom);
   panel->SetHeight(0);
@@ -119,12 +122,12 @@ TFooterPanel* CreateFooterPanel(TVudUvizidIzed* grid) {
   return panel;
 }
 
+}  // namespace
+
+TFooterPanel* CreateFooterPanel(TVudUvizidIzed* grid) { return CreateGridPanel<TFooterPanel>(grid); }
+
 TSearchPanel* CreateSearchPanel(TVudUvizidIzed* grid) {
-  auto* panel = new TSearchPanel(grid);
-  panel->SetParent(grid);
-  panel->SetAlign(alBottom);
-  panel->SetHeight(0);
-  panel->SetVisible(false);
+  TSearchPanel* panel = CreateGridPanel<TSearchPanel>(grid);
   panel->OnEditChange = [grid](TObject* sender) { grid->SearchEditChange(sender); };
   panel->OnBackwardClick = [grid](TObject* sender) { grid->SearchBackward(sender); };
   panel->OnForwardClick = [grid](TObject* sender) { grid->SearchForward(sender); };
