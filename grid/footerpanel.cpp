@@ -46,7 +46,8 @@ AnsiString TFooterPanel::HTMLColReplace(const AnsiString& s) const {
     if (end == AnsiString::npos) break;
     result += s.substr(pos, marker - pos);
     int col = 0;
-    if (TryStrToInt(s.substr(marker + 2, end - marker - 2), col)) result += grid_->GetCellEx(col, grid_->Row());
+    if (TryStrToInt(s.substr(marker + 2, end - marker - 2), col) && col >= 0 && col < grid_->TotalColCount())
+      result += grid_->GetCellEx(col, grid_->Row());
     pos = end + 1;
   }
   return result + s.substr(pos);
@@ -111,7 +112,8 @@ void TFooterPanel::PaintColPreview(const TRect& used) {
     const int col = grid_->FloatingFooter()->Column;
     TRect r = used;
     if (grid_->OnFooterPaint) grid_->OnFooterPaint(this, col, Canvas(), r);
-    else grid_->DrawGridCell(Canvas(), col, grid_->Row(), r, 0);
+    // A column the grid does not have shows nothing.
+    else if (col >= 0 && col < grid_->ColCount()) grid_->DrawGridCell(Canvas(), col, grid_->Row(), r, 0);
   }
   PaintUnused(used);
 }

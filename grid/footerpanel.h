@@ -14,8 +14,8 @@ class TFooterPanel : public TPanel {
   explicit TFooterPanel(TComponent* owner);
 
   // The template with every "<#n>" replaced by the text of cell (n, current
-  // row); a marker that holds no number is dropped, and a "<#" without its
-  // ">" ends the replacing (the rest stays as it is).
+  // row); a marker that holds no number or no column is dropped, and a "<#"
+  // without its ">" ends the replacing (the rest stays as it is).
   AnsiString HTMLColReplace(const AnsiString& s) const;
   // r, or r mirrored in the client width when rtl.
   TRect RTLCoord(bool rtl, const TRect& r) const;

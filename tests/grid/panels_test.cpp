@@ -201,6 +201,7 @@ TEST_F(PanelsTest, ColumnMarkersOfTheTemplateTakeTheCurrentRowsCells) {
       {"open <#2 without end", "open <#2 without end"},
       {"<#3> then <#", "x then <#"},
       {"<#99999999999>", ""},
+      {"[<#-1>][<#4>]", "[][]"},
   };
   for (const auto& c : cases) EXPECT_EQ(footer.HTMLColReplace(c.layout), c.replaced) << c.layout;
 }
@@ -278,6 +279,9 @@ TEST_F(PanelsTest, APictureThatCannotBeReadRaisesNothingFromThePanels) {
   EXPECT_NO_THROW(harness::Grab(grid->FooterPanel()));
   grid->SearchFooter()->SetVisible(true);
   EXPECT_NO_THROW(harness::Grab(grid->SearchPanel()));
+  // Nor does a preview of a column the grid does not have.
+  footer.Column = 99;
+  EXPECT_NO_THROW(harness::Grab(grid->FooterPanel()));
 }
 
 TEST_F(PanelsTest, HintsOfTheLastRowNameTheColumnUnderTheMouse) {
