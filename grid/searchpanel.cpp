@@ -1,13 +1,17 @@
 #include "grid/searchpanel.h"
 
 #include "framework/resources.h"
+#include "grid/gridresources.h"
 #include "grid/vazeri_button.h"
 #include "grid/zgutil.h"
 
 namespace {
 
-// The panel's glyphs are resources of the grid library itself.
+// The panel's glyphs are resources of the grid library itself; a program
+// that links the grid statically registers them on their first use.
 void SetGlyph(TDurUzavButton* button, void (TDurUzavButton::*set)(const TBitmap&), const char* name) {
+  static const bool registered = (RegisterGridResources(), true);
+  (void)registered;
   TBitmap bitmap;
   LoadBitmapResource(bitmap, name);
   (button->*set)(bitmap);
