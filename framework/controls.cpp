@@ -753,7 +753,8 @@ void TCustomControl::Resize() {
   if (backing_.width() != Width() || backing_.height() != Height()) {
     QImage resized(std::max(Width(), 0), std::max(Height(), 0), QImage::Format_RGB32);
     resized.fill(ToQColor(Color()));
-    if (!backing_.isNull()) {
+    // A control without area keeps no image.
+    if (!backing_.isNull() && !resized.isNull()) {
       QPainter p(&resized);
       p.drawImage(0, 0, backing_);
     }

@@ -760,9 +760,10 @@ void TCustomRichEdit::Resize() {
 void TCustomRichEdit::SendResizeRequest(bool force) {
   const QMargins margins = static_cast<TFormattedTextEdit*>(edit_)->viewportMargins();
   const int frame = 2 * edit_->frameWidth();
-  // Laid out in the width the text will have once the control has taken
-  // its size, which a hidden control takes only when it shows.
-  if (wordWrap_) edit_->document()->setTextWidth(std::max(0, Width() - frame - margins.left() - margins.right()));
+  // A hidden control takes its size only when it shows: until then the
+  // text is laid out in the width it will have. A shown one lays it out in
+  // its own width.
+  if (wordWrap_ && !edit_->isVisible()) edit_->document()->setTextWidth(std::max(0, Width() - frame - margins.left() - margins.right()));
   const QSizeF text = edit_->document()->size();
   const int width = wordWrap_ ? Width()
                               : frame + margins.left() + margins.right() +

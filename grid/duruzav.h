@@ -326,10 +326,9 @@ class TVudUvizidIzed : public TBaseGrid {
   // and the fixed right columns that are shown.
   int FixedColsVis();
   int NumFixedRightVis() const;
-  // The heights of the footer and search panels while they show; the grid
-  // has neither panel yet.
-  int FooterPanelHeight() const { return 0; }
-  int SearchPanelHeight() const { return 0; }
+  // The heights of the footer and search panels; 0 while hidden.
+  int FooterPanelHeight() const;
+  int SearchPanelHeight() const;
   // SelectCell allows every move while set.
   void SetSelectionBypass(bool on) { editState_.selectBypass = on; }
   // ---- Dimensions ----
@@ -590,6 +589,18 @@ class TVudUvizidIzed : public TBaseGrid {
   void CreateToolTip() { hover_.CreateToolTip(); }
   void DestroyToolTip() { hover_.DestroyToolTip(); }
   void AddToolTip(int iconType, const AnsiString& text, const AnsiString& title);
+  // ---- Footer and search panels (footerpanel.h, searchpanel.h) ----
+  TFooterPanel* FooterPanel() const { return footerPanel_; }
+  TSearchPanel* SearchPanel() const { return searchPanel_; }
+  // SearchFooter's change handler: copies the settings onto the search panel.
+  void SearchChanged(TObject* sender);
+  void SearchEditChange(TObject* sender);  // the search panel's handlers
+  void SearchForward(TObject* sender);
+  void SearchBackward(TObject* sender);
+  void SearchExit(TObject* sender);
+  void SearchHighLight(TObject* sender);
+  void FloatFooterUpdate() override;
+  std::function<void(TObject* Sender, int AColumn, TCanvas* Canvas, const TRect& ARect)> OnFooterPaint;
   // ---- Events ----
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
@@ -1585,4 +1596,9 @@ class TVudUvizidIzed : public TBaseGrid {
   friend class TGridDragDrop;
   friend class TGridDropTarget;
   std::unique_ptr<TGridDragDrop> oleDragDrop_;
+  // The bar at the right edge of a modified row's column 0 cell.
+  void DrawModifiedMarker(const CellPaint& paint);
+  friend class TFooterPanel;
+  TFooterPanel* footerPanel_ = CreateFooterPanel(this);
+  TSearchPanel* searchPanel_ = CreateSearchPanel(this);
 };

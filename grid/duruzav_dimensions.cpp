@@ -2,6 +2,7 @@
 // FixedRowAlways and FixedColAlways keep, the default and fixed sizes, and
 // word wrap passed on to the text editor.
 #include "grid/duruzav.h"
+#include "grid/footerpanel.h"
 #include "grid/zurinplaceedit.h"
 
 void TVudUvizidIzed::SetColCountEx(int count) {
@@ -20,7 +21,13 @@ int TVudUvizidIzed::GetFixedColsEx() const {
   return FixedCols() == 0 && settings_.FixedColAlways ? 1 : FixedCols();
 }
 
-void TVudUvizidIzed::SetDefRowHeightEx(int height) { SetDefaultRowHeight(height); }
+void TVudUvizidIzed::SetDefRowHeightEx(int height) {
+  SetDefaultRowHeight(height);
+  if (ComponentState() & csDesigning) fixedRowHeight_ = height;
+  // The footer's row follows the rows; its panel shows it whole.
+  floatingFooter_.SetHeight(height);
+  if (floatingFooter_.Visible()) footerPanel_->SetHeight(height);
+}
 
 void TVudUvizidIzed::SetFixedColWidth(int width) {
   if ((ComponentState() & csLoading) || width == DefaultColWidth()) return;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTextDocument>
 
 #include "framework/codec.h"
 #include "framework/messaging.h"
@@ -50,9 +51,11 @@ void FillRichEdit(TVudUvizidIzed& grid, int realCol, int row, const TRect& cell)
 }
 
 // The size the placed text needs is taken while still locked; from then on
-// only a change of it (the user typing) counts.
+// only a change of it counts, and only what the user does marks the text
+// modified.
 void UnlockRichEdit(TZurRichEdit* rich) {
   rich->RequestSize();
+  rich->Document()->setModified(false);
   rich->Unlock();
 }
 
@@ -313,7 +316,12 @@ void TVudUvizidIzed::HideEditControl(int col, int row) {
       write(edit.unitEditBtn->Text() + edit.unitEditBtn->UnitID());
       control = edit.unitEditBtn;
       break;
-    case edRichEdit: write(RichToString(edit.richEdit)); control = edit.richEdit; break;
+    case edRichEdit:
+      // Untouched, the cell keeps its text as it was written, not as the
+      // editor would write it again.
+      write(edit.richEdit->Document()->isModified() ? RichToString(edit.richEdit) : GetGridCell(realCol, row));
+      control = edit.richEdit;
+      break;
     case edUniEdit: writeWide(edit.uniEdit->Text()); control = edit.uniEdit; break;
     case edUniEditBtn: writeWide(edit.uniEditBtn->Text()); control = edit.uniEditBtn; break;
     case edUniMemo: writeWide(edit.uniMemo->Text()); control = edit.uniMemo; break;

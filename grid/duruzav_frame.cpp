@@ -45,7 +45,9 @@ void TVudUvizidIzed::PaintBackground() {
   const bool gradient = display == bdGradientHorz || display == bdGradientVert;
   if (gradient && backGround_.ColorTo() == clNone) return;
 
-  const TRect client = ClientRect();
+  // The panels below the cells paint themselves.
+  TRect client = ClientRect();
+  client.Bottom -= SearchPanelHeight() + FooterPanelHeight();
   TRect lastCol = CellRect(ColCount() - 1, TopRow());
   InflateRect(lastCol, 1, 1);
   TRect lastRow = CellRect(LeftCol(), RowCount() - 1);
@@ -147,13 +149,13 @@ TXPColorScheme TVudUvizidIzed::CurrentXPColorScheme() {
 
 void TVudUvizidIzed::SetTheme(TXPColorScheme scheme) {
   struct Colours {
-    TColor from, to, active, activeTo;
+    TColor from, to, active, activeTo, search, searchTo;
   };
-  Colours c{0xFFFFFF, clBtnFace, 0xFFFFFF, 0xFFD9B3};
+  Colours c{0xFFFFFF, clBtnFace, 0xFFFFFF, 0xFFD9B3, 0xFFFFFF, 0xFFD9B3};
   switch (scheme) {
-    case xpBlue: c = {0xFCE1CB, 0xE0A57D, 0x94E6FB, 0x1595EE}; break;
-    case xpGreen: c = {0xCFF0EA, 0x8CC0B1, 0x94E6FB, 0x1595EE}; break;
-    case xpGray: c = {0xECE2E1, 0xB39698, 0x94E6FB, 0x1595EE}; break;
+    case xpBlue: c = {0xFCE1CB, 0xE0A57D, 0x94E6FB, 0x1595EE, 0xFCE1CB, 0xE0A57D}; break;
+    case xpGreen: c = {0xCFF0EA, 0x8CC0B1, 0x94E6FB, 0x1595EE, 0xCFF0EA, 0x8CC0B1}; break;
+    case xpGray: c = {0xECE2E1, 0xB39698, 0x94E6FB, 0x1595EE, 0xECE2E1, 0xB39698}; break;
     case xpNone: break;
   }
   // The control look's setters hand their colours on to the fixed-cell
@@ -166,10 +168,13 @@ void TVudUvizidIzed::SetTheme(TXPColorScheme scheme) {
   rudTo_ = ColorToRGB(c.to);
   settings_.ActiveCellColor = c.active;
   settings_.ActiveCellColorTo = c.activeTo;
+  SearchFooter()->SetColor(c.search);
+  SearchFooter()->SetColorTo(c.searchTo);
 }
 
 void TVudUvizidIzed::SetAutoThemeAdapt(bool on) {
   settings_.AutoThemeAdapt = on;
+  SearchFooter()->SetAutoThemeAdapt(on);
   if (!on) return;
   ThemeAdapt();
   Invalidate();

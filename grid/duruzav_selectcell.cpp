@@ -34,6 +34,8 @@ bool TVudUvizidIzed::SelectCell(int col, int row) {
 bool TVudUvizidIzed::FooterAllowsMove(int col, int row) {
   if (!floatingFooter_.Visible()) return true;
   const bool lastRowFooter = floatingFooter_.FooterStyle() == fsFixedLastRow;
+  // The previews show the current row: they follow the move.
+  if (!lastRowFooter) floatingFooter_.Invalidate();
   const int below = ClientHeight() - FooterPanelHeight() + 2;
   if (TBaseGrid::GetCellRect(col, row).Bottom > below && row < RowCount() - (lastRowFooter ? 1 : 0))
     SetTopRow(TopRow() + 1);

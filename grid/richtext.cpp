@@ -113,6 +113,20 @@ class RtfReader {
     if (value != kBadValue) Word(word, hasValue, value);
   }
 
+  // \uN: one UTF-16 unit; a character beyond the first 65536 comes as its
+  // two surrogates, which make one character only together.
+  void Unicode(char16_t unit) {
+    const QChar ch(unit);
+    if (ch.isHighSurrogate()) {
+      highSurrogate_ = unit;
+      return;
+    }
+    QString text;
+    if (ch.isLowSurrogate() && highSurrogate_) text += QChar(highSurrogate_);
+    highSurrogate_ = 0;
+    Text((text + ch).toStdString());
+  }
+
   // \'hh: one Windows-1252 character; an escape without its two hex digits
   // is skipped with the digits it has.
   void HexEscape() {
@@ -144,7 +158,7 @@ class RtfReader {
     else if (word == "line") Text("\n");
     else if (word == "tab") Text("\t");
     else if (word == "u" && hasValue) {
-      Text(QString(QChar(static_cast<char16_t>(value))).toStdString());
+      Unicode(static_cast<char16_t>(value));
       if (pos_ < source_.size() && source_[pos_] != '\\' && source_[pos_] != '{' && source_[pos_] != '}') ++pos_;
     } else if (word == "b") Apply([on](QTextCharFormat& f) { f.setFontWeight(on ? QFont::Bold : QFont::Normal); });
     else if (word == "i") Apply([on](QTextCharFormat& f) { f.setFontItalic(on); });
@@ -178,6 +192,7 @@ class RtfReader {
   static constexpr int kLargestHalfPoints = 3276;
   std::string_view source_;
   size_t pos_ = 0;
+  char16_t highSurrogate_ = 0;
   QTextCursor cursor_;
   std::vector<RtfState> states_;
   std::string run_;

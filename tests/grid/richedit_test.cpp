@@ -96,10 +96,18 @@ TEST_F(RichEditTest, EditedTextIsWrittenBackAsRichTextKeepingItsFormats) {
   EXPECT_EQ(PlainOf(cell), "bold text more");
 }
 
-TEST_F(RichEditTest, PlainCellTextOpensAsItsTextAndComesBackAsRichText) {
+TEST_F(RichEditTest, AnUntouchedCellKeepsItsTextAndIsNotValidated) {
+  int validated = 0;
+  grid->OnCellValidate = [&](TObject*, int, int, AnsiString&, bool&) { ++validated; };
   Open("plain");
   grid->HideInplaceEdit();
-  EXPECT_EQ(PlainOf(grid->GetCellEx(1, 1)), "plain");
+  EXPECT_EQ(grid->GetCellEx(1, 1), "plain");
+  EXPECT_EQ(validated, 0);
+  Open("plain");
+  Append("!");
+  grid->HideInplaceEdit();
+  EXPECT_EQ(PlainOf(grid->GetCellEx(1, 1)), "plain!");
+  EXPECT_EQ(validated, 1);
 }
 
 TEST_F(RichEditTest, GrowingTextGrowsTheRowWithSizeWhileTyping) {
@@ -266,9 +274,9 @@ TEST(RichText, TooLargeFontSizesAreHeldToTheLargestARichEditTakes) {
   EXPECT_EQ(at.charFormat().fontPointSize(), 1638);
 }
 
-TEST(RichText, ControlCharactersSurviveTheWriteBack) {
+TEST(RichText, ControlCharactersAndCharactersBeyondTheFirst65536SurviveTheWriteBack) {
   QTextDocument document;
-  QTextCursor(&document).insertText(QString("a") + QChar(1) + "b\tc{d}\\");
+  QTextCursor(&document).insertText(QString("a") + QChar(1) + "b\tc{d}\\" + QString::fromUtf8("\xf0\x9f\x98\x80"));
   QTextDocument again;
   RichTextToDocument(DocumentToRichText(document), again);
   EXPECT_EQ(again.toPlainText(), document.toPlainText());
