@@ -577,12 +577,15 @@ class TVudUvizidIzed : public TBaseGrid {
   TGridDragDrop& OleDragDrop();
   // ---- Spreadsheets, documents, databases (gridofficexls.cpp, gridofficedoc.cpp, griddatabase.cpp) ----
   TStringList* GetXLSSheets(const AnsiString& file);
-  void LoadXLS(const AnsiString& file, const AnsiString& sheet), LoadFromXLS(const AnsiString& file);
+  void LoadXLS(const AnsiString& file, const AnsiString& sheet);
+  void LoadFromXLS(const AnsiString& file);
   void LoadFromXLSSheet(const AnsiString& file, const AnsiString& sheet);
   void SaveXLS(const AnsiString& file, const AnsiString& sheet, bool newWorkbook);
-  void SaveToXLS(const AnsiString& file, bool newBook), SaveToXLSSheet(const AnsiString& file, const AnsiString& sheet);
+  void SaveToXLS(const AnsiString& file, bool newBook);
+  void SaveToXLSSheet(const AnsiString& file, const AnsiString& sheet);
   void SaveToDOCInt(const AnsiString& file, const AnsiString& bookmark, bool newDocument, bool append);
-  void SaveToDOC(const AnsiString& file, bool newDoc), AppendToDoc(const AnsiString& file, const AnsiString& bookmark);
+  void SaveToDOC(const AnsiString& file, bool newDoc);
+  void AppendToDoc(const AnsiString& file, const AnsiString& bookmark);
   void LoadFromMDBSQL(const AnsiString& databaseFile, const AnsiString& sql);
   void LoadFromMDBTable(const AnsiString& databaseFile, const AnsiString& table);
   bool ClicksOnMouseUp() const override { return false; }
@@ -605,8 +608,6 @@ class TVudUvizidIzed : public TBaseGrid {
   TClickCellEvent OnClickCell;
   TClickCellEvent OnRightClickCell;
   TClickCellEvent OnDblClickCell;
-  TColumnEvent OnEndColumnSize, OnClickSort;
-  TAutoRowEvent OnEndRowSize;
   TColumnEvent OnEndColumnSize;
   TColumnEvent OnClickSort;
   TColumnSizeEvent OnUpdateColumnSize;
@@ -652,7 +653,8 @@ class TVudUvizidIzed : public TBaseGrid {
   TAnchorHoverEvent OnAnchorEnter;
   TAnchorHoverEvent OnAnchorExit;
   TAnchorHintEvent OnAnchorHint;
-  TColumnAllowEvent OnColumnMove, OnRowMove;
+  TColumnAllowEvent OnColumnMove;
+  TColumnAllowEvent OnRowMove;
   TOleDragDropEvent OnOleDrag;
   TOleDragStartEvent OnOleDragStart;
   TOleDragStopEvent OnOleDragStop;
