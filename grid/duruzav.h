@@ -516,7 +516,7 @@ class TVudUvizidIzed : public TBaseGrid {
   void StretchColumn(int col);
   void StretchRightColumn() { StretchColumn(ColCount() - 1); }
   virtual void UpdateColSize(int col, int& width);
-  virtual void CellSelect(int, int) {} virtual void UpdateSelectionRect(TGridRect&) {}
+  virtual void CellSelect(int, int) {}
   virtual void UpdateColHeaders() {}
   virtual void UpdateSelectionRect(TGridRect&) {}
   void SizeChanged(int oldColCount, int oldRowCount) override;
@@ -663,8 +663,6 @@ class TVudUvizidIzed : public TBaseGrid {
   TOleDropColEvent OnOleDropCol;
   TOleDropFileEvent OnOleDropFile;
   TOleDroppedEvent OnOleDropped;
-  TColumnAllowEvent OnColumnMove;
-  TColumnAllowEvent OnRowMove;
 
   // ---- Settings objects of the look, sorting, grouping, filtering and drag and drop ----
   TBackGround* BackGround() { return &backGround_; }

@@ -278,7 +278,7 @@ void TGridPrint::PrintCellGraphic(TVudUvizidIzed::CellPaint& paint, double toDev
   grid_.painter_->DrawCellGraphic(paint, paint.r);
   // A bar fills the cell, whatever its resolution.
   if (kind == ctRotated || kind == ctProgress) {
-    grid_.DrawCellGraphic(paint, paint.r);
+    grid_.painter_->DrawCellGraphic(paint, paint.r);
     return;
   }
   const TRect place = PlacePrintGraphic(paint.r, paint.grW, paint.grH, paint.graphic->CellHAlign,
@@ -304,7 +304,7 @@ void TGridPrint::PrintCellGraphic(TVudUvizidIzed::CellPaint& paint, double toDev
   screen.grW = width;
   screen.grH = height;
   screen.textW = 0;
-  grid_.DrawCellGraphic(screen, screen.r);
+  grid_.painter_->DrawCellGraphic(screen, screen.r);
   canvas->StretchDraw(place, &image);
 }
 
