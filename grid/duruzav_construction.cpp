@@ -24,7 +24,7 @@ int SystemScrollBarWidth() {
 }  // namespace
 
 TVudUvizidIzed::TVudUvizidIzed(TComponent* owner)
-    : TBaseGrid(owner), painter_(std::make_unique<TGridCellPainter>(*this)) {
+    : TBaseGrid(owner), TGridCellGraphics(*this), painter_(std::make_unique<TGridCellPainter>(*this)) {
   fixedFont_.SetName("Tahoma");
   fixedFont_.SetStyle(fsBold);
   fixedFont_.OnChange = [this](TObject* sender) { FixedFontChanged(sender); };

@@ -7,47 +7,47 @@
 
 // The row check boxes show the row's own flag, kept by real row under
 // RowSelectPersistent.
-TCellGraphic* TVudUvizidIzed::GetCellGraphic(int col, int row) {
-  if (col < 0 || row < 0 || col >= ColCount() || row >= RowCount()) return nullptr;
-  if (col == 0 && mouseActions_.HotmailRowSelect()) {
-    rowCheckGraphic_.CellType = ctRowCheckBox;
-    rowCheckGraphic_.CellTransparent = FlatControls();
-    rowCheckGraphic_.CellBoolean = GetRowSelect(DisjunctRow(row));
-    return &rowCheckGraphic_;
+TCellGraphic* TGridCellGraphics::GetCellGraphic(int col, int row) {
+  if (col < 0 || row < 0 || col >= grid_.ColCount() || row >= grid_.RowCount()) return nullptr;
+  if (col == 0 && grid_.mouseActions_.HotmailRowSelect()) {
+    grid_.rowCheckGraphic_.CellType = ctRowCheckBox;
+    grid_.rowCheckGraphic_.CellTransparent = grid_.FlatControls();
+    grid_.rowCheckGraphic_.CellBoolean = grid_.GetRowSelect(grid_.DisjunctRow(row));
+    return &grid_.rowCheckGraphic_;
   }
-  return dynamic_cast<TCellGraphic*>(GetGraphicObjectEx(col, row));
+  return dynamic_cast<TCellGraphic*>(grid_.GetGraphicObjectEx(col, row));
 }
 
-TCellType TVudUvizidIzed::GetCellType(int col, int row) {
+TCellType TGridCellGraphics::GetCellType(int col, int row) {
   if (col < 0 || row < 0) return ctEmpty;
-  if (col == 0 && mouseActions_.HotmailRowSelect()) return ctRowCheckBox;
+  if (col == 0 && grid_.mouseActions_.HotmailRowSelect()) return ctRowCheckBox;
   const TCellGraphic* graphic = GetCellGraphic(col, row);
   return graphic ? graphic->CellType : ctEmpty;
 }
 
-TCellGraphic* TVudUvizidIzed::CreateCellGraphic(int col, int row) {
+TCellGraphic* TGridCellGraphics::CreateCellGraphic(int col, int row) {
   FreeCellGraphic(col, row);
   // The cell record must exist before it can hold the graphic.
-  const bool wasEmpty = GetGridCell(col, row).empty();
-  if (wasEmpty) SetGridCell(col, row, " ");
+  const bool wasEmpty = grid_.GetGridCell(col, row).empty();
+  if (wasEmpty) grid_.SetGridCell(col, row, " ");
   auto* graphic = new TCellGraphic;
-  SetGraphicObjectEx(col, row, graphic);
-  if (wasEmpty) SetGridCell(col, row, "");
-  RepaintCell(DisplColIndex(col), row);
+  grid_.SetGraphicObjectEx(col, row, graphic);
+  if (wasEmpty) grid_.SetGridCell(col, row, "");
+  grid_.RepaintCell(grid_.DisplColIndex(col), row);
   return graphic;
 }
 
-bool TVudUvizidIzed::FreeCellGraphic(int col, int row) {
+bool TGridCellGraphics::FreeCellGraphic(int col, int row) {
   TCellGraphic* graphic = GetCellGraphic(col, row);
   if (!graphic) return false;
-  if (graphic != &rowCheckGraphic_) {
-    SetGraphicObjectEx(col, row, nullptr);
+  if (graphic != &grid_.rowCheckGraphic_) {
+    grid_.SetGraphicObjectEx(col, row, nullptr);
     delete graphic;
   }
   return true;
 }
 
-bool TVudUvizidIzed::RemoveCellGraphic(int col, int row, TCellType kind) {
+bool TGridCellGraphics::RemoveCellGraphic(int col, int row, TCellType kind) {
   return GetCellType(col, row) == kind && FreeCellGraphic(col, row);
 }
 
@@ -67,12 +67,12 @@ void TVudUvizidIzed::SetImages(TImageList* images) {
   Invalidate();
 }
 
-TIntList* TVudUvizidIzed::GetCellImages(int col, int row) {
+TIntList* TGridCellGraphics::GetCellImages(int col, int row) {
   const TCellGraphic* graphic = GetCellGraphic(col, row);
   return graphic ? graphic->Images() : nullptr;
 }
 
-int TVudUvizidIzed::GetCellImageIdx(int col, int row) {
+int TGridCellGraphics::GetCellImageIdx(int col, int row) {
   const TCellGraphic* graphic = GetCellGraphic(col, row);
   if (!graphic) return -1;
   if (graphic->CellType == ctImageList) return graphic->CellIndex;
@@ -88,10 +88,10 @@ bool BesideTextV(const TCellGraphic& g) { return g.CellVAlign == vaUnderText || 
 
 }  // namespace
 
-TPoint TVudUvizidIzed::GetCellGraphicSize(int col, int row) {
+TPoint TGridCellGraphics::GetCellGraphicSize(int col, int row) {
   const TCellGraphic* g = GetCellGraphic(col, row);
   if (!g) return {0, 0};
-  const bool empty = GetCellEx(col, row).empty();
+  const bool empty = grid_.GetCellEx(col, row).empty();
   const bool sideH = BesideTextH(*g) || empty;
   const bool sideV = BesideTextV(*g) || empty;
   TPoint size{0, 0};
@@ -104,20 +104,20 @@ TPoint TVudUvizidIzed::GetCellGraphicSize(int col, int row) {
       break;
     case ctImageList:
     case ctDataImage:
-      if (gridImages_) size = {sideH ? gridImages_->Width() : 0, gridImages_->Height()};
+      if (grid_.gridImages_) size = {sideH ? grid_.gridImages_->Width() : 0, grid_.gridImages_->Height()};
       break;
     case ctCheckBox:
     case ctDataCheckBox:
     case ctVirtCheckBox:
     case ctRowCheckBox:
-      size = {controlLook_.CheckSize(), controlLook_.CheckSize()};
+      size = {grid_.controlLook_.CheckSize(), grid_.controlLook_.CheckSize()};
       break;
     case ctRadio:
       if (const TStringList* items = g->RadioStrings()) {
-        const int lineHeight = Canvas()->TextHeight("gh");
+        const int lineHeight = grid_.Canvas()->TextHeight("gh");
         int widest = 0, sum = 0;
         for (int i = 0; i < items->Count(); ++i) {
-          const int w = Canvas()->TextWidth(items->Strings(i));
+          const int w = grid_.Canvas()->TextWidth(items->Strings(i));
           widest = std::max(widest, w);
           sum += 12 + w;
         }
@@ -125,15 +125,15 @@ TPoint TVudUvizidIzed::GetCellGraphicSize(int col, int row) {
       }
       break;
     case ctImages:
-      if (const TIntList* list = g->Images(); list && gridImages_) {
+      if (const TIntList* list = g->Images(); list && grid_.gridImages_) {
         const int n = list->Count();
-        size = g->CellBoolean ? TPoint{n * gridImages_->Width(), gridImages_->Height()}
-                              : TPoint{gridImages_->Width(), n * gridImages_->Height()};
+        size = g->CellBoolean ? TPoint{n * grid_.gridImages_->Width(), grid_.gridImages_->Height()}
+                              : TPoint{grid_.gridImages_->Width(), n * grid_.gridImages_->Height()};
       }
       break;
     case ctPicture:
     case ctFilePicture: {
-      const TRect r = CellRect(DisplColIndex(col), row);
+      const TRect r = grid_.CellRect(grid_.DisplColIndex(col), row);
       size = g->GetPictureSize(r.Right - r.Left, r.Bottom - r.Top, false);
       break;
     }
@@ -147,13 +147,13 @@ TPoint TVudUvizidIzed::GetCellGraphicSize(int col, int row) {
     default:
       break;
   }
-  const TRect r = CellRect(DisplColIndex(col), row);
+  const TRect r = grid_.CellRect(grid_.DisplColIndex(col), row);
   if (g->CellHAlign == haFull) size.X = r.Right - r.Left;
   if (g->CellVAlign == vaFull) size.Y = r.Bottom - r.Top;
   return size;
 }
 
-TPoint TVudUvizidIzed::GetPrintGraphicSize(int col, int row, int width, int height, double scale) {
+TPoint TGridCellGraphics::GetPrintGraphicSize(int col, int row, int width, int height, double scale) {
   const TCellGraphic* g = GetCellGraphic(col, row);
   if (!g) return {0, 0};
   switch (g->CellType) {
@@ -164,7 +164,7 @@ TPoint TVudUvizidIzed::GetPrintGraphicSize(int col, int row, int width, int heig
       if (const TIcon* i = g->Icon()) return {i->Width(), i->Height()};
       return {0, 0};
     case ctDataImage:
-      return gridImages_ ? TPoint{gridImages_->Width(), gridImages_->Height()} : TPoint{0, 0};
+      return grid_.gridImages_ ? TPoint{grid_.gridImages_->Width(), grid_.gridImages_->Height()} : TPoint{0, 0};
     case ctPicture:
     case ctFilePicture: {
       if (scale <= 0) scale = 1;
@@ -172,7 +172,7 @@ TPoint TVudUvizidIzed::GetPrintGraphicSize(int col, int row, int width, int heig
       return {static_cast<int>(std::lround(p.X / scale)), static_cast<int>(std::lround(p.Y / scale))};
     }
     case ctProgress:
-      return {GetAllColWidths(col), RowHeights(row)};
+      return {grid_.GetAllColWidths(col), grid_.RowHeights(row)};
     case ctButton:
     case ctBitButton:
       return {g->ButtonWidth(), g->ButtonHeight()};
@@ -183,7 +183,7 @@ TPoint TVudUvizidIzed::GetPrintGraphicSize(int col, int row, int width, int heig
       const TCellHAlign hAlign = g->CellHAlign;
       const TCellVAlign vAlign = g->CellVAlign;
       TPoint size = GetCellGraphicSize(col, row);
-      const TRect r = CellRect(DisplColIndex(col), row);
+      const TRect r = grid_.CellRect(grid_.DisplColIndex(col), row);
       if (hAlign == haFull && size.X == r.Right - r.Left) size.X = 0;
       if (vAlign == vaFull && size.Y == r.Bottom - r.Top) size.Y = 0;
       return size;
@@ -193,12 +193,12 @@ TPoint TVudUvizidIzed::GetPrintGraphicSize(int col, int row, int width, int heig
 
 // ---- Pictures and images ----
 
-void TVudUvizidIzed::AddBitmap(int col, int row, TBitmap* bitmap, bool transparent, TCellHAlign hAlign,
+void TGridCellGraphics::AddBitmap(int col, int row, TBitmap* bitmap, bool transparent, TCellHAlign hAlign,
                                TCellVAlign vAlign) {
   CreateCellGraphic(col, row)->SetBitmap(bitmap, transparent, hAlign, vAlign);
 }
 
-TBitmap* TVudUvizidIzed::CreateBitmap(int col, int row, bool transparent, TCellHAlign hAlign, TCellVAlign vAlign) {
+TBitmap* TGridCellGraphics::CreateBitmap(int col, int row, bool transparent, TCellHAlign hAlign, TCellVAlign vAlign) {
   TCellGraphic* g = CreateCellGraphic(col, row);
   auto* bitmap = new TBitmap;
   g->CellCreated = true;
@@ -206,17 +206,17 @@ TBitmap* TVudUvizidIzed::CreateBitmap(int col, int row, bool transparent, TCellH
   return bitmap;
 }
 
-TBitmap* TVudUvizidIzed::GetBitmap(int col, int row) {
+TBitmap* TGridCellGraphics::GetBitmap(int col, int row) {
   const TCellGraphic* g = GetCellGraphic(col, row);
   return g ? g->Bitmap() : nullptr;
 }
 
-void TVudUvizidIzed::AddPicture(int col, int row, TPicture* picture, bool transparent, TStretchMode stretchMode,
+void TGridCellGraphics::AddPicture(int col, int row, TPicture* picture, bool transparent, TStretchMode stretchMode,
                                 int padding, TCellHAlign hAlign, TCellVAlign vAlign) {
   CreateCellGraphic(col, row)->SetPicture(picture, transparent, stretchMode, padding, hAlign, vAlign);
 }
 
-TPicture* TVudUvizidIzed::CreatePicture(int col, int row, bool transparent, TStretchMode stretchMode, int padding,
+TPicture* TGridCellGraphics::CreatePicture(int col, int row, bool transparent, TStretchMode stretchMode, int padding,
                                         TCellHAlign hAlign, TCellVAlign vAlign) {
   TCellGraphic* g = CreateCellGraphic(col, row);
   auto* picture = new TPicture;
@@ -225,17 +225,17 @@ TPicture* TVudUvizidIzed::CreatePicture(int col, int row, bool transparent, TStr
   return picture;
 }
 
-TPicture* TVudUvizidIzed::GetPicture(int col, int row) {
+TPicture* TGridCellGraphics::GetPicture(int col, int row) {
   const TCellGraphic* g = GetCellGraphic(col, row);
   return g ? g->Picture() : nullptr;
 }
 
-void TVudUvizidIzed::AddFilePicture(int col, int row, TFilePicture* picture, bool transparent,
+void TGridCellGraphics::AddFilePicture(int col, int row, TFilePicture* picture, bool transparent,
                                     TStretchMode stretchMode, int padding, TCellHAlign hAlign, TCellVAlign vAlign) {
   CreateCellGraphic(col, row)->SetFilePicture(picture, transparent, stretchMode, padding, hAlign, vAlign);
 }
 
-TFilePicture* TVudUvizidIzed::CreateFilePicture(int col, int row, bool transparent, TStretchMode stretchMode,
+TFilePicture* TGridCellGraphics::CreateFilePicture(int col, int row, bool transparent, TStretchMode stretchMode,
                                                 int padding, TCellHAlign hAlign, TCellVAlign vAlign) {
   TCellGraphic* g = CreateCellGraphic(col, row);
   auto* picture = new TFilePicture;
@@ -244,16 +244,16 @@ TFilePicture* TVudUvizidIzed::CreateFilePicture(int col, int row, bool transpare
   return picture;
 }
 
-TFilePicture* TVudUvizidIzed::GetFilePicture(int col, int row) {
+TFilePicture* TGridCellGraphics::GetFilePicture(int col, int row) {
   const TCellGraphic* g = GetCellGraphic(col, row);
   return g ? g->FilePicture() : nullptr;
 }
 
-void TVudUvizidIzed::AddIcon(int col, int row, TIcon* icon, TCellHAlign hAlign, TCellVAlign vAlign) {
+void TGridCellGraphics::AddIcon(int col, int row, TIcon* icon, TCellHAlign hAlign, TCellVAlign vAlign) {
   CreateCellGraphic(col, row)->SetIcon(icon, hAlign, vAlign);
 }
 
-TIcon* TVudUvizidIzed::CreateIcon(int col, int row, TCellHAlign hAlign, TCellVAlign vAlign) {
+TIcon* TGridCellGraphics::CreateIcon(int col, int row, TCellHAlign hAlign, TCellVAlign vAlign) {
   TCellGraphic* g = CreateCellGraphic(col, row);
   auto* icon = new TIcon;
   g->CellCreated = true;
@@ -261,40 +261,40 @@ TIcon* TVudUvizidIzed::CreateIcon(int col, int row, TCellHAlign hAlign, TCellVAl
   return icon;
 }
 
-void TVudUvizidIzed::AddImageIdx(int col, int row, int index, TCellHAlign hAlign, TCellVAlign vAlign) {
-  if (gridImages_) CreateCellGraphic(col, row)->SetImageIdx(index, hAlign, vAlign);
+void TGridCellGraphics::AddImageIdx(int col, int row, int index, TCellHAlign hAlign, TCellVAlign vAlign) {
+  if (grid_.gridImages_) CreateCellGraphic(col, row)->SetImageIdx(index, hAlign, vAlign);
 }
 
-bool TVudUvizidIzed::GetImageIdx(int col, int row, int& index) {
+bool TGridCellGraphics::GetImageIdx(int col, int row, int& index) {
   const TCellGraphic* g = GetCellGraphic(col, row);
-  if (!gridImages_ || !g || g->CellType != ctImageList) return false;
+  if (!grid_.gridImages_ || !g || g->CellType != ctImageList) return false;
   index = g->CellIndex;
   return true;
 }
 
-void TVudUvizidIzed::AddDataImage(int col, int row, int index, TCellHAlign hAlign, TCellVAlign vAlign) {
-  if (gridImages_) CreateCellGraphic(col, row)->SetDataImage(index, hAlign, vAlign);
+void TGridCellGraphics::AddDataImage(int col, int row, int index, TCellHAlign hAlign, TCellVAlign vAlign) {
+  if (grid_.gridImages_) CreateCellGraphic(col, row)->SetDataImage(index, hAlign, vAlign);
 }
 
-bool TVudUvizidIzed::HasDataImage(int col, int row) { return BaseCellType(col, row) == ctDataImage; }
+bool TGridCellGraphics::HasDataImage(int col, int row) { return grid_.BaseCellType(col, row) == ctDataImage; }
 
-void TVudUvizidIzed::AddMultiImage(int col, int row, int dir, TCellHAlign hAlign, TCellVAlign vAlign) {
-  if (!gridImages_) return;
+void TGridCellGraphics::AddMultiImage(int col, int row, int dir, TCellHAlign hAlign, TCellVAlign vAlign) {
+  if (!grid_.gridImages_) return;
   CreateCellGraphic(col, row)->SetMultiImage(col, row, dir, hAlign, vAlign,
                                              [this](TObject* sender, int c, int r) { MultiImageChanged(sender, c, r); });
 }
 
-void TVudUvizidIzed::MultiImageChanged(TObject*, int col, int row) { RepaintCell(col, row); }
+void TGridCellGraphics::MultiImageChanged(TObject*, int col, int row) { grid_.RepaintCell(col, row); }
 
-bool TVudUvizidIzed::RemoveMultiImage(int col, int row) {
+bool TGridCellGraphics::RemoveMultiImage(int col, int row) {
   const bool removed = RemoveCellGraphic(col, row, ctImages);
-  RepaintCell(col, row);
+  grid_.RepaintCell(col, row);
   return removed;
 }
 
 // ---- Progress, range and comments ----
 
-void TVudUvizidIzed::AddProgress(int col, int row, TColor color1, TColor color2) {
+void TGridCellGraphics::AddProgress(int col, int row, TColor color1, TColor color2) {
   TCellGraphic* g = CreateCellGraphic(col, row);
   g->CellType = ctProgress;
   g->CellHAlign = haLeft;
@@ -306,7 +306,7 @@ void TVudUvizidIzed::AddProgress(int col, int row, TColor color1, TColor color2)
   g->CellText.clear();
 }
 
-void TVudUvizidIzed::AddProgressEx(int col, int row, TColor color1, TColor color2, TColor color3, TColor color4) {
+void TGridCellGraphics::AddProgressEx(int col, int row, TColor color1, TColor color2, TColor color3, TColor color4) {
   AddProgress(col, row, color1, color3);
   TCellGraphic* g = GetCellGraphic(col, row);
   g->CellIndex = color2;
@@ -314,7 +314,7 @@ void TVudUvizidIzed::AddProgressEx(int col, int row, TColor color1, TColor color
   g->CellBoolean = true;
 }
 
-void TVudUvizidIzed::AddProgressFormatted(int col, int row, TColor color1, TColor color2, TColor color3,
+void TGridCellGraphics::AddProgressFormatted(int col, int row, TColor color1, TColor color2, TColor color3,
                                           TColor color4, const AnsiString& format, int min, int max) {
   AddProgressEx(col, row, color1, color2, color3, color4);
   TCellGraphic* g = GetCellGraphic(col, row);
@@ -323,7 +323,7 @@ void TVudUvizidIzed::AddProgressFormatted(int col, int row, TColor color1, TColo
   g->CellErrLen = max;
 }
 
-void TVudUvizidIzed::AddProgressPie(int col, int row, TColor color, int value) {
+void TGridCellGraphics::AddProgressPie(int col, int row, TColor color, int value) {
   TCellGraphic* g = CreateCellGraphic(col, row);
   g->CellType = ctProgressPie;
   g->CellHAlign = haBeforeText;
@@ -332,14 +332,14 @@ void TVudUvizidIzed::AddProgressPie(int col, int row, TColor color, int value) {
   g->CellAngle = value;
 }
 
-void TVudUvizidIzed::SetProgressPie(int col, int row, int value) {
+void TGridCellGraphics::SetProgressPie(int col, int row, int value) {
   TCellGraphic* g = GetCellGraphic(col, row);
   if (!g || g->CellType != ctProgressPie) return;
   g->CellAngle = value;
-  RepaintCell(DisplColIndex(col), row);
+  grid_.RepaintCell(grid_.DisplColIndex(col), row);
 }
 
-void TVudUvizidIzed::AddRangeIndicator(int col, int row, int range, TColor color1, TColor color2, bool showValue) {
+void TGridCellGraphics::AddRangeIndicator(int col, int row, int range, TColor color1, TColor color2, bool showValue) {
   TCellGraphic* g = CreateCellGraphic(col, row);
   g->CellType = ctRangeIndicator;
   g->CellHAlign = haLeft;
@@ -349,11 +349,11 @@ void TVudUvizidIzed::AddRangeIndicator(int col, int row, int range, TColor color
   g->CellBoolean = showValue;
 }
 
-void TVudUvizidIzed::AddComment(int col, int row, const AnsiString& comment) {
+void TGridCellGraphics::AddComment(int col, int row, const AnsiString& comment) {
   AddColorComment(col, row, comment, clNone);
 }
 
-void TVudUvizidIzed::AddColorComment(int col, int row, const AnsiString& comment, TColor color) {
+void TGridCellGraphics::AddColorComment(int col, int row, const AnsiString& comment, TColor color) {
   TCellGraphic* g = CreateCellGraphic(col, row);
   g->CellType = ctComment;
   g->CellHAlign = haLeft;
@@ -362,21 +362,21 @@ void TVudUvizidIzed::AddColorComment(int col, int row, const AnsiString& comment
   g->CellAngle = color;
 }
 
-bool TVudUvizidIzed::IsComment(int col, int row, AnsiString& comment) {
+bool TGridCellGraphics::IsComment(int col, int row, AnsiString& comment) {
   const TCellGraphic* g = GetCellGraphic(col, row);
   if (!g || g->CellType != ctComment) return false;
   comment = g->CellText;
   return true;
 }
 
-void TVudUvizidIzed::RemoveAllComments() {
-  for (int c = 0; c < ColCount(); ++c)
-    for (int r = 0; r < RowCount(); ++r) RemoveComment(c, r);
+void TGridCellGraphics::RemoveAllComments() {
+  for (int c = 0; c < grid_.ColCount(); ++c)
+    for (int r = 0; r < grid_.RowCount(); ++r) RemoveComment(c, r);
 }
 
 // ---- Markers ----
 
-void TVudUvizidIzed::AddMarker(int col, int row, int errFrom, int errLen) {
+void TGridCellGraphics::AddMarker(int col, int row, int errFrom, int errLen) {
   TCellGraphic* g = GetCellGraphic(col, row);
   if (!g) {
     g = CreateCellGraphic(col, row);
@@ -384,39 +384,39 @@ void TVudUvizidIzed::AddMarker(int col, int row, int errFrom, int errLen) {
   }
   g->CellErrFrom = errFrom;
   g->CellErrLen = errLen;
-  RepaintCell(DisplColIndex(col), row);
+  grid_.RepaintCell(grid_.DisplColIndex(col), row);
 }
 
-void TVudUvizidIzed::GetMarker(int col, int row, int& errFrom, int& errLen) {
+void TGridCellGraphics::GetMarker(int col, int row, int& errFrom, int& errLen) {
   const TCellGraphic* g = GetCellGraphic(col, row);
   errFrom = g ? g->CellErrFrom : 0;
   errLen = g ? g->CellErrLen : 0;
 }
 
-void TVudUvizidIzed::RemoveMarker(int col, int row) {
+void TGridCellGraphics::RemoveMarker(int col, int row) {
   if (RemoveCellGraphic(col, row, ctEmpty)) return;
   if (TCellGraphic* g = GetCellGraphic(col, row)) g->CellErrFrom = g->CellErrLen = 0;
 }
 
-void TVudUvizidIzed::RemoveAllMarkers() {
-  for (int c = 0; c < ColCount(); ++c)
-    for (int r = 0; r < RowCount(); ++r) RemoveMarker(c, r);
+void TGridCellGraphics::RemoveAllMarkers() {
+  for (int c = 0; c < grid_.ColCount(); ++c)
+    for (int r = 0; r < grid_.RowCount(); ++r) RemoveMarker(c, r);
 }
 
 // ---- Rotated text ----
 
-void TVudUvizidIzed::AddRotated(int col, int row, int angle, const AnsiString& text) {
+void TGridCellGraphics::AddRotated(int col, int row, int angle, const AnsiString& text) {
   CreateCellGraphic(col, row)->SetAngle(angle);
-  SetCellEx(col, row, text);
+  grid_.SetCellEx(col, row, text);
 }
 
-void TVudUvizidIzed::SetRotated(int col, int row, int angle) {
+void TGridCellGraphics::SetRotated(int col, int row, int angle) {
   TCellGraphic* g = GetCellGraphic(col, row);
   (g ? g : CreateCellGraphic(col, row))->SetAngle(angle);
-  RepaintCell(DisplColIndex(col), row);
+  grid_.RepaintCell(grid_.DisplColIndex(col), row);
 }
 
-bool TVudUvizidIzed::IsRotated(int col, int row, int& angle) {
+bool TGridCellGraphics::IsRotated(int col, int row, int& angle) {
   const TCellGraphic* g = GetCellGraphic(col, row);
   if (!g || g->CellType != ctRotated) return false;
   angle = g->CellAngle;
@@ -425,17 +425,17 @@ bool TVudUvizidIzed::IsRotated(int col, int row, int& angle) {
 
 // ---- Buttons ----
 
-void TVudUvizidIzed::AddButton(int col, int row, int width, int height, const AnsiString& caption,
+void TGridCellGraphics::AddButton(int col, int row, int width, int height, const AnsiString& caption,
                                TCellHAlign hAlign, TCellVAlign vAlign) {
   CreateCellGraphic(col, row)->SetButton(width, height, caption, hAlign, vAlign);
 }
 
-void TVudUvizidIzed::AddBitButton(int col, int row, int width, int height, const AnsiString& caption,
+void TGridCellGraphics::AddBitButton(int col, int row, int width, int height, const AnsiString& caption,
                                   TBitmap* glyph, TCellHAlign hAlign, TCellVAlign vAlign) {
   CreateCellGraphic(col, row)->SetBitButton(width, height, caption, glyph, hAlign, vAlign);
 }
 
-TBitmap* TVudUvizidIzed::CreateBitButton(int col, int row, int width, int height, const AnsiString& caption,
+TBitmap* TGridCellGraphics::CreateBitButton(int col, int row, int width, int height, const AnsiString& caption,
                                          TCellHAlign hAlign, TCellVAlign vAlign) {
   TCellGraphic* g = CreateCellGraphic(col, row);
   auto* glyph = new TBitmap;
@@ -444,33 +444,33 @@ TBitmap* TVudUvizidIzed::CreateBitButton(int col, int row, int width, int height
   return glyph;
 }
 
-void TVudUvizidIzed::SetButtonText(int col, int row, const AnsiString& caption) {
-  if (TCellGraphic* g = RealColumnGraphic(col, row)) {
+void TGridCellGraphics::SetButtonText(int col, int row, const AnsiString& caption) {
+  if (TCellGraphic* g = grid_.RealColumnGraphic(col, row)) {
     g->CellText = caption;
-    RepaintCell(col, row);
+    grid_.RepaintCell(col, row);
   }
 }
 
-AnsiString TVudUvizidIzed::GetButtonText(int col, int row) {
-  const TCellGraphic* g = RealColumnGraphic(col, row);
+AnsiString TGridCellGraphics::GetButtonText(int col, int row) {
+  const TCellGraphic* g = grid_.RealColumnGraphic(col, row);
   return g ? g->CellText : AnsiString();
 }
 
-void TVudUvizidIzed::PushButton(int col, int row, bool pushed) {
-  if (TCellGraphic* g = RealColumnGraphic(col, row)) {
+void TGridCellGraphics::PushButton(int col, int row, bool pushed) {
+  if (TCellGraphic* g = grid_.RealColumnGraphic(col, row)) {
     g->CellBoolean = pushed;
-    RepaintCell(col, row);
+    grid_.RepaintCell(col, row);
   }
 }
 
-bool TVudUvizidIzed::HasButton(int col, int row) {
-  const TCellType kind = BaseCellType(col, row);
+bool TGridCellGraphics::HasButton(int col, int row) {
+  const TCellType kind = grid_.BaseCellType(col, row);
   return kind == ctButton || kind == ctBitButton;
 }
 
-TRect TVudUvizidIzed::ButtonRect(int col, int row) {
-  const TRect cell = CellRect(col, row);
-  const TCellGraphic* g = RealColumnGraphic(col, row);
+TRect TGridCellGraphics::ButtonRect(int col, int row) {
+  const TRect cell = grid_.CellRect(col, row);
+  const TCellGraphic* g = grid_.RealColumnGraphic(col, row);
   if (!g) return cell;
   const auto packed = static_cast<unsigned>(std::lround(g->CellValue));
   TRect r;
@@ -483,37 +483,37 @@ TRect TVudUvizidIzed::ButtonRect(int col, int row) {
   return r;
 }
 
-void TVudUvizidIzed::RemoveButton(int col, int row) {
+void TGridCellGraphics::RemoveButton(int col, int row) {
   if (!RemoveCellGraphic(col, row, ctButton)) RemoveCellGraphic(col, row, ctBitButton);
 }
 
 // ---- Check boxes ----
 
-void TVudUvizidIzed::AddCheckBox(int col, int row, bool state, bool data) {
-  const TCellVAlign vAlign = settings_.VAlignment == vtaCenter   ? vaCenter
-                             : settings_.VAlignment == vtaBottom ? vaBottom
+void TGridCellGraphics::AddCheckBox(int col, int row, bool state, bool data) {
+  const TCellVAlign vAlign = grid_.settings_.VAlignment == vtaCenter   ? vaCenter
+                             : grid_.settings_.VAlignment == vtaBottom ? vaBottom
                                                                  : vaTop;
-  CreateCellGraphic(col, row)->SetCheckBox(state, data, FlatControls(), haBeforeText, vAlign);
+  CreateCellGraphic(col, row)->SetCheckBox(state, data, grid_.FlatControls(), haBeforeText, vAlign);
 }
 
-bool TVudUvizidIzed::HasCheckBox(int col, int row) { return IsCheckBoxKind(BaseCellType(col, row)); }
+bool TGridCellGraphics::HasCheckBox(int col, int row) { return IsCheckBoxKind(grid_.BaseCellType(col, row)); }
 
-bool TVudUvizidIzed::HasDataCheckBox(int col, int row) {
-  const TCellType kind = BaseCellType(col, row);
+bool TGridCellGraphics::HasDataCheckBox(int col, int row) {
+  const TCellType kind = grid_.BaseCellType(col, row);
   return kind == ctDataCheckBox || kind == ctVirtCheckBox || kind == ctRowCheckBox;
 }
 
-bool TVudUvizidIzed::HasDataCell(int col, int row) {
-  const TCellType kind = BaseCellType(col, row);
+bool TGridCellGraphics::HasDataCell(int col, int row) {
+  const TCellType kind = grid_.BaseCellType(col, row);
   return HasDataCheckBox(col, row) || kind == ctDataImage;
 }
 
-bool TVudUvizidIzed::HasStaticEdit(int col, int row) {
-  const TCellType kind = BaseCellType(col, row);
+bool TGridCellGraphics::HasStaticEdit(int col, int row) {
+  const TCellType kind = grid_.BaseCellType(col, row);
   return IsCheckBoxKind(kind) || kind == ctRadio || kind == ctButton;
 }
 
-bool TVudUvizidIzed::GetCheckBoxState(int col, int row, bool& state) {
+bool TGridCellGraphics::GetCheckBoxState(int col, int row, bool& state) {
   const TCellGraphic* g = GetCellGraphic(col, row);
   if (!g) return false;
   switch (g->CellType) {
@@ -522,75 +522,75 @@ bool TVudUvizidIzed::GetCheckBoxState(int col, int row, bool& state) {
       return true;
     case ctDataCheckBox:
     case ctVirtCheckBox:
-      state = GetCellEx(col, row) == GetCheckTrue(col, row);
+      state = grid_.GetCellEx(col, row) == grid_.GetCheckTrue(col, row);
       return true;
     case ctRowCheckBox:
-      state = GetRowSelect(DisjunctRow(row));
+      state = grid_.GetRowSelect(grid_.DisjunctRow(row));
       return true;
     default:
       return false;
   }
 }
 
-void TVudUvizidIzed::SetCheckBoxState(int col, int row, bool state) {
+void TGridCellGraphics::SetCheckBoxState(int col, int row, bool state) {
   TCellGraphic* g = GetCellGraphic(col, row);
   if (!g) return;
   switch (g->CellType) {
     case ctCheckBox:
       g->CellBoolean = state;
-      RepaintCell(DisplColIndex(col), row);
+      grid_.RepaintCell(grid_.DisplColIndex(col), row);
       break;
     case ctDataCheckBox:
     case ctVirtCheckBox:
-      SetCellEx(col, row, state ? GetCheckTrue(col, row) : GetCheckFalse(col, row));
+      grid_.SetCellEx(col, row, state ? grid_.GetCheckTrue(col, row) : grid_.GetCheckFalse(col, row));
       break;
     case ctRowCheckBox:
-      SetRowSelect(DisjunctRow(row), state);
+      grid_.SetRowSelect(grid_.DisjunctRow(row), state);
       break;
     default:
       break;
   }
 }
 
-bool TVudUvizidIzed::ToggleCheck(int col, int row, bool fromUser) {
+bool TGridCellGraphics::ToggleCheck(int col, int row, bool fromUser) {
   TCellGraphic* g = GetCellGraphic(col, row);
   if (!g || !IsCheckBoxKind(g->CellType)) return false;
-  if (fromUser && !controlLook_.CheckAlwaysActive) {
+  if (fromUser && !grid_.controlLook_.CheckAlwaysActive) {
     bool canEdit = true;
-    GetCellReadOnly(col, row, canEdit);
+    grid_.GetCellReadOnly(col, row, canEdit);
     if (!canEdit) return false;
   }
   if (g->CellType == ctCheckBox) g->CellBoolean = !g->CellBoolean;
-  else if (g->CellType == ctRowCheckBox) SetRowSelect(DisjunctRow(row), !GetRowSelect(DisjunctRow(row)));
+  else if (g->CellType == ctRowCheckBox) grid_.SetRowSelect(grid_.DisjunctRow(row), !grid_.GetRowSelect(grid_.DisjunctRow(row)));
   else {
-    const AnsiString checkTrue = GetCheckTrue(col, row);
-    SetCellEx(col, row, GetCellEx(col, row) != checkTrue ? checkTrue : GetCheckFalse(col, row));
+    const AnsiString checkTrue = grid_.GetCheckTrue(col, row);
+    grid_.SetCellEx(col, row, grid_.GetCellEx(col, row) != checkTrue ? checkTrue : grid_.GetCheckFalse(col, row));
   }
-  RepaintCell(DisplColIndex(col), row);
+  grid_.RepaintCell(grid_.DisplColIndex(col), row);
   return true;
 }
 
-void TVudUvizidIzed::CheckAll(int col) {
-  for (int r = FixedRows(); r < RowCount(); ++r) SetCheckBoxState(col, r, true);
+void TGridCellGraphics::CheckAll(int col) {
+  for (int r = grid_.FixedRows(); r < grid_.RowCount(); ++r) SetCheckBoxState(col, r, true);
 }
 
-void TVudUvizidIzed::UnCheckAll(int col) {
-  for (int r = FixedRows(); r < RowCount(); ++r) SetCheckBoxState(col, r, false);
+void TGridCellGraphics::UnCheckAll(int col) {
+  for (int r = grid_.FixedRows(); r < grid_.RowCount(); ++r) SetCheckBoxState(col, r, false);
 }
 
-bool TVudUvizidIzed::IsInCheckBox(int col, int row, int x, int y) {
+bool TGridCellGraphics::IsInCheckBox(int col, int row, int x, int y) {
   const TCellGraphic* g = GetCellGraphic(col, row);
   if (!g || !IsCheckBoxKind(g->CellType)) return false;
-  if (!mouseActions_.PreciseCheckBoxCheck) return true;
-  const TRect r = CellRect(DisplColIndex(col), row);
-  const int size = controlLook_.CheckSize();
+  if (!grid_.mouseActions_.PreciseCheckBoxCheck) return true;
+  const TRect r = grid_.CellRect(grid_.DisplColIndex(col), row);
+  const int size = grid_.controlLook_.CheckSize();
   const int height = r.Bottom - r.Top, width = r.Right - r.Left;
   const int top = g->CellVAlign == vaBottom   ? r.Bottom - 2 - size
                   : g->CellVAlign == vaCenter ? r.Top + (height - size) / 2
                                               : r.Top + 2;
-  TAlignment hAlign = GetAlignments(col, row);
-  TVAlignment vAlign = settings_.VAlignment;
-  GetCellAlign(col, row, hAlign, vAlign);
+  TAlignment hAlign = grid_.GetAlignments(col, row);
+  TVAlignment vAlign = grid_.settings_.VAlignment;
+  grid_.GetCellAlign(col, row, hAlign, vAlign);
   const int left = hAlign == taRightJustify ? r.Right - 2 - size
                    : hAlign == taCenter     ? r.Left + (width - size) / 2
                                             : r.Left + 2;
@@ -599,7 +599,7 @@ bool TVudUvizidIzed::IsInCheckBox(int col, int row, int x, int y) {
 
 // ---- Radio groups ----
 
-void TVudUvizidIzed::AddRadio(int col, int row, int dirRadio, int defaultIndex, TStringList* strings) {
+void TGridCellGraphics::AddRadio(int col, int row, int dirRadio, int defaultIndex, TStringList* strings) {
   TCellGraphic* g = CreateCellGraphic(col, row);
   g->CellType = ctRadio;
   g->CellAngle = strings ? strings->Count() : 0;
@@ -608,7 +608,7 @@ void TVudUvizidIzed::AddRadio(int col, int row, int dirRadio, int defaultIndex, 
   g->SetRadioStrings(strings);
 }
 
-TCellGraphic* TVudUvizidIzed::CreateRadio(int col, int row, int dirRadio, int defaultIndex) {
+TCellGraphic* TGridCellGraphics::CreateRadio(int col, int row, int dirRadio, int defaultIndex) {
   TCellGraphic* g = CreateCellGraphic(col, row);
   g->CellType = ctRadio;
   g->CellAngle = 0;
@@ -619,44 +619,44 @@ TCellGraphic* TVudUvizidIzed::CreateRadio(int col, int row, int dirRadio, int de
   return g;
 }
 
-bool TVudUvizidIzed::GetRadioIdx(int col, int row, int& index) {
+bool TGridCellGraphics::GetRadioIdx(int col, int row, int& index) {
   const TCellGraphic* g = GetCellGraphic(col, row);
   if (!g) return false;
   index = g->CellIndex;
   return g->CellType == ctRadio;
 }
 
-bool TVudUvizidIzed::SetRadioIdx(int col, int row, int index) {
+bool TGridCellGraphics::SetRadioIdx(int col, int row, int index) {
   TCellGraphic* g = GetCellGraphic(col, row);
   if (!g) return false;
   g->CellIndex = index;
-  RepaintCell(DisplColIndex(col), row);
+  grid_.RepaintCell(grid_.DisplColIndex(col), row);
   return g->CellType == ctRadio;
 }
 
-TStringList* TVudUvizidIzed::GetRadioStrings(int col, int row) {
-  const TPoint base = BaseCell(col, row);
+TStringList* TGridCellGraphics::GetRadioStrings(int col, int row) {
+  const TPoint base = grid_.BaseCell(col, row);
   const TCellGraphic* g = GetCellGraphic(base.X, base.Y);
   return g ? g->RadioStrings() : nullptr;
 }
 
-bool TVudUvizidIzed::IsRadio(int col, int row) { return BaseCellType(col, row) == ctRadio; }
+bool TGridCellGraphics::IsRadio(int col, int row) { return grid_.BaseCellType(col, row) == ctRadio; }
 
 // A cell outside the grid, a group without items, a selection beyond the
 // items and a read-only cell change nothing.
-bool TVudUvizidIzed::ToggleRadio(int col, int row, bool fromUser) {
+bool TGridCellGraphics::ToggleRadio(int col, int row, bool fromUser) {
   TCellGraphic* g = GetCellGraphic(col, row);
   TStringList* items = g ? g->RadioStrings() : nullptr;
   if (!items || items->Count() == 0 || g->CellIndex >= items->Count()) return false;
-  if (fromUser && !controlLook_.RadioAlwaysActive) {
+  if (fromUser && !grid_.controlLook_.RadioAlwaysActive) {
     bool canEdit = true;
-    GetCellReadOnly(col, row, canEdit);
+    grid_.GetCellReadOnly(col, row, canEdit);
     if (!canEdit) return false;
   }
-  const int current = g->CellIndex >= 0 ? g->CellIndex : items->IndexOf(GetCellEx(col, row));
+  const int current = g->CellIndex >= 0 ? g->CellIndex : items->IndexOf(grid_.GetCellEx(col, row));
   const int next = current + 1 >= items->Count() ? 0 : current + 1;
   if (g->CellIndex >= 0) g->CellIndex = next;
-  SetCellEx(col, row, items->Strings(next));
+  grid_.SetCellEx(col, row, items->Strings(next));
   return true;
 }
 
@@ -670,9 +670,9 @@ void TVudUvizidIzed::QueryInsertRow(int row, bool& canInsert) {
   if (OnCanInsertRow) OnCanInsertRow(this, row, canInsert);
 }
 
-void TVudUvizidIzed::RemoveCheckBox(int col, int row) {
+void TGridCellGraphics::RemoveCheckBox(int col, int row) {
   const TCellType kind = GetCellType(col, row);
   if (kind != ctCheckBox && kind != ctDataCheckBox) return;
   FreeCellGraphic(col, row);
-  RepaintCell(col, row);
+  grid_.RepaintCell(col, row);
 }
