@@ -570,6 +570,12 @@ class TVudUvizidIzed : public TBaseGrid, public TGridCellGraphics {
   void PrintSelectedCols();
   void PrintPreview(TCanvas* canvas, const TRect& r);
   void PrintPreviewRect(TCanvas* canvas, const TRect& r, const TGridRect& rect);
+  void PrintPreviewSelection(TCanvas* canvas, const TRect& r);
+  void PrintPreviewSelectedRows(TCanvas* canvas, const TRect& r);
+  void PrintPreviewSelectedCols(TCanvas* canvas, const TRect& r);
+  // The pages drawn onto a canvas of the caller's, not a printer's.
+  void PrintDraw(TCanvas* canvas, const TRect& r);
+  void PrintDrawRect(TCanvas* canvas, const TRect& r, const TGridRect& rect);
   void SetPreviewPage(int page);
   void SavePrintSettings(const AnsiString& fileName, const AnsiString& section);
   void LoadPrintSettings(const AnsiString& fileName, const AnsiString& section);
@@ -630,6 +636,16 @@ class TVudUvizidIzed : public TBaseGrid, public TGridCellGraphics {
   TGridColorEvent OnGetCellPrintColor;
   TGridBorderEvent OnGetCellBorder;
   TGridBorderEvent OnGetCellPrintBorder;
+  TPrintStartEvent OnPrintStart;
+  TFitToPageEvent OnFitToPage;
+  TPrintColumnWidthEvent OnPrintSetColumnWidth;
+  TPrintRowHeightEvent OnPrintSetRowHeight;
+  TPrintPageEvent OnPrintPage;
+  TPrintPageDoneEvent OnPrintPageDone;
+  TPrintNewPageEvent OnPrintNewPage;
+  TPrintCancelEvent OnPrintCancel;
+  TScrollHintEvent OnScrollHint;
+  TDragScrollEvent OnDragScroll;
   TGridAlignEvent OnGetAlignment;
   // A row's height was changed by sizing it or by the rich-text editor's growth.
   TAutoRowEvent OnEndRowSize;

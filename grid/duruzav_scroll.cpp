@@ -262,7 +262,7 @@ void TGridScroller::ShowThumbHint(bool vertical, int thumbPosition) {
                : ScrollThumbIndex(thumbPosition, grid_.ColCount() - grid_.VisibleColCount() - grid_.FixedCols(),
                                   grid_.FixedCols());
   AnsiString hint = AnsiString(vertical ? "Row : " : "Col : ") + IntToStr(index);
-  if (OnScrollHint) OnScrollHint(&grid_, index, hint);
+  if (grid_.OnScrollHint) grid_.OnScrollHint(&grid_, index, hint);
   if (!hintWindow_) hintWindow_ = std::make_unique<THintWindow>(nullptr);
   TRect r = hintWindow_->CalcHintRect(100, hint);
   hintWindow_->SetCaption(hint);
@@ -353,7 +353,7 @@ void TGridScroller::DragTimerProc() {
   if (dragTimer_) dragTimer_->SetInterval(static_cast<unsigned>(std::max(options.Delays()->RepeatDelay, 0)));
   int dir = dragDir_;
   bool canScroll = true;
-  if (OnDragScroll) OnDragScroll(&grid_, grid_.TopRow(), grid_.LeftCol(), dir, canScroll);
+  if (grid_.OnDragScroll) grid_.OnDragScroll(&grid_, grid_.TopRow(), grid_.LeftCol(), dir, canScroll);
   dragDir_ = dir;
   if (!canScroll) return;
   if ((dir & dsdUp) && grid_.TopRow() > grid_.FixedRows()) grid_.SetTopRow(grid_.TopRow() - 1);

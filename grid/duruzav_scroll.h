@@ -102,9 +102,6 @@ class TGridScroller {
   TTimer* DragTimer() const { return dragTimer_.get(); }
   int DragScrollDir() const { return dragDir_; }
 
-  TScrollHintEvent OnScrollHint;
-  TDragScrollEvent OnDragScroll;
-
  private:
   void ShowThumbHint(bool vertical, int thumbPosition);
   void CloseHint();

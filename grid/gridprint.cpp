@@ -64,7 +64,7 @@ void TGridPrint::PrivatePrintRect(const TGridRect& rect, bool selectedOnly) {
   FromPage = 1;
   ToPage = pages;
   PrintPageCount = pages;
-  if (OnPrintStart) OnPrintStart(&grid_, pages, FromPage, ToPage);
+  if (grid_.OnPrintStart) grid_.OnPrintStart(&grid_, pages, FromPage, ToPage);
   // Without a count the last page is not known.
   const bool pastTheEnd = !SkipPageCount && FromPage > pages;
   if (FromPage <= 0 || ToPage <= 0 || ToPage < FromPage || pastTheEnd) {
@@ -225,9 +225,9 @@ void TGridPrint::FitToPage() {
     case fpShrink: scale = std::min(scale, 1.0); break;
     case fpGrow: scale = std::max(scale, 1.0); break;
     case fpCustom:
-      if (scale != 1.0 && OnFitToPage) {
+      if (scale != 1.0 && grid_.OnFitToPage) {
         bool allow = true;
-        OnFitToPage(&grid_, scale, allow);
+        grid_.OnFitToPage(&grid_, scale, allow);
         if (!allow) scale = 1.0;
       }
       break;
@@ -255,7 +255,7 @@ int TGridPrint::GetPrintRowHeight(int row) {
     if (grid_.CellExt(rc, row).Y == 0) highest = std::max(highest, last);
   }
   int height = highest >= 0 ? highest : last;
-  if (OnPrintSetRowHeight) OnPrintSetRowHeight(&grid_, row, height);
+  if (grid_.OnPrintSetRowHeight) grid_.OnPrintSetRowHeight(&grid_, row, height);
   pass_.cachedRow = row;
   pass_.cachedHeight = height;
   return height;
@@ -394,7 +394,7 @@ void TGridPrint::StartPrintPage(bool announce) {
   // The first page drawn is the document's first page.
   if (pass_.method == prPrint && pass_.pageCounter + 1 >= FromPage) pass_.canvas->NewPage();
   pass_.canvas->SetMapMode(MM_LOMETRIC);
-  if (announce && Drawing() && OnPrintPage) OnPrintPage(&grid_, pass_.canvas, page, pass_.width, pass_.bottom);
+  if (announce && Drawing() && grid_.OnPrintPage) grid_.OnPrintPage(&grid_, pass_.canvas, page, pass_.width, pass_.bottom);
 }
 
 void TGridPrint::ExportRow(int row) {
@@ -466,7 +466,7 @@ void TGridPrint::PlaceRows() {
   int rowsOnPage = 0;
   int y = 0;
   int lastBreakRow = -1;
-  if (Drawing() && OnPrintPage) OnPrintPage(&grid_, pass_.canvas, pass_.pageCounter + 1, pass_.width, pass_.bottom);
+  if (Drawing() && grid_.OnPrintPage) grid_.OnPrintPage(&grid_, pass_.canvas, pass_.pageCounter + 1, pass_.width, pass_.bottom);
   while (row <= range.Bottom && !pass_.cancel) {
     ExportRow(row);
     if (rowsOnPage == 0) {
@@ -482,12 +482,12 @@ void TGridPrint::PlaceRows() {
     ++row;
     ++rowsOnPage;
     bool newPage = false;
-    if (OnPrintNewPage) OnPrintNewPage(&grid_, row, newPage);
+    if (grid_.OnPrintNewPage) grid_.OnPrintNewPage(&grid_, row, newPage);
     const bool full = row <= range.Bottom && y - GetPrintRowHeight(row) < pass_.bottom + pass_.footerHeight;
     if (Drawing() && (full || row > range.Bottom || newPage)) {
-      if (OnPrintPageDone)
-        OnPrintPageDone(&grid_, pass_.canvas, row, y, pass_.pageCounter + 1, pass_.width, pass_.bottom);
-      if (OnPrintCancel) OnPrintCancel(&grid_, pass_.pageCounter + 1, pass_.cancel);
+      if (grid_.OnPrintPageDone)
+        grid_.OnPrintPageDone(&grid_, pass_.canvas, row, y, pass_.pageCounter + 1, pass_.width, pass_.bottom);
+      if (grid_.OnPrintCancel) grid_.OnPrintCancel(&grid_, pass_.pageCounter + 1, pass_.cancel);
     }
     // A cancelled layout starts no further page (it would stay blank).
     if (((full && row <= range.Bottom) || newPage) && !pass_.cancel) {
@@ -537,8 +537,8 @@ int TGridPrint::BuildPages(TCanvas* canvas, TPrintMethod method, int pages, bool
   PrintColPositions.assign(columns + 1, 0);
   CalcPrintColWidths();
   if (settings.FitToPage != fpNever) FitToPage();
-  if (OnPrintSetColumnWidth)
-    for (int c = range.Left; c <= range.Right; ++c) OnPrintSetColumnWidth(&grid_, c, PrintColWidths[c]);
+  if (grid_.OnPrintSetColumnWidth)
+    for (int c = range.Left; c <= range.Right; ++c) grid_.OnPrintSetColumnWidth(&grid_, c, PrintColWidths[c]);
 
   int bandStart = range.Left;
   while (bandStart <= range.Right && !pass_.cancel) {
@@ -577,6 +577,24 @@ void TVudUvizidIzed::PrintPreview(TCanvas* canvas, const TRect& r) {
 
 void TVudUvizidIzed::PrintPreviewRect(TCanvas* canvas, const TRect& r, const TGridRect& rect) {
   Printing().PrivatePrintPreviewRect(canvas, r, rect, false);
+}
+
+void TVudUvizidIzed::PrintPreviewSelection(TCanvas* canvas, const TRect& r) {
+  Printing().PrintPreviewSelection(canvas, r);
+}
+
+void TVudUvizidIzed::PrintPreviewSelectedRows(TCanvas* canvas, const TRect& r) {
+  Printing().PrintPreviewSelectedRows(canvas, r);
+}
+
+void TVudUvizidIzed::PrintPreviewSelectedCols(TCanvas* canvas, const TRect& r) {
+  Printing().PrintPreviewSelectedCols(canvas, r);
+}
+
+void TVudUvizidIzed::PrintDraw(TCanvas* canvas, const TRect& r) { Printing().PrintDraw(canvas, r); }
+
+void TVudUvizidIzed::PrintDrawRect(TCanvas* canvas, const TRect& r, const TGridRect& rect) {
+  Printing().PrintDrawRect(canvas, r, rect);
 }
 
 void TVudUvizidIzed::SetPreviewPage(int page) { Printing().SetPreviewPage(page); }

@@ -76,18 +76,6 @@ class TGridPrint {
   std::vector<int> PrintColWidths;
   std::vector<int> PrintColPositions;
 
-  // ---- Events (Sender is the grid) ----
-  std::function<void(TObject* Sender, int NrOfPages, int& FromPage, int& ToPage)> OnPrintStart;
-  std::function<void(TObject* Sender, double& ScaleFactor, bool& Allow)> OnFitToPage;
-  std::function<void(TObject* Sender, int ACol, int& Width)> OnPrintSetColumnWidth;
-  std::function<void(TObject* Sender, int ARow, int& Height)> OnPrintSetRowHeight;
-  std::function<void(TObject* Sender, TCanvas* Canvas, int PageNr, int PageXSize, int PageYSize)> OnPrintPage;
-  std::function<void(TObject* Sender, int ARow, bool& NewPage)> OnPrintNewPage;
-  std::function<void(TObject* Sender, TCanvas* Canvas, int LastRow, int LastRowOffset, int LastPage, int PageXSize,
-                     int PageYSize)>
-      OnPrintPageDone;
-  std::function<void(TObject* Sender, int PageNr, bool& Cancel)> OnPrintCancel;
-
  private:
   // The working values of one BuildPages call.
   struct Pass {

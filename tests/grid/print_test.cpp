@@ -81,7 +81,7 @@ class GridPrinting : public ::testing::Test {
   }
   // A page break before every `rows`-th row.
   void BreakEvery(int rows) {
-    grid->Printing().OnPrintNewPage = [this, rows](TObject*, int row, bool& newPage) {
+    grid->OnPrintNewPage = [this, rows](TObject*, int row, bool& newPage) {
       newPage = row % rows == 0 && row < grid->RowCount();
     };
   }
@@ -155,7 +155,7 @@ TEST_F(GridPrinting, CustomFitRefusedPrintsAtFullSize) {
   FixColumns(117);
   grid->PrintSettings()->FitToPage = fpCustom;
   double offered = 0;
-  grid->Printing().OnFitToPage = [&](TObject*, double& scale, bool& allow) {
+  grid->OnFitToPage = [&](TObject*, double& scale, bool& allow) {
     offered = scale;
     allow = false;
   };
@@ -245,7 +245,7 @@ TEST_F(GridPrinting, PrintStartRangeChoosesThePagesThatReachTheFile) {
   grid->PrintSettings()->PageNumSep = "";
   grid->PrintSettings()->PagePrefix = "page";
   int offered = 0;
-  grid->Printing().OnPrintStart = [&](TObject*, int pages, int& from, int& to) {
+  grid->OnPrintStart = [&](TObject*, int pages, int& from, int& to) {
     offered = pages;
     from = 2;
     to = 3;
@@ -264,9 +264,9 @@ TEST_F(GridPrinting, PrintStartRangeChoosesThePagesThatReachTheFile) {
 TEST_F(GridPrinting, ASinglePageRangeDrawsOnlyThatPage) {
   Fill(2, 50);
   BreakEvery(10);
-  grid->Printing().OnPrintStart = [](TObject*, int, int& from, int& to) { from = to = 3; };
+  grid->OnPrintStart = [](TObject*, int, int& from, int& to) { from = to = 3; };
   std::vector<int> announced;
-  grid->Printing().OnPrintPage = [&](TObject*, TCanvas*, int page, int, int) { announced.push_back(page); };
+  grid->OnPrintPage = [&](TObject*, TCanvas*, int page, int, int) { announced.push_back(page); };
   const std::string pdf = PrintToPdf();
   ASSERT_EQ(Pages(pdf), 1);
   const std::string text = PageText(pdf, 1);
@@ -288,7 +288,7 @@ TEST_P(EmptyPrintRange, PrintsNothingAndLeavesThePrinterFree) {
   Fill(2, 50);
   BreakEvery(10);
   std::vector<TGridExportState> states;
-  grid->Printing().OnPrintStart = [&](TObject*, int, int& from, int& to) {
+  grid->OnPrintStart = [&](TObject*, int, int& from, int& to) {
     from = GetParam().from;
     to = GetParam().to;
   };
@@ -296,7 +296,7 @@ TEST_P(EmptyPrintRange, PrintsNothingAndLeavesThePrinterFree) {
   EXPECT_FALSE(std::filesystem::exists(pdf));
   EXPECT_FALSE(Printer()->Printing());
 
-  grid->Printing().OnPrintStart = nullptr;
+  grid->OnPrintStart = nullptr;
   PrintToPdf();
   EXPECT_EQ(Pages(pdf), 5);
 }
@@ -323,7 +323,7 @@ TEST_F(GridPrinting, SelectedColumnsOfADisjunctSelectionKeepTheScale) {
 TEST_F(GridPrinting, CancelStopsAfterThePage) {
   Fill(2, 50);
   BreakEvery(10);
-  grid->Printing().OnPrintCancel = [](TObject*, int page, bool& cancel) { cancel = page == 2; };
+  grid->OnPrintCancel = [](TObject*, int page, bool& cancel) { cancel = page == 2; };
   const std::string pdf = PrintToPdf();
   ASSERT_EQ(Pages(pdf), 2);
   EXPECT_EQ(PageText(pdf, 2).find("c0r20"), std::string::npos);
@@ -388,10 +388,10 @@ TEST_F(GridPrinting, HandlersSizeColumnsAndRowsAndHearOfEveryPage) {
   Fill(2, 30);
   BreakEvery(10);
   TGridPrint& printing = grid->Printing();
-  printing.OnPrintSetColumnWidth = [](TObject*, int col, int& width) { width = 100 + col; };
-  printing.OnPrintSetRowHeight = [](TObject*, int, int& height) { height = 50; };
+  grid->OnPrintSetColumnWidth = [](TObject*, int col, int& width) { width = 100 + col; };
+  grid->OnPrintSetRowHeight = [](TObject*, int, int& height) { height = 50; };
   std::vector<std::pair<int, int>> done;  // page, next row
-  printing.OnPrintPageDone = [&](TObject*, TCanvas*, int lastRow, int, int lastPage, int xSize, int ySize) {
+  grid->OnPrintPageDone = [&](TObject*, TCanvas*, int lastRow, int, int lastPage, int xSize, int ySize) {
     done.emplace_back(lastPage, lastRow);
     EXPECT_EQ(xSize, 1000);
     EXPECT_EQ(ySize, -1400);
@@ -571,7 +571,7 @@ TEST_F(GridPrinting, PrintingAnnouncesItsRowsAndDrawingDoesNot) {
 
   noted.noted.clear();
   PreviewPage page;
-  noted.Printing().PrintDraw(&page.canvas, page.r);
+  noted.PrintDraw(&page.canvas, page.r);
   EXPECT_EQ(noted.Printing().PrintPageCount, 1);
   // The rows of its one pass, no start or end.
   EXPECT_EQ(noted.noted, (std::vector<N>{{esExportNewRow, 0}, {esExportNewRow, 1}, {esExportNewRow, 2}}));

@@ -89,7 +89,7 @@ TEST_F(Scrolling, HintsShowOnlyForTheirDirection) {
 TEST_F(Scrolling, TheApplicationWritesTheHint) {
   grid.Props().ScrollHints = shVertical;
   int hintedRow = -1;
-  grid.Scroller()->OnScrollHint = [&](TObject*, int row, AnsiString& hint) {
+  grid.OnScrollHint = [&](TObject*, int row, AnsiString& hint) {
     hintedRow = row;
     hint = "Node " + IntToStr(row);
   };
@@ -303,7 +303,7 @@ TEST_F(DragScrolling, ScrollingStopsAtTheEnds) {
 
 TEST_F(DragScrolling, AHandlerThatRefusesKeepsTheTimerAtTheRepeatDelay) {
   int asked = 0;
-  scroller.OnDragScroll = [&](TObject*, int topRow, int, int& dir, bool& canScroll) {
+  grid.OnDragScroll = [&](TObject*, int topRow, int, int& dir, bool& canScroll) {
     ++asked;
     EXPECT_EQ(topRow, 50);
     EXPECT_EQ(dir, dsdUp);
@@ -319,7 +319,7 @@ TEST_F(DragScrolling, AHandlerThatRefusesKeepsTheTimerAtTheRepeatDelay) {
 }
 
 TEST_F(DragScrolling, AHandlerMayTurnTheDirection) {
-  scroller.OnDragScroll = [](TObject*, int, int, int& dir, bool&) { dir = dsdDown; };
+  grid.OnDragScroll = [](TObject*, int, int, int& dir, bool&) { dir = dsdDown; };
   Over(200, 10);
   scroller.DragTimerProc();
   EXPECT_EQ(grid.TopRow(), 51);
