@@ -54,6 +54,7 @@ TVudUvizidIzed::TVudUvizidIzed(TComponent* owner)
 TVudUvizidIzed::~TVudUvizidIzed() {
   if (editControls_) editControls_->FreeControls();
   RestoreFormResize();
+  BalloonDone();
   if (columnSize_.Save) {
     // A store that cannot be written loses the widths, not the program.
     try {
@@ -121,14 +122,20 @@ void TVudUvizidIzed::SetParent(TWinControl* parent) {
 }
 
 void TVudUvizidIzed::WMSize(TMessage& message) {
-  TBaseGrid::WMSize(message);
   // The grid's own parts go before its base when it is destroyed.
-  if (scroller_) scroller_->AfterSize();
+  const bool stretched = scroller_ && scroller_->StretchOnSize();
+  // The platform's handling runs even after a stretch: it places the
+  // aligned panels and fires OnResize.
+  TBaseGrid::WMSize(message);
+  if (scroller_ && !stretched) scroller_->AfterSize();
 }
 
 // ---- Header lists and the columns merged by list ----
 
-void TVudUvizidIzed::ColHeaderChanged(TObject*) { ShowColumnHeaders(); }
+void TVudUvizidIzed::ColHeaderChanged(TObject*) {
+  UpdateColHeaders();
+  ShowColumnHeaders();
+}
 
 void TVudUvizidIzed::RowHeaderChanged(TObject*) { ShowRowHeaders(); }
 
@@ -171,6 +178,7 @@ void TVudUvizidIzed::Loaded() {
   // Without visual styles the themed controls are drawn the classic way.
   if (!themedLook_ && controlLook_.ControlStyle() == csTheme && !(ComponentState() & csDesigning))
     controlLook_.SetControlStyle(csClassic);
+  if (balloon_.Enable()) BalloonInit();
   UpdateScrollBars(false);
   if (settings_.AutoThemeAdapt) ThemeAdapt();
 }

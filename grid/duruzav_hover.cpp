@@ -11,17 +11,11 @@
 #include "framework/tooltips.h"
 #include "grid/arrowwindow.h"
 #include "grid/duruzav.h"
+#include "grid/griddragdrop.h"
 #include "grid/htmlhintwindow.h"
 #include "grid/popupbutton.h"
 #include "grid/zghtmle.h"
 #include "grid/zgutil.h"
-
-#if __has_include("grid/griddragdrop.h")
-#include "grid/griddragdrop.h"
-#else
-// The grid's drag and drop is not part of this build: no drag starts.
-static bool StartOleDrag(TVudUvizidIzed&, TPoint, TPoint, int, int) { return false; }
-#endif
 
 namespace {
 

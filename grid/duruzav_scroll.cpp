@@ -280,6 +280,23 @@ void TGridScroller::CloseHint() {
 
 // ---- Size ----
 
+bool TGridScroller::StretchOnSize() {
+  const TColumnSize& size = *grid_.ColumnSize();
+  if (!size.Stretch()) return false;
+  const int col = size.StretchColumn == -1 ? grid_.ColCount() - 1 : size.StretchColumn;
+  // A stretch column the grid no longer holds has nothing to fill.
+  if (col < 0 || col >= grid_.ColCount()) return false;
+  int others = 0;
+  for (int c = 0; c < grid_.ColCount(); ++c)
+    if (c != col) others += grid_.ColWidths(c);
+  const bool stretch = others < grid_.Width();
+  if (stretch) grid_.StretchColumn(col);
+  if (AllowsBar(SB_HORZ)) grid_.ShowScrollBar(SB_HORZ, others + grid_.ColWidths(col) > grid_.ClientWidth());
+  if (AllowsBar(SB_VERT))
+    grid_.ShowScrollBar(SB_VERT, grid_.RowCount() - grid_.FixedRows() > grid_.VisibleRowCount());
+  return stretch;
+}
+
 void TGridScroller::AfterSize() {
   const int width = grid_.Width();
   if (previousWidth_ > 0 && width != previousWidth_ && grid_.ColumnSize()->SynchWithGrid) {

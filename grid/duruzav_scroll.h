@@ -91,6 +91,10 @@ class TGridScroller {
   bool HintShown() const { return hintShown_; }
 
   // ---- Size (the grid's WMSize) ----
+  // Before the platform's size handling, with ColumnSize.Stretch on: the
+  // stretch column fills the width and the bars follow. True when it
+  // stretched the column, which then stands for AfterSize.
+  bool StretchOnSize();
   // After the grid's own size handling: the columns keep their share of the
   // width (ColumnSize.SynchWithGrid), the bars follow the new size.
   void AfterSize();

@@ -76,6 +76,15 @@ bool TGridInput::BeforeDispatch(TMessage& message) {
       if (!Command(message)) return false;
       break;
     case WM_DESTROY: Destroyed(); break;
+    case WM_SIZE:
+    case WM_LBUTTONUP:
+      // The proportional thumbs follow a new size and the end of a thumb
+      // drag or a sizing; the grid's parts are gone while it is destroyed.
+      if (!(g_.ComponentState() & csDesigning) && g_.Scroller()) {
+        g_.UpdateVScroller();
+        g_.UpdateHScroller();
+      }
+      break;
     case WM_TIMER:
       if (message.WParam == TGridInputState::kPanTimer && panning && state.panActive) PanStep();
       break;
@@ -91,12 +100,14 @@ bool TGridInput::BeforeDispatch(TMessage& message) {
 }
 
 // A row or column move ended by the system (a window came up, the capture
-// was lost): the drag cursor goes and the move's auto-scroll stops.
+// was lost): the drag cursor, the moving cell and its arrows go and the
+// move's auto-scroll stops.
 void TGridInput::CancelMode() {
   const TGridState gridState = g_.GridState();
   const bool moving = gridState == gsRowMoving || gridState == gsColMoving;
   if (Screen->Cursor() != crDrag || !moving || !g_.Props().EnhRowColMove) return;
-  Screen->SetCursor(crDefault);
+  // Also gives the screen back its default cursor.
+  g_.Hover().HideMoveIndicators();
   KillTimer(&g_, TGridInputState::kMoveScrollTimer);
   g_.CancelGridState();
 }

@@ -264,6 +264,9 @@ void TVudUvizidIzed::TopLeftChanged() {
   if ((display == bdGradientHorz || display == bdGradientVert) && backGround_.ColorTo() != clNone) Invalidate();
   // Editor controls other than the text editor do not scroll with the cells.
   if (editControls_ && editControls_->controlShown && editControls_->editorType != edNormal) HideInplaceEdit();
+  UpdateVScrollBar();
+  UpdateHScrollBar();
+  FloatFooterUpdate();
   CellControlsUpdate();
   state.lastLeftCol = LeftCol();
   state.lastTopRow = TopRow();

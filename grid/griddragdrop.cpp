@@ -32,11 +32,6 @@ void TGridDragDrop::RevokeTarget() { RevokeDragDrop(&grid_); }
 
 bool TGridDragDrop::TargetRegistered() const { return RegisteredDropTarget(&grid_) != nullptr; }
 
-void TGridDragDrop::ScreenToCell(TPoint screenPoint, int& col, int& row) const {
-  const TPoint client = grid_.ScreenToClient(screenPoint);
-  grid_.MouseToCell(client.X, client.Y, col, row);
-}
-
 bool TGridDragDrop::StartDrag(TPoint pressPoint, TPoint point, int col, int row) {
   const bool moved = std::abs(point.X - pressPoint.X) > kDragThreshold || std::abs(point.Y - pressPoint.Y) > kDragThreshold;
   if (col < 0 || row < 0 || !moved || !grid_.DragDropSettings()->OleDropSource || grid_.GridState() == gsColSizing)
@@ -116,7 +111,7 @@ HRESULT TGridDropTarget::DragEnter(const std::shared_ptr<IDataObject>& data, DWO
 void TGridDropTarget::DragMouseMove(TPoint point, bool& allow, TDropFormats formats) {
   TZurDropTarget::DragMouseMove(point, allow, formats);
   int col = -1, row = -1;
-  State().ScreenToCell(point, col, row);
+  grid_.ScreenToCell(point, col, row);
   allow = col >= 0 && row >= 0;
   const bool column = (formats & DropFormatBit(dfCol)) != 0;
   if (allow && !column) ScrollTowards(col, row);
@@ -168,7 +163,7 @@ bool TGridDropTarget::AllowDrop(int row, int col, const AnsiString& data) {
 
 void TGridDropTarget::DropText(TPoint point, const AnsiString& text) {
   int col = -1, row = -1;
-  State().ScreenToCell(point, col, row);
+  grid_.ScreenToCell(point, col, row);
   const TPoint size = grid_.PasteSize(text);
   if (grid_.Options() & goRowSelect) col = grid_.DragDropSettings()->OleEntireRows ? 0 : grid_.FixedCols();
   TDropIndicators& shown = State().Indicators;
@@ -206,7 +201,7 @@ void TGridDropTarget::PlaceText(int col, int row, const AnsiString& text, TPoint
 
 void TGridDropTarget::DropRTF(TPoint point, const AnsiString& rtf) {
   int col = -1, row = -1;
-  State().ScreenToCell(point, col, row);
+  grid_.ScreenToCell(point, col, row);
   if (col >= 0 && row >= 0 && AllowDrop(row, col, rtf)) grid_.SetCells(grid_.RemapCol(col), row, rtf);
   State().Indicators.RowArrow.reset();
   State().Indicators.ColArrowTop.reset();
@@ -214,7 +209,7 @@ void TGridDropTarget::DropRTF(TPoint point, const AnsiString& rtf) {
 
 void TGridDropTarget::DropCol(TPoint point, int column) {
   int col = -1, row = -1;
-  State().ScreenToCell(point, col, row);
+  grid_.ScreenToCell(point, col, row);
   if (DropFormats & DropFormatBit(dfCol)) {
     TDropIndicators& shown = State().Indicators;
     shown.ColArrowTop.reset();
@@ -232,11 +227,14 @@ void TGridDropTarget::DropFiles(TPoint point, TStrings& files) {
   bool allow = true;
   if (grid_.OnOleDropFile) {
     int col = -1, row = -1;
-    State().ScreenToCell(point, col, row);
+    grid_.ScreenToCell(point, col, row);
     grid_.OnOleDropFile(&grid_, row, col, name, allow);
   }
-  // Only a file whose extension says CSV is read as one.
-  if (allow && EndsWithNoCase(name, ".csv") && AllowDrop(-1, -1, name)) grid_.LoadFromCSV(name);
+  if (!allow) return;
+  // Only a file whose extension says CSV or workbook is read as one.
+  if (EndsWithNoCase(name, ".csv") && AllowDrop(-1, -1, name)) grid_.LoadFromCSV(name);
+  if ((EndsWithNoCase(name, ".xls") || EndsWithNoCase(name, ".xlsx")) && AllowDrop(-1, -1, name))
+    grid_.LoadFromXLS(name);
 }
 
 // ---- TGridDropSource ----

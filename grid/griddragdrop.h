@@ -43,8 +43,6 @@ class TGridDragDrop {
   void RevokeTarget();
   bool TargetRegistered() const;
 
-  // The display cell under a screen point; -1, -1 outside the cells.
-  void ScreenToCell(TPoint screenPoint, int& col, int& row) const;
   bool StartDrag(TPoint pressPoint, TPoint point, int col, int row);
 
   TDropIndicators Indicators;

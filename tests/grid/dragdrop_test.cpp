@@ -14,6 +14,7 @@
 #include "framework/testing/scripteddrag.h"
 #include "grid/duruzav.h"
 #include "grid/griddragdrop.h"
+#include "tests/grid/fakeoffice.h"
 
 namespace {
 
@@ -422,6 +423,50 @@ TEST_F(GridFileDrop, OnlyOneFileNamedCsvLoads) {
     DropOn(b, 1, 1, {{CF_HDROP, std::string(list->bytes.begin(), list->bytes.end())}});
     EXPECT_EQ(b.GetGridCell(0, 0) == "1", k.loads) << k.name;  // the file from the top-left cell
   }
+}
+
+TEST_F(GridFileDrop, OneWorkbookLoadsItsActiveSheet) {
+  auto office = std::make_shared<TFakeOffice>();
+  TFakeWorkbook book;
+  book.Sheets[0].Values = {{TAutomationValue{TAutomationValue::avText, "sheet", 0}}};
+  for (const char* name : {"book.xls", "BOOK.XLSX", "book.xls.txt"}) office->BookFiles[name] = book;
+  SetOfficeAutomation(office);
+  struct Case {
+    const char* name;
+    std::vector<AnsiString> files;
+    bool loads;
+    bool refusedByDrop = false;
+    bool refusedByFile = false;
+  };
+  const Case cases[] = {
+      {"two workbooks", {"book.xls", "book.xls"}, false},
+      {"not a workbook", {"book.xls.txt"}, false},
+      {"refused by OnOleDrop", {"book.xls"}, false, true},
+      {"refused by OnOleDropFile", {"book.xls"}, false, false, true},
+      {"one workbook", {"book.xls"}, true},
+      {"one workbook, upper case", {"BOOK.XLSX"}, true},
+  };
+  for (const Case& k : cases) {
+    b.SetColCount(5);
+    b.SetRowCount(6);
+    b.SetGridCell(0, 0, "");
+    std::vector<std::string> asked;
+    b.OnOleDrop = [&](TObject*, int row, int col, const AnsiString& name, bool& allow) {
+      asked.push_back(std::to_string(row) + "," + std::to_string(col) + " " + name);
+      allow = !k.refusedByDrop;
+    };
+    b.OnOleDropFile = [&](TObject*, int, int, const AnsiString&, bool& allow) { allow = !k.refusedByFile; };
+    const HGLOBAL list = DropFilesBlock(k.files);
+    DropOn(b, 2, 2, {{CF_HDROP, std::string(list->bytes.begin(), list->bytes.end())}});
+    EXPECT_EQ(b.GetGridCell(0, 0) == "sheet", k.loads) << k.name;  // the sheet's top-left cell
+    const bool asksOnDrop = k.loads || k.refusedByDrop;
+    EXPECT_EQ(asked.size(), asksOnDrop ? 1u : 0u) << k.name;
+    if (asksOnDrop && !asked.empty()) {
+      EXPECT_EQ(asked[0], "-1,-1 " + k.files[0]) << k.name;
+    }
+  }
+  EXPECT_EQ(office->Count("OpenWorkbook"), 2);
+  SetOfficeAutomation(nullptr);
 }
 
 }  // namespace

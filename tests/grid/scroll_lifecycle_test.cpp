@@ -79,6 +79,46 @@ TEST(GridLifecycle, WithoutSynchWithGridTheColumnsKeepTheirWidths) {
   EXPECT_EQ(grid.ColWidths(1), 64);
 }
 
+int WidthOfAllColumns(TVudUvizidIzed& grid) {
+  int sum = 0;
+  for (int c = 0; c < grid.ColCount(); ++c) sum += grid.ColWidths(c);
+  return sum;
+}
+
+TEST(GridLifecycle, TheStretchColumnFillsTheWidthOnEveryResize) {
+  TForm form(nullptr);
+  TVudUvizidIzed grid(&form);
+  grid.SetParent(&form);
+  grid.SetBounds(0, 0, 400, 250);
+  int resizes = 0;
+  grid.OnResize = [&](TObject*) { ++resizes; };
+  grid.ColumnSize()->StretchColumn = 2;
+  grid.ColumnSize()->SetStretch(true);
+  for (int width : {600, 500}) {
+    grid.SetBounds(0, 0, width, 250);
+    EXPECT_EQ(WidthOfAllColumns(grid), grid.ClientWidth() - 1) << width;
+    EXPECT_EQ(grid.ColWidths(1), 64) << width;
+  }
+  EXPECT_EQ(resizes, 2);  // the platform's handling still runs after a stretch
+
+  // A stretch column the grid no longer has stretches nothing.
+  grid.ColumnSize()->StretchColumn = 9;
+  const int before = WidthOfAllColumns(grid);
+  grid.SetBounds(0, 0, 700, 250);
+  EXPECT_EQ(WidthOfAllColumns(grid), before);
+  EXPECT_EQ(resizes, 3);
+}
+
+TEST(GridLifecycle, ALoadedGridWithBalloonsHasItsToolTip) {
+  TForm form(nullptr);
+  TVudUvizidIzed grid(&form);
+  grid.BeginLoading();
+  grid.Balloon()->SetEnable(true);
+  EXPECT_EQ(grid.Hover().ToolTip(), nullptr);
+  grid.FinishLoading();
+  EXPECT_NE(grid.Hover().ToolTip(), nullptr);
+}
+
 TEST(GridLifecycle, AFreedImageListIsLetGo) {
   TVudUvizidIzed grid(nullptr);
   auto* images = new TImageList(nullptr);
@@ -111,6 +151,17 @@ TEST(GridHeaders, ChangingAListWritesTheFixedCells) {
   EXPECT_EQ(grid.Cells(0, 1), "one");
   grid.ColumnHeaders()->Put(0, "Nr");
   EXPECT_EQ(grid.Cells(0, 0), "Nr");
+}
+
+TEST(GridHeaders, AChangedListFirstUpdatesTheHeaders) {
+  struct CountingGrid : TVudUvizidIzed {
+    using TVudUvizidIzed::TVudUvizidIzed;
+    void UpdateColHeaders() override { ++updates; }
+    int updates = 0;
+  } grid(nullptr);
+  grid.ColumnHeaders()->Add("No");
+  grid.ColumnHeaders()->Put(0, "Nr");
+  EXPECT_EQ(grid.updates, 2);
 }
 
 TEST(GridHeaders, WithoutFixedCellsTheListsWriteNothing) {

@@ -7,8 +7,9 @@
 #include "framework/forms.h"
 #include "framework/messaging.h"
 #include "framework/resources.h"
-#include "grid/gridcombo.h"
 #include "grid/duruzav_input.h"
+#include "grid/gridcombo.h"
+#include "grid/popupbutton.h"
 #include "tests/grid/edit_fixture.h"
 #include "tests/grid/gridtesting.h"
 
@@ -191,15 +192,18 @@ TEST_F(WheelTest, BlinkingTextShowsEveryOtherTick) {
 
 // ---- A cancelled move ----
 
-TEST_F(WheelTest, ACancelledColumnMoveEndsWithTheDragCursor) {
+TEST_F(WheelTest, ACancelledColumnMoveEndsWithTheDragCursorAndTheMovingCell) {
   grid->SetOptions(grid->Options() | goColMoving);
   const TRect header = grid->CellRect(2, 0);
   gridtesting::SendMouse(grid, QEvent::MouseButtonPress, Qt::LeftButton, header.Left + 10, header.Top + 5);
   ASSERT_EQ(grid->GridState(), gsColMoving);
   Screen->SetCursor(crDrag);
+  TPopupButton* movingCell = grid->Hover().MovingCell();
+  movingCell->Show();
   grid->Perform(WM_CANCELMODE);
   EXPECT_EQ(grid->GridState(), gsNormal);
   EXPECT_EQ(Screen->Cursor(), crDefault);
+  EXPECT_FALSE(movingCell->Visible());
 }
 
 // ---- Commands of the child controls ----
