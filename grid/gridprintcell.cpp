@@ -275,7 +275,6 @@ void TGridPrint::PrintCellGraphic(TVudUvizidIzed::CellPaint& paint, double toDev
   // The painter's font has its pixels at 96 per inch.
   if (kind == ctRotated)
     canvas->Font()->SetSize(Rounded(canvas->Font()->Size() * canvas->DeviceCaps(LOGPIXELSX) / 96.0));
-  grid_.painter_->DrawCellGraphic(paint, paint.r);
   // A bar fills the cell, whatever its resolution.
   if (kind == ctRotated || kind == ctProgress) {
     grid_.painter_->DrawCellGraphic(paint, paint.r);
