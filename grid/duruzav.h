@@ -629,6 +629,8 @@ class TVudUvizidIzed : public TBaseGrid {
   TGridColorEvent OnGetCellPrintColor;
   TGridBorderEvent OnGetCellBorder;
   TGridBorderEvent OnGetCellPrintBorder;
+  TGridBorderPropEvent OnGetCellBorderProp;
+  TCustomCellSizeEvent OnCustomCellSize;
   TGridAlignEvent OnGetAlignment;
   // A row's height was changed by sizing it or by the rich-text editor's growth.
   TAutoRowEvent OnEndRowSize;

@@ -123,6 +123,12 @@ TPoint TGridPrint::MeasureMarkup(const AnsiString& text, int col) {
 }
 
 TPoint TGridPrint::MeasurePrintCell(int col, int row) {
+  TPoint size = MeasureCellContent(col, row);
+  if (grid_.OnCustomCellSize) grid_.OnCustomCellSize(&grid_, pass_.canvas, col, row, size, true);
+  return size;
+}
+
+TPoint TGridPrint::MeasureCellContent(int col, int row) {
   TCanvas* canvas = pass_.canvas;
   const TPrintSettings& settings = *grid_.PrintSettings();
   const TVudUvizidIzed::Settings& look = grid_.Props();
