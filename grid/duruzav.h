@@ -646,6 +646,8 @@ class TVudUvizidIzed : public TBaseGrid, public TGridCellGraphics {
   TPrintCancelEvent OnPrintCancel;
   TScrollHintEvent OnScrollHint;
   TDragScrollEvent OnDragScroll;
+  TGridBorderPropEvent OnGetCellBorderProp;
+  TCustomCellSizeEvent OnCustomCellSize;
   TGridAlignEvent OnGetAlignment;
   // A row's height was changed by sizing it or by the rich-text editor's growth.
   TAutoRowEvent OnEndRowSize;

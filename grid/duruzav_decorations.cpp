@@ -19,20 +19,30 @@ void TGridCellPainter::DrawCellBorders(int col, int row, TRect r) {
   saved.Assign(*canvas->Pen());
   TCellBorders borders = 0;
   grid_.GetCellBorder(col, row, canvas->Pen(), borders);
-  if (borders) {
-    const int half = (canvas->Pen()->Width() + 1) / 2;
-    const int h = (grid_.Options() & goVertLine) ? half : 0;
-    const int v = (grid_.Options() & goHorzLine) ? half : 0;
-    r.Left += h, r.Right -= h, r.Top += v, r.Bottom -= v;
-    if (borders & cbLeft) canvas->MoveTo(r.Left, r.Top), canvas->LineTo(r.Left, r.Bottom);
-    if (borders & cbRight) canvas->MoveTo(r.Right - 1, r.Top), canvas->LineTo(r.Right - 1, r.Bottom);
-    if (borders & cbTop) {
-      const int y = grid_.GridLineWidth() == 0 ? r.Top + 1 : r.Top - grid_.GridLineWidth();
-      canvas->MoveTo(r.Left, y);
-      canvas->LineTo(r.Right, y);
-    }
-    if (borders & cbBottom) canvas->MoveTo(r.Left, r.Bottom - 1), canvas->LineTo(r.Right, r.Bottom - 1);
+  if (!borders && !grid_.OnGetCellBorderProp) {
+    canvas->Pen()->Assign(saved);
+    return;
   }
+  // Each side starts with the border pen; the application may restyle any.
+  TPen left, top, right, bottom;
+  for (TPen* side : {&left, &top, &right, &bottom}) side->Assign(*canvas->Pen());
+  if (grid_.OnGetCellBorderProp) grid_.OnGetCellBorderProp(&grid_, row, col, &left, &top, &right, &bottom);
+  const int half = (canvas->Pen()->Width() + 1) / 2;
+  const int h = (grid_.Options() & goVertLine) ? half : 0;
+  const int v = (grid_.Options() & goHorzLine) ? half : 0;
+  r.Left += h, r.Right -= h, r.Top += v, r.Bottom -= v;
+  auto line = [canvas](const TPen& pen, int x1, int y1, int x2, int y2) {
+    canvas->Pen()->Assign(pen);
+    canvas->MoveTo(x1, y1);
+    canvas->LineTo(x2, y2);
+  };
+  if (borders & cbLeft) line(left, r.Left, r.Top, r.Left, r.Bottom);
+  if (borders & cbRight) line(right, r.Right - 1, r.Top, r.Right - 1, r.Bottom);
+  if (borders & cbTop) {
+    const int y = grid_.GridLineWidth() == 0 ? r.Top + 1 : r.Top - grid_.GridLineWidth();
+    line(top, r.Left, y, r.Right, y);
+  }
+  if (borders & cbBottom) line(bottom, r.Left, r.Bottom - 1, r.Right, r.Bottom - 1);
   canvas->Pen()->Assign(saved);
 }
 

@@ -45,11 +45,13 @@ void TGridMouse::LeftRelease(TShiftState shift, int x, int y) {
   s_.buttonDown = s_.colWasSized = s_.rowWasSized = false;
   s_.rowSelectAnchor = s_.colSelectAnchor = -1;
   grid_.mouseRangeSelecting_ = false;
+  if (!(grid_.ComponentState() & csDesigning)) grid_.Hover().HideMoveIndicators();
   EndSizingLines(x, y);
   LiftFixedButton();
   const TGridCoord hit = grid_.MouseCoord(x, y);
   const bool inCells = hit.X >= 0 && hit.Y >= 0;
   LiftCellButton(hit);
+  if (grid_.Hover().SizingHintShown()) grid_.Hover().HideSizingHint();
   if (inCells && grid_.HasButton(grid_.RemapCol(hit.X), hit.Y) && grid_.ButtonRect(hit.X, hit.Y).Contains({x, y}))
     return;
   const bool endsColumnSizing = hit.Y >= 0 && hit.Y < grid_.FixedRows() && hit.X >= 0 &&

@@ -14,6 +14,20 @@ void StretchAfterChange(TVudUvizidIzed& grid) {
   if (size.Stretch() && size.StretchColumn >= -1 && size.StretchColumn < grid.ColCount())
     grid.StretchColumn(size.StretchColumn);
 }
+
+// A flat bar shows only while rows (columns) lie beyond the visible ones.
+void ShowFlatScrollBars(TVudUvizidIzed& grid) {
+  TGridScroller& scroller = *grid.Scroller();
+  scroller.FlatShowScrollBar(SB_VERT, grid.VisibleRowCount() + grid.FixedRows() < grid.RowCount());
+  scroller.FlatShowScrollBar(SB_HORZ, grid.VisibleColCount() + grid.FixedCols() < grid.ColCount());
+  grid.UpdateVScrollBar();
+  grid.UpdateHScrollBar();
+}
+
+// The sizing hint of the designer goes with the sizing it showed.
+void CloseDesignSizingHint(TVudUvizidIzed& grid) {
+  if (grid.ComponentState() & csDesigning) grid.Hover().HideSizingHint();
+}
 }  // namespace
 
 // ---- Hit testing ----
@@ -54,6 +68,8 @@ void TVudUvizidIzed::StretchColumn(int col) {
     else if (LeftCol() == FixedCols()) SetColWidths(col, DefaultColWidth());
   }
   mouse_.stretchGuard = true;
+  // The footer panel keeps to the bottom of what the columns now leave.
+  if (floatingFooter_.Visible()) Realign();
 }
 
 
@@ -71,11 +87,13 @@ void TVudUvizidIzed::SizeChanged(int oldColCount, int oldRowCount) {
   const bool active = Parent() && !(ComponentState() & csLoading);
   if (active) StretchAfterChange(*this);
   TBaseGrid::SizeChanged(oldColCount, oldRowCount);
+  if (active) ShowFlatScrollBars(*this);
 }
 
 void TVudUvizidIzed::ColWidthsChanged() {
   TGridSizingRecord& sizing = mouse_.sizing;
   if (mouse_.stretchGuard) StretchAfterChange(*this);
+  CloseDesignSizingHint(*this);
   TBaseGrid::ColWidthsChanged();
   mouse_.colWidthsChanged = true;
   // With AllColumnSize the other scrollable columns follow the dragged one
@@ -104,11 +122,15 @@ void TVudUvizidIzed::ColWidthsChanged() {
   }
   sizing.colSizing = false;
   if (EditorMode() && HasCheckBox(RemapCol(Col()), Row())) HideInplaceEdit();
+  floatingFooter_.Invalidate();
   CellControlsUpdate();
+  // The proportional thumb of a stretched grid follows its columns.
+  if (columnSize_.Stretch() && Props().ScrollProportional) UpdateVScroller();
 }
 
 void TVudUvizidIzed::RowHeightsChanged() {
   TGridSizingRecord& sizing = mouse_.sizing;
+  CloseDesignSizingHint(*this);
   TBaseGrid::RowHeightsChanged();
   if (sizing.rowSizing && mouseActions_.AllRowSize && sizing.heightBefore > 0) {
     sizing.rowSizing = false;

@@ -40,6 +40,12 @@ using TPrintPageDoneEvent = std::function<void(TObject* Sender, TCanvas* Canvas,
                                                int LastPage, int PageXSize, int PageYSize)>;
 using TPrintNewPageEvent = std::function<void(TObject* Sender, int ARow, bool& NewPage)>;
 using TPrintCancelEvent = std::function<void(TObject* Sender, int PageNr, bool& Cancel)>;
+// The pens of a cell's four user borders, each its own copy of the border pen.
+using TGridBorderPropEvent =
+    std::function<void(TObject* Sender, int ARow, int ACol, TPen* LeftPen, TPen* TopPen, TPen* RightPen, TPen* BottomPen)>;
+// The size a cell needs (on the page while Printing, in print units).
+using TCustomCellSizeEvent =
+    std::function<void(TObject* Sender, TCanvas* Canvas, int ACol, int ARow, TPoint& ASize, bool Printing)>;
 using TGridAlignEvent =
     std::function<void(TObject* Sender, int ARow, int ACol, TAlignment& HAlign, TVAlignment& VAlign)>;
 using TGridHintEvent = std::function<void(TObject* Sender, int ARow, int ACol, AnsiString& hintstr)>;

@@ -135,6 +135,8 @@ class TGridPrint {
   void SetScaledFont(TFont* font, const TFont& source) const;
   TRect ToDevice(const TRect& r) const;
   TPoint MeasureMarkup(const AnsiString& text, int col);
+  // What the cell's content needs, before the application's say.
+  TPoint MeasureCellContent(int col, int row);
 
   TVudUvizidIzed& grid_;
   Pass pass_;

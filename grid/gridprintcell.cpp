@@ -123,6 +123,12 @@ TPoint TGridPrint::MeasureMarkup(const AnsiString& text, int col) {
 }
 
 TPoint TGridPrint::MeasurePrintCell(int col, int row) {
+  TPoint size = MeasureCellContent(col, row);
+  if (grid_.OnCustomCellSize) grid_.OnCustomCellSize(&grid_, pass_.canvas, col, row, size, true);
+  return size;
+}
+
+TPoint TGridPrint::MeasureCellContent(int col, int row) {
   TCanvas* canvas = pass_.canvas;
   const TPrintSettings& settings = *grid_.PrintSettings();
   const TVudUvizidIzed::Settings& look = grid_.Props();
@@ -275,7 +281,6 @@ void TGridPrint::PrintCellGraphic(TVudUvizidIzed::CellPaint& paint, double toDev
   // The painter's font has its pixels at 96 per inch.
   if (kind == ctRotated)
     canvas->Font()->SetSize(Rounded(canvas->Font()->Size() * canvas->DeviceCaps(LOGPIXELSX) / 96.0));
-  grid_.painter_->DrawCellGraphic(paint, paint.r);
   // A bar fills the cell, whatever its resolution.
   if (kind == ctRotated || kind == ctProgress) {
     grid_.painter_->DrawCellGraphic(paint, paint.r);

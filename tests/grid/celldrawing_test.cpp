@@ -1,6 +1,10 @@
 // The cell's look on screen: appearance queries, bands, colour events, the
 // text kinds and the cell graphics, read back from the grid's pixels.
+#include <algorithm>
 #include <cmath>
+#include <set>
+#include <utility>
+#include <vector>
 
 #include "gridscreen.h"
 
@@ -63,6 +67,39 @@ TEST_F(CellDrawing, AutoNumAlignRightAlignsNumbersUnlessTheCellSaysOtherwise) {
   };
   EXPECT_EQ(grid->GetCellAlignment(1, 1).HAlign, taLeftJustify);
   EXPECT_EQ(grid->GetCellAlignment(1, 1).VAlign, vtaBottom);
+}
+
+// The border pen is each side's until the application restyles one.
+TEST_F(CellDrawing, EachUserBorderDrawsWithItsOwnPen) {
+  grid->OnGetCellBorder = [](TObject*, int row, int col, TPen* pen, TCellBorders& borders) {
+    if (row != 3 || col != 2) return;
+    pen->SetColor(clBlack);
+    borders = cbLeft | cbTop | cbRight | cbBottom;
+  };
+  std::vector<std::pair<int, int>> asked;
+  grid->OnGetCellBorderProp = [&](TObject*, int row, int col, TPen* left, TPen* top, TPen* right, TPen* bottom) {
+    asked.push_back({row, col});
+    if (row != 3 || col != 2) return;
+    EXPECT_EQ(top->Color(), clBlack) << "each pen starts as the border pen";
+    left->SetColor(clRed);
+    bottom->SetColor(clBlue);
+    right->SetWidth(1);
+  };
+  grid->Repaint();
+  EXPECT_EQ(std::count(asked.begin(), asked.end(), std::make_pair(3, 2)), 1) << "row first, once per paint";
+  const TRect r = grid->CellRect(2, 3);
+  const int midX = r.Left + r.Width() / 2, midY = r.Top + r.Height() / 2;
+  // Which colours a line of pixels holds near one edge of the cell.
+  auto colours = [&](int x0, int y0, int dx, int dy) {
+    std::set<TColor> found;
+    for (int i = 0; i < 4; ++i)
+      found.insert(harness::PixelAt(grid->BackingImage(), x0 + i * dx, y0 + i * dy));
+    return found;
+  };
+  EXPECT_TRUE(colours(r.Left, midY, 1, 0).count(clRed)) << "left";
+  EXPECT_TRUE(colours(midX, r.Bottom - 1, 0, -1).count(clBlue)) << "bottom";
+  EXPECT_TRUE(colours(r.Right - 1, midY, -1, 0).count(clBlack)) << "right keeps the border pen's colour";
+  EXPECT_FALSE(colours(r.Right - 1, midY, -1, 0).count(clRed));
 }
 
 TEST_F(CellDrawing, FormattedCellsUseTheFormatOfTheEventAndFallBackToTheText) {

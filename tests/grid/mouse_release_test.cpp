@@ -4,7 +4,11 @@
 
 #include <vector>
 
+#include "framework/forms.h"
+#include "grid/arrowwindow.h"
 #include "grid/duruzav.h"
+#include "grid/htmlhintwindow.h"
+#include "grid/popupbutton.h"
 #include "mousetesting.h"
 
 namespace {
@@ -146,6 +150,33 @@ TEST_F(BorderDrag, DraggedColumnTellsItsEnd) {
   ended.clear();
   grid.SetColWidths(3, 80);
   EXPECT_TRUE(ended.empty()) << "a width set by the program is no drag";
+}
+
+TEST_F(BorderDrag, ReleaseTakesTheSizingHintAway) {
+  grid.Props().HintShowSizing = true;
+  const int x = grid.CellRect(2, 0).Right - 1, y = Middle(2, 0).Y;
+  Press(x, y);
+  Send(WM_MOUSEMOVE, x + 20, y, MK_LBUTTON);
+  ASSERT_TRUE(grid.Hover().SizingHintShown());
+  Release(x + 20, y);
+  EXPECT_FALSE(grid.Hover().SizingHintShown());
+  EXPECT_FALSE(grid.Hover().SizingHint()->IsShown());
+}
+
+// The moving cell, its arrows and the drag cursor go with the button.
+TEST_F(BorderDrag, ReleaseEndsTheFeedbackOfAColumnMove) {
+  grid.SetOptions(grid.Options() | goColMoving);
+  const TPoint p = Middle(2, 0);
+  Press(p.X, p.Y);
+  ASSERT_EQ(grid.GridState(), gsColMoving);
+  Send(WM_MOUSEMOVE, Middle(3, 0).X, p.Y, MK_LBUTTON);
+  Send(WM_MOUSEMOVE, Middle(4, 0).X, p.Y, MK_LBUTTON);
+  ASSERT_TRUE(grid.Hover().MovingCell()->Visible());
+  ASSERT_TRUE(grid.Hover().Arrow(0)->Visible());
+  Release(Middle(4, 0).X, p.Y);
+  EXPECT_FALSE(grid.Hover().MovingCell()->Visible());
+  for (int i = 0; i < 4; ++i) EXPECT_FALSE(grid.Hover().Arrow(i)->Visible()) << i;
+  EXPECT_NE(Screen->Cursor(), crDrag);
 }
 
 TEST_F(BorderDrag, ReleaseClicksOnceUnlessItEndsAColumnSizing) {

@@ -6,6 +6,8 @@
 
 #include "grid/duruzav.h"
 #include "mousetesting.h"
+#include "platform/module.h"
+#include "tests/grid/fakeflatsb.h"
 
 namespace {
 
@@ -121,6 +123,56 @@ TEST_F(Stretching, StretchColumnBeyondTheGridDoesNotBreakSizeChanges) {
   grid.SetColCount(3);
   EXPECT_EQ(grid.ColCount(), 3);
   EXPECT_NO_THROW(grid.SetColWidths(1, 40));
+}
+
+// What the scroll bars make of size changes, with the recording stand-in
+// of the flat scroll bar functions loaded.
+class SizeChanges : public MouseGrid {
+ protected:
+  static void SetUpTestSuite() {
+    module = platform::LoadLibrary("comctl32.dll");
+    ASSERT_NE(module, nullptr);
+    flat = platform::BindEntryPoint<FakeFlatStateFn>(module, "FakeFlatState")();
+  }
+  void SetUp() override {
+    MouseGrid::SetUp();
+    flat->Reset();
+  }
+  static TScrollInfo VerticalInfo(const TVudUvizidIzed& grid) {
+    TScrollInfo info;
+    info.fMask = SIF_ALL;
+    grid.GetScrollInfo(SB_VERT, info);
+    return info;
+  }
+  static inline platform::ModuleHandle module = nullptr;
+  static inline TFakeFlatState* flat = nullptr;
+};
+
+TEST_F(SizeChanges, FlatBarsShowWhileRowsOrColumnsLieBeyondTheVisibleOnes) {
+  grid.Scroller()->SetScrollType(ssFlat);
+  const int verticalUpdates = flat->infoCalls[SB_VERT];
+  grid.SetRowCount(60);
+  EXPECT_EQ(flat->shown[SB_VERT], 1);
+  EXPECT_EQ(flat->shown[SB_HORZ], 0);
+  EXPECT_GT(flat->infoCalls[SB_VERT], verticalUpdates);
+  grid.SetColCount(40);
+  EXPECT_EQ(flat->shown[SB_HORZ], 1);
+  grid.SetRowCount(3);
+  EXPECT_EQ(flat->shown[SB_VERT], 0);
+}
+
+TEST_F(SizeChanges, StretchedProportionalThumbFollowsTheColumns) {
+  grid.SetRowCount(60);
+  grid.Scroller()->SetScrollProportional(true);
+  grid.ColumnSize()->SetStretch(true);
+  grid.UpdateVScroller();
+  TScrollInfo info = VerticalInfo(grid);
+  const unsigned page = info.nPage;
+  ASSERT_GT(page, 1u);
+  info.nPage = 1;
+  grid.SetScrollInfo(SB_VERT, info, false);
+  grid.SetColWidths(1, 30);
+  EXPECT_EQ(VerticalInfo(grid).nPage, page);
 }
 
 class Notifiers : public MouseGrid {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/forms.h"
@@ -382,6 +383,31 @@ TEST_F(GridPrinting, HeaderTextsGatherTheirItemsByPosition) {
   grid->PrintPreview(&right.canvas, right.r);
   EXPECT_TRUE(right.Shows("  1  Report"));
   EXPECT_TRUE(right.Shows(" " + FormatDateTime("yyyy", Now())));
+}
+
+// The application's size of a cell counts as measured: a wider cell widens
+// its column, a taller one its row; a mark-up cell is asked like the rest.
+TEST_F(GridPrinting, CustomCellSizeHasTheLastWordOnTheMeasure) {
+  Fill(3, 4);
+  grid->Props().EnableHTML = true;
+  grid->SetCellEx(2, 3, "<b>bold</b>");
+  std::vector<std::pair<int, int>> asked;
+  grid->OnCustomCellSize = [&](TObject*, TCanvas* canvas, int col, int row, TPoint& size, bool printing) {
+    EXPECT_TRUE(printing);
+    EXPECT_NE(canvas, nullptr);
+    asked.emplace_back(col, row);
+    if (col == 1 && row == 2) size = {700, 333};
+  };
+  int measuredHeight = 0;
+  grid->Printing().OnPrintSetRowHeight = [&](TObject*, int row, int& height) {
+    if (row == 2) measuredHeight = height;
+  };
+  PreviewPage page;
+  grid->PrintPreview(&page.canvas, page.r);
+  EXPECT_EQ(grid->Printing().PrintColWidths[1], 700);
+  EXPECT_LT(grid->Printing().PrintColWidths[2], 700);
+  EXPECT_EQ(measuredHeight, 333);
+  EXPECT_NE(std::find(asked.begin(), asked.end(), std::make_pair(2, 3)), asked.end()) << "the mark-up cell";
 }
 
 TEST_F(GridPrinting, HandlersSizeColumnsAndRowsAndHearOfEveryPage) {
