@@ -1,5 +1,7 @@
 #include "grid/gridprintsettings.h"
 
+#include <span>
+
 #include "grid/duruzav_settings.h"
 #include "grid/zgutil.h"
 
@@ -57,35 +59,78 @@ TPrintPosition ReadPosition(const TCustomIniFile& store, const AnsiString& secti
   return v >= ppTopLeft && v <= ppBottomCenter ? static_cast<TPrintPosition>(v) : ppNone;
 }
 
+// The settings kept as lengths, yes/no flags and positions, each with its key
+// and the value a missing key reads as: Save and Load both go through these
+// lists, so that a key is spelt in one place. Each list is written as one
+// run, in its order.
+struct LengthKey {
+  const char* key;
+  int defaultValue;
+  int TPrintSettingsData::*member;
+};
+struct FlagKey {
+  const char* key;
+  bool defaultValue;
+  bool TPrintSettingsData::*member;
+};
+struct PositionKey {
+  const char* key;
+  TPrintPosition TPrintSettingsData::*member;
+};
+
+constexpr LengthKey kSpacings[] = {
+    {"ColumnSpacing", 20, &TPrintSettingsData::ColumnSpacing},
+    {"RowSpacing", 20, &TPrintSettingsData::RowSpacing},
+    {"TitleSpacing", 20, &TPrintSettingsData::TitleSpacing},
+    {"FixedHeight", 0, &TPrintSettingsData::FixedHeight},
+    {"FixedWidth", 0, &TPrintSettingsData::FixedWidth},
+};
+constexpr FlagKey kFlags[] = {
+    {"Centered", true, &TPrintSettingsData::Centered},
+    {"NoAutoSize", false, &TPrintSettingsData::NoAutoSize},
+    {"UseFixedHeight", false, &TPrintSettingsData::UseFixedHeight},
+    {"UseFixedWidth", false, &TPrintSettingsData::UseFixedWidth},
+    {"RepeatFixedRows", false, &TPrintSettingsData::RepeatFixedRows},
+    {"RepeatFixedCols", false, &TPrintSettingsData::RepeatFixedCols},
+    {"UseDisplFont", false, &TPrintSettingsData::UseDisplayFont},
+    {"UseDefOrientation", false, &TPrintSettingsData::UseDefaultOrientation},
+};
+constexpr PositionKey kPositions[] = {
+    {"Date", &TPrintSettingsData::Date},
+    {"PageNr", &TPrintSettingsData::PageNr},
+    {"Title", &TPrintSettingsData::Title},
+    {"Time", &TPrintSettingsData::Time},
+};
+constexpr LengthKey kMargins[] = {
+    {"FooterSize", 100, &TPrintSettingsData::FooterSize},
+    {"HeaderSize", 100, &TPrintSettingsData::HeaderSize},
+    {"LeftSize", 100, &TPrintSettingsData::LeftSize},
+    {"RightSize", 100, &TPrintSettingsData::RightSize},
+};
+
+void WriteLengths(TCustomIniFile& store, const AnsiString& section, const TPrintSettingsData& settings,
+                  std::span<const LengthKey> lengths) {
+  for (const LengthKey& length : lengths) store.WriteInteger(section, length.key, settings.*length.member);
+}
+
+void ReadLengths(const TCustomIniFile& store, const AnsiString& section, std::span<const LengthKey> lengths,
+                 TPrintSettingsData& settings) {
+  for (const LengthKey& length : lengths)
+    ReadLength(store, section, length.key, length.defaultValue, settings.*length.member);
+}
+
 }  // namespace
 
 void TPrintSettingsStore::Save(TCustomIniFile& store, const AnsiString& section) const {
   TPrintSettings& s = settings_;
-  store.WriteInteger(section, "ColumnSpacing", s.ColumnSpacing);
-  store.WriteInteger(section, "RowSpacing", s.RowSpacing);
-  store.WriteInteger(section, "TitleSpacing", s.TitleSpacing);
-  store.WriteInteger(section, "FixedHeight", s.FixedHeight);
-  store.WriteInteger(section, "FixedWidth", s.FixedWidth);
-  store.WriteString(section, "Centered", YesNo(s.Centered));
-  store.WriteString(section, "NoAutoSize", YesNo(s.NoAutoSize));
-  store.WriteString(section, "UseFixedHeight", YesNo(s.UseFixedHeight));
-  store.WriteString(section, "UseFixedWidth", YesNo(s.UseFixedWidth));
-  store.WriteString(section, "RepeatFixedRows", YesNo(s.RepeatFixedRows));
-  store.WriteString(section, "RepeatFixedCols", YesNo(s.RepeatFixedCols));
-  store.WriteString(section, "UseDisplFont", YesNo(s.UseDisplayFont));
-  store.WriteString(section, "UseDefOrientation", YesNo(s.UseDefaultOrientation));
+  WriteLengths(store, section, s, kSpacings);
+  for (const FlagKey& flag : kFlags) store.WriteString(section, flag.key, YesNo(s.*flag.member));
   store.WriteInteger(section, "Borders", s.Borders);
   store.WriteInteger(section, "BorderStyle", s.BorderStyle);
-  store.WriteInteger(section, "Date", s.Date);
-  store.WriteInteger(section, "PageNr", s.PageNr);
-  store.WriteInteger(section, "Title", s.Title);
-  store.WriteInteger(section, "Time", s.Time);
+  for (const PositionKey& position : kPositions) store.WriteInteger(section, position.key, s.*position.member);
   store.WriteString(section, "DateFormat", s.DateFormat);
   store.WriteString(section, "TitleText", s.TitleText);
-  store.WriteInteger(section, "FooterSize", s.FooterSize);
-  store.WriteInteger(section, "HeaderSize", s.HeaderSize);
-  store.WriteInteger(section, "LeftSize", s.LeftSize);
-  store.WriteInteger(section, "RightSize", s.RightSize);
+  WriteLengths(store, section, s, kMargins);
   store.WriteInteger(section, "FitToPage", s.FitToPage);
   WriteFont(store, section, "", *s.Font());
   WriteFont(store, section, "Header", *s.HeaderFont());
@@ -99,37 +144,18 @@ void TPrintSettingsStore::Save(TCustomIniFile& store, const AnsiString& section)
 
 void TPrintSettingsStore::Load(const TCustomIniFile& store, const AnsiString& section) {
   TPrintSettings& s = settings_;
-  auto yes = [&](const char* key, const char* defaultValue) {
-    return store.ReadString(section, key, defaultValue) == "Y";
-  };
-  ReadLength(store, section, "ColumnSpacing", 20, s.ColumnSpacing);
-  ReadLength(store, section, "RowSpacing", 20, s.RowSpacing);
-  ReadLength(store, section, "TitleSpacing", 20, s.TitleSpacing);
-  ReadLength(store, section, "FixedHeight", 0, s.FixedHeight);
-  ReadLength(store, section, "FixedWidth", 0, s.FixedWidth);
-  s.Centered = yes("Centered", "Y");
-  s.NoAutoSize = yes("NoAutoSize", "N");
-  s.UseFixedHeight = yes("UseFixedHeight", "N");
-  s.UseFixedWidth = yes("UseFixedWidth", "N");
-  s.RepeatFixedRows = yes("RepeatFixedRows", "N");
-  s.RepeatFixedCols = yes("RepeatFixedCols", "N");
-  s.UseDisplayFont = yes("UseDisplFont", "N");
-  s.UseDefaultOrientation = yes("UseDefOrientation", "N");
+  ReadLengths(store, section, kSpacings, s);
+  for (const FlagKey& flag : kFlags)
+    s.*flag.member = store.ReadString(section, flag.key, YesNo(flag.defaultValue)) == "Y";
   s.DateFormat = store.ReadString(section, "DateFormat", "");
   s.TitleText = store.ReadString(section, "TitleText", "");
-  ReadLength(store, section, "FooterSize", 100, s.FooterSize);
-  ReadLength(store, section, "HeaderSize", 100, s.HeaderSize);
-  ReadLength(store, section, "LeftSize", 100, s.LeftSize);
-  ReadLength(store, section, "RightSize", 100, s.RightSize);
+  ReadLengths(store, section, kMargins, s);
   s.PageNumSep = store.ReadString(section, "PageNumSep", "");
   s.PageSuffix = store.ReadString(section, "PageSuffix", "");
   s.PagePrefix = store.ReadString(section, "PagePrefix", "");
   ReadOrdinal(store, section, "Borders", pbCustom, s.Borders);
   ReadOrdinal(store, section, "BorderStyle", 6, s.BorderStyle);
-  s.Date = ReadPosition(store, section, "Date");
-  s.PageNr = ReadPosition(store, section, "PageNr");
-  s.Title = ReadPosition(store, section, "Title");
-  s.Time = ReadPosition(store, section, "Time");
+  for (const PositionKey& position : kPositions) s.*position.member = ReadPosition(store, section, position.key);
   ReadOrdinal(store, section, "FitToPage", fpCustom, s.FitToPage);
   ReadFont(store, section, "", *s.Font());
   ReadFont(store, section, "Header", *s.HeaderFont());

@@ -16,23 +16,16 @@
 #include "framework/application.h"
 #include "framework/forms.h"
 #include "grid/duruzav.h"
+#include "perf/benchtiming.h"
 #include "tests/support/scratch.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using perf::Clock;
+using perf::SecondsSince;
+using perf::Best;
+using perf::kRounds;
 constexpr int kColumns = 6;
-// The machine is shared: each figure is the best of a few runs.
-constexpr int kRounds = 3;
-
-double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-template <class Run>
-double Best(Run run) {
-  double best = 1e300;
-  for (int i = 0; i < kRounds; ++i) best = std::min(best, run());
-  return best;
-}
 
 // An id, a name, an amount, a date, a note that now and then holds the
 // separator or quotes, and a code.

@@ -13,14 +13,14 @@
 #include "framework/forms.h"
 #include "framework/streams.h"
 #include "grid/duruzav.h"
+#include "perf/benchtiming.h"
 #include "tests/support/scratch.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using perf::Clock;
+using perf::SecondsSince;
 constexpr int kCols = 6;
-
-double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 template <class Run>
 double Timed(Run run) {

@@ -16,19 +16,17 @@
 #include "framework/application.h"
 #include "framework/forms.h"
 #include "grid/duruzav.h"
+#include "perf/benchtiming.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using perf::Clock;
+using perf::SecondsSince;
 
 constexpr int kColumns = 6;
 constexpr int kCells = 1'000'000;
 constexpr int kManyRows = 1'000'000;
 constexpr int kFewRows = 1'000;
-
-double SecondsSince(Clock::time_point start) {
-  return std::chrono::duration<double>(Clock::now() - start).count();
-}
 
 // The grid as a window holds it, with the keyboard entry open to the bench.
 class BenchGrid : public TVudUvizidIzed {

@@ -19,10 +19,12 @@
 #include "framework/application.h"
 #include "framework/forms.h"
 #include "grid/duruzav.h"
+#include "perf/benchtiming.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using perf::Clock;
+using perf::SecondsSince;
 
 constexpr int kCols = 30;
 constexpr int kVisibleRows = 40;
@@ -30,8 +32,6 @@ constexpr int kColWidth = 48;
 constexpr int kRowHeight = 20;
 constexpr int kWidth = kCols * kColWidth + 4;
 constexpr int kHeight = (kVisibleRows + 1) * kRowHeight + 4;
-
-double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 AnsiString TextOf(int col, int row) { return std::to_string(row * 7 + col); }
 

@@ -24,26 +24,18 @@
 #include "grid/duruzav.h"
 #include "grid/plainfloat.h"
 #include "grid/zgutil.h"
+#include "perf/benchtiming.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using perf::Clock;
+using perf::SecondsSince;
+using perf::Best;
+using perf::kRounds;
 
 constexpr int kSortRows = 1'000'000;
 constexpr int kGroupRows = 100'000;
 constexpr int kGroups = 1'000;
-
-double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-// The machine is shared: each figure is the best of a few runs.
-constexpr int kRounds = 3;
-
-template <class Run>
-double Best(Run run) {
-  double best = 1e300;
-  for (int i = 0; i < kRounds; ++i) best = std::min(best, run());
-  return best;
-}
 
 std::vector<AnsiString> NumberTexts(int n) {
   std::mt19937 random(7);

@@ -21,14 +21,15 @@
 #include "framework/printer.h"
 #include "grid/duruzav.h"
 #include "grid/gridprint.h"
+#include "perf/benchtiming.h"
 #include "tests/support/scratch.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using perf::Clock;
+using perf::SecondsSince;
+using perf::Best;
 constexpr int kColumns = 6;
-// The machine is shared: each figure is the best of a few runs.
-constexpr int kRounds = 3;
 
 // The pages of a PDF file as poppler's pdfinfo counts them.
 int PdfPages(const std::string& pdf) {
@@ -40,15 +41,6 @@ int PdfPages(const std::string& pdf) {
     if (std::sscanf(line, "Pages: %d", &pages) == 1) break;
   ::pclose(pipe);
   return pages;
-}
-
-double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
-
-template <class Run>
-double Best(Run run) {
-  double best = 1e300;
-  for (int i = 0; i < kRounds; ++i) best = std::min(best, run());
-  return best;
 }
 
 std::string CellText(int col, int row) {

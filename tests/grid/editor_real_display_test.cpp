@@ -4,19 +4,16 @@
 // writes the value back into the cell.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QTextDocument>
-#include <QWindow>
 #include <chrono>
 #include <functional>
 
-#include "framework/forms.h"
 #include "framework/testing/harness.h"
-#include "grid/duruzav.h"
 #include "grid/gridcombo.h"
 #include "grid/gridunieditors.h"
 #include "grid/richtext.h"
 #include "tests/grid/editortesting.h"
+#include "tests/grid/realdisplaygrid.h"
 #include "tests/grid/spintesting.h"
 
 namespace {
@@ -47,13 +44,7 @@ std::function<void(TWinControl*)> Retype(const char* text) {
   };
 }
 
-TEST(RealDisplay, EveryEditorKindIsTypedIntoAndWrittenBack) {
-  if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs a real X display";
-  TForm form(nullptr);
-  form.SetBounds(40, 40, 520, 420);
-  auto* grid = new TVudUvizidIzed(&form);
-  grid->SetParent(&form);
-  grid->SetBounds(10, 10, 480, 380);
+TEST_F(RealDisplay, EveryEditorKindIsTypedIntoAndWrittenBack) {
   grid->SetColCount(3);
   grid->SetRowCount(4);
   grid->SetColWidths(1, 200);
@@ -64,11 +55,7 @@ TEST(RealDisplay, EveryEditorKindIsTypedIntoAndWrittenBack) {
   TEditorType type = edNormal;
   grid->OnGetEditorType = [&](TObject*, int, int, TEditorType& editor) { editor = type; };
   grid->OnEllipsClick = [](TObject*, int, int, AnsiString& value) { value = "clicked"; };
-  form.Show();
-  QWindow* window = form.Widget()->windowHandle();
-  ASSERT_NE(window, nullptr);
-  ASSERT_TRUE(spintesting::WaitUntil([&] { return window->isExposed() && window->isActive(); },
-                                     std::chrono::seconds(20)));
+  ASSERT_TRUE(ShowActivated());
 
   const EditorCase cases[] = {
       {edSpinEdit, "5", Retype("42"), "42"},
@@ -108,8 +95,7 @@ TEST(RealDisplay, EveryEditorKindIsTypedIntoAndWrittenBack) {
     grid->SetCellEx(1, 1, c.cell);
     grid->SetCol(1);
     grid->SetRow(1);
-    grid->SetFocus();
-    ASSERT_TRUE(spintesting::WaitUntil([&] { return grid->Focused(); }, std::chrono::seconds(5)));
+    ASSERT_TRUE(FocusGrid());
     harness::PressKey(grid, Qt::Key_F2);
     TWinControl* editor = grid->EditControls().active;
     ASSERT_NE(editor, nullptr);

@@ -14,35 +14,25 @@
 #include "grid/htmlhintwindow.h"
 #include "grid/popupbutton.h"
 #include "gridtesting.h"
+#include "tests/grid/mousetesting.h"
 
 namespace {
 
-class Hover : public ::testing::Test {
+class Hover : public mousetesting::MouseGrid {
  protected:
   void SetUp() override {
-    form.SetBounds(0, 0, 600, 400);
-    grid.SetParent(&form);
-    grid.SetBounds(0, 0, 560, 360);
+    MouseGrid::SetUp();
     grid.SetColCount(6);
     grid.SetRowCount(10);
     form.Show();
     grid.Update();
   }
 
-  void Move(int x, int y, WPARAM keys = 0) { grid.Perform(WM_MOUSEMOVE, keys, MakeLParam(x, y)); }
-  void Press(int x, int y) { grid.Perform(WM_LBUTTONDOWN, MK_LBUTTON, MakeLParam(x, y)); }
   // The cursor shape the next mouse move shows.
   TCursor CursorShown() {
     grid.Perform(WM_SETCURSOR, 0, MakeLParam(HTCLIENT, WM_MOUSEMOVE));
     return grid.ShownCursor();
   }
-  TPoint Centre(int col, int row) {
-    const TRect r = grid.CellRect(col, row);
-    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
-  }
-
-  TForm form{nullptr};
-  TVudUvizidIzed grid{&form};
 };
 
 // ---- Fixed borders ----
@@ -52,7 +42,7 @@ TEST_F(Hover, FixedColumnBorderIsFoundWithinTwoPixels) {
   grid.SetColWidths(0, 64);
   grid.SetColWidths(1, 30);
   grid.MouseActions()->SizeFixedCol = true;
-  const int y = Centre(3, 3).Y;
+  const int y = Middle(3, 3).Y;
   struct Case {
     int x;
     bool border;
@@ -76,7 +66,7 @@ TEST_F(Hover, FixedColumnBorderIsFoundWithinTwoPixels) {
 TEST_F(Hover, FixedRowBorderShowsTheRowSplitCursor) {
   grid.MouseActions()->SizeFixedRow = true;
   const int border = grid.RowHeights(0);
-  Move(Centre(3, 3).X, border + 1);
+  Move(Middle(3, 3).X, border + 1);
   EXPECT_TRUE(grid.Hover().State().fixedRowBorder);
   EXPECT_EQ(grid.Hover().State().fixedBorderRow, 0);
   EXPECT_EQ(CursorShown(), crVSplit);
@@ -84,19 +74,19 @@ TEST_F(Hover, FixedRowBorderShowsTheRowSplitCursor) {
 
 TEST_F(Hover, PointerMovedByTheWindowSystemShowsTheZonesCursor) {
   grid.MouseActions()->SizeFixedCol = true;
-  const int y = Centre(3, 3).Y;
+  const int y = Middle(3, 3).Y;
   // The first move finds the border, the second shows its cursor.
   gridtesting::SendMouse(&grid, QEvent::MouseMove, Qt::NoButton, grid.ColWidths(0), y);
   gridtesting::SendMouse(&grid, QEvent::MouseMove, Qt::NoButton, grid.ColWidths(0), y);
   EXPECT_EQ(grid.Widget()->cursor().shape(), Qt::SplitHCursor);
-  gridtesting::SendMouse(&grid, QEvent::MouseMove, Qt::NoButton, Centre(3, 3).X, y);
-  gridtesting::SendMouse(&grid, QEvent::MouseMove, Qt::NoButton, Centre(3, 3).X, y);
+  gridtesting::SendMouse(&grid, QEvent::MouseMove, Qt::NoButton, Middle(3, 3).X, y);
+  gridtesting::SendMouse(&grid, QEvent::MouseMove, Qt::NoButton, Middle(3, 3).X, y);
   EXPECT_EQ(grid.Widget()->cursor().shape(), Qt::ArrowCursor);
 }
 
 TEST_F(Hover, LeavingTheGridForgetsTheFixedBorders) {
   grid.MouseActions()->SizeFixedCol = true;
-  Move(grid.ColWidths(0), Centre(3, 3).Y);
+  Move(grid.ColWidths(0), Middle(3, 3).Y);
   ASSERT_TRUE(grid.Hover().State().fixedColBorder);
   grid.Perform(CM_MOUSELEAVE);
   EXPECT_FALSE(grid.Hover().State().fixedColBorder);
@@ -119,7 +109,7 @@ TEST_F(Hover, HeaderZonesShowTheGridsCursors) {
       {{3, 4}, THoverZone::None, crDefault},
   };
   for (const Case& c : cases) {
-    const TPoint p = Centre(c.cell.X, c.cell.Y);
+    const TPoint p = Middle(c.cell.X, c.cell.Y);
     Move(p.X, p.Y);
     EXPECT_EQ(grid.Hover().State().hoverZone, c.zone) << c.cell.X << "," << c.cell.Y;
     EXPECT_EQ(CursorShown(), c.cursor) << c.cell.X << "," << c.cell.Y;
@@ -127,7 +117,7 @@ TEST_F(Hover, HeaderZonesShowTheGridsCursors) {
 }
 
 TEST_F(Hover, ZonesNeedTheirMouseActionsAndStayOffTheSizingBorders) {
-  TPoint p = Centre(3, 0);
+  TPoint p = Middle(3, 0);
   Move(p.X, p.Y);
   EXPECT_EQ(grid.Hover().State().hoverZone, THoverZone::None);
   grid.MouseActions()->ColSelect = true;
@@ -141,7 +131,7 @@ TEST_F(Hover, ZonesNeedTheirMouseActionsAndStayOffTheSizingBorders) {
 
 TEST_F(Hover, ACursorChangeFromOutsideEndsTheZone) {
   grid.MouseActions()->ColSelect = true;
-  const TPoint p = Centre(3, 0);
+  const TPoint p = Middle(3, 0);
   Move(p.X, p.Y);
   ASSERT_EQ(grid.Hover().State().hoverZone, THoverZone::ColSelect);
   // The grid's own change (the move itself) keeps it; the next one does not.
@@ -166,7 +156,7 @@ TEST_F(Hover, SelectionResizerCornerIsItsOwnZone) {
 
 TEST_F(Hover, ListViewLookTracksTheHotHeaderCell) {
   grid.SetLook(glListView);
-  const TPoint header = Centre(2, 0), body = Centre(2, 3);
+  const TPoint header = Middle(2, 0), body = Middle(2, 3);
   Move(header.X, header.Y);
   EXPECT_EQ(grid.Hover().State().hotCell.X, 2);
   EXPECT_EQ(grid.Hover().State().hotCell.Y, 0);
@@ -182,7 +172,7 @@ TEST_F(Hover, ListViewLookTracksTheHotHeaderCell) {
 TEST_F(Hover, URLShowsTheHandWhileThePointerIsOverIt) {
   grid.SetURLShow(true);
   grid.SetCells(2, 2, "http://example.org");
-  const TPoint link = Centre(2, 2), plain = Centre(3, 3);
+  const TPoint link = Middle(2, 2), plain = Middle(3, 3);
   Move(link.X, link.Y);
   EXPECT_EQ(grid.Cursor(), crHandPoint);
   Move(plain.X, plain.Y);
@@ -222,7 +212,7 @@ TEST_F(Hover, LeavingAnAnchorForAPlainCellEndsIt) {
   const TRect r = grid.CellRect(1, 2);
   Move(r.Left + 1 + grid.XYOffset.X + 3, r.Top + 1 + grid.XYOffset.Y + 4);
   ASSERT_EQ(grid.Hover().LastAnchor(), "one");
-  const TPoint plain = Centre(2, 3);
+  const TPoint plain = Middle(2, 3);
   Move(plain.X, plain.Y);
   Move(plain.X + 1, plain.Y);
   EXPECT_EQ(exits, std::vector<AnsiString>{"one"});
@@ -237,7 +227,7 @@ TEST_F(Hover, RowDragFromTheFixedColumnSelectsWholeRows) {
   grid.OnSelectionChanged = [&](TObject*, int l, int t, int r, int b) { changes.push_back({l, t, r, b}); };
   grid.Hover().State().rowSelectAnchor = 5;
   grid.Hover().State().hoverZone = THoverZone::RowSelect;
-  const TPoint up = Centre(0, 3);
+  const TPoint up = Middle(0, 3);
   Move(up.X, up.Y);
   const TGridRect sel = grid.Selection();
   EXPECT_EQ(sel.Left, grid.FixedCols());
@@ -252,7 +242,7 @@ TEST_F(Hover, ColumnDragFromTheFixedRowSelectsWholeColumns) {
   grid.MouseActions()->ColSelect = true;
   grid.Hover().State().colSelectAnchor = 1;
   grid.Hover().State().hoverZone = THoverZone::ColSelect;
-  const TPoint p = Centre(4, 0);
+  const TPoint p = Middle(4, 0);
   Move(p.X, p.Y);
   const TGridRect sel = grid.Selection();
   EXPECT_EQ(sel.Left, 1);
@@ -266,13 +256,13 @@ TEST_F(Hover, MovingAColumnShowsTheMovingCellAndAsksOnEveryMove) {
   grid.SetCells(2, 0, "Header");
   std::vector<int> asked;
   grid.OnColumnMove = [&](TObject*, int col, bool&) { asked.push_back(col); };
-  const TPoint p = Centre(2, 0);
+  const TPoint p = Middle(2, 0);
   Press(p.X, p.Y);
   ASSERT_EQ(grid.GridState(), gsColMoving);
   grid.Hover().State().movingIndex = 2;
   grid.Hover().State().pressPoint = p;
-  Move(Centre(3, 0).X, p.Y, MK_LBUTTON);
-  Move(Centre(4, 0).X, p.Y, MK_LBUTTON);
+  Move(Middle(3, 0).X, p.Y, MK_LBUTTON);
+  Move(Middle(4, 0).X, p.Y, MK_LBUTTON);
   EXPECT_EQ(asked, (std::vector<int>{2, 2}));
   TPopupButton* cell = grid.Hover().MovingCell();
   EXPECT_TRUE(cell->Visible());
@@ -290,13 +280,13 @@ TEST_F(Hover, MovingAColumnShowsTheMovingCellAndAsksOnEveryMove) {
 TEST_F(Hover, MovingARowMarksTheDropBorderBesideTheRow) {
   grid.SetOptions(grid.Options() | goRowMoving);
   grid.SetCells(0, 2, "Row two");
-  const TPoint p = Centre(0, 2);
+  const TPoint p = Middle(0, 2);
   Press(p.X, p.Y);
   ASSERT_EQ(grid.GridState(), gsRowMoving);
   grid.Hover().State().movingIndex = 2;
   grid.Hover().State().pressPoint = p;
-  Move(p.X, Centre(0, 4).Y, MK_LBUTTON);
-  Move(p.X, Centre(0, 5).Y, MK_LBUTTON);
+  Move(p.X, Middle(0, 4).Y, MK_LBUTTON);
+  Move(p.X, Middle(0, 5).Y, MK_LBUTTON);
   EXPECT_EQ(grid.Hover().MovingCell()->Caption(), "Row two");
   TArrowWindow* left = grid.Hover().Arrow(2);
   EXPECT_TRUE(left->Visible());
@@ -312,7 +302,7 @@ TEST_F(Hover, MovingARowMarksTheDropBorderBesideTheRow) {
 TEST_F(Hover, RefusedColumnMoveEndsTheMove) {
   grid.SetOptions(grid.Options() | goColMoving);
   grid.OnColumnMove = [](TObject*, int, bool& allow) { allow = false; };
-  const TPoint p = Centre(2, 0);
+  const TPoint p = Middle(2, 0);
   Press(p.X, p.Y);
   Move(p.X + 20, p.Y, MK_LBUTTON);
   EXPECT_EQ(grid.GridState(), gsNormal);
@@ -325,7 +315,7 @@ TEST_F(Hover, KeepHorizScrollHoldsTheColumnOfThePress) {
   grid.Hover().State().clickInProgress = true;
   grid.Hover().State().leftColAtPress = 1;
   grid.SetLeftCol(4);
-  Move(Centre(5, 3).X, Centre(5, 3).Y);
+  Move(Middle(5, 3).X, Middle(5, 3).Y);
   EXPECT_EQ(grid.LeftCol(), 1);
 }
 
@@ -387,7 +377,7 @@ TEST_F(CellHints, ShowCellsGivesTheTextWithoutMarkupOverTheCell) {
   grid.Props().HintColor = clYellow;
   grid.SetCells(2, 3, "<b>bold</b> text");
   AnsiString hint;
-  const THintInfo info = Ask(Centre(2, 3), hint);
+  const THintInfo info = Ask(Middle(2, 3), hint);
   EXPECT_EQ(hint, "bold text");
   const TRect r = grid.CellRect(2, 3);
   EXPECT_EQ(info.HintPos.X, grid.ClientToScreen({r.Left, r.Top}).X);
@@ -395,17 +385,17 @@ TEST_F(CellHints, ShowCellsGivesTheTextWithoutMarkupOverTheCell) {
   EXPECT_EQ(info.HintColor, clYellow);
   EXPECT_EQ(grid.Hover().HintCell().X, 2);
   grid.Props().HTMLHint = true;
-  Ask(Centre(2, 3), hint);
+  Ask(Middle(2, 3), hint);
   EXPECT_EQ(hint, "<b>bold</b> text");
 }
 
 TEST_F(CellHints, PlacesBelowTheCellOrBesideAComment) {
   AnsiString hint;
   const TRect r = grid.CellRect(2, 3);
-  THintInfo info = Ask(Centre(2, 3), hint);
+  THintInfo info = Ask(Middle(2, 3), hint);
   EXPECT_EQ(info.HintPos.Y, grid.ClientToScreen({0, r.Bottom + 6}).Y);
   grid.AddComment(2, 3, "note");
-  info = Ask(Centre(2, 3), hint);
+  info = Ask(Middle(2, 3), hint);
   EXPECT_EQ(info.HintPos.X, grid.ClientToScreen({r.Right, 0}).X);
   EXPECT_EQ(info.HintPos.Y, grid.ClientToScreen({0, r.Top}).Y);
 }
@@ -435,13 +425,13 @@ TEST_F(CellHints, TheHintPipelineShowsTheCellHintAndAMoveToAnotherCellEndsIt) {
   grid.SetShowHint(true);
   grid.Props().HintShowCells = true;
   grid.SetCells(2, 3, "cell text");
-  const TPoint p = Centre(2, 3);
+  const TPoint p = Middle(2, 3);
   ASSERT_TRUE(ActivateHintOf(&grid, p));
   ASSERT_NE(ShownHintWindow(), nullptr);
   EXPECT_EQ(ShownHintWindow()->Text(), "cell text");
   Move(p.X + 1, p.Y);
   EXPECT_NE(ShownHintWindow(), nullptr);
-  const TPoint other = Centre(3, 3);
+  const TPoint other = Middle(3, 3);
   Move(other.X, other.Y);
   EXPECT_EQ(ShownHintWindow(), nullptr);
   EXPECT_EQ(grid.Hover().HintCell().X, -1);
@@ -452,7 +442,7 @@ TEST_F(CellHints, GridHintEventMaySuppressTheHint) {
   grid.Props().HintShowCells = true;
   grid.SetCells(2, 3, "cell text");
   grid.OnGridHint = [](TObject*, int, int, AnsiString& hint) { hint.clear(); };
-  EXPECT_FALSE(ActivateHintOf(&grid, Centre(2, 3)));
+  EXPECT_FALSE(ActivateHintOf(&grid, Middle(2, 3)));
 }
 
 TEST_F(CellHints, HTMLHintsRenderInTheMarkupHintWindow) {
@@ -460,13 +450,13 @@ TEST_F(CellHints, HTMLHintsRenderInTheMarkupHintWindow) {
   grid.Props().HintShowCells = true;
   grid.SetUseHTMLHints(true);
   grid.SetCells(2, 3, "<b>bold</b>");
-  ASSERT_TRUE(ActivateHintOf(&grid, Centre(2, 3)));
+  ASSERT_TRUE(ActivateHintOf(&grid, Middle(2, 3)));
   auto* window = dynamic_cast<THTMLHintWindow*>(ShownHintWindow());
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->Text(), "<b>bold</b>");
   EXPECT_TRUE(grid.Props().HTMLHint);
   grid.SetUseHTMLHints(false);
-  ASSERT_TRUE(ActivateHintOf(&grid, Centre(2, 3)));
+  ASSERT_TRUE(ActivateHintOf(&grid, Middle(2, 3)));
   EXPECT_EQ(dynamic_cast<THTMLHintWindow*>(ShownHintWindow()), nullptr);
   CancelHint();
 }

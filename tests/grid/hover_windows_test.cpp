@@ -17,6 +17,7 @@
 #include "grid/popupbutton.h"
 #include "gridtesting.h"
 #include "platform/clock.h"
+#include "tests/grid/mousetesting.h"
 
 namespace {
 
@@ -36,23 +37,13 @@ bool ServeUntil(Done&& done) {
   return done();
 }
 
-class Balloons : public ::testing::Test {
+class Balloons : public mousetesting::MouseGrid {
  protected:
   void SetUp() override {
-    form.SetBounds(0, 0, 500, 400);
-    grid.SetParent(&form);
-    grid.SetBounds(0, 0, 460, 360);
+    MouseGrid::SetUp();
     form.Show();
   }
   void TearDown() override { platform::SetTimeScale(1); }
-  void Move(TPoint p) { grid.Perform(WM_MOUSEMOVE, 0, MakeLParam(p.X, p.Y)); }
-  TPoint Centre(int col, int row) {
-    const TRect r = grid.CellRect(col, row);
-    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
-  }
-
-  TForm form{nullptr};
-  TVudUvizidIzed grid{&form};
 };
 
 TEST_F(Balloons, EnablingTwiceLeavesOneToolTipAndDisablingRemovesIt) {
@@ -121,14 +112,14 @@ TEST_F(Balloons, ShowsTheCellAfterTheDelayAndGoesWhenThePointerLeavesTheCell) {
   grid.Balloon()->BackgroundColor = clYellow;
   grid.Balloon()->SetEnable(true);
   TToolTipWindow* tip = grid.Hover().ToolTip();
-  Move(Centre(2, 3));
+  Move(Middle(2, 3));
   EXPECT_FALSE(tip->IsShown());
   ASSERT_TRUE(ServeUntil([&] { return tip->IsShown(); }));
   EXPECT_EQ(tip->TipText(), "balloon text");
   EXPECT_EQ(tip->Color(), clYellow);
   EXPECT_EQ(grid.BalloonCell().X, 2);
   EXPECT_EQ(grid.BalloonCell().Y, 3);
-  Move(Centre(3, 3));
+  Move(Middle(3, 3));
   EXPECT_FALSE(tip->IsShown());
   EXPECT_EQ(grid.BalloonCell().X, -1);
 }
@@ -140,7 +131,7 @@ TEST_F(Balloons, AutoHideDelayEndsTheTip) {
   grid.Balloon()->AutoHideDelay = 2000;
   grid.Balloon()->SetEnable(true);
   TToolTipWindow* tip = grid.Hover().ToolTip();
-  Move(Centre(2, 3));
+  Move(Middle(2, 3));
   ASSERT_TRUE(tip->IsShown());
   EXPECT_TRUE(ServeUntil([&] { return !tip->IsShown(); }));
 }
@@ -149,7 +140,7 @@ TEST_F(Balloons, LeavingTheGridPopsTheTip) {
   grid.SetCells(2, 3, "text");
   grid.Balloon()->InitialDelay = 0;
   grid.Balloon()->SetEnable(true);
-  Move(Centre(2, 3));
+  Move(Middle(2, 3));
   ASSERT_TRUE(grid.Hover().ToolTip()->IsShown());
   grid.Perform(CM_MOUSELEAVE);
   EXPECT_FALSE(grid.Hover().ToolTip()->IsShown());

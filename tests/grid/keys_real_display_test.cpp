@@ -3,36 +3,20 @@
 // window system's event path into the grid's window procedure.
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QWheelEvent>
-#include <QWindow>
-#include <chrono>
 
-#include "framework/forms.h"
 #include "framework/testing/harness.h"
-#include "grid/duruzav.h"
-#include "tests/grid/spintesting.h"
+#include "tests/grid/realdisplaygrid.h"
 
 namespace {
 
-TEST(RealDisplay, TheWheelAndTabMoveThroughTheGrid) {
-  if (QGuiApplication::platformName() != "xcb") GTEST_SKIP() << "needs a real X display";
-  TForm form(nullptr);
-  form.SetBounds(40, 40, 520, 420);
-  auto* grid = new TVudUvizidIzed(&form);
-  grid->SetParent(&form);
-  grid->SetBounds(10, 10, 480, 380);
+TEST_F(RealDisplay, TheWheelAndTabMoveThroughTheGrid) {
   grid->SetColCount(4);
   grid->SetRowCount(40);
   grid->SetOptions(grid->Options() | goTabs);
   grid->MouseActions()->WheelIncrement = 2;
-  form.Show();
-  QWindow* window = form.Widget()->windowHandle();
-  ASSERT_NE(window, nullptr);
-  ASSERT_TRUE(spintesting::WaitUntil([&] { return window->isExposed() && window->isActive(); },
-                                     std::chrono::seconds(20)));
-  grid->SetFocus();
-  ASSERT_TRUE(spintesting::WaitUntil([&] { return grid->Focused(); }, std::chrono::seconds(5)));
+  ASSERT_TRUE(ShowActivated());
+  ASSERT_TRUE(FocusGrid());
 
   grid->SetRow(5);
   QWidget* w = grid->Widget();

@@ -20,6 +20,8 @@ class MouseGrid : public ::testing::Test {
   }
 
   void Send(unsigned msg, int x, int y, WPARAM keys) { grid.Perform(msg, keys, MakeLParam(x, y)); }
+  void Move(int x, int y, WPARAM keys = 0) { Send(WM_MOUSEMOVE, x, y, keys); }
+  void Move(TPoint p) { Move(p.X, p.Y); }
   void Press(int x, int y, WPARAM keys = 0) { Send(WM_LBUTTONDOWN, x, y, MK_LBUTTON | keys); }
   void Release(int x, int y, WPARAM keys = 0) { Send(WM_LBUTTONUP, x, y, keys); }
   void Click(int x, int y, WPARAM keys = 0) {
