@@ -399,7 +399,7 @@ TEST_F(GridPrinting, CustomCellSizeHasTheLastWordOnTheMeasure) {
     if (col == 1 && row == 2) size = {700, 333};
   };
   int measuredHeight = 0;
-  grid->Printing().OnPrintSetRowHeight = [&](TObject*, int row, int& height) {
+  grid->OnPrintSetRowHeight = [&](TObject*, int row, int& height) {
     if (row == 2) measuredHeight = height;
   };
   PreviewPage page;
