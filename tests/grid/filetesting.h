@@ -10,6 +10,7 @@
 
 #include "framework/forms.h"
 #include "grid/duruzav.h"
+#include "tests/support/commandoutput.h"
 #include "tests/support/scratch.h"
 
 class GridFiles : public ::testing::Test {
@@ -52,14 +53,7 @@ class GridFiles : public ::testing::Test {
   static std::string Python() { return std::ifstream("/usr/bin/python3") ? "/usr/bin/python3" : "python3"; }
 
   // The program's exit status and what it wrote on standard output.
-  static std::pair<int, std::string> Run(const std::string& command) {
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe) return {-1, out};
-    char block[4096];
-    for (std::size_t n; (n = std::fread(block, 1, sizeof block, pipe)) > 0;) out.append(block, n);
-    return {::pclose(pipe), out};
-  }
+  static std::pair<int, std::string> Run(const std::string& command) { return RunCommand(command); }
 
   TForm form{nullptr};
   TVudUvizidIzed* grid = nullptr;

@@ -15,6 +15,7 @@
 #include "framework/printer.h"
 #include "grid/duruzav.h"
 #include "grid/gridprint.h"
+#include "tests/support/commandoutput.h"
 #include "tests/support/scratch.h"
 
 namespace {
@@ -40,15 +41,6 @@ struct PreviewPage {
   TCanvas canvas;
   std::vector<AnsiString> texts;
 };
-
-std::pair<int, std::string> RunTool(const std::string& command) {
-  std::string out;
-  FILE* pipe = ::popen(command.c_str(), "r");
-  if (!pipe) return {-1, out};
-  char block[4096];
-  for (std::size_t n; (n = std::fread(block, 1, sizeof block, pipe)) > 0;) out.append(block, n);
-  return {::pclose(pipe), out};
-}
 
 class GridPrinting : public ::testing::Test {
  protected:
@@ -94,7 +86,7 @@ class GridPrinting : public ::testing::Test {
     return path;
   }
   static int Pages(const std::string& pdf) {
-    const auto [status, out] = RunTool("pdfinfo '" + pdf + "' 2>/dev/null");
+    const auto [status, out] = RunCommand("pdfinfo '" + pdf + "' 2>/dev/null");
     const auto at = out.find("Pages:");
     return status == 0 && at != out.npos ? std::stoi(out.substr(at + 6)) : -1;
   }
@@ -102,7 +94,7 @@ class GridPrinting : public ::testing::Test {
   // distances.
   static std::string PageText(const std::string& pdf, int page) {
     const std::string n = std::to_string(page);
-    std::string text = RunTool("pdftotext -f " + n + " -l " + n + " '" + pdf + "' - 2>/dev/null").second;
+    std::string text = RunCommand("pdftotext -f " + n + " -l " + n + " '" + pdf + "' - 2>/dev/null").second;
     std::erase(text, ' ');
     return text;
   }
@@ -345,7 +337,7 @@ TEST_F(GridPrinting, CellColoursAndBordersReachThePaper) {
   grid->SetColors(1, 1, clRed);
   const std::string pdf = PrintToPdf();
   const std::string png = dir.File("page");
-  ASSERT_EQ(RunTool("pdftoppm -r 30 -png -f 1 -l 1 -singlefile '" + pdf + "' '" + png + "'").first, 0);
+  ASSERT_EQ(RunCommand("pdftoppm -r 30 -png -f 1 -l 1 -singlefile '" + pdf + "' '" + png + "'").first, 0);
   QImage image(QString::fromStdString(png + ".png"));
   ASSERT_FALSE(image.isNull());
   int red = 0, dark = 0;
