@@ -555,7 +555,8 @@ class TVudUvizidIzed : public TBaseGrid, public TGridCellGraphics {
   void WMSize(TMessage& message) override;
   void ColHeaderChanged(TObject* sender);
   void RowHeaderChanged(TObject* sender);
-  virtual void DoAppendRow() { SetRowCount(RowCount() + 1); }
+  // Adds one row at the end; arrow down on the last row calls it.
+  virtual void DoAppendRow() { SetRowCountEx(RowCount() + 1); }
   void SetRowIndicator(const TBitmap& bitmap);
   TIntList* MergedColumns() { return &mergedColumns_; }
   void ApplyColumnMerge();

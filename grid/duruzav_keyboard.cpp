@@ -61,7 +61,6 @@ class TGridKeyboard {
   void NodeKeys();
   void SkipFixedCells();
   void AppendOnArrowDown();
-  void AppendRow();
   bool ClipboardKeys();
   void InsertRowKey();
   void SelectAll();
@@ -252,9 +251,6 @@ void TGridKeyboard::SkipFixedCells() {
   m_.WParam = 0;
 }
 
-// A row added at the end of the grid.
-void TGridKeyboard::AppendRow() { g_.SetRowCountEx(g_.RowCount() + 1); }
-
 void TGridKeyboard::AppendOnArrowDown() {
   if (key_ != VK_DOWN || !Nav().AppendOnArrowDown || g_.Row() != LastBodyRow()) return;
   bool canAdd = true;
@@ -262,11 +258,11 @@ void TGridKeyboard::AppendOnArrowDown() {
   if (!canAdd) return;
   const bool floating = FloatingFooter();
   if (!floating) {
-    AppendRow();
+    g_.DoAppendRow();
   } else {
     // The new row goes before the footer: the footer's texts move down a row.
     const std::vector<AnsiString> footer = g_.Rows(g_.RowCount() - 1);
-    AppendRow();
+    g_.DoAppendRow();
     const int newRow = g_.RowCount() - 2;
     for (int c = 0; c < g_.TotalColCount(); ++c) {
       g_.SetCellsEx(c, g_.RealRowIndex(newRow), "");
