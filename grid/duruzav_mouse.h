@@ -110,6 +110,9 @@ struct TGridMouseState {
   bool moveEnded = false;
   // Set while a row move onto the footer row is taken back.
   bool undoingRowMove = false;
+  // Set while the release of a selection resize pastes: the user's own
+  // gesture writes the cells as if editing were on.
+  bool pasteAnywhere = false;
   // Milliseconds the last sort by a header click took.
   unsigned lastSortTime = 0;
 

@@ -217,7 +217,9 @@ void TGridMouse::EndSelectionResize() {
   if (!std::exchange(s_.selectionResizing, false)) return;
   const TGridRect current = grid_.Selection();
   if (grid_.OnSelectionResize) grid_.OnSelectionResize(&grid_, s_.selectionAtPress, current);
+  s_.pasteAnywhere = true;
   grid_.PasteSelectionFromClipboard();
+  s_.pasteAnywhere = false;
   if (grid_.OnSelectionResized) grid_.OnSelectionResized(&grid_, s_.selectionAtPress, grid_.Selection());
 }
 

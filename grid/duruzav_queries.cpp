@@ -66,7 +66,7 @@ void TVudUvizidIzed::GetCellReadOnly(int col, int row, bool& canEdit) {
   const TPoint base = BaseCell(col, row);
   if (HasCellProperties(base.X, base.Y) && canEdit) {
     canEdit = !GetReadOnly(base.X, base.Y);
-    if (!(Options() & goEditing) && !mouseActions_.RangeSelectAndEdit) canEdit = false;
+    if (!(Options() & goEditing) && !mouseActions_.RangeSelectAndEdit && !mouse_.pasteAnywhere) canEdit = false;
   }
   if (OnCanEditCell) OnCanEditCell(this, base.Y, base.X, canEdit);
 }

@@ -86,13 +86,17 @@ TGridRect TGridClipboard::SaveArea() const {
 // ---- Editing permission ----
 
 bool TGridClipboard::Editable(int col, int row) {
-  if (!(grid_.Options() & goEditing) && !grid_.MouseActions()->RangeSelectAndEdit) return false;
+  if (!EditingAllowed()) return false;
   const TPoint base = grid_.BaseCell(col, row);
   bool canEdit = true;
   grid_.GetCellReadOnly(base.X, base.Y, canEdit);
   bool fixed = false;
   grid_.GetCellFixed(grid_.RemapColInv(base.X), base.Y, fixed);
   return canEdit && !fixed;
+}
+
+bool TGridClipboard::EditingAllowed() {
+  return (grid_.Options() & goEditing) || grid_.MouseActions()->RangeSelectAndEdit || grid_.Hover().State().pasteAnywhere;
 }
 
 bool TGridClipboard::Writable(int col, int row) {
@@ -278,7 +282,7 @@ int TGridClipboard::PasteCells(int col, int row, const std::string& bytes) {
 
 int TGridClipboard::PasteText(int col, int row, const AnsiString& text) {
   const TNavigation& nav = *grid_.Navigation();
-  const bool mayEdit = (grid_.Options() & goEditing) || nav.AllowClipboardAlways || grid_.MouseActions()->RangeSelectAndEdit;
+  const bool mayEdit = EditingAllowed() || nav.AllowClipboardAlways;
   if (col < 0 || row < 0 || !mayEdit) return 0;
   const std::vector<std::string_view> lines = PastedLines(text);
   const std::size_t last = lines.size() - 1;

@@ -53,6 +53,8 @@ class TGridClipboard {
   int PasteCells(int col, int row, const std::string& bytes);
   // Whether a paste may write the cell (col as stored).
   bool Editable(int col, int row);
+  // Editing is on, or the user's own gesture pastes (a selection resize).
+  bool EditingAllowed();
   bool Writable(int col, int row);
   // Offers the value to OnClipboardBeforePasteCell (not for the top-left
   // cell of sel) and writes it when allowed.

@@ -245,4 +245,67 @@ TEST_F(BorderDrag, RowMovedOntoAFixedFooterRowStaysPut) {
   EXPECT_EQ(grid.GetCellEx(1, 4), "moved");
 }
 
+
+// Whole gestures: the move that finds the zone, the press, the drag, the
+// release.
+class Gesture : public mousetesting::MouseGrid {
+ protected:
+  void SetUp() override {
+    MouseGrid::SetUp();
+    grid.SetOptions(grid.Options() | goRangeSelect);
+  }
+  void Drag(TPoint from, TPoint to) {
+    Move(from);
+    Press(from.X, from.Y);
+    Move(to.X, to.Y, MK_LBUTTON);
+    Release(to.X, to.Y);
+  }
+};
+
+// The grid need not be editable: the resize is the user's own paste.
+TEST_F(Gesture, ResizerCornerDraggedDownFillsTheNewArea) {
+  ASSERT_FALSE(grid.Options() & goEditing);
+  grid.Props().SelectionRectangle = true;
+  grid.Props().SelectionResizer = true;
+  grid.Navigation()->AllowSmartClipboard = true;
+  grid.SetCellEx(1, 1, "x");
+  grid.SetSelection({1, 1, 1, 1});
+  std::vector<TGridRect> resize, resized;
+  grid.OnSelectionResize = [&](TObject*, const TGridRect& from, const TGridRect& to) { resize = {from, to}; };
+  grid.OnSelectionResized = [&](TObject*, const TGridRect& from, const TGridRect& to) { resized = {from, to}; };
+  const TRect corner = grid.CellRect(1, 1);
+  Drag({corner.Right - 2, corner.Bottom - 2}, Middle(1, 3));
+  const TGridRect from{1, 1, 1, 1}, to{1, 1, 1, 3};
+  EXPECT_EQ(resize, (std::vector<TGridRect>{from, to}));
+  EXPECT_EQ(resized, (std::vector<TGridRect>{from, to}));
+  for (int r = 2; r <= 3; ++r) EXPECT_EQ(grid.GetCellEx(1, r), "x") << r;
+  EXPECT_EQ(grid.GetCellEx(1, 4), "");
+  grid.SetCellEx(2, 2, "typed");
+  grid.SetSelection({2, 2, 2, 2});
+  grid.PasteSelectionFromClipboard();
+  EXPECT_EQ(grid.GetCellEx(2, 2), "typed") << "a paste of the program's own still needs editing";
+}
+
+TEST_F(Gesture, DragFromAFixedCellSelectsWholeRowsOrColumns) {
+  grid.MouseActions()->RowSelect = true;
+  grid.MouseActions()->ColSelect = true;
+  Drag(Middle(0, 4), Middle(0, 2));
+  EXPECT_EQ(grid.Selection(), (TGridRect{1, 2, 4, 4}));
+  Drag(Middle(1, 0), Middle(3, 0));
+  EXPECT_EQ(grid.Selection(), (TGridRect{1, 1, 3, 5}));
+  Move(Middle(2, 3));
+  EXPECT_EQ(grid.Selection(), (TGridRect{1, 1, 3, 5})) << "the release ends the drag";
+}
+
+TEST_F(Gesture, FixedColumnSizedByTheDrawnLine) {
+  grid.MouseActions()->SizeFixedCol = true;
+  std::vector<int> ended;
+  grid.OnEndColumnSize = [&](TObject*, int col) { ended.push_back(col); };
+  const int border = grid.ColWidths(0), y = Middle(0, 3).Y;
+  Drag({border, y}, {border + 30, y});
+  EXPECT_EQ(grid.ColWidths(0), border + 30);
+  EXPECT_EQ(ended, std::vector<int>{0});
+  EXPECT_FALSE(grid.Hover().State().colSizingLine);
+}
+
 }  // namespace
