@@ -10,6 +10,7 @@
 #include "framework/extracontrols.h"
 #include "framework/forms.h"
 #include "framework/hints.h"
+#include "framework/thread.h"
 #include "grid/duruzav.h"
 #include "platform/module.h"
 #include "tests/grid/spintesting.h"
@@ -257,6 +258,9 @@ class DragScrolling : public Scrolling {
     grid.SetTopRow(50);
     grid.SetLeftCol(10);
   }
+  // A timer the scroll switched off is freed on the window thread's queue:
+  // run it before the grid goes.
+  ~DragScrolling() override { CheckSynchronize(); }
   void Over(int x, int y, TDragState state = dsDragMove) {
     bool accept = true;
     grid.Scroller()->DragOver(x, y, state, accept);
